@@ -1,0 +1,17 @@
+#include "Paths.h"
+
+#include <QtGlobal>
+
+namespace jvztest {
+
+QString binDir()
+{
+    return qEnvironmentVariable("JVZ_BIN_DIR", QStringLiteral(JVZ_TEST_BIN_DIR));
+}
+
+QString sourceDir()
+{
+    return qEnvironmentVariable("JVZ_SOURCE_DIR", QStringLiteral(JVZ_TEST_SOURCE_DIR));
+}
+
+} // namespace jvztest

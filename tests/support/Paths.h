@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace jvztest {
+
+// Folder of the built programs and libraries (JVZ, Kelmdor, libYeldrin.so, the default data files).
+QString binDir();
+
+// The source tree, for checked-in fixtures.
+QString sourceDir();
+
+} // namespace jvztest
