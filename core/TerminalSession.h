@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+namespace jvz {
+
 // Type byte of a session frame, as it travels on the wire.
 enum class SessionFrameType : uint8_t {
     SessionEnd = 0,
@@ -83,3 +85,41 @@ struct TerminalIdentity {
     QString activityInfo;            // from the authorising activity answer, right-trimmed
     QString swapDisk;                // the terminal's exchange directory, right-trimmed
 };
+
+// The identity as the terminal-information window keeps it: written field by field by the session at each
+// identification, read by the transfers and the local file list through ProductCodeTerminal.
+// Outlives the window: closing it clears nothing.
+class TerminalInfoFields {
+public:
+    void SetConstructorCode(const QString& value) { m_constructorCode = value; }
+    void SetProductCode(const QString& value) { m_productCode = value; }
+    void SetBootVersion(const QString& value) { m_bootVersion = value; }
+    void SetProtocolVersion(const QString& value) { m_protocolVersion = value; }
+    void SetContractNumber(const QString& value) { m_contractNumber = value; }
+    void SetTerminalNumber(const QString& value) { m_terminalNumber = value; }
+    void SetRamSize(const QString& value) { m_ramSize = value; }
+    void SetFlashSize(const QString& value) { m_flashSize = value; }
+
+    // Exactly what the terminal sent: no case folding, trimming or padding.
+    QString ProductCodeTerminal() const { return m_productCode; }
+
+    QString constructorCode() const { return m_constructorCode; }
+    QString bootVersion() const { return m_bootVersion; }
+    QString protocolVersion() const { return m_protocolVersion; }
+    QString contractNumber() const { return m_contractNumber; }
+    QString terminalNumber() const { return m_terminalNumber; }
+    QString ramSize() const { return m_ramSize; }
+    QString flashSize() const { return m_flashSize; }
+
+private:
+    QString m_constructorCode;
+    QString m_productCode;
+    QString m_bootVersion;
+    QString m_protocolVersion;
+    QString m_contractNumber;
+    QString m_terminalNumber;
+    QString m_ramSize;
+    QString m_flashSize;
+};
+
+} // namespace jvz
