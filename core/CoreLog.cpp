@@ -1,0 +1,3 @@
+#include "CoreLog.h"
+
+Q_LOGGING_CATEGORY(jvzCore, "jvz.core")

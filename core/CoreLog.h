@@ -1,0 +1,7 @@
+#pragma once
+
+// The developers' diagnostics category of the core library ("jvz.core").
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(jvzCore)
