@@ -1,0 +1,186 @@
+#include "FailingFileWriter.h"
+#include "FileSizeLimit.h"
+#include "TestEnv.h"
+#include "platform/FileWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace jvz;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode_t(-1);
+}
+
+// Names of the folder's entries, so a test can see that no temporary file was left behind.
+std::vector<std::string> entries(const std::string& dir)
+{
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+const std::string kOld = "old content\r\nline two\r\n";
+
+} // namespace
+
+TEST(AtomicFileWriter, CreatesAndReplacesFiles)
+{
+    const std::string dir = jvztest::makeScratchDir("w");
+    const std::string file = dir + "/a.ini";
+    FileWriteError err;
+    ASSERT_TRUE(AtomicFileWriter::standard().writeAll(q(file), "first", &err)) << err.text.toStdString();
+    EXPECT_EQ(jvztest::readFileBytes(file), "first");
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(file), 0666 & ~mask);
+    ASSERT_TRUE(AtomicFileWriter::standard().writeAll(q(file), std::string(100000, 'x').c_str()));
+    EXPECT_EQ(jvztest::readFileBytes(file).size(), 100000u);
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"a.ini"});
+}
+
+TEST(AtomicFileWriter, KeepsPermissionBits)
+{
+    for (const mode_t mode : {mode_t(0444), mode_t(0640), mode_t(0600), mode_t(0755)}) {
+        const std::string file = jvztest::makeScratchDir("mode") + "/f.txt";
+        ASSERT_TRUE(jvztest::writeFileBytes(file, kOld));
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        if (::access(file.c_str(), W_OK) != 0) {
+            // Without root a read-only file is refused, as an in-place write would be.
+            FileWriteError err;
+            EXPECT_FALSE(AtomicFileWriter::standard().writeAll(q(file), "new", &err));
+            EXPECT_EQ(jvztest::readFileBytes(file), kOld);
+            continue;
+        }
+        ASSERT_TRUE(AtomicFileWriter::standard().writeAll(q(file), "new"));
+        EXPECT_EQ(jvztest::readFileBytes(file), "new");
+        EXPECT_EQ(modeOf(file), mode) << std::oct << mode;
+    }
+}
+
+TEST(AtomicFileWriter, KeepsTheOwnerWherePermitted)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another user";
+    const std::string file = jvztest::makeScratchDir("own") + "/f.txt";
+    ASSERT_TRUE(jvztest::writeFileBytes(file, kOld));
+    ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+    ASSERT_TRUE(AtomicFileWriter::standard().writeAll(q(file), "new"));
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+}
+
+TEST(AtomicFileWriter, FollowsSymbolicLinks)
+{
+    const std::string dir = jvztest::makeScratchDir("link");
+    const std::string real = dir + "/real.ini";
+    ASSERT_TRUE(jvztest::writeFileBytes(real, kOld));
+    fs::create_symlink("real.ini", dir + "/hop1.ini");
+    fs::create_symlink(dir + "/hop1.ini", dir + "/hop2.ini");
+    ASSERT_TRUE(AtomicFileWriter::standard().writeAll(q(dir + "/hop2.ini"), "new"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/hop2.ini"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/hop1.ini"));
+    EXPECT_EQ(jvztest::readFileBytes(real), "new");
+
+    // A dangling link gets its target created.
+    fs::create_symlink("made.ini", dir + "/dangling.ini");
+    ASSERT_TRUE(AtomicFileWriter::standard().writeAll(q(dir + "/dangling.ini"), "made"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/dangling.ini"));
+    EXPECT_EQ(jvztest::readFileBytes(dir + "/made.ini"), "made");
+}
+
+TEST(AtomicFileWriter, RefusesWhatItCannotReplace)
+{
+    const std::string dir = jvztest::makeScratchDir("refuse");
+    fs::create_directory(dir + "/folder");
+    fs::create_symlink("loop2", dir + "/loop1");
+    fs::create_symlink("loop1", dir + "/loop2");
+    struct Case {
+        std::string path;
+        int errorNumber;
+    };
+    const Case cases[] = {
+        {dir + "/folder", EISDIR},
+        {dir + "/missing/f.txt", ENOENT},
+        {dir + "/loop1", ELOOP},
+        {"", ENOENT},
+    };
+    for (const Case& c : cases) {
+        FileWriteError err;
+        EXPECT_FALSE(AtomicFileWriter::standard().writeAll(q(c.path), "x", &err)) << c.path;
+        EXPECT_EQ(err.number, c.errorNumber) << c.path << ": " << err.text.toStdString();
+        EXPECT_FALSE(err.text.isEmpty());
+    }
+    EXPECT_TRUE(fs::is_symlink(dir + "/loop1"));
+}
+
+TEST(AtomicFileWriter, DroppedReplacementLeavesTheOldFile)
+{
+    const std::string dir = jvztest::makeScratchDir("drop");
+    const std::string file = dir + "/f.txt";
+    ASSERT_TRUE(jvztest::writeFileBytes(file, kOld));
+    {
+        auto r = AtomicFileWriter::standard().begin(q(file));
+        ASSERT_TRUE(r);
+        ASSERT_TRUE(r->write("partial"));
+    }
+    EXPECT_EQ(jvztest::readFileBytes(file), kOld);
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"f.txt"});
+}
+
+// The disk fills up half-way: the write fails for real (file size limit), the old file stays whole.
+TEST(AtomicFileWriter, WriteFailingHalfWayKeepsTheOldFile)
+{
+    const std::string dir = jvztest::makeScratchDir("half");
+    const std::string file = dir + "/f.txt";
+    ASSERT_TRUE(jvztest::writeFileBytes(file, kOld));
+    const int code = jvztest::runWithFileSizeLimit(4096, [&] {
+        FileWriteError err;
+        const bool ok = AtomicFileWriter::standard().writeAll(q(file), QByteArray(10000, 'n'), &err);
+        return ok ? 1 : (err.number == EFBIG ? 0 : 2);
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(jvztest::readFileBytes(file), kOld);
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"f.txt"});
+}
+
+TEST(FailingFileWriterDouble, FailsWhereAskedAndKeepsTheOldFile)
+{
+    using FailAt = jvztest::FailingFileWriter::FailAt;
+    const FailAt points[] = {FailAt::Begin, FailAt::Write, FailAt::Commit};
+    for (const FailAt at : points) {
+        const std::string dir = jvztest::makeScratchDir("double");
+        const std::string file = dir + "/f.txt";
+        ASSERT_TRUE(jvztest::writeFileBytes(file, kOld));
+        jvztest::FailingFileWriter writer(at, 3);
+        FileWriteError err;
+        EXPECT_FALSE(writer.writeAll(q(file), "new content", &err)) << int(at);
+        EXPECT_NE(err.number, 0);
+        EXPECT_EQ(writer.failures(), 1);
+        EXPECT_EQ(jvztest::readFileBytes(file), kOld);
+        EXPECT_EQ(entries(dir), std::vector<std::string>{"f.txt"});
+    }
+    const std::string file = jvztest::makeScratchDir("double") + "/f.txt";
+    jvztest::FailingFileWriter writer(FailAt::Never);
+    EXPECT_TRUE(writer.writeAll(q(file), "new"));
+    EXPECT_EQ(jvztest::readFileBytes(file), "new");
+}
