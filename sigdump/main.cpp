@@ -1,0 +1,9 @@
+#include "sigdump/Kelmdor.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return kelmdor::run(args, std::cout, std::cerr);
+}
