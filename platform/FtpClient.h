@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace jvz {
+
+// Error numbers of the Internet functions. The program's FTP messages are keyed on these numbers and the
+// batch result texts carry them, so they keep the values the terminal tools have always reported.
+namespace FtpError {
+inline constexpr uint32_t None = 0;
+inline constexpr uint32_t FileNotFound = 2;
+inline constexpr uint32_t PathNotFound = 3;
+inline constexpr uint32_t AccessDenied = 5;
+inline constexpr uint32_t InvalidHandle = 6;
+inline constexpr uint32_t NotEnoughMemory = 8;
+inline constexpr uint32_t NoMoreFiles = 18;
+inline constexpr uint32_t WriteFault = 29;
+inline constexpr uint32_t ReadFault = 30;
+inline constexpr uint32_t InvalidParameter = 87;
+inline constexpr uint32_t Timeout = 12002;
+inline constexpr uint32_t ExtendedError = 12003; // the server refused: see lastResponse()
+inline constexpr uint32_t InternalError = 12004;
+inline constexpr uint32_t NameNotResolved = 12007;
+inline constexpr uint32_t IncorrectUserName = 12013;
+inline constexpr uint32_t IncorrectPassword = 12014;
+inline constexpr uint32_t OperationCancelled = 12017;
+inline constexpr uint32_t CannotConnect = 12029;
+inline constexpr uint32_t ConnectionAborted = 12030;
+inline constexpr uint32_t ConnectionReset = 12031;
+} // namespace FtpError
+
+// How long a dead link may keep a call waiting. stallSeconds bounds both a silent server reply and a
+// transfer that moves no byte.
+struct FtpTimeouts {
+    int connectMs = 30000;
+    int stallSeconds = 60;
+};
+
+// The FTP session with the terminal (the terminal is the server). Calls block and return 0 or an error
+// number of FtpError. Remote names and paths are the terminal's bytes and are sent exactly as given
+// (CWD \SWAP\); names without a folder are relative to the current directory.
+class FtpClient {
+public:
+    virtual ~FtpClient() = default;
+
+    // Connects in active mode and logs in. Any session open before is closed first.
+    virtual uint32_t open(const QString& host, uint16_t port, const QByteArray& user, const QByteArray& password) = 0;
+    virtual bool isOpen() const = 0;
+    // Ends the session; harmless when none is open.
+    virtual void close() = 0;
+
+    virtual uint32_t setCurrentDirectory(const QByteArray& path) = 0;
+    // The directory last changed to, as far as the client can tell without asking the server; empty
+    // before the first change.
+    virtual QByteArray currentDirectory() const = 0;
+
+    // Binary transfers. A get writes a temporary file beside localPath and puts it in place only once
+    // the whole file has arrived, so a failed get leaves an existing local file as it was.
+    virtual uint32_t getFile(const QByteArray& remoteName, const QString& localPath) = 0;
+    virtual uint32_t putFile(const QString& localPath, const QByteArray& remoteName) = 0;
+    virtual uint32_t deleteFile(const QByteArray& remoteName) = 0;
+    virtual uint32_t renameFile(const QByteArray& from, const QByteArray& to) = 0;
+    // The raw lines of a LIST of the current directory (line ends removed).
+    virtual uint32_t listDirectory(QByteArrayList* lines) = 0;
+
+    // The server's last reply, all its lines joined by CR LF (for the messages of ExtendedError).
+    virtual QByteArray lastResponse() const = 0;
+    // The result of the last call.
+    virtual uint32_t lastError() const = 0;
+};
+
+// The client on libcurl: one easy handle, and so one control connection, kept for the whole session.
+class CurlFtpClient final : public FtpClient {
+public:
+    explicit CurlFtpClient(FtpTimeouts timeouts = {});
+    ~CurlFtpClient() override;
+    CurlFtpClient(const CurlFtpClient&) = delete;
+    CurlFtpClient& operator=(const CurlFtpClient&) = delete;
+
+    uint32_t open(const QString& host, uint16_t port, const QByteArray& user, const QByteArray& password) override;
+    bool isOpen() const override;
+    void close() override;
+    uint32_t setCurrentDirectory(const QByteArray& path) override;
+    QByteArray currentDirectory() const override;
+    uint32_t getFile(const QByteArray& remoteName, const QString& localPath) override;
+    uint32_t putFile(const QString& localPath, const QByteArray& remoteName) override;
+    uint32_t deleteFile(const QByteArray& remoteName) override;
+    uint32_t renameFile(const QByteArray& from, const QByteArray& to) override;
+    uint32_t listDirectory(QByteArrayList* lines) override;
+    QByteArray lastResponse() const override;
+    uint32_t lastError() const override;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+// What went wrong in a libcurl call, as far as the error number depends on it.
+struct CurlFailure {
+    int curlCode = 0;            // a CURLcode
+    int osErrno = 0;             // CURLINFO_OS_ERRNO
+    QByteArray lastCommandVerb;  // the last command sent to the server ("USER", "PASS", "RETR"...)
+    bool sessionLost = false;    // the control connection went away and would have to be reopened
+};
+
+// The one mapping from libcurl's results to the error numbers above.
+uint32_t ftpErrorFromCurl(const CurlFailure& failure);
+
+// True when a host text names the unspecified address (0.0.0.0, ::, 0), which must never be dialled:
+// on this system it would reach the local machine.
+bool isUnspecifiedFtpHost(const QString& host);
+
+} // namespace jvz

@@ -1,0 +1,379 @@
+// The libcurl FTP client against a real FTP server on 127.0.0.1 (the fixture plays the terminal).
+#include "FtpServerFixture.h"
+#include "TestEnv.h"
+#include "platform/FtpClient.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using jvz::CurlFtpClient;
+using jvz::FtpTimeouts;
+namespace FtpError = jvz::FtpError;
+
+namespace {
+
+// Shrunk so a dead server ends a call within seconds; the bound the tests allow is generous on top.
+constexpr FtpTimeouts ShortTimeouts{3000, 1};
+constexpr qint64 DeadServerBoundMs = 15000;
+
+QString scratch(const char* hint)
+{
+    return QString::fromStdString(jvztest::makeScratchDir(hint));
+}
+
+QByteArray allByteValues()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator generator(42);
+    for (char& c : bytes)
+        c = char(generator.bounded(256));
+    return bytes;
+}
+
+int countOf(const QByteArrayList& lines, const QByteArray& line)
+{
+    return int(std::count(lines.begin(), lines.end(), line));
+}
+
+bool anyStartsWith(const QByteArrayList& lines, const QByteArray& prefix)
+{
+    return std::any_of(lines.begin(), lines.end(), [&](const QByteArray& l) { return l.startsWith(prefix); });
+}
+
+// Waits (bounded, without fixed sleeps beyond a short poll) until the server logged the line.
+bool waitForServerLine(const jvztest::FtpServerFixture& server, const QByteArray& line, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!server.commands().contains(line)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_server.start()) << m_server.errorString().toStdString(); }
+
+    void openClient()
+    {
+        ASSERT_EQ(m_client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
+                  FtpError::None)
+            << m_client.lastResponse().toStdString();
+    }
+
+    jvztest::FtpServerFixture m_server;
+    CurlFtpClient m_client{ShortTimeouts};
+};
+
+TEST_F(FtpClientTest, LogsInAndTransfersInActiveMode)
+{
+    openClient();
+    EXPECT_TRUE(m_client.isOpen());
+    QByteArrayList lines;
+    ASSERT_EQ(m_client.listDirectory(&lines), FtpError::None);
+    const QByteArrayList commands = m_server.commands();
+    EXPECT_EQ(countOf(commands, "USER jvz"), 1);
+    EXPECT_EQ(countOf(commands, "PASS terminal"), 1);
+    EXPECT_TRUE(anyStartsWith(commands, "PORT 127,0,0,1,"));
+    for (const char* passive : {"PASV", "EPSV", "EPRT"})
+        EXPECT_FALSE(anyStartsWith(commands, passive)) << passive;
+}
+
+TEST_F(FtpClientTest, TerminalPathsAreSentVerbatim)
+{
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\IN.BIN", "swap"));
+    ASSERT_TRUE(m_server.putLocal("\\HOST\\IN.BIN", "host"));
+    openClient();
+
+    struct Step {
+        QByteArray path;
+        QByteArray held;
+        QByteArray content; // what IN.BIN reads there
+    };
+    const Step steps[] = {
+        {"\\SWAP\\", "\\SWAP\\", "swap"},
+        {"..\\HOST", "\\HOST\\", "host"},
+        {"..", "\\", ""},
+        {"SWAP", "\\SWAP\\", "swap"},
+    };
+    const QString local = scratch("verbatim") + "/IN.BIN";
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.path.toStdString());
+        ASSERT_EQ(m_client.setCurrentDirectory(step.path), FtpError::None) << m_client.lastResponse().toStdString();
+        EXPECT_EQ(m_server.commands().last(), "CWD " + step.path);
+        EXPECT_EQ(m_client.currentDirectory(), step.held);
+        if (!step.content.isEmpty()) {
+            ASSERT_EQ(m_client.getFile("IN.BIN", local), FtpError::None);
+            EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), step.content.toStdString());
+        }
+    }
+    // The server only ever saw our own directory changes, and one login.
+    const QByteArrayList commands = m_server.commands();
+    EXPECT_EQ(std::count_if(commands.begin(), commands.end(), [](const QByteArray& c) { return c.startsWith("CWD"); }),
+              4);
+    EXPECT_EQ(countOf(commands, "USER jvz"), 1);
+}
+
+TEST_F(FtpClientTest, FilesRoundTripByteForByte)
+{
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"empty", {}},
+        {"every byte value", allByteValues()},
+        {"text with CR LF and bare LF", "line one\r\nline two\nline three\r\n\r\n"},
+        {"larger than one buffer", randomBytes(700 * 1024 + 3)},
+    };
+    ASSERT_TRUE(QDir().mkpath(m_server.localPath("\\SWAP")));
+    openClient();
+    ASSERT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    const QString folder = scratch("roundtrip");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString source = folder + "/source.bin";
+        const QString back = folder + "/back.bin";
+        ASSERT_TRUE(jvztest::writeFileBytes(source.toStdString(), c.bytes.toStdString()));
+
+        ASSERT_EQ(m_client.putFile(source, "PUT.BIN"), FtpError::None) << m_client.lastResponse().toStdString();
+        EXPECT_EQ(m_server.readLocal("\\SWAP\\PUT.BIN"), c.bytes);
+
+        ASSERT_EQ(m_client.renameFile("PUT.BIN", "APPLICATION_LONG.SGN"), FtpError::None);
+        EXPECT_FALSE(QFile::exists(m_server.localPath("\\SWAP\\PUT.BIN")));
+
+        QByteArrayList lines;
+        ASSERT_EQ(m_client.listDirectory(&lines), FtpError::None);
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].endsWith(" APPLICATION_LONG.SGN")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains(" " + QByteArray::number(c.bytes.size()) + " ")) << lines[0].toStdString();
+
+        ASSERT_EQ(m_client.getFile("APPLICATION_LONG.SGN", back), FtpError::None);
+        EXPECT_EQ(jvztest::readFileBytes(back.toStdString()), c.bytes.toStdString());
+
+        ASSERT_EQ(m_client.deleteFile("APPLICATION_LONG.SGN"), FtpError::None);
+        EXPECT_FALSE(QFile::exists(m_server.localPath("\\SWAP\\APPLICATION_LONG.SGN")));
+    }
+    // Nothing but the finished files was left beside the gets.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(FtpClientTest, PutReplacesAnExistingRemoteFile)
+{
+    ASSERT_TRUE(m_server.putLocal("\\TMP 123", "an older and longer file"));
+    const QString source = scratch("replace") + "/new.bin";
+    ASSERT_TRUE(jvztest::writeFileBytes(source.toStdString(), "new"));
+    openClient();
+    ASSERT_EQ(m_client.putFile(source, "TMP 123"), FtpError::None);
+    EXPECT_EQ(m_server.readLocal("\\TMP 123"), "new");
+}
+
+TEST_F(FtpClientTest, WrongPasswordIsReportedWithTheServersReply)
+{
+    const uint32_t error = m_client.open(m_server.host(), m_server.port(), m_server.user(), "wrong");
+    EXPECT_EQ(error, FtpError::IncorrectPassword);
+    EXPECT_EQ(m_client.lastError(), FtpError::IncorrectPassword);
+    EXPECT_TRUE(m_client.lastResponse().startsWith("530 ")) << m_client.lastResponse().toStdString();
+    EXPECT_FALSE(m_client.isOpen());
+    QByteArrayList lines;
+    EXPECT_EQ(m_client.listDirectory(&lines), FtpError::InvalidHandle);
+}
+
+TEST_F(FtpClientTest, ClosedPortCannotConnect)
+{
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = probe.serverPort();
+    probe.close();
+    EXPECT_EQ(m_client.open("127.0.0.1", closedPort, "jvz", "terminal"), FtpError::CannotConnect);
+    EXPECT_FALSE(m_client.isOpen());
+}
+
+TEST_F(FtpClientTest, UnspecifiedAddressIsRefusedWithoutDialling)
+{
+    // On this system 0.0.0.0 would reach the local server: it must never be tried.
+    for (const char* host : {"0.0.0.0", "0", "::", "::ffff:0.0.0.0", "", "  "}) {
+        SCOPED_TRACE(host);
+        EXPECT_EQ(m_client.open(host, m_server.port(), m_server.user(), m_server.password()), FtpError::CannotConnect);
+        EXPECT_FALSE(m_client.isOpen());
+    }
+    EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 0);
+}
+
+TEST_F(FtpClientTest, RefusedCommandsGiveTheServersReplyAndKeepTheSession)
+{
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\KEEP.BIN", "keep"));
+    openClient();
+    ASSERT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    const QString local = scratch("refused") + "/x.bin";
+
+    struct Case {
+        const char* what;
+        std::function<uint32_t()> call;
+        QByteArray lastCommand;
+    };
+    const Case cases[] = {
+        {"get of a missing file", [&] { return m_client.getFile("MISSING.BIN", local); }, "RETR MISSING.BIN"},
+        {"missing folder", [&] { return m_client.setCurrentDirectory("\\NOWHERE\\"); }, "CWD \\NOWHERE\\"},
+        {"delete of a missing file", [&] { return m_client.deleteFile("MISSING.BIN"); }, "DELE MISSING.BIN"},
+        {"rename of a missing file", [&] { return m_client.renameFile("MISSING.BIN", "OTHER.BIN"); },
+         "RNFR MISSING.BIN"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.call(), FtpError::ExtendedError);
+        EXPECT_EQ(m_client.lastError(), FtpError::ExtendedError);
+        EXPECT_TRUE(m_client.lastResponse().startsWith("550 ")) << m_client.lastResponse().toStdString();
+        EXPECT_EQ(m_server.commands().last(), c.lastCommand);
+        // Still the same session, still in \SWAP\.
+        ASSERT_EQ(m_client.getFile("KEEP.BIN", local), FtpError::None);
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "keep");
+    }
+    EXPECT_EQ(m_client.currentDirectory(), "\\SWAP\\");
+    EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
+    EXPECT_FALSE(anyStartsWith(m_server.commands(), "RNTO"));
+}
+
+TEST_F(FtpClientTest, FailedGetLeavesTheLocalFileWhole)
+{
+    openClient();
+    const QString folder = scratch("failedget");
+    const QString local = folder + "/APP.SGN";
+    ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "the version already here"));
+    EXPECT_EQ(m_client.getFile("APP.SGN", local), FtpError::ExtendedError);
+    EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "the version already here");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"APP.SGN"});
+}
+
+TEST_F(FtpClientTest, LocalFileProblemsAreReportedBeforeAnyTransfer)
+{
+    openClient();
+    const QString folder = scratch("local");
+    EXPECT_EQ(m_client.putFile(folder + "/absent.bin", "ABSENT.BIN"), FtpError::FileNotFound);
+    EXPECT_EQ(m_client.getFile("X.BIN", folder + "/no/such/folder/X.BIN"), FtpError::PathNotFound);
+    EXPECT_FALSE(anyStartsWith(m_server.commands(), "STOR"));
+    EXPECT_FALSE(anyStartsWith(m_server.commands(), "RETR"));
+}
+
+TEST_F(FtpClientTest, NamesThatWouldSmuggleCommandsAreRefused)
+{
+    ASSERT_TRUE(m_server.putLocal("\\VICTIM.BIN", "v"));
+    openClient();
+    const QString local = scratch("smuggle") + "/a.bin";
+    ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "a"));
+    EXPECT_EQ(m_client.deleteFile("A\r\nDELE VICTIM.BIN"), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.setCurrentDirectory("\\SWAP\\\nDELE VICTIM.BIN"), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.renameFile("A", "B\rDELE VICTIM.BIN"), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.putFile(local, "A\nB"), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.deleteFile(""), FtpError::InvalidParameter);
+    EXPECT_EQ(m_server.readLocal("\\VICTIM.BIN"), "v");
+    EXPECT_FALSE(anyStartsWith(m_server.commands(), "DELE"));
+}
+
+TEST_F(FtpClientTest, CallsWithoutASessionFail)
+{
+    const QString local = scratch("nosession") + "/a.bin";
+    EXPECT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::InvalidHandle);
+    EXPECT_EQ(m_client.getFile("A", local), FtpError::InvalidHandle);
+    EXPECT_EQ(m_client.deleteFile("A"), FtpError::InvalidHandle);
+    openClient();
+    m_client.close();
+    m_client.close(); // twice is harmless
+    EXPECT_FALSE(m_client.isOpen());
+    EXPECT_EQ(m_client.renameFile("A", "B"), FtpError::InvalidHandle);
+    EXPECT_TRUE(m_client.currentDirectory().isEmpty());
+}
+
+TEST_F(FtpClientTest, OpeningAgainEndsTheEarlierSessionFirst)
+{
+    openClient();
+    ASSERT_EQ(m_client.setCurrentDirectory("\\"), FtpError::None);
+    openClient();
+    const QByteArrayList commands = m_server.commands();
+    const qsizetype quit = commands.indexOf("QUIT");
+    ASSERT_GE(quit, 0);
+    EXPECT_EQ(commands.lastIndexOf("USER jvz"), commands.indexOf("USER jvz", quit));
+    EXPECT_EQ(countOf(commands, "USER jvz"), 2);
+    EXPECT_TRUE(m_client.currentDirectory().isEmpty());
+}
+
+// The server hangs up between calls: the next call fails instead of quietly logging in again, which would
+// put it in another directory.
+TEST_F(FtpClientTest, ServerHangUpIsReportedNotReconnected)
+{
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\A.BIN", "a"));
+    ASSERT_TRUE(m_server.putLocal("\\A.BIN", "root"));
+    openClient();
+    ASSERT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    ASSERT_TRUE(m_server.hangUp());
+    ASSERT_TRUE(waitForServerLine(m_server, "#disconnect", 10000));
+
+    const QString local = scratch("hangup") + "/A.BIN";
+    const uint32_t error = m_client.getFile("A.BIN", local);
+    EXPECT_TRUE(error == FtpError::ConnectionAborted || error == FtpError::ConnectionReset) << error;
+    EXPECT_FALSE(QFile::exists(local));
+    EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
+}
+
+// A server that stops answering (dead link) ends every call with an error within the timeouts.
+TEST_F(FtpClientTest, DeadServerEndsEachCallWithinTheTimeouts)
+{
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\A.BIN", randomBytes(64 * 1024)));
+    const QString folder = scratch("dead");
+    const QString local = folder + "/A.BIN";
+    ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + "/up.bin").toStdString(), "up"));
+
+    struct Case {
+        const char* what;
+        std::function<uint32_t(CurlFtpClient&)> call;
+    };
+    const Case cases[] = {
+        {"get", [&](CurlFtpClient& c) { return c.getFile("A.BIN", local); }},
+        {"put", [&](CurlFtpClient& c) { return c.putFile(folder + "/up.bin", "UP.BIN"); }},
+        {"list",
+         [](CurlFtpClient& c) {
+             QByteArrayList lines;
+             return c.listDirectory(&lines);
+         }},
+        {"change directory", [](CurlFtpClient& c) { return c.setCurrentDirectory("\\SWAP\\"); }},
+        {"open", [&](CurlFtpClient& c) {
+             return c.open(m_server.host(), m_server.port(), m_server.user(), m_server.password());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CurlFtpClient client(ShortTimeouts);
+        ASSERT_EQ(client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
+                  FtpError::None);
+        ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+        ASSERT_TRUE(m_server.freeze());
+        QElapsedTimer timer;
+        timer.start();
+        const uint32_t error = c.call(client);
+        EXPECT_LT(timer.elapsed(), DeadServerBoundMs);
+        EXPECT_NE(error, FtpError::None);
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
+        timer.restart();
+        client.close();
+        EXPECT_LT(timer.elapsed(), DeadServerBoundMs);
+        ASSERT_TRUE(m_server.thaw());
+    }
+}
+
+} // namespace

@@ -1,0 +1,156 @@
+#include "FtpServerFixture.h"
+
+#include "Paths.h"
+#include "TestEnv.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <signal.h>
+
+namespace jvztest {
+
+namespace {
+
+constexpr int StopWaitMs = 5000;
+
+} // namespace
+
+FtpServerFixture::FtpServerFixture() : FtpServerFixture(Options{}) {}
+
+FtpServerFixture::FtpServerFixture(Options options) : m_options(std::move(options)) {}
+
+FtpServerFixture::~FtpServerFixture()
+{
+    stop();
+}
+
+bool FtpServerFixture::start()
+{
+    stop();
+    const QString base = QString::fromStdString(makeScratchDir("ftpserver"));
+    m_root = base + QStringLiteral("/root");
+    m_logPath = base + QStringLiteral("/commands.log");
+    if (!QDir().mkpath(m_root)) {
+        m_error = QStringLiteral("cannot create %1").arg(m_root);
+        return false;
+    }
+    const QString script = sourceDir() + QStringLiteral("/tests/support/ftp_server.py");
+    m_process.setProgram(QStringLiteral("/usr/bin/python3"));
+    m_process.setArguments({script, QStringLiteral("--root"), m_root, QStringLiteral("--user"),
+                            QString::fromLatin1(m_options.user), QStringLiteral("--password"),
+                            QString::fromLatin1(m_options.password), QStringLiteral("--log"), m_logPath,
+                            QStringLiteral("--max-seconds"), QString::number(m_options.maxSeconds)});
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start();
+    if (!m_process.waitForStarted(m_options.startTimeoutMs)) {
+        m_error = QStringLiteral("cannot start the FTP server: %1").arg(m_process.errorString());
+        stop();
+        return false;
+    }
+    QDeadlineTimer deadline(m_options.startTimeoutMs);
+    QByteArray line;
+    while (!m_process.canReadLine()) {
+        if (deadline.hasExpired() || m_process.state() != QProcess::Running ||
+            !m_process.waitForReadyRead(int(deadline.remainingTime()))) {
+            if (m_process.canReadLine())
+                break;
+            m_error = QStringLiteral("the FTP server did not report its port");
+            stop();
+            return false;
+        }
+    }
+    line = m_process.readLine().trimmed();
+    bool ok = false;
+    const uint port = line.startsWith("PORT ") ? line.mid(5).toUInt(&ok) : 0;
+    if (!ok || port == 0 || port > 65535) {
+        m_error = QStringLiteral("unexpected line from the FTP server: %1").arg(QString::fromLatin1(line));
+        stop();
+        return false;
+    }
+    m_port = quint16(port);
+    return true;
+}
+
+void FtpServerFixture::stop()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        thaw();
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(StopWaitMs)) {
+            m_process.kill();
+            m_process.waitForFinished(StopWaitMs);
+        }
+    }
+    m_frozen = false;
+    m_port = 0;
+}
+
+bool FtpServerFixture::isRunning() const
+{
+    return m_process.state() == QProcess::Running;
+}
+
+QString FtpServerFixture::localPath(const QString& terminalPath) const
+{
+    QStringList parts;
+    for (const QString& part : QString(terminalPath).replace(QLatin1Char('\\'), QLatin1Char('/')).split('/')) {
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return parts.isEmpty() ? m_root : m_root + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+}
+
+bool FtpServerFixture::putLocal(const QString& terminalPath, const QByteArray& bytes) const
+{
+    return writeFileBytes(localPath(terminalPath).toStdString(), bytes.toStdString());
+}
+
+QByteArray FtpServerFixture::readLocal(const QString& terminalPath) const
+{
+    QFile file(localPath(terminalPath));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArrayList FtpServerFixture::commands() const
+{
+    QFile file(m_logPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArrayList lines = file.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool FtpServerFixture::hangUp()
+{
+    return m_process.state() == QProcess::Running && !m_frozen &&
+           ::kill(pid_t(m_process.processId()), SIGUSR1) == 0;
+}
+
+bool FtpServerFixture::freeze()
+{
+    if (m_process.state() != QProcess::Running || m_frozen)
+        return false;
+    m_frozen = ::kill(pid_t(m_process.processId()), SIGSTOP) == 0;
+    return m_frozen;
+}
+
+bool FtpServerFixture::thaw()
+{
+    if (!m_frozen)
+        return false;
+    m_frozen = false;
+    return ::kill(pid_t(m_process.processId()), SIGCONT) == 0;
+}
+
+} // namespace jvztest

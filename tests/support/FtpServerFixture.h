@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QProcess>
+#include <QString>
+
+namespace jvztest {
+
+// A real FTP server (pyftpdlib under /usr/bin/python3) on 127.0.0.1 and a free port, serving a scratch
+// folder, so FTP code is tested against a peer rather than a double. The server maps the terminal's
+// backslash paths (\SWAP\, ..\SWAP) onto the folder. It is always stopped: by stop(), by the destructor,
+// when this process goes away (its standard input closes), and at the latest after maxSeconds.
+class FtpServerFixture {
+public:
+    struct Options {
+        QByteArray user = "jvz";
+        QByteArray password = "terminal";
+        int startTimeoutMs = 15000;
+        int maxSeconds = 300;
+    };
+
+    FtpServerFixture();
+    explicit FtpServerFixture(Options options);
+    ~FtpServerFixture();
+    FtpServerFixture(const FtpServerFixture&) = delete;
+    FtpServerFixture& operator=(const FtpServerFixture&) = delete;
+
+    // Starts the server and waits (bounded) until it listens. False with errorString() on failure.
+    bool start();
+    void stop();
+    bool isRunning() const;
+
+    QString host() const { return QStringLiteral("127.0.0.1"); }
+    quint16 port() const { return m_port; }
+    const QByteArray& user() const { return m_options.user; }
+    const QByteArray& password() const { return m_options.password; }
+    QString errorString() const { return m_error; }
+
+    // The served folder ("\" on the terminal side).
+    QString rootDir() const { return m_root; }
+    // Local path of a terminal path: backslashes or slashes, absolute from the root; ".." stops at the root.
+    QString localPath(const QString& terminalPath) const;
+    // Writes a file below the root, creating folders. False on failure.
+    bool putLocal(const QString& terminalPath, const QByteArray& bytes) const;
+    QByteArray readLocal(const QString& terminalPath) const;
+
+    // Command lines the server received so far, in order ("PASS" lines included); "#disconnect" marks
+    // each control connection the server saw end.
+    QByteArrayList commands() const;
+
+    // Closes every control connection from the server side (the server keeps listening).
+    bool hangUp();
+
+    // Stops answering without closing any connection (the process is suspended), as a dead link does.
+    bool freeze();
+    bool thaw();
+
+private:
+    Options m_options;
+    QProcess m_process;
+    QString m_root;
+    QString m_logPath;
+    QString m_error;
+    quint16 m_port = 0;
+    bool m_frozen = false;
+};
+
+} // namespace jvztest

@@ -1,0 +1,88 @@
+#!/usr/bin/python3
+# FTP server for the tests: plays the terminal's FTP side over one folder, on 127.0.0.1 only.
+# Prints "PORT <n>" once it listens. It ends when its standard input closes (the test process went away)
+# or after --max-seconds, so a crashed test never leaves it behind.
+import argparse
+import logging
+import os
+import signal
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+class BackslashFS(AbstractedFS):
+    """The terminal writes its paths with backslashes (\\SWAP\\, ..\\SWAP); the folder uses slashes."""
+
+    def ftpnorm(self, ftppath):
+        return super().ftpnorm(ftppath.replace("\\", "/"))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--log", required=True, help="file that receives every command line, one a line")
+    parser.add_argument("--max-seconds", type=float, default=300.0)
+    args = parser.parse_args()
+
+    logging.basicConfig(level=logging.ERROR)
+    log = open(args.log, "a", encoding="utf-8", errors="replace")
+    lock = threading.Lock()
+
+    class Handler(FTPHandler):
+        abstracted_fs = BackslashFS
+        permit_foreign_addresses = False
+        banner = "terminal ready"
+        auth_failed_timeout = 0.05
+
+        def log_line(self, text):
+            with lock:
+                log.write(text + "\n")
+                log.flush()
+
+        def pre_process_command(self, line, cmd, arg):
+            self.log_line(line)
+            super().pre_process_command(line, cmd, arg)
+
+        def on_disconnect(self):
+            self.log_line("#disconnect")
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    Handler.authorizer = authorizer
+
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    port = server.socket.getsockname()[1]
+
+    def watch_stdin():
+        try:
+            while sys.stdin.buffer.read(4096):
+                pass
+        finally:
+            os._exit(0)
+
+    threading.Thread(target=watch_stdin, daemon=True).start()
+    threading.Timer(args.max_seconds, lambda: os._exit(3)).start()
+
+    # SIGUSR1 hangs up every control connection, as a terminal that drops the session does. The close runs
+    # from the loop (polled every 0.1 s), never inside the signal handler.
+    def hang_up_all():
+        for channel in list(server.ioloop.socket_map.values()):
+            if isinstance(channel, Handler):
+                channel.close()
+
+    signal.signal(signal.SIGUSR1, lambda *_: server.ioloop.call_later(0, hang_up_all))
+
+    sys.stdout.write("PORT %d\n" % port)
+    sys.stdout.flush()
+    server.serve_forever(timeout=0.1, handle_exit=False)
+
+
+if __name__ == "__main__":
+    main()
