@@ -2,6 +2,7 @@
 
 #include "usbenum/Yeldrin.h"
 
+#include <cstddef>
 #include <dlfcn.h>
 #include <optional>
 #include <string>
