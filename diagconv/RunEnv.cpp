@@ -1,0 +1,56 @@
+#include "RunEnv.h"
+
+#include "ConsoleKey.h"
+
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace diagconv {
+
+RunEnv systemEnv()
+{
+    RunEnv env;
+    env.waitForKey = [] { waitForKeyPress(STDIN_FILENO); };
+    return env;
+}
+
+std::string currentDirOf(const RunEnv& env)
+{
+    if (!env.currentDir.empty())
+        return env.currentDir;
+    std::string folder(PATH_MAX, '\0');
+    while (getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(folder.find('\0'));
+    return folder;
+}
+
+std::string resolvePath(const RunEnv& env, const std::string& path)
+{
+    if (env.currentDir.empty() || path.empty() || path.front() == '/')
+        return path;
+    return env.currentDir + "/" + path;
+}
+
+std::unique_ptr<OutputTarget> makeOutputOf(const RunEnv& env)
+{
+    if (env.makeOutput)
+        return env.makeOutput();
+    return std::make_unique<FileOutput>();
+}
+
+bool openInputFile(const std::string& path, std::ifstream& in)
+{
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    in.open(path, std::ios::binary);
+    return in.is_open();
+}
+
+} // namespace diagconv

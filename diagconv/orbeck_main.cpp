@@ -1,0 +1,11 @@
+#include "diagconv/Orbeck.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv, argv + argc);
+    return diagconv::orbeck::run(args, std::cout, std::cerr);
+}

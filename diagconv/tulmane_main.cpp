@@ -1,0 +1,11 @@
+#include "diagconv/Tulmane.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv, argv + argc);
+    return diagconv::tulmane::run(args, std::cout, std::cerr);
+}

@@ -1,0 +1,11 @@
+#include "diagconv/Vitrane.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv, argv + argc);
+    return diagconv::vitrane::run(args, std::cout, std::cerr);
+}
