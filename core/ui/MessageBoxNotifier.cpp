@@ -1,0 +1,55 @@
+#include "MessageBoxNotifier.h"
+
+#include <QMessageBox>
+#include <QWidget>
+#include <cstdio>
+
+namespace jvz {
+
+MessageBoxNotifier::MessageBoxNotifier(std::function<bool()> isBatch) : m_isBatch(std::move(isBatch)) {}
+
+MessageAnswer MessageBoxNotifier::message(const QString& text, const QString& title, MessageIcon icon,
+                                          MessageButtons buttons, QObject* owner)
+{
+    if (m_isBatch && m_isBatch()) {
+        const QByteArray line = (title.isEmpty() ? text : title + QStringLiteral(": ") + text).toLocal8Bit();
+        std::fprintf(stderr, "%s\n", line.constData());
+        std::fflush(stderr);
+        switch (buttons) {
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        }
+        return MessageAnswer::Ok;
+    }
+    QMessageBox box(qobject_cast<QWidget*>(owner));
+    box.setText(text);
+    box.setWindowTitle(title);
+    switch (icon) {
+    case MessageIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    return MessageAnswer::Ok;
+}
+
+} // namespace jvz
