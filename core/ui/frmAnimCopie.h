@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/MBLanguages.h"
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QMovie;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace jvz {
+
+class Notifier;
+
+// Progress of a multi-file transfer. It copies nothing: the transfer drives it and polls Running and Canceled.
+class frmAnimCopie : public QWidget {
+    Q_OBJECT
+public:
+    // programFolder holds the optional animation "Filecopy.avi" (any animated image format Qt reads).
+    frmAnimCopie(Notifier& notifier, const QString& programFolder, QWidget* parent = nullptr);
+    ~frmAnimCopie() override;
+
+    void init(const QString& fileName, const MBLanguages& curLang, const QString& from, const QString& to,
+              int totalFile);
+    void NewFile(const QString& fileName);
+    // After each file: the per-file bar runs to its end, Running staying true until then.
+    void LaunchTimer();
+    void essai();
+
+    bool Running = false;
+    bool Canceled = false;
+
+    // The per-file bar's steps: with one step per 10 ms tick, the wait after each file stays under 100 ms.
+    static constexpr int kFileBarMaximum = 10;
+    static constexpr int kTickMs = 10;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Timer1_Timer();
+    void BTN_Cancel_Click();
+    void showTotal();
+
+    Notifier& m_notifier;
+    QString m_programFolder;
+    MBLanguages m_language;
+    QString m_from;
+    QString m_to;
+    QPushButton* m_cancel;
+    QTimer* m_timer1;
+    QProgressBar* m_anim;
+    QLabel* m_anmAVI;
+    QMovie* m_movie = nullptr;
+    QProgressBar* m_total;
+    QLabel* m_totalLabel;
+    QLabel* m_fromTo;
+    QLabel* m_file;
+};
+
+} // namespace jvz
