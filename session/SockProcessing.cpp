@@ -1,6 +1,8 @@
 #include "session/SockProcessing.h"
 
 #include "core/Cp1252.h"
+#include "core/HexText.h"
+#include "core/ProgramInfo.h"
 #include "session/SessionHost.h"
 #include "session/SessionLog.h"
 
@@ -116,9 +118,9 @@ int16_t internalActivityOf(uint8_t wireCode)
     return 0;
 }
 
-QByteArray hex(const QByteArray& bytes)
+QString hex(const QByteArray& bytes)
 {
-    return bytes.toHex().toUpper();
+    return BytesToHex(bytes, static_cast<int>(bytes.size()));
 }
 
 QString rightTrimmed(const QString& text)
@@ -201,7 +203,7 @@ void SockProcessing::stopAnswerTimer()
 
 QString SockProcessing::label(const char* key) const
 {
-    return m_language ? m_language(QString::fromLatin1(key)) : QString();
+    return m_sockLanguage.GetFormLabel(QString::fromLatin1(key));
 }
 
 void SockProcessing::recordFailure(BatchCode code, const QString& text)
@@ -223,9 +225,9 @@ void SockProcessing::showMessage(MessageIcon icon, const QString& text, BatchRun
     m_notifier.message(text, QString(), icon, MessageButtons::Ok);
 }
 
-void SockProcessing::ResetSession(LabelLookup language)
+void SockProcessing::ResetSession(const MBLanguages& language)
 {
-    m_language = std::move(language);
+    m_sockLanguage.Copy(language);
     m_session.activityAuthorized = false;
     m_session.requestedActivity = 0;
     setState(SessionState::Idle);
@@ -248,7 +250,7 @@ SessionFrame SockProcessing::BuildIdentificationFrame()
     if (m_session.sessionState != SessionState::WaitingIdentification)
         return {};
     armAnswerTimer(m_timings.answerMs);
-    return identificationFrame(JVZ_VERSION_MAJOR, JVZ_VERSION_MINOR);
+    return identificationFrame(programVersionMajor(), programVersionMinor());
 }
 
 SessionFrame SockProcessing::BuildActivityRequest(uint8_t code)
@@ -396,8 +398,7 @@ void SockProcessing::ParseTerminalFrame(const SessionFrame& frame)
         id.bootVersion = text(kBootVersion);
         id.contractKind = text(kContractKind);
         id.contractNumber = id.contractKind == QLatin1String("8") ? text(kContractNumber) : QStringLiteral("undefined");
-        id.serialNumber =
-            QString::fromLatin1(hex(frame.field(kSerialNumber.position, kSerialNumber.width)).right(kSerialDigitsKept));
+        id.serialNumber = hex(frame.field(kSerialNumber.position, kSerialNumber.width)).right(kSerialDigitsKept);
         id.authorizedActivities = frame.field(kAuthorizedActivities.position, kAuthorizedActivities.width);
 
         if (!m_host.batchMode())
@@ -425,7 +426,7 @@ QString SockProcessing::FormatFrameTrace(const SessionFrame& frame) const
     case int(SessionFrameType::SessionEnd):
     case int(SessionFrameType::IdentificationAck):
     case int(SessionFrameType::ActivityRequest):
-        return QString::fromLatin1(hex(frame.bytes));
+        return hex(frame.bytes);
     case int(SessionFrameType::Identification):
         return traceIdentification(frame);
     case int(SessionFrameType::ActivityAnswer):
@@ -439,12 +440,11 @@ QString SockProcessing::FormatFrameTrace(const SessionFrame& frame) const
 QString SockProcessing::traceIdentification(const SessionFrame& frame) const
 {
     const TerminalIdentity& id = m_identity;
-    return QString::fromLatin1(hex(frame.field(1, 3))) + QStringLiteral("... ") + kCrLf +
-           label("TRC_RemoteProductCode") + id.productCode + kCrLf + label("TRC_ProtocolVersionUsed") +
-           id.protocolVersion + kCrLf + label("TRC_ConstructorCode") + id.constructorCode + kCrLf +
-           label("TRC_BootTerminalVersion") + id.bootVersion + kCrLf + label("TRC_ContractNumber") + id.contractNumber +
-           kCrLf + label("TRC_TerminalSerialNumber") + id.serialNumber + kCrLf + label("TRC_AuthorizedActivities") +
-           QString::fromLatin1(hex(id.authorizedActivities));
+    return hex(frame.field(1, 3)) + QStringLiteral("... ") + kCrLf + label("TRC_RemoteProductCode") + id.productCode +
+           kCrLf + label("TRC_ProtocolVersionUsed") + id.protocolVersion + kCrLf + label("TRC_ConstructorCode") +
+           id.constructorCode + kCrLf + label("TRC_BootTerminalVersion") + id.bootVersion + kCrLf +
+           label("TRC_ContractNumber") + id.contractNumber + kCrLf + label("TRC_TerminalSerialNumber") +
+           id.serialNumber + kCrLf + label("TRC_AuthorizedActivities") + hex(id.authorizedActivities);
 }
 
 QString SockProcessing::traceActivityAnswer(const SessionFrame& frame) const
@@ -463,18 +463,18 @@ QString SockProcessing::traceActivityAnswer(const SessionFrame& frame) const
             activity = label("TRC_Maintenance");
             break;
         }
-        return QString::fromLatin1(hex(frame.field(1, 3))) + QStringLiteral("... ") + kCrLf +
-               label("TRC_ActivityAuthorized") + activity + kCrLf + label("TRC_SwapDisk") + m_identity.swapDisk;
+        return hex(frame.field(1, 3)) + QStringLiteral("... ") + kCrLf + label("TRC_ActivityAuthorized") + activity +
+               kCrLf + label("TRC_SwapDisk") + m_identity.swapDisk;
     }
     const char* key = status == 1   ? "TRC_ActivityUnauthorized"
                       : status == 2 ? "TRC_ActivityUnknown"
                                     : "TRC_ActivityRefused";
-    return QString::fromLatin1(hex(frame.bytes)) + QLatin1Char(' ') + label(key);
+    return hex(frame.bytes) + QLatin1Char(' ') + label(key);
 }
 
 QString SockProcessing::traceEndOfActivity(const SessionFrame& frame) const
 {
-    QString trace = QString::fromLatin1(hex(frame.field(1, 3)));
+    QString trace = hex(frame.field(1, 3));
     const EndReport report = endReportOf(frame.byteAt(kStatusByte));
     if (report != EndReport::Normal)
         trace += QLatin1Char(' ') + label(traceKeyOf(report));

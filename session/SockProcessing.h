@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/BatchErrorCode.h"
+#include "core/MBLanguages.h"
 #include "core/TerminalSession.h"
 #include "platform/Notifier.h"
 
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 namespace jvz {
 
@@ -33,13 +33,11 @@ struct FrameOutcome {
 // Pure logic: sockets, timers and windows are reached through the host.
 class SockProcessing {
 public:
-    using LabelLookup = std::function<QString(const QString& key)>;
-
     SockProcessing(SessionHost& host, Notifier& notifier, TerminalSession& session, TerminalIdentity& identity,
                    BatchErrorCode& result, SessionTimings timings = {});
 
     // The socket starts listening: a fresh session, texts from the given language.
-    void ResetSession(LabelLookup language);
+    void ResetSession(const MBLanguages& language);
     // Right after the dial: the terminal has a limited time to call in.
     void ArmFirstAnswerTimer();
     // The terminal's connection is accepted.
@@ -84,7 +82,7 @@ private:
     TerminalIdentity& m_identity;
     BatchErrorCode& m_result;
     SessionTimings m_timings;
-    LabelLookup m_language;
+    MBLanguages m_sockLanguage; // every message and trace text of the protocol
 };
 
 } // namespace jvz

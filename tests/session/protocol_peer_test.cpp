@@ -2,7 +2,9 @@
 #include "QtPrint.h"
 #include "RecordingSessionHost.h"
 #include "ScriptedTerminalPeer.h"
+#include "SessionLanguage.h"
 #include "core/BatchErrorCode.h"
+#include "core/ProgramInfo.h"
 #include "core/TerminalSession.h"
 #include "session/SockProcessing.h"
 
@@ -38,7 +40,7 @@ QByteArray terminalIdentification(const QByteArray& product)
 
 QByteArray ownIdentification()
 {
-    return SockProcessing::identificationFrame(JVZ_VERSION_MAJOR, JVZ_VERSION_MINOR).bytes;
+    return SockProcessing::identificationFrame(programVersionMajor(), programVersionMinor()).bytes;
 }
 
 // The program's side over loopback, reduced to what the protocol needs: accept, hand each chunk to the
@@ -49,7 +51,7 @@ public:
     LoopbackProgram() : sock(host, notifier, session, identity, result)
     {
         host.batch = true;
-        sock.ResetSession([](const QString& key) { return key; });
+        sock.ResetSession(jvztest::bracketedSessionTexts());
         server.listen(QHostAddress::LocalHost, 0);
         connect(&server, &QTcpServer::newConnection, this, [this] {
             socket = server.nextPendingConnection();

@@ -1,7 +1,9 @@
 #include "FakeNotifier.h"
 #include "QtPrint.h"
 #include "RecordingSessionHost.h"
+#include "SessionLanguage.h"
 #include "core/BatchErrorCode.h"
+#include "core/ProgramInfo.h"
 #include "core/TerminalSession.h"
 #include "session/SockProcessing.h"
 
@@ -40,8 +42,8 @@ QByteArray fullIdentification(char contractKind = '8', const QByteArray& product
 // JVZ's identification for the version this build carries.
 QByteArray ownIdentification()
 {
-    const QByteArray version = QByteArray::number(JVZ_VERSION_MAJOR).rightJustified(2, '0') +
-                               QByteArray::number(JVZ_VERSION_MINOR).rightJustified(2, '0');
+    const QByteArray version = QByteArray::number(programVersionMajor()).rightJustified(2, '0') +
+                               QByteArray::number(programVersionMinor()).rightJustified(2, '0');
     return bytes({16, 19}) + "JVZ0101QUORB PA" + version;
 }
 
@@ -53,10 +55,7 @@ QString text(const char* key)
 
 class SessionProtocol : public ::testing::Test {
 protected:
-    SessionProtocol()
-    {
-        sock.ResetSession([](const QString& key) { return QStringLiteral("<%1>").arg(key); });
-    }
+    SessionProtocol() { sock.ResetSession(jvztest::bracketedSessionTexts()); }
 
     // Drives the session into a state through the same calls the socket events make.
     void reach(SessionState state, uint8_t endCode = 0)
@@ -376,10 +375,26 @@ TEST_F(SessionProtocol, AuthorisationEnablesDisconnectButton)
     EXPECT_EQ(host.disconnectEnabled, 1);
 }
 
+TEST_F(SessionProtocol, TextsComeFromTheCopiedWindowSectionFirst)
+{
+    MBLanguages language =
+        jvztest::languageFromFile("[General]\r\nMSG_WrongIdent=general\r\nMSG_UnauthorizedActivity=refused\r\n"
+                                  "[frmMainJVZ]\r\nMSG_WrongIdent=window\r\n",
+                                  1);
+    language.SetCurrentSection("frmMainJVZ");
+    sock.ResetSession(language);
+    reach(SessionState::WaitingIdentification);
+    sock.ProcessTerminalFrame({bytes({17, 1, 1})});
+    EXPECT_EQ(result.gErrorText, "window");
+    reach(SessionState::Identified);
+    sock.ProcessTerminalFrame({bytes({33, 1, 1})});
+    EXPECT_EQ(result.gErrorText, "refused");
+}
+
 TEST_F(SessionProtocol, ResetSessionClearsAuthorisationAndActivity)
 {
     reach(SessionState::ActivityRunning);
-    sock.ResetSession([](const QString&) { return QString(); });
+    sock.ResetSession(MBLanguages());
     EXPECT_EQ(session.sessionState, SessionState::Idle);
     EXPECT_FALSE(session.activityAuthorized);
     EXPECT_EQ(session.requestedActivity, 0);
@@ -418,7 +433,7 @@ TEST_F(SessionProtocol, EndOfActivityFrameOnlyWhileActivityRuns)
 {
     for (SessionState s : {SessionState::Idle, SessionState::WaitingIdentification, SessionState::Identified}) {
         SCOPED_TRACE(static_cast<int>(s));
-        sock.ResetSession([](const QString&) { return QString(); });
+        sock.ResetSession(MBLanguages());
         reach(s);
         EXPECT_TRUE(sock.BuildEndOfActivityFrame(0).isEmpty());
         EXPECT_EQ(session.sessionState, s);
@@ -426,7 +441,7 @@ TEST_F(SessionProtocol, EndOfActivityFrameOnlyWhileActivityRuns)
     }
     for (uint8_t code : {0, 2}) {
         SCOPED_TRACE(code);
-        sock.ResetSession([](const QString&) { return QString(); });
+        sock.ResetSession(MBLanguages());
         reach(SessionState::ActivityRunning);
         EXPECT_EQ(sock.BuildEndOfActivityFrame(code).bytes, bytes({34, 1, code}));
         EXPECT_EQ(session.sessionState, SessionState::WaitingEndReport);
@@ -472,7 +487,7 @@ TEST_F(SessionProtocol, ActivityRequestInAnyStateMovesToIdentified)
     };
     for (const Row& row : {Row{1, 1}, Row{2, 2}, Row{3, 4}}) {
         SCOPED_TRACE(row.code);
-        sock.ResetSession([](const QString&) { return QString(); });
+        sock.ResetSession(MBLanguages());
         reach(SessionState::WaitingEndReport);
         EXPECT_EQ(sock.BuildActivityRequest(row.code).bytes, bytes({32, 1, row.code}));
         EXPECT_EQ(session.requestedActivity, row.requested);
