@@ -2,9 +2,6 @@
 
 #include "TextFormat.h"
 
-#include <initializer_list>
-#include <utility>
-
 namespace diagconv {
 
 namespace {
@@ -23,14 +20,22 @@ int byteValue(std::uint8_t byte, ByteSign sign)
 // The date texts are built piece by piece at fixed positions, each piece written over the end of the one
 // before, so a number wider than two characters loses its last character to the next piece. Stored reports
 // look like that, so the layout is kept; the text itself grows as far as the last piece needs.
-std::string compose(std::initializer_list<std::pair<std::size_t, std::string>> pieces)
+void lay(std::string& text, std::size_t position, const std::string& piece)
+{
+    if (text.size() > position)
+        text.resize(position);
+    text += piece;
+}
+
+// "dd/mm/yy", common to both forms.
+std::string datePart(const DiaTimestamp& stamp, ByteSign sign)
 {
     std::string text;
-    for (const auto& [position, piece] : pieces) {
-        if (text.size() > position)
-            text.resize(position);
-        text += piece;
-    }
+    lay(text, 0, strFormat("%02d", byteValue(stamp[0], sign)));
+    lay(text, 2, "/");
+    lay(text, 3, strFormat("%02d", byteValue(stamp[1], sign)));
+    lay(text, 5, "/");
+    lay(text, 6, strFormat("%02d", byteValue(stamp[2], sign)));
     return text;
 }
 
@@ -38,28 +43,18 @@ std::string compose(std::initializer_list<std::pair<std::size_t, std::string>> p
 
 std::string headerDateText(const DiaTimestamp& stamp, ByteSign sign)
 {
-    return compose({
-        {0, strFormat("%02d", byteValue(stamp[0], sign))},
-        {2, "/"},
-        {3, strFormat("%02d", byteValue(stamp[1], sign))},
-        {5, "/"},
-        {6, strFormat("%02d", byteValue(stamp[2], sign))},
-        {8, strFormat(" %02dh", byteValue(stamp[3], sign))},
-        {12, strFormat(" %02dmin\n", byteValue(stamp[4], sign))},
-    });
+    std::string text = datePart(stamp, sign);
+    lay(text, 8, strFormat(" %02dh", byteValue(stamp[3], sign)));
+    lay(text, 12, strFormat(" %02dmin\n", byteValue(stamp[4], sign)));
+    return text;
 }
 
 std::string recordDateText(const DiaTimestamp& stamp, ByteSign sign)
 {
-    return compose({
-        {0, strFormat("%02d", byteValue(stamp[0], sign))},
-        {2, "/"},
-        {3, strFormat("%02d", byteValue(stamp[1], sign))},
-        {5, "/"},
-        {6, strFormat("%02d", byteValue(stamp[2], sign))},
-        {8, strFormat(" %02d:", byteValue(stamp[3], sign))},
-        {12, strFormat("%02d", byteValue(stamp[4], sign))},
-    });
+    std::string text = datePart(stamp, sign);
+    lay(text, 8, strFormat(" %02d:", byteValue(stamp[3], sign)));
+    lay(text, 12, strFormat("%02d", byteValue(stamp[4], sign)));
+    return text;
 }
 
 } // namespace diagconv

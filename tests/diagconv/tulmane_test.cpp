@@ -1,4 +1,5 @@
 #include "DiaBuilders.h"
+#include "ReportCase.h"
 #include "diagconv/Tulmane.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,7 @@ namespace {
 
 std::string report(const std::string& file)
 {
-    std::istringstream in(file);
-    std::ostringstream out;
-    diagconv::tulmane::writeReport(in, out);
-    return out.str();
+    return reportOf(&diagconv::tulmane::writeReport, file);
 }
 
 const std::string kHeader = stamp(0x17, 0x05, 0x11, 0x0E, 0x2A);
@@ -25,17 +23,6 @@ std::string counters(int count, int firstNumber = 1)
     for (int i = 0; i < count; ++i)
         out += appCounterRecord(static_cast<std::uint16_t>(firstNumber + i), static_cast<std::uint32_t>(10 * (i + 1)));
     return out;
-}
-
-struct ReportCase {
-    const char* what;
-    std::string file;
-    std::string expected;
-};
-
-void PrintTo(const ReportCase& c, std::ostream* os)
-{
-    *os << c.what;
 }
 
 const ReportCase kReportCases[] = {

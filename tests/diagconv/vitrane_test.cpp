@@ -1,4 +1,5 @@
 #include "DiaBuilders.h"
+#include "ReportCase.h"
 #include "diagconv/Vitrane.h"
 
 #include <gtest/gtest.h>
@@ -10,24 +11,10 @@ namespace {
 
 std::string report(const std::string& file)
 {
-    std::istringstream in(file);
-    std::ostringstream out;
-    diagconv::vitrane::writeReport(in, out);
-    return out.str();
+    return reportOf(&diagconv::vitrane::writeReport, file);
 }
 
 const std::string kHeading = "AppDefault V01.01\n\nDate : 23/05/17 14h 42min\n\n Date            Critical  Default\n";
-
-struct ReportCase {
-    const char* what;
-    std::string file;
-    std::string expected;
-};
-
-void PrintTo(const ReportCase& c, std::ostream* os)
-{
-    *os << c.what;
-}
 
 const ReportCase kReportCases[] = {
     {"header only", stamp(0x17, 0x05, 0x11, 0x0E, 0x2A), kHeading},
