@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/MbFileIni.h"
+
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <variant>
 
@@ -13,6 +16,7 @@ namespace jvz {
 struct AppSettings {
     QString gProgramFolder; // folder of the running executable, no trailing "/"
     QString gIniPath;       // the main INI file
+    std::shared_ptr<MbFileIni> gIniFile = std::make_shared<MbFileIni>(); // its reader, opened at start-up
 
     // [Options]
     bool gDebug = false;

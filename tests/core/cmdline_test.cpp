@@ -1,10 +1,15 @@
+#include "FailingFileWriter.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
 #include "core/BatchErrorCode.h"
+#include "core/BatchResultFile.h"
 #include "core/BatchRun.h"
 #include "core/CommandLine.h"
+#include "core/MBLanguages.h"
+#include "platform/FileWriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -244,4 +249,103 @@ TEST(CommandLineTokens, CutOnlyWhereAnArgumentBeginsWithADash)
             got << t;
         EXPECT_EQ(got, c.tokens) << c.args.join('|').toStdString();
     }
+}
+
+// ---- Result file ----
+
+namespace {
+
+class ResultFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_dir = QString::fromStdString(jvztest::makeScratchDir("result")); }
+    QString m_dir;
+};
+
+} // namespace
+
+TEST_F(ResultFileTest, BytesOfTheFile)
+{
+    const struct {
+        const char* what;
+        int16_t code;
+        QString text;
+        std::string bytes;
+    } cases[] = {
+        {"success", 0, "", "0\r\n\r\n"},
+        {"a failure", -6, "file /opt/JVZ/JVZ.ini missing", "-6\r\nfile /opt/JVZ/JVZ.ini missing\r\n"},
+        {"a text of several lines", -10, "first\r\nsecond\r\n", "-10\r\nfirst\r\nsecond\r\n\r\n"},
+        {"8-bit code page", -2, QString::fromUtf8("fichier é"), "-2\r\nfichier \xe9\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BatchRun batch;
+        batch.gErrorCode = c.code;
+        batch.gErrorText = c.text;
+        batch.gResultFile = m_dir + "/res.txt";
+        EXPECT_TRUE(WriteBatchResult(batch, m_dir, nullptr, AtomicFileWriter::standard()));
+        EXPECT_EQ(jvztest::readFileBytes((m_dir + "/res.txt").toStdString()), c.bytes);
+        EXPECT_EQ(batch.gErrorText, c.text);
+    }
+}
+
+TEST_F(ResultFileTest, DefaultPlaceIsTheProgramFolderAndAnOldFileIsReplaced)
+{
+    const std::string old = (m_dir + "/ResBatch.txt").toStdString();
+    ASSERT_TRUE(jvztest::writeFileBytes(old, "-11\r\nan old run with a much longer text\r\n"));
+    BatchRun batch;
+    EXPECT_TRUE(WriteBatchResult(batch, m_dir, nullptr, AtomicFileWriter::standard()));
+    EXPECT_EQ(batch.gResultFile, m_dir + "/ResBatch.txt");
+    EXPECT_EQ(jvztest::readFileBytes(old), "0\r\n\r\n");
+}
+
+TEST_F(ResultFileTest, FailureRemovesTheOldResultAndExtendsTheText)
+{
+    const std::string target = (m_dir + "/res.txt").toStdString();
+    const QString languageFile = m_dir + "/JVZ.lng";
+    ASSERT_TRUE(jvztest::writeFileBytes(languageFile.toStdString(),
+                                        "[General]\r\nMSG_ErrWriteResult=Ecriture impossible,Cannot write\r\n"));
+    MBLanguages language;
+    language.init(languageFile, 2);
+    MBLanguages noText;
+    noText.init(m_dir + "/none.lng", 2);
+    const struct {
+        const char* what;
+        const MBLanguages* language;
+        const char* message;
+    } cases[] = {
+        {"before the table is loaded", nullptr, kErrWriteResultFallback},
+        {"with the table", &language, "Cannot write"},
+        {"a table without the key", &noText, kErrWriteResultFallback},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(jvztest::writeFileBytes(target, "0\r\n\r\n"));
+        jvztest::FailingFileWriter writer(jvztest::FailingFileWriter::FailAt::Write, 3);
+        BatchRun batch;
+        batch.set(BatchCode::NoAnswer, "no answer");
+        batch.gResultFile = m_dir + "/res.txt";
+        EXPECT_FALSE(WriteBatchResult(batch, m_dir, c.language, writer));
+        EXPECT_FALSE(jvztest::fileExists(target)); // no stale success left for a script to read
+        EXPECT_EQ(batch.gErrorText, QString("no answer\r\n%1 '%2'").arg(c.message, batch.gResultFile));
+        EXPECT_EQ(batch.gErrorCode, -11);
+    }
+}
+
+TEST_F(ResultFileTest, AFolderInTheWayIsNeverRemoved)
+{
+    const QString folder = m_dir + "/res";
+    ASSERT_TRUE(QDir().mkpath(folder + "/inside"));
+    BatchRun batch;
+    batch.gResultFile = folder;
+    EXPECT_FALSE(WriteBatchResult(batch, m_dir, nullptr, AtomicFileWriter::standard()));
+    EXPECT_TRUE(QFileInfo(folder + "/inside").isDir());
+    EXPECT_TRUE(batch.gErrorText.startsWith("\r\n"));
+}
+
+TEST_F(ResultFileTest, MissingFolderIsAFailureNotACrash)
+{
+    BatchRun batch;
+    batch.gResultFile = m_dir + "/no/such/folder/res.txt";
+    EXPECT_FALSE(WriteBatchResult(batch, m_dir, nullptr, AtomicFileWriter::standard()));
+    EXPECT_TRUE(batch.gErrorText.endsWith("res.txt'"));
 }
