@@ -6,12 +6,11 @@
 #include <QHostAddress>
 #include <QLoggingCategory>
 #include <QSaveFile>
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <curl/curl.h>
 #include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>

@@ -102,10 +102,10 @@ private:
 
 // What went wrong in a libcurl call, as far as the error number depends on it.
 struct CurlFailure {
-    int curlCode = 0;            // a CURLcode
-    int osErrno = 0;             // CURLINFO_OS_ERRNO
-    QByteArray lastCommandVerb;  // the last command sent to the server ("USER", "PASS", "RETR"...)
-    bool sessionLost = false;    // the control connection went away and would have to be reopened
+    int curlCode = 0;           // a CURLcode
+    int osErrno = 0;            // CURLINFO_OS_ERRNO
+    QByteArray lastCommandVerb; // the last command sent to the server ("USER", "PASS", "RETR"...)
+    bool sessionLost = false;   // the control connection went away and would have to be reopened
 };
 
 // The one mapping from libcurl's results to the error numbers above.

@@ -2,10 +2,12 @@
 #include "FtpServerFixture.h"
 #include "TestEnv.h"
 #include "platform/FtpClient.h"
+#include "platform/FtpClientListing.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QThread>
@@ -71,8 +73,7 @@ protected:
 
     void openClient()
     {
-        ASSERT_EQ(m_client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
-                  FtpError::None)
+        ASSERT_EQ(m_client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()), FtpError::None)
             << m_client.lastResponse().toStdString();
     }
 
@@ -171,6 +172,34 @@ TEST_F(FtpClientTest, FilesRoundTripByteForByte)
     }
     // Nothing but the finished files was left beside the gets.
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(FtpClientTest, ServerListingIsParsedAndFiltered)
+{
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\APP.SGN", "abc"));
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\LIST.CAT", "x"));
+    ASSERT_TRUE(QDir().mkpath(m_server.localPath("\\SWAP\\HOST")));
+    ASSERT_TRUE(QDir().mkpath(m_server.localPath("\\EMPTY")));
+    openClient();
+    ASSERT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+
+    QList<jvz::FtpFileEntry> entries;
+    ASSERT_EQ(jvz::findFtpFiles(m_client, "*.sgn", &entries), FtpError::None);
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].name, "APP.SGN");
+    EXPECT_EQ(entries[0].size, 3u);
+    EXPECT_FALSE(entries[0].isDirectory);
+    EXPECT_EQ(entries[0].lastWrite.date(),
+              QFileInfo(m_server.localPath("\\SWAP\\APP.SGN")).lastModified().toUTC().date());
+
+    ASSERT_EQ(jvz::findFtpFiles(m_client, "*.*", &entries), FtpError::None);
+    EXPECT_EQ(entries.size(), 3);
+    const auto host = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.name == "HOST"; });
+    ASSERT_NE(host, entries.end());
+    EXPECT_TRUE(host->isDirectory);
+
+    ASSERT_EQ(m_client.setCurrentDirectory("..\\EMPTY"), FtpError::None);
+    EXPECT_EQ(jvz::findFtpFiles(m_client, "*", &entries), FtpError::NoMoreFiles);
 }
 
 TEST_F(FtpClientTest, PutReplacesAnExistingRemoteFile)
@@ -333,7 +362,6 @@ TEST_F(FtpClientTest, ServerHangUpIsReportedNotReconnected)
 // A server that stops answering (dead link) ends every call with an error within the timeouts.
 TEST_F(FtpClientTest, DeadServerEndsEachCallWithinTheTimeouts)
 {
-    ASSERT_TRUE(m_server.putLocal("\\SWAP\\A.BIN", randomBytes(64 * 1024)));
     const QString folder = scratch("dead");
     const QString local = folder + "/A.BIN";
     ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
@@ -352,15 +380,18 @@ TEST_F(FtpClientTest, DeadServerEndsEachCallWithinTheTimeouts)
              return c.listDirectory(&lines);
          }},
         {"change directory", [](CurlFtpClient& c) { return c.setCurrentDirectory("\\SWAP\\"); }},
-        {"open", [&](CurlFtpClient& c) {
+        {"open",
+         [&](CurlFtpClient& c) {
              return c.open(m_server.host(), m_server.port(), m_server.user(), m_server.password());
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // A fresh server per case: what a suspended server does with its old connections is not the point.
+        ASSERT_TRUE(m_server.start()) << m_server.errorString().toStdString();
+        ASSERT_TRUE(m_server.putLocal("\\SWAP\\A.BIN", randomBytes(64 * 1024)));
         CurlFtpClient client(ShortTimeouts);
-        ASSERT_EQ(client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
-                  FtpError::None);
+        ASSERT_EQ(client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()), FtpError::None);
         ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
         ASSERT_TRUE(m_server.freeze());
         QElapsedTimer timer;

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <signal.h>
 
 namespace jvztest {
@@ -133,8 +132,7 @@ QByteArrayList FtpServerFixture::commands() const
 
 bool FtpServerFixture::hangUp()
 {
-    return m_process.state() == QProcess::Running && !m_frozen &&
-           ::kill(pid_t(m_process.processId()), SIGUSR1) == 0;
+    return m_process.state() == QProcess::Running && !m_frozen && ::kill(pid_t(m_process.processId()), SIGUSR1) == 0;
 }
 
 bool FtpServerFixture::freeze()
