@@ -314,6 +314,15 @@ struct CurlFtpClient::Impl {
         return FtpError::None;
     }
 
+    // A transfer name with a leading slash would make libcurl go back to its login directory on the next
+    // call, behind our current directory's back; terminal paths use backslashes anyway.
+    uint32_t checkTransferName(const QByteArray& remoteName) const
+    {
+        if (const uint32_t error = checkReady({&remoteName}))
+            return error;
+        return remoteName.startsWith('/') ? FtpError::InvalidParameter : FtpError::None;
+    }
+
     QByteArray fileUrl(const QByteArray& remoteName) const { return baseUrl + remoteName.toPercentEncoding(); }
 
     static size_t headerCallback(char* data, size_t size, size_t count, void* user)
@@ -479,7 +488,7 @@ QByteArray CurlFtpClient::currentDirectory() const
 uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& localPath)
 {
     Impl& d = *m_impl;
-    if (const uint32_t error = d.checkReady({&remoteName}))
+    if (const uint32_t error = d.checkTransferName(remoteName))
         return d.finish(error);
     QSaveFile target(localPath);
     if (!target.open(QIODevice::WriteOnly)) {
@@ -500,7 +509,7 @@ uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& loc
 uint32_t CurlFtpClient::putFile(const QString& localPath, const QByteArray& remoteName)
 {
     Impl& d = *m_impl;
-    if (const uint32_t error = d.checkReady({&remoteName}))
+    if (const uint32_t error = d.checkTransferName(remoteName))
         return d.finish(error);
     QFile source(localPath);
     if (!source.open(QIODevice::ReadOnly))

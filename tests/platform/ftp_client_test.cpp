@@ -310,6 +310,8 @@ TEST_F(FtpClientTest, NamesThatWouldSmuggleCommandsAreRefused)
     EXPECT_EQ(m_client.renameFile("A", "B\rDELE VICTIM.BIN"), FtpError::InvalidParameter);
     EXPECT_EQ(m_client.putFile(local, "A\nB"), FtpError::InvalidParameter);
     EXPECT_EQ(m_client.deleteFile(""), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.getFile("/VICTIM.BIN", local), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.putFile(local, "/VICTIM.BIN"), FtpError::InvalidParameter);
     EXPECT_EQ(m_server.readLocal("\\VICTIM.BIN"), "v");
     EXPECT_FALSE(anyStartsWith(m_server.commands(), "DELE"));
 }
