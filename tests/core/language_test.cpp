@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QToolBar>
@@ -362,4 +363,73 @@ TEST(LanguageFormLabels, TextBoxTooltips)
     EXPECT_EQ(w.path->toolTip(), "Local path");
     EXPECT_EQ(other->toolTip(), "design tip");
     EXPECT_EQ(w.ok->toolTip(), "design tip");
+}
+
+// ---- The shipped language file ----
+
+namespace {
+
+struct LanguageLine {
+    int number;
+    QString section;
+    QString key;
+    QString value;
+};
+
+// Every key line of the shipped file, read as the INI engine reads it (values trimmed).
+std::vector<LanguageLine> shippedLines()
+{
+    const std::string bytes = jvztest::readFileBytes((jvztest::sourceDir() + "/data/files/JVZ.lng").toStdString());
+    std::vector<LanguageLine> lines;
+    QString section;
+    int number = 0;
+    for (const QString& raw : QString::fromLatin1(bytes.data(), qsizetype(bytes.size())).split('\n')) {
+        ++number;
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            section = line.mid(1, line.indexOf(']') - 1);
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0)
+            lines.push_back({number, section, line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(LanguageShippedFile, NoValueExceedsTheCapAndNoKeyIsShadowed)
+{
+    const std::vector<LanguageLine> lines = shippedLines();
+    ASSERT_FALSE(lines.empty());
+    QSet<QString> seen;
+    for (const LanguageLine& l : lines) {
+        SCOPED_TRACE(QString("line %1: [%2] %3").arg(l.number).arg(l.section, l.key).toStdString());
+        // The reader cuts a value at 254 characters: the last columns would silently go missing.
+        EXPECT_LE(l.value.size(), MbFileIni::ValueBufferSize - 1);
+        // A second key of the same name is never read.
+        const QString id = l.section.toLower() + '/' + l.key.toLower();
+        EXPECT_FALSE(seen.contains(id));
+        seen.insert(id);
+    }
+}
+
+TEST(LanguageShippedFile, KeysOfTheCoreExistInEnglishAndFrench)
+{
+    MBLanguages table;
+    table.init(jvztest::sourceDir() + "/data/files/JVZ.lng", 1);
+    EXPECT_EQ(table.GetFormLabel("DefaultLanguage", "General"), "1");
+    for (const char* key : {"ToolTitle", "ToolMnemo", "MSG_ErrWriteResult", "msg_CataExtMissing",
+                            "msg_DefaultDirectoryFileMissing", "msg_AlreadyRunning"}) {
+        for (int16_t language : {1, 2}) {
+            table.SetCurrentLanguage(language);
+            EXPECT_FALSE(table.GetGeneralLabel(key).isEmpty()) << key << " #" << language;
+        }
+    }
+    table.SetCurrentLanguage(2);
+    EXPECT_EQ(table.GetGeneralLabel("MSG_ErrWriteResult"),
+              QString::fromUtf8("Impossible d'écrire le fichier de résultat"));
 }
