@@ -88,6 +88,17 @@ public:
     QPointer<QTcpSocket> socket;
 };
 
+// Table rows print as their name in test listings and failures.
+template <typename Row>
+requires requires(const Row& r)
+{
+    r.name;
+}
+void PrintTo(const Row& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
 // Whole conversations, one row each: the terminal's script and the code the run ends with.
 struct ConversationRow {
     const char* name;
@@ -95,11 +106,6 @@ struct ConversationRow {
     QList<Step> script;
     int16_t code;
 };
-
-void PrintTo(const ConversationRow& row, std::ostream* os)
-{
-    *os << row.name;
-}
 
 class SessionConversation : public ::testing::TestWithParam<ConversationRow> {};
 
@@ -192,11 +198,6 @@ struct PeerFailureRow {
     int boundMs;
     const char* failureContains;
 };
-
-void PrintTo(const PeerFailureRow& row, std::ostream* os)
-{
-    *os << row.name;
-}
 
 class ScriptedPeer : public ::testing::TestWithParam<PeerFailureRow> {};
 

@@ -83,6 +83,17 @@ protected:
     SockProcessing sock{host, notifier, session, identity, result};
 };
 
+// Table rows print as their name in test listings and failures.
+template <typename Row>
+requires requires(const Row& r)
+{
+    r.name;
+}
+void PrintTo(const Row& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
 // One row per transition of the state machine, with the exact reply.
 struct TransitionRow {
     const char* name;
@@ -99,11 +110,6 @@ struct TransitionRow {
     int16_t code;
     QString resultText;
 };
-
-void PrintTo(const TransitionRow& row, std::ostream* os)
-{
-    *os << row.name;
-}
 
 class SessionTransition : public SessionProtocol, public ::testing::WithParamInterface<TransitionRow> {};
 
@@ -138,208 +144,81 @@ const auto S2 = SessionState::Identified;
 const auto S3 = SessionState::ActivityRunning;
 const auto S4 = SessionState::WaitingEndReport;
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SessionTransition,
-    ::testing::Values(
-        // State 1: the terminal identifies itself.
-        TransitionRow{"IdentMAnswersOwnIdent", S1, 0, 1, fullIdentification(), ownIdentification(), false, false, false,
-                      S1, kArm30, 0, ""},
-        TransitionRow{"IdentLowerCaseMRefused", S1, 0, 1, fullIdentification('8', "m40"), bytes({17, 1, 1}), true,
-                      false, false, S0, kStop, -13, text("MSG_WrongIdent")},
-        TransitionRow{"IdentOtherProductRefused", S1, 0, 1, fullIdentification('8', "X40"), bytes({17, 1, 1}), true,
-                      false, false, S0, kStop, -13, text("MSG_WrongIdent")},
-        TransitionRow{"IdentWithoutProductRefused", S1, 0, 1, bytes({16, 0}), bytes({17, 1, 1}), true, false, false, S0,
-                      kStop, -13, text("MSG_WrongIdent")},
-        TransitionRow{"ShortestAcceptedIdent", S1, 0, 1, bytes({16, 1, 'M'}), ownIdentification(), false, false, false,
-                      S1, kArm30, 0, ""},
-        // State 1: the terminal acknowledges JVZ's identification.
-        TransitionRow{"AckAsksDownload", S1, 0, 1, bytes({17, 1, 0}), bytes({32, 1, 1}), false, false, false, S2,
-                      kArm30, 0, ""},
-        TransitionRow{"AckAsksDiagnostic", S1, 0, 2, bytes({17, 1, 0}), bytes({32, 1, 2}), false, false, false, S2,
-                      kArm30, 0, ""},
-        TransitionRow{"AckAsksMaintenance", S1, 0, 3, bytes({17, 1, 0}), bytes({32, 1, 3}), false, false, false, S2,
-                      kArm30, 0, ""},
-        TransitionRow{
-            "AckRefusal", S1, 0, 1, bytes({17, 1, 1}), {}, true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
-        TransitionRow{"AckWithoutStatusIsRefusal",
-                      S1,
-                      0,
-                      1,
-                      bytes({17, 0}),
-                      {},
-                      true,
-                      false,
-                      false,
-                      S0,
-                      kStop,
-                      -13,
-                      text("MSG_WrongIdent")},
-        TransitionRow{"State1IgnoresActivityAnswer",
-                      S1,
-                      0,
-                      1,
-                      bytes({33, 1, 0}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S1,
-                      std::nullopt,
-                      0,
-                      ""},
-        TransitionRow{"State1IgnoresEmptyChunk", S1, 0, 1, {}, {}, false, false, false, S1, std::nullopt, 0, ""},
-        // State 2: the terminal answers the activity request.
-        TransitionRow{"ActivityAuthorised",
-                      S2,
-                      0,
-                      1,
-                      bytes({33, 1, 0}) + "ACTIVITY   SWAP",
-                      {},
-                      false,
-                      true,
-                      false,
-                      S3,
-                      kStop,
-                      0,
-                      ""},
-        TransitionRow{"ActivityUnauthorisedEndsSession", S2, 0, 1, bytes({33, 1, 1}), bytes({0, 1, 0}), false, false,
-                      true, S2, kStop, -14, text("MSG_UnauthorizedActivity")},
-        TransitionRow{"ActivityUnknownEndsSession", S2, 0, 1, bytes({33, 1, 2}), bytes({0, 1, 0}), false, false, true,
-                      S2, kStop, -14, text("MSG_UnauthorizedActivity")},
-        TransitionRow{"AnswerWithoutStatusIsRefusal", S2, 0, 1, bytes({33}), bytes({0, 1, 0}), false, false, true, S2,
-                      kStop, -14, text("MSG_UnauthorizedActivity")},
-        TransitionRow{
-            "State2IgnoresSecondAck", S2, 0, 1, bytes({17, 1, 0}), {}, false, false, false, S2, std::nullopt, 0, ""},
-        // States 0 and 3 ignore everything.
-        TransitionRow{
-            "IdleIgnoresIdent", S0, 0, 1, fullIdentification(), {}, false, false, false, S0, std::nullopt, 0, ""},
-        TransitionRow{
-            "RunningIgnoresAnswer", S3, 0, 1, bytes({33, 1, 0}), {}, false, true, false, S3, std::nullopt, 0, ""},
-        TransitionRow{
-            "RunningIgnoresEndReport", S3, 0, 1, bytes({34, 1, 1}), {}, false, true, false, S3, std::nullopt, 0, ""},
-        // State 4: the terminal's end-of-activity report.
-        TransitionRow{"EndReportNormal", S4, 0, 1, bytes({34, 1, 0}), {}, false, false, false, S2, kStop, 0, ""},
-        TransitionRow{"EndReportBadSignatureWithDetail",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 6, 4}) + "KEY  ",
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_BAD_SIGNATURE") + crlf() + "KEY"},
-        TransitionRow{"EndReportDuringActivity",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 1, 1}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_PB_DURING_ACTIVITY") + crlf()},
-        TransitionRow{"EndReportFtpConnect",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 1, 2}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_PB_FTP_CONNECT") + crlf()},
-        TransitionRow{"EndReportMaxDuration",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 1, 3}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_DUREE_MAX_COM_ATTEINT") + crlf()},
-        TransitionRow{"EndReportBadStorage",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 1, 5}) + "DISK",
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_BAD_STORAGE") + crlf() + "DISK"},
-        TransitionRow{"EndReportUnknownCode",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 1, 9}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_ActivityProblem") + crlf()},
-        TransitionRow{"EndReportWithoutCodeIsProblem",
-                      S4,
-                      0,
-                      1,
-                      bytes({34, 0}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_ActivityProblem") + crlf()},
-        TransitionRow{"EndReportAfterOwnFtpFailure",
-                      S4,
-                      2,
-                      1,
-                      bytes({34, 1, 0}),
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_PB_FTP_CONNECT")},
-        TransitionRow{"OwnFtpFailureIgnoresTerminalCode",
-                      S4,
-                      2,
-                      1,
-                      bytes({34, 1, 4}) + "KEY",
-                      {},
-                      false,
-                      false,
-                      false,
-                      S2,
-                      kStop,
-                      -15,
-                      text("MSG_SOCKET_PB_FTP_CONNECT")},
-        TransitionRow{
-            "State4IgnoresOtherFrames", S4, 0, 1, bytes({33, 1, 0}), {}, false, false, false, S4, std::nullopt, 0, ""},
-        TransitionRow{"State4IgnoresEmptyChunk", S4, 0, 1, {}, {}, false, false, false, S4, std::nullopt, 0, ""}),
+// clang-format off
+// Columns: name, from state, JVZ's end code, activity asked, frame in, reply out, close, authorised,
+// reply ends the session, to state, last timer call, result code, result text.
+INSTANTIATE_TEST_SUITE_P(Table, SessionTransition, ::testing::Values(
+    // State 1: the terminal identifies itself.
+    TransitionRow{"IdentMAnswersOwnIdent", S1, 0, 1, fullIdentification(), ownIdentification(),
+                  false, false, false, S1, kArm30, 0, ""},
+    TransitionRow{"IdentLowerCaseMRefused", S1, 0, 1, fullIdentification('8', "m40"), bytes({17, 1, 1}),
+                  true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
+    TransitionRow{"IdentOtherProductRefused", S1, 0, 1, fullIdentification('8', "X40"), bytes({17, 1, 1}),
+                  true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
+    TransitionRow{"IdentWithoutProductRefused", S1, 0, 1, bytes({16, 0}), bytes({17, 1, 1}),
+                  true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
+    TransitionRow{"ShortestAcceptedIdent", S1, 0, 1, bytes({16, 1, 'M'}), ownIdentification(),
+                  false, false, false, S1, kArm30, 0, ""},
+    // State 1: the terminal acknowledges JVZ's identification.
+    TransitionRow{"AckAsksDownload", S1, 0, 1, bytes({17, 1, 0}), bytes({32, 1, 1}),
+                  false, false, false, S2, kArm30, 0, ""},
+    TransitionRow{"AckAsksDiagnostic", S1, 0, 2, bytes({17, 1, 0}), bytes({32, 1, 2}),
+                  false, false, false, S2, kArm30, 0, ""},
+    TransitionRow{"AckAsksMaintenance", S1, 0, 3, bytes({17, 1, 0}), bytes({32, 1, 3}),
+                  false, false, false, S2, kArm30, 0, ""},
+    TransitionRow{"AckRefusal", S1, 0, 1, bytes({17, 1, 1}), {},
+                  true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
+    TransitionRow{"AckWithoutStatusIsRefusal", S1, 0, 1, bytes({17, 0}), {},
+                  true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
+    TransitionRow{"State1IgnoresActivityAnswer", S1, 0, 1, bytes({33, 1, 0}), {},
+                  false, false, false, S1, std::nullopt, 0, ""},
+    TransitionRow{"State1IgnoresEmptyChunk", S1, 0, 1, {}, {},
+                  false, false, false, S1, std::nullopt, 0, ""},
+    // State 2: the terminal answers the activity request.
+    TransitionRow{"ActivityAuthorised", S2, 0, 1, bytes({33, 1, 0}) + "ACTIVITY   SWAP", {},
+                  false, true, false, S3, kStop, 0, ""},
+    TransitionRow{"ActivityUnauthorisedEndsSession", S2, 0, 1, bytes({33, 1, 1}), bytes({0, 1, 0}),
+                  false, false, true, S2, kStop, -14, text("MSG_UnauthorizedActivity")},
+    TransitionRow{"ActivityUnknownEndsSession", S2, 0, 1, bytes({33, 1, 2}), bytes({0, 1, 0}),
+                  false, false, true, S2, kStop, -14, text("MSG_UnauthorizedActivity")},
+    TransitionRow{"AnswerWithoutStatusIsRefusal", S2, 0, 1, bytes({33}), bytes({0, 1, 0}),
+                  false, false, true, S2, kStop, -14, text("MSG_UnauthorizedActivity")},
+    TransitionRow{"State2IgnoresSecondAck", S2, 0, 1, bytes({17, 1, 0}), {},
+                  false, false, false, S2, std::nullopt, 0, ""},
+    // States 0 and 3 ignore everything.
+    TransitionRow{"IdleIgnoresIdent", S0, 0, 1, fullIdentification(), {},
+                  false, false, false, S0, std::nullopt, 0, ""},
+    TransitionRow{"RunningIgnoresAnswer", S3, 0, 1, bytes({33, 1, 0}), {},
+                  false, true, false, S3, std::nullopt, 0, ""},
+    TransitionRow{"RunningIgnoresEndReport", S3, 0, 1, bytes({34, 1, 1}), {},
+                  false, true, false, S3, std::nullopt, 0, ""},
+    // State 4: the terminal's end-of-activity report.
+    TransitionRow{"EndReportNormal", S4, 0, 1, bytes({34, 1, 0}), {},
+                  false, false, false, S2, kStop, 0, ""},
+    TransitionRow{"EndReportBadSignatureWithDetail", S4, 0, 1, bytes({34, 6, 4}) + "KEY  ", {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_BAD_SIGNATURE") + crlf() + "KEY"},
+    TransitionRow{"EndReportDuringActivity", S4, 0, 1, bytes({34, 1, 1}), {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_PB_DURING_ACTIVITY") + crlf()},
+    TransitionRow{"EndReportFtpConnect", S4, 0, 1, bytes({34, 1, 2}), {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_PB_FTP_CONNECT") + crlf()},
+    TransitionRow{"EndReportMaxDuration", S4, 0, 1, bytes({34, 1, 3}), {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_DUREE_MAX_COM_ATTEINT") + crlf()},
+    TransitionRow{"EndReportBadStorage", S4, 0, 1, bytes({34, 1, 5}) + "DISK", {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_BAD_STORAGE") + crlf() + "DISK"},
+    TransitionRow{"EndReportUnknownCode", S4, 0, 1, bytes({34, 1, 9}), {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_ActivityProblem") + crlf()},
+    TransitionRow{"EndReportWithoutCodeIsProblem", S4, 0, 1, bytes({34, 0}), {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_ActivityProblem") + crlf()},
+    TransitionRow{"EndReportAfterOwnFtpFailure", S4, 2, 1, bytes({34, 1, 0}), {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_PB_FTP_CONNECT")},
+    TransitionRow{"OwnFtpFailureIgnoresTerminalCode", S4, 2, 1, bytes({34, 1, 4}) + "KEY", {},
+                  false, false, false, S2, kStop, -15, text("MSG_SOCKET_PB_FTP_CONNECT")},
+    TransitionRow{"State4IgnoresOtherFrames", S4, 0, 1, bytes({33, 1, 0}), {},
+                  false, false, false, S4, std::nullopt, 0, ""},
+    TransitionRow{"State4IgnoresEmptyChunk", S4, 0, 1, {}, {},
+                  false, false, false, S4, std::nullopt, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(SessionProtocol, OwnFtpFailureKeepsTheFirstRecordedCause)
 {
@@ -534,11 +413,6 @@ struct IdentityRow {
     QByteArray activities;
 };
 
-void PrintTo(const IdentityRow& row, std::ostream* os)
-{
-    *os << row.name;
-}
-
 class SessionIdentity : public SessionProtocol, public ::testing::WithParamInterface<IdentityRow> {};
 
 TEST_P(SessionIdentity, CutsFieldsByPosition)
@@ -708,11 +582,6 @@ struct TraceRow {
     QString trace;
 };
 
-void PrintTo(const TraceRow& row, std::ostream* os)
-{
-    *os << row.name;
-}
-
 class SessionTrace : public SessionProtocol, public ::testing::WithParamInterface<TraceRow> {};
 
 TEST_P(SessionTrace, FormatsFrame)
@@ -761,7 +630,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "221F04 <TRC_WrongSignature>\r\nFILE1.SGN\r\nKEY12"},
                       TraceRow{"EndWithBlankDetail", 0, bytes({34, 16, 1}) + "               ",
                                "221001 <TRC_ProblemDuringActivity>"},
-                      TraceRow{"OwnEndOfActivity", 0, bytes({34, 1, 2}), "220102 <TRC_BadFTPConnection>"},
+                      TraceRow{"OnlySecondDetailIsNoDetail", 0, bytes({34, 17, 1}) + "               X",
+                               "221101 <TRC_ProblemDuringActivity>"},
+                      TraceRow{"EndNormalWithDetail", 0, bytes({34, 5, 0}) + "DONE", "220500\r\nDONE\r\n"},
+                      // A frame of no known type is shown as it is.
                       TraceRow{"UnknownTypeAsIs", 0, bytes({'A', 'B', 'C'}), "ABC"}, TraceRow{"EmptyChunk", 0, {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
