@@ -1,5 +1,6 @@
 #include "core/PlatformHelpers.h"
 
+#include "core/Cp1252.h"
 #include "platform/Clock.h"
 
 #include <QFileInfo>
@@ -15,7 +16,7 @@ QString RegQueryString(const std::optional<RegistryValue>& value)
     switch (value->type) {
     case RegString: {
         const qsizetype nul = data.indexOf('\0');
-        return QString::fromLatin1(nul < 0 ? data : data.left(nul));
+        return Cp1252::decode(nul < 0 ? data : data.left(nul));
     }
     case RegBinary: {
         // Read into a 4-byte buffer: a longer value does not fit and reads as nothing.
@@ -26,7 +27,7 @@ QString RegQueryString(const std::optional<RegistryValue>& value)
         return QString::number(static_cast<int16_t>(static_cast<uint16_t>(lo | (hi << 8))));
     }
     case RegMultiString:
-        return QString::fromLatin1(data);
+        return Cp1252::decode(data);
     default:
         return {};
     }

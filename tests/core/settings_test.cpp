@@ -2,6 +2,7 @@
 #include "Paths.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
+#include "core/AppState.h"
 #include "core/BatchRun.h"
 #include "core/MbFileIni.h"
 #include "core/Settings.h"
@@ -261,4 +262,23 @@ TEST_F(SettingsTest, SaveConnectionNameFailureKeepsTheFile)
     ini.Create(path);
     EXPECT_FALSE(SaveConnectionName(ini, "New"));
     EXPECT_EQ(jvztest::readFileBytes(path.toStdString()), before);
+}
+
+// A run starts from these values, before the command line and the settings are read.
+TEST(SettingsProgramState, StartValuesOfARun)
+{
+    const AppState state;
+    EXPECT_TRUE(state.settings.gNTProtocol);
+    EXPECT_FALSE(state.settings.gDebug);
+    EXPECT_FALSE(state.settings.gRemoteDirectory);
+    EXPECT_TRUE(state.batch.gSerialLink);
+    EXPECT_FALSE(state.batch.gBatchMode);
+    EXPECT_TRUE(state.batch.gShowProgress);
+    EXPECT_EQ(state.batch.gBatchAction, BatchAction::Download);
+    EXPECT_EQ(state.batch.gResultFile, "");
+    EXPECT_EQ(state.batch.gErrorCode, 0);
+    EXPECT_EQ(state.batch.gErrorText, "");
+    EXPECT_EQ(state.ui.gLanguageIndex, 0);
+    EXPECT_EQ(state.link.ghFtpSession, nullptr);
+    EXPECT_EQ(&appState(), &appState());
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/AppSettings.h"
+#include "core/BatchRun.h"
+#include "core/MBLanguages.h"
+#include "core/TerminalSession.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+
+namespace jvz {
+
+class DialUpLink;
+class FtpClient;
+
+// The link to the terminal. The objects behind the handles are owned by the layers that create them;
+// a null handle means "none".
+struct LinkState {
+    DialUpLink* ghRasConn = nullptr;   // the dial-up link while one is up
+    FtpClient* ghInternet = nullptr;   // the FTP client of the program
+    FtpClient* ghFtpSession = nullptr; // the client while a session with the terminal is open
+    QString gModemPorts;               // ports usable for PPP, each followed by ","
+};
+
+// The program-wide language table and the single instances of the windows, created on first use.
+struct UiState {
+    MBLanguages gLanguage;
+    int16_t gLanguageIndex = 0; // language number handed to the main window; never set
+    // Window instances by window name; an entry empties itself when its window is deleted.
+    QHash<QString, QPointer<QObject>> windows;
+};
+
+// Everything the program shares between its parts. A default-constructed state holds the start values of
+// a run. Logic takes the part it needs by reference, so tests build their own.
+struct AppState {
+    AppSettings settings;
+    BatchRun batch;
+    TerminalSession session;
+    TerminalIdentity identity;
+    LinkState link;
+    UiState ui;
+};
+
+// The one state of the running program.
+AppState& appState();
+
+} // namespace jvz
