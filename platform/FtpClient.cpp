@@ -1,11 +1,12 @@
 #include "FtpClient.h"
 
+#include "platform/FileWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -115,6 +116,26 @@ bool isUnspecifiedAddress(const sockaddr* address)
     return false;
 }
 
+// Error number of a local file that could not be written.
+uint32_t localWriteError(int number, uint32_t otherwise)
+{
+    switch (number) {
+    case ENOENT:
+    case ENOTDIR:
+        return FtpError::PathNotFound;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+        return FtpError::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FtpError::AccessDenied;
+    default:
+        return otherwise;
+    }
+}
+
 struct SlistDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
@@ -177,13 +198,18 @@ struct CurlFtpClient::Impl {
     QByteArray lastVerb;
     uint32_t lastError = FtpError::None;
 
+    FileWriter* writer = nullptr;
+
     // The control connection's peer, so a silent reconnection can be refused.
     sockaddr_storage controlPeer{};
     bool haveControlPeer = false;
     bool sessionLost = false;
+    // We broke off the last transfer ourselves (a local file failed), and libcurl may have dropped the
+    // control connection over it: the next call may log in again, and goes back to our directory first.
+    bool mayReconnect = false;
 
     // Per-call sinks and sources.
-    QSaveFile* saveFile = nullptr;
+    FileReplacement* target = nullptr;
     QByteArray* listing = nullptr;
     bool listingTooLong = false;
     QFile* source = nullptr;
@@ -198,6 +224,7 @@ struct CurlFtpClient::Impl {
         stage = Stage::Idle;
         haveControlPeer = false;
         sessionLost = false;
+        mayReconnect = false;
         currentDirectory.clear();
     }
 
@@ -249,7 +276,7 @@ struct CurlFtpClient::Impl {
                     return CURL_SOCKET_BAD;
                 std::memcpy(&controlPeer, peer, std::min<size_t>(address->addrlen, sizeof(controlPeer)));
                 haveControlPeer = true;
-            } else if (stage == Stage::Open && haveControlPeer && sameEndpoint(controlPeer, peer)) {
+            } else if (stage == Stage::Open && haveControlPeer && !mayReconnect && sameEndpoint(controlPeer, peer)) {
                 // libcurl would log in again on a fresh connection, in another current directory.
                 sessionLost = true;
                 return CURL_SOCKET_BAD;
@@ -264,25 +291,46 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_URL, url.constData());
         curl_easy_setopt(easy, CURLOPT_NOBODY, 0L);
         curl_easy_setopt(easy, CURLOPT_UPLOAD, 0L);
-        curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
         curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
-        saveFile = nullptr;
+        target = nullptr;
         listing = nullptr;
         listingTooLong = false;
         source = nullptr;
     }
 
-    uint32_t perform()
+    // One libcurl call. The quote commands go first, on the control connection; after a transfer we broke
+    // off, a CWD back to our directory goes before them, so a new login does not work in the wrong place.
+    uint32_t perform(const QByteArrayList& quoteCommands = {})
     {
+        QByteArrayList commands;
+        if (mayReconnect && !currentDirectory.isEmpty())
+            commands.append("CWD " + currentDirectory);
+        commands += quoteCommands;
+        curl_slist* list = nullptr;
+        for (const QByteArray& command : commands) {
+            curl_slist* longer = curl_slist_append(list, command.constData());
+            if (!longer) {
+                curl_slist_free_all(list);
+                return FtpError::NotEnoughMemory;
+            }
+            list = longer;
+        }
+        const Slist quote(list);
+        curl_easy_setopt(easy, CURLOPT_QUOTE, list);
         openReplyCode = 0;
         lastResponse.clear();
         const CURLcode code = curl_easy_perform(easy);
+        curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
         long osErrno = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
         if (code != CURLE_OK)
             qCDebug(lcFtp) << "libcurl:" << curl_easy_strerror(code);
+        if (code == CURLE_OK)
+            mayReconnect = false;
+        else if (code == CURLE_WRITE_ERROR || code == CURLE_READ_ERROR || code == CURLE_ABORTED_BY_CALLBACK)
+            mayReconnect = true;
         return ftpErrorFromCurl({int(code), int(osErrno), lastVerb, sessionLost});
     }
 
@@ -291,13 +339,8 @@ struct CurlFtpClient::Impl {
     uint32_t command(const QByteArray& line)
     {
         prepare(baseUrl);
-        Slist quote(curl_slist_append(nullptr, ("*" + line).constData()));
-        if (!quote)
-            return FtpError::NotEnoughMemory;
-        curl_easy_setopt(easy, CURLOPT_QUOTE, quote.get());
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-        uint32_t error = perform();
-        curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
+        uint32_t error = perform({"*" + line});
         if (error == FtpError::None && (replyCode(lastResponse) >= 400 || replyCode(lastResponse) == 0))
             error = FtpError::ExtendedError;
         return error;
@@ -347,8 +390,8 @@ struct CurlFtpClient::Impl {
     {
         auto* self = static_cast<Impl*>(user);
         const qsizetype bytes = qsizetype(size * count);
-        if (self->saveFile)
-            return self->saveFile->write(data, bytes) == bytes ? size * count : 0;
+        if (self->target)
+            return self->target->write(QByteArrayView(data, bytes)) ? size * count : 0;
         if (self->listing) {
             if (self->listing->size() + bytes > MaxListingBytes) {
                 self->listingTooLong = true;
@@ -370,8 +413,9 @@ struct CurlFtpClient::Impl {
     }
 };
 
-CurlFtpClient::CurlFtpClient(FtpTimeouts timeouts) : m_impl(std::make_unique<Impl>())
+CurlFtpClient::CurlFtpClient(FtpTimeouts timeouts, FileWriter* writer) : m_impl(std::make_unique<Impl>())
 {
+    m_impl->writer = writer ? writer : &AtomicFileWriter::standard();
     static std::once_flag globalInit;
     std::call_once(globalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     m_impl->timeouts = timeouts;
@@ -490,19 +534,19 @@ uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& loc
     Impl& d = *m_impl;
     if (const uint32_t error = d.checkTransferName(remoteName))
         return d.finish(error);
-    QSaveFile target(localPath);
-    if (!target.open(QIODevice::WriteOnly)) {
-        const bool folderMissing = !QFileInfo(localPath).absoluteDir().exists();
-        return d.finish(folderMissing ? FtpError::PathNotFound : FtpError::AccessDenied);
-    }
+    FileWriteError writeError;
+    std::unique_ptr<FileReplacement> target = d.writer->begin(localPath, &writeError);
+    if (!target)
+        return d.finish(localWriteError(writeError.number, FtpError::AccessDenied));
     d.prepare(d.fileUrl(remoteName));
-    d.saveFile = &target;
+    d.target = target.get();
     uint32_t error = d.perform();
-    d.saveFile = nullptr;
-    if (error == FtpError::None && !target.commit())
-        error = FtpError::WriteFault;
-    if (error != FtpError::None)
-        target.cancelWriting(); // the temporary file goes, an older file under the name stays
+    d.target = nullptr;
+    if (error == FtpError::WriteFault)
+        error = localWriteError(target->error().number, FtpError::WriteFault);
+    else if (error == FtpError::None && !target->commit())
+        error = localWriteError(target->error().number, FtpError::WriteFault);
+    // Dropping an uncommitted replacement discards the temporary file: an older file under the name stays.
     return d.finish(error);
 }
 

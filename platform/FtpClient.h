@@ -8,6 +8,8 @@
 
 namespace jvz {
 
+class FileWriter;
+
 // Error numbers of the Internet functions. The program's FTP messages are keyed on these numbers and the
 // batch result texts carry them, so they keep the values the terminal tools have always reported.
 namespace FtpError {
@@ -21,6 +23,7 @@ inline constexpr uint32_t NoMoreFiles = 18;
 inline constexpr uint32_t WriteFault = 29;
 inline constexpr uint32_t ReadFault = 30;
 inline constexpr uint32_t InvalidParameter = 87;
+inline constexpr uint32_t DiskFull = 112;
 inline constexpr uint32_t Timeout = 12002;
 inline constexpr uint32_t ExtendedError = 12003; // the server refused: see lastResponse()
 inline constexpr uint32_t InternalError = 12004;
@@ -74,9 +77,10 @@ public:
 };
 
 // The client on libcurl: one easy handle, and so one control connection, kept for the whole session.
+// Gets are written through the writer (the standard atomic writer when none is given).
 class CurlFtpClient final : public FtpClient {
 public:
-    explicit CurlFtpClient(FtpTimeouts timeouts = {});
+    explicit CurlFtpClient(FtpTimeouts timeouts = {}, FileWriter* writer = nullptr);
     ~CurlFtpClient() override;
     CurlFtpClient(const CurlFtpClient&) = delete;
     CurlFtpClient& operator=(const CurlFtpClient&) = delete;

@@ -1,4 +1,5 @@
 // The libcurl FTP client against a real FTP server on 127.0.0.1 (the fixture plays the terminal).
+#include "FailingFileWriter.h"
 #include "FtpServerFixture.h"
 #include "TestEnv.h"
 #include "platform/FtpClient.h"
@@ -287,6 +288,47 @@ TEST_F(FtpClientTest, FailedGetLeavesTheLocalFileWhole)
     EXPECT_EQ(m_client.getFile("APP.SGN", local), FtpError::ExtendedError);
     EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "the version already here");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"APP.SGN"});
+}
+
+// A local write that fails (full disk) part-way through a get: the old file stays, no temporary file is
+// left, and the session goes on in the same directory.
+TEST_F(FtpClientTest, LocalWriteFailureKeepsTheOldFileAndTheSession)
+{
+    using FailAt = jvztest::FailingFileWriter::FailAt;
+    struct Case {
+        const char* what;
+        FailAt at;
+        qsizetype afterBytes;
+    };
+    const Case cases[] = {
+        {"cannot start", FailAt::Begin, 0},
+        {"first bytes", FailAt::Write, 0},
+        {"half-way", FailAt::Write, 300 * 1024},
+        {"final rename", FailAt::Commit, 0},
+    };
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\BIG.BIN", randomBytes(700 * 1024)));
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\NEXT.BIN", "next"));
+    ASSERT_TRUE(m_server.putLocal("\\NEXT.BIN", "wrong folder"));
+    jvztest::FailingFileWriter writer;
+    CurlFtpClient client(ShortTimeouts, &writer);
+    ASSERT_EQ(client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    const QString folder = scratch("writefail");
+    const QString local = folder + "/BIG.BIN";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
+        writer.setFailure(c.at, c.afterBytes);
+        EXPECT_EQ(client.getFile("BIG.BIN", local), FtpError::DiskFull);
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"BIG.BIN"});
+
+        writer.setFailure(FailAt::Never);
+        ASSERT_EQ(client.getFile("NEXT.BIN", folder + "/NEXT.BIN"), FtpError::None)
+            << client.lastResponse().toStdString();
+        EXPECT_EQ(jvztest::readFileBytes((folder + "/NEXT.BIN").toStdString()), "next");
+        ASSERT_TRUE(QFile::remove(folder + "/NEXT.BIN"));
+    }
 }
 
 TEST_F(FtpClientTest, LocalFileProblemsAreReportedBeforeAnyTransfer)
