@@ -201,14 +201,11 @@ void GetAllFormLabel(MBLanguages& language, QWidget& form, int kindMask, bool /*
                 continue;
             }
         }
-        if (kind == ControlKind::ListView) {
+        if (kind == ControlKind::ListView)
             translateListView(language, qobject_cast<QAbstractItemView*>(control), name);
-            continue;
-        }
-        if (kind == ControlKind::Toolbar) {
+        else if (kind == ControlKind::Toolbar)
             translateToolbar(language, qobject_cast<QToolBar*>(control), name);
-            continue;
-        }
+        // List views and toolbars go on too: a key of their own name gives their tooltip.
         const QString fullName = lookupName(control);
         const QString text = language.GetFormLabel(fullName);
         if (text.isEmpty())

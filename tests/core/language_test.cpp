@@ -276,6 +276,7 @@ TEST(LanguageFormLabels, TranslatesEveryKindByName)
     EXPECT_EQ(buttons[2]->text(), "Connect");
     EXPECT_EQ(buttons[2]->toolTip(), "Connect to the terminal");
     EXPECT_EQ(buttons[3]->text(), "General button"); // [General] is the fallback here too
+    EXPECT_EQ(w.toolbar->toolTip(), "Tool bar");     // a key of the toolbar's own name gives its tooltip
     // List views: tooltip and every column title, even when empty.
     EXPECT_EQ(w.list1->toolTip(), "Files");
     EXPECT_EQ(w.list1->headerItem()->text(0), "Name");
