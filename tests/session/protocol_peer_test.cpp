@@ -2,6 +2,7 @@
 #include "QtPrint.h"
 #include "RecordingSessionHost.h"
 #include "ScriptedTerminalPeer.h"
+#include "SessionFrames.h"
 #include "SessionLanguage.h"
 #include "core/BatchErrorCode.h"
 #include "core/ProgramInfo.h"
@@ -17,31 +18,15 @@
 #include <memory>
 
 using namespace jvz;
+using jvztest::bytes;
+using jvztest::ownIdentification;
 using jvztest::ScriptedTerminalPeer;
+using jvztest::terminalIdentification;
 using Step = ScriptedTerminalPeer::Step;
 
 namespace {
 
 constexpr int kBoundMs = 5000;
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(static_cast<char>(v));
-    return b;
-}
-
-QByteArray terminalIdentification(const QByteArray& product)
-{
-    return bytes({16, 39}) + product + "0102" + "CONSTRUC" + "B123" + "8" + "C12345678" +
-           bytes({1, 2, 3, 4, 0x0A, 0x0B, 0x0C, 0x0D, 3, 5});
-}
-
-QByteArray ownIdentification()
-{
-    return SockProcessing::identificationFrame(programVersionMajor(), programVersionMinor()).bytes;
-}
 
 // The program's side over loopback, reduced to what the protocol needs: accept, hand each chunk to the
 // state machine, send its reply, close when asked. Once the activity is authorised it ends it at once and

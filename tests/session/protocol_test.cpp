@@ -1,6 +1,7 @@
 #include "FakeNotifier.h"
 #include "QtPrint.h"
 #include "RecordingSessionHost.h"
+#include "SessionFrames.h"
 #include "SessionLanguage.h"
 #include "core/BatchErrorCode.h"
 #include "core/ProgramInfo.h"
@@ -14,37 +15,17 @@
 #include <optional>
 
 using namespace jvz;
+using jvztest::bytes;
+using jvztest::ownIdentification;
 using jvztest::RecordingSessionHost;
+using jvztest::terminalIdentification;
 using Timer = RecordingSessionHost::TimerCall;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(static_cast<char>(v));
-    return b;
-}
-
 QString crlf()
 {
     return QStringLiteral("\r\n");
-}
-
-// A full terminal identification (41 bytes), as a terminal of product M40 sends it.
-QByteArray fullIdentification(char contractKind = '8', const QByteArray& product = "M40")
-{
-    return bytes({16, 39}) + product + "0102" + "CONSTRUC" + "B123" + QByteArray(1, contractKind) + "C12345678" +
-           bytes({0x01, 0x02, 0x03, 0x04, 0x0A, 0x0B, 0x0C, 0x0D}) + bytes({0x03, 0x05});
-}
-
-// JVZ's identification for the version this build carries.
-QByteArray ownIdentification()
-{
-    const QByteArray version = QByteArray::number(programVersionMajor()).rightJustified(2, '0') +
-                               QByteArray::number(programVersionMinor()).rightJustified(2, '0');
-    return bytes({16, 19}) + "JVZ0101QUORB PA" + version;
 }
 
 // Every language text is its key in brackets, so the expected texts show which key was read.
@@ -149,11 +130,11 @@ const auto S4 = SessionState::WaitingEndReport;
 // reply ends the session, to state, last timer call, result code, result text.
 INSTANTIATE_TEST_SUITE_P(Table, SessionTransition, ::testing::Values(
     // State 1: the terminal identifies itself.
-    TransitionRow{"IdentMAnswersOwnIdent", S1, 0, 1, fullIdentification(), ownIdentification(),
+    TransitionRow{"IdentMAnswersOwnIdent", S1, 0, 1, terminalIdentification(), ownIdentification(),
                   false, false, false, S1, kArm30, 0, ""},
-    TransitionRow{"IdentLowerCaseMRefused", S1, 0, 1, fullIdentification('8', "m40"), bytes({17, 1, 1}),
+    TransitionRow{"IdentLowerCaseMRefused", S1, 0, 1, terminalIdentification("m40"), bytes({17, 1, 1}),
                   true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
-    TransitionRow{"IdentOtherProductRefused", S1, 0, 1, fullIdentification('8', "X40"), bytes({17, 1, 1}),
+    TransitionRow{"IdentOtherProductRefused", S1, 0, 1, terminalIdentification("X40"), bytes({17, 1, 1}),
                   true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
     TransitionRow{"IdentWithoutProductRefused", S1, 0, 1, bytes({16, 0}), bytes({17, 1, 1}),
                   true, false, false, S0, kStop, -13, text("MSG_WrongIdent")},
@@ -186,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SessionTransition, ::testing::Values(
     TransitionRow{"State2IgnoresSecondAck", S2, 0, 1, bytes({17, 1, 0}), {},
                   false, false, false, S2, std::nullopt, 0, ""},
     // States 0 and 3 ignore everything.
-    TransitionRow{"IdleIgnoresIdent", S0, 0, 1, fullIdentification(), {},
+    TransitionRow{"IdleIgnoresIdent", S0, 0, 1, terminalIdentification(), {},
                   false, false, false, S0, std::nullopt, 0, ""},
     TransitionRow{"RunningIgnoresAnswer", S3, 0, 1, bytes({33, 1, 0}), {},
                   false, true, false, S3, std::nullopt, 0, ""},
@@ -439,14 +420,14 @@ TEST_P(SessionIdentity, CutsFieldsByPosition)
     EXPECT_EQ(host.info.flashSize(), "?");
 }
 
-const QByteArray kFull = fullIdentification();
+const QByteArray kFull = terminalIdentification();
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SessionIdentity,
     ::testing::Values(
         IdentityRow{"Full", kFull, "M40", "0102", "CONSTRUC", "B123", "8", "C12345678", "0A0B0C0D", bytes({3, 5})},
-        IdentityRow{"ContractKindNot8", fullIdentification('2'), "M40", "0102", "CONSTRUC", "B123", "2", "undefined",
-                    "0A0B0C0D", bytes({3, 5})},
+        IdentityRow{"ContractKindNot8", terminalIdentification("M40", '2'), "M40", "0102", "CONSTRUC", "B123", "2",
+                    "undefined", "0A0B0C0D", bytes({3, 5})},
         IdentityRow{"TypeAndLengthOnly", kFull.left(2), "", "", "", "", "", "undefined", "", {}},
         IdentityRow{"TypeOnly", kFull.left(1), "", "", "", "", "", "undefined", "", {}},
         IdentityRow{"CutInProductCode", kFull.left(4), "M4", "", "", "", "", "undefined", "", {}},
@@ -481,7 +462,7 @@ TEST_F(SessionProtocol, IdentificationSelectsCatalogueFilterOutsideBatchRuns)
     sock.ParseTerminalFrame({kFull});
     EXPECT_EQ(host.productCodesSeen, QStringList{"M40"});
     host.batch = true;
-    sock.ParseTerminalFrame({fullIdentification('8', "M50")});
+    sock.ParseTerminalFrame({terminalIdentification("M50")});
     EXPECT_EQ(host.productCodesSeen, QStringList{"M40"});
     EXPECT_EQ(host.info.ProductCodeTerminal(), "M50");
 }
@@ -489,7 +470,7 @@ TEST_F(SessionProtocol, IdentificationSelectsCatalogueFilterOutsideBatchRuns)
 TEST_F(SessionProtocol, RefusedIdentificationIsStillRecorded)
 {
     reach(SessionState::WaitingIdentification);
-    const SessionFrame frame{fullIdentification('8', "m40")};
+    const SessionFrame frame{terminalIdentification("m40")};
     sock.ProcessTerminalFrame(frame);
     sock.ParseTerminalFrame(frame);
     EXPECT_EQ(identity.productCode, "m40");
@@ -533,7 +514,7 @@ TEST_F(SessionProtocol, ActivityAnswerGivesExchangeDirectory)
 // Message boxes: which are shown, and how a batch run gets them without blocking.
 TEST_F(SessionProtocol, RefusalsShowCriticalBoxOutsideBatchRuns)
 {
-    for (const QByteArray& frame : {bytes({17, 1, 1}), fullIdentification('8', "X40")}) {
+    for (const QByteArray& frame : {bytes({17, 1, 1}), terminalIdentification("X40")}) {
         notifier.shown.clear();
         reach(SessionState::WaitingIdentification);
         sock.ProcessTerminalFrame({frame});

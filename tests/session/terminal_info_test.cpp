@@ -1,6 +1,7 @@
 #include "FakeNotifier.h"
 #include "QtPrint.h"
 #include "RecordingSessionHost.h"
+#include "SessionFrames.h"
 #include "SessionLanguage.h"
 #include "TestEnv.h"
 #include "core/MBLanguages.h"
@@ -100,9 +101,7 @@ TEST_F(TerminalInfoWindow, ShowsIdentityParsedFromFrame)
     TerminalIdentity identity;
     BatchErrorCode result;
     SockProcessing sock(host, notifier, session, identity, result);
-    QByteArray frame = QByteArray("\x10\x27", 2) + "M40" + "0102" + "CONSTRUC" + "B123" + "8" + "C12345678" +
-                       QByteArray("\x01\x02\x03\x04\x0A\x0B\x0C\x0D\x03\x05", 10);
-    sock.ParseTerminalFrame({frame});
+    sock.ParseTerminalFrame({jvztest::terminalIdentification()});
 
     frmTerminalInfo window(host.terminalInfo());
     window.init(languageFrom(kLanguageFile));
