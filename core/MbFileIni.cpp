@@ -5,7 +5,10 @@
 #include "VbNumber.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 
 namespace jvz {
@@ -14,18 +17,20 @@ namespace {
 
 enum class LoadStatus { Loaded, Missing, Unreadable };
 
-// The file as raw lines (line ends removed), so a write puts back every other line byte for byte.
+// The file's bytes and its lines (line ends removed) as views into them: reads compare names byte by
+// byte and decode only what they return; a write puts back every other line byte for byte.
 struct IniLines {
     LoadStatus status = LoadStatus::Missing;
-    QList<QByteArray> lines;
+    QByteArray bytes;
+    QList<QByteArrayView> lines;
 };
 
 enum class LineKind { Other, Section, Key };
 
 struct ParsedLine {
     LineKind kind = LineKind::Other;
-    QString name; // section or key name, trimmed
-    QString value;
+    QByteArrayView name; // section or key name, trimmed
+    QByteArrayView value;
 };
 
 QByteArray readWholeFile(const QString& path, LoadStatus& status)
@@ -35,11 +40,12 @@ QByteArray readWholeFile(const QString& path, LoadStatus& status)
         status = LoadStatus::Missing;
         return {};
     }
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MbFileIni::MaxFileSize) {
+    // Only a regular file: a device or a pipe could be read without end.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MbFileIni::MaxFileSize) {
         status = LoadStatus::Unreadable;
         return {};
     }
-    QByteArray bytes = file.read(MbFileIni::MaxFileSize + 1);
+    QByteArray bytes = file.readAll();
     if (bytes.size() > MbFileIni::MaxFileSize || file.error() != QFileDevice::NoError) {
         status = LoadStatus::Unreadable;
         return {};
@@ -51,57 +57,93 @@ QByteArray readWholeFile(const QString& path, LoadStatus& status)
 IniLines loadLines(const QString& path)
 {
     IniLines ini;
-    const QByteArray bytes = readWholeFile(path, ini.status);
-    if (bytes.isEmpty())
-        return ini;
-    ini.lines = bytes.split('\n');
-    if (bytes.endsWith('\n'))
-        ini.lines.removeLast();
-    for (QByteArray& line : ini.lines) {
+    ini.bytes = readWholeFile(path, ini.status);
+    const QByteArrayView all(ini.bytes);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        qsizetype lf = all.indexOf('\n', start);
+        if (lf < 0)
+            lf = all.size();
+        QByteArrayView line = all.sliced(start, lf - start);
         if (line.endsWith('\r'))
             line.chop(1);
+        ini.lines.append(line);
+        start = lf + 1;
     }
     return ini;
 }
 
-QString unquote(const QString& value)
+bool isBlank(char c)
 {
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
-        return value.mid(1, value.size() - 2);
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+QByteArrayView trimmedView(QByteArrayView v)
+{
+    while (!v.isEmpty() && isBlank(v.front()))
+        v = v.sliced(1);
+    while (!v.isEmpty() && isBlank(v.back()))
+        v.chop(1);
+    return v;
+}
+
+QByteArrayView unquote(QByteArrayView value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
     return value;
 }
 
-ParsedLine parseLine(const QByteArray& raw)
+ParsedLine parseLine(QByteArrayView raw)
 {
     ParsedLine out;
-    const QString line = Cp1252::decode(raw).trimmed();
-    if (line.startsWith(u'[')) {
-        const qsizetype close = line.indexOf(u']');
+    const QByteArrayView line = trimmedView(raw);
+    if (line.startsWith('[')) {
+        const qsizetype close = line.indexOf(']');
         out.kind = LineKind::Section;
-        out.name = (close < 0 ? line.mid(1) : line.mid(1, close - 1)).trimmed();
-    } else if (!line.startsWith(u';')) {
-        const qsizetype eq = line.indexOf(u'=');
+        out.name = trimmedView(close < 0 ? line.sliced(1) : line.sliced(1, close - 1));
+    } else if (!line.startsWith(';')) {
+        const qsizetype eq = line.indexOf('=');
         if (eq > 0) {
             out.kind = LineKind::Key;
-            out.name = line.left(eq).trimmed();
-            out.value = unquote(line.mid(eq + 1).trimmed());
+            out.name = trimmedView(line.first(eq));
+            out.value = unquote(trimmedView(line.sliced(eq + 1)));
         }
     }
     return out;
 }
 
-bool sameName(const QString& a, const QString& b)
+// Letter case folded per byte of the code page, so names compare without decoding.
+const std::array<unsigned char, 256>& foldTable()
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = static_cast<unsigned char>(Cp1252::fromUnicode(Cp1252::toUpper(Cp1252::toUnicode(b))));
+        return t;
+    }();
+    return table;
 }
 
-// Lines [first, end) of the first section of that name; first is -1 when there is none.
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto& fold = foldTable();
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
+            return false;
+    }
+    return true;
+}
+
+// Lines [header + 1, end) of the first section of that name; header is -1 when there is none.
 struct SectionRange {
     qsizetype header = -1;
     qsizetype end = -1;
 };
 
-SectionRange findSection(const QList<QByteArray>& lines, const QString& section)
+SectionRange findSection(const QList<QByteArrayView>& lines, QByteArrayView section)
 {
     SectionRange r;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -118,6 +160,22 @@ SectionRange findSection(const QList<QByteArray>& lines, const QString& section)
     if (r.header >= 0)
         r.end = lines.size();
     return r;
+}
+
+// The first line of the section holding that key, or -1.
+qsizetype findKey(const QList<QByteArrayView>& lines, const SectionRange& range, QByteArrayView key)
+{
+    for (qsizetype i = range.header + 1; i < range.end; ++i) {
+        const ParsedLine p = parseLine(lines[i]);
+        if (p.kind == LineKind::Key && sameName(p.name, key))
+            return i;
+    }
+    return -1;
+}
+
+QByteArray nameBytes(const QString& name)
+{
+    return trimmedView(Cp1252::encode(name)).toByteArray();
 }
 
 bool fitsOnOneLine(const QString& text)
@@ -167,15 +225,14 @@ void MbFileIni::Create(const QString& fileName)
 QString MbFileIni::StringGet(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const IniLines ini = loadLines(m_fileName);
-    const SectionRange range = findSection(ini.lines, section.trimmed());
+    const SectionRange range = findSection(ini.lines, nameBytes(section));
     if (range.header < 0)
         return defaultValue;
-    for (qsizetype i = range.header + 1; i < range.end; ++i) {
-        const ParsedLine p = parseLine(ini.lines[i]);
-        if (p.kind == LineKind::Key && sameName(p.name, key.trimmed()))
-            return p.value.isEmpty() ? defaultValue : p.value.left(ValueBufferSize - 1);
-    }
-    return defaultValue;
+    const qsizetype line = findKey(ini.lines, range, nameBytes(key));
+    if (line < 0)
+        return defaultValue;
+    const QByteArrayView value = parseLine(ini.lines[line]).value;
+    return value.isEmpty() ? defaultValue : Cp1252::decode(value.first(std::min(value.size(), ValueBufferSize - 1)));
 }
 
 bool MbFileIni::isTrueWord(const QString& text)
@@ -225,35 +282,35 @@ bool MbFileIni::StringSet(const QString& section, const QString& key, const QStr
         qCWarning(jvzCore) << "INI write refused, file unreadable:" << m_fileName;
         return false;
     }
-    const QByteArray keyLine = Cp1252::encode(keyName) + '=' + Cp1252::encode(value);
-    const SectionRange range = findSection(ini.lines, sectionName);
+    const QByteArray keyBytes = nameBytes(keyName);
+    const QByteArray valueBytes = Cp1252::encode(value);
+    const SectionRange range = findSection(ini.lines, nameBytes(sectionName));
+    QList<QByteArrayView> lines = ini.lines;
+    QByteArray keyLine = keyBytes + '=' + valueBytes;
+    QByteArray sectionLine;
     if (range.header < 0) {
-        if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
-            ini.lines.append(QByteArray());
-        ini.lines.append('[' + Cp1252::encode(sectionName) + ']');
-        ini.lines.append(keyLine);
+        if (!lines.isEmpty() && !trimmedView(lines.last()).isEmpty())
+            lines.append(QByteArrayView());
+        sectionLine = '[' + nameBytes(sectionName) + ']';
+        lines.append(sectionLine);
+        lines.append(keyLine);
+    } else if (const qsizetype found = findKey(lines, range, keyBytes); found >= 0) {
+        // The key keeps its spelling in the file; only its value changes.
+        keyLine = parseLine(lines[found]).name.toByteArray() + '=' + valueBytes;
+        lines[found] = keyLine;
     } else {
         qsizetype lastKey = range.header;
-        qsizetype found = -1;
-        for (qsizetype i = range.header + 1; i < range.end && found < 0; ++i) {
-            const ParsedLine p = parseLine(ini.lines[i]);
-            if (p.kind != LineKind::Key)
-                continue;
-            lastKey = i;
-            if (sameName(p.name, keyName))
-                found = i;
+        for (qsizetype i = range.header + 1; i < range.end; ++i) {
+            if (parseLine(lines[i]).kind == LineKind::Key)
+                lastKey = i;
         }
-        if (found >= 0) {
-            // The key keeps its spelling in the file; only its value changes.
-            const ParsedLine p = parseLine(ini.lines[found]);
-            ini.lines[found] = Cp1252::encode(p.name) + '=' + Cp1252::encode(value);
-        } else {
-            ini.lines.insert(lastKey + 1, keyLine);
-        }
+        lines.insert(lastKey + 1, keyLine);
     }
     QByteArray bytes;
-    for (const QByteArray& line : ini.lines)
-        bytes += line + "\r\n";
+    for (const QByteArrayView line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
     if (!m_writer.writeAll(m_fileName, bytes, &m_lastWriteError)) {
         qCWarning(jvzCore) << "INI write failed:" << m_lastWriteError.text;
         return false;
@@ -276,23 +333,26 @@ void MbFileIni::KeyIteratorCreate(const QString& section)
     m_keyList.clear();
     m_keyCursor = 0;
     const IniLines ini = loadLines(m_fileName);
-    const SectionRange range = findSection(ini.lines, section.trimmed());
+    const SectionRange range = findSection(ini.lines, nameBytes(section));
     if (range.header < 0)
         return;
-    for (qsizetype i = range.header + 1; i < range.end; ++i) {
+    QByteArray list;
+    for (qsizetype i = range.header + 1; i < range.end && list.size() <= KeyListSize; ++i) {
         const ParsedLine p = parseLine(ini.lines[i]);
-        if (p.kind == LineKind::Key)
-            m_keyList += p.name + QChar(0);
+        if (p.kind == LineKind::Key) {
+            list += p.name;
+            list += '\0';
+        }
     }
-    if (m_keyList.isEmpty())
+    if (list.isEmpty())
         return;
-    m_keyList += QChar(0);
+    list += '\0';
     // A list that does not fit the buffer is cut, still ending in two NULs.
-    if (m_keyList.size() > KeyListSize) {
-        m_keyList.truncate(KeyListSize - 2);
-        m_keyList += QChar(0);
-        m_keyList += QChar(0);
+    if (list.size() > KeyListSize) {
+        list.truncate(KeyListSize - 2);
+        list += QByteArrayView("\0\0", 2);
     }
+    m_keyList = Cp1252::decode(list);
 }
 
 QString MbFileIni::nextListName(const QString& list, qsizetype& cursor)

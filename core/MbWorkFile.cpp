@@ -82,12 +82,19 @@ int16_t MbWorkFile::OpenFile(const QString& path)
         return fail(number,
                     QStringLiteral("OpenFile function: ") + path + QStringLiteral("\r\n") + describeErrno(number));
     };
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open, so a pipe under the name cannot hang the program; only regular files are read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return openFailed(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int number = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int number = 0;
+    if (::fstat(fd, &st) != 0)
+        number = errno;
+    else if (S_ISDIR(st.st_mode))
+        number = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        number = EINVAL;
+    if (number != 0) {
         ::close(fd);
         return openFailed(number);
     }

@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace jvz;
 
@@ -284,6 +285,16 @@ TEST(IniFileWrite, RefusedWritesLeaveTheFileAlone)
     MbFileIni ini;
     ini.Create(QString::fromStdString(dir));
     EXPECT_FALSE(ini.StringSet("S", "K", "v"));
+
+    // A pipe is neither read without end nor replaced.
+    const std::string fifo = dir + "/pipe.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ini.Create(QString::fromStdString(fifo));
+    EXPECT_EQ(ini.StringGet("S", "K", "dflt"), "dflt");
+    EXPECT_FALSE(ini.StringSet("S", "K", "v"));
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(IniFileWrite, FailedWriteKeepsTheOldFileWhole)

@@ -92,7 +92,12 @@ TEST(WorkFileRead, FailuresAreShownAndNumbered)
     struct Case {
         QString path;
     };
-    const Case cases[] = {{QString::fromStdString(dir + "/missing.txt")}, {QString::fromStdString(dir)}, {""}};
+    const std::string fifo = dir + "/pipe.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0); // no writer: a blocking open would never return
+    const Case cases[] = {{QString::fromStdString(dir + "/missing.txt")},
+                          {QString::fromStdString(dir)},
+                          {QString::fromStdString(fifo)},
+                          {""}};
     for (const Case& c : cases) {
         jvztest::FakeNotifier notifier;
         MbWorkFile file(&notifier);
