@@ -8,9 +8,9 @@ const char* describe(BatchCode code)
     case BatchCode::Success:
         return "success";
     case BatchCode::FileNotFound:
-        return "the catalogue file, or a file that it lists, is not found";
+        return "the catalogue list is not found";
     case BatchCode::TerminalFileOrSpace:
-        return "a needed terminal file is missing or the terminal has not enough swap space";
+        return "a file the catalogue lists is missing, or the terminal lacks a file or exchange space";
     case BatchCode::StartupFileMissing:
         return "a start-up file is missing";
     case BatchCode::ConnectionSetup:
