@@ -40,6 +40,7 @@ struct AppState {
     BatchRun batch;
     TerminalSession session;
     TerminalIdentity identity;
+    TerminalInfoFields terminalInfo; // what the terminal-information window shows; outlives the window
     LinkState link;
     UiState ui;
 };
