@@ -33,6 +33,23 @@ int ByteReader::refill()
     return m_buffer[m_index++];
 }
 
+int64_t ByteReader::skipWhile(const std::array<bool, 256>& skippable)
+{
+    int64_t skipped = 0;
+    for (;;) {
+        const uint8_t* p = m_buffer.data() + m_index;
+        const uint8_t* end = m_buffer.data() + m_length;
+        const uint8_t* q = p;
+        while (q < end && skippable[*q])
+            ++q;
+        skipped += q - p;
+        m_index = static_cast<size_t>(q - m_buffer.data());
+        if (q < end || refill() < 0)
+            return skipped;
+        --m_index; // refill consumed the first new byte; look at it again
+    }
+}
+
 size_t ByteReader::read(uint8_t* dst, size_t n)
 {
     size_t done = 0;

@@ -2,6 +2,7 @@
 
 #include "sigdump/ByteSource.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     // Reads up to n bytes; the rest of dst (when the end came first) is set to 0. Returns the count read.
     size_t read(uint8_t* dst, size_t n);
     const ByteSource& source() const { return m_source; }
+    // Moves past every byte for which skippable[byte] is set; returns how many were passed.
+    int64_t skipWhile(const std::array<bool, 256>& skippable);
 
 private:
     int refill();

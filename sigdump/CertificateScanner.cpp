@@ -28,6 +28,21 @@ constexpr size_t kSchemeNameSize = 12;
 constexpr size_t kVersionTextMax = 25;
 constexpr size_t kRawVersionText = 16;
 
+// Bytes that cannot start any marker: while no marker is partly matched they change nothing but the count.
+constexpr std::array<bool, 256> makeSkippable()
+{
+    std::array<bool, 256> t{};
+    for (auto& v : t)
+        v = true;
+    t[static_cast<uint8_t>(kIssuer[0])] = false;
+    t[static_cast<uint8_t>(kLegacyMarker[0])] = false;
+    t[static_cast<uint8_t>(kSchemeMarker[0])] = false;
+    t[static_cast<uint8_t>(kVersionMarker[0])] = false;
+    return t;
+}
+
+constexpr std::array<bool, 256> kSkippable = makeSkippable();
+
 bool allDigits(const uint8_t* p, size_t n)
 {
     return std::all_of(p, p + n, [](uint8_t c) { return c >= '0' && c <= '9'; });
@@ -95,6 +110,8 @@ void CertificateScanner::scan(int64_t start)
         }
         stepScheme(b);
         stepVersion(b);
+        if ((m_issuerIndex | m_legacyIndex | m_schemeIndex | m_versionIndex) == 0)
+            m_byteCount += m_reader.skipWhile(kSkippable);
         c = m_reader.get();
         if (c < 0)
             break;

@@ -13,6 +13,10 @@ uint64_t lzssUnpack(ByteReader& in, uint64_t limit, FdWriter& out)
     unsigned writePos = LzssLimits::kBlankFill;
     unsigned flags = 0;
     uint64_t consumed = 0;
+    // Decoded bytes gather here; one item adds at most 18, so the room check is once per item.
+    constexpr size_t kChunk = 64 * 1024;
+    std::array<uint8_t, kChunk> chunk;
+    size_t used = 0;
 
     while (consumed < limit) {
         flags >>= 1;
@@ -29,8 +33,12 @@ uint64_t lzssUnpack(ByteReader& in, uint64_t limit, FdWriter& out)
         if (c < 0)
             break;
         ++consumed;
+        if (used > kChunk - 18) {
+            out.write(chunk.data(), used);
+            used = 0;
+        }
         if (flags & 1) {
-            out.put(static_cast<uint8_t>(c));
+            chunk[used++] = static_cast<uint8_t>(c);
             ring[writePos] = static_cast<uint8_t>(c);
             writePos = (writePos + 1) & kMask;
             continue;
@@ -46,11 +54,12 @@ uint64_t lzssUnpack(ByteReader& in, uint64_t limit, FdWriter& out)
         // Byte by byte on purpose: a source overlapping the write position repeats what was just written.
         for (unsigned k = 0; k < length; ++k) {
             const uint8_t b = ring[(source + k) & kMask];
-            out.put(b);
+            chunk[used++] = b;
             ring[writePos] = b;
             writePos = (writePos + 1) & kMask;
         }
     }
+    out.write(chunk.data(), used);
     return consumed;
 }
 
