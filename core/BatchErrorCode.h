@@ -10,9 +10,8 @@ namespace jvz {
 // scripts compare them, so a code is never renumbered or reused for another meaning.
 enum class BatchCode : int16_t {
     Success = 0,
-    FileNotFound = -2, // the catalogue list cannot be found or opened
-    TerminalFileOrSpace =
-        -4, // a listed local file or a needed terminal file is missing, or the exchange directory lacks space
+    FileNotFound = -2,           // the catalogue list cannot be found or opened
+    TerminalFileOrSpace = -4,    // a listed or needed file is missing, or the exchange directory lacks space
     StartupFileMissing = -6,     // main INI, language, product-code or bookmark file missing
     ConnectionSetup = -7,        // dial-up entry cannot be set up or is not found
     PppLinkFailed = -8,          // the PPP link failed
