@@ -7,9 +7,7 @@
 
 namespace kelmdor {
 
-ByteReader::ByteReader(const ByteSource& source, size_t bufferSize) : m_source(source), m_buffer(bufferSize)
-{
-}
+ByteReader::ByteReader(const ByteSource& source, size_t bufferSize) : m_source(source), m_buffer(bufferSize) {}
 
 void ByteReader::seek(int64_t offset)
 {
@@ -68,9 +66,7 @@ size_t ByteReader::read(uint8_t* dst, size_t n)
     return done;
 }
 
-FdWriter::FdWriter(int fd, size_t bufferSize) : m_fd(fd), m_buffer(bufferSize)
-{
-}
+FdWriter::FdWriter(int fd, size_t bufferSize) : m_fd(fd), m_buffer(bufferSize) {}
 
 void FdWriter::write(const uint8_t* data, size_t n)
 {

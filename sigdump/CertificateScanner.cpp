@@ -159,9 +159,9 @@ void CertificateScanner::stepScheme(uint8_t b)
     const int64_t length = readLe32(lengthBytes);
     const int64_t contentEnd = afterName + 4 + length;
     // A header counts only when its content really ends in a signature trailer.
-    const bool accepted = haveLength && (m_stream.holdsAt(contentEnd - 548, kLegacyIssuer) ||
-                                         m_stream.holdsAt(contentEnd - 592, kIssuer) ||
-                                         m_stream.holdsAt(contentEnd - 844, kIssuer));
+    const bool accepted =
+        haveLength && (m_stream.holdsAt(contentEnd - 548, kLegacyIssuer) ||
+                       m_stream.holdsAt(contentEnd - 592, kIssuer) || m_stream.holdsAt(contentEnd - 844, kIssuer));
     if (!accepted) {
         m_reader.seek(afterName);
         return;
@@ -328,8 +328,7 @@ void CertificateScanner::printDetail(const uint8_t* h, const uint8_t* t, const s
     m_out << m_label << format("%s\n              %02X%02X       -> Version\n", crcPart.c_str(), h[0], h[1]);
     m_out << format("              %02X%02X%02X%02X   -> Certificat identity\n", h[2], h[3], h[4], h[5]);
     m_out << format("              %02X         -> Hashing algo (%s)\n", h[6], hashingAlgorithmLabel(h[6]).c_str());
-    m_out << format("              %02X         -> Enciphering type (%s)\n", h[7],
-                    encipheringTypeLabel(h[7]).c_str());
+    m_out << format("              %02X         -> Enciphering type (%s)\n", h[7], encipheringTypeLabel(h[7]).c_str());
     m_out << format("              %02X%02X..%02X%02X -> Issuer (%s)\n", h[8], h[9], h[22], h[23], issuer.c_str());
     m_out << format("              %02X%02X..%02X%02X -> Emission day (%s)\n", h[24], h[25], h[30], h[31],
                     dateText(h + 24).c_str());

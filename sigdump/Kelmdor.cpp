@@ -30,8 +30,7 @@ std::string banner()
 
 enum class Trailer { Short, Long };
 
-void writeNewerSummary(const DumpSettings& settings, Trailer trailer, const RepudiationMask& mask,
-                       std::ostream& report)
+void writeNewerSummary(const DumpSettings& settings, Trailer trailer, const RepudiationMask& mask, std::ostream& report)
 {
     if (settings.detailView)
         report << "\n\n Application repudiated keys: ";
@@ -113,8 +112,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& /
         return static_cast<int>(ExitCode::Done);
     }
     settings.inputPath = args[i];
-    const std::optional<std::string> outputPath =
-        files == 2 ? std::optional<std::string>(args[i + 1]) : std::nullopt;
+    const std::optional<std::string> outputPath = files == 2 ? std::optional<std::string>(args[i + 1]) : std::nullopt;
 
     const bool pathTooLong = settings.inputPath.size() > kMaxPathLength;
     std::unique_ptr<ByteSource> input = pathTooLong ? nullptr : fs.openInput(settings.inputPath);

@@ -10,7 +10,7 @@ namespace kelmdor {
 
 // Exit codes of the program.
 enum class ExitCode : int {
-    Done = 0,           // report written (also after the usage or an input that could not be read)
+    Done = 0,             // report written (also after the usage or an input that could not be read)
     OutputNotWritten = 5, // the output file could not be created or written
 };
 

@@ -30,17 +30,17 @@ void printDescriptor(std::ostream& out, const uint8_t* d)
 {
     out << format("DESCRIPTOR\n----------    Version:            %c%c%c%c\n", d[0], d[1], d[2], d[3]);
     out << format("              Var ID:             %c%c%c%c\n", d[4], d[5], d[6], d[7]);
-    out << format("              Card Serial Number: %c%c%c%c%c%c%c%c\n", d[8], d[9], d[10], d[11], d[12], d[13],
-                  d[14], d[15]);
+    out << format("              Card Serial Number: %c%c%c%c%c%c%c%c\n", d[8], d[9], d[10], d[11], d[12], d[13], d[14],
+                  d[15]);
     out << format("              Component type:     %s\n", componentTypeLabel(d[22]).c_str());
     out << format("              Application type:   %c%c%c%c\n", d[38], d[39], d[40], d[41]);
     out << format("              Application Family: %s\n", applicationFamily(d).c_str());
     out << format("              Zipped flag:        %c\n", d[58]);
     out << format("              CRC check flag:     %c\n", d[59]);
     out << format("              CRC:                %c%c%c%c\n", d[60], d[61], d[62], d[63]);
-    static const char* const kSizeLines[] = {
-        "              Unzipped code size: ", "              Zipped code size:   ", "              Data size:          ",
-        "              Code Address:       ", "              Data Address:       "};
+    static const char* const kSizeLines[] = {"              Unzipped code size: ", "              Zipped code size:   ",
+                                             "              Data size:          ", "              Code Address:       ",
+                                             "              Data Address:       "};
     for (size_t i = 0; i < 5; ++i) {
         const uint8_t* f = d + 64 + 8 * i;
         out << kSizeLines[i] << format("%c%c%c%c%c%c%c%c\n", f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
@@ -64,8 +64,8 @@ int64_t printKeyBlock(std::ostream& out, const ByteSource& file)
     const int32_t keyCount = static_cast<int32_t>(readLe32(k + 88));
     out << format("\nKEYS\n----          File format:        %04X (%s)\n", fileFormat,
                   fileFormat == 0x0101 ? "exponant:4 bytes" : "exponant:256 bytes");
-    out << format("              Repudiation area:   %02X%02X-%02X%02X-%02X / %s\n", k[66], k[67], k[68], k[69],
-                  k[70], areaPageText(k + 66).c_str());
+    out << format("              Repudiation area:   %02X%02X-%02X%02X-%02X / %s\n", k[66], k[67], k[68], k[69], k[70],
+                  areaPageText(k + 66).c_str());
     out << format("              Area identifier:    %c%c%c%c%c\n", k[72], k[73], k[74], k[75], k[76]);
     out << format("              Continuity check:   %s\n", k[77] ? "On" : "Off");
     out << format("              File version:       %02X%02X\n", k[78], k[79]);

@@ -11,14 +11,14 @@
 namespace kelmdor {
 
 struct DumpSettings {
-    bool detailView = false;  // option x
-    bool mockupMode = false;  // option m: no issuer test at the end of the file
-    std::string inputPath;    // as given; labels use its base name
+    bool detailView = false; // option x
+    bool mockupMode = false; // option m: no issuer test at the end of the file
+    std::string inputPath;   // as given; labels use its base name
 };
 
 struct NewerDumpResult {
-    bool ok = false;              // false when the unpacked copy could not be made
-    uint8_t componentType = 0;    // descriptor byte 22
+    bool ok = false;           // false when the unpacked copy could not be made
+    uint8_t componentType = 0; // descriptor byte 22
     uint32_t descriptorVersion = 0;
 };
 

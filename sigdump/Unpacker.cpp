@@ -8,8 +8,7 @@
 
 namespace kelmdor {
 
-std::unique_ptr<FdSource> unpackToScratch(const ByteSource& input, UnpackMode mode, uint64_t packedSize,
-                                          FileSystem& fs)
+std::unique_ptr<FdSource> unpackToScratch(const ByteSource& input, UnpackMode mode, uint64_t packedSize, FileSystem& fs)
 {
     const int fd = fs.createScratch();
     if (fd < 0)
@@ -24,8 +23,8 @@ std::unique_ptr<FdSource> unpackToScratch(const ByteSource& input, UnpackMode mo
         in.seek(kComponentHeaderSize);
         lzssUnpack(in, packedSize, out);
         // What follows the packed code (data, trailer) is copied as it stands; nothing when the sizes overrun.
-        const int64_t rest = size - static_cast<int64_t>(std::min<uint64_t>(packedSize, INT64_MAX / 2)) -
-                             kComponentHeaderSize;
+        const int64_t rest =
+            size - static_cast<int64_t>(std::min<uint64_t>(packedSize, INT64_MAX / 2)) - kComponentHeaderSize;
         std::vector<uint8_t> chunk(64 * 1024);
         for (int64_t left = rest; left > 0;) {
             const size_t got = in.read(chunk.data(), static_cast<size_t>(std::min<int64_t>(left, chunk.size())));

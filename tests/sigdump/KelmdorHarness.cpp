@@ -25,8 +25,7 @@ RunResult dumpToFile(const std::vector<std::string>& options, const std::string&
     return dumpToFile(options, inputPath, fs);
 }
 
-RunResult dumpToFile(const std::vector<std::string>& options, const std::string& inputPath,
-                     kelmdor::FileSystem& fs)
+RunResult dumpToFile(const std::vector<std::string>& options, const std::string& inputPath, kelmdor::FileSystem& fs)
 {
     const std::string outPath = jvztest::makeScratchDir("out") + "/report.txt";
     std::vector<std::string> args = options;
@@ -104,8 +103,7 @@ std::vector<std::string> folderListing(const std::string& folder)
 {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string() + ":" +
-                        std::to_string(e.is_regular_file() ? e.file_size() : 0));
+        names.push_back(e.path().filename().string() + ":" + std::to_string(e.is_regular_file() ? e.file_size() : 0));
     std::sort(names.begin(), names.end());
     return names;
 }

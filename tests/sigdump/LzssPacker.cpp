@@ -44,7 +44,8 @@ std::string lzssPack(const std::string& plain)
         size_t bestPos = 0;
         if (i + kMinLen <= text.size()) {
             unsigned chain = 0;
-            for (int cand = headOf[hashAt(i)]; cand >= 0 && chain < kChain; cand = prev[static_cast<size_t>(cand) & kMask], ++chain) {
+            for (int cand = headOf[hashAt(i)]; cand >= 0 && chain < kChain;
+                 cand = prev[static_cast<size_t>(cand) & kMask], ++chain) {
                 const size_t c = static_cast<size_t>(cand);
                 // Stay far enough back that the copy never overwrites its own source in the ring; overlap with the
                 // bytes being written is fine, the decoder repeats them.

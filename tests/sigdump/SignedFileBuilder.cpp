@@ -1,5 +1,7 @@
 #include "SignedFileBuilder.h"
 
+#include "LzssPacker.h"
+
 #include <cstdio>
 
 namespace sigtest {
@@ -122,6 +124,21 @@ uint16_t referenceCrc(const std::string& bytes)
             crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
     }
     return static_cast<uint16_t>((crc << 8) | (crc >> 8));
+}
+
+std::string hex8(size_t v)
+{
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%08zX", v);
+    return buf;
+}
+
+std::string zippedComponent(const std::string& code, Descriptor d, const Certificate& c)
+{
+    const std::string packed = lzssPack(code);
+    d.zipped = '1';
+    d.zippedSize = hex8(packed.size());
+    return componentHeader(d) + packed + signatureTrailer(c);
 }
 
 std::string hex4(uint16_t v)

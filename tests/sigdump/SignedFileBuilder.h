@@ -14,9 +14,9 @@ struct Descriptor {
     std::string varId = "V123";
     std::string serial = "12345678";
     char componentType = '1';
-    std::string name = "MYAPP.AGN";  // padded with blanks to 15
+    std::string name = "MYAPP.AGN"; // padded with blanks to 15
     std::string appType = "0042";
-    std::string family = "FAMILY";   // padded with blanks to 16
+    std::string family = "FAMILY"; // padded with blanks to 16
     char zipped = '0';
     char crcFlag = '1';
     std::string crc = "ABCD";
@@ -83,7 +83,11 @@ struct KeyBlock {
 std::string keyBlock(const KeyBlock& k);
 std::string keyEntry(uint32_t number, uint16_t fileFormat);
 
+// A component whose code is LZSS-packed (zipped flag '1', zipped size filled in).
+std::string zippedComponent(const std::string& code, Descriptor d = {}, const Certificate& c = {});
+
 std::string le32(uint32_t v);
+std::string hex8(size_t v);
 // CRC as the report prints it, computed bit by bit from its definition (CRC-16/ARC with the bytes swapped).
 uint16_t referenceCrc(const std::string& bytes);
 std::string hex4(uint16_t v);

@@ -4,11 +4,10 @@
 #include "TestEnv.h"
 #include "sigdump/Kelmdor.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,9 +35,9 @@ TEST(KelmdorCommandLine, WrongArgumentsPrintTheUsage)
         {},
         {"-x", "-m"},
         {in, out, folder + "/third"},
-        {"-q", in, out},     // unknown letter, although a valid input follows
-        {"-", in},           // no letter at all
-        {"-M", in},          // letters are lower-case
+        {"-q", in, out}, // unknown letter, although a valid input follows
+        {"-", in},       // no letter at all
+        {"-M", in},      // letters are lower-case
     };
     for (const auto& args : rows) {
         std::ostringstream console, err;

@@ -8,9 +8,8 @@
 #include "sigdump/LzssDecoder.h"
 #include "sigdump/TextFormat.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <random>
 #include <unistd.h>
 
@@ -178,8 +177,7 @@ TEST(KelmdorLzss, HandMadeStreams)
         {"ring bytes past the blank area start as zero", bytes({0x00, 0xF0, 0xF0}), 0, std::string(3, '\0')},
         {"overlapping reference repeats the bytes being written", bytes({0x03}) + "ab" + bytes({0xEE, 0xF7}), 0,
          "ab" + std::string("ababababab")},
-        {"reference wrapping past 4095 continues at 0", bytes({0x00, 0xFE, 0xF2}), 0,
-         std::string(2, '\0') + "   "},
+        {"reference wrapping past 4095 continues at 0", bytes({0x00, 0xFE, 0xF2}), 0, std::string(2, '\0') + "   "},
         {"stream ending on a flag byte writes nothing for it", bytes({0x01}) + "Z" + bytes({0xFF}), 0, "Z"},
         {"first byte of a reference pair at the end is dropped", bytes({0x01}) + "Z" + bytes({0x00}), 0, "Z"},
         {"limit reached inside a reference pair", bytes({0x01}) + "Q" + bytes({0x00, 0x00}), 3, "Q"},

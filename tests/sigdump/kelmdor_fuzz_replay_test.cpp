@@ -1,12 +1,10 @@
 // Replays the fuzz corpus; in the sanitised build this runs under ASan and UBSan.
-#include "sigdump/FuzzEntry.h"
-
 #include "TestEnv.h"
-
-#include <gtest/gtest.h>
+#include "sigdump/FuzzEntry.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {

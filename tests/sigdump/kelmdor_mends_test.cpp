@@ -5,10 +5,9 @@
 #include "TestEnv.h"
 #include "sigdump/Kelmdor.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
@@ -16,22 +15,6 @@ namespace {
 using namespace sigtest;
 
 const std::string kScratchMessage = "\n\nCan't create temporary file (check: write protection,...)\n";
-
-std::string hex8(size_t v)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%08zX", v);
-    return buf;
-}
-
-std::string zippedComponent(const std::string& code)
-{
-    const std::string packed = lzssPack(code);
-    Descriptor d;
-    d.zipped = '1';
-    d.zippedSize = hex8(packed.size());
-    return componentHeader(d) + packed + signatureTrailer({});
-}
 
 std::string legacyFile()
 {
@@ -172,12 +155,12 @@ TEST(KelmdorBounds, HostileLayoutsGiveSaneReports)
         d.componentType = '4';
         KeyBlock k;
         k.declaredKeys = 1000000;
-        rows.push_back({"key count far larger than the file",
-                        "KEYS.KEY",
-                        componentHeader(d) + keyBlock(k) + keyEntry(3, 0x0101) + keyEntry(7, 0x0101) +
-                            signatureTrailer({}),
-                        {"Number of keys:     1000000\n", "Keys number:        (3,7,"},
-                        {"CERTIFICATES\n------------             CRC  Card Nb  Key Nb   VI   Repud.Keys   KS CT\n "}});
+        rows.push_back(
+            {"key count far larger than the file",
+             "KEYS.KEY",
+             componentHeader(d) + keyBlock(k) + keyEntry(3, 0x0101) + keyEntry(7, 0x0101) + signatureTrailer({}),
+             {"Number of keys:     1000000\n", "Keys number:        (3,7,"},
+             {"CERTIFICATES\n------------             CRC  Card Nb  Key Nb   VI   Repud.Keys   KS CT\n "}});
         k.declaredKeys = 0xFFFFFFFF;
         rows.push_back({"negative key count",
                         "KEYS.KEY",

@@ -6,7 +6,6 @@
 #include "sigdump/Unpacker.h"
 
 #include <chrono>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,27 +23,11 @@ bool save(const std::string& path, const std::string& bytes)
     return static_cast<bool>(f);
 }
 
-std::string hex8(size_t v)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%08zX", v);
-    return buf;
-}
-
-std::string zipped(const std::string& code, const Certificate& c = {})
-{
-    const std::string packed = lzssPack(code);
-    Descriptor d;
-    d.zipped = '1';
-    d.zippedSize = hex8(packed.size());
-    return componentHeader(d) + packed + signatureTrailer(c);
-}
-
 // Text-like code that packs about as well as real firmware: words from a small vocabulary and some noise.
 std::string firmwareLike(size_t size, std::mt19937& rng)
 {
-    static const char* const words[] = {"MOV ", "JMP ", "CALL ", "RET\n", "PUSH ", "POP ", "R0,", "R1,", "0x00",
-                                        "0xFF", "LDR ", "STR ", "ADD ", "SUB ", "CMP ", "BNE "};
+    static const char* const words[] = {"MOV ", "JMP ", "CALL ", "RET\n", "PUSH ", "POP ", "R0,",  "R1,",
+                                        "0x00", "0xFF", "LDR ",  "STR ",  "ADD ",  "SUB ", "CMP ", "BNE "};
     std::string s;
     s.reserve(size + 16);
     while (s.size() < size) {
@@ -70,9 +53,9 @@ int makeCorpus(const std::string& dir)
     old.versionMinor = 0;
     const std::pair<const char*, std::string> seeds[] = {
         {"plain", componentHeader({}) + std::string(64, 'c') + signatureTrailer({})},
-        {"zipped", zipped(versionMarker("1.0") + std::string(200, 'z'))},
-        {"keys", componentHeader(key) + keyBlock(kb) + keyEntry(3, 0x0101) + keyEntry(9, 0x0101) +
-                     signatureTrailer({})},
+        {"zipped", zippedComponent(versionMarker("1.0") + std::string(200, 'z'))},
+        {"keys",
+         componentHeader(key) + keyBlock(kb) + keyEntry(3, 0x0101) + keyEntry(9, 0x0101) + signatureTrailer({})},
         {"nested", componentHeader({}) + schemeHeader("SUB", static_cast<uint32_t>(content.size())) + content +
                        signatureTrailer({})},
         {"long_trailer", componentHeader({}) + signatureTrailer(old)},
@@ -90,7 +73,7 @@ int makeBench(const std::string& signedPath, const std::string& plainPath, size_
 {
     std::mt19937 rng(1);
     const std::string code = firmwareLike(mib << 20, rng);
-    return save(signedPath, zipped(code)) && save(plainPath, code) ? 0 : 1;
+    return save(signedPath, zippedComponent(code)) && save(plainPath, code) ? 0 : 1;
 }
 
 // Times the unpacking of a zipped component alone (into a nameless scratch file).
@@ -103,8 +86,8 @@ int timeUnpack(const std::string& signedPath)
     input->readZeroFilled(72, size, sizeof size);
     kelmdor::PosixFileSystem fs;
     const auto start = std::chrono::steady_clock::now();
-    auto unpacked = kelmdor::unpackToScratch(*input, kelmdor::UnpackMode::ComponentCode,
-                                             kelmdor::hexFieldValue(size, 8), fs);
+    auto unpacked =
+        kelmdor::unpackToScratch(*input, kelmdor::UnpackMode::ComponentCode, kelmdor::hexFieldValue(size, 8), fs);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!unpacked)
         return 1;
