@@ -255,3 +255,76 @@ TEST(KelmdorReport, LongTrailerSummaryLabelDependsOnProbe)
 }
 
 } // namespace
+
+namespace {
+
+// Which bytes the first certificate's CRC covers: the file here has no descriptor, so the CRC shows.
+TEST(KelmdorReport, CrcRangeOfTheFirstCertificate)
+{
+    struct Row {
+        const char* what;
+        uint32_t keyNumber;
+        std::array<uint8_t, 4> card;
+        bool wholeSignature; // to 262 bytes past the 18-byte trailer, else to 256 bytes before it
+    };
+    const Row rows[] = {
+        {"key number 5", 5, {0x01, 0x02, 0x03, 0x04}, true},
+        {"key number 32", 32, {0x01, 0x02, 0x03, 0x04}, true},
+        {"key number 33", 33, {0x01, 0x02, 0x03, 0x04}, false},
+        {"key number 0", 0, {0x01, 0x02, 0x03, 0x04}, false},
+        {"card 00 03 C0 0E", 0x40, {0x00, 0x03, 0xC0, 0x0E}, true},
+        {"card 00 03 C0 09 (legacy only)", 0x40, {0x00, 0x03, 0xC0, 0x09}, false},
+    };
+    for (const Row& row : rows) {
+        Certificate c;
+        c.keyNumber = row.keyNumber;
+        c.card = row.card;
+        // Bytes behind the signature keep the two ranges apart; -m lets such a file through the probe.
+        const std::string file = std::string(104, 'N') + std::string(150, 'c') + signatureTrailer(c) + "extra bytes";
+        const size_t trailer = 104 + 150 + 60 + 260;
+        const size_t end = row.wholeSignature ? trailer + 18 + 262 : trailer - 256;
+        const RunResult r = dumpToFile({"-m"}, writeInput("RAW.BIN", file));
+        EXPECT_NE(r.report.find(col24("       Name :RAW") + " " + hex4(referenceCrc(file.substr(0, end))) + " "),
+                  std::string::npos)
+            << row.what << "\n"
+            << r.report;
+    }
+}
+
+TEST(KelmdorReport, MarkersThatDoNotMakeACertificate)
+{
+    Certificate unsupported;
+    unsupported.versionMinor = 0x07;
+    const std::string blank24(24, ' ');
+    struct Row {
+        const char* what;
+        std::string code;
+        std::string lines; // what comes before the trailer certificate's line
+    };
+    const Row rows[] = {
+        {"issuer not followed by two dates", kIssuer + "0102202X31122030", ""},
+        {"certificate of an unknown version", certificate(unsupported), "Certificat version not supported (0207)\n"},
+        {"legacy marker without a digit date", "TARQO.FR  2023X102" + std::string(160, 'p'), ""},
+        {"scheme header whose content does not end in a trailer", schemeHeader("NOPE", 100) + std::string(100, 's'),
+         ""},
+        {"legacy block inside a newer file", legacyBlock({}), blank24 + "      11223344 00000020 07\n"},
+    };
+    for (const Row& row : rows) {
+        const std::string path =
+            writeInput("MYAPP.AGN", componentHeader({}) + std::string(10, 'c') + row.code + signatureTrailer({}));
+        const RunResult r = dumpToFile({"-m"}, path);
+        EXPECT_EQ(r.report, reportHead(path) + descriptorLines("Application", '0', "00000000") + kTableHead +
+                                row.lines + col24(" Application:MYAPP") + "     " + kDefaultColumns + "\n" +
+                                kShortSummary + "\n")
+            << row.what;
+    }
+}
+
+TEST(KelmdorReport, LegacyRawVersionTextShowsSixteenCharacters)
+{
+    const std::string file = lzssPack(std::string(100, 'b')) + versionMarker("ABCDEFGHIJKLMNOPQRST") + legacyBlock({});
+    const RunResult r = dumpToFile({}, writeInput("OLD.SGN", file));
+    EXPECT_NE(r.report.find("FFFFFFFFFFFFE3 (SCHE_VERS:ABCDEFGHIJKLMNOP)\n"), std::string::npos) << r.report;
+}
+
+} // namespace
