@@ -1,0 +1,106 @@
+#include "ProgramHost.h"
+
+#include "core/AppState.h"
+#include "core/PerUserFolder.h"
+#include "core/ui/FrmComment.h"
+#include "core/ui/MessageBoxNotifier.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace jvz {
+
+ProgramHost::ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
+                         const QString& executablePath)
+    : m_state(state), m_executablePath(executablePath)
+{
+    BatchRun& batch = m_state.batch;
+    m_notifier = std::make_unique<MessageBoxNotifier>([&batch] { return batch.gBatchMode; });
+    m_startup = std::make_unique<Startup>(
+        StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
+        *m_notifier, executablePath);
+}
+
+ProgramHost::~ProgramHost() = default;
+
+int ProgramHost::run(const QStringList& arguments)
+{
+    // Closing a window never ends the run by itself: every end goes through the quit procedure.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (m_startup->Main(arguments) == Startup::Outcome::Ended)
+        return 0;
+    return QApplication::exec();
+}
+
+StartupMainWindow& ProgramHost::mainWindow()
+{
+    if (!m_mainWindow) {
+        m_mainWindow = std::make_unique<frmMainJVZ>(m_state.settings, m_state.batch, *m_notifier);
+        m_state.ui.windows.insert(m_mainWindow->objectName(), m_mainWindow.get());
+        m_mainWindow->setHooks({
+            [this] { m_startup->QuitApplication(); },
+            [this] { unloadProgressWindow(); },
+            [this] { endProgram(); },
+        });
+    }
+    return *m_mainWindow;
+}
+
+FrmComment& ProgramHost::progressWindow()
+{
+    const QString name = QStringLiteral("FrmComment");
+    if (auto* existing = qobject_cast<FrmComment*>(m_state.ui.windows.value(name).data()))
+        return *existing;
+    m_progress = std::make_unique<FrmComment>();
+    m_state.ui.windows.insert(name, m_progress.get());
+    return *m_progress;
+}
+
+void ProgramHost::showProgressWindow(const QString& comment)
+{
+    FrmComment& w = progressWindow();
+    w.init(comment);
+    w.show();
+    w.repaint();
+}
+
+void ProgramHost::progressComment(const QString& text)
+{
+    progressWindow().NewComment(text);
+}
+
+void ProgramHost::unloadProgressWindow()
+{
+    if (auto* w = qobject_cast<FrmComment*>(m_state.ui.windows.value(QStringLiteral("FrmComment")).data()))
+        w->close();
+}
+
+// Placeholder until the dial-up link exists: no port carrying the standard modem is known.
+void ProgramHost::FindModemPorts() {}
+
+bool ProgramHost::isAnotherInstanceRunning()
+{
+    const QString name = QFileInfo(m_executablePath).completeBaseName();
+    const QString path = GetAppDataDir() + name + QStringLiteral(".lock");
+    switch (m_instanceLock.acquire(path)) {
+    case InstanceLock::Result::Acquired:
+        return false;
+    case InstanceLock::Result::HeldElsewhere:
+        return true;
+    case InstanceLock::Result::Unavailable:
+        // Nothing can be told: let the run go on rather than refuse every start.
+        std::fprintf(stderr, "cannot open the instance lock %s\n", qPrintable(path));
+        return false;
+    }
+    return false;
+}
+
+void ProgramHost::endProgram()
+{
+    // Leaves the event loop without closing any window; before the loop runs, Main reports the end instead.
+    QCoreApplication::exit(0);
+}
+
+} // namespace jvz

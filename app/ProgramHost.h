@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/Startup.h"
+#include "platform/InstanceLock.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace jvz {
+
+struct AppState;
+class FileWriter;
+class FrmComment;
+class UserSettingsStore;
+class MessageBoxNotifier;
+class frmMainJVZ;
+
+// The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
+class ProgramHost : public StartupHost {
+public:
+    ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath);
+    ~ProgramHost() override;
+
+    // Start-up, then the event loop unless the run is already over. Returns the process exit status.
+    int run(const QStringList& arguments);
+
+    StartupMainWindow& mainWindow() override;
+    void showProgressWindow(const QString& comment) override;
+    void progressComment(const QString& text) override;
+    void FindModemPorts() override;
+    bool isAnotherInstanceRunning() override;
+    void endProgram() override;
+
+private:
+    FrmComment& progressWindow();
+    void unloadProgressWindow();
+
+    AppState& m_state;
+    QString m_executablePath;
+    std::unique_ptr<MessageBoxNotifier> m_notifier;
+    std::unique_ptr<Startup> m_startup;
+    std::unique_ptr<frmMainJVZ> m_mainWindow;
+    std::unique_ptr<FrmComment> m_progress; // when no one else made the progress window first
+    InstanceLock m_instanceLock;
+};
+
+} // namespace jvz
