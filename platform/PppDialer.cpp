@@ -223,10 +223,18 @@ bool cmdlineNamesPppd(const QByteArray& cmdline)
     return false;
 }
 
+QByteArray bootId()
+{
+    QFile f(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    return f.open(QIODevice::ReadOnly) ? f.read(64).trimmed() : QByteArray();
+}
+
+// pid and start time (with the boot they belong to) name one process for good; the command line is read
+// when checking, since right after the start it may not be in place yet.
 struct PidRecord {
     int64_t pid = 0;
     uint64_t startTime = 0;
-    QByteArray cmdline;
+    QByteArray boot;
 };
 
 std::optional<PidRecord> readPidRecord(const QString& path)
@@ -242,16 +250,20 @@ std::optional<PidRecord> readPidRecord(const QString& path)
     bool okStart = false;
     r.pid = lines.at(0).toLongLong(&okPid);
     r.startTime = lines.at(1).toULongLong(&okStart);
-    r.cmdline = QByteArray::fromHex(lines.at(2));
-    if (!okPid || !okStart || r.pid <= 1 || r.cmdline.isEmpty())
+    r.boot = lines.at(2).trimmed();
+    if (!okPid || !okStart || r.pid <= 1 || r.boot.isEmpty())
         return std::nullopt;
     return r;
 }
 
-bool recordStillMatches(const PidRecord& r)
+// Still the pppd this program started for the entry: same process, and its command line is pppd's with
+// the entry's own log file.
+bool recordStillMatches(const PidRecord& r, const QString& logFile)
 {
-    return processStartTime(r.pid) == r.startTime && readProcFile(r.pid, "cmdline") == r.cmdline &&
-           cmdlineNamesPppd(r.cmdline);
+    if (r.boot != bootId() || processStartTime(r.pid) != r.startTime)
+        return false;
+    const QByteArray cmdline = readProcFile(r.pid, "cmdline");
+    return cmdlineNamesPppd(cmdline) && cmdline.contains(QByteArray("logfile") + '\0' + QFile::encodeName(logFile) + '\0');
 }
 
 QByteArray quoted(const QByteArray& value)
@@ -358,13 +370,14 @@ void PppDialer::endEarlierRun(const QString& entryName)
     const QString path = pidPath(entryName);
     const std::optional<PidRecord> record = readPidRecord(path);
     QFile::remove(path);
-    if (!record || !recordStillMatches(*record))
+    const QString log = logPath(entryName);
+    if (!record || !recordStillMatches(*record, log))
         return;
     const int pidfd = pidfdOpen(static_cast<pid_t>(record->pid));
     if (pidfd < 0)
         return;
     // Checked again through the descriptor, which pins this very process: a reused pid is never signalled.
-    if (recordStillMatches(*record)) {
+    if (recordStillMatches(*record, log)) {
         qCInfo(lcLink) << "ending pppd" << record->pid << "left by an earlier run of" << entryName;
         const bool leader = ::getpgid(static_cast<pid_t>(record->pid)) == record->pid;
         auto signal = [&](int s) {
@@ -425,8 +438,7 @@ PppLinkResult PppDialer::dial(const PppLinkRequest& request)
     const int64_t pid = m_child->pid();
     if (const std::optional<uint64_t> start = processStartTime(pid)) {
         const QByteArray record = QByteArray::number(static_cast<qlonglong>(pid)) + '\n' +
-                                  QByteArray::number(static_cast<qulonglong>(*start)) + '\n' +
-                                  readProcFile(pid, "cmdline").toHex() + '\n';
+                                  QByteArray::number(static_cast<qulonglong>(*start)) + '\n' + bootId() + '\n';
         writePrivateFile(pidPath(request.entryName), record, nullptr);
     }
     qCInfo(lcLink) << "pppd" << pid << "dialling" << request.entryName << "on" << request.deviceNode;

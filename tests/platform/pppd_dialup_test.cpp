@@ -174,7 +174,6 @@ TEST_F(PppDialerTest, DialThatNeverComesUpTimesOutWithinItsBound)
     EXPECT_STREQ(describe(DialError::DialTimedOut), "the link did not come up in time");
     EXPECT_GE(t.elapsed(), 300);
     EXPECT_LT(t.elapsed(), 1300 + 500);
-    EXPECT_TRUE(m_pppd.receivedTerm());
     EXPECT_TRUE(m_pppd.nothingLeft());
     EXPECT_EQ(dialer().state(), kLinkStateDown);
 }
@@ -199,7 +198,7 @@ TEST_F(PppDialerTest, LinkDroppedByPppdItselfReadsDown)
     ASSERT_EQ(::kill(static_cast<pid_t>(m_pppd.pid()), SIGTERM), 0);
     QElapsedTimer t;
     t.start();
-    while (dialer().state() == kLinkStateUp && t.elapsed() < 3000)
+    while (dialer().state() == kLinkStateUp && t.elapsed() < 10000)
         QThread::msleep(10);
     EXPECT_EQ(dialer().state(), kLinkStateDown);
     EXPECT_EQ(dialer().hangUp(), 0);
@@ -250,25 +249,25 @@ TEST_F(PppDialerTest, PidFileNamingAnotherProcessNeverSignalsIt)
     std::unique_ptr<ChildProcess> bystander = m_runner.start(spec);
     ASSERT_TRUE(bystander);
     const long long pid = bystander->pid();
-    QByteArray pppdCmdline = QByteArray("/usr/sbin/pppd") + '\0' + "/dev/ttyJVZTEST7" + '\0';
+    QFile bootFile(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+    ASSERT_TRUE(bootFile.open(QIODevice::ReadOnly));
+    const QByteArray boot = bootFile.readAll().trimmed();
 
     const struct {
         const char* what;
         QByteArray startTime;
-        QByteArray cmdline;
+        QByteArray boot;
     } cases[] = {
-        {"other start time", "1", pppdCmdline},
-        {"same start time, command line is not pppd", startTime(pid), procFile(pid, "cmdline")},
-        {"same start time, another pppd command line", startTime(pid), pppdCmdline},
+        {"other start time", "1", boot},
+        {"same start time, but the command line is not pppd", startTime(pid), boot},
+        {"same start time in another boot", startTime(pid), "00000000-0000-0000-0000-000000000000"},
         {"garbage", "x", "zz"},
     };
     const QString pidFile = dialer().pidPath(QStringLiteral("JVZ Connection"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(jvztest::writeFileBytes(pidFile.toStdString(),
-                                            (QByteArray::number(pid) + '\n' + c.startTime + '\n' + c.cmdline.toHex() +
-                                             '\n')
-                                                .toStdString()));
+        ASSERT_TRUE(jvztest::writeFileBytes(
+            pidFile.toStdString(), (QByteArray::number(pid) + '\n' + c.startTime + '\n' + c.boot + '\n').toStdString()));
         ASSERT_EQ(dialer().dial(request()).error, 0);
         EXPECT_TRUE(bystander->isRunning());
         EXPECT_EQ(dialer().hangUp(), 0);
