@@ -1,13 +1,25 @@
+#include "FakeNotifier.h"
 #include "Paths.h"
 #include "TestEnv.h"
+#include "core/AppSettings.h"
+#include "core/BatchRun.h"
+#include "core/MBLanguages.h"
 #include "platform/InstanceLock.h"
+#include "workspace/ui/frmMainJVZ.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,4 +166,135 @@ TEST(BatchRun, ResultReplacesTheOldOneAndAFailedWriteStillEnds)
         {QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"), QStringLiteral("-r/nonexistent/dir/res.txt")});
     EXPECT_TRUE(o.ended);
     EXPECT_EQ(o.exitCode, 0);
+}
+
+namespace {
+
+struct MainWindowFixture {
+    MainWindowFixture() { language.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), 1); }
+    jvz::frmMainJVZ& make()
+    {
+        window = std::make_unique<jvz::frmMainJVZ>(settings, batch, notifier);
+        window->setHooks({[this] { calls << QStringLiteral("quit"); },
+                          [this] { calls << QStringLiteral("unloadProgress"); },
+                          [this] { calls << QStringLiteral("end"); }});
+        return *window;
+    }
+    template <typename T> T* child(const char* name) { return window->findChild<T*>(QLatin1String(name)); }
+
+    jvz::AppSettings settings;
+    jvz::BatchRun batch;
+    jvztest::FakeNotifier notifier;
+    jvz::MBLanguages language;
+    QStringList calls;
+    std::unique_ptr<jvz::frmMainJVZ> window;
+};
+
+} // namespace
+
+TEST(MainWindow, InitTranslatesAndKeepsItsTitle)
+{
+    MainWindowFixture f;
+    jvz::frmMainJVZ& w = f.make();
+    w.init(f.language);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Pendraxa"));
+    EXPECT_FALSE(w.isVisible()); // init never shows it
+    EXPECT_EQ(w.StatusPanel(4), QStringLiteral("Terminal: not connected"));
+    for (const char* name : {"TXT_Trace", "StatusBar2", "TLB_Icon", "TLB_Connect", "Timer4", "Combo_DefaultConnection"})
+        EXPECT_NE(w.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 0); // no phonebook yet
+    EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());
+    // Not connected: button 2 (disconnect) pressed, button 1 released.
+    EXPECT_FALSE(w.IconButton(1)->isChecked());
+    EXPECT_TRUE(w.IconButton(2)->isChecked());
+}
+
+TEST(MainWindow, InitFollowsTheSettings)
+{
+    const struct {
+        const char* connectBar;
+        bool x07;
+        const char* iconBar;
+        uint8_t activity;
+        bool connectBarShown;
+        bool iconBarShown;
+        uint8_t asked;
+        const char* checked;
+    } rows[] = {
+        {"no", false, "yes", 1, false, true, 1, "MNU_Activity_Download"},
+        {"yes", false, "yes", 2, false, true, 2, "MNU_Activity_Diagnostic"}, // the bar needs X07
+        {"YES", true, "no", 3, true, false, 3, "MNU_Activity_Maintenance"},
+        {"yes", true, "No", 7, true, false, 1, "MNU_Activity_Download"}, // unknown activity: download
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.connectBar << r.x07 << r.iconBar << int(r.activity));
+        MainWindowFixture f;
+        f.settings.gConnectBar = QLatin1String(r.connectBar);
+        f.settings.gX07 = r.x07;
+        f.settings.gIconBar = QLatin1String(r.iconBar);
+        f.settings.gFilterField = QStringLiteral("*.M40");
+        f.batch.gActivity = r.activity;
+        jvz::frmMainJVZ& w = f.make();
+        w.init(f.language);
+        EXPECT_EQ(f.child<QToolBar>("TLB_Connect")->isVisibleTo(&w), r.connectBarShown);
+        EXPECT_EQ(f.child<QAction>("MNU_View_ConnectBar")->isChecked(), r.connectBarShown);
+        EXPECT_EQ(f.child<QToolBar>("TLB_Icon")->isVisibleTo(&w), r.iconBarShown);
+        EXPECT_EQ(f.child<QAction>("MNU_View_IconBar")->isChecked(), r.iconBarShown);
+        EXPECT_EQ(w.ActivityAsked, r.asked);
+        EXPECT_TRUE(f.child<QAction>(r.checked)->isChecked());
+        EXPECT_EQ(f.child<QLineEdit>("Filter")->text(), QStringLiteral("*.M40"));
+    }
+}
+
+TEST(MainWindow, TraceHasTheNewestLineOnTop)
+{
+    MainWindowFixture f;
+    jvz::frmMainJVZ& w = f.make();
+    w.AddTrace(QStringLiteral("first"));
+    w.AddTrace(QStringLiteral("second"));
+    EXPECT_EQ(w.TraceText(), QStringLiteral("second\r\nfirst\r\n"));
+    EXPECT_EQ(f.child<QPlainTextEdit>("TXT_Trace")->toPlainText(), QStringLiteral("second\nfirst\n"));
+    EXPECT_FALSE(f.child<QPlainTextEdit>("TXT_Trace")->isVisibleTo(&w)); // written even while hidden
+    w.SetStatusPanel(4, QStringLiteral("Socket: listening"));
+    EXPECT_EQ(w.StatusPanel(4), QStringLiteral("Socket: listening"));
+}
+
+// Timer4 unloads the progress window and the main window, then ends the program; that close is no user quit.
+TEST(MainWindow, Timer4EndsTheProgramOnce)
+{
+    MainWindowFixture f;
+    jvz::frmMainJVZ& w = f.make();
+    w.show();
+    w.armTimer4(1);
+    EXPECT_EQ(f.child<QTimer>("Timer4")->interval(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.calls.isEmpty(), 5000);
+    EXPECT_EQ(f.calls, QStringList({QStringLiteral("unloadProgress"), QStringLiteral("end")}));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());
+}
+
+TEST(MainWindow, UserCloseEndsAnInteractiveRunThroughTheQuitProcedure)
+{
+    for (const bool batch : {false, true}) {
+        MainWindowFixture f;
+        f.batch.gBatchMode = batch;
+        jvz::frmMainJVZ& w = f.make();
+        w.show();
+        w.close();
+        EXPECT_EQ(f.calls, batch ? QStringList() : QStringList({QStringLiteral("quit")}));
+    }
+}
+
+// Until the connect sequence exists, connecting sets up no link: a batch run gets -7 and ends.
+TEST(MainWindow, ConnectWithoutALinkLayer)
+{
+    for (const bool batch : {true, false}) {
+        MainWindowFixture f;
+        f.batch.gBatchMode = batch;
+        jvz::frmMainJVZ& w = f.make();
+        w.TerminalConnect(false);
+        EXPECT_EQ(f.batch.gErrorCode, batch ? -7 : 0);
+        EXPECT_EQ(f.notifier.shown.size(), batch ? 0u : 1u);
+        EXPECT_TRUE(w.TraceText().startsWith(QStringLiteral("no link could be set up")));
+    }
 }

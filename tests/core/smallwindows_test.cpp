@@ -1,4 +1,5 @@
 #include "FakeNotifier.h"
+#include "Paths.h"
 #include "TestEnv.h"
 #include "core/MBLanguages.h"
 #include "core/ui/FrmComment.h"
@@ -338,4 +339,27 @@ TEST(frmAnimCopie, AnimationIsOptional)
     EXPECT_EQ(movie->state(), QMovie::Running);
     animated.window.close();
     EXPECT_EQ(movie->state(), QMovie::NotRunning);
+}
+
+// The delivered language file carries the blanks of these texts in quotes, which the reader removes.
+TEST(frmAnimCopie, DeliveredTextsKeepTheirBlanks)
+{
+    const struct {
+        int column;
+        const char* fromTo;
+        const char* total;
+        const char* warningCaption;
+    } cases[] = {{1, "From 'a' to 'b'", "Files: 1/3", "Warning"},
+                 {2, "De 'a' vers 'b'", "Fichiers : 1/3", "Avertissement"}};
+    for (const auto& c : cases) {
+        jvz::MBLanguages language;
+        language.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), static_cast<int16_t>(c.column));
+        AnimFixture f;
+        f.window.init(QStringLiteral("A"), language, QStringLiteral("a"), QStringLiteral("b"), 3);
+        EXPECT_EQ(labelText(f.window, "LBL_FromTo"), QString::fromUtf8(c.fromTo));
+        EXPECT_EQ(labelText(f.window, "LBL_TotalFile"), QString::fromUtf8(c.total));
+        jvz::FrmWarningMsg warning([] { return false; });
+        warning.init(language, QStringLiteral("m"), 0, 0);
+        EXPECT_EQ(warning.windowTitle(), QString::fromUtf8(c.warningCaption));
+    }
 }
