@@ -1,0 +1,147 @@
+#include "terminal_files/CatalogList.h"
+
+#include "core/Cp1252.h"
+#include "core/PathMapper.h"
+
+#include <QFileInfo>
+
+namespace jvz {
+
+namespace {
+bool isPathSeparator(QChar c)
+{
+    return c == u'\\' || c == u'/';
+}
+
+qsizetype lastSeparator(const QString& path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (isPathSeparator(path[i]))
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
+CatalogLineKind classifyCatalogLine(const QString& line)
+{
+    if (line.isEmpty())
+        return CatalogLineKind::End;
+    if (line.startsWith(QLatin1String("-e")))
+        return CatalogLineKind::Directory;
+    if (line.startsWith(u';'))
+        return CatalogLineKind::Comment;
+    return CatalogLineKind::File;
+}
+
+QString catalogDirectoryArgument(const QString& line)
+{
+    QString argument = line.mid(2);
+    qsizetype end = argument.size();
+    while (end > 0 && argument[end - 1] == u' ')
+        --end;
+    argument.truncate(end);
+    return Cp1252::toUpper(argument);
+}
+
+QString FileNameOf(const QString& path)
+{
+    return path.mid(lastSeparator(path) + 1);
+}
+
+QString FolderOf(const QString& path)
+{
+    return path.left(lastSeparator(path) + 1);
+}
+
+CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder)
+{
+    CatalogFileRef ref;
+    ref.name = FileNameOf(line);
+    const QString folder = mapWindowsPath(FolderOf(line));
+    if (line.size() >= 2 && line[1] == u':') {
+        ref.form = CatalogPathForm::DriveAbsolute;
+        ref.folder = folder;
+    } else if (line.startsWith(QLatin1String("\\\\"))) {
+        ref.form = CatalogPathForm::Network;
+        ref.folder = folder;
+    } else if (line.startsWith(u'/')) {
+        ref.form = CatalogPathForm::Absolute;
+        ref.folder = folder;
+    } else if (line.startsWith(u'\\')) {
+        // The drive of the base folder followed by the line's folder; there are no drives here.
+        ref.form = CatalogPathForm::DriveRooted;
+        ref.folder = folder;
+    } else {
+        ref.form = CatalogPathForm::Relative;
+        ref.folder = baseFolder + folder;
+    }
+    return ref;
+}
+
+QString catalogBaseFolder(const QString& listPath)
+{
+    // A local path: only "/" separates.
+    return listPath.left(listPath.lastIndexOf(u'/') + 1);
+}
+
+bool catalogSuitsTerminal(const QString& listPath, const QString& productCode, XListRule rule)
+{
+    const QString upper = Cp1252::toUpper(listPath);
+    if (rule == XListRule::AnyX && upper.endsWith(u'X'))
+        return true;
+    return !productCode.isEmpty() && upper.right(3) == productCode;
+}
+
+bool CatalogListReader::OpenTextFileForRead(const QString& path)
+{
+    CloseTextFile();
+    m_file.setFileName(path);
+    // A folder is no list, whatever open() makes of it.
+    if (QFileInfo(path).isDir())
+        return false;
+    return m_file.open(QIODevice::ReadOnly);
+}
+
+int CatalogListReader::nextByte()
+{
+    if (m_pos >= m_buffer.size()) {
+        m_buffer = m_file.read(64 * 1024);
+        m_pos = 0;
+        if (m_buffer.isEmpty())
+            return -1;
+    }
+    return static_cast<unsigned char>(m_buffer.at(m_pos++));
+}
+
+void CatalogListReader::ReadTextLine(QString& line)
+{
+    line.clear();
+    if (!m_file.isOpen())
+        return;
+    QByteArray bytes;
+    for (;;) {
+        const int b = nextByte();
+        if (b < 0 || b == '\n')
+            break;
+        if (b == '\r') {
+            const int after = nextByte();
+            if (after >= 0 && after != '\n')
+                --m_pos; // the byte stays for the next line
+            break;
+        }
+        if (bytes.size() < MaxLineLength)
+            bytes.append(static_cast<char>(b));
+    }
+    line = Cp1252::decode(bytes);
+}
+
+void CatalogListReader::CloseTextFile()
+{
+    if (m_file.isOpen())
+        m_file.close();
+    m_buffer.clear();
+    m_pos = 0;
+}
+
+} // namespace jvz

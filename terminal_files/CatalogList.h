@@ -1,0 +1,80 @@
+#pragma once
+
+// Catalogue lists as the transfers read them: one reader, the kinds of line, and where a file line points.
+// Lists come from Windows (CR LF, "\" paths, drive letters) or from Linux (LF, "/" paths); both read alike.
+
+#include <QFile>
+#include <QString>
+
+namespace jvz {
+
+enum class CatalogLineKind {
+    End,       // an empty line (or the end of the file): the list stops there
+    Directory, // "-e" and the terminal directory of the file lines that follow
+    Comment,   // ";" and anything
+    File,      // a local file to transfer
+};
+
+// Classifies the raw line, never trimmed: "-E" is a file line, " ;x" too.
+CatalogLineKind classifyCatalogLine(const QString& line);
+
+// The terminal directory of a directory line: after "-e", trailing blanks removed, leading blanks kept,
+// upper-cased.
+QString catalogDirectoryArgument(const QString& line);
+
+// The part after the last "\" or "/" (the whole text without one).
+QString FileNameOf(const QString& path);
+// The part up to and including the last "\" or "/" (empty without one).
+QString FolderOf(const QString& path);
+
+enum class CatalogPathForm {
+    DriveAbsolute, // "C:\LOADS\APP.SGN", "C:APP.SGN"
+    Network,       // "\\SERVER\SHARE\APP.SGN"
+    Absolute,      // "/srv/loads/APP.SGN", written on Linux
+    DriveRooted,   // "\LOADS\APP.SGN": the root of the list's drive, "/" here
+    Relative,      // "SUB\APP.SGN", against the base folder
+};
+
+// A file line resolved to a local file.
+struct CatalogFileRef {
+    CatalogPathForm form = CatalogPathForm::Relative;
+    QString folder; // local, "/" separated; ends in "/" or is empty (the current folder)
+    QString name;   // the name as written; upper-cased only on the terminal side
+
+    QString localPath() const { return folder + name; }
+};
+
+// Resolves a file line; baseFolder (local, ending in "/" or empty) is where relative lines start.
+// Network and absolute lines keep their own folder.
+CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder);
+
+// The base folder of the lines of a list: the list's own folder.
+QString catalogBaseFolder(const QString& listPath);
+
+// Whether a list suits the terminal of that product code: the last three characters of its path, upper-cased,
+// are the product code; with AnyX a list whose path ends in "X" suits every terminal.
+enum class XListRule { NotAccepted, AnyX };
+bool catalogSuitsTerminal(const QString& listPath, const QString& productCode, XListRule rule);
+
+// Reads a list line by line: CR LF, CR and LF all end a line; text is Windows-1252. Only one list is read
+// at a time, as the transfers do.
+class CatalogListReader {
+public:
+    // A longer line is cut to this many characters (the rest of it is skipped).
+    static constexpr qsizetype MaxLineLength = 32767;
+
+    bool OpenTextFileForRead(const QString& path);
+    // Empty at the end of the file; an empty line reads the same, and callers stop on both.
+    void ReadTextLine(QString& line);
+    void CloseTextFile();
+    bool isOpen() const { return m_file.isOpen(); }
+
+private:
+    int nextByte();
+
+    QFile m_file;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+};
+
+} // namespace jvz

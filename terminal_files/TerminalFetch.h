@@ -1,0 +1,42 @@
+#pragma once
+
+// Terminal files fetched into the per-user temp folder, and the free-space check of the exchange directory.
+
+#include "terminal_files/TransferContext.h"
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
+
+namespace jvz {
+
+// Fetches directory + fileName (a terminal path such as "\SWAP\" and "ACTIVITY.INF") into the temp folder,
+// under localName, or under fileName when localName is blank. A local name that is not a plain file name
+// (it could come from the terminal) is refused. Silent: false on any failure.
+bool FetchTerminalFileToTemp(TransferContext& ctx, const QString& directory, const QString& fileName, bool fromTerminal,
+                             const QString& localName = QString());
+
+// The leading number of a text as the settings read numbers (blanks, sign, digits, fraction, halves to
+// even), in 64 bits; nothing when the number does not fit.
+std::optional<int64_t> readLeadingInteger64(QStringView text);
+
+// The free space of the exchange directory as ACTIVITY.INF gives it; nothing when the file cannot be read.
+std::optional<int64_t> readDiskFreeSize(const QString& activityInfPath);
+
+struct SwapCheck {
+    int64_t swapFreeSize = -1; // -1: not read by this check
+    bool enoughSpace = true;
+};
+
+// Reads the terminal's free exchange space once per connection (when the current terminal directory is an
+// exchange directory) and compares the files bound for it with that space.
+SwapCheck SwapSpaceCheck(TransferContext& ctx);
+// The reading half alone: the batch download reads before it adds up the sizes.
+int64_t ReadSwapFreeSize(TransferContext& ctx);
+bool swapSpaceSuffices(const TransferContext& ctx, int64_t swapFreeSize);
+
+// A new FTP session: the exchange directory's free space is read again and the sizes start from zero.
+void resetSwapBookkeeping(TerminalSession& session);
+
+} // namespace jvz

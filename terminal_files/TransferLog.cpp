@@ -1,0 +1,3 @@
+#include "terminal_files/TransferLog.h"
+
+Q_LOGGING_CATEGORY(lcTransfer, "jvz.transfer")
