@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -311,6 +312,21 @@ TEST(LanguageFormLabels, TranslatesEveryKindByName)
     GetAllFormLabel(table, w.window);
     EXPECT_EQ(w.window.windowTitle(), QString::fromUtf8("Fenêtre"));
     EXPECT_EQ(w.open->text(), "Ouvrir");
+}
+
+// A combo box holds a list view of Qt's own; neither is a control the language file names.
+TEST(LanguageFormLabels, ComboBoxesAndTheirPopupListAreLeftAlone)
+{
+    SampleWindow w;
+    auto* combo = named<QComboBox>(w.window.centralWidget(), "Combo2");
+    combo->addItems({"*.M23", "*.*"});
+    QAbstractItemView* popup = combo->view();
+    popup->setToolTip("popup tip");
+    MBLanguages table = sampleTable();
+    GetAllFormLabel(table, w.window);
+    EXPECT_EQ(combo->toolTip(), "design tip");
+    EXPECT_EQ(popup->toolTip(), "popup tip");
+    EXPECT_EQ(combo->itemText(0), "*.M23");
 }
 
 TEST(LanguageFormLabels, WindowWithoutCaptionGetsTitleAndVersion)
