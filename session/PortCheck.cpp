@@ -1,0 +1,153 @@
+#include "PortCheck.h"
+
+#include "PrivatePhonebook.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace jvz {
+
+const char* describe(PortCheck check)
+{
+    switch (check) {
+    case PortCheck::DevicePresent:
+        return "Port device present";
+    case PortCheck::DeviceAccess:
+        return "Port readable and writable";
+    case PortCheck::PppdUsable:
+        return "pppd found";
+    case PortCheck::KernelPpp:
+        return "Kernel PPP support";
+    case PortCheck::PortNotLocked:
+        return "Port free";
+    }
+    return "";
+}
+
+const char* remedy(PortCheck check)
+{
+    switch (check) {
+    case PortCheck::DevicePresent:
+        return "Plug the terminal in and check its cable, or choose its port again.";
+    case PortCheck::DeviceAccess:
+        return "Add this user to the group that owns the port (usually dialout), then log in again.";
+    case PortCheck::PppdUsable:
+        return "Install the ppp package: pppd must be on the search path and executable.";
+    case PortCheck::KernelPpp:
+        return "Load the kernel's PPP support (modprobe ppp_generic) so that /dev/ppp exists.";
+    case PortCheck::PortNotLocked:
+        return "Close the program that holds the port, then connect again.";
+    }
+    return "";
+}
+
+QString traceKey(PortCheck check)
+{
+    switch (check) {
+    case PortCheck::DevicePresent:
+        return QStringLiteral("TRC_CheckDevicePresent");
+    case PortCheck::DeviceAccess:
+        return QStringLiteral("TRC_CheckDeviceAccess");
+    case PortCheck::PppdUsable:
+        return QStringLiteral("TRC_CheckPppd");
+    case PortCheck::KernelPpp:
+        return QStringLiteral("TRC_CheckKernelPpp");
+    case PortCheck::PortNotLocked:
+        return QStringLiteral("TRC_CheckPortLock");
+    }
+    return {};
+}
+
+QString remedyKey(PortCheck check)
+{
+    return QStringLiteral("MSG_Remedy") + traceKey(check).mid(QStringLiteral("TRC_Check").size());
+}
+
+bool LinuxPortCheckSystem::isCharacterDevice(const QString& node)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(node).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+bool LinuxPortCheckSystem::canReadWrite(const QString& node)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(node).constData(), R_OK | W_OK, AT_EACCESS) == 0;
+}
+
+QString LinuxPortCheckSystem::findPppd()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("pppd"));
+}
+
+bool LinuxPortCheckSystem::isExecutable(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() &&
+           ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), X_OK, AT_EACCESS) == 0;
+}
+
+bool LinuxPortCheckSystem::kernelPppPresent()
+{
+    return isCharacterDevice(m_pppNode);
+}
+
+std::optional<int64_t> LinuxPortCheckSystem::parseLockFile(const QByteArray& bytes)
+{
+    if (bytes.size() == 4) {
+        int32_t binary = 0;
+        std::memcpy(&binary, bytes.constData(), 4);
+        return binary > 0 ? std::optional<int64_t>(binary) : std::nullopt;
+    }
+    bool ok = false;
+    const int64_t pid = bytes.trimmed().toLongLong(&ok);
+    return ok && pid > 0 && pid <= 0x3fffffff ? std::optional<int64_t>(pid) : std::nullopt;
+}
+
+std::optional<int64_t> LinuxPortCheckSystem::lockingProcess(const QString& deviceName)
+{
+    QFile f(m_lockFolder + QStringLiteral("/LCK..") + deviceName);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::optional<int64_t> pid = parseLockFile(f.read(64));
+    if (!pid)
+        return std::nullopt;
+    // Signal 0 only asks whether the process exists; EPERM means it does, under another user.
+    if (::kill(static_cast<pid_t>(*pid), 0) == 0 || errno == EPERM)
+        return pid;
+    return std::nullopt;
+}
+
+std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& system)
+{
+    std::vector<PortCheckStep> steps;
+    const QString device = portDeviceName(port);
+    const QString node = device.isEmpty() ? QString() : QStringLiteral("/dev/") + device;
+    auto step = [&](PortCheck check, bool passed, const QString& detail) {
+        steps.push_back({check, passed, detail});
+        return passed;
+    };
+    if (!step(PortCheck::DevicePresent, !node.isEmpty() && system.isCharacterDevice(node),
+              node.isEmpty() ? QStringLiteral("'%1' names no serial port").arg(port) : node))
+        return steps;
+    if (!step(PortCheck::DeviceAccess, system.canReadWrite(node), node))
+        return steps;
+    const QString pppd = system.findPppd();
+    if (!step(PortCheck::PppdUsable, !pppd.isEmpty() && system.isExecutable(pppd),
+              pppd.isEmpty() ? QStringLiteral("pppd is not on the search path") : pppd))
+        return steps;
+    if (!step(PortCheck::KernelPpp, system.kernelPppPresent(), QStringLiteral("/dev/ppp")))
+        return steps;
+    const std::optional<int64_t> holder = system.lockingProcess(device);
+    step(PortCheck::PortNotLocked, !holder,
+         holder ? QStringLiteral("%1 is locked by process %2").arg(device).arg(*holder) : device);
+    return steps;
+}
+
+} // namespace jvz

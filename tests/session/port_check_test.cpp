@@ -1,0 +1,211 @@
+#include "session/PortCheck.h"
+#include "session/ui/FrmConfigComModem.h"
+
+#include "StandInPppd.h"
+#include "noqt/TestEnv.h"
+#include "platform/ProcessRunner.h"
+
+#include <QFile>
+#include <QLabel>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace jvz;
+
+namespace {
+
+// A machine whose answers each test sets.
+class FakePortSystem : public PortCheckSystem {
+public:
+    bool present = true;
+    bool access = true;
+    QString pppd = QStringLiteral("/usr/sbin/pppd");
+    bool executable = true;
+    bool kernelPpp = true;
+    std::optional<int64_t> holder;
+    QStringList asked;
+
+    bool isCharacterDevice(const QString& node) override
+    {
+        asked << node;
+        return present;
+    }
+    bool canReadWrite(const QString&) override { return access; }
+    QString findPppd() override { return pppd; }
+    bool isExecutable(const QString&) override { return executable; }
+    bool kernelPppPresent() override { return kernelPpp; }
+    std::optional<int64_t> lockingProcess(const QString&) override { return holder; }
+};
+
+struct CheckCase {
+    const char* what;
+    std::function<void(FakePortSystem&)> setUp;
+    int steps; // steps run
+    std::optional<PortCheck> failing;
+};
+
+const CheckCase kCases[] = {
+    {"everything in place", [](FakePortSystem&) {}, 5, std::nullopt},
+    {"device missing", [](FakePortSystem& s) { s.present = false; }, 1, PortCheck::DevicePresent},
+    {"no access", [](FakePortSystem& s) { s.access = false; }, 2, PortCheck::DeviceAccess},
+    {"no pppd on PATH", [](FakePortSystem& s) { s.pppd.clear(); }, 3, PortCheck::PppdUsable},
+    {"pppd not executable", [](FakePortSystem& s) { s.executable = false; }, 3, PortCheck::PppdUsable},
+    {"no kernel PPP", [](FakePortSystem& s) { s.kernelPpp = false; }, 4, PortCheck::KernelPpp},
+    {"locked by a live process", [](FakePortSystem& s) { s.holder = 4321; }, 5, PortCheck::PortNotLocked},
+    {"first failure wins", [](FakePortSystem& s) { s.access = false, s.kernelPpp = false, s.holder = 1; }, 2,
+     PortCheck::DeviceAccess},
+};
+
+TEST(PortChecks, RunInOrderAndStopAtTheFirstFailure)
+{
+    for (const CheckCase& c : kCases) {
+        SCOPED_TRACE(c.what);
+        FakePortSystem system;
+        c.setUp(system);
+        const std::vector<PortCheckStep> steps = runPortChecks(QStringLiteral("ttyACM0"), system);
+        ASSERT_EQ(static_cast<int>(steps.size()), c.steps);
+        for (int i = 0; i < c.steps; ++i) {
+            EXPECT_EQ(static_cast<int>(steps[i].check), i);
+            EXPECT_EQ(steps[i].passed, !(c.failing && i == c.steps - 1));
+        }
+        EXPECT_EQ(system.asked, QStringList{QStringLiteral("/dev/ttyACM0")});
+    }
+    FakePortSystem system;
+    EXPECT_TRUE(runPortChecks(QStringLiteral("/dev/ttyUSB2"), system).back().passed);
+    EXPECT_EQ(system.asked, QStringList{QStringLiteral("/dev/ttyUSB2")});
+    EXPECT_TRUE(runPortChecks(QStringLiteral("../../etc/passwd"), system).front().detail.contains(
+        QStringLiteral("names no serial port")));
+    EXPECT_EQ(system.asked.size(), 1) << "a text that names no tty is never looked up";
+    const std::optional<int64_t> holder = 4321;
+    system.holder = holder;
+    EXPECT_EQ(runPortChecks(QStringLiteral("ttyUSB2"), system).back().detail,
+              QStringLiteral("ttyUSB2 is locked by process 4321"));
+}
+
+TEST(PortChecks, InstallerWindowTracesEachStepAndTheRemedyOfTheFailure)
+{
+    for (const CheckCase& c : kCases) {
+        SCOPED_TRACE(c.what);
+        FakePortSystem system;
+        c.setUp(system);
+        FrmConfigComModem w(system);
+        QStringList trace;
+        w.setTrace([&](const QString& line) { trace << line; });
+        const bool ready = w.InstallPort(QStringLiteral("ttyACM0"), nullptr);
+        EXPECT_EQ(ready, !c.failing);
+        EXPECT_FALSE(w.isVisible());
+        for (int i = 0; i < c.steps - (c.failing ? 1 : 0); ++i)
+            EXPECT_TRUE(trace.value(i).endsWith(QLatin1Char(')'))) << trace.value(i).toStdString();
+        if (c.failing) {
+            EXPECT_TRUE(trace.contains(QLatin1String(remedy(*c.failing)))) << trace.join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Message"))->text(), QStringLiteral("Closing..."));
+            EXPECT_TRUE(trace.contains(QStringLiteral("The port could not be set up for the link.")));
+        } else {
+            EXPECT_FALSE(trace.contains(QStringLiteral("The port could not be set up for the link.")));
+        }
+    }
+}
+
+TEST(PortChecks, ClosingTheInstallerWindowEndsTheChecks)
+{
+    FakePortSystem system;
+    FrmConfigComModem w(system);
+    QStringList trace;
+    w.setTrace([&](const QString& line) {
+        trace << line;
+        if (trace.size() == 1)
+            w.close();
+    });
+    EXPECT_FALSE(w.InstallPort(QStringLiteral("ttyACM0"), nullptr));
+    EXPECT_TRUE(w.closing());
+    EXPECT_EQ(trace.size(), 2) << trace.join(QLatin1Char('|')).toStdString(); // first step, then the closing
+}
+
+class LinuxPortSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A pty this test opens stands for a port: never a device of the machine.
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(m_master, 0);
+        ASSERT_EQ(::grantpt(m_master), 0);
+        ASSERT_EQ(::unlockpt(m_master), 0);
+        m_pty = QString::fromLocal8Bit(::ptsname(m_master));
+    }
+    void TearDown() override { ::close(m_master); }
+
+    int m_master = -1;
+    QString m_pty;
+    QString m_folder = QString::fromStdString(jvztest::makeScratchDir("ports"));
+};
+
+TEST_F(LinuxPortSystemTest, DeviceAndKernelChecksLookAtTheNodesOnly)
+{
+    const QString plain = m_folder + QStringLiteral("/plain");
+    jvztest::writeFileBytes(plain.toStdString(), "x");
+    LinuxPortCheckSystem withPpp(m_folder, m_pty);
+    LinuxPortCheckSystem withoutPpp(m_folder, m_folder + QStringLiteral("/ppp"));
+    EXPECT_TRUE(withPpp.isCharacterDevice(m_pty));
+    EXPECT_TRUE(withPpp.canReadWrite(m_pty));
+    EXPECT_FALSE(withPpp.isCharacterDevice(plain));
+    EXPECT_FALSE(withPpp.isCharacterDevice(m_folder + QStringLiteral("/missing")));
+    EXPECT_FALSE(withPpp.canReadWrite(m_folder + QStringLiteral("/missing")));
+    EXPECT_TRUE(withPpp.kernelPppPresent());
+    EXPECT_FALSE(withoutPpp.kernelPppPresent());
+}
+
+TEST_F(LinuxPortSystemTest, PppdIsLookedUpOnThePath)
+{
+    jvztest::StandInPppd pppd;
+    LinuxPortCheckSystem system(m_folder);
+    const QString found = system.findPppd();
+    EXPECT_TRUE(found.endsWith(QStringLiteral("/tests/support/standin/pppd"))) << found.toStdString();
+    EXPECT_TRUE(system.isExecutable(found));
+    const QString plain = m_folder + QStringLiteral("/notexec");
+    jvztest::writeFileBytes(plain.toStdString(), "#!/bin/sh\n");
+    EXPECT_FALSE(system.isExecutable(plain));
+    EXPECT_FALSE(system.isExecutable(m_folder));
+}
+
+TEST_F(LinuxPortSystemTest, OnlyALiveProcessHoldsTheLock)
+{
+    // A pid that surely is gone: a child that ended and was reaped.
+    PosixProcessRunner runner;
+    ProcessSpec spec;
+    spec.program = QStringLiteral("true");
+    std::unique_ptr<ChildProcess> child = runner.start(spec);
+    ASSERT_TRUE(child);
+    ASSERT_TRUE(child->waitForEnd(5000));
+    const int32_t dead = static_cast<int32_t>(child->pid());
+    const int32_t live = static_cast<int32_t>(::getpid());
+
+    auto binary = [](int32_t pid) { return QByteArray(reinterpret_cast<const char*>(&pid), 4); };
+    const struct {
+        const char* what;
+        std::optional<QByteArray> content; // nullopt: no lock file
+        std::optional<int64_t> holder;
+    } cases[] = {
+        {"no lock file", std::nullopt, std::nullopt},
+        {"ASCII lock of a live process", QByteArray::number(live).rightJustified(10, ' ') + '\n', live},
+        {"binary lock of a live process", binary(live), live},
+        {"stale lock", QByteArray::number(dead).rightJustified(10, ' ') + '\n', std::nullopt},
+        {"garbage", QByteArray("not a pid\n"), std::nullopt},
+        {"empty", QByteArray(), std::nullopt},
+        {"negative", QByteArray("-5\n"), std::nullopt},
+    };
+    LinuxPortCheckSystem system(m_folder);
+    const QString lock = m_folder + QStringLiteral("/LCK..ttyJVZTEST3");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(lock);
+        if (c.content) {
+            ASSERT_TRUE(jvztest::writeFileBytes(lock.toStdString(), c.content->toStdString()));
+        }
+        EXPECT_EQ(system.lockingProcess(QStringLiteral("ttyJVZTEST3")), c.holder);
+    }
+}
+
+} // namespace
