@@ -1,6 +1,7 @@
 // Putting and getting one file at a time against a real FTP server on 127.0.0.1: upper-cased terminal
 // names, the temporary name and rename of long names, the progress window and the reports.
 #include "FtpServerFixture.h"
+#include "Paths.h"
 #include "TransferWorld.h"
 #include "core/ui/frmAnimCopie.h"
 #include "platform/FtpClient.h"
@@ -249,6 +250,31 @@ TEST_F(AnimCopieProgressTest, AnimationEndsTheWait)
     progress.LaunchTimer();
     EXPECT_TRUE(progress.Running());
     QTRY_VERIFY_WITH_TIMEOUT(!progress.Running(), 5000);
+}
+
+} // namespace
+
+namespace {
+
+// The shipped language file holds every text the transfers put in front of people, in both languages.
+TEST(TransferTexts, EveryKeyIsInTheLanguageFile)
+{
+    const char* const keys[] = {"FTPCmd",
+                                "PutOK",
+                                "GetOK",
+                                "MSG_FileNotFound",
+                                "MSG_SwapSpace",
+                                "MSG_CatalogueFileNotAdapted",
+                                "MSG_AllDelFile",
+                                "MSG_TransferCancelled",
+                                "MSG_DescriptorBadTarget"};
+    for (int16_t language : {1, 2}) {
+        MBLanguages texts;
+        texts.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), language);
+        texts.SetCurrentSection(QStringLiteral("frmMainJVZ"));
+        for (const char* key : keys)
+            EXPECT_FALSE(texts.GetFormLabel(QString::fromLatin1(key)).trimmed().isEmpty()) << key << " " << language;
+    }
 }
 
 } // namespace
