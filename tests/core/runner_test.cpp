@@ -1,12 +1,14 @@
 #include "FakeNotifier.h"
 #include "TestEnv.h"
 #include "core/MBApplications.h"
+#include "core/ui/StartAppliAndBlockWindow.h"
 #include "platform/ProcessRunner.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -149,7 +151,8 @@ TEST_F(Runner, WaitHandlesEventsWhileTheChildRuns)
     ASSERT_TRUE(app.AppLaunch(kSh, shell(QStringLiteral("while [ ! -e '%1' ]; do sleep 0.01; done; exit 3").arg(go)),
                               ShowMode::Hidden));
     bool ticked = false;
-    QTimer::singleShot(20, [&] {
+    QObject context; // the timer never outlives the test
+    QTimer::singleShot(20, &context, [&] {
         ticked = true;
         // A second operation from inside the wait is refused, not nested.
         EXPECT_FALSE(app.AppLaunch(kSh, shell(QStringLiteral("exit 0")), ShowMode::Hidden));
@@ -242,7 +245,9 @@ TEST(ProcessRunner, GroupSignalReachesGrandchildrenOnlyForOwnGroups)
     EXPECT_FALSE(plain->sendSignal(SIGTERM, jvz::SignalTarget::Group));
     EXPECT_TRUE(plain->sendSignal(SIGKILL, jvz::SignalTarget::Process));
     ASSERT_TRUE(plain->waitForEnd(10000));
-    ::kill(QString::fromStdString(jvztest::readFileBytes(pidFile.toStdString())).trimmed().toInt(), SIGKILL);
+    const int stray = QString::fromStdString(jvztest::readFileBytes(pidFile.toStdString())).trimmed().toInt();
+    ASSERT_GT(stray, 1); // never kill(0) or kill(-1)
+    ::kill(stray, SIGKILL);
     QFile::remove(pidFile);
 
     spec.ownProcessGroup = true;
@@ -256,4 +261,33 @@ TEST(ProcessRunner, GroupSignalReachesGrandchildrenOnlyForOwnGroups)
     // The grandchild is not ours to reap; once init has it, it disappears.
     QTRY_VERIFY_WITH_TIMEOUT(isZombieOrGone(grandchild), 10000);
     EXPECT_FALSE(leader->sendSignal(SIGTERM, jvz::SignalTarget::Group)); // ended: never signalled again
+}
+
+// The window is out of the user's way while the program runs, and back afterwards even when it cannot start.
+TEST_F(Runner, BlockingStartDisablesTheWindowMeanwhile)
+{
+    const QString dir = scratch("block");
+    const QString out = dir + QStringLiteral("/state");
+    for (const bool exists : {true, false}) {
+        SCOPED_TRACE(exists);
+        QWidget window;
+        window.show();
+        MBApplications app(runner, &notifier);
+        bool seenDisabled = false;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] { seenDisabled |= !window.isEnabled(); });
+        probe.start(1);
+        const QString go = dir + QStringLiteral("/go");
+        QFile::remove(go);
+        QTimer::singleShot(30, &window, [go] { jvztest::writeFileBytes(go.toStdString(), ""); });
+        jvz::StartAppliAndBlockWindow(
+            app, exists ? kSh : QStringLiteral("/nonexistent/tool"),
+            shell(QStringLiteral("while [ ! -e '%1' ]; do sleep 0.01; done; echo ok > '%2'").arg(go, out)), window);
+        probe.stop();
+        EXPECT_TRUE(window.isEnabled());
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_EQ(seenDisabled, exists);
+        EXPECT_EQ(notifier.shown.size(), exists ? 0u : 1u);
+    }
+    EXPECT_EQ(jvztest::readFileBytes(out.toStdString()), "ok\n");
 }
