@@ -9,6 +9,7 @@
 #include "terminal_files/TransferLog.h"
 
 #include <QFileInfo>
+#include <functional>
 
 namespace jvz {
 
@@ -16,9 +17,13 @@ namespace {
 
 const QString kParent = QStringLiteral("..\\");
 
-void listNotFound(TransferContext& ctx, const QString& path)
+// Opens the run's list; a list that cannot be opened is -2.
+bool openList(TransferContext& ctx, CatalogListReader& reader, const QString& path)
 {
+    if (reader.OpenTextFileForRead(path))
+        return true;
     ctx.batch.set(BatchCode::FileNotFound, path + ctx.label("MSG_FileNotFound"));
+    return false;
 }
 
 // The action starts in the run's terminal directory when the terminal put it elsewhere.
@@ -61,11 +66,21 @@ void recordCancel(TransferContext& ctx)
         ctx.batch.appendOnNewLine(text);
 }
 
-// First pass of the download: counts the file lines, checks each file, adds the sizes bound for an
-// exchange directory. False (with the result set) when a file is missing.
-bool checkListedFiles(TransferContext& ctx, CatalogListReader& reader, const QString& base, int& count)
+// After the transfers of a list: the list closes, the progress window goes, a cancel is recorded.
+void endTransferWalk(TransferContext& ctx, CatalogListReader& reader, bool cancelled)
 {
-    QString passDirectory = ctx.batch.gTerminalDir;
+    reader.CloseTextFile();
+    unloadProgress(ctx);
+    if (cancelled)
+        recordCancel(ctx);
+}
+
+using LineAction = std::function<bool(const QString&)>;
+
+// Walks a list up to its end, handing directory and file lines to their actions; comments are skipped.
+// An action answers false to stop the walk there, which then answers false too.
+bool forEachListLine(CatalogListReader& reader, const LineAction& onDirectory, const LineAction& onFile)
+{
     QString line;
     for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
         switch (classifyCatalogLine(line)) {
@@ -73,35 +88,58 @@ bool checkListedFiles(TransferContext& ctx, CatalogListReader& reader, const QSt
         case CatalogLineKind::Comment:
             break;
         case CatalogLineKind::Directory:
-            passDirectory = catalogDirectoryArgument(line);
-            break;
-        case CatalogLineKind::File: {
-            ++count;
-            const CatalogFileRef ref = resolveCatalogFile(line, base);
-            const QFileInfo info(ref.localPath());
-            if (!info.isFile()) {
-                ctx.batch.set(BatchCode::TerminalFileOrSpace,
-                              ref.localPath() + QStringLiteral(" : ") + ctx.label("MSG_FileNotFound"));
+            if (!onDirectory(line))
                 return false;
-            }
-            if (passDirectory.contains(QLatin1String("SWAP")))
-                ctx.session.swapTotalSize += info.size();
             break;
-        }
+        case CatalogLineKind::File:
+            if (!onFile(line))
+                return false;
+            break;
         }
     }
     return true;
+}
+
+// Directory lines of the transfers move the run's and the terminal's directory; a failed change stops.
+bool walkListedFiles(TransferContext& ctx, CatalogListReader& reader, const LineAction& onFile)
+{
+    return forEachListLine(
+        reader, [&](const QString& line) { return enterListedDirectory(ctx, line); }, onFile);
+}
+
+// First pass of the download: counts the file lines, checks each file, adds the sizes bound for an
+// exchange directory. False (with the result set) when a file is missing.
+bool checkListedFiles(TransferContext& ctx, CatalogListReader& reader, const QString& base, int& count)
+{
+    QString passDirectory = ctx.batch.gTerminalDir;
+    const auto onDirectory = [&](const QString& line) {
+        passDirectory = catalogDirectoryArgument(line);
+        return true;
+    };
+    return forEachListLine(reader, onDirectory, [&](const QString& line) {
+        ++count;
+        const CatalogFileRef ref = resolveCatalogFile(line, base);
+        const QFileInfo info(ref.localPath());
+        if (!info.isFile()) {
+            ctx.batch.set(BatchCode::TerminalFileOrSpace,
+                          ref.localPath() + QStringLiteral(" : ") + ctx.label("MSG_FileNotFound"));
+            return false;
+        }
+        if (passDirectory.contains(QLatin1String("SWAP")))
+            ctx.session.swapTotalSize += info.size();
+        return true;
+    });
 }
 
 // Lines of a list that name files.
 int countFileLines(CatalogListReader& reader)
 {
     int count = 0;
-    QString line;
-    for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
-        if (classifyCatalogLine(line) == CatalogLineKind::File)
-            ++count;
-    }
+    const auto skip = [](const QString&) { return true; };
+    forEachListLine(reader, skip, [&](const QString&) {
+        ++count;
+        return true;
+    });
     return count;
 }
 
@@ -124,10 +162,8 @@ int16_t DownloadCatalogFile(TransferContext& ctx, const QString& path)
         return 0;
     }
     CatalogListReader reader;
-    if (!reader.OpenTextFileForRead(path)) {
-        listNotFound(ctx, path);
+    if (!openList(ctx, reader, path))
         return 0;
-    }
     const int64_t swapFreeSize = ReadSwapFreeSize(ctx);
     const QString base = catalogBaseFolder(path);
     int count = 0;
@@ -139,41 +175,21 @@ int16_t DownloadCatalogFile(TransferContext& ctx, const QString& path)
         ctx.batch.set(BatchCode::TerminalFileOrSpace, ctx.label("MSG_SwapSpace"));
         return 0;
     }
-    if (!reader.OpenTextFileForRead(path)) {
-        listNotFound(ctx, path);
+    if (!openList(ctx, reader, path))
         return 0;
-    }
     if (!enterInitialDirectory(ctx))
         return 0;
 
     bool first = true;
     bool cancelled = false;
-    QString line;
-    for (reader.ReadTextLine(line); !line.isEmpty() && !cancelled; reader.ReadTextLine(line)) {
-        switch (classifyCatalogLine(line)) {
-        case CatalogLineKind::End:
-        case CatalogLineKind::Comment:
-            break;
-        case CatalogLineKind::Directory:
-            if (!enterListedDirectory(ctx, line)) {
-                reader.CloseTextFile();
-                unloadProgress(ctx);
-                return 0;
-            }
-            break;
-        case CatalogLineKind::File: {
-            ctx.currentTerminalDir = terminalDirLabel(ctx);
-            const CatalogFileRef ref = resolveCatalogFile(line, base);
-            FtpPutFileSafe(ctx, ref.name, ref.folder, ctx.currentTerminalDir, first, cancelled, count);
-            first = false;
-            break;
-        }
-        }
-    }
-    reader.CloseTextFile();
-    unloadProgress(ctx);
-    if (cancelled)
-        recordCancel(ctx);
+    walkListedFiles(ctx, reader, [&](const QString& line) {
+        ctx.currentTerminalDir = terminalDirLabel(ctx);
+        const CatalogFileRef ref = resolveCatalogFile(line, base);
+        FtpPutFileSafe(ctx, ref.name, ref.folder, ctx.currentTerminalDir, first, cancelled, count);
+        first = false;
+        return !cancelled;
+    });
+    endTransferWalk(ctx, reader, cancelled);
     return 0;
 }
 
@@ -185,37 +201,21 @@ int16_t DeleteCatalogFile(TransferContext& ctx, const QString& path)
     if (!enterInitialDirectory(ctx))
         return 0;
     CatalogListReader reader;
-    if (!reader.OpenTextFileForRead(path)) {
-        listNotFound(ctx, path);
+    if (!openList(ctx, reader, path))
         return 0;
-    }
     bool anyFailed = false;
-    QString line;
-    for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
-        switch (classifyCatalogLine(line)) {
-        case CatalogLineKind::End:
-        case CatalogLineKind::Comment:
-            break;
-        case CatalogLineKind::Directory:
-            if (!enterListedDirectory(ctx, line)) {
-                reader.CloseTextFile();
-                return 0;
-            }
-            break;
-        case CatalogLineKind::File: {
-            const QString name = FileNameOf(line);
-            const uint32_t error =
-                isPlainFileName(name) ? ctx.ftp.deleteFile(terminalFileName(name)) : FtpError::InvalidParameter;
-            if (error != FtpError::None) {
-                ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
-                anyFailed = true;
-            }
-            break;
+    const bool complete = walkListedFiles(ctx, reader, [&](const QString& line) {
+        const QString name = FileNameOf(line);
+        const uint32_t error =
+            isPlainFileName(name) ? ctx.ftp.deleteFile(terminalFileName(name)) : FtpError::InvalidParameter;
+        if (error != FtpError::None) {
+            ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
+            anyFailed = true;
         }
-        }
-    }
+        return true;
+    });
     reader.CloseTextFile();
-    if (!anyFailed)
+    if (complete && !anyFailed)
         ctx.batch.gErrorText = ctx.label("MSG_AllDelFile");
     return 0;
 }
@@ -225,45 +225,23 @@ int16_t UploadCatalogFile(TransferContext& ctx, const QString& path)
     if (!enterInitialDirectory(ctx))
         return 0;
     CatalogListReader reader;
-    if (!reader.OpenTextFileForRead(path)) {
-        listNotFound(ctx, path);
+    if (!openList(ctx, reader, path))
         return 0;
-    }
     const int count = countFileLines(reader);
     reader.CloseTextFile();
-    if (!reader.OpenTextFileForRead(path)) {
-        listNotFound(ctx, path);
+    if (!openList(ctx, reader, path))
         return 0;
-    }
     const QString base = MbFilename(path).Path() + u'/';
     bool first = true;
     bool cancelled = false;
-    QString line;
-    for (reader.ReadTextLine(line); !line.isEmpty() && !cancelled; reader.ReadTextLine(line)) {
-        switch (classifyCatalogLine(line)) {
-        case CatalogLineKind::End:
-        case CatalogLineKind::Comment:
-            break;
-        case CatalogLineKind::Directory:
-            if (!enterListedDirectory(ctx, line)) {
-                reader.CloseTextFile();
-                unloadProgress(ctx);
-                return 0;
-            }
-            break;
-        case CatalogLineKind::File: {
-            const CatalogFileRef ref = resolveCatalogFile(line, base);
-            QString source = terminalDirLabel(ctx);
-            FtpGetFileTraced(ctx, ref.name, ref.folder, source, first, cancelled, count);
-            first = false;
-            break;
-        }
-        }
-    }
-    reader.CloseTextFile();
-    unloadProgress(ctx);
-    if (cancelled)
-        recordCancel(ctx);
+    walkListedFiles(ctx, reader, [&](const QString& line) {
+        const CatalogFileRef ref = resolveCatalogFile(line, base);
+        QString source = terminalDirLabel(ctx);
+        FtpGetFileTraced(ctx, ref.name, ref.folder, source, first, cancelled, count);
+        first = false;
+        return !cancelled;
+    });
+    endTransferWalk(ctx, reader, cancelled);
     return 0;
 }
 

@@ -12,9 +12,9 @@
 
 namespace jvztest {
 
-jvz::MBLanguages bracketedTransferTexts()
+const std::vector<const char*>& transferTextKeys()
 {
-    static const char* const keys[] = {
+    static const std::vector<const char*> keys = {
         "FTPCmd",
         "PutOK",
         "GetOK",
@@ -25,8 +25,13 @@ jvz::MBLanguages bracketedTransferTexts()
         "MSG_TransferCancelled",
         "MSG_DescriptorBadTarget",
     };
+    return keys;
+}
+
+jvz::MBLanguages bracketedTransferTexts()
+{
     std::string contents = "[General]\r\n";
-    for (const char* key : keys)
+    for (const char* key : transferTextKeys())
         contents += std::string(key) + "=<" + key + ">\r\n";
     const std::string path = makeScratchDir("lng") + "/JVZ.lng";
     EXPECT_TRUE(writeFileBytes(path, contents));

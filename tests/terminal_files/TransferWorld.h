@@ -16,6 +16,9 @@
 
 namespace jvztest {
 
+// Every language key the transfers read.
+const std::vector<const char*>& transferTextKeys();
+
 // A language table in which each text the transfers read is its key in angle brackets ("<PutOK>").
 jvz::MBLanguages bracketedTransferTexts();
 

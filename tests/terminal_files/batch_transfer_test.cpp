@@ -81,7 +81,9 @@ TEST_F(BatchTransferTest, ListsForTheTerminalOrForAnyArriveWholeUnderUpperCasedN
     const QString absoluteFolder = scratchFolder("elsewhere");
     for (const char* listName : {"LOAD.M40", "LOAD.ALX"}) {
         SCOPED_TRACE(listName);
-        QDir(m_server.localPath(QStringLiteral("\\SWAP"))).removeRecursively();
+        // Emptied, not removed: the server may be sitting in it.
+        for (const QString& name : serverFiles("\\SWAP"))
+            QFile::remove(m_server.localPath(QStringLiteral("\\SWAP\\") + name));
         setDiskFreeSize("10000000");
         const QByteArray app = addLocalFile(QStringLiteral("app.sgn"), 65536);
         const QByteArray lib = addLocalFile(QStringLiteral("sub/lib.sgn"), 1000);

@@ -259,20 +259,11 @@ namespace {
 // The shipped language file holds every text the transfers put in front of people, in both languages.
 TEST(TransferTexts, EveryKeyIsInTheLanguageFile)
 {
-    const char* const keys[] = {"FTPCmd",
-                                "PutOK",
-                                "GetOK",
-                                "MSG_FileNotFound",
-                                "MSG_SwapSpace",
-                                "MSG_CatalogueFileNotAdapted",
-                                "MSG_AllDelFile",
-                                "MSG_TransferCancelled",
-                                "MSG_DescriptorBadTarget"};
     for (int16_t language : {1, 2}) {
         MBLanguages texts;
         texts.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), language);
         texts.SetCurrentSection(QStringLiteral("frmMainJVZ"));
-        for (const char* key : keys)
+        for (const char* key : jvztest::transferTextKeys())
             EXPECT_FALSE(texts.GetFormLabel(QString::fromLatin1(key)).trimmed().isEmpty()) << key << " " << language;
     }
 }
