@@ -26,6 +26,8 @@ Q_LOGGING_CATEGORY(lcFtp, "jvz.transfer", QtInfoMsg)
 constexpr qsizetype MaxListingBytes = 16 * 1024 * 1024;
 // A server reply longer than this is cut; its first lines are what a message needs.
 constexpr qsizetype MaxReplyBytes = 16 * 1024;
+// Addresses a host name may give for one login.
+constexpr qsizetype MaxServerEndpoints = 16;
 
 struct CurlErrorRow {
     CURLcode code;
@@ -200,9 +202,8 @@ struct CurlFtpClient::Impl {
 
     FileWriter* writer = nullptr;
 
-    // The control connection's peer, so a silent reconnection can be refused.
-    sockaddr_storage controlPeer{};
-    bool haveControlPeer = false;
+    // Every address the login tried, so a silent reconnection to the server can be refused.
+    QList<sockaddr_storage> serverEndpoints;
     bool sessionLost = false;
     // We broke off the last transfer ourselves (a local file failed), and libcurl may have dropped the
     // control connection over it: the next call may log in again, and goes back to our directory first.
@@ -222,7 +223,7 @@ struct CurlFtpClient::Impl {
             curl_easy_cleanup(easy);
         easy = nullptr;
         stage = Stage::Idle;
-        haveControlPeer = false;
+        serverEndpoints.clear();
         sessionLost = false;
         mayReconnect = false;
         currentDirectory.clear();
@@ -271,12 +272,17 @@ struct CurlFtpClient::Impl {
     {
         const sockaddr* peer = &address->addr;
         if (purpose == CURLSOCKTYPE_IPCXN) {
-            if (stage == Stage::Opening && !haveControlPeer) {
+            const auto isServer = [&](const sockaddr_storage& known) { return sameEndpoint(known, peer); };
+            if (stage == Stage::Opening) {
                 if (isUnspecifiedAddress(peer))
                     return CURL_SOCKET_BAD;
-                std::memcpy(&controlPeer, peer, std::min<size_t>(address->addrlen, sizeof(controlPeer)));
-                haveControlPeer = true;
-            } else if (stage == Stage::Open && haveControlPeer && !mayReconnect && sameEndpoint(controlPeer, peer)) {
+                if (serverEndpoints.size() < MaxServerEndpoints) {
+                    sockaddr_storage endpoint{};
+                    std::memcpy(&endpoint, peer, std::min<size_t>(address->addrlen, sizeof(endpoint)));
+                    serverEndpoints.append(endpoint);
+                }
+            } else if (stage == Stage::Open && !mayReconnect &&
+                       std::any_of(serverEndpoints.begin(), serverEndpoints.end(), isServer)) {
                 // libcurl would log in again on a fresh connection, in another current directory.
                 sessionLost = true;
                 return CURL_SOCKET_BAD;
