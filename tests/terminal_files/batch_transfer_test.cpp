@@ -325,3 +325,55 @@ TEST_F(BatchTransferTest, RunBatchActionStartsTheDownloadWithFreshBookkeeping)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BatchTransferTest, FetchedTerminalFilesStayInTheTempFolder)
+{
+    ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\LIST.TXT"), "components"));
+    struct Case {
+        const char* localName; // as a terminal file could name it
+        const char* landsAs;   // empty: refused, nothing asked of the terminal
+    } const cases[] = {
+        {"", "LIST.TXT"}, {"  ", "LIST.TXT"}, {"copy.txt", "copy.txt"}, {"../escape.txt", ""},
+        {"..", ""},       {"sub/x.txt", ""},  {"sub\\x.txt", ""},       {"bad\nname", ""},
+    };
+    for (const Case& c : cases) {
+        const qsizetype before = m_server.commands().size();
+        const bool fetched = FetchTerminalFileToTemp(m_ctx, QStringLiteral("\\SWAP\\"), QStringLiteral("LIST.TXT"),
+                                                     true, QString::fromLatin1(c.localName));
+        const QString landsAs = QString::fromLatin1(c.landsAs);
+        EXPECT_EQ(fetched, !landsAs.isEmpty()) << c.localName;
+        if (!landsAs.isEmpty()) {
+            EXPECT_EQ(readFile(m_world.tempFolder + landsAs), "components") << c.localName;
+        } else {
+            EXPECT_FALSE(anyCommandStartsWith(m_server.commands().mid(before), "RETR")) << c.localName;
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_world.tempFolder + QStringLiteral("../escape.txt")));
+    EXPECT_TRUE(m_world.host.reports.empty()); // fetches report nothing themselves
+    EXPECT_FALSE(FetchTerminalFileToTemp(m_ctx, QStringLiteral("\\SWAP\\"), QStringLiteral("ABSENT.TXT"), true));
+    EXPECT_TRUE(m_world.host.reports.empty());
+}
+
+TEST(DiskFreeSize, LeadingNumberIn64Bits)
+{
+    const std::pair<const char*, std::optional<int64_t>> cases[] = {
+        {"123456", 123456},
+        {"  42 bytes", 42},
+        {"6000000000", 6000000000LL},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"2.51", 3},
+        {"-7", -7},
+        {"abc", 0},
+        {"", 0},
+        {"9223372036854775807", 9223372036854775807LL},
+        {"9223372036854775808", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(readLeadingInteger64(QString::fromLatin1(text)), value) << text;
+}
+
+} // namespace
