@@ -241,6 +241,17 @@ TEST_F(BatchTransferTest, DeleteOfPresentFilesSaysAllDeleted)
     EXPECT_EQ(serverFiles("\\HOST"), QStringList{".keep"});
 }
 
+TEST_F(BatchTransferTest, DeleteOverANetworkLinkFirstEntersSwap)
+{
+    ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\APP.SGN"), "x"));
+    ASSERT_EQ(m_client.setCurrentDirectory("\\"), FtpError::None);
+    const qsizetype before = m_server.commands().size();
+    batch().gSerialLink = false;
+    DeleteCatalogFile(m_ctx, writeList(QStringLiteral("DEL.M40"), {"app.sgn"}));
+    EXPECT_EQ(batch().gErrorCode, 0) << batch().gErrorText.toStdString();
+    EXPECT_EQ(m_server.commands().mid(before), (QByteArrayList{"CWD SWAP", "DELE APP.SGN"}));
+}
+
 TEST_F(BatchTransferTest, UploadWritesTheListedFilesIntoTheListsFolders)
 {
     const QByteArray app = patternBytes(70000, 1);
