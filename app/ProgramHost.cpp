@@ -1,9 +1,15 @@
 #include "ProgramHost.h"
 
 #include "core/AppState.h"
+#include "core/MbFileIni.h"
 #include "core/PerUserFolder.h"
 #include "core/ui/FrmComment.h"
 #include "core/ui/MessageBoxNotifier.h"
+#include "platform/PppDialer.h"
+#include "session/PrivatePhonebook.h"
+#include "session/RasFunctions.h"
+#include "session/ui/ConnectionCombo.h"
+#include "session/ui/frmPhonebookEntry.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
@@ -21,6 +27,8 @@ ProgramHost::ProgramHost(AppState& state, const UserSettingsStore& userStore, Fi
     m_startup = std::make_unique<Startup>(
         StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
         *m_notifier, executablePath);
+    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir());
+    m_ras = std::make_unique<RasFunctions>(*m_dialer, *m_notifier, QFileInfo(executablePath).absolutePath());
 }
 
 ProgramHost::~ProgramHost() = default;
@@ -44,6 +52,13 @@ StartupMainWindow& ProgramHost::mainWindow()
             [this] { unloadProgressWindow(); },
             [this] { endProgram(); },
         });
+        m_mainWindow->setConnectionListFiller([this](QComboBox& combo) { fillConnectionList(combo); });
+        // The settings are read by now.
+        MbFileIni ini;
+        ini.Create(m_state.settings.gIniPath);
+        PppDialerTimes times = m_dialer->times();
+        times.dialTimeoutMs = dialTimeoutMs(ini);
+        m_dialer->setTimes(times);
     }
     return *m_mainWindow;
 }
@@ -77,8 +92,26 @@ void ProgramHost::unloadProgressWindow()
         w->close();
 }
 
-// Placeholder until the dial-up link exists: no port carrying the standard modem is known.
-void ProgramHost::FindModemPorts() {}
+void ProgramHost::FindModemPorts()
+{
+    PrivatePhonebook phonebook(m_state.settings.gProgramFolder, m_ports);
+    phonebook.FindModemPorts();
+    m_state.link.gModemPorts = phonebook.gModemPorts;
+}
+
+void ProgramHost::fillConnectionList(QComboBox& combo)
+{
+    ConnectionListContext context{*m_ras,
+                                  *m_notifier,
+                                  m_mainWindow->language(),
+                                  m_state.settings.gConnectionName,
+                                  m_state.batch,
+                                  m_mainWindow.get(),
+                                  [this](QWidget* owner, const QString& path) {
+                                      return RasCreatePhonebookEntry(owner, path, m_ports, &m_mainWindow->language());
+                                  }};
+    FillDefaultConnectionCombo(combo, context);
+}
 
 bool ProgramHost::isAnotherInstanceRunning()
 {

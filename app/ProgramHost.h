@@ -2,10 +2,14 @@
 
 #include "core/Startup.h"
 #include "platform/InstanceLock.h"
+#include "platform/ProcessRunner.h"
+#include "platform/SerialPortInventory.h"
 
 #include <QString>
 #include <QStringList>
 #include <memory>
+
+class QComboBox;
 
 namespace jvz {
 
@@ -15,6 +19,8 @@ class FrmComment;
 class UserSettingsStore;
 class MessageBoxNotifier;
 class frmMainJVZ;
+class PppDialer;
+class RasFunctions;
 
 // The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
 class ProgramHost : public StartupHost {
@@ -34,6 +40,7 @@ public:
 
 private:
     FrmComment& progressWindow();
+    void fillConnectionList(QComboBox& combo);
     void unloadProgressWindow();
 
     AppState& m_state;
@@ -43,6 +50,10 @@ private:
     std::unique_ptr<frmMainJVZ> m_mainWindow;
     std::unique_ptr<FrmComment> m_progress; // when no one else made the progress window first
     InstanceLock m_instanceLock;
+    UdevSerialPortInventory m_ports;
+    PosixProcessRunner m_runner;
+    std::unique_ptr<PppDialer> m_dialer; // dropping it at the end of the run hangs up
+    std::unique_ptr<RasFunctions> m_ras;
 };
 
 } // namespace jvz

@@ -35,15 +35,15 @@ const char* remedy(PortCheck check)
 {
     switch (check) {
     case PortCheck::DevicePresent:
-        return "Plug the terminal in and check its cable, or choose its port again.";
+        return "Plug the terminal in and check its cable or choose its port again.";
     case PortCheck::DeviceAccess:
-        return "Add this user to the group that owns the port (usually dialout), then log in again.";
+        return "Add this user to the group that owns the port (usually dialout) then log in again.";
     case PortCheck::PppdUsable:
         return "Install the ppp package: pppd must be on the search path and executable.";
     case PortCheck::KernelPpp:
         return "Load the kernel's PPP support (modprobe ppp_generic) so that /dev/ppp exists.";
     case PortCheck::PortNotLocked:
-        return "Close the program that holds the port, then connect again.";
+        return "Close the program that holds the port then connect again.";
     }
     return "";
 }

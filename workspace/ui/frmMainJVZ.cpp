@@ -171,12 +171,10 @@ void frmMainJVZ::selectActivity(int activity)
     m_activity[index - 1]->setChecked(true);
 }
 
-// Placeholder until the connection list exists: there is no phonebook yet, so the list stays empty.
 void frmMainJVZ::FillDefaultConnectionCombo()
 {
-    if (m_connectionListFilled)
-        return;
-    m_connectionListFilled = true;
+    if (m_fillConnectionList)
+        m_fillConnectionList(*m_comboConnection);
 }
 
 void frmMainJVZ::showWindow()

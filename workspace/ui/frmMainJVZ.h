@@ -40,6 +40,8 @@ public:
     ~frmMainJVZ() override;
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // Fills Combo_DefaultConnection from the private phonebook.
+    void setConnectionListFiller(std::function<void(QComboBox&)> fill) { m_fillConnectionList = std::move(fill); }
 
     // StartupMainWindow
     void init(const MBLanguages& language) override;
@@ -81,9 +83,9 @@ private:
     BatchRun& m_batch;
     Notifier& m_notifier;
     Hooks m_hooks;
+    std::function<void(QComboBox&)> m_fillConnectionList;
     MBLanguages m_language;
     QString m_trace;
-    bool m_connectionListFilled = false;
     bool m_ending = false;
 
     QPlainTextEdit* m_txtTrace = nullptr;
