@@ -89,20 +89,22 @@ std::optional<DialError> dialErrorFromNumber(int32_t number)
 {
     if (number >= 0 && number <= static_cast<int32_t>(DialError::AuthenticationFailed))
         return static_cast<DialError>(number);
-    if (number >= static_cast<int32_t>(DialError::PppdNotFound) && number <= static_cast<int32_t>(DialError::EntryNotFound))
+    if (number >= static_cast<int32_t>(DialError::PppdNotFound) &&
+        number <= static_cast<int32_t>(DialError::EntryNotFound))
         return static_cast<DialError>(number);
     return std::nullopt;
 }
 
 PppLogLine parsePppLogLine(const QString& line)
 {
-    static const QRegularExpression re(QStringLiteral("^\\s*(local|remote)\\s+IP address\\s+([0-9A-Fa-f.:]{2,45})\\s*$"));
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*(local|remote)\\s+IP address\\s+([0-9A-Fa-f.:]{2,45})\\s*$"));
     const QRegularExpressionMatch m = re.match(line);
     if (!m.hasMatch())
         return {};
     PppLogLine result;
-    result.kind = m.captured(1) == QLatin1String("local") ? PppLogLine::Kind::LocalAddress
-                                                          : PppLogLine::Kind::RemoteAddress;
+    result.kind =
+        m.captured(1) == QLatin1String("local") ? PppLogLine::Kind::LocalAddress : PppLogLine::Kind::RemoteAddress;
     result.address = m.captured(2);
     return result;
 }
@@ -176,14 +178,18 @@ QByteArray readProcFile(int64_t pid, const char* name)
     return f.read(64 * 1024);
 }
 
-// Field 22 of /proc/PID/stat: when the process started, in clock ticks since boot. It tells a reused pid apart.
-std::optional<uint64_t> processStartTime(int64_t pid)
+// The fields of /proc/PID/stat after the command name (which may hold blanks): state, ppid, pgrp, ...
+QList<QByteArray> statFields(int64_t pid)
 {
     const QByteArray stat = readProcFile(pid, "stat");
     const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0)
-        return std::nullopt;
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    return close < 0 ? QList<QByteArray>() : stat.mid(close + 2).split(' ');
+}
+
+// Field 22 of /proc/PID/stat: when the process started, in clock ticks since boot. It tells a reused pid apart.
+std::optional<uint64_t> processStartTime(int64_t pid)
+{
+    const QList<QByteArray> fields = statFields(pid);
     if (fields.size() < 20)
         return std::nullopt;
     bool ok = false;
@@ -202,11 +208,7 @@ bool groupHasLiveMembers(pid_t group)
         const int64_t pid = name.toLongLong(&isPid);
         if (!isPid)
             continue;
-        const QByteArray stat = readProcFile(pid, "stat");
-        const qsizetype close = stat.lastIndexOf(')');
-        if (close < 0)
-            continue;
-        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        const QList<QByteArray> fields = statFields(pid);
         if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != "Z" && fields.at(0) != "X")
             return true;
     }
@@ -263,7 +265,8 @@ bool recordStillMatches(const PidRecord& r, const QString& logFile)
     if (r.boot != bootId() || processStartTime(r.pid) != r.startTime)
         return false;
     const QByteArray cmdline = readProcFile(r.pid, "cmdline");
-    return cmdlineNamesPppd(cmdline) && cmdline.contains(QByteArray("logfile") + '\0' + QFile::encodeName(logFile) + '\0');
+    return cmdlineNamesPppd(cmdline) &&
+           cmdline.contains(QByteArray("logfile") + '\0' + QFile::encodeName(logFile) + '\0');
 }
 
 QByteArray quoted(const QByteArray& value)
@@ -329,7 +332,8 @@ PppDialer::~PppDialer()
 
 QString PppDialer::optionsPath(const QString& entryName) const
 {
-    return m_stateFolder + QStringLiteral("ppp-%1.options").arg(QString::fromLatin1(QUrl::toPercentEncoding(entryName)));
+    return m_stateFolder +
+           QStringLiteral("ppp-%1.options").arg(QString::fromLatin1(QUrl::toPercentEncoding(entryName)));
 }
 
 QString PppDialer::pidPath(const QString& entryName) const

@@ -89,8 +89,7 @@ QString LinuxPortCheckSystem::findPppd()
 bool LinuxPortCheckSystem::isExecutable(const QString& path)
 {
     const QFileInfo info(path);
-    return info.isFile() &&
-           ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), X_OK, AT_EACCESS) == 0;
+    return info.isFile() && ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), X_OK, AT_EACCESS) == 0;
 }
 
 bool LinuxPortCheckSystem::kernelPppPresent()

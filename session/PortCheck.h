@@ -11,11 +11,11 @@
 namespace jvz {
 
 enum class PortCheck {
-    DevicePresent,  // the port's device node exists
-    DeviceAccess,   // this user may read and write it
-    PppdUsable,     // pppd is found on PATH and executable
-    KernelPpp,      // the kernel offers PPP (/dev/ppp)
-    PortNotLocked,  // no live process holds the port's lock
+    DevicePresent, // the port's device node exists
+    DeviceAccess,  // this user may read and write it
+    PppdUsable,    // pppd is found on PATH and executable
+    KernelPpp,     // the kernel offers PPP (/dev/ppp)
+    PortNotLocked, // no live process holds the port's lock
 };
 
 // The step's name for the trace, in English.

@@ -28,15 +28,20 @@ QString phonebookWriteFailure(const QString& path, const QString& why)
     return text;
 }
 
-// Writes one key and reads it back; the reason lands in error when it did not take.
-bool setKey(MbFileIni& ini, const QString& section, const QString& key, const QString& value, QString* error)
+using KeyValues = std::initializer_list<std::pair<const char*, QString>>;
+
+// Writes the keys in order, each read back; the reason lands in error at the first that did not take.
+bool setKeys(MbFileIni& ini, const QString& section, KeyValues keys, QString* error)
 {
-    if (ini.StringSet(section, key, value))
-        return true;
-    if (error)
-        *error = ini.lastWriteError().text.isEmpty() ? QStringLiteral("the value did not read back")
-                                                     : ini.lastWriteError().text;
-    return false;
+    for (const auto& [key, value] : keys) {
+        if (ini.StringSet(section, QLatin1String(key), value))
+            continue;
+        if (error)
+            *error = ini.lastWriteError().text.isEmpty() ? QStringLiteral("the value did not read back")
+                                                         : ini.lastWriteError().text;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -87,29 +92,25 @@ std::optional<PhonebookEntry> readPhonebookEntry(const QString& phonebookPath, c
     return e;
 }
 
-bool writePhonebookEntry(const QString& phonebookPath, const PhonebookEntry& entry, FileWriter* writer,
-                         QString* error)
+bool writePhonebookEntry(const QString& phonebookPath, const PhonebookEntry& entry, FileWriter* writer, QString* error)
 {
     QDir().mkpath(QFileInfo(phonebookPath).absolutePath());
     MbFileIni ini(writer);
     ini.Create(phonebookPath);
     const QString speed = QString::number(entry.speed);
     const QString flow = entry.hardwareFlowControl ? QStringLiteral("1") : QStringLiteral("0");
-    const std::pair<const char*, QString> keys[] = {
-        {"Port", entry.port},
-        {"ConnectBPS", speed},
-        {"HwFlowControl", flow},
-        {"PreferredPort", entry.port},
-        {"PreferredBps", speed},
-        {"PreferredHwFlow", flow},
-        {"PppPeerName", entry.peerName},
-        {"PppOptions", entry.extraOptions},
-    };
-    for (const auto& [key, value] : keys) {
-        if (!setKey(ini, entry.name, QLatin1String(key), value, error))
-            return false;
-    }
-    return true;
+    return setKeys(ini, entry.name,
+                   {
+                       {"Port", entry.port},
+                       {"ConnectBPS", speed},
+                       {"HwFlowControl", flow},
+                       {"PreferredPort", entry.port},
+                       {"PreferredBps", speed},
+                       {"PreferredHwFlow", flow},
+                       {"PppPeerName", entry.peerName},
+                       {"PppOptions", entry.extraOptions},
+                   },
+                   error);
 }
 
 PrivatePhonebook::PrivatePhonebook(QString programFolder, SerialPortInventory& inventory, FileWriter* writer,
@@ -189,23 +190,22 @@ void PrivatePhonebook::WritePhonebookEntry(const QString& fileName, const QStrin
     const QString entry = QLatin1String(kProgramEntryName);
     MbFileIni ini(m_writer);
     ini.Create(target);
-    const std::pair<const char*, QString> keys[] = {
-        {"Port", device},
-        {"Device", deviceName},
-        {"ConnectBPS", QStringLiteral("115200")},
-        {"HwFlowControl", QStringLiteral("0")},
-        {"PreferredPort", device},
-        {"PreferredDevice", deviceName},
-        {"PreferredBps", QStringLiteral("115200")},
-        {"PreferredHwFlow", QStringLiteral("0")},
-    };
-    for (const auto& [key, value] : keys) {
-        QString why;
-        if (!setKey(ini, entry, QLatin1String(key), value, &why)) {
-            error.set(BatchCode::PhonebookNotFound, phonebookWriteFailure(target, why));
-            qCWarning(lcSession) << error.gErrorText;
-            return;
-        }
+    QString why;
+    const bool written = setKeys(ini, entry,
+                                 {
+                                     {"Port", device},
+                                     {"Device", deviceName},
+                                     {"ConnectBPS", QStringLiteral("115200")},
+                                     {"HwFlowControl", QStringLiteral("0")},
+                                     {"PreferredPort", device},
+                                     {"PreferredDevice", deviceName},
+                                     {"PreferredBps", QStringLiteral("115200")},
+                                     {"PreferredHwFlow", QStringLiteral("0")},
+                                 },
+                                 &why);
+    if (!written) {
+        error.set(BatchCode::PhonebookNotFound, phonebookWriteFailure(target, why));
+        qCWarning(lcSession) << error.gErrorText;
     }
 }
 

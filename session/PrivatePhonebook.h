@@ -36,8 +36,7 @@ QString portDeviceName(const QString& port);
 // Entries: read whole, written key by key (each write read back).
 std::optional<PhonebookEntry> readPhonebookEntry(const QString& phonebookPath, const QString& name);
 // Creates the file (and its folder) when missing. False with the reason when a write did not take.
-bool writePhonebookEntry(const QString& phonebookPath, const PhonebookEntry& entry, FileWriter* writer,
-                         QString* error);
+bool writePhonebookEntry(const QString& phonebookPath, const PhonebookEntry& entry, FileWriter* writer, QString* error);
 
 class PrivatePhonebook {
 public:
@@ -61,6 +60,7 @@ public:
     // UTF-8 bytes of the text, for the device name keys (written byte for byte).
     static QByteArray ToUtf8(const QString& text);
 
+    QString modemPorts() const { return gModemPorts; }
     QString gModemPorts;
 
 private:

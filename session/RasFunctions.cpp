@@ -23,8 +23,8 @@ const QString kUnknownPlatform = QStringLiteral("unknown plateform");
 
 int dialTimeoutMs(const MbFileIni& mainIni)
 {
-    const int32_t s = mainIni.IntegerGet(QStringLiteral("Protocol"), QStringLiteral("PPP_DialTimeout"),
-                                         kDefaultDialTimeoutS);
+    const int32_t s =
+        mainIni.IntegerGet(QStringLiteral("Protocol"), QStringLiteral("PPP_DialTimeout"), kDefaultDialTimeoutS);
     return (s >= 1 && s <= kMaxDialTimeoutS ? s : kDefaultDialTimeoutS) * 1000;
 }
 
@@ -69,8 +69,9 @@ bool RasFunctions::RasEntryExists(const QString& entryName, const QString& phone
     if (answer == kEntryExists)
         return true;
     // In a batch run the notifier writes this to standard error instead of blocking.
-    m_notifier.message(QStringLiteral("RasValidateEntryName Error: %1for %2%3").arg(answer).arg(phonebookPath, entryName),
-                       QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    m_notifier.message(
+        QStringLiteral("RasValidateEntryName Error: %1for %2%3").arg(answer).arg(phonebookPath, entryName), QString(),
+        MessageIcon::Exclamation, MessageButtons::Ok);
     return false;
 }
 
@@ -145,8 +146,8 @@ bool RasFunctions::RasConnect(const QString& entryName, const QString& userName,
             request.speed = entry->speed;
             request.hardwareFlowControl = entry->hardwareFlowControl;
             request.peerName = entry->peerName;
-            request.extraOptions = entry->extraOptions.split(QRegularExpression(QStringLiteral("\\s+")),
-                                                             Qt::SkipEmptyParts);
+            request.extraOptions =
+                entry->extraOptions.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
             m_lastDial = m_link.dial(request);
         }
     } else {
@@ -155,8 +156,8 @@ bool RasFunctions::RasConnect(const QString& entryName, const QString& userName,
     rasResult = m_lastDial.error;
 
     if (rasResult != 0) {
-        const QString text = QStringLiteral("Connection: RAS error number %1").arg(rasResult) + kCrLf +
-                             RasErrorText(rasResult);
+        const QString text =
+            QStringLiteral("Connection: RAS error number %1").arg(rasResult) + kCrLf + RasErrorText(rasResult);
         if (!m_lastDial.lastLogLine.isEmpty())
             trace(QStringLiteral("pppd: ") + m_lastDial.lastLogLine);
         qCInfo(lcSession) << "dial of" << entryName << "failed:" << text;

@@ -80,9 +80,8 @@ bool FrmConfigComModem::InstallPort(const QString& port, QWidget* owner)
         }
         // The first failure: its remedy, then the installer's failure text.
         trace(name + QStringLiteral(": ") + s.detail);
-        trace(m_language.GetFormLabel(remedyKey(s.check)).isEmpty()
-                  ? QLatin1String(remedy(s.check))
-                  : m_language.GetFormLabel(remedyKey(s.check)));
+        trace(m_language.GetFormLabel(remedyKey(s.check)).isEmpty() ? QLatin1String(remedy(s.check))
+                                                                    : m_language.GetFormLabel(remedyKey(s.check)));
         const QString failure = formText("MSG_ERR_DuringModemComConfig", "The port could not be set up for the link.");
         trace(failure);
         m_message->setText(failure);

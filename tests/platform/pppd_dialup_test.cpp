@@ -1,14 +1,13 @@
-#include "platform/PppDialer.h"
-
 #include "StandInPppd.h"
 #include "noqt/TestEnv.h"
+#include "platform/PppDialer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 
 using namespace jvz;
 
@@ -92,9 +91,9 @@ TEST_F(PppDialerTest, CredentialsTravelInAPrivateFileNeverOnTheCommandLine)
 {
     ASSERT_EQ(dialer().dial(request()).error, 0);
     const QStringList args = m_pppd.arguments();
-    EXPECT_EQ(args.mid(0, 5), (QStringList{QStringLiteral("/dev/ttyJVZTEST7"), QStringLiteral("57600"),
-                                           QStringLiteral("nocrtscts"), QStringLiteral("local"),
-                                           QStringLiteral("nodetach")}));
+    EXPECT_EQ(args.mid(0, 5),
+              (QStringList{QStringLiteral("/dev/ttyJVZTEST7"), QStringLiteral("57600"), QStringLiteral("nocrtscts"),
+                           QStringLiteral("local"), QStringLiteral("nodetach")}));
     EXPECT_EQ(args.mid(5, 2), (QStringList{QStringLiteral("call"), QStringLiteral("jvzterminal")}));
     EXPECT_TRUE(args.contains(QStringLiteral("lcp-echo-interval")));
     for (const QString& a : args) {
@@ -267,7 +266,8 @@ TEST_F(PppDialerTest, PidFileNamingAnotherProcessNeverSignalsIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(jvztest::writeFileBytes(
-            pidFile.toStdString(), (QByteArray::number(pid) + '\n' + c.startTime + '\n' + c.boot + '\n').toStdString()));
+            pidFile.toStdString(),
+            (QByteArray::number(pid) + '\n' + c.startTime + '\n' + c.boot + '\n').toStdString()));
         ASSERT_EQ(dialer().dial(request()).error, 0);
         EXPECT_TRUE(bystander->isRunning());
         EXPECT_EQ(dialer().hangUp(), 0);

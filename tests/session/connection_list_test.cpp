@@ -1,6 +1,3 @@
-#include "session/ui/ConnectionCombo.h"
-#include "session/ui/frmPhonebookEntry.h"
-
 #include "FailingFileWriter.h"
 #include "FakeNotifier.h"
 #include "core/BatchRun.h"
@@ -8,6 +5,8 @@
 #include "noqt/TestEnv.h"
 #include "platform/SerialPortInventory.h"
 #include "session/RasFunctions.h"
+#include "session/ui/ConnectionCombo.h"
+#include "session/ui/frmPhonebookEntry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,8 +52,7 @@ protected:
 
     ConnectionListContext context(const QString& defaultName)
     {
-        return {m_ras, m_notifier, m_language, defaultName, m_batch, nullptr,
-                [this](QWidget*, const QString& path) {
+        return {m_ras, m_notifier, m_language, defaultName, m_batch, nullptr, [this](QWidget*, const QString& path) {
                     m_createdIn << path;
                     writePhonebook("[Created]\r\nPort=ttyACM0\r\n");
                     return m_createAnswer;
@@ -207,9 +205,9 @@ protected:
     }
 
     QString m_folder = QString::fromStdString(jvztest::makeScratchDir("program"));
-    FixedSerialPortInventory m_inventory{std::vector<SerialPort>{
-        {"ttyACM0", "/dev/ttyACM0", "Terminal (ttyACM0)", "", true, "", "", "", "", "", true},
-        {"ttyUSB1", "/dev/ttyUSB1", "Cable (ttyUSB1)", "", true, "", "", "", "", "", true}}};
+    FixedSerialPortInventory m_inventory{
+        std::vector<SerialPort>{{"ttyACM0", "/dev/ttyACM0", "Terminal (ttyACM0)", "", true, "", "", "", "", "", true},
+                                {"ttyUSB1", "/dev/ttyUSB1", "Cable (ttyUSB1)", "", true, "", "", "", "", "", true}}};
 };
 
 TEST_F(PhonebookDialogTest, NewEntryIsWrittenAndReadBackForEditing)

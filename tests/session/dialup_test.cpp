@@ -1,11 +1,10 @@
-#include "session/RasFunctions.h"
-
 #include "FakeNotifier.h"
 #include "StandInPppd.h"
 #include "core/BatchErrorCode.h"
 #include "core/MbFileIni.h"
 #include "noqt/TestEnv.h"
 #include "session/PrivatePhonebook.h"
+#include "session/RasFunctions.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -112,8 +111,8 @@ TEST_F(DialUpTest, EntriesAreListedInFileOrder)
         names << i.EntryName;
         EXPECT_EQ(i.PhonebookPath, phonebook());
     }
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Alpha"), QStringLiteral("JVZ Connection"),
-                                  QStringLiteral("No Port"), QStringLiteral("Gamma")}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Alpha"), QStringLiteral("JVZ Connection"), QStringLiteral("No Port"),
+                                  QStringLiteral("Gamma")}));
 
     // Nothing listed leaves the caller's list as it was.
     list = {{QStringLiteral("kept"), 0, QString()}};
@@ -137,12 +136,12 @@ TEST_F(DialUpTest, ConnectDialsTheEntrysPortAndTracesTheAddresses)
                                     QStringLiteral("remote IP address 10.64.64.2")}));
 
     const QStringList args = m_pppd.arguments();
-    EXPECT_EQ(args.mid(0, 5), (QStringList{QStringLiteral("/dev/ttyJVZTEST7"), QStringLiteral("57600"),
-                                           QStringLiteral("crtscts"), QStringLiteral("local"),
-                                           QStringLiteral("nodetach")}));
-    EXPECT_EQ(args.mid(5, 5), (QStringList{QStringLiteral("call"), QStringLiteral("jvzterminal"),
-                                           QStringLiteral("lcp-echo-interval"), QStringLiteral("0"),
-                                           QStringLiteral("debug")}));
+    EXPECT_EQ(args.mid(0, 5),
+              (QStringList{QStringLiteral("/dev/ttyJVZTEST7"), QStringLiteral("57600"), QStringLiteral("crtscts"),
+                           QStringLiteral("local"), QStringLiteral("nodetach")}));
+    EXPECT_EQ(args.mid(5, 5),
+              (QStringList{QStringLiteral("call"), QStringLiteral("jvzterminal"), QStringLiteral("lcp-echo-interval"),
+                           QStringLiteral("0"), QStringLiteral("debug")}));
     EXPECT_FALSE(args.join(QLatin1Char(' ')).contains(QStringLiteral("905173")));
     EXPECT_TRUE(m_pppd.optionsFile().contains("password \"905173-secret\""));
 
@@ -174,7 +173,8 @@ TEST_F(DialUpTest, FailedDialsSetTheResultAndShowABoxUnlessQuiet)
          "Connection: RAS error number 7\r\nthe serial port could not be opened"},
         {"authentication refused", "JVZ Connection", "fail:19", 19,
          "Connection: RAS error number 19\r\nthe terminal refused the PPP user name or password"},
-        {"entry without port", "No Port", "up", 105, "Connection: RAS error number 105\r\nthe connection names no usable port"},
+        {"entry without port", "No Port", "up", 105,
+         "Connection: RAS error number 105\r\nthe connection names no usable port"},
         {"entry not in the phonebook", "Nope", "up", 108,
          "Connection: RAS error number 108\r\nthe connection is not in the phonebook"},
     };
@@ -244,8 +244,8 @@ TEST(DialUpTexts, DialTimeoutSetting)
     const struct {
         const char* value; // nullptr: key absent
         int ms;
-    } cases[] = {{nullptr, 60000}, {"30", 30000}, {"1", 1000}, {"0", 60000}, {"-5", 60000},
-                 {"3601", 60000},  {"abc", 60000}};
+    } cases[] = {{nullptr, 60000}, {"30", 30000},   {"1", 1000},   {"0", 60000},
+                 {"-5", 60000},    {"3601", 60000}, {"abc", 60000}};
     const QString ini = QString::fromStdString(jvztest::makeScratchDir("ini")) + QStringLiteral("/JVZ.ini");
     for (const auto& c : cases) {
         std::string text = "[Protocol]\r\nConnectionName=JVZ Connection\r\n";

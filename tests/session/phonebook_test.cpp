@@ -1,10 +1,9 @@
-#include "session/PrivatePhonebook.h"
-
 #include "FailingFileWriter.h"
 #include "Paths.h"
 #include "core/BatchErrorCode.h"
 #include "noqt/TestEnv.h"
 #include "platform/SerialPortInventory.h"
+#include "session/PrivatePhonebook.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -47,8 +46,8 @@ const std::string kFixture = "; private phonebook\r\n"
 class PhonebookTest : public ::testing::Test {
 protected:
     PhonebookTest()
-        : m_inventory({port("ttyACM0", true, "Mod\xc3\xa8le \xe2\x82\xac"), port("ttyUSB1", true),
-                       port("ttyS4", false)}),
+        : m_inventory(
+              {port("ttyACM0", true, "Mod\xc3\xa8le \xe2\x82\xac"), port("ttyUSB1", true), port("ttyS4", false)}),
           m_phonebook(m_folder, m_inventory, &m_writer)
     {
         jvztest::writeFileBytes(file().toStdString(), kFixture);
@@ -158,8 +157,15 @@ TEST_F(PhonebookTest, PlatformVersionsWithoutAPhonebook)
     const struct {
         int16_t code;
         const char* name;
-    } cases[] = {{0, ""}, {1, ""}, {2, ""}, {3, ""}, {4, ""}, {5, "rasphoneNT.pbk"},
-                 {6, "rasphone2000.pbk"}, {11, "rasphone2000.pbk"}, {12, ""}};
+    } cases[] = {{0, ""},
+                 {1, ""},
+                 {2, ""},
+                 {3, ""},
+                 {4, ""},
+                 {5, "rasphoneNT.pbk"},
+                 {6, "rasphone2000.pbk"},
+                 {11, "rasphone2000.pbk"},
+                 {12, ""}};
     for (const auto& c : cases)
         EXPECT_EQ(phonebookFileName(c.code), QLatin1String(c.name)) << c.code;
 
@@ -190,8 +196,14 @@ TEST(PhonebookText, PortTextsNameADevice)
     const struct {
         const char* port;
         const char* device;
-    } cases[] = {{"ttyACM0", "ttyACM0"}, {"/dev/ttyUSB12", "ttyUSB12"}, {" ttyS1 ", "ttyS1"}, {"COM3", ""},
-                 {"/dev/../etc/tty", ""},  {"tty/../x", ""},            {"", ""},           {"/tmp/ttyX", ""}};
+    } cases[] = {{"ttyACM0", "ttyACM0"},
+                 {"/dev/ttyUSB12", "ttyUSB12"},
+                 {" ttyS1 ", "ttyS1"},
+                 {"COM3", ""},
+                 {"/dev/../etc/tty", ""},
+                 {"tty/../x", ""},
+                 {"", ""},
+                 {"/tmp/ttyX", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(portDeviceName(QLatin1String(c.port)), QLatin1String(c.device)) << c.port;
 }

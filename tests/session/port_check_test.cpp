@@ -1,9 +1,8 @@
-#include "session/PortCheck.h"
-#include "session/ui/FrmConfigComModem.h"
-
 #include "StandInPppd.h"
 #include "noqt/TestEnv.h"
 #include "platform/ProcessRunner.h"
+#include "session/PortCheck.h"
+#include "session/ui/FrmConfigComModem.h"
 
 #include <QFile>
 #include <QLabel>
@@ -76,8 +75,9 @@ TEST(PortChecks, RunInOrderAndStopAtTheFirstFailure)
     FakePortSystem system;
     EXPECT_TRUE(runPortChecks(QStringLiteral("/dev/ttyUSB2"), system).back().passed);
     EXPECT_EQ(system.asked, QStringList{QStringLiteral("/dev/ttyUSB2")});
-    EXPECT_TRUE(runPortChecks(QStringLiteral("../../etc/passwd"), system).front().detail.contains(
-        QStringLiteral("names no serial port")));
+    EXPECT_TRUE(runPortChecks(QStringLiteral("../../etc/passwd"), system)
+                    .front()
+                    .detail.contains(QStringLiteral("names no serial port")));
     EXPECT_EQ(system.asked.size(), 1) << "a text that names no tty is never looked up";
     const std::optional<int64_t> holder = 4321;
     system.holder = holder;
@@ -100,7 +100,8 @@ TEST(PortChecks, InstallerWindowTracesEachStepAndTheRemedyOfTheFailure)
         for (int i = 0; i < c.steps - (c.failing ? 1 : 0); ++i)
             EXPECT_TRUE(trace.value(i).endsWith(QLatin1Char(')'))) << trace.value(i).toStdString();
         if (c.failing) {
-            EXPECT_TRUE(trace.contains(QLatin1String(remedy(*c.failing)))) << trace.join(QLatin1Char('|')).toStdString();
+            EXPECT_TRUE(trace.contains(QLatin1String(remedy(*c.failing))))
+                << trace.join(QLatin1Char('|')).toStdString();
             EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Message"))->text(), QStringLiteral("Closing..."));
             EXPECT_TRUE(trace.contains(QStringLiteral("The port could not be set up for the link.")));
         } else {
