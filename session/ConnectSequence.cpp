@@ -191,7 +191,8 @@ void ConnectSequence::TerminalConnect(bool modemSetupDone)
     BatchRun& batch = m_parts.batch;
     ConnectHost& host = m_parts.host;
     host.setTerminalFolder(kTerminalFolder);
-    batch.gErrorCode = 0;
+    // A rerun starts clean: a text left by the failed attempt would be read as this attempt's reason.
+    batch.reset();
     m_listening = false;
     const QString phonebookPort = m_parts.phonebook.GetPhonebookPort();
 
