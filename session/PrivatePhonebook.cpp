@@ -57,7 +57,8 @@ QString phonebookFileName(int16_t versionCode)
 
 QString portDeviceName(const QString& port)
 {
-    static const QRegularExpression re(QStringLiteral("^(?:/dev/)?(tty[A-Za-z0-9_]{1,32})$"));
+    // A pseudo-terminal (pts/N) carries PPP as well as a serial port does.
+    static const QRegularExpression re(QStringLiteral("^(?:/dev/)?(tty[A-Za-z0-9_]{1,32}|pts/[0-9]{1,9})$"));
     const QRegularExpressionMatch m = re.match(port.trimmed());
     return m.hasMatch() ? m.captured(1) : QString();
 }

@@ -203,7 +203,11 @@ TEST(PhonebookText, PortTextsNameADevice)
                  {"/dev/../etc/tty", ""},
                  {"tty/../x", ""},
                  {"", ""},
-                 {"/tmp/ttyX", ""}};
+                 {"/tmp/ttyX", ""},
+                 {"/dev/pts/3", "pts/3"},
+                 {"pts/12", "pts/12"},
+                 {"pts/../tty1", ""},
+                 {"/dev/pts/ptmx", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(portDeviceName(QLatin1String(c.port)), QLatin1String(c.device)) << c.port;
 }
