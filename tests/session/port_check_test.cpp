@@ -1,3 +1,4 @@
+#include "Paths.h"
 #include "StandInPppd.h"
 #include "noqt/TestEnv.h"
 #include "platform/ProcessRunner.h"
@@ -123,6 +124,36 @@ TEST(PortChecks, ClosingTheInstallerWindowEndsTheChecks)
     EXPECT_FALSE(w.InstallPort(QStringLiteral("ttyACM0"), nullptr));
     EXPECT_TRUE(w.closing());
     EXPECT_EQ(trace.size(), 2) << trace.join(QLatin1Char('|')).toStdString(); // first step, then the closing
+}
+
+TEST(PortChecks, InstallerTextsComeFromTheLanguageFile)
+{
+    const QString file = jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng");
+    for (const int language : {1, 2}) {
+        SCOPED_TRACE(language);
+        MBLanguages table;
+        table.init(file, static_cast<int16_t>(language));
+        FakePortSystem system;
+        system.kernelPpp = false;
+        FrmConfigComModem w(system);
+        w.InitLanguage(table);
+        QStringList trace;
+        w.setTrace([&](const QString& line) { trace << line; });
+        EXPECT_FALSE(w.InstallPort(QStringLiteral("ttyACM0"), nullptr));
+        // Every text the window uses is in the file: none falls back to the built-in English.
+        for (const PortCheck check : {PortCheck::DevicePresent, PortCheck::DeviceAccess, PortCheck::PppdUsable,
+                                      PortCheck::KernelPpp, PortCheck::PortNotLocked}) {
+            EXPECT_FALSE(table.GetGeneralLabel(traceKey(check)).isEmpty()) << traceKey(check).toStdString();
+            EXPECT_FALSE(table.GetFormLabel(remedyKey(check), QStringLiteral("FrmConfigComModem")).isEmpty())
+                << remedyKey(check).toStdString();
+        }
+        EXPECT_TRUE(
+            trace.contains(table.GetFormLabel(remedyKey(PortCheck::KernelPpp), QStringLiteral("FrmConfigComModem"))));
+        EXPECT_TRUE(trace.contains(
+            table.GetFormLabel(QStringLiteral("MSG_ERR_DuringModemComConfig"), QStringLiteral("FrmConfigComModem"))));
+        EXPECT_TRUE(trace.first().startsWith(table.GetGeneralLabel(QStringLiteral("TRC_CheckDevicePresent"))));
+        EXPECT_EQ(w.windowTitle(), table.GetFormLabel(QStringLiteral("Caption"), QStringLiteral("FrmConfigComModem")));
+    }
 }
 
 class LinuxPortSystemTest : public ::testing::Test {
