@@ -39,6 +39,8 @@ struct ProgramCopy {
             QFile::setPermissions(target, QFileInfo(source).permissions());
         }
         QDir().mkpath(home);
+        jvztest::writeFileBytes((stubs + QStringLiteral("/pppd")).toStdString(), "#!/bin/sh\nexit 1\n");
+        QFile::setPermissions(stubs + QStringLiteral("/pppd"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // Runs JVZ with no display and waits for it to end by itself, at most the given time.
@@ -57,12 +59,18 @@ struct ProgramCopy {
         env.insert(QStringLiteral("HOME"), home);
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+        // A run that gets as far as dialling finds a pppd that fails at once, never the machine's.
+        env.insert(QStringLiteral("PATH"), stubs + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(folder);
         Outcome o;
         QElapsedTimer clock;
         clock.start();
         p.start(folder + QStringLiteral("/JVZ"), args);
+        if (!p.waitForStarted(boundMs)) {
+            o.err = "JVZ did not start: " + p.errorString().toLocal8Bit();
+            return o;
+        }
         o.ended = p.waitForFinished(boundMs);
         o.ms = clock.elapsed();
         if (!o.ended) {
@@ -84,7 +92,21 @@ struct ProgramCopy {
     QString root = QString::fromStdString(jvztest::makeScratchDir("jvz"));
     QString folder = root + QStringLiteral("/prog");
     QString home = root + QStringLiteral("/home");
+    QString stubs = root + QStringLiteral("/stubs");
 };
+
+// The terminal's port for runs that reach the connection: a device no machine has, so no real port is used.
+const QString kNoSuchPort = QStringLiteral("-xttyJVZTEST9");
+
+// What a run that got past start-up ends with: a failure of the connection, not of the start.
+void expectEndedAtTheConnection(const std::string& result)
+{
+    const std::string code = result.substr(0, result.find('\r'));
+    EXPECT_NE(code, "0");
+    EXPECT_NE(code, "-2");
+    EXPECT_NE(code, "-6");
+    EXPECT_FALSE(code.empty());
+}
 
 QString existingList(const ProgramCopy& copy)
 {
@@ -109,8 +131,6 @@ TEST(BatchRun, EndsByItselfWithItsResult)
         {"catalogue list missing, progress window shown", nullptr, false, true, "-2\r\ncatalogue file not found\r\n"},
         {"no INI file", "JVZ.ini", false, false, "-6\r\nfile $/JVZ.ini missing\r\n"},
         {"no language file", "JVZ.lng", true, true, "-6\r\nfile $/JVZ.lng missing\r\n"},
-        {"no link can be set up yet", nullptr, true, false,
-         "-7\r\nno link could be set up: the connect sequence is not available\r\n"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -136,7 +156,7 @@ TEST(BatchRun, ResultFileWhereTheCommandLineSays)
     const QString out = copy.root + QStringLiteral("/out/res.txt");
     QDir().mkpath(QFileInfo(out).path());
     const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"), QStringLiteral("-r") + out});
-    ASSERT_TRUE(o.ended);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_EQ(copy.result(out), "-2\r\ncatalogue file not found\r\n");
     EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
 }
@@ -148,9 +168,26 @@ TEST(BatchRun, SecondInstanceCarriesOn)
     QDir().mkpath(QFileInfo(copy.lockPath()).path());
     jvz::InstanceLock other;
     ASSERT_EQ(other.acquire(copy.lockPath()), jvz::InstanceLock::Result::Acquired);
-    const auto o = copy.run({QStringLiteral("-c") + existingList(copy), QStringLiteral("-n")});
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(copy.result().substr(0, 4), "-7\r\n");
+    const auto o = copy.run({QStringLiteral("-c") + existingList(copy), QStringLiteral("-n"), kNoSuchPort});
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    expectEndedAtTheConnection(copy.result());
+}
+
+// A batch run that reaches the connection and cannot set up a link still ends by itself, with a reason.
+TEST(BatchRun, NoLinkEndsTheRunByItself)
+{
+    for (const bool progress : {false, true}) {
+        ProgramCopy copy;
+        QStringList args{QStringLiteral("-c") + existingList(copy), kNoSuchPort};
+        if (!progress)
+            args << QStringLiteral("-n");
+        const auto o = copy.run(args);
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        EXPECT_EQ(o.exitCode, 0);
+        expectEndedAtTheConnection(copy.result());
+        const std::string result = copy.result();
+        EXPECT_GT(result.size(), result.find("\r\n") + 4) << "a failure carries its text";
+    }
 }
 
 // A previous result is replaced, never appended to; an unwritable place leaves the run's end intact.
@@ -159,12 +196,12 @@ TEST(BatchRun, ResultReplacesTheOldOneAndAFailedWriteStillEnds)
     ProgramCopy copy;
     jvztest::writeFileBytes((copy.folder + QStringLiteral("/ResBatch.txt")).toStdString(), "0\r\nold\r\nlines\r\n");
     auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
-    ASSERT_TRUE(o.ended);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
 
     o = copy.run(
         {QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"), QStringLiteral("-r/nonexistent/dir/res.txt")});
-    EXPECT_TRUE(o.ended);
+    EXPECT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_EQ(o.exitCode, 0);
 }
 

@@ -266,6 +266,18 @@ TEST(Startup, DataFileNamesFromTheIniFile)
     }
 }
 
+// A language file without the message's text still gives a failure a text, so a script learns which file.
+TEST(Startup, MissingFileMessageNeverEmpty)
+{
+    StartupFixture f;
+    f.write("JVZ.lng", "[General]\r\nDefaultLanguage=1\r\n");
+    f.remove("JVZ.prm");
+    f.run({QStringLiteral("-c") + f.path("list/A.M40"), QStringLiteral("-n")});
+    EXPECT_EQ(f.batch.gErrorCode, -6);
+    EXPECT_EQ(f.batch.gErrorText, QStringLiteral("file ") + f.folder + QStringLiteral("/JVZ.prm missing"));
+    EXPECT_EQ(f.host.window->timer4, std::optional<int>(2000));
+}
+
 // Whatever ends the run, and however often, the result file is written once; -r puts it where it is asked.
 TEST(Startup, ResultFileIsWrittenOnceWhereAsked)
 {
