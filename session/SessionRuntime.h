@@ -1,0 +1,177 @@
+#pragma once
+
+#include "session/SessionHost.h"
+#include "session/SockProcessing.h"
+#include "session/Wininet.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QTimer;
+
+namespace jvz {
+
+struct AppSettings;
+struct BatchRun;
+struct LinkState;
+class BatchActions;
+class Clock;
+class DialUpLink;
+class FtpClient;
+class Notifier;
+class SessionTransport;
+class SessionWindow;
+enum class SocketStateNumber : int16_t;
+
+// Durations of the session's timers and waits; tests shrink them.
+struct RuntimeTimings {
+    int firstAnswerMs = 20000;  // from the dial to the terminal's call
+    int answerMs = 30000;       // from a frame to the terminal's answer, per round
+    int watchdogTickMs = 60000; // one tick of the connection watchdog
+    int16_t watchdogTicks = 60; // ticks after which the connection is ended
+    int closeDelayMs = 200;     // from the terminal's close to ours
+    int batchWaitMs = 8000;     // before an unattended run disconnects
+    int endCloseWaitMs = 30000; // from the session end to the terminal's close
+};
+
+// The session variables of the main window.
+struct SessionVariables {
+    bool FtpSessionOpen = false;
+    bool SocketActive = false;   // listening or connected
+    int16_t LastSocketState = 0; // last socket state shown
+    bool EndFrameSent = false;   // the session end went out: the terminal's close ends the connection
+    bool PendingActivitySet = false;
+    uint8_t PendingActivityCode = 0; // 0 the session end, 1-3 an activity request
+    int16_t WatchdogTicks = 0;
+    int16_t AnswerRetries = 0; // extra answer rounds still allowed; set by the disconnect only
+    bool LinkUp = false;       // the dial succeeded
+    bool DcxWaitDone = false;
+    QString TerminalAddress; // address of the accepted call
+};
+
+// The program-wide state the session reads and writes.
+struct SessionRuntimeState {
+    AppSettings& settings;
+    BatchRun& batch;
+    TerminalSession& session;
+    TerminalIdentity& identity;
+    TerminalInfoFields& terminalInfo;
+    LinkState& link;
+};
+
+// What the session reaches outside the program's state.
+struct SessionServices {
+    Notifier& notifier;
+    FtpClient& ftp;
+    const Clock& clock;
+    SessionTransport& transport;
+    DialUpLink* dialUp = nullptr;          // the link to hang up; none on a network link
+    BatchActions* batchActions = nullptr;  // the unattended actions
+    std::function<void()> quitApplication; // writes the run's result and ends the program
+    uint16_t ftpPort = Wininet::kFtpPort;
+};
+
+// The main window's session: the socket events, the answer, watchdog and close timers, the FTP session and
+// the disconnect. Everything runs on the GUI thread, one event at a time.
+class SessionRuntime : public QObject, private SessionHost {
+    Q_OBJECT
+public:
+    SessionRuntime(SessionWindow& window, SessionRuntimeState state, SessionServices services,
+                   RuntimeTimings timings = {}, QObject* parent = nullptr);
+    ~SessionRuntime() override;
+
+    SessionVariables vars;
+
+    SockProcessing& protocol() { return m_protocol; }
+    SessionTransport& tcpclient() { return m_transport; }
+    Wininet& wininet() { return m_wininet; }
+    const RuntimeTimings& timings() const { return m_timings; }
+
+    // Socket events.
+    void tcpclient_ConnectionRequest();
+    void tcpclient_DataArrival(const QByteArray& chunk);
+    void tcpclient_Close();
+    void tcpclient_Error(const QString& description);
+
+    // Stops the answer timer; when active, starts it with the interval.
+    void ActivTempoRespSocket(bool active, int intervalMs) override;
+    // Ends the running activity with the code, then asks for the activity (0: the session end), now or once
+    // the session allows it.
+    void SendTerminalMessage(uint8_t endCode, uint8_t activity);
+    void SendEndOfActivity(uint8_t code);
+    void SendActivityFrame(uint8_t code);
+    void SendPendingFrame();
+    void StartConnexionTimer();
+    void StopConnexionTimer();
+    // The socket's state number and its fixed text.
+    QString GetSockState(int16_t& state) const;
+
+    // Timer handlers.
+    void TIM_SockResp_Timer();
+    void TIM_Connexion_Timer();
+    void Timer3_Timer();
+    void Timer5_Timer();
+    void TIM_EndCloseWait_Timer();
+
+    // FTP session.
+    void OpenFtpSession();
+    void CloseFtpSession();
+    bool SetWorkOnline();
+    uint32_t ConnectFtpAndList(const QString& address, const QString& user, const QString& password,
+                               const MBLanguages& language);
+
+    // Disconnect and close.
+    void MNU_Terminal_Disconnect_Click();
+    void DisconnectTerminal();
+    void CloseConnexion(bool hangUp);
+    void CloseSocket();
+    void HangUpPpp(bool hangUp);
+    void AfterConnectCommands();
+
+private:
+    // SessionHost
+    void trace(const QString& line) override;
+    void enableDisconnectButton() override;
+    void SeeProductCode(const QString& productCode) override;
+    TerminalInfoFields& terminalInfo() override;
+    uint8_t activityAsked() const override;
+    bool batchMode() const override;
+
+    enum class Progress { Copy, NoCopy };
+    enum class ActionPath { AfterAuthorisation, AfterDial };
+
+    QString label(const char* key) const;
+    QString general(const char* key) const;
+    void showStatus(const QString& text, Progress progress);
+    void sendFrame(const SessionFrame& frame);
+    void onActivityAuthorised();
+    void runBatchAction(ActionPath path);
+    void markEndFrameSent();
+    void ftpOpenFailed(const QString& port);
+    void waitHandlingEvents(int boundMs, QTimer* endsEarly = nullptr);
+    void quitOnce();
+    QTimer* makeTimer(const char* name, void (SessionRuntime::*handler)());
+
+    SessionWindow& m_window;
+    SessionRuntimeState m_state;
+    SessionServices m_services;
+    SessionTransport& m_transport;
+    RuntimeTimings m_timings;
+    SockProcessing m_protocol;
+    Wininet m_wininet;
+
+    QTimer* m_timSockResp;
+    QTimer* m_timConnexion;
+    QTimer* m_timer3;
+    QTimer* m_timer5;
+    QTimer* m_timEndCloseWait;
+
+    bool m_disconnecting = false;
+    bool m_closing = false;
+    bool m_quitDone = false;
+    int m_closeCount = 0; // connections closed so far; a wait learns from it that its connection ended
+};
+
+} // namespace jvz

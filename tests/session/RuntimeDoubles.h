@@ -1,0 +1,234 @@
+#pragma once
+
+// Doubles for the session runtime's tests: the main window, the FTP client, the dial-up link, the clock,
+// the batch actions and a socket whose events the test raises itself.
+
+#include "core/MBLanguages.h"
+#include "platform/Clock.h"
+#include "platform/FtpClient.h"
+#include "platform/PppDialer.h"
+#include "session/BatchActions.h"
+#include "session/SessionTransport.h"
+#include "session/SessionWindow.h"
+
+#include <QByteArrayList>
+#include <QMap>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+
+namespace jvztest {
+
+// Records what the session does to the main window.
+class RecordingSessionWindow : public jvz::SessionWindow {
+public:
+    explicit RecordingSessionWindow(jvz::MBLanguages language) : m_language(std::move(language)) {}
+
+    const jvz::MBLanguages& language() const override { return m_language; }
+    void AddTrace(const QString& line) override { trace.prepend(line + QStringLiteral("\r\n")); }
+    void SetLinkStatus(const QString& text) override { linkStatus = text; }
+    void ProgressComment(const QString& text) override { progress << text; }
+    void SetIconButtonEnabled(jvz::IconBarButton button, bool enabled) override { iconEnabled[int(button)] = enabled; }
+    void SetIconButtonPressed(jvz::IconBarButton button, bool pressed) override { iconPressed[int(button)] = pressed; }
+    void SetMenuEnabled(jvz::SessionMenu menu, bool enabled) override { menus[int(menu)] = enabled; }
+    void EnableTerminalInfoCommand() override { terminalInfoCommand = 1; }
+    void DisableTerminalInfoCommand() override { terminalInfoCommand = 0; }
+    void RefreshTransferCommands(bool enable) override { transferRefreshes << enable; }
+    void DisableUploadCommand() override { ++uploadDisabled; }
+    void EnableBackFolder() override { backFolderEnabled = true; }
+    void ClearTerminalList() override { ++terminalListCleared; }
+    void FtpEnumDirectory(const QString& directory) override { listed << directory; }
+    QString& CurrentTerminalDir() override { return terminalDir; }
+    void HideStatusBar1() override { statusBar1Hidden = true; }
+    void SetStatusBar4(const QString& text) override { statusBar4 = text; }
+    void ResetMousePointer() override { ++pointerResets; }
+    void ShowWarningMessage(const QString& text) override
+    {
+        warning = text;
+        warningShown = true;
+    }
+    void UnloadWarningMessage() override { warningShown = false; }
+    QString TerminalAddressText() const override { return ipText; }
+    QString LoginText() const override { return login; }
+    QString PasswordText() const override { return password; }
+    QString PhonebookPort() const override { return port; }
+    uint8_t ActivityAsked() const override { return activity; }
+    void SeeProductCode(const QString& productCode) override { productCodes << productCode; }
+
+    bool menu(jvz::SessionMenu m) const { return menus.value(int(m), false); }
+
+    jvz::MBLanguages m_language;
+    QString trace; // newest first, each line ending in CR LF
+    QString linkStatus;
+    QStringList progress;
+    QMap<int, bool> iconEnabled;
+    QMap<int, bool> iconPressed;
+    QMap<int, bool> menus;
+    int terminalInfoCommand = -1;
+    QList<bool> transferRefreshes;
+    int uploadDisabled = 0;
+    bool backFolderEnabled = false;
+    int terminalListCleared = 0;
+    QStringList listed;
+    QString terminalDir;
+    bool statusBar1Hidden = false;
+    QString statusBar4;
+    int pointerResets = 0;
+    QString warning;
+    bool warningShown = false;
+    QString ipText = QStringLiteral("127.0.0.1");
+    QString login = QStringLiteral("jvz");
+    QString password = QStringLiteral("terminal");
+    QString port = QStringLiteral("ttyACM0");
+    uint8_t activity = 1;
+    QStringList productCodes;
+};
+
+// An FTP client that answers from set results and records every call.
+class FakeFtpClient : public jvz::FtpClient {
+public:
+    uint32_t open(const QString& host, uint16_t port, const QByteArray& user, const QByteArray&) override
+    {
+        calls << QStringLiteral("open %1:%2 %3").arg(host).arg(port).arg(QString::fromLatin1(user));
+        m_open = openResult == 0;
+        return openResult;
+    }
+    bool isOpen() const override { return m_open; }
+    void close() override
+    {
+        calls << QStringLiteral("close");
+        m_open = false;
+    }
+    uint32_t setCurrentDirectory(const QByteArray& path) override
+    {
+        calls << QStringLiteral("cd ") + QString::fromLatin1(path);
+        if (cdResult == 0)
+            m_dir = path;
+        return cdResult;
+    }
+    QByteArray currentDirectory() const override { return m_dir; }
+    uint32_t getFile(const QByteArray&, const QString&) override { return 0; }
+    uint32_t putFile(const QString&, const QByteArray&) override { return 0; }
+    uint32_t deleteFile(const QByteArray&) override { return 0; }
+    uint32_t renameFile(const QByteArray&, const QByteArray&) override { return 0; }
+    uint32_t listDirectory(QByteArrayList* lines) override
+    {
+        lines->clear();
+        return 0;
+    }
+    QByteArray lastResponse() const override { return response; }
+    uint32_t lastError() const override { return 0; }
+
+    uint32_t openResult = 0;
+    uint32_t cdResult = 0;
+    QByteArray response;
+    QStringList calls;
+
+private:
+    bool m_open = false;
+    QByteArray m_dir;
+};
+
+// The machine's monotonic clock, moved on by the test where a wait would be too long to sit through.
+class ShiftableClock : public jvz::Clock {
+public:
+    uint64_t monotonicMs() const override { return m_steady.monotonicMs() + shiftMs; }
+    uint64_t shiftMs = 0;
+
+private:
+    jvz::SteadyClock m_steady;
+};
+
+// A dial-up link whose hang-up takes a set time on the clock and answers a set result.
+class FakeDialUpLink : public jvz::DialUpLink {
+public:
+    explicit FakeDialUpLink(ShiftableClock& clock) : m_clock(clock) {}
+    jvz::PppLinkResult dial(const jvz::PppLinkRequest&) override { return {}; }
+    int32_t hangUp() override
+    {
+        ++hangUps;
+        m_clock.shiftMs += hangUpTakesMs;
+        return hangUpResult;
+    }
+    int32_t state() override { return jvz::kLinkStateDown; }
+    QString activeEntry() const override { return {}; }
+
+    int hangUps = 0;
+    uint64_t hangUpTakesMs = 0;
+    int32_t hangUpResult = 0;
+
+private:
+    ShiftableClock& m_clock;
+};
+
+// Records the unattended actions; a set failure throws from inside the action.
+class RecordingBatchActions : public jvz::BatchActions {
+public:
+    void DownloadCatalogFile(const QString& file) override { run(QStringLiteral("download ") + file); }
+    void DeleteCatalogFile(const QString& file) override { run(QStringLiteral("delete ") + file); }
+    void UploadCatalogFile(const QString& file) override { run(QStringLiteral("upload ") + file); }
+
+    QStringList calls;
+    std::function<void()> during; // runs inside the action
+    bool fails = false;
+
+private:
+    void run(const QString& call)
+    {
+        calls << call;
+        if (during)
+            during();
+        if (fails)
+            throw std::runtime_error("action failed");
+    }
+};
+
+// A session socket whose events the test raises; it records what was sent.
+class ScriptedTransport : public jvz::SessionTransport {
+public:
+    bool listen(const QString&, const QString&) override
+    {
+        m_state = jvz::SocketStateNumber::Listening;
+        return true;
+    }
+    bool accept() override
+    {
+        m_state = jvz::SocketStateNumber::Connected;
+        ++accepts;
+        return true;
+    }
+    void send(const QByteArray& bytes) override { sent += bytes; }
+    void close() override
+    {
+        ++closes;
+        m_state = jvz::SocketStateNumber::Closed;
+    }
+    jvz::SocketStateNumber state() const override { return m_state; }
+    QString remoteHostAddress() const override { return QStringLiteral("127.0.0.2"); }
+    QString localAddress() const override { return QStringLiteral("127.0.0.1"); }
+    QString errorString() const override { return {}; }
+
+    void setState(jvz::SocketStateNumber state) { m_state = state; }
+    void raiseCall() { emit connectionRequested(); }
+    void raiseData(const QByteArray& chunk) { emit dataArrived(chunk); }
+    void raisePeerClose()
+    {
+        m_state = jvz::SocketStateNumber::ClosingByPeer;
+        emit peerClosed();
+    }
+    void raiseError(jvz::SocketStateNumber state, const QString& description)
+    {
+        m_state = state;
+        emit errorOccurred(description);
+    }
+
+    QByteArray sent;
+    int accepts = 0;
+    int closes = 0;
+
+private:
+    jvz::SocketStateNumber m_state = jvz::SocketStateNumber::Closed;
+};
+
+} // namespace jvztest
