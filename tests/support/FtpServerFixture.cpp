@@ -38,10 +38,11 @@ bool FtpServerFixture::start()
     }
     const QString script = sourceDir() + QStringLiteral("/tests/support/ftp_server.py");
     m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-    m_process.setArguments({script, QStringLiteral("--root"), m_root, QStringLiteral("--user"),
-                            QString::fromLatin1(m_options.user), QStringLiteral("--password"),
-                            QString::fromLatin1(m_options.password), QStringLiteral("--log"), m_logPath,
-                            QStringLiteral("--max-seconds"), QString::number(m_options.maxSeconds)});
+    m_process.setArguments(
+        {script, QStringLiteral("--root"), m_root, QStringLiteral("--user"), QString::fromLatin1(m_options.user),
+         QStringLiteral("--password"), QString::fromLatin1(m_options.password), QStringLiteral("--log"), m_logPath,
+         QStringLiteral("--max-seconds"), QString::number(m_options.maxSeconds), QStringLiteral("--host"),
+         m_options.host, QStringLiteral("--port"), QString::number(m_options.port)});
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(m_options.startTimeoutMs)) {

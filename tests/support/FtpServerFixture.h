@@ -6,10 +6,11 @@
 
 namespace jvztest {
 
-// A real FTP server (pyftpdlib under /usr/bin/python3) on 127.0.0.1 and a free port, serving a scratch
-// folder, so FTP code is tested against a peer rather than a double. The server maps the terminal's
-// backslash paths (\SWAP\, ..\SWAP) onto the folder. It is always stopped: by stop(), by the destructor,
-// when this process goes away (its standard input closes), and at the latest after maxSeconds.
+// A real FTP server (pyftpdlib under /usr/bin/python3) on 127.0.0.1 and a free port (or the loopback address
+// and port of the options), serving a scratch folder, so FTP code is tested against a peer rather than a
+// double. The server maps the terminal's backslash paths (\SWAP\, ..\SWAP) onto the folder. It is always
+// stopped: by stop(), by the destructor, when this process goes away (its standard input closes), and at the
+// latest after maxSeconds.
 class FtpServerFixture {
 public:
     struct Options {
@@ -17,6 +18,8 @@ public:
         QByteArray password = "terminal";
         int startTimeoutMs = 15000;
         int maxSeconds = 300;
+        QString host = QStringLiteral("127.0.0.1"); // a loopback address
+        quint16 port = 0;                           // 0: a free port
     };
 
     FtpServerFixture();
@@ -30,7 +33,7 @@ public:
     void stop();
     bool isRunning() const;
 
-    QString host() const { return QStringLiteral("127.0.0.1"); }
+    QString host() const { return m_options.host; }
     quint16 port() const { return m_port; }
     const QByteArray& user() const { return m_options.user; }
     const QByteArray& password() const { return m_options.password; }

@@ -33,10 +33,14 @@ ScriptedTerminalPeer::ScriptedTerminalPeer(QList<Step> steps, QObject* parent)
 
 ScriptedTerminalPeer::~ScriptedTerminalPeer() = default;
 
-void ScriptedTerminalPeer::start(const QHostAddress& address, quint16 port)
+void ScriptedTerminalPeer::start(const QHostAddress& address, quint16 port, const QHostAddress& from)
 {
-    if (!address.isLoopback()) {
+    if (!address.isLoopback() || (!from.isNull() && !from.isLoopback())) {
         fail(QStringLiteral("refusing a non-loopback address %1").arg(address.toString()));
+        return;
+    }
+    if (!from.isNull() && !m_socket->bind(from)) {
+        fail(QStringLiteral("cannot bind to %1: %2").arg(from.toString(), m_socket->errorString()));
         return;
     }
     m_socket->connectToHost(address, port);

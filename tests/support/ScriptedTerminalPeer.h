@@ -40,8 +40,9 @@ public:
     explicit ScriptedTerminalPeer(QList<Step> steps, QObject* parent = nullptr);
     ~ScriptedTerminalPeer() override;
 
-    // Connects and starts the script; only loopback addresses are accepted.
-    void start(const QHostAddress& address, quint16 port);
+    // Connects and starts the script; only loopback addresses are accepted. from: the local address to
+    // call from (a terminal has an address of its own), any when null.
+    void start(const QHostAddress& address, quint16 port, const QHostAddress& from = QHostAddress());
     // Runs the event loop until the script ends or the bound passes. True when every step passed.
     bool waitFinished(int timeoutMs);
 

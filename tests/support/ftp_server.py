@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-# FTP server for the tests: plays the terminal's FTP side over one folder, on 127.0.0.1 only.
+# FTP server for the tests: plays the terminal's FTP side over one folder, on a loopback address only
+# (127.0.0.1 unless --host names another address of 127.0.0.0/8).
 # Prints "PORT <n>" once it listens. It ends when its standard input closes (the test process went away)
 # or after --max-seconds, so a crashed test never leaves it behind.
 import argparse
@@ -29,7 +30,11 @@ def main():
     parser.add_argument("--password", required=True)
     parser.add_argument("--log", required=True, help="file that receives every command line, one a line")
     parser.add_argument("--max-seconds", type=float, default=300.0)
+    parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--port", type=int, default=0, help="0: a free port")
     args = parser.parse_args()
+    if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
+        sys.exit("loopback addresses and TCP ports only")
 
     logging.basicConfig(level=logging.ERROR)
     log = open(args.log, "a", encoding="utf-8", errors="replace")
@@ -57,7 +62,7 @@ def main():
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
     Handler.authorizer = authorizer
 
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    server = FTPServer((args.host, args.port), Handler)
     port = server.socket.getsockname()[1]
 
     def watch_stdin():
