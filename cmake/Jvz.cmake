@@ -1,3 +1,17 @@
+# With Ninja, moc reruns only when a file it already knew changes, so a header added since the last configure
+# would be missed. When a target's file list changes, drop its moc stamp so the next build reruns moc.
+function(jvz_rerun_moc_on_new_files target files)
+    set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_files.txt)
+    set(old "")
+    if(EXISTS ${list_file})
+        file(READ ${list_file} old)
+    endif()
+    if(NOT old STREQUAL "${files}")
+        file(WRITE ${list_file} "${files}")
+        file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+    endif()
+endfunction()
+
 # Every subsystem folder is one static library made of the .cpp files in the folder and its ui/ sub-folder.
 # Program entries (main.cpp, <name>_main.cpp) are left out; the folder's CMakeLists adds them as executables.
 function(jvz_library name)
@@ -16,6 +30,7 @@ function(jvz_library name)
         list(APPEND srcs ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
     endif()
     add_library(${name} STATIC ${srcs})
+    jvz_rerun_moc_on_new_files(${name} "${srcs}")
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_LINK})
 endfunction()
@@ -35,6 +50,7 @@ function(jvz_tests sub)
     endif()
     if(helpers)
         add_library(${sub}_testlib STATIC ${helpers})
+        jvz_rerun_moc_on_new_files(${sub}_testlib "${helpers}")
         target_include_directories(${sub}_testlib PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
         target_link_libraries(${sub}_testlib PUBLIC ${libs})
         list(APPEND libs ${sub}_testlib)
@@ -51,10 +67,11 @@ function(jvz_tests sub)
             target_link_libraries(${exe} PRIVATE jvz_test_main)
         endif()
         set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+        # A folder may give one executable's tests more properties: set JVZ_TEST_PROPERTIES_<exe> first.
         gtest_discover_tests(${exe}
             DISCOVERY_MODE PRE_TEST
             TEST_PREFIX "${exe}."
             PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;JVZ_BIN_DIR=${CMAKE_BINARY_DIR}/bin;JVZ_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-                       TIMEOUT 120)
+                       TIMEOUT 120 ${JVZ_TEST_PROPERTIES_${exe}})
     endforeach()
 endfunction()
