@@ -4,6 +4,7 @@
 #include "TransferWorld.h"
 #include "platform/FtpClient.h"
 #include "terminal_files/BatchTransfers.h"
+#include "terminal_files/CatalogBatchActions.h"
 #include "terminal_files/TerminalFetch.h"
 
 #include <QDir>
@@ -320,6 +321,20 @@ TEST_F(BatchTransferTest, RunDirectoryStartsEveryActionAndAFailedChangeEndsIt)
     EXPECT_EQ(batch().gErrorCode, int16_t(BatchCode::FtpOperationFailed));
     EXPECT_TRUE(batch().gErrorText.startsWith(QStringLiteral("FtpSetCurrentDirectory 12003")));
     EXPECT_FALSE(sent.contains("RETR B.SGN"));
+}
+
+TEST_F(BatchTransferTest, SessionCallsTheActionsThroughItsInterface)
+{
+    const QByteArray app = addLocalFile(QStringLiteral("app.sgn"), 2000);
+    CatalogBatchActions catalogActions(m_ctx);
+    BatchActions& actions = catalogActions;
+    actions.DownloadCatalogFile(writeList(QStringLiteral("LOAD.M40"), {"app.sgn"}));
+    EXPECT_EQ(batch().gErrorCode, 0) << batch().gErrorText.toStdString();
+    EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
+    actions.DeleteCatalogFile(writeList(QStringLiteral("DEL.M40"), {"app.sgn"}));
+    EXPECT_EQ(batch().gErrorText, QStringLiteral("<MSG_AllDelFile>"));
+    actions.UploadCatalogFile(writeList(QStringLiteral("UP.M40"), {"app.sgn"}));
+    EXPECT_EQ(batch().gErrorCode, int16_t(BatchCode::FtpOperationFailed)); // deleted just before
 }
 
 TEST_F(BatchTransferTest, RunBatchActionStartsTheDownloadWithFreshBookkeeping)
