@@ -53,7 +53,8 @@ void PrivatePhonebookConnect::FindModemPorts()
 
 QString PrivatePhonebookConnect::modemPorts() const
 {
-    return m_phonebook.gModemPorts;
+    // The program-wide list is the one start-up filled.
+    return m_modemList ? *m_modemList : m_phonebook.gModemPorts;
 }
 
 } // namespace jvz

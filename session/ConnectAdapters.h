@@ -23,7 +23,8 @@ private:
     YeldrinLibrary m_library;
 };
 
-// The phonebook; modemList, when given, receives each rebuilt list too (the program-wide copy).
+// The phonebook; modemList, when given, is the program-wide list of usable ports: read from there and
+// rebuilt into it.
 class PrivatePhonebookConnect : public ConnectPhonebook {
 public:
     explicit PrivatePhonebookConnect(PrivatePhonebook& phonebook, QString* modemList = nullptr);
