@@ -5,11 +5,15 @@
 #include "core/PerUserFolder.h"
 #include "core/ui/FrmComment.h"
 #include "core/ui/MessageBoxNotifier.h"
+#include "platform/FtpClient.h"
 #include "platform/PppDialer.h"
 #include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
+#include "session/SessionRuntime.h"
+#include "session/TcpSessionTransport.h"
 #include "session/ui/ConnectionCombo.h"
 #include "session/ui/frmPhonebookEntry.h"
+#include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
@@ -53,6 +57,18 @@ StartupMainWindow& ProgramHost::mainWindow()
             [this] { endProgram(); },
         });
         m_mainWindow->setConnectionListFiller([this](QComboBox& combo) { fillConnectionList(combo); });
+        m_ftp = std::make_unique<CurlFtpClient>();
+        m_transport = std::make_unique<TcpSessionTransport>();
+        MainSessionWindowParts parts;
+        parts.progressComment = [this](const QString& text) { progressComment(text); };
+        parts.phonebookPort = [this] {
+            return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
+        };
+        m_mainWindow->createSession(
+            {m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo, m_state.link},
+            {*m_notifier, *m_ftp, m_clock, *m_transport, m_dialer.get(), nullptr,
+             [this] { m_startup->QuitApplication(); }},
+            std::move(parts), RuntimeTimings{});
         // The settings are read by now.
         MbFileIni ini;
         ini.Create(m_state.settings.gIniPath);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Startup.h"
+#include "platform/Clock.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPortInventory.h"
@@ -20,6 +21,8 @@ class UserSettingsStore;
 class MessageBoxNotifier;
 class frmMainJVZ;
 class PppDialer;
+class CurlFtpClient;
+class TcpSessionTransport;
 class RasFunctions;
 
 // The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
@@ -47,6 +50,10 @@ private:
     QString m_executablePath;
     std::unique_ptr<MessageBoxNotifier> m_notifier;
     std::unique_ptr<Startup> m_startup;
+    // The main window's session uses these: they outlive it.
+    SteadyClock m_clock;
+    std::unique_ptr<CurlFtpClient> m_ftp;
+    std::unique_ptr<TcpSessionTransport> m_transport;
     std::unique_ptr<frmMainJVZ> m_mainWindow;
     std::unique_ptr<FrmComment> m_progress; // when no one else made the progress window first
     InstanceLock m_instanceLock;

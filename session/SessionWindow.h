@@ -60,8 +60,8 @@ public:
     virtual void SetStatusBar4(const QString& text) = 0;
     virtual void ResetMousePointer() = 0;
 
-    // The warning window, set up without blinking or closing by itself and shown without blocking.
-    virtual void ShowWarningMessage(const QString& text) = 0;
+    // The warning window, shown without blocking; times in ms, 0 meaning no blinking and no closing by itself.
+    virtual void ShowWarningMessage(const QString& text, int32_t flashingMs = 0, int32_t displayingMs = 0) = 0;
     virtual void UnloadWarningMessage() = 0;
 
     // Texts of TXT_IP, TXT_login and TXT_password.

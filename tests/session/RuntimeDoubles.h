@@ -43,7 +43,7 @@ public:
     void HideStatusBar1() override { statusBar1Hidden = true; }
     void SetStatusBar4(const QString& text) override { statusBar4 = text; }
     void ResetMousePointer() override { ++pointerResets; }
-    void ShowWarningMessage(const QString& text) override
+    void ShowWarningMessage(const QString& text, int32_t, int32_t) override
     {
         warning = text;
         warningShown = true;

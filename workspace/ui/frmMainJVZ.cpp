@@ -1,9 +1,11 @@
 #include "frmMainJVZ.h"
 
+#include "MainSessionWindow.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/Notifier.h"
+#include "session/SessionRuntime.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -65,6 +67,27 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
 
 frmMainJVZ::~frmMainJVZ() = default;
 
+SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
+                                          MainSessionWindowParts parts, const RuntimeTimings& timings)
+{
+    m_session.reset();
+    m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
+    m_sessionWindow->setRuntime(m_session.get());
+    return *m_session;
+}
+
+bool frmMainJVZ::FtpSessionOpen() const
+{
+    return m_session && m_session->vars.FtpSessionOpen;
+}
+
+void frmMainJVZ::MNU_Terminal_Disconnect_Click()
+{
+    if (m_session)
+        m_session->MNU_Terminal_Disconnect_Click();
+}
+
 void frmMainJVZ::buildMenus()
 {
     QMenu* terminal = menuBar()->addMenu(QStringLiteral("Terminal"));
@@ -78,6 +101,7 @@ void frmMainJVZ::buildMenus()
     terminal->addSeparator();
     terminal->addAction(quitItem);
     connect(connectItem, &QAction::triggered, this, [this] { TerminalConnect(false); });
+    connect(disconnectItem, &QAction::triggered, this, &frmMainJVZ::MNU_Terminal_Disconnect_Click);
     connect(quitItem, &QAction::triggered, this, &QWidget::close);
 
     QMenu* activity = menuBar()->addMenu(QStringLiteral("Activity"));
@@ -127,6 +151,7 @@ void frmMainJVZ::buildBars()
     disconnectButton->setCheckable(true);
     disconnectButton->setChecked(true); // not connected at start
     connect(connectButton, &QAction::triggered, this, [this] { TerminalConnect(false); });
+    connect(disconnectButton, &QAction::triggered, this, &frmMainJVZ::MNU_Terminal_Disconnect_Click);
 
     m_statusBar2 = new QStatusBar(this);
     m_statusBar2->setObjectName(QStringLiteral("StatusBar2"));
@@ -152,7 +177,6 @@ void frmMainJVZ::init(const MBLanguages& language)
     FillDefaultConnectionCombo();
     selectActivity(m_batch.gActivity);
     m_filter->setText(m_settings.gFilterField);
-    FtpSessionOpen = false;
 }
 
 void frmMainJVZ::InitLanguage(const MBLanguages& language)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QActionGroup;
@@ -22,7 +23,13 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
+struct MainSessionWindowParts;
+struct RuntimeTimings;
+struct SessionRuntimeState;
+struct SessionServices;
+class MainSessionWindow;
 class Notifier;
+class SessionRuntime;
 
 // The program's main window. This is its frame as start-up and the session need it; the explorer panes,
 // the remaining menus and the session's own variables and timers are added to it, not beside it.
@@ -66,7 +73,14 @@ public:
     void SetIconButton(int index, bool enabled, bool pressed);
 
     uint8_t ActivityAsked = 1;
-    bool FtpSessionOpen = false;
+    QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
+
+    // The session: socket events, timers, FTP session and disconnect, built once the program's services exist.
+    SessionRuntime& createSession(SessionRuntimeState state, SessionServices services, MainSessionWindowParts parts,
+                                  const RuntimeTimings& timings);
+    SessionRuntime* session() const { return m_session.get(); }
+    bool FtpSessionOpen() const;
+    void MNU_Terminal_Disconnect_Click();
 
     void Timer4_Timer();
 
@@ -101,6 +115,8 @@ private:
     QAction* m_activity[3] = {};
     QActionGroup* m_activityGroup = nullptr;
     QTimer* m_timer4 = nullptr;
+    std::unique_ptr<MainSessionWindow> m_sessionWindow;
+    std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
 };
 
 } // namespace jvz

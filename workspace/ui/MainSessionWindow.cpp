@@ -1,0 +1,219 @@
+#include "MainSessionWindow.h"
+
+#include "core/AppSettings.h"
+#include "core/BatchRun.h"
+#include "core/ui/FrmWarningMsg.h"
+#include "frmMainJVZ.h"
+#include "session/SessionRuntime.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace jvz {
+
+MainSessionWindow::MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch,
+                                     MainSessionWindowParts parts)
+    : m_window(window), m_settings(settings), m_batch(batch), m_parts(std::move(parts))
+{
+}
+
+MainSessionWindow::~MainSessionWindow()
+{
+    delete m_warning.data();
+}
+
+const MBLanguages& MainSessionWindow::language() const
+{
+    return m_window.language();
+}
+
+void MainSessionWindow::AddTrace(const QString& line)
+{
+    m_window.AddTrace(line);
+}
+
+void MainSessionWindow::SetLinkStatus(const QString& text)
+{
+    m_window.SetStatusPanel(4, text);
+}
+
+void MainSessionWindow::ProgressComment(const QString& text)
+{
+    if (m_parts.progressComment)
+        m_parts.progressComment(text);
+}
+
+void MainSessionWindow::SetIconButtonEnabled(IconBarButton button, bool enabled)
+{
+    enableIconButton(static_cast<int>(button), enabled);
+}
+
+void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
+{
+    if (QAction* a = m_window.IconButton(static_cast<int>(button)))
+        a->setChecked(pressed);
+}
+
+void MainSessionWindow::enableIconButton(int index, bool enabled)
+{
+    if (QAction* a = m_window.IconButton(index))
+        a->setEnabled(enabled);
+}
+
+void MainSessionWindow::enableAction(const char* name, bool enabled)
+{
+    if (auto* a = m_window.findChild<QAction*>(QLatin1String(name)))
+        a->setEnabled(enabled);
+}
+
+void MainSessionWindow::SetMenuEnabled(SessionMenu menu, bool enabled)
+{
+    switch (menu) {
+    case SessionMenu::TerminalConnect:
+        enableAction("MNU_Terminal_Connect", enabled);
+        return;
+    case SessionMenu::TerminalDisconnect:
+        enableAction("MNU_Terminal_Disconnect", enabled);
+        return;
+    case SessionMenu::TerminalApplicationList:
+        enableAction("MNU_Terminal_Application_List", enabled);
+        return;
+    case SessionMenu::TerminalConfig:
+        enableAction("MNU_Terminal_Config", enabled);
+        return;
+    }
+}
+
+void MainSessionWindow::EnableTerminalInfoCommand()
+{
+    enableAction("MNU_Terminal_Info", true);
+    enableIconButton(kTerminalInfoButton, true);
+}
+
+void MainSessionWindow::DisableTerminalInfoCommand()
+{
+    enableAction("MNU_Terminal_Info", false);
+    enableIconButton(kTerminalInfoButton, false);
+}
+
+void MainSessionWindow::RefreshTransferCommands(bool enable)
+{
+    const bool open = m_runtime && m_runtime->vars.FtpSessionOpen;
+    if (enable && open && m_parts.enableTransferCommands) {
+        m_parts.enableTransferCommands();
+        return;
+    }
+    const bool on = enable && open;
+    enableAction("MNU_Terminal_Download", on);
+    enableIconButton(kDownloadButton, on);
+}
+
+void MainSessionWindow::DisableUploadCommand()
+{
+    enableAction("MNU_Terminal_Upload", false);
+    enableIconButton(kUploadButton, false);
+}
+
+void MainSessionWindow::EnableBackFolder()
+{
+    if (auto* bar = m_window.findChild<QToolBar*>(QStringLiteral("Toolbar3")))
+        if (auto* back = bar->findChild<QAction*>(QStringLiteral("BackFolder")))
+            back->setEnabled(true);
+}
+
+void MainSessionWindow::ClearTerminalList()
+{
+    if (m_parts.clearTerminalList)
+        m_parts.clearTerminalList();
+}
+
+void MainSessionWindow::FtpEnumDirectory(const QString& directory)
+{
+    if (m_parts.enumTerminalDirectory)
+        m_parts.enumTerminalDirectory(directory);
+}
+
+QString& MainSessionWindow::CurrentTerminalDir()
+{
+    return m_window.CurrentTerminalDir;
+}
+
+void MainSessionWindow::HideStatusBar1()
+{
+    if (auto* bar = m_window.findChild<QWidget*>(QStringLiteral("StatusBar1")))
+        bar->hide();
+}
+
+void MainSessionWindow::SetStatusBar4(const QString& text)
+{
+    QObject* bar = m_window.findChild<QObject*>(QStringLiteral("StatusBar4"));
+    if (auto* status = qobject_cast<QStatusBar*>(bar))
+        status->showMessage(text);
+    else if (auto* label = qobject_cast<QLabel*>(bar))
+        label->setText(text);
+}
+
+void MainSessionWindow::ResetMousePointer()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void MainSessionWindow::ShowWarningMessage(const QString& text, int32_t flashingMs, int32_t displayingMs)
+{
+    if (!m_warning)
+        m_warning = new FrmWarningMsg([this] { return m_batch.gBatchMode; });
+    m_warning->init(m_window.language(), text, flashingMs, displayingMs);
+    m_warning->show();
+    m_warning->repaint();
+}
+
+void MainSessionWindow::UnloadWarningMessage()
+{
+    if (m_warning && m_warning->isVisible())
+        m_warning->frmUnload();
+}
+
+QString MainSessionWindow::lineText(const char* name, const QString& fallback) const
+{
+    if (auto* box = m_window.findChild<QLineEdit*>(QLatin1String(name)))
+        return box->text();
+    return fallback;
+}
+
+QString MainSessionWindow::TerminalAddressText() const
+{
+    return lineText("TXT_IP", m_settings.gIpLocalAddress);
+}
+
+QString MainSessionWindow::LoginText() const
+{
+    return lineText("TXT_login", m_settings.gFtpUserName);
+}
+
+QString MainSessionWindow::PasswordText() const
+{
+    return lineText("TXT_password", m_settings.gFtpPassword);
+}
+
+QString MainSessionWindow::PhonebookPort() const
+{
+    return m_parts.phonebookPort ? m_parts.phonebookPort() : QString();
+}
+
+uint8_t MainSessionWindow::ActivityAsked() const
+{
+    return m_window.ActivityAsked;
+}
+
+void MainSessionWindow::SeeProductCode(const QString& productCode)
+{
+    if (m_parts.seeProductCode)
+        m_parts.seeProductCode(productCode);
+}
+
+} // namespace jvz

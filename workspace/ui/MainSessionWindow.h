@@ -1,0 +1,83 @@
+#pragma once
+
+#include "session/SessionWindow.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QAction;
+
+namespace jvz {
+
+struct AppSettings;
+struct BatchRun;
+class FrmWarningMsg;
+class SessionRuntime;
+class frmMainJVZ;
+
+// What the session reaches on the main window through other parts of the program.
+struct MainSessionWindowParts {
+    std::function<void(const QString&)> progressComment; // the progress window of the run
+    std::function<QString()> phonebookPort;              // the port of the program's dial-up entry
+    std::function<void(const QString&)> seeProductCode;  // the local catalogue filter
+    std::function<void()> clearTerminalList;             // ListView2
+    std::function<void(const QString&)> enumTerminalDirectory;
+    std::function<void()> enableTransferCommands; // from the selections, with an FTP session open
+};
+
+// The main window as the session runtime sees it. Controls are found by their names; one that the window
+// does not have (yet) is left alone, and the text boxes fall back to the settings they are filled from.
+class MainSessionWindow : public SessionWindow {
+public:
+    MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch, MainSessionWindowParts parts = {});
+    ~MainSessionWindow() override;
+
+    void setRuntime(SessionRuntime* runtime) { m_runtime = runtime; }
+
+    const MBLanguages& language() const override;
+    void AddTrace(const QString& line) override;
+    void SetLinkStatus(const QString& text) override;
+    void ProgressComment(const QString& text) override;
+    void SetIconButtonEnabled(IconBarButton button, bool enabled) override;
+    void SetIconButtonPressed(IconBarButton button, bool pressed) override;
+    void SetMenuEnabled(SessionMenu menu, bool enabled) override;
+    void EnableTerminalInfoCommand() override;
+    void DisableTerminalInfoCommand() override;
+    void RefreshTransferCommands(bool enable) override;
+    void DisableUploadCommand() override;
+    void EnableBackFolder() override;
+    void ClearTerminalList() override;
+    void FtpEnumDirectory(const QString& directory) override;
+    QString& CurrentTerminalDir() override;
+    void HideStatusBar1() override;
+    void SetStatusBar4(const QString& text) override;
+    void ResetMousePointer() override;
+    void ShowWarningMessage(const QString& text, int32_t flashingMs, int32_t displayingMs) override;
+    void UnloadWarningMessage() override;
+    QString TerminalAddressText() const override;
+    QString LoginText() const override;
+    QString PasswordText() const override;
+    QString PhonebookPort() const override;
+    uint8_t ActivityAsked() const override;
+    void SeeProductCode(const QString& productCode) override;
+
+    // Icon bar buttons of the terminal commands, by their 1-based index.
+    static constexpr int kDownloadButton = 4;
+    static constexpr int kUploadButton = 5;
+    static constexpr int kTerminalInfoButton = 7;
+
+private:
+    void enableAction(const char* name, bool enabled);
+    void enableIconButton(int index, bool enabled);
+    QString lineText(const char* name, const QString& fallback) const;
+
+    frmMainJVZ& m_window;
+    AppSettings& m_settings;
+    BatchRun& m_batch;
+    MainSessionWindowParts m_parts;
+    SessionRuntime* m_runtime = nullptr;
+    QPointer<FrmWarningMsg> m_warning;
+};
+
+} // namespace jvz
