@@ -147,7 +147,7 @@ void SessionRuntime::DisconnectTerminal()
     m_disconnecting = false;
 }
 
-void SessionRuntime::CloseConnexion(bool hangUp)
+void SessionRuntime::CloseConnexion(bool hangUp, RunEnd runEnd)
 {
     // The hang-up wait handles events; a timer or socket event must not close the connection twice.
     if (m_closing)
@@ -177,7 +177,7 @@ void SessionRuntime::CloseConnexion(bool hangUp)
     m_window.UnloadWarningMessage();
     m_closing = false;
 
-    if (m_state.batch.gBatchMode)
+    if (m_state.batch.gBatchMode && runEnd == RunEnd::Quit)
         quitOnce();
 }
 

@@ -125,7 +125,10 @@ public:
     // Disconnect and close.
     void MNU_Terminal_Disconnect_Click();
     void DisconnectTerminal();
-    void CloseConnexion(bool hangUp);
+    // What a close does to an unattended run: end it (the normal case), or leave its end to the caller, as
+    // the connect sequence does when its dial fails.
+    enum class RunEnd { Quit, LeaveToCaller };
+    void CloseConnexion(bool hangUp, RunEnd runEnd = RunEnd::Quit);
     void CloseSocket();
     void HangUpPpp(bool hangUp);
     void AfterConnectCommands();

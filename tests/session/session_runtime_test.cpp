@@ -284,6 +284,20 @@ TEST(SessionRuntimeEvents, FailingBatchActionClosesTheConnectionOnce)
     EXPECT_EQ(w.world.quits, 1);
 }
 
+TEST(SessionRuntimeDisconnect, CloseCanLeaveTheEndOfTheRunToItsCaller)
+{
+    ScriptedWorld w;
+    w.world.batch.gBatchMode = true;
+    w.rt().vars.SocketActive = true;
+    w.rt().CloseConnexion(true, SessionRuntime::RunEnd::LeaveToCaller);
+    EXPECT_EQ(w.world.quits, 0);
+    EXPECT_EQ(w.transport.closes, 1);
+    EXPECT_EQ(w.world.dialUp.hangUps, 1);
+    EXPECT_EQ(w.world.window.linkStatus, kDisconnected);
+    w.rt().CloseConnexion(true);
+    EXPECT_EQ(w.world.quits, 1);
+}
+
 TEST(SessionRuntimeEvents, WatchdogRunsFromTheAcceptedCall)
 {
     RuntimeTimings timings = jvztest::shrunkTimings();
