@@ -88,6 +88,8 @@ public:
     SessionTransport& tcpclient() { return m_transport; }
     Wininet& wininet() { return m_wininet; }
     const RuntimeTimings& timings() const { return m_timings; }
+    // The unattended actions, when they are built after the session.
+    void setBatchActions(BatchActions* actions) { m_services.batchActions = actions; }
 
     // Socket events.
     void tcpclient_ConnectionRequest();

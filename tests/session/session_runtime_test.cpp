@@ -270,6 +270,17 @@ TEST(SessionRuntimeEvents, BatchActionRunsAfterTheDataEventAndThenDisconnects)
     EXPECT_TRUE(w.world.session.swapUnchecked);
 }
 
+TEST(SessionRuntimeEvents, ActionsSetAfterTheSessionAreTheOnesRun)
+{
+    ScriptedWorld w;
+    w.world.batch.gBatchMode = true;
+    jvztest::RecordingBatchActions later;
+    w.rt().setBatchActions(&later);
+    w.authorise();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !later.calls.isEmpty(); }, kBoundMs));
+    EXPECT_TRUE(w.world.actions.calls.isEmpty());
+}
+
 TEST(SessionRuntimeEvents, FailingBatchActionClosesTheConnectionOnce)
 {
     ScriptedWorld w;
