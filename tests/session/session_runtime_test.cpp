@@ -7,6 +7,8 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -397,6 +399,45 @@ TEST(SessionRuntimeEvents, SocketStateTexts)
         EXPECT_EQ(w.rt().GetSockState(state), QString::fromUtf8(row.text));
         EXPECT_EQ(state, static_cast<int16_t>(row.state));
     }
+}
+
+TEST(SessionSocket, RefusesWhatCannotBeListenedOn)
+{
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    const struct {
+        const char* address;
+        QString port;
+    } rows[] = {
+        {"127.0.0.1", "six"},
+        {"127.0.0.1", "70000"},
+        {"127.0.0.1", "-1"},
+        {"terminal", "6000"},
+        {"127.0.0.1", QString::number(taken.serverPort())},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.address) + " " + row.port.toStdString());
+        TcpSessionTransport transport;
+        EXPECT_FALSE(transport.listen(QString::fromLatin1(row.address), row.port));
+        EXPECT_FALSE(transport.errorString().isEmpty());
+        EXPECT_EQ(transport.state(), SocketStateNumber::Closed);
+    }
+}
+
+TEST(SessionSocket, OneTerminalAtATime)
+{
+    RuntimeWorld world;
+    const quint16 port = world.listen();
+    ASSERT_NE(port, 0);
+    QTcpSocket first;
+    first.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return world.runtime->vars.TerminalAddress == "127.0.0.1"; }, kBoundMs));
+    EXPECT_EQ(world.runtime->tcpclient().state(), SocketStateNumber::Connected);
+
+    QTcpSocket second;
+    second.connectToHost(QHostAddress::LocalHost, port);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second.state() == QAbstractSocket::UnconnectedState; }, kBoundMs));
+    EXPECT_EQ(first.state(), QAbstractSocket::ConnectedState);
 }
 
 // --- disconnect and close
