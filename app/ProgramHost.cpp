@@ -1,5 +1,7 @@
 #include "ProgramHost.h"
 
+#include "ProgramConnect.h"
+#include "ProgramTransfers.h"
 #include "core/AppState.h"
 #include "core/MbFileIni.h"
 #include "core/PerUserFolder.h"
@@ -64,11 +66,14 @@ StartupMainWindow& ProgramHost::mainWindow()
         parts.phonebookPort = [this] {
             return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
         };
+        m_transfers = std::make_unique<ProgramTransfers>(m_state, *m_mainWindow, *m_notifier, *m_ftp);
         m_mainWindow->createSession(
             {m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo, m_state.link},
-            {*m_notifier, *m_ftp, m_clock, *m_transport, m_dialer.get(), nullptr,
+            {*m_notifier, *m_ftp, m_clock, *m_transport, m_dialer.get(), &m_transfers->batchActions(),
              [this] { m_startup->QuitApplication(); }},
             std::move(parts), RuntimeTimings{});
+        m_connect = std::make_unique<ProgramConnect>(m_state, *m_mainWindow, *m_notifier, *m_ras, m_ports);
+        m_mainWindow->setConnectSequence([this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); });
         // The settings are read by now.
         MbFileIni ini;
         ini.Create(m_state.settings.gIniPath);

@@ -24,6 +24,8 @@ class PppDialer;
 class CurlFtpClient;
 class TcpSessionTransport;
 class RasFunctions;
+class ProgramConnect;
+class ProgramTransfers;
 
 // The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
 class ProgramHost : public StartupHost {
@@ -55,7 +57,9 @@ private:
     std::unique_ptr<CurlFtpClient> m_ftp;
     std::unique_ptr<TcpSessionTransport> m_transport;
     std::unique_ptr<frmMainJVZ> m_mainWindow;
-    std::unique_ptr<FrmComment> m_progress; // when no one else made the progress window first
+    std::unique_ptr<ProgramTransfers> m_transfers; // the session's batch actions
+    std::unique_ptr<ProgramConnect> m_connect;     // the window's connect sequence
+    std::unique_ptr<FrmComment> m_progress;        // when no one else made the progress window first
     InstanceLock m_instanceLock;
     UdevSerialPortInventory m_ports;
     PosixProcessRunner m_runner;

@@ -1,8 +1,6 @@
 #include "RuntimeConnectHost.h"
 
 #include "core/AppSettings.h"
-#include "core/BatchRun.h"
-#include "core/MBLanguages.h"
 #include "session/SessionRuntime.h"
 #include "session/SessionTransport.h"
 #include "session/SessionWindow.h"
@@ -10,8 +8,8 @@
 namespace jvz {
 
 RuntimeConnectHost::RuntimeConnectHost(SessionWindow& window, SessionRuntime& runtime, ConnectWindowParts parts,
-                                       const AppSettings& settings, const BatchRun& batch)
-    : m_window(window), m_runtime(runtime), m_parts(std::move(parts)), m_settings(settings), m_batch(batch)
+                                       const AppSettings& settings)
+    : m_window(window), m_runtime(runtime), m_parts(std::move(parts)), m_settings(settings)
 {
 }
 
@@ -66,7 +64,7 @@ QString RuntimeConnectHost::entryName() const
 
 QString RuntimeConnectHost::listenAddressText() const
 {
-    return m_parts.listenAddress ? m_parts.listenAddress() : m_settings.gIpLocalAddress;
+    return m_parts.listenAddress ? m_parts.listenAddress() : m_window.TerminalAddressText();
 }
 
 QString RuntimeConnectHost::listenPortText() const
@@ -132,32 +130,11 @@ void RuntimeConnectHost::afterConnectCommands()
     m_runtime.AfterConnectCommands();
 }
 
-// The runtime's CloseConnexion without its last step: a batch run is ended once, by start-up, after the
-// sequence's final outcome (a retried dial may still bring the link up).
+// A batch run is ended once, by start-up, after the sequence's final outcome: a retried dial may still bring
+// the link up.
 void RuntimeConnectHost::closeLink()
 {
-    if (m_settings.gNTProtocol)
-        m_runtime.CloseSocket();
-    if (m_batch.gSerialLink)
-        m_runtime.HangUpPpp(true);
-    m_runtime.StopConnexionTimer();
-    m_window.SetIconButtonPressed(IconBarButton::Disconnect, true);
-    m_window.SetIconButtonPressed(IconBarButton::Connect, false);
-    m_window.SetMenuEnabled(SessionMenu::TerminalConnect, true);
-    m_window.SetMenuEnabled(SessionMenu::TerminalDisconnect, false);
-    m_window.SetIconButtonEnabled(IconBarButton::Disconnect, true);
-    m_window.SetIconButtonEnabled(IconBarButton::Connect, true);
-    m_window.HideStatusBar1();
-    const MBLanguages& language = m_window.language();
-    m_window.SetStatusBar4(language.GetFormLabel(QStringLiteral("TerminalContent")));
-    m_window.ResetMousePointer();
-    const QString text =
-        language.GetFormLabel(QStringLiteral("TerminalState")) + language.GetFormLabel(QStringLiteral("Disconnected"));
-    m_window.SetLinkStatus(text);
-    m_window.AddTrace(text);
-    if (m_batch.gShowProgress)
-        m_window.ProgressComment(text);
-    m_window.UnloadWarningMessage();
+    m_runtime.CloseConnexion(true, SessionRuntime::RunEnd::LeaveToCaller);
     m_runtime.vars.LinkUp = false;
 }
 

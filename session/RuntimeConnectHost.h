@@ -10,7 +10,6 @@
 namespace jvz {
 
 struct AppSettings;
-struct BatchRun;
 class SessionRuntime;
 class SessionWindow;
 
@@ -18,7 +17,7 @@ class SessionWindow;
 struct ConnectWindowParts {
     std::function<void()> clearTrace;
     std::function<QString()> entryName;     // Combo_DefaultConnection
-    std::function<QString()> listenAddress; // TXT_IP
+    std::function<QString()> listenAddress; // TXT_IP (the session's own reading of it when not given)
     std::function<QString()> listenPort;    // TXT_Port
     std::function<void(bool)> setBusyCursor;
     // The USB selection window, modal; empty when cancelled.
@@ -30,7 +29,7 @@ struct ConnectWindowParts {
 class RuntimeConnectHost : public ConnectHost {
 public:
     RuntimeConnectHost(SessionWindow& window, SessionRuntime& runtime, ConnectWindowParts parts,
-                       const AppSettings& settings, const BatchRun& batch);
+                       const AppSettings& settings);
 
     void setTerminalFolder(const QString& folder) override;
     void clearTrace() override;
@@ -61,7 +60,6 @@ private:
     SessionRuntime& m_runtime;
     ConnectWindowParts m_parts;
     const AppSettings& m_settings;
-    const BatchRun& m_batch;
 };
 
 } // namespace jvz

@@ -77,6 +77,11 @@ SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServ
     return *m_session;
 }
 
+SessionWindow* frmMainJVZ::sessionWindow() const
+{
+    return m_sessionWindow.get();
+}
+
 bool frmMainJVZ::FtpSessionOpen() const
 {
     return m_session && m_session->vars.FtpSessionOpen;
@@ -208,9 +213,13 @@ void frmMainJVZ::showWindow()
     activateWindow();
 }
 
-// Placeholder until the connect sequence exists: no link can be set up, and a batch run must end, not wait.
-void frmMainJVZ::TerminalConnect(bool)
+// A window given no connect sequence sets up no link, and a batch run must end, not wait.
+void frmMainJVZ::TerminalConnect(bool modemSetupDone)
 {
+    if (m_connect) {
+        m_connect(modemSetupDone);
+        return;
+    }
     const QString text = QStringLiteral("no link could be set up: the connect sequence is not available");
     AddTrace(text);
     if (m_batch.gBatchMode) {

@@ -30,6 +30,7 @@ struct SessionServices;
 class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
+class SessionWindow;
 
 // The program's main window. This is its frame as start-up and the session need it; the explorer panes,
 // the remaining menus and the session's own variables and timers are added to it, not beside it.
@@ -79,6 +80,9 @@ public:
     SessionRuntime& createSession(SessionRuntimeState state, SessionServices services, MainSessionWindowParts parts,
                                   const RuntimeTimings& timings);
     SessionRuntime* session() const { return m_session.get(); }
+    SessionWindow* sessionWindow() const;
+    // The connect sequence; without one, connecting sets up no link.
+    void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
     void MNU_Terminal_Disconnect_Click();
 
@@ -98,6 +102,7 @@ private:
     Notifier& m_notifier;
     Hooks m_hooks;
     std::function<void(QComboBox&)> m_fillConnectionList;
+    std::function<void(bool)> m_connect;
     MBLanguages m_language;
     QString m_trace;
     bool m_ending = false;

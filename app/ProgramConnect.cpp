@@ -1,0 +1,75 @@
+#include "ProgramConnect.h"
+
+#include "core/AppState.h"
+#include "session/SessionRuntime.h"
+#include "session/ui/FrmConfigComModem.h"
+#include "session/ui/frmUsbSelection.h"
+#include "workspace/ui/MainSessionWindow.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+
+namespace jvz {
+
+ProgramConnect::ProgramConnect(AppState& state, frmMainJVZ& window, Notifier& notifier, RasFunctions& ras,
+                               SerialPortInventory& ports)
+    : m_state(state), m_window(window), m_phonebook(state.settings.gProgramFolder, ports),
+      m_phonebookConnect(m_phonebook, &state.link.gModemPorts), m_usb(state.settings.gProgramFolder)
+{
+    m_host =
+        std::make_unique<RuntimeConnectHost>(*window.sessionWindow(), *window.session(), windowParts(), state.settings);
+    m_sequence = std::make_unique<ConnectSequence>(ConnectSequenceParts{state.settings, state.batch, window.language(),
+                                                                        notifier, *m_host, m_phonebookConnect, m_usb,
+                                                                        ras, detachedRouteLauncher()});
+}
+
+ProgramConnect::~ProgramConnect() = default;
+
+void ProgramConnect::TerminalConnect(bool modemSetupDone)
+{
+    m_sequence->TerminalConnect(modemSetupDone);
+}
+
+ConnectWindowParts ProgramConnect::windowParts()
+{
+    ConnectWindowParts parts;
+    parts.clearTrace = [this] { m_window.ClearTrace(); };
+    parts.entryName = [this] {
+        const auto* combo = m_window.findChild<QComboBox*>(QStringLiteral("Combo_DefaultConnection"));
+        return combo ? combo->currentText() : QString();
+    };
+    parts.setBusyCursor = [this](bool busy) {
+        if (busy && !QApplication::overrideCursor())
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else if (!busy)
+            m_window.sessionWindow()->ResetMousePointer();
+    };
+    parts.selectUsbPort = [this](int count, const QString& list, const QString& current) {
+        return selectUsbPort(count, list, current);
+    };
+    parts.installPort = [this](const QString& port) { return installPort(port); };
+    return parts;
+}
+
+QString ProgramConnect::selectUsbPort(int count, const QString& list, const QString& current)
+{
+    if (!m_usbSelection)
+        m_usbSelection = new frmUsbSelection(&m_window);
+    m_usbSelection->init(count, list, current);
+    m_usbSelection->exec();
+    return m_usbSelection->SelectedPort;
+}
+
+bool ProgramConnect::installPort(const QString& port)
+{
+    if (!m_portInstaller) {
+        m_portInstaller = new FrmConfigComModem(m_portCheck); // its first use gives it the main window as owner
+        m_portInstaller->setTrace([this](const QString& line) { m_window.AddTrace(line); });
+    }
+    m_portInstaller->InitLanguage(m_window.language());
+    return m_portInstaller->InstallPort(port, &m_window);
+}
+
+} // namespace jvz

@@ -1,0 +1,241 @@
+// Batch runs of the real program end to end: JVZ in a scratch program folder, the stand-in pppd first on
+// PATH, a pty the test opens as the terminal's port, and the terminal played on loopback by the scripted
+// session peer (calling from 127.0.0.2) and the FTP server on 127.0.0.2 port 21, where the program's FTP
+// client looks for it as on a real terminal.
+
+#include "../session/SessionFrames.h"
+#include "FtpServerFixture.h"
+#include "Paths.h"
+#include "ScriptedTerminalPeer.h"
+#include "StandInPppd.h"
+#include "TestEnv.h"
+#include "core/MbFileIni.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <stdlib.h>
+#include <unistd.h>
+
+using jvztest::bytes;
+using Step = jvztest::ScriptedTerminalPeer::Step;
+
+namespace {
+
+const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
+const QHostAddress kTerminalAddress(QStringLiteral("127.0.0.2"));
+constexpr int kRunBoundMs = 75000;
+
+// A pty standing for the terminal's port: the stand-in pppd never opens it, and no device of the machine is used.
+class Pty {
+public:
+    Pty()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
+            m_name = QString::fromLocal8Bit(::ptsname(m_master)).mid(5); // "pts/N"
+    }
+    ~Pty()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    const QString& name() const { return m_name; }
+
+private:
+    int m_master = -1;
+    QString m_name;
+};
+
+quint16 freeLoopbackPort()
+{
+    QTcpServer probe;
+    return probe.listen(kProgramAddress, 0) ? probe.serverPort() : 0;
+}
+
+// The program folder: the program, its library, data files and ras/, with the test's settings and phonebook.
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const QString& phonebookPort)
+    {
+        const QDir bin(jvztest::binDir());
+        QDirIterator it(bin.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString source = it.next();
+            const QString target = folder + QLatin1Char('/') + bin.relativeFilePath(source);
+            QDir().mkpath(QFileInfo(target).path());
+            QFile::copy(source, target);
+            QFile::setPermissions(target, QFileInfo(source).permissions());
+        }
+        sessionPort = freeLoopbackPort();
+        jvz::MbFileIni ini;
+        ini.Create(folder + QStringLiteral("/JVZ.ini"));
+        const struct {
+            const char* section;
+            const char* key;
+            QString value;
+        } keys[] = {
+            {"Options", "EnumUSB", QStringLiteral("No")},
+            {"Options", "NTProtocol", QStringLiteral("yes")},
+            {"Protocol", "ConnectionName", QStringLiteral("JVZ Connection")},
+            {"Protocol", "IP_LocalAddress", kProgramAddress.toString()},
+            {"Protocol", "IP_Port", QString::number(sessionPort)},
+            {"Protocol", "WaitingDcxTime", QStringLiteral("0")},
+            {"Protocol", "PPP_DialTimeout", QStringLiteral("10")},
+        };
+        for (const auto& k : keys)
+            ini.StringSet(QLatin1String(k.section), QLatin1String(k.key), k.value);
+        jvztest::writeFileBytes((folder + QStringLiteral("/ras/rasphone2000.pbk")).toStdString(),
+                                "[JVZ Connection]\r\nPort=" + phonebookPort.toStdString() +
+                                    "\r\nConnectBPS=115200\r\nHwFlowControl=0\r\n");
+    }
+
+    struct Outcome {
+        bool ended = false;
+        QByteArray err;
+    };
+
+    void start(const QStringList& args)
+    {
+        m_process.setWorkingDirectory(folder);
+        m_process.start(folder + QStringLiteral("/JVZ"), args);
+        m_process.waitForStarted(10000);
+    }
+
+    // Waits, handling events (the peer lives on them), until the program ends by itself.
+    Outcome finish(int boundMs = kRunBoundMs)
+    {
+        Outcome o;
+        o.ended = QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, boundMs);
+        if (!o.ended) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+        o.err = m_process.readAllStandardError();
+        return o;
+    }
+
+    std::string result() const
+    {
+        return jvztest::readFileBytes((folder + QStringLiteral("/ResBatch.txt")).toStdString());
+    }
+
+    QString folder = QString::fromStdString(jvztest::makeScratchDir("program"));
+    quint16 sessionPort = 0;
+
+private:
+    QProcess m_process;
+};
+
+QString writeCatalogue(const QString& folder, const QMap<QString, QByteArray>& files)
+{
+    QStringList lines{QStringLiteral(";end-to-end load"), QStringLiteral("-eSWAP")};
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        jvztest::writeFileBytes((folder + QLatin1Char('/') + it.key()).toStdString(), it.value().toStdString());
+        lines << it.key();
+    }
+    const QString list = folder + QStringLiteral("/LOAD.M40");
+    jvztest::writeFileBytes(list.toStdString(),
+                            (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toStdString());
+    return list;
+}
+
+class BatchEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(m_pty.name().isEmpty());
+        ASSERT_NE(m_program.sessionPort, 0);
+    }
+
+    // The program has opened its socket once it dials: the stand-in pppd records its start.
+    bool waitForDial() const
+    {
+        return QTest::qWaitFor([&] { return m_pppd.pid() > 0; }, 30000);
+    }
+
+    Pty m_pty;
+    jvztest::StandInPppd m_pppd;
+    ProgramFolder m_program{m_pty.name()};
+    QString m_catalogFolder = QString::fromStdString(jvztest::makeScratchDir("catalog"));
+};
+
+TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
+{
+    jvztest::FtpServerFixture::Options options;
+    options.host = kTerminalAddress.toString();
+    options.port = 21;
+    options.maxSeconds = 120;
+    // A batch run logs in with the command line's FTP user, or the terminal's usual one.
+    options.user = "ftpuser";
+    options.password = "905173";
+    jvztest::FtpServerFixture ftp(options);
+    ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
+    ASSERT_TRUE(
+        ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"),
+                     "[Running Component List]\r\nfilename=LIST.TXT\r\n[exchange]\r\nDisk free size=10000000\r\n"));
+    const QByteArray app(5000, 'a');
+    const QByteArray lib = QByteArray("library\0bytes", 13).repeated(300);
+    const QString list =
+        writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), app}, {QStringLiteral("lib.sgn"), lib}});
+
+    jvztest::ScriptedTerminalPeer peer({
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
+        Step::expect(bytes({34, 1, 0})), // the files went over FTP meanwhile
+        Step::send(bytes({34, 1, 0})),
+        Step::expect(bytes({0, 1, 0})),
+        Step::close(),
+    });
+    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
+    ASSERT_TRUE(waitForDial());
+    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+    EXPECT_TRUE(peer.waitFinished(kRunBoundMs)) << peer.failure().toStdString();
+    const auto o = m_program.finish();
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+
+    const std::string result = m_program.result();
+    std::cout << "ResBatch.txt of the download:\n" << result << std::endl;
+    EXPECT_EQ(result.substr(0, result.find('\r')), "0") << result << o.err.toStdString();
+    EXPECT_EQ(ftp.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
+    EXPECT_EQ(ftp.readLocal(QStringLiteral("\\SWAP\\LIB.SGN")), lib);
+    EXPECT_EQ(m_pppd.arguments().value(0), QStringLiteral("/dev/") + m_pty.name());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
+}
+
+TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
+{
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
+    ASSERT_TRUE(waitForDial());
+    const auto o = m_program.finish();
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    const std::string result = m_program.result();
+    std::cout << "ResBatch.txt without a call:\n" << result << std::endl;
+    EXPECT_EQ(result.substr(0, result.find('\r')), "-11") << result << o.err.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
+}
+
+TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
+{
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
+    const auto o = m_program.finish();
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    const std::string result = m_program.result();
+    std::cout << "ResBatch.txt with a port that does not exist:\n" << result << std::endl;
+    EXPECT_EQ(result, "-19\r\nCOM port unknown: ttyJVZNOSUCH7\r\n") << o.err.toStdString();
+    EXPECT_EQ(m_pppd.pid(), 0) << "nothing was dialled";
+}
+
+} // namespace
