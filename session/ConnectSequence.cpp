@@ -194,6 +194,11 @@ void ConnectSequence::TerminalConnect(bool modemSetupDone)
     // A rerun starts clean: a text left by the failed attempt would be read as this attempt's reason.
     batch.reset();
     m_listening = false;
+    if (!batch.gSerialLink) {
+        // A network link has no port to choose: nothing is dialled.
+        DialAndOpenSession();
+        return;
+    }
     const QString phonebookPort = m_parts.phonebook.GetPhonebookPort();
 
     QString usbError;
@@ -335,6 +340,7 @@ void ConnectSequence::DialAndOpenSession()
         host.setIconButtonPressed(2, true);
         host.setIconButtonPressed(1, false);
         host.setBusyCursor(false);
+        host.closeWarning(); // nothing will connect now
         return;
     }
 

@@ -78,6 +78,20 @@ TEST_F(DialListenTest, NetworkLinkOpensFtpWithoutEntrySocketOrDial)
     EXPECT_EQ(f.batch.gErrorCode, 0);
 }
 
+TEST_F(DialListenTest, NetworkLinkNeedsNoPortNorUsbLibrary)
+{
+    ConnectFixture g(str("")); // no port anywhere
+    g.batch.gBatchMode = true;
+    g.batch.gSerialLink = false;
+    g.usb.loadError = str("libYeldrin.so: not there");
+    g.sequence->TerminalConnect(false);
+    EXPECT_EQ(g.batch.gErrorCode, 0) << g.batch.gErrorText.toStdString();
+    EXPECT_EQ(g.host.terminalFolder, str("\\SWAP\\"));
+    EXPECT_EQ(g.eventsStartingWith(str("after connect")).size(), 1);
+    EXPECT_TRUE(g.eventsStartingWith(str("enum")).isEmpty());
+    EXPECT_TRUE(g.eventsStartingWith(str("dial")).isEmpty());
+}
+
 TEST_F(DialListenTest, UnknownEntryIsNamedInQuotesAndNothingIsOpened)
 {
     const struct {
@@ -93,6 +107,7 @@ TEST_F(DialListenTest, UnknownEntryIsNamedInQuotesAndNothingIsOpened)
         else
             QFile::remove(g.folder + str("/ras/rasphone2000.pbk"));
         g.host.clearTrace();
+        g.host.warningShown = true;
         g.sequence->DialAndOpenSession();
         SCOPED_TRACE(c.batch ? "batch" : "interactive");
         EXPECT_EQ(g.batch.code(), BatchCode::ConnectionSetup);
@@ -104,6 +119,7 @@ TEST_F(DialListenTest, UnknownEntryIsNamedInQuotesAndNothingIsOpened)
         EXPECT_TRUE(g.host.buttonPressed.at(2));
         EXPECT_FALSE(g.host.buttonPressed.at(1));
         EXPECT_FALSE(g.host.buttonEnabled.at(2)); // left disabled, as before
+        EXPECT_FALSE(g.host.warningShown);
         bool boxWithMessage = false;
         for (const auto& shown : g.notifier.shown)
             boxWithMessage = boxWithMessage || shown.text == g.batch.gErrorText;
