@@ -5,14 +5,13 @@
 
 #include "../session/SessionFrames.h"
 #include "FtpServerFixture.h"
-#include "Paths.h"
+#include "ProgramFolderCopy.h"
 #include "ScriptedTerminalPeer.h"
 #include "StandInPppd.h"
 #include "TestEnv.h"
 #include "core/MbFileIni.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -65,15 +64,7 @@ class ProgramFolder {
 public:
     explicit ProgramFolder(const QString& phonebookPort)
     {
-        const QDir bin(jvztest::binDir());
-        QDirIterator it(bin.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString source = it.next();
-            const QString target = folder + QLatin1Char('/') + bin.relativeFilePath(source);
-            QDir().mkpath(QFileInfo(target).path());
-            QFile::copy(source, target);
-            QFile::setPermissions(target, QFileInfo(source).permissions());
-        }
+        copied = jvztest::copyProgramFolder(folder);
         sessionPort = freeLoopbackPort();
         jvz::MbFileIni ini;
         ini.Create(folder + QStringLiteral("/JVZ.ini"));
@@ -129,6 +120,7 @@ public:
 
     QString folder = QString::fromStdString(jvztest::makeScratchDir("program"));
     quint16 sessionPort = 0;
+    bool copied = false;
 
 private:
     QProcess m_process;
@@ -153,6 +145,7 @@ protected:
     {
         ASSERT_FALSE(m_pty.name().isEmpty());
         ASSERT_NE(m_program.sessionPort, 0);
+        ASSERT_TRUE(m_program.copied);
     }
 
     // The program has opened its socket once it dials: the stand-in pppd records its start.
