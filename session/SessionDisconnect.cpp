@@ -36,6 +36,9 @@ bool SessionRuntime::SetWorkOnline()
 
 void SessionRuntime::OpenFtpSession()
 {
+    // The exchange directory's free space is read again for every session, whatever command opened it.
+    m_state.session.swapTotalSize = 0;
+    m_state.session.swapUnchecked = true;
     m_window.EnableBackFolder();
     const BatchRun& batch = m_state.batch;
     const QString address =

@@ -228,8 +228,6 @@ void SessionRuntime::runBatchAction(ActionPath path)
 {
     BatchRun& batch = m_state.batch;
     const auto download = [this, &batch] {
-        m_state.session.swapTotalSize = 0;
-        m_state.session.swapUnchecked = true;
         if (m_services.batchActions)
             m_services.batchActions->DownloadCatalogFile(batch.gBatchFile);
     };

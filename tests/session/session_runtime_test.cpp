@@ -628,6 +628,18 @@ TEST(SessionRuntimeFtp, OpenSessionRecordsTheLoginAndSwitchesTheCommands)
         w.world.window.trace.contains(QStringLiteral("<TRC_TemptingFTPConnexion>127.0.0.1\r\n<TRC_UserName>tech\r\n")));
 }
 
+TEST(SessionRuntimeFtp, EveryOpenedSessionReadsTheFreeSpaceAgain)
+{
+    ScriptedWorld w;
+    w.world.identity.swapDisk = QStringLiteral("SWAP");
+    w.rt().vars.TerminalAddress = QStringLiteral("127.0.0.1");
+    w.world.session.swapTotalSize = 123456;
+    w.world.session.swapUnchecked = false;
+    w.rt().OpenFtpSession();
+    EXPECT_EQ(w.world.session.swapTotalSize, 0);
+    EXPECT_TRUE(w.world.session.swapUnchecked);
+}
+
 struct FolderRow {
     const char* name;
     bool protocol;
