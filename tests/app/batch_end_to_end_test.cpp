@@ -96,6 +96,10 @@ public:
     void start(const QStringList& args)
     {
         m_process.setWorkingDirectory(folder);
+        // The program's diagnostics on standard error tell how often it dialled.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jvz.*.info=true"));
+        m_process.setProcessEnvironment(env);
         m_process.start(folder + QStringLiteral("/JVZ"), args);
         m_process.waitForStarted(10000);
     }
@@ -217,6 +221,19 @@ TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
     std::cout << "ResBatch.txt without a call:\n" << result << std::endl;
     EXPECT_EQ(result.substr(0, result.find('\r')), "-11") << result << o.err.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
+}
+
+TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
+{
+    m_pppd.setMode(QStringLiteral("fail:7"));
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
+    const auto o = m_program.finish();
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    const std::string result = m_program.result();
+    EXPECT_EQ(result.substr(0, result.find('\r')), "-8") << result << o.err.toStdString();
+    EXPECT_NE(result.find("RAS error number 7"), std::string::npos) << result;
+    EXPECT_EQ(o.err.count("dialling"), 2) << o.err.toStdString();
 }
 
 TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
