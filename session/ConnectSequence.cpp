@@ -180,6 +180,12 @@ bool ConnectSequence::enumerateUsbTerminals(QString& error)
 
 void ConnectSequence::TerminalConnect(bool modemSetupDone)
 {
+    // Windows shown during a run handle events: a Connect clicked meanwhile must not start a second run.
+    if (m_depth > 0 && !m_rerunning) {
+        qCInfo(lcSession) << "connect ignored: a connection is being set up";
+        return;
+    }
+    m_rerunning = false;
     if (m_depth == 0)
         m_portRetryUsed = false;
     ++m_depth;
@@ -268,6 +274,7 @@ void ConnectSequence::portUnknown(const QString& port, bool modemSetupDone)
         if (host.installPort(port)) {
             m_parts.phonebook.FindModemPorts();
             resetToolbar();
+            m_rerunning = true;
             TerminalConnect(true);
             return;
         }
@@ -383,6 +390,7 @@ void ConnectSequence::dialFailed(int32_t rasError)
         m_portRetryUsed = true;
         host.setStatus(form("MSG_ConfiguringAndRetry"));
         m_parts.phonebook.FindModemPorts();
+        m_rerunning = true;
         TerminalConnect(false);
         if (m_parts.ras.GetRasConnectionState() == kLinkStateDown) {
             host.closeLink();

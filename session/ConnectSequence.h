@@ -167,6 +167,7 @@ private:
     QStringList m_usbPorts;
     int m_depth = 0;
     bool m_portRetryUsed = false;
+    bool m_rerunning = false; // the next call is the sequence's own rerun
     bool m_listening = false;
 };
 

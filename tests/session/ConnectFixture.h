@@ -43,6 +43,8 @@ public:
     {
         warningShown = true;
         m_events << QStringLiteral("warning ") + text;
+        if (onShowWarning)
+            onShowWarning();
     }
     void closeWarning() override { warningShown = false; }
     QString selectUsbPort(int count, const QString& list, const QString& current) override
@@ -98,6 +100,7 @@ public:
     QString listenError;
     bool linkUp = false;
     std::function<void()> onCloseLink;
+    std::function<void()> onShowWarning; // the events the warning window lets through
 
 private:
     QStringList& m_events;

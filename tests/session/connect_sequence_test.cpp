@@ -409,6 +409,19 @@ TEST_F(TerminalConnectTest, PortCheckThatFixesThePortLetsTheRerunDial)
     EXPECT_EQ(f.eventsStartingWith(str("dial")), QStringList{str("dial /dev/ttyJVZ5")});
 }
 
+TEST_F(TerminalConnectTest, ConnectClickedWhileTheSequenceRunsIsIgnored)
+{
+    f.phonebook.modems = str("ttyJVZ0,");
+    f.host.onShowWarning = [this] { f.sequence->TerminalConnect(false); };
+    f.sequence->TerminalConnect(false);
+    EXPECT_EQ(f.eventsStartingWith(str("enum")).size(), 2); // one run: each prefix once
+    EXPECT_EQ(f.eventsStartingWith(str("dial")).size(), 1);
+    EXPECT_EQ(f.batch.gErrorCode, 0);
+    f.host.onShowWarning = nullptr;
+    f.sequence->TerminalConnect(false); // once over, Connect works again
+    EXPECT_EQ(f.eventsStartingWith(str("dial")).size(), 2);
+}
+
 TEST_F(TerminalConnectTest, InteractiveUnknownPortAfterAFailedCheckShowsTheBox)
 {
     f.phonebook.modems = str("ttyS9,");
