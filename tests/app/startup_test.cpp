@@ -1,5 +1,6 @@
 #include "FakeNotifier.h"
 #include "Paths.h"
+#include "ProgramFolderCopy.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -29,15 +29,7 @@ namespace {
 struct ProgramCopy {
     ProgramCopy()
     {
-        const QDir bin(jvztest::binDir());
-        QDirIterator it(bin.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString source = it.next();
-            const QString target = folder + QLatin1Char('/') + bin.relativeFilePath(source);
-            QDir().mkpath(QFileInfo(target).path());
-            QFile::copy(source, target);
-            QFile::setPermissions(target, QFileInfo(source).permissions());
-        }
+        EXPECT_TRUE(jvztest::copyProgramFolder(folder));
         QDir().mkpath(home);
         jvztest::writeFileBytes((stubs + QStringLiteral("/pppd")).toStdString(), "#!/bin/sh\nexit 1\n");
         QFile::setPermissions(stubs + QStringLiteral("/pppd"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
