@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -176,6 +177,40 @@ TEST(Display, BatchWritesItsResultInteractiveFailsWithAMessage)
             EXPECT_TRUE(o.err.contains("no usable display")) << o.err.toStdString();
             EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
         }
+    }
+}
+
+// The settings file decides where the run connects: one that cannot be read whole stops the run with -6, and
+// the data files it names are found whatever their letter case.
+TEST(BatchRun, SettingsFileOverItsCeilingOrNamingFilesInAnotherCase)
+{
+    const struct {
+        const char* name;
+        bool oversized;
+        const char* iniFrom;
+        const char* iniTo;
+        const char* expected; // "$" stands for the program folder
+    } rows[] = {
+        {"JVZ.ini over the reader's ceiling", true, nullptr, nullptr, "-6\r\nfile $/JVZ.ini cannot be read\r\n"},
+        {"jvz.lng found for JVZ.lng", false, "Language=JVZ.lng", "Language=jvz.lng",
+         "-2\r\ncatalogue file not found\r\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ProgramCopy copy;
+        const std::string iniPath = (copy.folder + QStringLiteral("/JVZ.ini")).toStdString();
+        std::string ini = jvztest::readFileBytes(iniPath);
+        if (r.iniFrom) {
+            const std::size_t at = ini.find(r.iniFrom);
+            ASSERT_NE(at, std::string::npos);
+            ini.replace(at, std::strlen(r.iniFrom), r.iniTo);
+        }
+        if (r.oversized)
+            ini.resize(16 * 1024 * 1024 + 1, ';');
+        jvztest::writeFileBytes(iniPath, ini);
+        const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
     }
 }
 
