@@ -2,7 +2,10 @@
 // Each module keeps the keys it reads in one list beside its code; add the list to the table below.
 #include "Paths.h"
 #include "core/MBLanguages.h"
+#include "core/CoreTexts.h"
 #include "core/TextKeys.h"
+#include "session/SessionTexts.h"
+#include "terminal_files/TransferTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -18,7 +21,9 @@ struct ModuleTexts {
 
 // One row per module list.
 const ModuleTexts kModules[] = {
-    {"core", {}},
+    {"core", kCoreTexts},
+    {"session", kSessionTexts},
+    {"terminal_files", kTransferTexts},
 };
 
 } // namespace
