@@ -24,6 +24,7 @@ const std::vector<const char*>& transferTextKeys()
         "MSG_AllDelFile",
         "MSG_TransferCancelled",
         "MSG_DescriptorBadTarget",
+        "MSG_FtpSessionLost",
     };
     return keys;
 }
@@ -61,6 +62,8 @@ void ScriptedProgress::LaunchTimer()
     ++filesDone;
     // Ends from the event loop, as the window's timer does, so the transfer's wait really runs.
     QTimer::singleShot(1, [this] {
+        if (duringWait)
+            duringWait(filesDone);
         m_running = false;
         if (cancelAfterFiles >= 0 && filesDone >= cancelAfterFiles)
             m_canceled = true;
