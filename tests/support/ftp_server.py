@@ -13,7 +13,7 @@ import threading
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 
 
 class BackslashFS(AbstractedFS):
@@ -32,6 +32,8 @@ def main():
     parser.add_argument("--max-seconds", type=float, default=300.0)
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=0, help="0: a free port")
+    parser.add_argument("--threaded", action="store_true",
+                        help="one thread per connection instead of one event loop for all (no SIGUSR1 hang-up)")
     parser.add_argument("--never-open-data", action="store_true",
                         help="accept PORT but never connect: transfers wait for a data connection that never comes")
     args = parser.parse_args()
@@ -68,7 +70,7 @@ def main():
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
     Handler.authorizer = authorizer
 
-    server = FTPServer((args.host, args.port), Handler)
+    server = (ThreadedFTPServer if args.threaded else FTPServer)((args.host, args.port), Handler)
     port = server.socket.getsockname()[1]
 
     def watch_stdin():
