@@ -2,6 +2,7 @@
 
 #include "TestEnv.h"
 #include "platform/FtpClient.h"
+#include "terminal_files/TransferTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,18 +15,13 @@ namespace jvztest {
 
 const std::vector<const char*>& transferTextKeys()
 {
-    static const std::vector<const char*> keys = {
-        "FTPCmd",
-        "PutOK",
-        "GetOK",
-        "MSG_FileNotFound",
-        "MSG_SwapSpace",
-        "MSG_CatalogueFileNotAdapted",
-        "MSG_AllDelFile",
-        "MSG_TransferCancelled",
-        "MSG_DescriptorBadTarget",
-        "MSG_FtpSessionLost",
-    };
+    // The transfers' own list of the keys they read.
+    static const std::vector<const char*> keys = [] {
+        std::vector<const char*> all;
+        for (const jvz::TextKey& k : jvz::kTransferTexts)
+            all.push_back(k.key.data()); // the list's keys are string literals
+        return all;
+    }();
     return keys;
 }
 
