@@ -14,6 +14,7 @@ class FtpClient;
 class Notifier;
 class frmAnimCopie;
 class frmMainJVZ;
+class TerminalConfigCommand;
 
 // The main window as the catalogue transfers report to it: its status panel and trace box, the session's FTP
 // error report and the copy progress window.
@@ -39,12 +40,14 @@ private:
 class ProgramTransfers {
 public:
     ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp);
+    ~ProgramTransfers();
 
     BatchActions& batchActions() { return m_actions; }
 
 private:
     MainWindowTransferHost m_host;
     CatalogBatchActions m_actions;
+    std::unique_ptr<TerminalConfigCommand> m_terminalInfo;
 };
 
 } // namespace jvz
