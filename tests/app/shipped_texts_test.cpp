@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "terminal_files/CertificateTexts.h"
 #include "terminal_files/TerminalConfigTexts.h"
 
 #include <QString>
@@ -21,6 +22,7 @@ struct ModuleTexts {
 const ModuleTexts kModules[] = {
     {"core", {}},
     {"terminal configuration", kTerminalConfigTexts},
+    {"certificate and printing", kCertificateTexts},
 };
 
 } // namespace
