@@ -55,8 +55,8 @@ ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier
 {
     // Terminal information (MNU_Terminal_Info, icon-bar button 7): the terminal's configuration file over the
     // session's FTP; the session enables the command once the terminal may be asked.
-    m_terminalInfo =
-        std::make_unique<TerminalConfigCommand>(m_actions.context(), state.settings, AtomicFileWriter::standard(), &window);
+    m_terminalInfo = std::make_unique<TerminalConfigCommand>(m_actions.context(), state.settings,
+                                                             AtomicFileWriter::standard(), &window);
     window.wireCommand(Command::TerminalInfo, [this] { m_terminalInfo->MNU_Terminal_Info_Click(); });
 }
 

@@ -107,7 +107,7 @@ CertifResult MbCertifReadWrite::VerifyWriteFile()
     if (m_writer.writeAll(m_fileName, QByteArrayView(), &error))
         return CertifResult::Done;
     return error.number == EACCES || error.number == EPERM || error.number == EROFS ? CertifResult::PermissionDenied
-                                                                                     : CertifResult::CannotOpen;
+                                                                                    : CertifResult::CannotOpen;
 }
 
 CertifResult MbCertifReadWrite::WriteCertificate()

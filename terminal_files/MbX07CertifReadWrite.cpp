@@ -18,7 +18,8 @@ bool MbX07CertifReadWrite::Finit(const QString& fileName)
 {
     m_fileName = fileName;
     const qint64 size = QFileInfo(fileName).isFile() ? QFileInfo(fileName).size() : 0;
-    const QString expected = QString::fromLatin1(signedfile::kNewerIssuer.data(), qsizetype(signedfile::kNewerIssuer.size()));
+    const QString expected =
+        QString::fromLatin1(signedfile::kNewerIssuer.data(), qsizetype(signedfile::kNewerIssuer.size()));
     for (const qint64 trailer : {signedfile::kShortTrailerSize, signedfile::kLongTrailerSize}) {
         if (size < trailer)
             return false;

@@ -162,7 +162,7 @@ TEST(PrintPagination, SkipPageKeepsABlockTogether)
     const Case cases[] = {
         {"fits exactly", kLinesPerPage - 5, 25, 1}, // 215 + 25 = 240: on the limit
         {"one millimetre too tall", kLinesPerPage - 5, 26, 2},
-        {"at the top of the page", 0, 500, 1},      // taller than a page: no empty page
+        {"at the top of the page", 0, 500, 1},             // taller than a page: no empty page
         {"right after a full page", kLinesPerPage, 30, 2}, // already on a new page: no second break
     };
     for (const Case& c : cases) {

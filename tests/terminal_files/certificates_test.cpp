@@ -39,9 +39,9 @@ QByteArray fixtureBlock()
 {
     QByteArray b(548, '\0');
     const signedfile::BlockField numbered[] = {
-        layout::kProtocolVersion, layout::kCipheringAlgo,   layout::kHashAlgo,        layout::kPlatform,
-        layout::kValidityDate,    layout::kReserved,        layout::kSerialNumber,    layout::kKeyLogicNumber,
-        layout::kUnauthorizedKeyList, layout::kPublicKeyLength, layout::kModulus,     layout::kExponent,
+        layout::kProtocolVersion,     layout::kCipheringAlgo,   layout::kHashAlgo,     layout::kPlatform,
+        layout::kValidityDate,        layout::kReserved,        layout::kSerialNumber, layout::kKeyLogicNumber,
+        layout::kUnauthorizedKeyList, layout::kPublicKeyLength, layout::kModulus,      layout::kExponent,
         layout::kSignature,
     };
     int k = 1;
@@ -218,16 +218,15 @@ TEST(LegacyCertificate, EachFieldIsWrittenAtItsOwnOffset)
          QByteArray::fromHex("0003C009")},
         {"key number", [](auto& c) { c.setKeyLogicNumber("02000000"); }, layout::kKeyLogicNumber,
          QByteArray::fromHex("02000000")},
-        {"key list", [](auto& c) { c.setUnauthorizedKeyList(QByteArray(128, '\x5A')); },
-         layout::kUnauthorizedKeyList, QByteArray(128, '\x5A')},
+        {"key list", [](auto& c) { c.setUnauthorizedKeyList(QByteArray(128, '\x5A')); }, layout::kUnauthorizedKeyList,
+         QByteArray(128, '\x5A')},
         {"key length", [](auto& c) { c.setLENGTHPublicKey("00040000"); }, layout::kPublicKeyLength,
          QByteArray::fromHex("00040000")},
         {"modulus", [](auto& c) { c.setHalfPublicKey_Modulus(QString(256, 'E')); }, layout::kModulus,
          QByteArray(128, '\xEE')},
         {"exponent", [](auto& c) { c.setHalfPublicKey_Exponent(QString(256, 'D')); }, layout::kExponent,
          QByteArray(128, '\xDD')},
-        {"signature", [](auto& c) { c.setSignature(QString(256, 'C')); }, layout::kSignature,
-         QByteArray(128, '\xCC')},
+        {"signature", [](auto& c) { c.setSignature(QString(256, 'C')); }, layout::kSignature, QByteArray(128, '\xCC')},
     };
     const QString dir = scratchFolder("cert-fields");
     writeFile(dir + "source.crt", fixtureBlock());
@@ -358,10 +357,21 @@ TEST(CertificatePrint, LabelsAndValuesInTheirColumns)
     EXPECT_EQ(surface.finishes, 1);
     EXPECT_TRUE(surface.findText("EFT Security Chain"));
     EXPECT_TRUE(surface.findText("Certificate file name: " + dir + "a.crt"));
-    const char* labels[] = {"Issuer Name",    "Date",          "Protocol Version",  "Cyphering Algo",
-                            "HASH Algo",      "Plateform",     "Validity date",     "VAR-Country ID",
-                            "Serial Number",  "Key Logic Number", "Unauthorized Key List", "Length Public Key",
-                            "Modulus",        "Exponent",      "Signature"};
+    const char* labels[] = {"Issuer Name",
+                            "Date",
+                            "Protocol Version",
+                            "Cyphering Algo",
+                            "HASH Algo",
+                            "Plateform",
+                            "Validity date",
+                            "VAR-Country ID",
+                            "Serial Number",
+                            "Key Logic Number",
+                            "Unauthorized Key List",
+                            "Length Public Key",
+                            "Modulus",
+                            "Exponent",
+                            "Signature"};
     for (const char* label : labels) {
         const auto* op = surface.findText(label);
         ASSERT_TRUE(op) << label;
@@ -441,11 +451,14 @@ TEST(CertificateWindow, ShowsThePrintsOnlyWhenConfirmed)
     jvztest::FakeNotifier notifier;
     bool confirm = false;
     int dialogs = 0;
-    PrinterConfig choice(device, notifier, [&](const PrinterSetup& p, QObject*, int32_t flags) {
-        ++dialogs;
-        EXPECT_EQ(flags, PrinterConfig::kPrintSetup);
-        return confirm ? std::optional<PrinterSetup>(p) : std::nullopt;
-    }, "System error");
+    PrinterConfig choice(
+        device, notifier,
+        [&](const PrinterSetup& p, QObject*, int32_t flags) {
+            ++dialogs;
+            EXPECT_EQ(flags, PrinterConfig::kPrintSetup);
+            return confirm ? std::optional<PrinterSetup>(p) : std::nullopt;
+        },
+        "System error");
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir + "printed.pdf");

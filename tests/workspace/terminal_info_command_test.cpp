@@ -66,8 +66,11 @@ struct Fixture {
     TerminalIdentity identity;
     TerminalInfoFields info;
     QString dir = QStringLiteral("\\SWAP\\");
-    TransferContext context{terminal, host, notifier, window.language(), batch, session, identity, info, dir,
-                            QString::fromStdString(jvztest::makeScratchDir("temp"))};
+    TransferContext context{terminal, host,
+                            notifier, window.language(),
+                            batch,    session,
+                            identity, info,
+                            dir,      QString::fromStdString(jvztest::makeScratchDir("temp"))};
     jvztest::FailingFileWriter writer{jvztest::FailingFileWriter::FailAt::Never};
     TerminalConfigCommand command{context, settings, writer, &window};
     int shown = 0;
