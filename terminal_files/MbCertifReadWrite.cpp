@@ -164,12 +164,12 @@ CertifResult MbCertifReadWrite::WriteSignature()
     return m_writer.writeAll(m_fileName, content) ? CertifResult::Done : CertifResult::WriteError;
 }
 
-CertifResult MbCertifReadWrite::readabilityCheck() const
+CertifResult certificateFileReadable(const QString& fileName)
 {
-    const QFileInfo info(m_fileName);
+    const QFileInfo info(fileName);
     if (!info.exists())
         return CertifResult::FileNotFound;
-    QFile file(m_fileName);
+    QFile file(fileName);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return CertifResult::CannotOpen;
     return CertifResult::Done;
@@ -177,7 +177,7 @@ CertifResult MbCertifReadWrite::readabilityCheck() const
 
 CertifResult MbCertifReadWrite::ReadCertificate()
 {
-    const CertifResult readable = readabilityCheck();
+    const CertifResult readable = certificateFileReadable(m_fileName);
     if (readable != CertifResult::Done)
         return readable;
     QFile file(m_fileName);

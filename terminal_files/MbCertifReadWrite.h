@@ -25,6 +25,9 @@ enum class CertifResult : uint8_t {
     OtherError = 255,
 };
 
+// Whether a certificate file can be read: FileNotFound, CannotOpen or Done.
+CertifResult certificateFileReadable(const QString& fileName);
+
 // One field of the report: its label and its value on one line or more.
 struct CertificateReportField {
     QString label;
@@ -93,8 +96,6 @@ public:
     static constexpr const char* kExpectedIssuer = "TARQO.FR  ";
 
 private:
-    CertifResult readabilityCheck() const;
-
     FileWriter& m_writer;
     QString m_fileName;
     qint64 m_blockOffset = 0;

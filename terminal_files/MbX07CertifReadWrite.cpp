@@ -32,12 +32,12 @@ bool MbX07CertifReadWrite::Finit(const QString& fileName)
 
 CertifResult MbX07CertifReadWrite::ReadCertificate()
 {
-    const QFileInfo info(m_fileName);
-    if (!info.exists())
-        return CertifResult::FileNotFound;
+    const CertifResult readable = certificateFileReadable(m_fileName);
+    if (readable != CertifResult::Done)
+        return readable;
     QFile file(m_fileName);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return CertifResult::CannotOpen;
+    if (!file.open(QIODevice::ReadOnly))
+        return CertifResult::OtherError;
     const auto version = signedfile::kCertificateVersion;
     const auto issuer = signedfile::kCertificateIssuer;
     if (!file.seek(m_offset + version.offset))

@@ -60,6 +60,21 @@ QString hexOf(const QByteArray& block, signedfile::BlockField f)
     return QString::fromLatin1(block.mid(f.offset, f.size).toHex().toUpper());
 }
 
+// The fixture block in a scratch file of its own, read into a certificate object.
+struct LoadedFixture {
+    explicit LoadedFixture(const char* hint, const char* name = "fixture.crt")
+        : dir(scratchFolder(hint)), path(dir + name)
+    {
+        writeFile(path, fixtureBlock());
+        loaded = certificate.Finit(path);
+    }
+    QString dir;
+    QString path;
+    jvztest::FailingFileWriter writer{jvztest::FailingFileWriter::FailAt::Never};
+    MbCertifReadWrite certificate{writer};
+    bool loaded = false;
+};
+
 // The PDF's page objects, counted in the file itself.
 int pdfPageCount(const QByteArray& pdf)
 {
@@ -171,11 +186,11 @@ TEST(LegacyCertificate, RecognisesOnlyWholeBlocksOfItsIssuer)
 
 TEST(LegacyCertificate, WrittenAndReadBackByteIdentical)
 {
-    const QString dir = scratchFolder("cert-write");
-    writeFile(dir + "source.crt", fixtureBlock());
-    jvztest::FailingFileWriter writer(jvztest::FailingFileWriter::FailAt::Never);
-    MbCertifReadWrite c(writer);
-    ASSERT_TRUE(c.Finit(dir + "source.crt"));
+    LoadedFixture f("cert-write");
+    ASSERT_TRUE(f.loaded);
+    MbCertifReadWrite& c = f.certificate;
+    const QString& dir = f.dir;
+    jvztest::FailingFileWriter& writer = f.writer;
 
     c.init(dir + "copy.crt");
     EXPECT_EQ(c.WriteCertificate(), CertifResult::Done);
@@ -292,11 +307,10 @@ TEST(LegacyCertificate, WriteFailuresAndBadValues)
 
 TEST(LegacyCertificate, ResetClearsEveryField)
 {
-    jvztest::FailingFileWriter writer(jvztest::FailingFileWriter::FailAt::Never);
-    const QString dir = scratchFolder("cert-raz");
-    writeFile(dir + "a.crt", fixtureBlock());
-    MbCertifReadWrite c(writer);
-    ASSERT_TRUE(c.Finit(dir + "a.crt"));
+    LoadedFixture f("cert-raz");
+    ASSERT_TRUE(f.loaded);
+    MbCertifReadWrite& c = f.certificate;
+    const QString& dir = f.dir;
     c.RazCertificat();
     c.init(dir + "zero.crt");
     ASSERT_EQ(c.WriteCertificate(), CertifResult::Done);
@@ -345,11 +359,10 @@ TEST(NewerCertificate, FindsTheTrailerAtEitherLength)
 
 TEST(CertificatePrint, LabelsAndValuesInTheirColumns)
 {
-    const QString dir = scratchFolder("cert-print");
-    writeFile(dir + "a.crt", fixtureBlock());
-    jvztest::FailingFileWriter writer(jvztest::FailingFileWriter::FailAt::Never);
-    MbCertifReadWrite c(writer);
-    ASSERT_TRUE(c.Finit(dir + "a.crt"));
+    LoadedFixture f("cert-print", "a.crt");
+    ASSERT_TRUE(f.loaded);
+    MbCertifReadWrite& c = f.certificate;
+    const QString& dir = f.dir;
     jvztest::RecordingSurface surface;
     MbPrint report;
     report.PageLabel = "Page";
@@ -394,11 +407,9 @@ TEST(CertificatePrint, LabelsAndValuesInTheirColumns)
 
 TEST(CertificatePrint, PdfAndPreview)
 {
-    const QString dir = scratchFolder("cert-pdf");
-    writeFile(dir + "fixture.crt", fixtureBlock());
-    jvztest::FailingFileWriter writer(jvztest::FailingFileWriter::FailAt::Never);
-    MbCertifReadWrite c(writer);
-    ASSERT_TRUE(c.Finit(dir + "fixture.crt"));
+    LoadedFixture f("cert-pdf");
+    ASSERT_TRUE(f.loaded);
+    MbCertifReadWrite& c = f.certificate;
 
     const QString pdf = screenshots() + "/certificate.pdf";
     QFile::remove(pdf);
@@ -431,11 +442,10 @@ TEST(CertificatePrint, PdfAndPreview)
 
 TEST(CertificateWindow, ShowsThePrintsOnlyWhenConfirmed)
 {
-    const QString dir = scratchFolder("cert-window");
-    writeFile(dir + "fixture.crt", fixtureBlock());
-    jvztest::FailingFileWriter writer(jvztest::FailingFileWriter::FailAt::Never);
-    MbCertifReadWrite c(writer);
-    ASSERT_TRUE(c.Finit(dir + "fixture.crt"));
+    LoadedFixture f("cert-window");
+    ASSERT_TRUE(f.loaded);
+    MbCertifReadWrite& c = f.certificate;
+    const QString& dir = f.dir;
 
     // The current printer writes a PDF; the dialog answers from the test.
     class PdfPrinter final : public PrinterDevice {
