@@ -4,6 +4,7 @@
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
 #include "terminal_files/TerminalConfigTexts.h"
+#include "workspace/LocalExplorerTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@ struct ModuleTexts {
 const ModuleTexts kModules[] = {
     {"core", {}},
     {"terminal configuration", kTerminalConfigTexts},
+    {"local explorer", kLocalExplorerTexts},
 };
 
 } // namespace
