@@ -7,6 +7,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace jvz {
@@ -15,13 +16,14 @@ namespace {
 constexpr MessageIcon kNoIcon = MessageIcon(0); // the plain yes/no question
 } // namespace
 
-DeleteError deleteFileUnlessReadOnly(const QString& path)
+DeleteError deleteFileUnlessReadOnly(const QByteArray& nativePath)
 {
     // Root may delete anything; a read-only file is still refused, as the user asked to keep it.
-    if (LocalSelection::isReadOnly(path))
+    struct stat st {};
+    if (::lstat(nativePath.constData(), &st) == 0 && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
         return {EACCES, QString::fromLocal8Bit(std::strerror(EACCES))};
     // unlink removes a link itself, never what it points to, and refuses a folder.
-    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+    if (::unlink(nativePath.constData()) != 0) {
         const int number = errno;
         return {number, QString::fromLocal8Bit(std::strerror(number))};
     }
@@ -34,15 +36,15 @@ LocalDeletion::LocalDeletion(Notifier& notifier, const MBLanguages& language, Fi
 {
 }
 
-bool LocalDeletion::deletable(const LocalEntry& row)
+bool LocalDeletion::deletable(const SelectionRow& row)
 {
     return (row.kind == LocalItemKind::File || row.kind == LocalItemKind::FolderLink) &&
            row.imageKey != QStringLiteral("ClsFolder") && !row.fullPath.isEmpty();
 }
 
-DeleteError LocalDeletion::DeleteLocalFile(const QString& path) const
+DeleteError LocalDeletion::DeleteLocalFile(const SelectionRow& row) const
 {
-    return m_deleter(path);
+    return m_deleter(row.nativePath.isEmpty() ? QFile::encodeName(row.fullPath) : row.nativePath);
 }
 
 void LocalDeletion::reportError(const DeleteError& error)
@@ -52,12 +54,12 @@ void LocalDeletion::reportError(const DeleteError& error)
                        QCoreApplication::applicationName(), MessageIcon::Critical, MessageButtons::Ok);
 }
 
-LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<LocalEntry>& rows)
+LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<SelectionRow>& rows)
 {
     LocalDeletionOutcome out;
     int count = 0;
-    const LocalEntry* last = nullptr;
-    for (const LocalEntry& row : rows) {
+    const SelectionRow* last = nullptr;
+    for (const SelectionRow& row : rows) {
         if (row.selected) {
             ++count;
             last = &row;
@@ -67,7 +69,7 @@ LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<Local
         return out;
     out.relist = true;
     const QString title = m_language.GetFormLabel(QStringLiteral("TIT_DelFile"));
-    std::vector<const LocalEntry*> victims;
+    std::vector<const SelectionRow*> victims;
     if (count == 1) {
         if (!deletable(*last)) {
             out.result = LocalDeletionOutcome::Result::Beep;
@@ -88,14 +90,14 @@ LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<Local
             out.result = LocalDeletionOutcome::Result::Declined;
             return out;
         }
-        for (const LocalEntry& row : rows) {
+        for (const SelectionRow& row : rows) {
             if (row.selected && deletable(row))
                 victims.push_back(&row);
         }
     }
     out.result = LocalDeletionOutcome::Result::Deleted;
-    for (const LocalEntry* row : victims) {
-        const DeleteError error = DeleteLocalFile(row->fullPath);
+    for (const SelectionRow* row : victims) {
+        const DeleteError error = DeleteLocalFile(*row);
         if (error.number != 0) {
             out.result = LocalDeletionOutcome::Result::Failed;
             reportError(error);

@@ -19,10 +19,11 @@ struct DeleteError {
     QString description;
 };
 
-// Deletes one file; the real one refuses a file whose owner write bit is off, as a read-only file.
-using FileDeleter = std::function<DeleteError(const QString& path)>;
+// Deletes one file given by its exact bytes; the real one refuses a file whose owner write bit is off, as a
+// read-only file.
+using FileDeleter = std::function<DeleteError(const QByteArray& nativePath)>;
 
-DeleteError deleteFileUnlessReadOnly(const QString& path);
+DeleteError deleteFileUnlessReadOnly(const QByteArray& nativePath);
 
 struct LocalDeletionOutcome {
     enum class Result {
@@ -42,12 +43,12 @@ public:
     // language: the window's own table; deleter: deleteFileUnlessReadOnly when empty.
     LocalDeletion(Notifier& notifier, const MBLanguages& language, FileDeleter deleter = {});
 
-    LocalDeletionOutcome DeleteLocalSelection(const std::vector<LocalEntry>& rows);
-    // One file by its path; the error is the caller's to report.
-    DeleteError DeleteLocalFile(const QString& path) const;
+    LocalDeletionOutcome DeleteLocalSelection(const std::vector<SelectionRow>& rows);
+    // One file; the error is the caller's to report.
+    DeleteError DeleteLocalFile(const SelectionRow& row) const;
 
 private:
-    static bool deletable(const LocalEntry& row);
+    static bool deletable(const SelectionRow& row);
     void reportError(const DeleteError& error);
 
     Notifier& m_notifier;

@@ -17,13 +17,13 @@ bool isDriveImage(const QString& key)
 
 // Files are what the list can send or delete: not drives, not folders; links to folders count as files,
 // as shortcuts did.
-bool isFile(const LocalEntry& row)
+bool isFile(const SelectionRow& row)
 {
     return (row.kind == LocalItemKind::File || row.kind == LocalItemKind::FolderLink) &&
            row.imageKey != QStringLiteral("ClsFolder");
 }
 
-void mark(LocalEntry& row)
+void mark(SelectionRow& row)
 {
     row.savedImageKey = row.imageKey;
     row.imageKey = kCheckMark;
@@ -62,13 +62,13 @@ bool ReadCatalogueComment(const QString& path, QString& comment, Notifier* notif
     return false;
 }
 
-LocalSelectionUpdate UpdateLocalSelection(std::vector<LocalEntry>& rows, const LocalSelectionInputs& inputs,
+LocalSelectionUpdate UpdateLocalSelection(std::vector<SelectionRow>& rows, const LocalSelectionInputs& inputs,
                                           Notifier* notifier)
 {
     LocalSelectionUpdate out;
     bool firstDone = false;
     for (int i = 0; i < int(rows.size()); ++i) {
-        LocalEntry& row = rows[size_t(i)];
+        SelectionRow& row = rows[size_t(i)];
         if (!row.selected) {
             if (!row.savedImageKey.isEmpty()) {
                 row.imageKey = row.savedImageKey;
@@ -101,11 +101,11 @@ LocalSelectionUpdate UpdateLocalSelection(std::vector<LocalEntry>& rows, const L
     if (out.stopped)
         return out;
 
-    for (const LocalEntry& row : rows)
+    for (const SelectionRow& row : rows)
         out.selectedCount += row.selected ? 1 : 0;
     LocalSelectionFlags& f = out.flags;
     f.delFile = f.contextCopy = f.packAdd = true;
-    for (const LocalEntry& row : rows) {
+    for (const SelectionRow& row : rows) {
         if (!row.selected)
             continue;
         if (row.kind == LocalItemKind::Drive || row.kind == LocalItemKind::Root || isDriveImage(row.imageKey)) {
@@ -125,7 +125,7 @@ LocalSelectionUpdate UpdateLocalSelection(std::vector<LocalEntry>& rows, const L
     bool anyMarked = false;
     bool anySelected = false;
     int markedCatalogues = 0;
-    for (const LocalEntry& row : rows) {
+    for (const SelectionRow& row : rows) {
         anyMarked = anyMarked || row.imageKey == kCheckMark;
         anySelected = anySelected || row.selected;
         if (row.imageKey == kCheckMark && row.savedImageKey == QStringLiteral("CatFile"))
@@ -140,10 +140,10 @@ LocalSelectionUpdate UpdateLocalSelection(std::vector<LocalEntry>& rows, const L
     return out;
 }
 
-QString clipboardText(const std::vector<LocalEntry>& rows)
+QString clipboardText(const std::vector<SelectionRow>& rows)
 {
     QString text;
-    for (const LocalEntry& row : rows) {
+    for (const SelectionRow& row : rows) {
         if (row.selected)
             text += row.text + QStringLiteral("\r\n");
     }

@@ -17,13 +17,14 @@ namespace jvz {
 
 class Notifier;
 
-struct LocalEntry {
+struct SelectionRow {
     QString text;          // the name shown
     QString imageKey;      // the image shown ("coche" while marked)
     QString savedImageKey; // while marked: the image to restore; empty otherwise
     bool selected = false;
     LocalItemKind kind = LocalItemKind::File;
     QString fullPath;
+    QByteArray nativePath; // the same path as the file system's exact bytes; fullPath's encoding when empty
 };
 
 struct LocalSelectionInputs {
@@ -61,7 +62,7 @@ inline const QString kCheckMark = QStringLiteral("coche");
 
 // Marks, comment and flags for the rows as they are now; rows' images and saved images are updated in place.
 // A catalogue list that cannot be read is reported through the notifier.
-LocalSelectionUpdate UpdateLocalSelection(std::vector<LocalEntry>& rows, const LocalSelectionInputs& inputs,
+LocalSelectionUpdate UpdateLocalSelection(std::vector<SelectionRow>& rows, const LocalSelectionInputs& inputs,
                                           Notifier* notifier);
 
 // True on a failure to open or read the file; otherwise comment is the first line that begins with ";",
@@ -69,7 +70,7 @@ LocalSelectionUpdate UpdateLocalSelection(std::vector<LocalEntry>& rows, const L
 bool ReadCatalogueComment(const QString& path, QString& comment, Notifier* notifier);
 
 // The names of the selected rows, in list order, each followed by CR LF.
-QString clipboardText(const std::vector<LocalEntry>& rows);
+QString clipboardText(const std::vector<SelectionRow>& rows);
 
 // The owner write bit, checked explicitly: the program may run as root, which ignores permissions.
 bool isReadOnly(const QString& path);

@@ -38,16 +38,16 @@ struct LocalRowsFolder {
         QFile::setPermissions(folder + name, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     }
 
-    jvz::LocalEntry folderRow(const QString& name) const
+    jvz::SelectionRow folderRow(const QString& name) const
     {
         QDir(folder).mkpath(name);
-        return {name, QStringLiteral("ClsFolder"), {}, false, jvz::LocalItemKind::Folder, folder + name + "/"};
+        return {name, QStringLiteral("ClsFolder"), {}, false, jvz::LocalItemKind::Folder, folder + name + "/", {}};
     }
 
-    jvz::LocalEntry fileRow(const QString& name, const QByteArray& bytes, const QString& image) const
+    jvz::SelectionRow fileRow(const QString& name, const QByteArray& bytes, const QString& image) const
     {
         write(name, bytes);
-        return {name, image, {}, false, jvz::LocalItemKind::File, folder + name};
+        return {name, image, {}, false, jvz::LocalItemKind::File, folder + name, {}};
     }
 
     bool exists(const QString& name) const { return QFileInfo::exists(folder + name); }
@@ -55,7 +55,7 @@ struct LocalRowsFolder {
     QString folder;
 };
 
-inline void select(std::vector<jvz::LocalEntry>& rows, std::initializer_list<int> which)
+inline void select(std::vector<jvz::SelectionRow>& rows, std::initializer_list<int> which)
 {
     for (auto& r : rows)
         r.selected = false;

@@ -41,7 +41,7 @@ struct DeletionScene {
     jvztest::LocalRowsFolder dir;
     MBLanguages language;
     jvztest::FakeNotifier notifier;
-    std::vector<LocalEntry> rows;
+    std::vector<SelectionRow> rows;
 };
 
 class Deletion : public ::testing::Test, public DeletionScene {};
@@ -110,11 +110,12 @@ TEST_F(Deletion, AFailingDeleteInTheMiddleEndsTheRunWithItsReason)
 {
     select(rows, {1, 2, 3, 4});
     QStringList tried;
-    LocalDeletion deletion(notifier, language, [&](const QString& path) {
+    LocalDeletion deletion(notifier, language, [&](const QByteArray& native) {
+        const QString path = QFile::decodeName(native);
         tried << path;
         if (path.endsWith("b.M40"))
             return DeleteError{EBUSY, QStringLiteral("Device or resource busy")};
-        return deleteFileUnlessReadOnly(path);
+        return deleteFileUnlessReadOnly(native);
     });
     const LocalDeletionOutcome out = deletion.DeleteLocalSelection(rows);
     EXPECT_EQ(out.result, Result::Failed);
@@ -127,11 +128,12 @@ TEST_F(Deletion, AFailingDeleteInTheMiddleEndsTheRunWithItsReason)
 TEST_F(Deletion, DrivesAndFoldersAreNeverDeleted)
 {
     // The drive view: drives chosen with a file's look must still not be touched.
-    std::vector<LocalEntry> drives = {{"System (/)", "Drive", {}, true, LocalItemKind::Drive, dir.folder},
+    std::vector<SelectionRow> drives = {{"System (/)", "Drive", {}, true, LocalItemKind::Drive, dir.folder, {}},
                                       {"USB key (/media/k/)", "RemovableDrive", {}, true, LocalItemKind::Drive,
-                                       dir.folder + "sub/"}};
+                                       dir.folder + "sub/", {}}};
     QStringList tried;
-    LocalDeletion deletion(notifier, language, [&](const QString& path) {
+    LocalDeletion deletion(notifier, language, [&](const QByteArray& native) {
+        const QString path = QFile::decodeName(native);
         tried << path;
         return DeleteError{};
     });
@@ -151,8 +153,8 @@ TEST_F(Deletion, ALinkIsRemovedButNotWhatItPointsTo)
 {
     ASSERT_TRUE(QFile::link(dir.folder + "sub", dir.folder + "shortcut"));
     dir.write("sub/inner.txt", "keep");
-    LocalEntry link{"shortcut", "RacFolder", {}, true, LocalItemKind::FolderLink, dir.folder + "shortcut"};
-    std::vector<LocalEntry> one = {link};
+    SelectionRow link{"shortcut", "RacFolder", {}, true, LocalItemKind::FolderLink, dir.folder + "shortcut", {}};
+    std::vector<SelectionRow> one = {link};
     LocalDeletion deletion(notifier, language);
     EXPECT_EQ(deletion.DeleteLocalSelection(one).result, Result::Deleted);
     EXPECT_FALSE(QFileInfo(dir.folder + "shortcut").isSymLink());

@@ -41,7 +41,7 @@ protected:
     }
 
     jvztest::LocalRowsFolder dir;
-    std::vector<LocalEntry> rows;
+    std::vector<SelectionRow> rows;
     LocalSelectionInputs inputs;
     jvztest::FakeNotifier notifier;
 };
@@ -169,7 +169,7 @@ TEST_F(Selection, PackResetFollowsThePackWindowOnlyWithASelection)
 
 TEST(SelectionTexts, ClipboardTextIsTheSelectedNamesInListOrderEachWithCrLf)
 {
-    std::vector<LocalEntry> rows(4);
+    std::vector<SelectionRow> rows(4);
     const char* names[] = {"pack", "A.M40", "b c.bin", "Z"};
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i].text = names[i];
