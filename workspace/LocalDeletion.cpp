@@ -68,6 +68,13 @@ LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<Selec
     if (count == 0)
         return out;
     out.relist = true;
+    // Drives are never deleted, whatever else is chosen with them: no question for nothing to do.
+    for (const SelectionRow& row : rows) {
+        if (row.selected && (row.kind == LocalItemKind::Drive || row.kind == LocalItemKind::Root)) {
+            out.result = LocalDeletionOutcome::Result::Beep;
+            return out;
+        }
+    }
     const QString title = m_language.GetFormLabel(QStringLiteral("TIT_DelFile"));
     std::vector<const SelectionRow*> victims;
     if (count == 1) {

@@ -137,8 +137,9 @@ TEST_F(Deletion, DrivesAndFoldersAreNeverDeleted)
         tried << path;
         return DeleteError{};
     });
-    EXPECT_EQ(deletion.DeleteLocalSelection(drives).result, Result::Deleted);
+    EXPECT_EQ(deletion.DeleteLocalSelection(drives).result, Result::Beep);
     EXPECT_TRUE(tried.isEmpty());
+    EXPECT_TRUE(notifier.shown.empty()) << "no question when nothing can be deleted";
     drives.resize(1);
     EXPECT_EQ(deletion.DeleteLocalSelection(drives).result, Result::Beep);
 
