@@ -28,7 +28,6 @@ FavouritesCombo::FavouritesCombo(QComboBox* combo, FavouritePaths& favourites,
 
 void FavouritesCombo::showState()
 {
-    m_showing = true;
     const QStringList& entries = m_favourites.entries();
     QStringList shown;
     for (int i = 0; i < m_combo->count(); ++i)
@@ -41,7 +40,6 @@ void FavouritesCombo::showState()
         m_combo->setCurrentIndex(m_favourites.listIndex());
     m_combo->setEditText(m_favourites.text());
     m_combo->setToolTip(m_favourites.toolTip());
-    m_showing = false;
 }
 
 void FavouritesCombo::Combo5_Click(int index)

@@ -32,7 +32,6 @@ private:
     QComboBox* m_combo;
     FavouritePaths& m_favourites;
     std::function<void(const QString&)> m_goToTypedPath;
-    bool m_showing = false;
 };
 
 } // namespace jvz
