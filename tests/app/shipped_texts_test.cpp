@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
 
 #include <QString>
@@ -20,6 +21,7 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"local explorer", kLocalExplorerTexts},
     {"local selection", kLocalSelectionTexts},
 };
 
