@@ -5,6 +5,7 @@
 #include "core/TextKeys.h"
 #include "terminal_files/TerminalConfigTexts.h"
 #include "workspace/LocalExplorerTexts.h"
+#include "workspace/LocalSelectionTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@ const ModuleTexts kModules[] = {
     {"core", {}},
     {"terminal configuration", kTerminalConfigTexts},
     {"local explorer", kLocalExplorerTexts},
+    {"local selection", kLocalSelectionTexts},
 };
 
 } // namespace
