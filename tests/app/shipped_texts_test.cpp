@@ -6,6 +6,7 @@
 #include "terminal_files/TerminalConfigTexts.h"
 #include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ const ModuleTexts kModules[] = {
     {"terminal configuration", kTerminalConfigTexts},
     {"local explorer", kLocalExplorerTexts},
     {"local selection", kLocalSelectionTexts},
+    {"terminal explorer", kTerminalExplorerTexts},
 };
 
 } // namespace
