@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "terminal_files/FileToolTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"file tools", kFileToolTexts},
 };
 
 } // namespace
