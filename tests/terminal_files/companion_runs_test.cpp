@@ -8,10 +8,14 @@
 #include "ViewerDoubles.h"
 #include "platform/ProcessRunner.h"
 #include "terminal_files/CompanionRun.h"
+#include "terminal_files/ui/FrmReadTextFile.h"
+#include "terminal_files/ui/ViewerWindows.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -297,4 +301,47 @@ TEST(CompanionCommands, ArgumentListsOfTheFiveRuns)
         EXPECT_EQ(command.program, c.program) << c.what;
         EXPECT_EQ(command.arguments, c.arguments) << c.what;
     }
+}
+
+// The real viewer window showing a converter's report, as the user sees it.
+TEST_F(CompanionRunsTest, ReportInTheTextViewerScreenshot)
+{
+    using namespace diagtest;
+    MBLanguages shipped;
+    shipped.init(jvztest::binDir() + QStringLiteral("/JVZ.lng"), 1);
+    ViewerWindows windows(nullptr, shipped, m_notifier);
+    CompanionOptions options;
+    options.programFolder = jvztest::binDir();
+    options.tempFolder = m_temp;
+    CompanionRunner runner(m_processes, m_notifier, shipped, windows, options);
+    std::string records = stamp(0x17, 0x05, 0x11, 0x0E, 0x2A);
+    for (int i = 0; i < 12; ++i)
+        records += appDefaultRecord(stamp(1 + i, 2, 3, 4 + i, 5 * i), i % 2, uint16_t(0x1200 + 17 * i));
+    const QString input = m_input + QStringLiteral("APPDEFAULT_01.DIA");
+    writeBytes(input, records);
+
+    QString caption, shownText;
+    bool writable = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* viewer = qobject_cast<FrmReadTextFile*>(QApplication::activeModalWidget());
+        if (!viewer)
+            return;
+        poll.stop();
+        caption = viewer->windowTitle();
+        shownText = viewer->text();
+        writable = !viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->isReadOnly();
+        const QString dir = jvztest::binDir() + QStringLiteral("/../screenshots");
+        QDir().mkpath(dir);
+        EXPECT_TRUE(viewer->grab().save(dir + QStringLiteral("/companion_output.png")));
+        viewer->close();
+    });
+    poll.start();
+    EXPECT_EQ(runner.ShowAppDefaultRecords(input), CompanionOutcome::Shown);
+    EXPECT_EQ(caption, QStringLiteral("APPDEFAULT_01.DIA"));
+    EXPECT_TRUE(shownText.contains(QStringLiteral("23/05/17"))) << shownText.toStdString();
+    EXPECT_TRUE(writable);
+    EXPECT_TRUE(m_notifier.shown.empty());
+    EXPECT_FALSE(QFile::exists(m_temp + QLatin1String(companionTraits(CompanionKind::AppDefault).outputName)));
 }
