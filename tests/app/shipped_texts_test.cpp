@@ -7,6 +7,7 @@
 #include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
 #include "terminal_files/TerminalExplorerTexts.h"
+#include "terminal_files/FileToolTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ const ModuleTexts kModules[] = {
     {"local explorer", kLocalExplorerTexts},
     {"local selection", kLocalSelectionTexts},
     {"terminal explorer", kTerminalExplorerTexts},
+    {"file tools", kFileToolTexts},
 };
 
 } // namespace
