@@ -3,6 +3,8 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -19,6 +21,8 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"folder chooser", kFolderChooserTexts},
+    {"catalogue authoring", kCatalogueAuthoringTexts},
 };
 
 } // namespace
