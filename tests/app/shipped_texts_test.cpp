@@ -8,6 +8,8 @@
 #include "workspace/LocalSelectionTexts.h"
 #include "terminal_files/TerminalExplorerTexts.h"
 #include "terminal_files/FileToolTexts.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -29,6 +31,8 @@ const ModuleTexts kModules[] = {
     {"local selection", kLocalSelectionTexts},
     {"terminal explorer", kTerminalExplorerTexts},
     {"file tools", kFileToolTexts},
+    {"folder chooser", kFolderChooserTexts},
+    {"catalogue authoring", kCatalogueAuthoringTexts},
 };
 
 } // namespace
