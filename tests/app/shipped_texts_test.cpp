@@ -5,6 +5,12 @@
 #include "core/TextKeys.h"
 #include "terminal_files/CertificateTexts.h"
 #include "terminal_files/TerminalConfigTexts.h"
+#include "workspace/LocalExplorerTexts.h"
+#include "workspace/LocalSelectionTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
+#include "terminal_files/FileToolTexts.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -23,6 +29,12 @@ const ModuleTexts kModules[] = {
     {"core", {}},
     {"terminal configuration", kTerminalConfigTexts},
     {"certificate and printing", kCertificateTexts},
+    {"local explorer", kLocalExplorerTexts},
+    {"local selection", kLocalSelectionTexts},
+    {"terminal explorer", kTerminalExplorerTexts},
+    {"file tools", kFileToolTexts},
+    {"folder chooser", kFolderChooserTexts},
+    {"catalogue authoring", kCatalogueAuthoringTexts},
 };
 
 } // namespace
