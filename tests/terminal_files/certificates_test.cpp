@@ -75,17 +75,20 @@ struct LoadedFixture {
     bool loaded = false;
 };
 
-// The PDF's page objects, counted in the file itself.
+// The PDF's page count read from the file itself: its page objects, which must agree with the page tree's count.
 int pdfPageCount(const QByteArray& pdf)
 {
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    static const QRegularExpression count(QStringLiteral("/Type\\s*/Pages[^>]*/Count\\s+(\\d+)"));
+    const QString text = QString::fromLatin1(pdf);
     int n = 0;
-    auto it = page.globalMatch(QString::fromLatin1(pdf));
+    auto it = page.globalMatch(text);
     while (it.hasNext()) {
         it.next();
         ++n;
     }
-    return n;
+    const QRegularExpressionMatch tree = count.match(text);
+    return tree.hasMatch() && tree.captured(1).toInt() == n ? n : -1;
 }
 
 MBLanguages shippedTexts()
@@ -427,6 +430,24 @@ TEST(CertificatePrint, PdfAndPreview)
     const QByteArray bytes = readFile(pdf);
     ASSERT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_EQ(pdfPageCount(bytes), 1);
+
+    // A longer report: the file holds as many pages as the report numbered.
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(f.dir + "long.pdf");
+        PrinterPageSurface surface(printer);
+        MbPrint report;
+        report.TopMargin = 25;
+        report.BottomMargin = 20;
+        ASSERT_TRUE(report.StartDoc(surface));
+        report.SetFont(QStringLiteral("Courier New"), 10);
+        for (int i = 0; i < 150; ++i)
+            report.PrintLine(0, QStringLiteral("line %1").arg(i), 1);
+        report.EndDoc();
+        ASSERT_GT(report.PageCount(), 1);
+        EXPECT_EQ(pdfPageCount(readFile(f.dir + "long.pdf")), report.PageCount());
+    }
 
     // The preview lays out the same report, page by page.
     frmPrintPreview preview;
