@@ -68,6 +68,13 @@ jvz::MBLanguages authoringTexts(const char* section)
     return language;
 }
 
+jvz::MBLanguages shippedTexts()
+{
+    jvz::MBLanguages language;
+    language.init(binDir() + QStringLiteral("/JVZ.lng"), 1);
+    return language;
+}
+
 QDateTime fixedClock()
 {
     return QDateTime(QDate(2026, 2, 3), QTime(14, 5, 9));

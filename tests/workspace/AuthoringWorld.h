@@ -23,6 +23,9 @@ QByteArray golden(const char* name, const QString& root);
 // English texts of the authoring keys, as fixed by the tests (not the shipped file's).
 jvz::MBLanguages authoringTexts(const char* section);
 
+// The shipped language file, English.
+jvz::MBLanguages shippedTexts();
+
 // The clock of every golden pack: 3 February 2026, 14:05:09.
 QDateTime fixedClock();
 
