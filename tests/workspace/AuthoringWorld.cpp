@@ -91,3 +91,29 @@ void setOwnerWritable(const QString& path, bool writable)
 }
 
 } // namespace jvztest
+
+#include "platform/FileWriter.h"
+
+namespace jvztest {
+
+AuthoringRig::AuthoringRig(const QString& folderPath) : language(shippedTexts()), folder(folderPath)
+{
+    settings.gProgramFolder = folder;
+    settings.gCataExtFile = QStringLiteral("JVZ.prm");
+    jvz::CatalogueAuthoring::Context c;
+    c.settings = &settings;
+    c.language = &language;
+    c.notifier = &notifier;
+    c.writer = &jvz::AtomicFileWriter::standard();
+    c.selection = [this] { return selection; };
+    c.currentFolder = [this] { return folder + QLatin1Char('/'); };
+    c.filterText = [this] { return filter; };
+    c.filterItems = [] { return QStringList{"*.M40", "*.M30", "*.M??", "*.*"}; };
+    c.productCodes = [] { return QStringList{"M30", "M40"}; };
+    c.setFilterText = [this](const QString& text) { filter = text; };
+    c.refreshLocalList = [this] { ++refreshes; };
+    c.now = fixedClock;
+    authoring = std::make_unique<jvz::CatalogueAuthoring>(c);
+}
+
+} // namespace jvztest

@@ -33,3 +33,28 @@ QDateTime fixedClock();
 void setOwnerWritable(const QString& path, bool writable);
 
 } // namespace jvztest
+
+#include "FakeNotifier.h"
+#include "core/AppSettings.h"
+#include "workspace/ui/CatalogueAuthoring.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace jvztest {
+
+// The authoring commands as the main window builds them, over a local folder, with the shipped texts.
+struct AuthoringRig {
+    explicit AuthoringRig(const QString& folder);
+
+    jvz::AppSettings settings;
+    jvz::MBLanguages language;
+    FakeNotifier notifier;
+    QString folder;
+    QStringList selection;
+    QString filter = QStringLiteral("*.M40");
+    int refreshes = 0;
+    std::unique_ptr<jvz::CatalogueAuthoring> authoring;
+};
+
+} // namespace jvztest

@@ -113,3 +113,58 @@ TEST(ProductCodeFile, LinesOfTheNamedFileEmptyLinesLeftOut)
 }
 
 } // namespace
+
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// The copy command: the product-code file the settings name, the dialog driven by its object names.
+TEST_F(CatalogueCopy, CommandOffersTheOtherProductsAndCopiesOnOk)
+{
+    AuthoringRig rig(root);
+    rig.settings.gCataExtFile = "codes/Products.PRM"; // not the program's own name: the setting counts
+    putFile(root + "/codes/Products.PRM", "M40 Product forty\r\nM30 Product thirty\r\nM?? every product\r\n");
+    putFile(root + "/JVZ.prm", "M50 never read\r\n");
+    putFile(root + "/A.M30", "exists");
+    rig.selection = {root + "/A.M40", root + "/B.M40", root + "/NOTE.TXT"};
+    rig.authoring->runModal = [&](QDialog& d) {
+        auto* combo = d.findChild<QComboBox*>("Combo1");
+        EXPECT_EQ(combo->count(), 1);
+        EXPECT_EQ(combo->currentText(), QStringLiteral("M30 Product thirty"));
+        auto* list1 = d.findChild<QListWidget*>("List1");
+        EXPECT_EQ(list1->count(), 2);
+        auto* list2 = d.findChild<QListWidget*>("List2");
+        EXPECT_EQ(list2->count(), 2);
+        EXPECT_EQ(list2->item(0)->text(), QStringLiteral("A.M30"));
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
+        return d.result();
+    };
+    rig.authoring->MNU_Catalog_create_Click();
+    EXPECT_EQ(fileBytes(root + "/A.M30"), QByteArray("exists"));
+    EXPECT_EQ(fileBytes(root + "/B.M30"), QByteArray("; B\r\n"));
+    ASSERT_EQ(rig.notifier.shown.size(), 1u);
+    EXPECT_EQ(rig.notifier.shown[0].text, QStringLiteral("This catalogue exists already and is not copied : A.M30"));
+    EXPECT_EQ(rig.filter, QStringLiteral("*.M??"));
+    EXPECT_EQ(rig.refreshes, 1);
+}
+
+TEST_F(CatalogueCopy, CancelCopiesNothingAndAMissingCodeFileOffersNothing)
+{
+    AuthoringRig rig(root);
+    rig.selection = {root + "/A.M40"};
+    rig.authoring->runModal = [&](QDialog& d) {
+        EXPECT_EQ(d.findChild<QComboBox*>("Combo1")->count(), 0);
+        EXPECT_FALSE(d.findChild<QPushButton*>("BTN_OK")->isEnabled());
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_Cancel"), Qt::LeftButton);
+        return d.result();
+    };
+    rig.authoring->MNU_Catalog_create_Click();
+    EXPECT_EQ(QDir(root).entryList(QDir::Files), (QStringList{"A.M40", "B.M40"}));
+    EXPECT_TRUE(rig.notifier.shown.empty());
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "workspace/CatalogListFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -82,6 +83,72 @@ TEST(CatalogListFile, FailedWriteKeepsTheOldListAndSaysWhy)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(root + "/Software.org"), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(root).entryList(QDir::Files | QDir::Hidden), QStringList{"Software.org"});
+}
+
+} // namespace
+
+#include <QDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+TEST(CatalogListCommand, SelectedOrAllCataloguesWithTheQuestionBeforeReplacing)
+{
+    const QString root = authoringScratch("software-command");
+    putFile(root + "/XLOADER.M30", "; loader of the M30\r\n");
+    putFile(root + "/-APP.M40", "APP.SGN\r\n");
+    putFile(root + "/ZOTHER.M50", "; not a product of the table\r\n");
+    AuthoringRig rig(root);
+    rig.selection = {root + "/-APP.M40", root + "/ZOTHER.M50"};
+    const struct {
+        const char* option;
+        std::deque<jvz::MessageAnswer> answers;
+        QByteArray expected;
+        QStringList shown;
+    } cases[] = {
+        {"Option1", {}, "APP;M40;\r\n", {"Software.org has been written"}},
+        {"Option2", {jvz::MessageAnswer::No}, "APP;M40;\r\n", {"Software.org already exists. Replace it?"}},
+        {"Option2",
+         {jvz::MessageAnswer::Yes},
+         "APP;M40;\r\nLOADER;M30; loader of the M30\r\n",
+         {"Software.org already exists. Replace it?", "Software.org has been written"}},
+    };
+    for (const auto& c : cases) {
+        rig.notifier.shown.clear();
+        rig.notifier.answers = c.answers;
+        rig.authoring->runModal = [&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Create Catalog List"));
+            d.findChild<QRadioButton*>(QLatin1String(c.option))->setChecked(true);
+            QTest::mouseClick(d.findChild<QPushButton*>("BTN_ok"), Qt::LeftButton);
+            return d.result();
+        };
+        rig.authoring->MNU_Catalog_list_Click();
+        EXPECT_EQ(fileBytes(root + "/Software.org"), c.expected) << c.option;
+        QStringList shown;
+        for (const auto& s : rig.notifier.shown)
+            shown << s.text;
+        EXPECT_EQ(shown, c.shown) << c.option;
+    }
+}
+
+TEST(CatalogListCommand, NothingToListIsAnErrorAndWritesNothing)
+{
+    const QString root = authoringScratch("software-nothing");
+    putFile(root + "/A.M50", "; unknown product\r\n");
+    AuthoringRig rig(root);
+    rig.selection = {root + "/A.M50"};
+    rig.authoring->runModal = [&](QDialog& d) {
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_ok"), Qt::LeftButton);
+        return d.result();
+    };
+    rig.authoring->MNU_Catalog_list_Click();
+    ASSERT_EQ(rig.notifier.shown.size(), 1u);
+    EXPECT_EQ(rig.notifier.shown[0].text, QStringLiteral("No catalogue to list"));
+    EXPECT_EQ(rig.notifier.shown[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(rig.notifier.shown[0].icon, jvz::MessageIcon::Critical);
+    EXPECT_FALSE(QFileInfo::exists(root + "/Software.org"));
 }
 
 } // namespace
