@@ -57,7 +57,10 @@ QModelIndex LocalTreeModel::indexOf(const Node* node) const
 
 void LocalTreeModel::removeChildren(Node* node, const QModelIndex& index)
 {
+    // Marked read while its rows change, so nothing asks for a fetch in the middle of it.
+    node->filled = true;
     if (!node->children.empty()) {
+        const ChangeScope scope(m_changing);
         beginRemoveRows(index, 0, int(node->children.size()) - 1);
         node->children.clear();
         endRemoveRows();
@@ -69,7 +72,9 @@ void LocalTreeModel::setDrives(const QList<DriveEntry>& drives)
 {
     const QModelIndex rootIdx = rootIndex();
     removeChildren(m_root, rootIdx);
+    m_root->filled = true;
     if (!drives.isEmpty()) {
+        const ChangeScope scope(m_changing);
         beginInsertRows(rootIdx, 0, int(drives.size()) - 1);
         for (const DriveEntry& d : drives) {
             auto n = std::make_unique<Node>();
@@ -104,7 +109,9 @@ bool LocalTreeModel::fillChildren(const QModelIndex& node)
         return true;
     }
     const FolderListing sub = listSubFolders(n->native);
+    n->filled = true; // before the rows arrive: a view that asks for more during the insert gets nothing
     if (!sub.entries.isEmpty()) {
+        const ChangeScope scope(m_changing);
         beginInsertRows(node, 0, int(sub.entries.size()) - 1);
         for (const LocalEntry& e : sub.entries) {
             auto c = std::make_unique<Node>();
@@ -248,7 +255,8 @@ bool LocalTreeModel::canFetchMore(const QModelIndex& parent) const
 
 void LocalTreeModel::fetchMore(const QModelIndex& parent)
 {
-    if (canFetchMore(parent))
+    // Observers may ask for more while rows are still arriving; the fill waits for a later ask.
+    if (!m_changing && canFetchMore(parent))
         fillChildren(parent);
 }
 

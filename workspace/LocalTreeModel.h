@@ -69,7 +69,14 @@ private:
     int rowOf(const Node* node) const;
     void removeChildren(Node* node, const QModelIndex& index);
 
+    struct ChangeScope {
+        explicit ChangeScope(bool& flag) : m_flag(flag) { m_flag = true; }
+        ~ChangeScope() { m_flag = false; }
+        bool& m_flag;
+    };
+
     IconLookup m_icons;
+    bool m_changing = false; // rows are being inserted or removed
     std::unique_ptr<Node> m_invisible;
     Node* m_root = nullptr;
 };

@@ -3,6 +3,11 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "terminal_files/TerminalConfigTexts.h"
+#include "workspace/LocalExplorerTexts.h"
+#include "workspace/LocalSelectionTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
+#include "terminal_files/FileToolTexts.h"
 #include "core/ui/FolderChooserTexts.h"
 #include "workspace/CatalogueAuthoringTexts.h"
 
@@ -21,6 +26,11 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"terminal configuration", kTerminalConfigTexts},
+    {"local explorer", kLocalExplorerTexts},
+    {"local selection", kLocalSelectionTexts},
+    {"terminal explorer", kTerminalExplorerTexts},
+    {"file tools", kFileToolTexts},
     {"folder chooser", kFolderChooserTexts},
     {"catalogue authoring", kCatalogueAuthoringTexts},
 };
