@@ -152,3 +152,91 @@ TEST(CatalogListCommand, NothingToListIsAnErrorAndWritesNothing)
 }
 
 } // namespace
+
+#include "core/BatchRun.h"
+#include "workspace/CommandState.h"
+#include "workspace/ui/CatalogueAuthoring.h"
+#include "workspace/ui/FrmCataloguePack.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+TEST(CatalogListCommandState, OfferedWheneverTheDescriptionIs)
+{
+    const struct {
+        bool descriptionOn;
+        bool wired;
+        bool busy;
+        bool enabled;
+    } cases[] = {
+        {true, true, false, true},
+        {false, true, false, false},
+        {true, false, false, false},
+        {true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        CommandState state;
+        EXPECT_EQ(commandName(Command::CatalogList), "MNU_Catalog_list");
+        state.setSwitched(Command::CatalogDescription, c.descriptionOn);
+        state.setWired(Command::CatalogList, c.wired);
+        state.setBusy(c.busy);
+        EXPECT_EQ(state.enabled(Command::CatalogList), c.enabled) << c.descriptionOn << c.wired << c.busy;
+    }
+}
+
+// The Catalog menu of the real main window opens each window; the dialogs are answered at once.
+TEST(CatalogueMenu, EachCommandOpensItsWindow)
+{
+    AppSettings settings;
+    BatchRun batch;
+    FakeNotifier notifier;
+    frmMainJVZ window{settings, batch, notifier};
+    QStringList opened;
+    window.catalogueAuthoring().runModal = [&](QDialog& d) {
+        opened << d.objectName();
+        return int(QDialog::Rejected);
+    };
+    auto* catalogMenu = window.findChild<QMenu*>("MNU_Catalog");
+    auto* list = window.findChild<QAction*>("MNU_Catalog_list");
+    ASSERT_TRUE(catalogMenu && list);
+    EXPECT_TRUE(catalogMenu->actions().contains(list));
+    EXPECT_FALSE(list->isEnabled());
+    window.switchCommand(Command::CatalogDescription, true);
+    EXPECT_TRUE(list->isEnabled());
+
+    const struct {
+        Command command;
+        const char* action;
+        const char* shortcut;
+        const char* window;
+    } cases[] = {
+        {Command::CatalogList, "MNU_Catalog_list", "", "FrmCreateCatalogList"},
+        {Command::CatalogFamily, "MNU_Catalog_family", "F8", "frmCreateFamily"},
+        {Command::CatalogCreate, "MNU_Catalog_create", "F7", "frmCreateCatalog"},
+    };
+    for (const auto& c : cases) {
+        opened.clear();
+        window.switchCommand(c.command, true);
+        auto* action = window.findChild<QAction*>(QLatin1String(c.action));
+        ASSERT_TRUE(action) << c.action;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QLatin1String(c.shortcut))) << c.action;
+        action->trigger();
+        EXPECT_EQ(opened, QStringList{QLatin1String(c.window)}) << c.action;
+    }
+
+    window.findChild<QAction*>("MNU_CatalogPack_Create")->trigger();
+    EXPECT_TRUE(window.catalogueAuthoring().packWindow().isVisible());
+    EXPECT_FALSE(window.findChild<QAction*>("MNU_CatalogPack_Reset")->isEnabled());
+    const QString root = authoringScratch("menu");
+    putFile(root + "/A.M40", "; a\r\n");
+    window.catalogueAuthoring().packWindow().AddToList(root + "/A.M40");
+    EXPECT_TRUE(window.findChild<QAction*>("MNU_CatalogPack_Reset")->isEnabled());
+    window.findChild<QAction*>("MNU_CatalogPack_Reset")->trigger();
+    EXPECT_TRUE(window.catalogueAuthoring().packListEmpty());
+    EXPECT_FALSE(window.findChild<QAction*>("MNU_CatalogPack_Reset")->isEnabled());
+}
+
+} // namespace

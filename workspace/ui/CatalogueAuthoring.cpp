@@ -5,16 +5,21 @@
 #include "core/MBLanguages.h"
 #include "core/ui/FrmDirBox.h"
 #include "platform/Notifier.h"
+#include "platform/VolumeSource.h"
 #include "workspace/AuthoringFiles.h"
 #include "workspace/CatalogueFamily.h"
+#include "workspace/LocalItemRoles.h"
 #include "workspace/ui/FrmCataloguePack.h"
 #include "workspace/ui/FrmCreateCatalogList.h"
 #include "workspace/ui/frmCreateCatalog.h"
 #include "workspace/ui/frmCreateFamily.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace jvz {
 
@@ -61,10 +66,35 @@ CatalogueAuthoring::CatalogueAuthoring(Context context, QObject* parent)
 
 CatalogueAuthoring::~CatalogueAuthoring() = default;
 
+QStringList CatalogueAuthoring::selectedPaths(const QAbstractItemView& view)
+{
+    QStringList paths;
+    const QItemSelectionModel* selection = view.selectionModel();
+    if (!selection)
+        return paths;
+    QModelIndexList rows = selection->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& row : rows)
+        paths << row.data(LocalRole::FullPath).toString();
+    return paths;
+}
+
+QStringList CatalogueAuthoring::itemTexts(const QComboBox& combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items << combo.itemText(i);
+    return items;
+}
+
 QString CatalogueAuthoring::defaultChooseFolder(const QString& start)
 {
-    if (!m_context.volumes)
-        return {};
+    // The machine's volumes are read only when the chooser is first wanted.
+    if (!m_context.volumes) {
+        if (!m_systemVolumes)
+            m_systemVolumes = std::make_unique<SystemVolumeSource>();
+        m_context.volumes = m_systemVolumes.get();
+    }
     FrmDirBox box(*m_context.volumes, m_context.window);
     box.InitLanguage(*m_context.language);
     box.init(start);

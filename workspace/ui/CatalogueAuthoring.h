@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+class QAbstractItemView;
+class QComboBox;
 class QDialog;
 class QWidget;
 
@@ -30,7 +32,7 @@ public:
         MBLanguages* language = nullptr; // the main window's
         Notifier* notifier = nullptr;
         FileWriter* writer = nullptr;
-        const VolumeSource* volumes = nullptr;  // places of the folder chooser
+        const VolumeSource* volumes = nullptr;  // places of the folder chooser; the machine's when none
         QWidget* window = nullptr;              // owner of the dialogs
         std::function<QStringList()> selection; // the selected items of the local list: full paths, list order
         std::function<QString()> currentFolder; // the folder the local list shows
@@ -44,6 +46,9 @@ public:
 
     explicit CatalogueAuthoring(Context context, QObject* parent = nullptr);
     ~CatalogueAuthoring() override;
+
+    // The local explorer's re-listing of the current folder, run after a command wrote files there.
+    void setLocalListRefresh(std::function<void()> refresh) { m_context.refreshLocalList = std::move(refresh); }
 
     // How a modal dialog runs (exec); tests drive the dialog instead.
     std::function<int(QDialog&)> runModal;
@@ -64,6 +69,10 @@ public:
     FrmCataloguePack& packWindow();
     bool packListEmpty() const;
 
+    // The full paths (the local item role) of the view's selected rows, in list order.
+    static QStringList selectedPaths(const QAbstractItemView& view);
+    static QStringList itemTexts(const QComboBox& combo);
+
     // The product-code file the settings name, in the program folder unless the setting gives a full path.
     QString productCodeFile() const;
 
@@ -76,6 +85,7 @@ private:
     QString defaultChooseFolder(const QString& start);
 
     Context m_context;
+    std::unique_ptr<VolumeSource> m_systemVolumes;
     std::unique_ptr<FrmCataloguePack> m_pack;
 };
 
