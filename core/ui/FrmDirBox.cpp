@@ -1,10 +1,10 @@
 #include "core/ui/FrmDirBox.h"
 
 #include "core/ui/GetAllFormLabel.h"
+#include "core/ui/IconTable.h"
 #include "platform/VolumeSource.h"
 
 #include <QAbstractFileIconProvider>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -20,29 +19,27 @@ namespace jvz {
 
 namespace {
 
-// Until the shared icon table is here, places take the style's own drive icons.
-QIcon placeIcon(DriveKind kind)
+QString placeImageKey(DriveKind kind)
 {
-    QStyle* style = QApplication::style();
     switch (kind) {
     case DriveKind::Removable:
-        return style->standardIcon(QStyle::SP_DriveFDIcon);
+        return QStringLiteral("RemovableDrive");
     case DriveKind::Network:
-        return style->standardIcon(QStyle::SP_DriveNetIcon);
+        return QStringLiteral("NetDrive");
     case DriveKind::Optical:
-        return style->standardIcon(QStyle::SP_DriveCDIcon);
+        return QStringLiteral("CdDrive");
     case DriveKind::Unknown:
     case DriveKind::Fixed:
     case DriveKind::RamDisk:
-        return style->standardIcon(QStyle::SP_DriveHDIcon);
+        return QStringLiteral("Drive");
     }
-    return {};
+    return QStringLiteral("Drive");
 }
 
-// Folders take the style's folder icon, which every platform theme has.
+// Folders take the image list's closed folder.
 class FolderIcons final : public QAbstractFileIconProvider {
 public:
-    QIcon icon(IconType) const override { return QApplication::style()->standardIcon(QStyle::SP_DirIcon); }
+    QIcon icon(IconType) const override { return iconForImageKey(QStringLiteral("ClsFolder")); }
     QIcon icon(const QFileInfo&) const override { return icon(Folder); }
 };
 
@@ -65,7 +62,7 @@ FrmDirBox::FrmDirBox(const VolumeSource& volumes, QWidget* parent) : QDialog(par
     m_drive1->setObjectName(QStringLiteral("Drive1"));
     for (const VolumeInfo& v : m_volumes.volumes()) {
         const QString text = v.volumeName.isEmpty() ? v.path : QStringLiteral("%1 (%2)").arg(v.path, v.volumeName);
-        m_drive1->addItem(placeIcon(v.kind), text, v.path);
+        m_drive1->addItem(iconForImageKey(placeImageKey(v.kind)), text, v.path);
     }
 
     m_model = new QFileSystemModel(this);

@@ -5,6 +5,7 @@
 #include "platform/FileWriter.h"
 #include "workspace/AuthoringFiles.h"
 #include "workspace/CatalogueCopy.h"
+#include "workspace/ProductCodes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,12 +105,15 @@ TEST_F(CatalogueCopy, OnlyCatalogueListsAreTaken)
     EXPECT_EQ(picked, (QStringList{root + "/A.M40", root + "/c.m40"}));
 }
 
-TEST(ProductCodeFile, LinesOfTheNamedFileEmptyLinesLeftOut)
+TEST(ProductCodeFile, EmptyLinesOfTheFileAreNoTargets)
 {
     const QString root = authoringScratch("prm");
     putFile(root + "/codes.prm", "M30 thirty\r\n\r\nM40 forty\nM50 last");
-    EXPECT_EQ(readProductCodeLines(root + "/codes.prm"), (QStringList{"M30 thirty", "M40 forty", "M50 last"}));
-    EXPECT_TRUE(readProductCodeLines(root + "/missing.prm").isEmpty());
+    QStringList lines;
+    ASSERT_TRUE(readProductCodeFile(root + "/codes.prm", lines));
+    EXPECT_EQ(copyTargetLines(lines, "*.M40"), (QStringList{"M30 thirty", "M50 last"}));
+    EXPECT_FALSE(readProductCodeFile(root + "/missing.prm", lines));
+    EXPECT_TRUE(copyTargetLines(lines, "*.M40").isEmpty());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "workspace/AuthoringFiles.h"
 #include "workspace/CatalogueFamily.h"
 #include "workspace/LocalItemRoles.h"
+#include "workspace/ProductCodes.h"
 #include "workspace/ui/FrmCataloguePack.h"
 #include "workspace/ui/FrmCreateCatalogList.h"
 #include "workspace/ui/frmCreateCatalog.h"
@@ -143,8 +144,10 @@ void CatalogueAuthoring::MNU_Catalog_family_Click()
 void CatalogueAuthoring::MNU_Catalog_create_Click()
 {
     frmCreateCatalog dialog(m_context.window);
-    dialog.init(catalogueSelection(), *m_context.language, readProductCodeLines(productCodeFile()),
-                m_context.filterText(), *m_context.notifier, *m_context.writer);
+    QStringList productLines; // a missing file offers no product
+    readProductCodeFile(productCodeFile(), productLines);
+    dialog.init(catalogueSelection(), *m_context.language, productLines, m_context.filterText(), *m_context.notifier,
+                *m_context.writer);
     runModal(dialog);
     if (m_context.setFilterText)
         m_context.setFilterText(QStringLiteral("*.M??"));
