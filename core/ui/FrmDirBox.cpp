@@ -1,5 +1,6 @@
 #include "core/ui/FrmDirBox.h"
 
+#include "core/ui/DialogParts.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "core/ui/IconTable.h"
 #include "platform/VolumeSource.h"
@@ -79,20 +80,14 @@ FrmDirBox::FrmDirBox(const VolumeSource& volumes, QWidget* parent) : QDialog(par
         m_dir1->hideColumn(column);
     m_dir1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    m_cmdOK->setObjectName(QStringLiteral("CmdOK"));
-    m_cmdOK->setDefault(true);
-    m_cmdAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    m_cmdAnnuler->setObjectName(QStringLiteral("CmdAnnuler"));
+    const OkCancelRow buttons = okCancelRow(this, "CmdOK", "CmdAnnuler", QStringLiteral("Annuler"));
+    m_cmdOK = buttons.ok;
+    m_cmdAnnuler = buttons.cancel;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_cmdOK);
-    buttons->addWidget(m_cmdAnnuler);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_drive1);
     layout->addWidget(m_dir1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     resize(360, 420);
 
     connect(m_drive1, &QComboBox::currentIndexChanged, this, &FrmDirBox::Drive1_Change);

@@ -1,5 +1,6 @@
 #include "workspace/ui/FrmCataloguePack.h"
 
+#include "core/ui/DialogParts.h"
 #include "core/ui/GetAllFormLabel.h"
 
 #include <QApplication>
@@ -15,13 +16,6 @@
 namespace jvz {
 
 namespace {
-QPushButton* namedButton(QWidget* parent, const char* name, const char* text)
-{
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 // The window's least size: 5620 by 3500 twips.
 constexpr int kMinWidth = 5620 / 15;
 constexpr int kMinHeight = 3500 / 15;
@@ -34,26 +28,21 @@ FrmCataloguePack::FrmCataloguePack(Services services, QWidget* parent)
     setWindowTitle(QStringLiteral("Catalogue pack editor"));
     setMinimumSize(kMinWidth, kMinHeight);
 
-    auto* lblFilename = new QLabel(QStringLiteral("Catalogue:"), this);
-    lblFilename->setObjectName(QStringLiteral("LblFilename"));
-    auto* lblPath = new QLabel(QStringLiteral("Pack directory:"), this);
-    lblPath->setObjectName(QStringLiteral("LblPath"));
-    m_txtFilename = new QLineEdit(this);
-    m_txtFilename->setObjectName(QStringLiteral("TxtFilename"));
+    auto* lblFilename = namedControl<QLabel>(this, "LblFilename", QStringLiteral("Catalogue:"));
+    auto* lblPath = namedControl<QLabel>(this, "LblPath", QStringLiteral("Pack directory:"));
+    m_txtFilename = namedControl<QLineEdit>(this, "TxtFilename");
     m_txtFilename->setReadOnly(true); // the save uses only the names set by the chooser
-    m_txtPath = new QLineEdit(this);
-    m_txtPath->setObjectName(QStringLiteral("TxtPath"));
+    m_txtPath = namedControl<QLineEdit>(this, "TxtPath");
     m_txtPath->setReadOnly(true);
-    m_btnFilename = namedButton(this, "BtnFilename", "Browse");
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("List"));
-    m_btnAdd = namedButton(this, "BtnAdd", "&Add...");
-    m_btnRemove = namedButton(this, "BtnRemove", "&Remove");
-    m_btnUp = namedButton(this, "BtnUp", "Move &up");
-    m_btnDown = namedButton(this, "BtnDown", "Move &down");
-    m_btnReset = namedButton(this, "BtnReset", "Rese&t");
-    m_btnSave = namedButton(this, "BtnSave", "&Save");
-    m_btnClose = namedButton(this, "BtnClose", "&Close");
+    m_btnFilename = namedControl<QPushButton>(this, "BtnFilename", QStringLiteral("Browse"));
+    m_list = namedControl<QListWidget>(this, "List");
+    m_btnAdd = namedControl<QPushButton>(this, "BtnAdd", QStringLiteral("&Add..."));
+    m_btnRemove = namedControl<QPushButton>(this, "BtnRemove", QStringLiteral("&Remove"));
+    m_btnUp = namedControl<QPushButton>(this, "BtnUp", QStringLiteral("Move &up"));
+    m_btnDown = namedControl<QPushButton>(this, "BtnDown", QStringLiteral("Move &down"));
+    m_btnReset = namedControl<QPushButton>(this, "BtnReset", QStringLiteral("Rese&t"));
+    m_btnSave = namedControl<QPushButton>(this, "BtnSave", QStringLiteral("&Save"));
+    m_btnClose = namedControl<QPushButton>(this, "BtnClose", QStringLiteral("&Close"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(lblFilename, 0, 0);

@@ -1,5 +1,6 @@
 #include "workspace/ui/FrmCreateCatalogList.h"
 
+#include "core/ui/DialogParts.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/Notifier.h"
 #include "workspace/CatalogListFile.h"
@@ -23,20 +24,14 @@ FrmCreateCatalogList::FrmCreateCatalogList(QWidget* parent) : QDialog(parent)
     m_option1->setChecked(true);
     m_option2 = new QRadioButton(QStringLiteral("All catalogues"), this);
     m_option2->setObjectName(QStringLiteral("Option2"));
-    m_btnOk = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOk->setObjectName(QStringLiteral("BTN_ok"));
-    m_btnOk->setDefault(true);
-    m_btnAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    m_btnAnnuler->setObjectName(QStringLiteral("BTN_annuler"));
+    const OkCancelRow buttons = okCancelRow(this, "BTN_ok", "BTN_annuler", QStringLiteral("Annuler"));
+    m_btnOk = buttons.ok;
+    m_btnAnnuler = buttons.cancel;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_option1);
     layout->addWidget(m_option2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(m_btnAnnuler);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(m_btnOk, &QPushButton::clicked, this, &FrmCreateCatalogList::BTN_ok_Click);
     connect(m_btnAnnuler, &QPushButton::clicked, this, &QDialog::reject);

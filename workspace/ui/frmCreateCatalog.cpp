@@ -1,5 +1,6 @@
 #include "workspace/ui/frmCreateCatalog.h"
 
+#include "core/ui/DialogParts.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/Notifier.h"
 #include "workspace/CatalogueCopy.h"
@@ -20,35 +21,21 @@ frmCreateCatalog::frmCreateCatalog(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Catalogue"));
     setModal(true);
 
-    auto label = [this](const char* name, const char* text) {
-        auto* l = new QLabel(QLatin1String(text), this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    m_list1 = new QListWidget(this);
-    m_list1->setObjectName(QStringLiteral("List1"));
-    m_combo1 = new QComboBox(this);
-    m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_list2 = new QListWidget(this);
-    m_list2->setObjectName(QStringLiteral("List2"));
-    m_btnOk = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOk->setObjectName(QStringLiteral("BTN_OK"));
-    m_btnOk->setDefault(true);
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_btnCancel->setObjectName(QStringLiteral("BTN_Cancel"));
+    m_list1 = namedControl<QListWidget>(this, "List1");
+    m_combo1 = namedControl<QComboBox>(this, "Combo1");
+    m_list2 = namedControl<QListWidget>(this, "List2");
+    const OkCancelRow buttons = okCancelRow(this, "BTN_OK", "BTN_Cancel", QStringLiteral("Cancel"));
+    m_btnOk = buttons.ok;
+    m_btnCancel = buttons.cancel;
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(label("Label1", "Catalogues"), 0, 0);
-    grid->addWidget(label("Label2", "Product"), 0, 1);
+    grid->addWidget(namedControl<QLabel>(this, "Label1", QStringLiteral("Catalogues")), 0, 0);
+    grid->addWidget(namedControl<QLabel>(this, "Label2", QStringLiteral("Product")), 0, 1);
     grid->addWidget(m_list1, 1, 0, 3, 1);
     grid->addWidget(m_combo1, 1, 1);
-    grid->addWidget(label("Label3", "New catalogues"), 2, 1);
+    grid->addWidget(namedControl<QLabel>(this, "Label3", QStringLiteral("New catalogues")), 2, 1);
     grid->addWidget(m_list2, 3, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(m_btnCancel);
-    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->addLayout(buttons.layout, 4, 0, 1, 2);
     resize(460, 300);
 
     connect(m_combo1, &QComboBox::activated, this, &frmCreateCatalog::Combo1_Click);

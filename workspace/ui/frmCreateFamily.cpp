@@ -1,6 +1,7 @@
 #include "workspace/ui/frmCreateFamily.h"
 
 #include "core/AppSettings.h"
+#include "core/ui/DialogParts.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/Notifier.h"
 #include "terminal_files/CatalogList.h"
@@ -16,59 +17,38 @@
 
 namespace jvz {
 
-namespace {
-QLabel* namedLabel(QWidget* parent, const char* name, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-} // namespace
-
 frmCreateFamily::frmCreateFamily(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmCreateFamily"));
     setWindowTitle(QStringLiteral("Family"));
     setModal(true);
 
-    m_text1 = new QLineEdit(this);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text2 = new QLineEdit(this);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text3 = new QLineEdit(this);
-    m_text3->setObjectName(QStringLiteral("Text3"));
-    m_cmdFindRep = new QPushButton(QStringLiteral("..."), this);
-    m_cmdFindRep->setObjectName(QStringLiteral("CmdFindRep"));
-    m_label6 = namedLabel(this, "Label6", QString());
-    m_list1 = new QListWidget(this);
-    m_list1->setObjectName(QStringLiteral("List1"));
-    m_list2 = new QListWidget(this);
-    m_list2->setObjectName(QStringLiteral("List2"));
-    m_btnOk = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOk->setObjectName(QStringLiteral("BTN_OK"));
-    m_btnOk->setDefault(true);
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_btnCancel->setObjectName(QStringLiteral("BTN_Cancel"));
+    m_text1 = namedControl<QLineEdit>(this, "Text1");
+    m_text2 = namedControl<QLineEdit>(this, "Text2");
+    m_text3 = namedControl<QLineEdit>(this, "Text3");
+    m_cmdFindRep = namedControl<QPushButton>(this, "CmdFindRep", QStringLiteral("..."));
+    m_label6 = namedControl<QLabel>(this, "Label6", QString());
+    m_list1 = namedControl<QListWidget>(this, "List1");
+    m_list2 = namedControl<QListWidget>(this, "List2");
+    const OkCancelRow buttons = okCancelRow(this, "BTN_OK", "BTN_Cancel", QStringLiteral("Cancel"));
+    m_btnOk = buttons.ok;
+    m_btnCancel = buttons.cancel;
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(namedLabel(this, "Label1", QStringLiteral("Name")), 0, 0);
+    grid->addWidget(namedControl<QLabel>(this, "Label1", QStringLiteral("Name")), 0, 0);
     grid->addWidget(m_text1, 0, 1);
-    grid->addWidget(namedLabel(this, "Label4", QStringLiteral("Extension")), 0, 2);
+    grid->addWidget(namedControl<QLabel>(this, "Label4", QStringLiteral("Extension")), 0, 2);
     grid->addWidget(m_label6, 0, 3);
-    grid->addWidget(namedLabel(this, "Label2", QStringLiteral("Description")), 1, 0);
+    grid->addWidget(namedControl<QLabel>(this, "Label2", QStringLiteral("Description")), 1, 0);
     grid->addWidget(m_text2, 1, 1, 1, 3);
-    grid->addWidget(namedLabel(this, "Label3", QStringLiteral("Folder")), 2, 0);
+    grid->addWidget(namedControl<QLabel>(this, "Label3", QStringLiteral("Folder")), 2, 0);
     grid->addWidget(m_text3, 2, 1, 1, 2);
     grid->addWidget(m_cmdFindRep, 2, 3);
-    grid->addWidget(namedLabel(this, "Label5", QStringLiteral("Catalogues")), 3, 0, 1, 4);
+    grid->addWidget(namedControl<QLabel>(this, "Label5", QStringLiteral("Catalogues")), 3, 0, 1, 4);
     grid->addWidget(m_list1, 4, 0, 1, 4);
-    grid->addWidget(namedLabel(this, "Label7", QStringLiteral("Content")), 5, 0, 1, 4);
+    grid->addWidget(namedControl<QLabel>(this, "Label7", QStringLiteral("Content")), 5, 0, 1, 4);
     grid->addWidget(m_list2, 6, 0, 1, 4);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(m_btnCancel);
-    grid->addLayout(buttons, 7, 0, 1, 4);
+    grid->addLayout(buttons.layout, 7, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(6, 1);
     resize(480, 460);
