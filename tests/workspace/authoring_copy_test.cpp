@@ -2,6 +2,7 @@
 // and what is never copied.
 #include "AuthoringWorld.h"
 #include "FailingFileWriter.h"
+#include "Paths.h"
 #include "platform/FileWriter.h"
 #include "workspace/AuthoringFiles.h"
 #include "workspace/CatalogueCopy.h"
@@ -144,6 +145,9 @@ TEST_F(CatalogueCopy, CommandOffersTheOtherProductsAndCopiesOnOk)
         auto* list2 = d.findChild<QListWidget*>("List2");
         EXPECT_EQ(list2->count(), 2);
         EXPECT_EQ(list2->item(0)->text(), QStringLiteral("A.M30"));
+        const QString shot = binDir() + "/../screenshots/catalogue_copy.png";
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        EXPECT_TRUE(d.grab().save(shot));
         QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
         return d.result();
     };

@@ -219,6 +219,7 @@ TEST(FamilyLineRules, EmptyLinesSkippedDirectoryAndCommentLinesKept)
 } // namespace
 
 #include "FakeNotifier.h"
+#include "Paths.h"
 #include "core/AppSettings.h"
 #include "workspace/ui/CatalogueAuthoring.h"
 #include "workspace/ui/frmCreateFamily.h"
@@ -286,6 +287,9 @@ TEST_F(FamilyCommand, DialogFilledFromTheSelectionAndOkBuildsTheFamily)
         EXPECT_EQ(chooserStarts, QStringList{cur + "/"});
         EXPECT_EQ(d.findChild<QLineEdit*>("Text3")->text(), fam);
         d.findChild<QLineEdit*>("Text1")->setText("FAM");
+        const QString shot = binDir() + "/../screenshots/catalogue_family.png";
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        EXPECT_TRUE(d.grab().save(shot));
         QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
         EXPECT_FALSE(dialog->Cancelled);
         return d.result();

@@ -50,7 +50,8 @@ frmCreateFamily::frmCreateFamily(QWidget* parent) : QDialog(parent)
     grid->addWidget(m_list2, 6, 0, 1, 4);
     grid->addLayout(buttons.layout, 7, 0, 1, 4);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(4, 1);
+    grid->setRowStretch(6, 3); // the content is the longer list
     resize(480, 460);
 
     connect(m_cmdFindRep, &QPushButton::clicked, this, &frmCreateFamily::CmdFindRep_Click);
