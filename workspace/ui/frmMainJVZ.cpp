@@ -5,13 +5,16 @@
 #include "core/BatchRun.h"
 #include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "platform/FileWriter.h"
 #include "platform/Notifier.h"
 #include "session/SessionRuntime.h"
+#include "workspace/ui/CatalogueAuthoring.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +22,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 
 namespace jvz {
 
@@ -39,6 +43,7 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     setWindowTitle(QStringLiteral("Pendraxa"));
     m_ui.build(*this);
     connectCommands();
+    wireCatalogueAuthoring();
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
@@ -53,6 +58,40 @@ frmMainJVZ::~frmMainJVZ() = default;
 QString frmMainJVZ::label(const char* key) const
 {
     return m_language.GetFormLabel(QLatin1String(key));
+}
+
+// ---------------------------------------------------------------------------------------------- catalogue authoring
+
+void frmMainJVZ::wireCatalogueAuthoring()
+{
+    CatalogueAuthoring::Context c;
+    c.settings = &m_settings;
+    c.language = &m_language;
+    c.notifier = &m_notifier;
+    c.writer = &AtomicFileWriter::standard();
+    c.window = this;
+    c.selection = [this] { return CatalogueAuthoring::selectedPaths(*m_ui.listView1); };
+    c.currentFolder = [this] { return CurrentLocalFolder; };
+    c.filterText = [this] { return m_ui.combo2->currentText(); };
+    c.filterItems = [this] { return CatalogueAuthoring::itemTexts(*m_ui.combo2); };
+    c.productCodes = [this] {
+        QStringList codes;
+        for (const ProductCodeTable::Entry& e : m_products.entries())
+            codes << e.code.toUpper();
+        return codes;
+    };
+    c.setFilterText = [this](const QString& text) { m_ui.combo2->setCurrentText(text); };
+    c.now = [] { return QDateTime::currentDateTime(); };
+    m_authoring = std::make_unique<CatalogueAuthoring>(std::move(c));
+    CatalogueAuthoring* a = m_authoring.get();
+    wireCommand(Command::CatalogCreate, [a] { a->MNU_Catalog_create_Click(); });
+    wireCommand(Command::CatalogFamily, [a] { a->MNU_Catalog_family_Click(); });
+    wireCommand(Command::CatalogList, [a] { a->MNU_Catalog_list_Click(); });
+    wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
+    wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
+    wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
+    connect(a, &CatalogueAuthoring::packListChanged, this,
+            [this, a] { switchCommand(Command::PackReset, !a->packListEmpty()); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands

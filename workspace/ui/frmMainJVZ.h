@@ -25,6 +25,7 @@ struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
 struct TerminalSession;
+class CatalogueAuthoring;
 class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
@@ -150,6 +151,9 @@ public:
 
     void Timer4_Timer();
 
+    // The catalogue authoring commands (family, copy, list file, pack window).
+    CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -157,6 +161,7 @@ private:
     friend class BusyScope;
     void setBusy(bool entering);
     void connectCommands();
+    void wireCatalogueAuthoring();
     void FillDefaultConnectionCombo();
     void Form_Load();
     QString label(const char* key) const;
@@ -182,6 +187,7 @@ private:
     ProductCodeTable m_products;
     TerminalSession* m_terminalSession = nullptr;
     QTimer* m_timer4 = nullptr;
+    std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
 };
