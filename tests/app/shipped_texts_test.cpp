@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "workspace/MainWindowTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -19,6 +20,8 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"main window", kMainWindowTexts},
+    {"about box", kAboutTexts},
 };
 
 } // namespace
