@@ -505,6 +505,11 @@ void frmMainJVZ::applyAccessibleTexts()
             continue;
         w->setToolTip(text);
         w->setAccessibleName(text);
+        // An empty box tells what it is for.
+        if (auto* box = qobject_cast<QLineEdit*>(w))
+            box->setPlaceholderText(text);
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->lineEdit() ? combo->lineEdit()->setPlaceholderText(text) : combo->setPlaceholderText(text);
     }
     // Labels name the text boxes they stand before; the menus' mnemonics reach them.
     for (QToolBar* bar : {m_ui.tlbIcon, m_ui.toolbar1, m_ui.toolbar2, m_ui.toolbar3})
