@@ -268,9 +268,11 @@ void frmMainJVZ::wireCommand(Command command, std::function<void()> handler)
 
 void frmMainJVZ::runCommand(Command command)
 {
-    // The action's state is the command state applied; it is what the user sees.
+    // A shown action's state is the command state applied, and what the user sees; a hidden action reads as
+    // disabled, so the command state decides for it.
     const QAction* a = m_ui.action(command);
-    if (isBusy() || (a && !a->isEnabled()))
+    const bool enabled = a && a->isVisible() ? a->isEnabled() : m_commands.enabled(command);
+    if (isBusy() || !enabled)
         return;
     if (const auto& handler = m_handlers[static_cast<int>(command)])
         handler();
