@@ -21,11 +21,12 @@ constexpr int toTwips(int pixels)
 inline constexpr int kTreeListGap = 40;        // between TreeView1 and ListView1
 inline constexpr int kListTerminalGap = 50;    // between ListView1 and ListView2
 inline constexpr int kTerminalShortfall = 120; // ListView2 keeps this much less than the rest of the width
-inline constexpr int kLeftDividerMin = 2400;   // the left divider's least position (the tree then 2360 wide)
-inline constexpr int kLeftDividerGap = 2000;   // the left divider stays this far left of ListView2
-inline constexpr int kRightDividerGap = 2000;  // the right divider stays this far right of ListView1's left edge
-inline constexpr int kTerminalMinWidth = 2400; // and this far left of ListView2's right edge
-inline constexpr int kTraceBoxIndent = 300;    // the trace box's left edge from ListView1's
+// The dividers' limits, kept by the splitters as least widths: the tree at least 2400 less the gap, the local
+// list at least 2000 less the gap, the terminal list at least 2400.
+inline constexpr int kLeftDividerMin = 2400;
+inline constexpr int kLeftDividerGap = 2000;
+inline constexpr int kTerminalMinWidth = 2400;
+inline constexpr int kTraceBoxIndent = 300; // the trace box's left edge from ListView1's
 
 // The three panes' widths for the inner width W: a third each for the tree and the local list, the rest less
 // 120 for the terminal list. A width that would be negative (a very small window) is given as 0.
@@ -35,13 +36,6 @@ struct PaneWidths {
     int terminal = 0;
 };
 PaneWidths paneWidths(int innerWidth);
-
-// Where a dragged left divider may stand: at least 2400 and at least 2000 left of ListView2's left edge.
-// clamped tells whether a limit was applied (that ends the drag).
-int clampLeftDivider(int x, int listView2Left, bool* clamped = nullptr);
-// Where a dragged right divider may stand: at least 2000 right of ListView1's left edge and 2400 left of
-// ListView2's right edge.
-int clampRightDivider(int x, int listView1Left, int listView2Right, bool* clamped = nullptr);
 
 // The trace box's place after the bars are arranged: 300 right of ListView1's left edge, at two thirds of
 // its height.

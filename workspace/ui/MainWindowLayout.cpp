@@ -65,8 +65,9 @@ void MainWindowLayout::moveTraceBox(const QPoint& delta)
     QWidget* box = m_ui.txtTrace;
     const QSize area = box->parentWidget()->size();
     QPoint to = box->pos() + delta;
-    to.setX(std::clamp(to.x(), kTraceKeepVisible - box->width(), std::max(0, area.width() - kTraceKeepVisible)));
-    to.setY(std::clamp(to.y(), kTraceKeepVisible - box->height(), std::max(0, area.height() - kTraceKeepVisible)));
+    const auto keep = [](int value, int low, int high) { return std::clamp(value, std::min(low, high), high); };
+    to.setX(keep(to.x(), kTraceKeepVisible - box->width(), std::max(0, area.width() - kTraceKeepVisible)));
+    to.setY(keep(to.y(), kTraceKeepVisible - box->height(), std::max(0, area.height() - kTraceKeepVisible)));
     box->move(to);
 }
 
