@@ -4,6 +4,13 @@
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
 #include "workspace/MainWindowTexts.h"
+#include "terminal_files/TerminalConfigTexts.h"
+#include "workspace/LocalExplorerTexts.h"
+#include "workspace/LocalSelectionTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
+#include "terminal_files/FileToolTexts.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -22,6 +29,13 @@ const ModuleTexts kModules[] = {
     {"core", {}},
     {"main window", kMainWindowTexts},
     {"about box", kAboutTexts},
+    {"terminal configuration", kTerminalConfigTexts},
+    {"local explorer", kLocalExplorerTexts},
+    {"local selection", kLocalSelectionTexts},
+    {"terminal explorer", kTerminalExplorerTexts},
+    {"file tools", kFileToolTexts},
+    {"folder chooser", kFolderChooserTexts},
+    {"catalogue authoring", kCatalogueAuthoringTexts},
 };
 
 } // namespace
