@@ -102,6 +102,7 @@ TEST_F(MainWindowFrame, EveryCommandHasItsNamedAction)
 #include <QElapsedTimer>
 #include <QMap>
 #include <QScreen>
+#include <QTest>
 #include <QTextBlock>
 
 namespace {
@@ -435,6 +436,77 @@ TEST(MainWindowTexts, ScreenshotsInBothLanguagesAndNoEnglishMenuInFrench)
         const QPixmap shot = window.grab();
         EXPECT_EQ(shot.size(), QSize(1280, 800));
         EXPECT_TRUE(shot.save(path));
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
+{
+    MainWindowWorld w;
+    w.settings.gNTProtocol = false;
+    frmMainJVZ& window = w.build();
+    TerminalSession session;
+    TerminalIdentity identity;
+    TerminalInfoFields info;
+    LinkState link;
+    jvztest::FakeFtpClient ftp;
+    jvztest::ShiftableClock clock;
+    jvztest::ScriptedTransport transport;
+    window.createSession({w.settings, w.batch, session, identity, info, link},
+                         {w.notifier, ftp, clock, transport, nullptr, nullptr, [] {}}, MainSessionWindowParts{},
+                         RuntimeTimings{});
+    SessionWindow& adapter = *window.sessionWindow();
+    QAction* download = w.action("MNU_Terminal_Download");
+    const auto& ui = window.controls();
+
+    window.session()->OpenFtpSession();
+    ASSERT_TRUE(window.FtpSessionOpen());
+    adapter.RefreshTransferCommands(true);
+    adapter.EnableTerminalInfoCommand();
+    EXPECT_FALSE(download->isEnabled()) << "the download's handler comes later: it stays off";
+    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_TRUE(ui.listView1->acceptDrops());
+
+    window.wireCommand(Command::Download, [] {});
+    window.wireCommand(Command::TerminalInfo, [] {});
+    EXPECT_FALSE(download->isEnabled()) << "never without a selection that allows it";
+    window.commandState().setDownloadSelection(true);
+    adapter.RefreshTransferCommands(true);
+    EXPECT_TRUE(download->isEnabled());
+    EXPECT_TRUE(window.IconButton(4)->isEnabled());
+    EXPECT_TRUE(window.DownloadEnabled());
+    EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_TRUE(window.IconButton(7)->isEnabled());
+
+    window.session()->CloseFtpSession();
+    EXPECT_FALSE(download->isEnabled());
+    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_FALSE(ui.listView1->acceptDrops());
+    EXPECT_FALSE(ui.listView2->acceptDrops());
+    EXPECT_FALSE(ui.treeView1->acceptDrops());
+}
+
+TEST(MainWindowKeyboard, TabFollowsTheLayout)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    const auto& ui = window.controls();
+    const QList<QWidget*> order = {ui.imageCombo1, ui.combo5,    ui.combo2, ui.filter,   ui.text3,
+                                   ui.treeView1,   ui.listView1, ui.combo3, ui.listView2};
+    order.first()->setFocus(Qt::TabFocusReason);
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_TRUE(focus == order.at(i) || focus->focusProxy() == order.at(i) || order.at(i)->isAncestorOf(focus))
+            << "after " << order.at(i - 1)->objectName().toStdString() << " came " << focus->objectName().toStdString();
     }
 }
 

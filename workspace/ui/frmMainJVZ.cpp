@@ -315,7 +315,15 @@ void frmMainJVZ::RefreshTransferCommands(bool enable)
     m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.setActivity(ActivityAsked);
     m_commands.RefreshTransferCommands(enable);
+    applyDrops();
     applyCommandState();
+}
+
+// Only these two switches change what the lists and the tree accept; focus changes leave it.
+void frmMainJVZ::applyDrops()
+{
+    for (QTreeView* view : {m_ui.listView1, m_ui.listView2, m_ui.treeView1})
+        view->setAcceptDrops(m_commands.dropsAccepted());
 }
 
 void frmMainJVZ::DisableDownloadCommand()
@@ -334,6 +342,10 @@ void frmMainJVZ::RefreshUploadCommand()
 {
     m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.RefreshUploadCommand();
+    if (m_commands.ftpSessionOpen()) {
+        m_ui.listView1->setAcceptDrops(true);
+        m_ui.listView2->setAcceptDrops(true);
+    }
     applyCommandState();
 }
 
@@ -436,6 +448,7 @@ void frmMainJVZ::Form_Load()
     m_ui.txtTrace->hide();
     m_ui.action(Command::ViewTrace)->setVisible(m_settings.gDebug);
     m_ui.mnuV1->setVisible(m_settings.gDebug);
+    m_ui.treeView1->setAcceptDrops(true); // local items dropped on a folder of the tree
     // The session takes the address and credentials from these boxes, in batch runs too.
     m_ui.txtLogin->setText(m_settings.gFtpUserName);
     m_ui.txtPassword->setText(m_settings.gFtpPassword);

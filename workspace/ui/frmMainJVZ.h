@@ -195,6 +195,7 @@ protected:
 private:
     friend class BusyScope;
     void setBusy(bool entering);
+    void applyDrops();
     void connectCommands();
     void FillDefaultConnectionCombo();
     void Form_Load();
