@@ -2,14 +2,19 @@
 
 // A main window built as start-up builds it, over a scratch program folder with the shipped settings,
 // language and product-code files, with fakes for the boxes and the per-user store.
+#include "../session/RuntimeDoubles.h"
 #include "FakeNotifier.h"
 #include "FakeUserSettingsStore.h"
 #include "Paths.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
+#include "core/AppState.h"
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
 #include "core/MbFileIni.h"
+#include "core/TerminalSession.h"
+#include "session/SessionRuntime.h"
+#include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -53,6 +58,29 @@ public:
         return *window;
     }
 
+    // The session's state and doubles, for a window that runs its session.
+    struct SessionDoubles {
+        jvz::TerminalSession session;
+        jvz::TerminalIdentity identity;
+        jvz::TerminalInfoFields info;
+        jvz::LinkState link;
+        FakeFtpClient ftp;
+        ShiftableClock clock;
+        FakeDialUpLink dialUp{clock};
+        ScriptedTransport transport;
+    };
+
+    // Builds the window's session over the doubles (with a dial-up link when asked).
+    SessionDoubles& attachSession(bool dialUpLink = false)
+    {
+        doubles = std::make_unique<SessionDoubles>();
+        SessionDoubles& d = *doubles;
+        window->createSession({settings, batch, d.session, d.identity, d.info, d.link},
+                              {notifier, d.ftp, d.clock, d.transport, dialUpLink ? &d.dialUp : nullptr, nullptr, [] {}},
+                              jvz::MainSessionWindowParts{}, jvz::RuntimeTimings{});
+        return d;
+    }
+
     QAction* action(const char* name) const { return window->findChild<QAction*>(QString::fromUtf8(name)); }
 
     QString iniText() const { return QString::fromStdString(readFileBytes(settings.gIniPath.toStdString())); }
@@ -62,6 +90,7 @@ public:
     jvz::BatchRun batch;
     FakeNotifier notifier;
     FakeUserSettingsStore store;
+    std::unique_ptr<SessionDoubles> doubles; // before the window, whose session uses them
     std::unique_ptr<jvz::frmMainJVZ> window;
 };
 

@@ -205,9 +205,11 @@ TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
         EXPECT_TRUE(window.isBusy());
         EXPECT_FALSE(window.close());
         EXPECT_TRUE(w.notifier.shown.empty()) << "nothing is asked while busy";
-        for (int i = 0; i < kCommandCount; ++i)
-            if (QAction* a = window.controls().actions[i])
+        for (int i = 0; i < kCommandCount; ++i) {
+            if (QAction* a = window.controls().actions[i]) {
                 EXPECT_FALSE(a->isEnabled()) << commandName(static_cast<Command>(i));
+            }
+        }
     }
     EXPECT_FALSE(window.isBusy());
     EXPECT_TRUE(w.action("MNU_Terminal_Quit")->isEnabled());
@@ -319,18 +321,9 @@ TEST(MainWindowLoad, FtpSessionFromTheFullWindowLogsInWithTheSettingsUser)
     w.settings.gIpLocalAddress = QStringLiteral("127.0.0.6");
     w.settings.gNTProtocol = false;
     frmMainJVZ& window = w.build();
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields info;
-    LinkState link;
-    jvztest::FakeFtpClient ftp;
-    jvztest::ShiftableClock clock;
-    jvztest::ScriptedTransport transport;
-    window.createSession({w.settings, w.batch, session, identity, info, link},
-                         {w.notifier, ftp, clock, transport, nullptr, nullptr, [] {}}, MainSessionWindowParts{},
-                         RuntimeTimings{});
+    auto& d = w.attachSession();
     window.session()->OpenFtpSession();
-    EXPECT_EQ(ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
+    EXPECT_EQ(d.ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
     EXPECT_TRUE(window.FtpSessionOpen());
 }
 
@@ -448,16 +441,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     MainWindowWorld w;
     w.settings.gNTProtocol = false;
     frmMainJVZ& window = w.build();
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields info;
-    LinkState link;
-    jvztest::FakeFtpClient ftp;
-    jvztest::ShiftableClock clock;
-    jvztest::ScriptedTransport transport;
-    window.createSession({w.settings, w.batch, session, identity, info, link},
-                         {w.notifier, ftp, clock, transport, nullptr, nullptr, [] {}}, MainSessionWindowParts{},
-                         RuntimeTimings{});
+    w.attachSession();
     SessionWindow& adapter = *window.sessionWindow();
     QAction* download = w.action("MNU_Terminal_Download");
     const auto& ui = window.controls();

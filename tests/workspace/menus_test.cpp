@@ -102,32 +102,23 @@ TEST(Menus, ConnectButtonRunsTheSequenceThenResetsTheExchangeBookkeeping)
 {
     MainWindowWorld w;
     frmMainJVZ& window = w.build();
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields info;
-    LinkState link;
-    jvztest::FakeFtpClient ftp;
-    jvztest::ShiftableClock clock;
-    jvztest::ScriptedTransport transport;
-    window.createSession({w.settings, w.batch, session, identity, info, link},
-                         {w.notifier, ftp, clock, transport, nullptr, nullptr, [] {}}, MainSessionWindowParts{},
-                         RuntimeTimings{});
+    auto& d = w.attachSession();
     int sequences = 0;
     window.setConnectSequence([&](bool modemSetupDone) {
         EXPECT_FALSE(modemSetupDone);
         EXPECT_TRUE(window.isBusy()) << "the sequence's waits run inside the busy bracket";
-        session.swapTotalSize = 99;
-        session.swapUnchecked = false;
+        d.session.swapTotalSize = 99;
+        d.session.swapUnchecked = false;
         ++sequences;
     });
     window.TLB_Icon_ButtonClick(1);
     EXPECT_EQ(sequences, 1);
-    EXPECT_EQ(session.swapTotalSize, 0);
-    EXPECT_TRUE(session.swapUnchecked);
-    session.swapTotalSize = 99;
+    EXPECT_EQ(d.session.swapTotalSize, 0);
+    EXPECT_TRUE(d.session.swapUnchecked);
+    d.session.swapTotalSize = 99;
     w.action("MNU_Terminal_Connect")->trigger(); // the menu item leaves the bookkeeping alone
     EXPECT_EQ(sequences, 2);
-    EXPECT_EQ(session.swapTotalSize, 99);
+    EXPECT_EQ(d.session.swapTotalSize, 99);
 }
 
 TEST(Menus, HangUpRunsTheDisconnect)
@@ -136,22 +127,12 @@ TEST(Menus, HangUpRunsTheDisconnect)
     w.settings.gNTProtocol = false;
     w.settings.gWaitingDcxTime = 0;
     frmMainJVZ& window = w.build();
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields info;
-    LinkState link;
-    jvztest::FakeFtpClient ftp;
-    jvztest::ShiftableClock clock;
-    jvztest::FakeDialUpLink dialUp(clock);
-    jvztest::ScriptedTransport transport;
-    window.createSession({w.settings, w.batch, session, identity, info, link},
-                         {w.notifier, ftp, clock, transport, &dialUp, nullptr, [] {}}, MainSessionWindowParts{},
-                         RuntimeTimings{});
+    auto& d = w.attachSession(true);
     window.session()->vars.LinkUp = true;
     QAction* hangUp = w.action("MNU_Connection_HangUp");
     EXPECT_FALSE(hangUp->isVisible());
     window.runCommand(Command::ConnectionHangUp);
-    EXPECT_EQ(dialUp.hangUps, 1);
+    EXPECT_EQ(d.dialUp.hangUps, 1);
 }
 
 TEST(Menus, ActivityChoice)

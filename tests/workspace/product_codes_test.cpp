@@ -165,16 +165,7 @@ TEST_F(WindowFilters, SessionReachesTheFilterThroughTheWindowsHook)
 {
     jvztest::MainWindowWorld w;
     frmMainJVZ& window = shown(w);
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields info;
-    LinkState link;
-    jvztest::FakeFtpClient ftp;
-    jvztest::ShiftableClock clock;
-    jvztest::ScriptedTransport transport;
-    window.createSession({w.settings, w.batch, session, identity, info, link},
-                         {w.notifier, ftp, clock, transport, nullptr, nullptr, [] {}}, MainSessionWindowParts{},
-                         RuntimeTimings{});
+    w.attachSession();
     window.sessionWindow()->SeeProductCode(QStringLiteral("M40"));
     EXPECT_EQ(window.controls().combo2->currentText(), QStringLiteral("*.M40"));
 }
