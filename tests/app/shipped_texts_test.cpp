@@ -4,6 +4,7 @@
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
 #include "terminal_files/CertificateTexts.h"
+#include "workspace/MainWindowTexts.h"
 #include "terminal_files/TerminalConfigTexts.h"
 #include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
@@ -27,6 +28,8 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"main window", kMainWindowTexts},
+    {"about box", kAboutTexts},
     {"terminal configuration", kTerminalConfigTexts},
     {"certificate and printing", kCertificateTexts},
     {"local explorer", kLocalExplorerTexts},
