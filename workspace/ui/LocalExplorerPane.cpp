@@ -45,11 +45,14 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volum
     });
     m_w.tree->installEventFilter(this);
 
+    // A header click turns the order round (ListView1_ColumnClick); the view must not sort by itself, or
+    // attaching the model would sort it by the header's default (descending) order.
+    m_w.list->setSortingEnabled(false);
     m_w.list->setModel(&m_list);
+    m_list.sort(LocalListModel::NameColumn, Qt::AscendingOrder);
     m_w.list->setRootIsDecorated(false);
     m_w.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_w.list->setUniformRowHeights(true); // a folder of thousands of files stays quick to lay out
-    m_w.list->setSortingEnabled(false);
     m_w.list->header()->setSectionsClickable(true);
     m_w.list->header()->setSortIndicatorShown(true);
     m_w.list->header()->setSortIndicator(LocalListModel::NameColumn, Qt::AscendingOrder);
