@@ -9,6 +9,8 @@
 #include "workspace/LocalTreeModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QAction>
 #include <QLabel>
 #include <QStatusBar>
@@ -375,4 +377,68 @@ TEST_F(ExplorerOnMainWindow, ToolbarStatusBarsAndScreenshot)
     QDir().mkpath(tree.vol1 + QStringLiteral("fresh"));
     toolbar1("Refresh")->trigger();
     EXPECT_GE(pane->listModel().rowOfPath(tree.vol1 + QStringLiteral("fresh/")), 0);
+}
+
+TEST(LocalTree, ClickDuringAFillIsNotReentered)
+{
+    PaneFixture f;
+    f.start();
+    LocalTreeModel& tm = f.pane->treeModel();
+    const QModelIndex vol1 = tm.index(0, 0, tm.rootIndex());
+    const QModelIndex vol2 = tm.index(1, 0, tm.rootIndex());
+    int inner = 0;
+    // A click that arrives while the first node is being filled and listed.
+    f.pane->hooks().listingCleared = [&] {
+        ++inner;
+        f.pane->TreeView1_NodeClick(vol2);
+    };
+    f.pane->TreeView1_NodeClick(vol1);
+    EXPECT_GE(inner, 1);
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1);
+    EXPECT_EQ(f.treeView->currentIndex(), vol1);
+    EXPECT_EQ(f.listTexts().first(), QStringLiteral("data"));
+}
+
+TEST(LocalTree, RightButtonOpensTheTreeMenu)
+{
+    PaneFixture f;
+    QPoint shownAt;
+    int popups = 0;
+    f.pane->hooks().treeContextMenu = [&](const QPoint& at) {
+        ++popups;
+        shownAt = at;
+    };
+    f.host.show();
+    f.start();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), f.treeView->viewport()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(f.treeView->viewport(), &event);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(shownAt, f.treeView->viewport()->mapToGlobal(QPoint(5, 5)));
+}
+
+TEST(LocalList, DragComesBackAQuarterSecondAfterASelectionChange)
+{
+    PaneFixture f;
+    QTRY_VERIFY(f.listView->dragEnabled()); // once after creation
+    f.pane->suspendDrag();
+    EXPECT_FALSE(f.listView->dragEnabled());
+    EXPECT_EQ(f.pane->dragTimer()->interval(), 250);
+    QTRY_VERIFY_WITH_TIMEOUT(f.listView->dragEnabled(), 2000);
+    EXPECT_FALSE(f.pane->dragTimer()->isActive());
+}
+
+TEST(LocalFilters, FocusSelectsTheWholeText)
+{
+    PaneFixture f;
+    f.host.show();
+    f.filter->setText(QStringLiteral("abc"));
+    f.typeCombo->setCurrentText(QStringLiteral("*.M40"));
+    for (QLineEdit* edit : {f.filter, f.typeCombo->lineEdit()}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        f.listView->setFocus();
+        edit->deselect();
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit == f.filter ? static_cast<QObject*>(f.filter) : f.typeCombo, &in);
+        QTRY_COMPARE(edit->selectedText(), edit->text());
+    }
 }

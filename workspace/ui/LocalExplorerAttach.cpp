@@ -49,6 +49,7 @@ LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& se
                      [&window](const QString& folder) { window.CurrentLocalFolder = folder; });
     window.wireCommand(Command::LocalRefresh, [pane] { pane->RefreshLocalTree(); });
     window.wireCommand(Command::LocalBackFolder, [pane] { pane->LocalBackFolder(); });
+    window.wireCommand(Command::LocalBack, [pane] { pane->LocalBackFolder(); }); // Toolbar2 "back"
     pane->startOnFirstShow(&window);
     return pane;
 }
