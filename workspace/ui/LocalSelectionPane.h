@@ -55,6 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static bool ownsKey(int key, Qt::KeyboardModifiers modifiers);
     bool ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ListView1_GotFocus();
     void ListView1_LostFocus();
