@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
@@ -212,6 +213,37 @@ TEST_F(MainWindowSelection, EachKeyOfTheListRunsItsCommandOnce)
     QTest::keyClick(ui.listView1, Qt::Key_Delete);
     EXPECT_EQ(notifier.shown.size(), before + 1) << "one question";
     EXPECT_TRUE(QFile::exists(tree.vol1 + "data/a.txt"));
+}
+
+TEST_F(MainWindowSelection, ABookmarkFileThatIsNotAListIsLeftAndTheStatusBarSaysWhy)
+{
+    QFile f(bookmark);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const QByteArray content("/data/\r\n\0binary", 15);
+    f.write(content);
+    f.close();
+    {
+        WindowRun run(tree, volumes, settings, notifier);
+        EXPECT_EQ(run.window.controls().combo5->count(), 1);
+        EXPECT_TRUE(run.window.controls().statusBar2->currentMessage().contains(bookmark));
+        run.wiring->favourites().AddFolderToFavourites(tree.vol1);
+        run.wiring->favourites().SavePathHistory();
+    }
+    EXPECT_EQ(bookmarkBytes(), content);
+}
+
+TEST_F(MainWindowSelection, ANewListingTakesTheOldSelectionsCommandsAway)
+{
+    WindowRun run(tree, volumes, settings, notifier);
+    const MainWindowControls& ui = run.window.controls();
+    run.explorer->GoToTypedPath(tree.vol1 + "data/");
+    QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+    run.select({tree.vol1 + "data/a.txt"});
+    ASSERT_TRUE(ui.action(Command::LocalDelFile)->isEnabled());
+    run.explorer->GoToTypedPath(tree.vol1 + "data/pack/");
+    QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/pack/");
+    EXPECT_FALSE(ui.action(Command::LocalDelFile)->isEnabled());
+    EXPECT_FALSE(ui.action(Command::ContextCopy)->isEnabled());
 }
 
 TEST_F(MainWindowSelection, TheDragFlagsSayWhichListADragCameFrom)

@@ -38,6 +38,8 @@ LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, Q
     if (QItemSelectionModel* selection = m_list->selectionModel()) {
         connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { UpdateLocalSelection(); });
     }
+    // A new listing has nothing chosen: the commands of the old selection go with it.
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { UpdateLocalSelection(); });
 }
 
 std::vector<SelectionRow> LocalSelectionPane::rows() const
