@@ -17,11 +17,15 @@
 
 namespace jvz {
 
-LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource& volumes, const AppSettings& settings,
+LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
                                      MBLanguages& language, IconLookup icons, QObject* parent)
     : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language),
       m_list(icons), m_tree(icons), m_path(icons)
 {
+    if (!m_volumeSource) {
+        m_ownVolumes = std::make_unique<SystemVolumeSource>();
+        m_volumeSource = m_ownVolumes.get();
+    }
     setObjectName(QStringLiteral("LocalExplorerPane"));
     m_tree.setRootText(label("MyComputer"));
 
@@ -41,11 +45,14 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource& volum
     });
     m_w.tree->installEventFilter(this);
 
+    // A header click turns the order round (ListView1_ColumnClick); the view must not sort by itself, or
+    // attaching the model would sort it by the header's default (descending) order.
+    m_w.list->setSortingEnabled(false);
     m_w.list->setModel(&m_list);
+    m_list.sort(LocalListModel::NameColumn, Qt::AscendingOrder);
     m_w.list->setRootIsDecorated(false);
     m_w.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_w.list->setUniformRowHeights(true); // a folder of thousands of files stays quick to lay out
-    m_w.list->setSortingEnabled(false);
     m_w.list->header()->setSectionsClickable(true);
     m_w.list->header()->setSortIndicatorShown(true);
     m_w.list->header()->setSortIndicator(LocalListModel::NameColumn, Qt::AscendingOrder);
@@ -137,6 +144,23 @@ void LocalExplorerPane::onTreeCurrentChanged(const QModelIndex& current)
     TreeView1_NodeClick(current);
 }
 
+void LocalExplorerPane::setCurrentFolder(const QByteArray& native)
+{
+    const QString folder = displayPath(native);
+    m_currentNative = native;
+    if (folder == m_currentFolder)
+        return;
+    m_currentFolder = folder;
+    emit currentFolderChanged(m_currentFolder);
+}
+
+void LocalExplorerPane::startOnFirstShow(QWidget* window)
+{
+    m_window = window;
+    if (m_window)
+        m_window->installEventFilter(this);
+}
+
 void LocalExplorerPane::start()
 {
     if (m_started)
@@ -152,7 +176,7 @@ void LocalExplorerPane::start()
 
 void LocalExplorerPane::MajListeLecteurs()
 {
-    m_volumes = m_volumeSource.volumes();
+    m_volumes = m_volumeSource->volumes();
     m_drives = driveEntries(m_volumes, m_settings.gRemoteDirectory, DriveLabels::from(m_language));
 }
 
@@ -200,8 +224,7 @@ void LocalExplorerPane::RefreshNode(const QModelIndex& node)
     if (!node.isValid())
         return;
     if (m_tree.isRoot(node)) {
-        m_currentFolder.clear();
-        m_currentNative.clear();
+        setCurrentFolder({});
         return;
     }
     m_tree.refreshChildren(node);
@@ -219,15 +242,13 @@ void LocalExplorerPane::ShowNodeContents(const QModelIndex& node)
     if (!node.isValid())
         return;
     if (!m_tree.isRoot(node)) {
-        m_currentFolder = m_tree.folderOf(node);
-        m_currentNative = m_tree.nativeFolderOf(node);
+        setCurrentFolder(m_tree.nativeFolderOf(node));
         setFolderStatus(m_currentFolder);
         TrimPathCombo();
         MajListeFichiers(m_currentNative);
         return;
     }
-    m_currentFolder.clear();
-    m_currentNative.clear();
+    setCurrentFolder({});
     setFolderStatus(QString());
     m_w.pathCombo->setCurrentIndex(0);
     MajListeLecteurs();
@@ -246,7 +267,7 @@ void LocalExplorerPane::RefreshLocalTree()
     }
     // A drive that was withdrawn since the tree was built takes the tree back to the root.
     const QString drive = m_tree.folderOf(s);
-    for (const VolumeInfo& v : m_volumeSource.volumes()) {
+    for (const VolumeInfo& v : m_volumeSource->volumes()) {
         if (v.path == drive) {
             TreeView1_NodeClick(s);
             return;
@@ -303,7 +324,12 @@ void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
 
 void LocalExplorerPane::ShowLocalSelectionSize()
 {
-    if (m_currentFolder.isEmpty()) {
+    ShowLocalSelectionSize(m_currentFolder);
+}
+
+void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
+{
+    if (folder.isEmpty()) {
         setStatus2(2, QString());
         return;
     }
@@ -313,7 +339,7 @@ void LocalExplorerPane::ShowLocalSelectionSize()
         if (size >= 0)
             totalKb += sizeInKb(size);
     }
-    setStatus2(2, selectionSizeText(totalKb, m_volumeSource.diskSpace(m_currentFolder), SizeLabels::from(m_language)));
+    setStatus2(2, selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
 }
 
 void LocalExplorerPane::ListView1_ColumnClick(int)
@@ -420,8 +446,7 @@ void LocalExplorerPane::LocalBackFolder()
         TreeView1_NodeClick(parent);
         return;
     }
-    m_currentFolder.clear();
-    m_currentNative.clear();
+    setCurrentFolder({});
     setFolderStatus(QString());
     TrimPathCombo();
     m_w.pathCombo->setCurrentIndex(0);
@@ -440,7 +465,6 @@ void LocalExplorerPane::ImageCombo1_Click()
         TreeView1_NodeClick(m_tree.rootIndex());
         return;
     }
-    m_currentFolder = key;
     OpenFolderInTree(key);
 }
 
@@ -455,10 +479,7 @@ void LocalExplorerPane::OpenFolderInTree(const QString& path)
     }
     setFolderStatus(path);
     writeCount(CountFormat::Grouped);
-    const QString saved = m_currentFolder;
-    m_currentFolder = path;
-    ShowLocalSelectionSize();
-    m_currentFolder = saved;
+    ShowLocalSelectionSize(path);
 }
 
 void LocalExplorerPane::TrimPathCombo()
@@ -541,6 +562,11 @@ void LocalExplorerPane::suspendDrag()
 
 bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_window && event->type() == QEvent::Show && !m_started) {
+        m_window->removeEventFilter(this);
+        start();
+        return QObject::eventFilter(watched, event);
+    }
     const bool isCombo2 = watched == m_w.typeCombo || (m_w.typeCombo && watched == m_w.typeCombo->lineEdit());
     if (event->type() == QEvent::FocusIn && (isCombo2 || watched == m_w.filter)) {
         QLineEdit* edit = watched == m_w.filter ? m_w.filter : m_w.typeCombo->lineEdit();

@@ -1,5 +1,7 @@
 #include "frmMainJVZ.h"
 
+#include "LocalExplorerAttach.h"
+#include "LocalExplorerPane.h"
 #include "MainSessionWindow.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
@@ -39,6 +41,9 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     setWindowTitle(QStringLiteral("Pendraxa"));
     m_ui.build(*this);
     connectCommands();
+
+    // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
+    attachLocalExplorer(*this, m_settings);
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
@@ -227,6 +232,9 @@ SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServ
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
     m_terminalSession = &state.session;
+    // local explorer: the connected terminal's product code decides which package descriptor is listed
+    if (LocalExplorerPane* pane = localExplorerOf(*this))
+        pane->hooks().productCode = [&info = state.terminalInfo] { return info.ProductCodeTerminal(); };
     if (!parts.seeProductCode)
         parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
     if (!parts.enableTransferCommands)
