@@ -9,6 +9,7 @@
 #include "core/BatchRun.h"
 #include "core/ui/IconTable.h"
 #include "workspace/FavouritePaths.h"
+#include "workspace/ui/LocalExplorerAttach.h"
 #include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/LocalSelectionPane.h"
 #include "workspace/ui/LocalSelectionWiring.h"
@@ -43,14 +44,15 @@ struct WindowRun {
         ui.combo2->setEditable(true);
         ui.combo2->addItems({"*.M23", "*.M40", "*.*"});
         ui.combo2->setCurrentText("*.*");
-        explorer = std::make_unique<LocalExplorerPane>(
-            LocalExplorerPane::Widgets{ui.treeView1, ui.listView1, ui.imageCombo1, ui.combo2, ui.filter}, volumes,
-            settings, window.language(), iconForImageKey);
-        wiring = std::make_unique<LocalSelectionWiring>(window, *explorer, volumes, settings, notifier);
+        explorer = localExplorerOf(window);
+        wiring = localSelectionOf(window);
+        EXPECT_NE(explorer, nullptr);
+        EXPECT_NE(wiring, nullptr);
+        explorer->setVolumeSource(volumes);
+        wiring->setVolumeSource(volumes);
         window.resize(1100, 700);
-        window.show();
-        explorer->start();
-        wiring->LoadPathHistory();
+        window.show(); // the explorer fills itself and the favourites are read
+        EXPECT_TRUE(explorer->started());
         (void)tree;
     }
 
@@ -77,8 +79,8 @@ struct WindowRun {
 
     BatchRun batch;
     frmMainJVZ window;
-    std::unique_ptr<LocalExplorerPane> explorer;
-    std::unique_ptr<LocalSelectionWiring> wiring;
+    LocalExplorerPane* explorer = nullptr;
+    LocalSelectionWiring* wiring = nullptr;
 };
 
 class MainWindowSelection : public ::testing::Test {

@@ -9,10 +9,11 @@
 #include "workspace/LocalSelection.h"
 
 #include <QObject>
+#include <QLineEdit>
 #include <QPoint>
+#include <QPointer>
 #include <functional>
 
-class QLineEdit;
 class QTreeView;
 
 namespace jvz {
@@ -67,7 +68,8 @@ private:
 
     QTreeView* m_list;
     LocalListModel& m_model;
-    QLineEdit* m_text3;
+    QPointer<QLineEdit> m_text3; // the window may take it down first
+
     Notifier& m_notifier;
     const MBLanguages& m_language;
     FileDeleter m_deleter;

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
@@ -24,17 +25,20 @@ namespace {
 constexpr int kStatusMessageMs = 20000;
 } // namespace
 
-LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane& explorer, VolumeSource& volumes,
-                                           const AppSettings& settings, Notifier& notifier)
-    : QObject(&window), m_window(window), m_explorer(explorer)
+LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane& explorer, const AppSettings& settings,
+                                           Notifier& notifier)
+    : QObject(&window), m_window(window), m_explorer(explorer), m_settings(settings)
 {
+    setObjectName(QStringLiteral("LocalSelectionWiring"));
     const MainWindowControls& ui = window.controls();
-    FavouritePaths::Options options;
-    options.bookmarkPath = resolvePathAnyCase(settings.gProgramFolder + u'/' + settings.gBookmarkFile);
-    options.updateBookmarks = settings.gUpdateBmk;
-    options.autoBookmark = settings.gAutoBmk;
-    m_favourites = std::make_unique<FavouritePaths>(options, notifier, window.language());
-    m_favourites->setVolumes([&volumes] { return systemBookmarkVolumes(volumes); });
+    m_favourites = std::make_unique<FavouritePaths>(FavouritePaths::Options{}, notifier, window.language());
+    m_favourites->setVolumes([this] {
+        if (!m_volumes) {
+            m_ownVolumes = std::make_unique<SystemVolumeSource>();
+            m_volumes = m_ownVolumes.get();
+        }
+        return systemBookmarkVolumes(*m_volumes);
+    });
     m_favourites->setCurrentFolder([this] { return m_explorer.CurrentLocalFolder(); });
     connect(m_favourites.get(), &FavouritePaths::statusMessage, this,
             [this](const QString& text) { m_window.controls().statusBar2->showMessage(text, kStatusMessageMs); });
@@ -76,7 +80,6 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
     m_selection->setHooks(std::move(hooks));
 
     window.wireCommand(Command::LocalDelFile, [this] { m_selection->DeleteLocalSelection(); });
-    window.wireCommand(Command::LocalBack, [this] { m_explorer.LocalBackFolder(); });
     window.wireCommand(Command::ContextAddPath, [this] {
         if (activeControl() == m_window.controls().treeView1)
             m_favourites->AddFolderToFavourites(m_explorer.CurrentLocalFolder());
@@ -90,17 +93,35 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
     // Nothing is chosen until the user chooses.
     for (Command c : {Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy})
         window.commandState().setSwitched(c, false);
-    window.commandState().setSwitched(Command::LocalBack, true);
     window.commandState().setSwitched(Command::ContextAddPath, true);
     window.commandState().setSwitched(Command::ContextDelPath, true);
     window.applyCommandState();
+    window.installEventFilter(this);
 }
 
 LocalSelectionWiring::~LocalSelectionWiring() = default;
 
 void LocalSelectionWiring::LoadPathHistory()
 {
+    m_loaded = true;
+    FavouritePaths::Options options;
+    options.bookmarkPath = resolvePathAnyCase(m_settings.gProgramFolder + u'/' + m_settings.gBookmarkFile);
+    options.updateBookmarks = m_settings.gUpdateBmk;
+    options.autoBookmark = m_settings.gAutoBmk;
+    m_favourites->setOptions(options);
     m_favourites->LoadPathHistory();
+}
+
+bool LocalSelectionWiring::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_window && event->type() == QEvent::Show && !m_loaded)
+        LoadPathHistory();
+    return QObject::eventFilter(watched, event);
+}
+
+LocalSelectionWiring* localSelectionOf(const frmMainJVZ& window)
+{
+    return window.findChild<LocalSelectionWiring*>(QStringLiteral("LocalSelectionWiring"), Qt::FindDirectChildrenOnly);
 }
 
 QWidget* LocalSelectionWiring::activeControl() const

@@ -23,9 +23,13 @@ class frmMainJVZ;
 class LocalSelectionWiring : public QObject {
     Q_OBJECT
 public:
-    LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane& explorer, VolumeSource& volumes,
-                         const AppSettings& settings, Notifier& notifier);
+    // The favourites are read when the window is first shown (a batch run never shows it).
+    LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane& explorer, const AppSettings& settings,
+                         Notifier& notifier);
     ~LocalSelectionWiring() override;
+
+    // The volumes the favourites' start-up repair checks against; the machine's own without one.
+    void setVolumeSource(VolumeSource& volumes) { m_volumes = &volumes; }
 
     FavouritePaths& favourites() { return *m_favourites; }
     LocalSelectionPane& selection() { return *m_selection; }
@@ -35,8 +39,10 @@ public:
     // MNU_ContextuelDelete while the terminal list is the active control.
     void setTerminalDelete(std::function<void()> remove) { m_terminalDelete = std::move(remove); }
 
-    // The favourites are read at the window's first activation, never in a batch run.
     void LoadPathHistory();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyFlags(const LocalSelectionFlags& flags);
@@ -46,11 +52,18 @@ private:
 
     frmMainJVZ& m_window;
     LocalExplorerPane& m_explorer;
+    const AppSettings& m_settings;
     std::unique_ptr<FavouritePaths> m_favourites;
     std::unique_ptr<FavouritesCombo> m_combo;
     std::unique_ptr<LocalSelectionPane> m_selection;
     std::function<bool()> m_packReset;
     std::function<void()> m_terminalDelete;
+    std::unique_ptr<VolumeSource> m_ownVolumes;
+    VolumeSource* m_volumes = nullptr;
+    bool m_loaded = false;
 };
+
+// The local selection of the window, as attached by its constructor; null for none.
+LocalSelectionWiring* localSelectionOf(const frmMainJVZ& window);
 
 } // namespace jvz
