@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -31,8 +30,6 @@ LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, Q
     : QObject(parent), m_list(list), m_model(model), m_text3(text3), m_notifier(notifier), m_language(language)
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setDragDropMode(QAbstractItemView::DragDrop);
-    m_list->setAcceptDrops(true);
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
     if (QItemSelectionModel* selection = m_list->selectionModel()) {
@@ -266,27 +263,6 @@ bool LocalSelectionPane::filterViewportEvent(QEvent* event)
             return true;
         }
         return false;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // Only terminal files are dropped here; the list's own items are not moved onto themselves.
-        auto* drag = static_cast<QDropEvent*>(event);
-        const bool fromTerminal = drag->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted();
-        if (fromTerminal)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (drop->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted()) {
-            drop->acceptProposedAction();
-            call(m_hooks.uploadFromTerminal);
-        } else {
-            drop->ignore();
-        }
-        return true;
     }
     default:
         return false;

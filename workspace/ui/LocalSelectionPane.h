@@ -2,8 +2,8 @@
 
 // The local file list's selection as the main window uses it: check marks, the catalogue comment in Text3,
 // the commands a selection offers, the list's own keys (the catalogue and pack keys, Delete, Ctrl+B/C/J/A),
-// its context menu, focus, the start of a drag and a drop from the terminal list, and the deletion of the
-// chosen files. Enter, F5 and the double click belong to the local explorer.
+// its context menu, focus, the start of a drag, and the deletion of the chosen files. Enter, F5 and the double
+// click belong to the local explorer; drops of terminal files on the list belong to the terminal list.
 
 #include "workspace/LocalDeletion.h"
 #include "workspace/LocalSelection.h"
@@ -33,9 +33,7 @@ public:
         std::function<void()> suspendDrag;      // dragging off for a moment
         std::function<void()> localBackFolder;
         std::function<void()> disableUploadCommand;
-        std::function<void()> uploadFromTerminal; // terminal files dropped on the list
-        std::function<void()> dragStartedHere;    // LocalDragStarted on, TerminalDragStarted off
-        std::function<bool()> terminalDragStarted;
+        std::function<void()> dragStartedHere; // LocalDragStarted on, TerminalDragStarted off
         std::function<void()> beep;
     };
 

@@ -71,12 +71,10 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
     hooks.suspendDrag = [this] { m_explorer.suspendDrag(); };
     hooks.localBackFolder = [this] { m_explorer.LocalBackFolder(); };
     hooks.disableUploadCommand = [this] { m_window.DisableUploadCommand(); };
-    hooks.uploadFromTerminal = [this] { m_window.runCommand(Command::Upload); };
     hooks.dragStartedHere = [this] {
         m_window.LocalDragStarted = true;
         m_window.TerminalDragStarted = false;
     };
-    hooks.terminalDragStarted = [this] { return m_window.TerminalDragStarted; };
     m_selection->setHooks(std::move(hooks));
 
     window.wireCommand(Command::LocalDelFile, [this] { m_selection->DeleteLocalSelection(); });
