@@ -385,6 +385,8 @@ void LocalExplorerPane::OpenListItem()
             m_tree.refreshChildren(selectedNode());
             node = m_tree.childWithPath(selectedNode(), path);
         }
+        if (!node.isValid())
+            node = m_tree.findFolder(path); // the list shows a folder other than the selected node's
         if (node.isValid())
             TreeView1_NodeClick(node);
         return;
