@@ -2,6 +2,7 @@
 
 #include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
+#include "LocalSelectionWiring.h"
 #include "MainSessionWindow.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
@@ -92,6 +93,9 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
     attachLocalExplorer(*this, m_settings);
+    // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
+    if (LocalExplorerPane* explorer = localExplorerOf(*this))
+        new LocalSelectionWiring(*this, *explorer, m_settings, m_notifier);
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);

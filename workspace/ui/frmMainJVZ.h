@@ -128,6 +128,9 @@ public:
     uint8_t ActivityAsked = 1;
     QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
     QString CurrentLocalFolder; // the local folder ListView1 shows; empty on "My Computer"
+    // local selection: the list a drag started from, so that a drop acts on the list the drag came from
+    bool LocalDragStarted = false;
+    bool TerminalDragStarted = false;
 
     // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
     // state allows, and the handler never runs while the window is busy.
