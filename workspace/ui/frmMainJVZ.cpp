@@ -1,6 +1,7 @@
 #include "frmMainJVZ.h"
 
 #include "MainSessionWindow.h"
+#include "TerminalPane.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/ui/GetAllFormLabel.h"
@@ -70,10 +71,15 @@ frmMainJVZ::~frmMainJVZ() = default;
 SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
+    m_terminalPane.reset();
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    FtpClient& ftp = services.ftp;
+    Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
     m_sessionWindow->setRuntime(m_session.get());
+    // terminal explorer
+    m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
     return *m_session;
 }
 

@@ -31,6 +31,7 @@ class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
+class TerminalPane;
 
 // The program's main window. This is its frame as start-up and the session need it; the explorer panes,
 // the remaining menus and the session's own variables and timers are added to it, not beside it.
@@ -84,6 +85,8 @@ public:
     // The connect sequence; without one, connecting sets up no link.
     void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
+    // The terminal explorer, once the session is built (none while the window has no terminal list).
+    TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
     void Timer4_Timer();
@@ -122,6 +125,7 @@ private:
     QTimer* m_timer4 = nullptr;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
 };
 
 } // namespace jvz
