@@ -2,6 +2,8 @@
 
 #include "MainSessionWindow.h"
 #include "core/AppSettings.h"
+#include "workspace/CommandState.h"
+#include "workspace/LocalItemRoles.h"
 #include "frmMainJVZ.h"
 #include "session/SessionRuntime.h"
 
@@ -15,9 +17,6 @@
 namespace jvz {
 
 namespace {
-
-// The image key of a local list item, until the local list names its roles.
-constexpr int kLocalImageKeyRole = Qt::UserRole + 1;
 
 template <typename T>
 T* named(frmMainJVZ& window, const char* name)
@@ -33,7 +32,7 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
     QModelIndexList rows = list->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     for (const QModelIndex& i : rows)
-        items.append({i.data().toString(), i.data(kLocalImageKeyRole).toString()});
+        items.append({i.data().toString(), i.data(LocalRole::ImageKey).toString()});
     return items;
 }
 
@@ -89,8 +88,37 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
             session->SendTerminalMessage(code, activity);
     };
 
+    auto* treeView1 = named<QTreeView>(window, "TreeView1");
     TerminalPaneHooks pane;
     pane.localSelection = [listView1] { return selectedLocalItems(listView1); };
+    pane.localFolder = [w] {
+        const QString folder = w->CurrentLocalFolder;
+        return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+    };
+    // The tree's root ("My Computer") holds no path: nothing is got there.
+    pane.treeFolder = [treeView1] {
+        if (!treeView1 || !treeView1->selectionModel())
+            return QString();
+        const QModelIndexList selected = treeView1->selectionModel()->selectedRows();
+        const QModelIndex node = selected.isEmpty() ? treeView1->currentIndex() : selected.first();
+        return node.isValid() ? node.data(LocalRole::FullPath).toString() : QString();
+    };
+    pane.downloadEnabled = [w] { return w->DownloadEnabled(); };
+    pane.terminalListFocused = [w] {
+        w->RefreshUploadCommand();
+        w->DisableDownloadCommand();
+    };
+    pane.enableDelete = [w](bool on) {
+        w->switchCommand(Command::TerminalDelFile, on);
+        w->switchCommand(Command::ContextDelete, on);
+    };
+    pane.isBusy = [w] { return w->isBusy(); };
+    pane.setBusy = [this](bool on) {
+        if (on)
+            m_busy.emplace(m_window);
+        else
+            m_busy.reset();
+    };
 
     TerminalPaneWidgets widgets;
     widgets.listView2 = named<QTreeView>(window, "ListView2");
@@ -98,18 +126,20 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     widgets.toolbar3 = named<QToolBar>(window, "Toolbar3");
     widgets.statusBar4 = named<QWidget>(window, "StatusBar4");
     widgets.localList = listView1;
-    widgets.localTree = named<QWidget>(window, "TreeView1");
     widgets.contextMenu = named<QMenu>(window, "MNU_Contextuel");
     widgets.contextDelete = named<QAction>(window, "MNU_ContextuelDelete");
     widgets.window = &window;
     m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(pane));
 
-    if (auto* download = named<QAction>(window, "MNU_Terminal_Download"))
-        QObject::connect(download, &QAction::triggered, m_view.get(),
-                         [view = m_view.get()] { view->MNU_Terminal_Download_Click(); });
-    if (auto* upload = named<QAction>(window, "MNU_Terminal_Upload"))
-        QObject::connect(upload, &QAction::triggered, m_view.get(),
-                         [view = m_view.get()] { view->MNU_Terminal_Upload_Click(); });
+    TerminalExplorerView* view = m_view.get();
+    window.wireCommand(Command::Download, [view] { view->MNU_Terminal_Download_Click(); });
+    window.wireCommand(Command::Upload, [view] { view->MNU_Terminal_Upload_Click(); });
+    window.wireCommand(Command::TerminalBackFolder, [view, w] {
+        if (w->FtpSessionOpen())
+            view->TerminalBackFolder();
+    });
+    window.wireCommand(Command::TerminalDelFile, [view] { view->DeleteTerminalSelection(); });
+    window.wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
 }
 
 TerminalPane::~TerminalPane() = default;

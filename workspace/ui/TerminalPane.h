@@ -7,8 +7,10 @@
 #include "terminal_files/TransferContext.h"
 #include "terminal_files/ui/TerminalExplorerView.h"
 #include "workspace/ui/MainWindowTransferHost.h"
+#include "workspace/ui/frmMainJVZ.h"
 
 #include <memory>
+#include <optional>
 
 namespace jvz {
 
@@ -35,6 +37,7 @@ private:
     MainWindowTransferHost m_host;
     TransferContext m_context;
     std::unique_ptr<TerminalExplorerView> m_view;
+    std::optional<BusyScope> m_busy; // held while a transfer runs
 };
 
 // The session's two calls on the terminal list, through the window's pane.

@@ -4,6 +4,7 @@
 #include "TerminalPane.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
+#include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/Notifier.h"
 #include "session/SessionRuntime.h"
@@ -14,64 +15,224 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace jvz {
 
-namespace {
-
-QAction* namedAction(QObject* parent, const char* name, const QString& text)
+BusyScope::BusyScope(frmMainJVZ& window) : m_window(window)
 {
-    auto* a = new QAction(text, parent);
-    a->setObjectName(QLatin1String(name));
-    return a;
+    m_window.setBusy(true);
 }
 
-} // namespace
+BusyScope::~BusyScope()
+{
+    m_window.setBusy(false);
+}
 
 frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifier, QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_batch(batch), m_notifier(notifier)
 {
     setObjectName(QStringLiteral("frmMainJVZ"));
     setWindowTitle(QStringLiteral("Pendraxa"));
-
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("CentralPane"));
-    auto* layout = new QVBoxLayout(central);
-    m_comboConnection = new QComboBox(central);
-    m_comboConnection->setObjectName(QStringLiteral("Combo_DefaultConnection"));
-    m_filter = new QLineEdit(central);
-    m_filter->setObjectName(QStringLiteral("Filter"));
-    m_txtTrace = new QPlainTextEdit(central);
-    m_txtTrace->setObjectName(QStringLiteral("TXT_Trace"));
-    m_txtTrace->setReadOnly(true);
-    m_txtTrace->hide(); // lines are written to it even while hidden
-    layout->addWidget(m_comboConnection);
-    layout->addWidget(m_filter);
-    layout->addWidget(m_txtTrace, 1);
-    setCentralWidget(central);
-
-    buildMenus();
-    buildBars();
+    m_ui.build(*this);
+    connectCommands();
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
     m_timer4->setObjectName(QStringLiteral("Timer4"));
     m_timer4->setSingleShot(true);
     connect(m_timer4, &QTimer::timeout, this, &frmMainJVZ::Timer4_Timer);
+    applyCommandState();
 }
 
 frmMainJVZ::~frmMainJVZ() = default;
+
+QString frmMainJVZ::label(const char* key) const
+{
+    return m_language.GetFormLabel(QLatin1String(key));
+}
+
+// ---------------------------------------------------------------------------------------------- commands
+
+void frmMainJVZ::connectCommands()
+{
+    for (int i = 0; i < kCommandCount; ++i) {
+        const auto command = static_cast<Command>(i);
+        QAction* a = m_ui.action(command);
+        // The icon bar's buttons run through TLB_Icon_ButtonClick, by index.
+        if (!a || command == Command::IconConnect || command == Command::IconDisconnect)
+            continue;
+        connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
+    }
+    connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this,
+            [this](QAction* a) { TLB_Icon_ButtonClick(static_cast<int>(m_ui.tlbIcon->actions().indexOf(a)) + 1); });
+
+    wireCommand(Command::Connect, [this] { TerminalConnect(false); });
+    wireCommand(Command::IconConnect, [this] {
+        TerminalConnect(false);
+        // Whatever the sequence gave, the exchange directory's bookkeeping starts again.
+        if (m_terminalSession) {
+            m_terminalSession->swapTotalSize = 0;
+            m_terminalSession->swapUnchecked = true;
+        }
+    });
+    wireCommand(Command::Disconnect, [this] { MNU_Terminal_Disconnect_Click(); });
+    wireCommand(Command::IconDisconnect, [this] { MNU_Terminal_Disconnect_Click(); });
+    wireCommand(Command::Quit, [this] { close(); });
+    wireCommand(Command::ActivityDownload, [this] { selectActivity(1); });
+    wireCommand(Command::ActivityDiagnostic, [this] { selectActivity(2); });
+    wireCommand(Command::ActivityMaintenance, [this] { selectActivity(3); });
+    wireCommand(Command::ViewConnectBar, [this] {
+        m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
+        ArrangeBars();
+    });
+    wireCommand(Command::ViewIconBar, [this] {
+        m_ui.tlbIcon->setVisible(m_ui.action(Command::ViewIconBar)->isChecked());
+        ArrangeBars();
+    });
+    wireCommand(Command::ViewTrace,
+                [this] { m_ui.txtTrace->setVisible(m_ui.action(Command::ViewTrace)->isChecked()); });
+}
+
+void frmMainJVZ::wireCommand(Command command, std::function<void()> handler)
+{
+    m_handlers[static_cast<int>(command)] = std::move(handler);
+    m_commands.setWired(command, static_cast<bool>(m_handlers[static_cast<int>(command)]));
+    applyCommandState();
+}
+
+void frmMainJVZ::runCommand(Command command)
+{
+    // The action's state is the command state applied; it is what the user sees.
+    const QAction* a = m_ui.action(command);
+    if (isBusy() || (a && !a->isEnabled()))
+        return;
+    if (const auto& handler = m_handlers[static_cast<int>(command)])
+        handler();
+}
+
+void frmMainJVZ::switchCommand(Command command, bool on)
+{
+    m_commands.setSwitched(command, on);
+    applyCommandState();
+}
+
+void frmMainJVZ::applyCommandState()
+{
+    m_commands.setFtpSessionOpen(FtpSessionOpen());
+    m_commands.setActivity(ActivityAsked);
+    for (int i = 0; i < kCommandCount; ++i)
+        if (QAction* a = m_ui.actions[i])
+            a->setEnabled(m_commands.enabled(static_cast<Command>(i)));
+    // The icon bar's terminal commands follow their menu items.
+    const struct {
+        int index;
+        Command command;
+    } buttons[] = {{4, Command::Download}, {5, Command::Upload}, {7, Command::TerminalInfo}};
+    for (const auto& b : buttons)
+        if (QAction* a = IconButton(b.index))
+            a->setEnabled(m_commands.enabled(b.command));
+}
+
+void frmMainJVZ::setBusy(bool entering)
+{
+    m_busyDepth += entering ? 1 : -1;
+    if (m_busyDepth < 0)
+        m_busyDepth = 0;
+    m_commands.setBusy(m_busyDepth > 0);
+    applyCommandState();
+}
+
+void frmMainJVZ::RefreshTransferCommands(bool enable)
+{
+    m_commands.setFtpSessionOpen(FtpSessionOpen());
+    m_commands.setActivity(ActivityAsked);
+    m_commands.RefreshTransferCommands(enable);
+    applyCommandState();
+}
+
+void frmMainJVZ::DisableDownloadCommand()
+{
+    m_commands.DisableDownloadCommand();
+    applyCommandState();
+}
+
+void frmMainJVZ::DisableUploadCommand()
+{
+    m_commands.DisableUploadCommand();
+    applyCommandState();
+}
+
+void frmMainJVZ::RefreshUploadCommand()
+{
+    m_commands.setFtpSessionOpen(FtpSessionOpen());
+    m_commands.RefreshUploadCommand();
+    applyCommandState();
+}
+
+void frmMainJVZ::EnableTerminalInfoCommand()
+{
+    m_commands.EnableTerminalInfoCommand();
+    applyCommandState();
+}
+
+void frmMainJVZ::DisableTerminalInfoCommand()
+{
+    m_commands.DisableTerminalInfoCommand();
+    applyCommandState();
+}
+
+// The network panel belonged to one old platform version only; there is none here.
+void frmMainJVZ::CheckNetworkMenu()
+{
+    m_commands.setSwitched(Command::ConnectionNetwork, false);
+    m_ui.action(Command::ConnectionNetwork)->setVisible(false);
+    applyCommandState();
+}
+
+void frmMainJVZ::TLB_Icon_ButtonClick(int index)
+{
+    switch (index) {
+    case 1:
+        runCommand(Command::IconConnect);
+        return;
+    case 2:
+        runCommand(Command::IconDisconnect);
+        return;
+    case 4:
+        runCommand(Command::Download);
+        return;
+    case 5:
+        runCommand(Command::Upload);
+        return;
+    case 7:
+        runCommand(Command::TerminalInfo);
+        return;
+    default:
+        return;
+    }
+}
+
+void frmMainJVZ::TLB_Connect_ButtonClick()
+{
+    setCursor(Qt::PointingHandCursor);
+}
+
+// ---------------------------------------------------------------------------------------------- session
 
 SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
     m_terminalPane.reset();
+    m_terminalSession = &state.session;
+    if (!parts.seeProductCode)
+        parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
+    if (!parts.enableTransferCommands)
+        parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
     FtpClient& ftp = services.ftp;
@@ -99,95 +260,50 @@ void frmMainJVZ::MNU_Terminal_Disconnect_Click()
         m_session->MNU_Terminal_Disconnect_Click();
 }
 
-void frmMainJVZ::buildMenus()
+// ---------------------------------------------------------------------------------------------- start-up
+
+void frmMainJVZ::Form_Load()
 {
-    QMenu* terminal = menuBar()->addMenu(QStringLiteral("Terminal"));
-    terminal->setObjectName(QStringLiteral("MNU_Terminal"));
-    QAction* connectItem = namedAction(this, "MNU_Terminal_Connect", QStringLiteral("Connect"));
-    QAction* disconnectItem = namedAction(this, "MNU_Terminal_Disconnect", QStringLiteral("Disconnect"));
-    disconnectItem->setEnabled(false);
-    QAction* quitItem = namedAction(this, "MNU_Terminal_Quit", QStringLiteral("Quit"));
-    terminal->addAction(connectItem);
-    terminal->addAction(disconnectItem);
-    terminal->addSeparator();
-    terminal->addAction(quitItem);
-    connect(connectItem, &QAction::triggered, this, [this] { TerminalConnect(false); });
-    connect(disconnectItem, &QAction::triggered, this, &frmMainJVZ::MNU_Terminal_Disconnect_Click);
-    connect(quitItem, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* activity = menuBar()->addMenu(QStringLiteral("Activity"));
-    activity->setObjectName(QStringLiteral("MNU_Activity"));
-    m_activityGroup = new QActionGroup(this);
-    const char* names[3] = {"MNU_Activity_Download", "MNU_Activity_Diagnostic", "MNU_Activity_Maintenance"};
-    const char* texts[3] = {"Download", "Diagnostic", "Maintenance"};
-    for (int i = 0; i < 3; ++i) {
-        m_activity[i] = namedAction(this, names[i], QString::fromLatin1(texts[i]));
-        m_activity[i]->setCheckable(true);
-        m_activityGroup->addAction(m_activity[i]);
-        activity->addAction(m_activity[i]);
-        connect(m_activity[i], &QAction::triggered, this, [this, i] { selectActivity(i + 1); });
-    }
-    m_activity[0]->setChecked(true);
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
-    view->setObjectName(QStringLiteral("MNU_View"));
-    m_viewConnectBar = namedAction(this, "MNU_View_ConnectBar", QStringLiteral("Connection bar"));
-    m_viewConnectBar->setCheckable(true);
-    m_viewConnectBar->setVisible(m_settings.gX07);
-    m_viewIconBar = namedAction(this, "MNU_View_IconBar", QStringLiteral("Icon bar"));
-    m_viewIconBar->setCheckable(true);
-    m_viewIconBar->setChecked(true);
-    m_viewTrace = namedAction(this, "MNU_View_Trace", QStringLiteral("Trace"));
-    m_viewTrace->setCheckable(true);
-    m_viewTrace->setVisible(m_settings.gDebug); // without Debug the trace is written but never shown
-    view->addAction(m_viewConnectBar);
-    view->addAction(m_viewIconBar);
-    view->addAction(m_viewTrace);
-    connect(m_viewTrace, &QAction::toggled, m_txtTrace, &QWidget::setVisible);
-}
-
-void frmMainJVZ::buildBars()
-{
-    m_tlbConnect = new QToolBar(QStringLiteral("Connection"), this);
-    m_tlbConnect->setObjectName(QStringLiteral("TLB_Connect"));
-    addToolBar(m_tlbConnect);
-    m_tlbConnect->hide();
-
-    m_tlbIcon = new QToolBar(QStringLiteral("Icons"), this);
-    m_tlbIcon->setObjectName(QStringLiteral("TLB_Icon"));
-    addToolBar(m_tlbIcon);
-    QAction* connectButton = m_tlbIcon->addAction(QStringLiteral("Connect"));
-    QAction* disconnectButton = m_tlbIcon->addAction(QStringLiteral("Disconnect"));
-    connectButton->setCheckable(true);
-    disconnectButton->setCheckable(true);
-    disconnectButton->setChecked(true); // not connected at start
-    connect(connectButton, &QAction::triggered, this, [this] { TerminalConnect(false); });
-    connect(disconnectButton, &QAction::triggered, this, &frmMainJVZ::MNU_Terminal_Disconnect_Click);
-
-    m_statusBar2 = new QStatusBar(this);
-    m_statusBar2->setObjectName(QStringLiteral("StatusBar2"));
-    for (int i = 0; i < 4; ++i) {
-        m_panels[i] = new QLabel(m_statusBar2);
-        m_panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        m_statusBar2->addPermanentWidget(m_panels[i], i == 3 ? 2 : 1);
-    }
-    setStatusBar(m_statusBar2);
+    m_loaded = true;
+    IconButton(2)->setChecked(true); // not connected: disconnect shown pressed
+    RefreshTransferCommands(false);
+    CheckNetworkMenu();
+    switchCommand(Command::ApplicationList, false);
+    DisableTerminalInfoCommand();
+    m_ui.action(Command::ViewConnectBar)->setVisible(m_settings.gX07);
+    if (QAction* back = m_ui.action(Command::TerminalBackFolder))
+        back->setVisible(m_settings.gX07);
+    // Without Debug the trace box can never be shown, but lines are still written to it.
+    m_ui.action(Command::ViewTrace)->setChecked(false);
+    m_ui.txtTrace->hide();
+    m_ui.action(Command::ViewTrace)->setVisible(m_settings.gDebug);
+    m_ui.mnuV1->setVisible(m_settings.gDebug);
+    // The session takes the address and credentials from these boxes, in batch runs too.
+    m_ui.txtLogin->setText(m_settings.gFtpUserName);
+    m_ui.txtPassword->setText(m_settings.gFtpPassword);
+    m_ui.txtPort->setText(m_settings.gIpPort);
+    m_ui.txtIp->setText(m_settings.gIpLocalAddress);
+    m_ui.txtIp->setEnabled(false);
 }
 
 void frmMainJVZ::init(const MBLanguages& language)
 {
+    if (!m_loaded)
+        Form_Load(); // load runs when start-up first uses the window, right before init
     InitLanguage(language);
     if (m_settings.gConnectBar.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 && m_settings.gX07) {
-        m_viewConnectBar->setChecked(true);
-        m_tlbConnect->show();
+        m_ui.action(Command::ViewConnectBar)->setChecked(true);
+        m_ui.tlbConnect->show();
+    } else {
+        m_ui.tlbConnect->hide();
     }
     if (m_settings.gIconBar.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0) {
-        m_viewIconBar->setChecked(false);
-        m_tlbIcon->hide();
+        m_ui.action(Command::ViewIconBar)->setChecked(false);
+        m_ui.tlbIcon->hide();
     }
     FillDefaultConnectionCombo();
     selectActivity(m_batch.gActivity);
-    m_filter->setText(m_settings.gFilterField);
+    m_ui.filter->setText(m_settings.gFilterField);
 }
 
 void frmMainJVZ::InitLanguage(const MBLanguages& language)
@@ -195,21 +311,37 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     m_language.Copy(language);
     GetAllFormLabel(m_language, *this);
     setWindowTitle(QStringLiteral("Pendraxa")); // other windows find this one by its title
-    SetStatusPanel(4, m_language.GetFormLabel(QStringLiteral("TerminalState")) +
-                          m_language.GetFormLabel(QStringLiteral("NoConnected")));
+    SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
 }
 
 void frmMainJVZ::selectActivity(int activity)
 {
     const int index = activity == 2 || activity == 3 ? activity : 1;
+    const Command items[3] = {Command::ActivityDownload, Command::ActivityDiagnostic, Command::ActivityMaintenance};
     ActivityAsked = static_cast<uint8_t>(index);
-    m_activity[index - 1]->setChecked(true);
+    m_ui.action(items[index - 1])->setChecked(true);
+    ShowActivityLabel();
 }
+
+void frmMainJVZ::ShowActivityLabel()
+{
+    static const char* const keys[3] = {"LBL_Activity_Download", "LBL_Activity_Diagnostic", "LBL_Activity_Maintenance"};
+    QString text = label("LBL_Activity") + QStringLiteral(": ");
+    if (ActivityAsked >= 1 && ActivityAsked <= 3)
+        text += label(keys[ActivityAsked - 1]);
+    SetStatusPanel(3, text);
+}
+
+void frmMainJVZ::ArrangeBars() {}
+
+void frmMainJVZ::LoadCatalogFilters() {}
+
+void frmMainJVZ::SeeProductCode(const QString& /*code*/) {}
 
 void frmMainJVZ::FillDefaultConnectionCombo()
 {
     if (m_fillConnectionList)
-        m_fillConnectionList(*m_comboConnection);
+        m_fillConnectionList(*m_ui.comboDefaultConnection);
 }
 
 void frmMainJVZ::showWindow()
@@ -259,41 +391,66 @@ void frmMainJVZ::closeEvent(QCloseEvent* event)
         m_hooks.quitApplication();
 }
 
+// ---------------------------------------------------------------------------------------------- trace, bars
+
 void frmMainJVZ::AddTrace(const QString& line)
 {
     m_trace.prepend(line + QStringLiteral("\r\n"));
-    m_txtTrace->setPlainText(QString(m_trace).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_ui.txtTrace->setPlainText(QString(m_trace).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void frmMainJVZ::ClearTrace()
 {
     m_trace.clear();
-    m_txtTrace->clear();
+    m_ui.txtTrace->clear();
 }
 
 void frmMainJVZ::SetStatusPanel(int panel, const QString& text)
 {
     if (panel >= 1 && panel <= 4)
-        m_panels[panel - 1]->setText(text);
+        m_ui.bar2Panels[panel - 1]->setText(text);
 }
 
 QString frmMainJVZ::StatusPanel(int panel) const
 {
-    return panel >= 1 && panel <= 4 ? m_panels[panel - 1]->text() : QString();
+    return panel >= 1 && panel <= 4 ? m_ui.bar2Panels[panel - 1]->text() : QString();
+}
+
+void frmMainJVZ::SetStatusBar3Panel(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= 2)
+        m_ui.bar3Panels[panel - 1]->setText(text);
+}
+
+QString frmMainJVZ::StatusBar3Panel(int panel) const
+{
+    return panel >= 1 && panel <= 2 ? m_ui.bar3Panels[panel - 1]->text() : QString();
+}
+
+void frmMainJVZ::SetStatusBar4(const QString& text)
+{
+    m_ui.bar4Text->setText(text);
+}
+
+QString frmMainJVZ::StatusBar4Text() const
+{
+    return m_ui.bar4Text->text();
 }
 
 QAction* frmMainJVZ::IconButton(int index) const
 {
-    const QList<QAction*> buttons = m_tlbIcon->actions();
+    const QList<QAction*> buttons = m_ui.tlbIcon->actions();
     return index >= 1 && index <= buttons.size() ? buttons.at(index - 1) : nullptr;
 }
 
 void frmMainJVZ::SetIconButton(int index, bool enabled, bool pressed)
 {
-    if (QAction* a = IconButton(index)) {
-        a->setEnabled(enabled);
+    const Command commands[] = {Command::IconConnect, Command::IconDisconnect};
+    if (index == 1 || index == 2)
+        m_commands.setSwitched(commands[index - 1], enabled);
+    if (QAction* a = IconButton(index))
         a->setChecked(pressed);
-    }
+    applyCommandState();
 }
 
 } // namespace jvz

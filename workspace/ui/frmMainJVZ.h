@@ -2,22 +2,19 @@
 
 #include "core/MBLanguages.h"
 #include "core/Startup.h"
+#include "workspace/CommandState.h"
+#include "workspace/ProductCodes.h"
+#include "workspace/ui/MainWindowControls.h"
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-class QAction;
-class QActionGroup;
 class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QStatusBar;
 class QTimer;
-class QToolBar;
 
 namespace jvz {
 
@@ -27,14 +24,31 @@ struct MainSessionWindowParts;
 struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
+struct TerminalSession;
 class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
 class TerminalPane;
+class UserSettingsStore;
+class frmMainJVZ;
 
-// The program's main window. This is its frame as start-up and the session need it; the explorer panes,
-// the remaining menus and the session's own variables and timers are added to it, not beside it.
+// Marks the window busy while a nested wait runs (a transfer, a companion run): every command is refused and
+// the window does not close until the last scope ends.
+class BusyScope {
+public:
+    explicit BusyScope(frmMainJVZ& window);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    frmMainJVZ& m_window;
+};
+
+// The program's main window: menus, toolbars, the explorer panes in their splitters, status bars and the
+// trace box. It coordinates; the panes, the transfers and the session are their own classes attached to its
+// controls. Controls are reached by their object names or through controls().
 class frmMainJVZ : public QMainWindow, public StartupMainWindow {
     Q_OBJECT
 public:
@@ -51,6 +65,14 @@ public:
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     // Fills Combo_DefaultConnection from the private phonebook.
     void setConnectionListFiller(std::function<void(QComboBox&)> fill) { m_fillConnectionList = std::move(fill); }
+    // The per-user store of the window state; without one the platform's store is used.
+    void setUserStore(UserSettingsStore* store) { m_userStore = store; }
+    // The dial-up link's state (8193: down); without it the link counts as down.
+    void setLinkStateQuery(std::function<int32_t()> query) { m_linkState = std::move(query); }
+    // The favourites write their path history on a confirmed quit.
+    void setPathHistorySaver(std::function<void()> save) { m_savePathHistory = std::move(save); }
+
+    const MainWindowControls& controls() const { return m_ui; }
 
     // StartupMainWindow
     void init(const MBLanguages& language) override;
@@ -66,9 +88,14 @@ public:
     const QString& TraceText() const { return m_trace; }
     void ClearTrace();
 
-    // Status bar panels, 1-based; panel 4 holds the link state.
+    // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
     void SetStatusPanel(int panel, const QString& text);
     QString StatusPanel(int panel) const;
+    // StatusBar3's panels (1 the caption, 2 the current local folder) and StatusBar4's text.
+    void SetStatusBar3Panel(int panel, const QString& text);
+    QString StatusBar3Panel(int panel) const;
+    void SetStatusBar4(const QString& text);
+    QString StatusBar4Text() const;
 
     // The icon bar's buttons by their 1-based index (separators count): enabled state and pressed value.
     QAction* IconButton(int index) const;
@@ -76,6 +103,28 @@ public:
 
     uint8_t ActivityAsked = 1;
     QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
+    QString CurrentLocalFolder; // the local folder ListView1 shows; empty on "My Computer"
+
+    // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
+    // state allows, and the handler never runs while the window is busy.
+    void wireCommand(Command command, std::function<void()> handler);
+    // Runs the command's handler as its menu item or button would (nothing when disabled or busy).
+    void runCommand(Command command);
+    CommandState& commandState() { return m_commands; }
+    // Switches a command's own state (the selection, the session) and applies it.
+    void switchCommand(Command command, bool on);
+    // Applies the command state to every action: the one place where actions are enabled.
+    void applyCommandState();
+    bool isBusy() const { return m_busyDepth > 0; }
+
+    void RefreshTransferCommands(bool enable);
+    void DisableDownloadCommand();
+    void DisableUploadCommand();
+    void RefreshUploadCommand();
+    void EnableTerminalInfoCommand();
+    void DisableTerminalInfoCommand();
+    bool DownloadEnabled() const { return m_commands.DownloadEnabled(); }
+    void CheckNetworkMenu();
 
     // The session: socket events, timers, FTP session and disconnect, built once the program's services exist.
     SessionRuntime& createSession(SessionRuntimeState state, SessionServices services, MainSessionWindowParts parts,
@@ -89,16 +138,31 @@ public:
     TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
+    // The icon bar by button index, as its buttons run.
+    void TLB_Icon_ButtonClick(int index);
+    void TLB_Connect_ButtonClick();
+    // Activity menu: 1 download, 2 diagnostic, 3 maintenance.
+    void selectActivity(int activity);
+    void ShowActivityLabel();
+    void ArrangeBars();
+
+    // Product codes and the catalogue filters of Combo2.
+    const ProductCodeTable& ListProduct() const { return m_products; }
+    void LoadCatalogFilters();
+    void SeeProductCode(const QString& code);
+
     void Timer4_Timer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildBars();
+    friend class BusyScope;
+    void setBusy(bool entering);
+    void connectCommands();
     void FillDefaultConnectionCombo();
-    void selectActivity(int activity);
+    void Form_Load();
+    QString label(const char* key) const;
 
     AppSettings& m_settings;
     BatchRun& m_batch;
@@ -106,22 +170,20 @@ private:
     Hooks m_hooks;
     std::function<void(QComboBox&)> m_fillConnectionList;
     std::function<void(bool)> m_connect;
+    std::function<int32_t()> m_linkState;
+    std::function<void()> m_savePathHistory;
+    UserSettingsStore* m_userStore = nullptr;
     MBLanguages m_language;
     QString m_trace;
     bool m_ending = false;
+    bool m_loaded = false;
+    int m_busyDepth = 0;
 
-    QPlainTextEdit* m_txtTrace = nullptr;
-    QStatusBar* m_statusBar2 = nullptr;
-    QLabel* m_panels[4] = {};
-    QToolBar* m_tlbIcon = nullptr;
-    QToolBar* m_tlbConnect = nullptr;
-    QComboBox* m_comboConnection = nullptr;
-    QLineEdit* m_filter = nullptr;
-    QAction* m_viewConnectBar = nullptr;
-    QAction* m_viewIconBar = nullptr;
-    QAction* m_viewTrace = nullptr;
-    QAction* m_activity[3] = {};
-    QActionGroup* m_activityGroup = nullptr;
+    MainWindowControls m_ui;
+    CommandState m_commands;
+    std::array<std::function<void()>, kCommandCount> m_handlers;
+    ProductCodeTable m_products;
+    TerminalSession* m_terminalSession = nullptr;
     QTimer* m_timer4 = nullptr;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
