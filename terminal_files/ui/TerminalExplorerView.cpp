@@ -118,6 +118,11 @@ void TerminalExplorerView::attach()
         view->setDefaultDropAction(Qt::CopyAction);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->header()->setStretchLastSection(true);
+        // Names are never cut: the name column follows the longest one listed.
+        connect(&m_model, &QAbstractItemModel::modelReset, view, [view] {
+            view->resizeColumnToContents(TerminalListModel::NameColumn);
+            view->resizeColumnToContents(TerminalListModel::SizeColumn);
+        });
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
         view->viewport()->setAcceptDrops(true);

@@ -147,13 +147,16 @@ TerminalPane::~TerminalPane() = default;
 void setTerminalListParts(MainSessionWindowParts& parts, frmMainJVZ& window)
 {
     frmMainJVZ* w = &window;
+    // The refresh button follows the session: it asks the terminal again only while a list stands.
     parts.clearTerminalList = [w] {
         if (TerminalPane* pane = w->terminalPane())
             pane->view().ClearTerminalList();
+        w->switchCommand(Command::TerminalRefresh, false);
     };
     parts.enumTerminalDirectory = [w](const QString& directory) {
         if (TerminalPane* pane = w->terminalPane())
             pane->view().FtpEnumDirectory(directory);
+        w->switchCommand(Command::TerminalRefresh, true);
     };
 }
 
