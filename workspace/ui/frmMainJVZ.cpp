@@ -4,6 +4,7 @@
 #include "LocalExplorerPane.h"
 #include "LocalSelectionWiring.h"
 #include "MainSessionWindow.h"
+#include "TerminalPane.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/CaseLookup.h"
@@ -449,6 +450,7 @@ void frmMainJVZ::TLB_Connect_ButtonClick()
 SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
+    m_terminalPane.reset();
     m_terminalSession = &state.session;
     // local explorer: the connected terminal's product code decides which package descriptor is listed
     if (LocalExplorerPane* pane = localExplorerOf(*this))
@@ -459,8 +461,12 @@ SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServ
         parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    FtpClient& ftp = services.ftp;
+    Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
     m_sessionWindow->setRuntime(m_session.get());
+    // terminal explorer
+    m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
     return *m_session;
 }
 

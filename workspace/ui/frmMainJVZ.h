@@ -32,6 +32,7 @@ class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
+class TerminalPane;
 class UserSettingsStore;
 class LinkMenus;
 class MBApplications;
@@ -161,6 +162,8 @@ public:
     // The connect sequence; without one, connecting sets up no link.
     void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
+    // The terminal explorer, once the session is built (none while the window has no terminal list).
+    TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
     // The icon bar by button index, as its buttons run.
@@ -253,6 +256,7 @@ private:
     std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
 };
 
 } // namespace jvz
