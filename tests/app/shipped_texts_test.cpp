@@ -4,6 +4,15 @@
 #include "core/MBLanguages.h"
 #include "core/CoreTexts.h"
 #include "core/TextKeys.h"
+#include "terminal_files/CertificateTexts.h"
+#include "workspace/MainWindowTexts.h"
+#include "terminal_files/TerminalConfigTexts.h"
+#include "workspace/LocalExplorerTexts.h"
+#include "workspace/LocalSelectionTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
+#include "terminal_files/FileToolTexts.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 #include "session/SessionTexts.h"
 #include "terminal_files/TransferTexts.h"
 
@@ -21,6 +30,17 @@ struct ModuleTexts {
 
 // One row per module list.
 const ModuleTexts kModules[] = {
+    {"core", {}},
+    {"main window", kMainWindowTexts},
+    {"about box", kAboutTexts},
+    {"terminal configuration", kTerminalConfigTexts},
+    {"certificate and printing", kCertificateTexts},
+    {"local explorer", kLocalExplorerTexts},
+    {"local selection", kLocalSelectionTexts},
+    {"terminal explorer", kTerminalExplorerTexts},
+    {"file tools", kFileToolTexts},
+    {"folder chooser", kFolderChooserTexts},
+    {"catalogue authoring", kCatalogueAuthoringTexts},
     {"core", kCoreTexts},
     {"session", kSessionTexts},
     {"terminal_files", kTransferTexts},

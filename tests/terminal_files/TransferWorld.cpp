@@ -2,7 +2,6 @@
 
 #include "TestEnv.h"
 #include "platform/FtpClient.h"
-#include "terminal_files/TransferTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,13 +14,45 @@ namespace jvztest {
 
 const std::vector<const char*>& transferTextKeys()
 {
-    // The transfers' own list of the keys they read.
-    static const std::vector<const char*> keys = [] {
-        std::vector<const char*> all;
-        for (const jvz::TextKey& k : jvz::kTransferTexts)
-            all.push_back(k.key.data()); // the list's keys are string literals
-        return all;
-    }();
+    static const std::vector<const char*> keys = {
+        "FTPCmd",
+        "PutOK",
+        "GetOK",
+        "MSG_FileNotFound",
+        "MSG_SwapSpace",
+        "MSG_CatalogueFileNotAdapted",
+        "MSG_AllDelFile",
+        "MSG_TransferCancelled",
+        "MSG_DescriptorBadTarget",
+        // the terminal explorer and the interactive transfers
+        "TerminalContent",
+        "TRC_TerminalNameDropped",
+        "DelOK",
+        "DelKO",
+        "TRC_DelFile",
+        "TRC_DownloadedFile",
+        "TRC_UploadedFile",
+        "TRC_TerminalDisk",
+        "MSG_DelFile",
+        "MSG_DelFiles1",
+        "MSG_DelFiles2",
+        "TIT_DelFile",
+        "MSG_SIZ_VisibleItemsIn",
+        "MSG_SIZ_FreeSpace",
+        "MSG_SIZ_UsedSpace",
+        "MSG_SIZ_TotalSpace",
+        "MSG_SIZ_InfoAbout",
+        "MSG_ConfirmMockupCatDL",
+        "MSG_ConfirmProdCatDL",
+        "MSG_ConfirmOtherCatDL",
+        "MSG_ConfirmThisOperation",
+        "TIT_ConfirmCatDL",
+        "MSG_DescriptorFileNotAdapted",
+        "MSG_NetworkFileDenied",
+        "MSG_MaintenanceDlFiles",
+        "MSG_TerminalSessionClosed",
+        "MSG_FtpSessionLost",
+    };
     return keys;
 }
 

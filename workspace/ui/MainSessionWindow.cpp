@@ -47,9 +47,10 @@ void MainSessionWindow::ProgressComment(const QString& text)
         m_parts.progressComment(text);
 }
 
+// Every switch goes through the window's command state, which also knows what this build has wired.
 void MainSessionWindow::SetIconButtonEnabled(IconBarButton button, bool enabled)
 {
-    enableIconButton(static_cast<int>(button), enabled);
+    m_window.switchCommand(button == IconBarButton::Connect ? Command::IconConnect : Command::IconDisconnect, enabled);
 }
 
 void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
@@ -58,46 +59,32 @@ void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
         a->setChecked(pressed);
 }
 
-void MainSessionWindow::enableIconButton(int index, bool enabled)
-{
-    if (QAction* a = m_window.IconButton(index))
-        a->setEnabled(enabled);
-}
-
-void MainSessionWindow::enableAction(const char* name, bool enabled)
-{
-    if (auto* a = m_window.findChild<QAction*>(QLatin1String(name)))
-        a->setEnabled(enabled);
-}
-
 void MainSessionWindow::SetMenuEnabled(SessionMenu menu, bool enabled)
 {
     switch (menu) {
     case SessionMenu::TerminalConnect:
-        enableAction("MNU_Terminal_Connect", enabled);
+        m_window.switchCommand(Command::Connect, enabled);
         return;
     case SessionMenu::TerminalDisconnect:
-        enableAction("MNU_Terminal_Disconnect", enabled);
+        m_window.switchCommand(Command::Disconnect, enabled);
         return;
     case SessionMenu::TerminalApplicationList:
-        enableAction("MNU_Terminal_Application_List", enabled);
+        m_window.switchCommand(Command::ApplicationList, enabled);
         return;
     case SessionMenu::TerminalConfig:
-        enableAction("MNU_Terminal_Config", enabled);
+        m_window.switchCommand(Command::TerminalConfig, enabled);
         return;
     }
 }
 
 void MainSessionWindow::EnableTerminalInfoCommand()
 {
-    enableAction("MNU_Terminal_Info", true);
-    enableIconButton(kTerminalInfoButton, true);
+    m_window.EnableTerminalInfoCommand();
 }
 
 void MainSessionWindow::DisableTerminalInfoCommand()
 {
-    enableAction("MNU_Terminal_Info", false);
-    enableIconButton(kTerminalInfoButton, false);
+    m_window.DisableTerminalInfoCommand();
 }
 
 void MainSessionWindow::RefreshTransferCommands(bool enable)
@@ -107,22 +94,17 @@ void MainSessionWindow::RefreshTransferCommands(bool enable)
         m_parts.enableTransferCommands();
         return;
     }
-    const bool on = enable && open;
-    enableAction("MNU_Terminal_Download", on);
-    enableIconButton(kDownloadButton, on);
+    m_window.RefreshTransferCommands(enable && open);
 }
 
 void MainSessionWindow::DisableUploadCommand()
 {
-    enableAction("MNU_Terminal_Upload", false);
-    enableIconButton(kUploadButton, false);
+    m_window.DisableUploadCommand();
 }
 
 void MainSessionWindow::EnableBackFolder()
 {
-    if (auto* bar = m_window.findChild<QToolBar*>(QStringLiteral("Toolbar3")))
-        if (auto* back = bar->findChild<QAction*>(QStringLiteral("BackFolder")))
-            back->setEnabled(true);
+    m_window.switchCommand(Command::TerminalBackFolder, true);
 }
 
 void MainSessionWindow::ClearTerminalList()
@@ -150,11 +132,7 @@ void MainSessionWindow::HideStatusBar1()
 
 void MainSessionWindow::SetStatusBar4(const QString& text)
 {
-    QObject* bar = m_window.findChild<QObject*>(QStringLiteral("StatusBar4"));
-    if (auto* status = qobject_cast<QStatusBar*>(bar))
-        status->showMessage(text);
-    else if (auto* label = qobject_cast<QLabel*>(bar))
-        label->setText(text);
+    m_window.SetStatusBar4(text);
 }
 
 void MainSessionWindow::ResetMousePointer()

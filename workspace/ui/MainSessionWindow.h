@@ -62,14 +62,7 @@ public:
     uint8_t ActivityAsked() const override;
     void SeeProductCode(const QString& productCode) override;
 
-    // Icon bar buttons of the terminal commands, by their 1-based index.
-    static constexpr int kDownloadButton = 4;
-    static constexpr int kUploadButton = 5;
-    static constexpr int kTerminalInfoButton = 7;
-
 private:
-    void enableAction(const char* name, bool enabled);
-    void enableIconButton(int index, bool enabled);
     QString lineText(const char* name, const QString& fallback) const;
 
     frmMainJVZ& m_window;

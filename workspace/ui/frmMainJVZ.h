@@ -2,22 +2,21 @@
 
 #include "core/MBLanguages.h"
 #include "core/Startup.h"
+#include "workspace/CommandState.h"
+#include "workspace/ProductCodes.h"
+#include "workspace/ui/MainWindowControls.h"
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
-class QAction;
-class QActionGroup;
 class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QStatusBar;
 class QTimer;
-class QToolBar;
+class QPlainTextEdit;
 
 namespace jvz {
 
@@ -27,13 +26,36 @@ struct MainSessionWindowParts;
 struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
+struct TerminalSession;
+class CatalogueAuthoring;
 class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
+class TerminalPane;
+class UserSettingsStore;
+class LinkMenus;
+class MBApplications;
+class MainWindowLayout;
+class ProcessRunner;
+class frmMainJVZ;
 
-// The program's main window. This is its frame as start-up and the session need it; the explorer panes,
-// the remaining menus and the session's own variables and timers are added to it, not beside it.
+// Marks the window busy while a nested wait runs (a transfer, a companion run): every command is refused and
+// the window does not close until the last scope ends.
+class BusyScope {
+public:
+    explicit BusyScope(frmMainJVZ& window);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    frmMainJVZ& m_window;
+};
+
+// The program's main window: menus, toolbars, the explorer panes in their splitters, status bars and the
+// trace box. It coordinates; the panes, the transfers and the session are their own classes attached to its
+// controls. Controls are reached by their object names or through controls().
 class frmMainJVZ : public QMainWindow, public StartupMainWindow {
     Q_OBJECT
 public:
@@ -50,6 +72,28 @@ public:
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     // Fills Combo_DefaultConnection from the private phonebook.
     void setConnectionListFiller(std::function<void(QComboBox&)> fill) { m_fillConnectionList = std::move(fill); }
+    // The per-user store of the window state; without one the platform's store is used.
+    void setUserStore(UserSettingsStore* store) { m_userStore = store; }
+    // The dial-up link's state (8193: down); without it the link counts as down.
+    void setLinkStateQuery(std::function<int32_t()> query) { m_linkState = std::move(query); }
+    // The favourites write their path history on a confirmed quit.
+    void setPathHistorySaver(std::function<void()> save) { m_savePathHistory = std::move(save); }
+    // How long the quit waits for the link to go down.
+    void setLinkDownWaitMs(int ms) { m_linkDownWaitMs = ms; }
+    // The window's child program (ended on quit when it still runs) is started through this runner.
+    void setChildProgramRunner(ProcessRunner& runner);
+    MBApplications* childProgram() const { return m_childProgram.get(); }
+    // Opens a document (the user's guide) with the desktop's program for it; false when none could.
+    void setDocumentOpener(std::function<bool(const QString& path)> open) { m_openDocument = std::move(open); }
+    // The terminal list's refresh (the Activity menu runs it); without one, a session with the protocol on
+    // is asked for the newly chosen activity.
+    void setTerminalListRefresher(std::function<void()> refresh) { m_refreshTerminalList = std::move(refresh); }
+    // Creates a folder with its parents; tests make it fail.
+    void setFolderMaker(std::function<bool(const QString& path)> make) { m_makeFolder = std::move(make); }
+    // The Connection menu's handlers: configuration and port check; the hang-up runs the disconnect.
+    void attachLinkMenus(std::unique_ptr<LinkMenus> menus);
+
+    const MainWindowControls& controls() const { return m_ui; }
 
     // StartupMainWindow
     void init(const MBLanguages& language) override;
@@ -60,14 +104,23 @@ public:
     void InitLanguage(const MBLanguages& language);
     MBLanguages& language() { return m_language; }
 
-    // Puts the line on top of the trace box: line, CR LF, then the earlier text.
+    // Puts the line on top of the trace box: line, CR LF, then the earlier text. The box keeps the newest
+    // kTraceLines lines.
     void AddTrace(const QString& line);
-    const QString& TraceText() const { return m_trace; }
+    const QString& TraceText() const;
     void ClearTrace();
+    static constexpr int kTraceLines = 5000;
+    // The dial-up link's state when it is down.
+    static constexpr int32_t kLinkDown = 8193;
 
-    // Status bar panels, 1-based; panel 4 holds the link state.
+    // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
     void SetStatusPanel(int panel, const QString& text);
     QString StatusPanel(int panel) const;
+    // StatusBar3's panels (1 the caption, 2 the current local folder) and StatusBar4's text.
+    void SetStatusBar3Panel(int panel, const QString& text);
+    QString StatusBar3Panel(int panel) const;
+    void SetStatusBar4(const QString& text);
+    QString StatusBar4Text() const;
 
     // The icon bar's buttons by their 1-based index (separators count): enabled state and pressed value.
     QAction* IconButton(int index) const;
@@ -75,6 +128,31 @@ public:
 
     uint8_t ActivityAsked = 1;
     QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
+    QString CurrentLocalFolder; // the local folder ListView1 shows; empty on "My Computer"
+    // local selection: the list a drag started from, so that a drop acts on the list the drag came from
+    bool LocalDragStarted = false;
+    bool TerminalDragStarted = false;
+
+    // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
+    // state allows, and the handler never runs while the window is busy.
+    void wireCommand(Command command, std::function<void()> handler);
+    // Runs the command's handler as its menu item or button would (nothing when disabled or busy).
+    void runCommand(Command command);
+    CommandState& commandState() { return m_commands; }
+    // Switches a command's own state (the selection, the session) and applies it.
+    void switchCommand(Command command, bool on);
+    // Applies the command state to every action: the one place where actions are enabled.
+    void applyCommandState();
+    bool isBusy() const { return m_busyDepth > 0; }
+
+    void RefreshTransferCommands(bool enable);
+    void DisableDownloadCommand();
+    void DisableUploadCommand();
+    void RefreshUploadCommand();
+    void EnableTerminalInfoCommand();
+    void DisableTerminalInfoCommand();
+    bool DownloadEnabled() const { return m_commands.DownloadEnabled(); }
+    void CheckNetworkMenu();
 
     // The session: socket events, timers, FTP session and disconnect, built once the program's services exist.
     SessionRuntime& createSession(SessionRuntimeState state, SessionServices services, MainSessionWindowParts parts,
@@ -84,18 +162,62 @@ public:
     // The connect sequence; without one, connecting sets up no link.
     void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
+    // The terminal explorer, once the session is built (none while the window has no terminal list).
+    TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
+
+    // The icon bar by button index, as its buttons run.
+    void TLB_Icon_ButtonClick(int index);
+    void TLB_Connect_ButtonClick();
+    // Activity menu: 1 download, 2 diagnostic, 3 maintenance.
+    void selectActivity(int activity);
+    void ShowActivityLabel();
+    void ArrangeBars();
+    void LayoutControls();
+    void RefreshTerminalList();
+
+    // Window events: the first activation, the close (asked, saved, link down, child program ended).
+    void Form_Activate();
+    bool FirstActivation() const { return m_firstActivation; }
+    void SaveEnvironment();
+    void MNU_Help_About_Click();
+    void MNU_Help_Guide_Click();
+
+    // Product codes and the catalogue filters of Combo2.
+    const ProductCodeTable& ListProduct() const { return m_products; }
+    void LoadCatalogFilters();
+    void SeeProductCode(const QString& code);
 
     void Timer4_Timer();
 
+    // The catalogue authoring commands (family, copy, list file, pack window).
+    CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
+signals:
+    // The window was activated for the first time: the panes fill from here, never in a batch run.
+    void firstActivated();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildBars();
+    friend class BusyScope;
+    void setBusy(bool entering);
+    void applyDrops();
+    void connectCommands();
+    void wireCatalogueAuthoring();
     void FillDefaultConnectionCombo();
-    void selectActivity(int activity);
+    void Form_Load();
+    bool Form_QueryUnload();
+    void waitForLinkDown();
+    void applyIcons();
+    void applyAccessibleTexts();
+    void setTabOrder();
+    void showContextMenu(QWidget* view, const QPoint& pos);
+    void restoreWindowState();
+    UserSettingsStore& userStore();
+    QString label(const char* key) const;
 
     AppSettings& m_settings;
     BatchRun& m_batch;
@@ -103,25 +225,38 @@ private:
     Hooks m_hooks;
     std::function<void(QComboBox&)> m_fillConnectionList;
     std::function<void(bool)> m_connect;
+    std::function<int32_t()> m_linkState;
+    std::function<void()> m_savePathHistory;
+    std::function<bool(const QString&)> m_openDocument;
+    std::function<void()> m_refreshTerminalList;
+    std::function<bool(const QString&)> m_makeFolder;
+    UserSettingsStore* m_userStore = nullptr;
+    std::unique_ptr<UserSettingsStore> m_ownUserStore;
+    std::unique_ptr<MBApplications> m_childProgram;
+    std::unique_ptr<LinkMenus> m_linkMenus;
     MBLanguages m_language;
-    QString m_trace;
+    std::deque<QString> m_traceLines; // newest first, each with its CR LF
+    mutable QString m_trace;
+    mutable bool m_traceStale = false;
+    QStringList m_foldersNotCreated;
+    int m_linkDownWaitMs = 30000;
     bool m_ending = false;
+    bool m_quitting = false;
+    bool m_loaded = false;
+    bool m_firstActivation = true;
+    int m_busyDepth = 0;
 
-    QPlainTextEdit* m_txtTrace = nullptr;
-    QStatusBar* m_statusBar2 = nullptr;
-    QLabel* m_panels[4] = {};
-    QToolBar* m_tlbIcon = nullptr;
-    QToolBar* m_tlbConnect = nullptr;
-    QComboBox* m_comboConnection = nullptr;
-    QLineEdit* m_filter = nullptr;
-    QAction* m_viewConnectBar = nullptr;
-    QAction* m_viewIconBar = nullptr;
-    QAction* m_viewTrace = nullptr;
-    QAction* m_activity[3] = {};
-    QActionGroup* m_activityGroup = nullptr;
+    MainWindowControls m_ui;
+    MainWindowLayout* m_layout = nullptr;
+    CommandState m_commands;
+    std::array<std::function<void()>, kCommandCount> m_handlers;
+    ProductCodeTable m_products;
+    TerminalSession* m_terminalSession = nullptr;
     QTimer* m_timer4 = nullptr;
+    std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
 };
 
 } // namespace jvz

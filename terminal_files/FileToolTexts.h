@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/TextKeys.h"
+
+namespace jvz {
+
+// The texts the viewers, the companion runs and the file openers read.
+inline constexpr TextKey kFileToolTexts[] = {
+    {"General", "MSG_FileNotFound"},
+    {"General", "MSG_EditedCopyKept"},
+    {"General", "ToolTitle"},
+    {"FrmReadTextFile", "MSG_SaveChanges"},
+    {"FrmReadTextFile", "MSG_FileReadOnly"},
+    {"FrmReadTextFile", "MSG_FileNotSaved"},
+    {"frmDescFile", "LBL_FileList"},
+    {"frmDescFile", "LBL_FileView"},
+    {"frmDescFile", "BTN_Quit"},
+    {"frmDescFile", "ListView1.ColumnHeaders1"},
+    {"frmDescFile", "ListView1.ColumnHeaders2"},
+    {"frmDescFile", "NbField"},
+    {"frmDescFile", "DescField1"},
+    {"frmDescFile", "DescField2"},
+    {"frmDescFile", "DescField3"},
+    {"frmDescFile", "DescField4"},
+    {"frmDescFile", "DescField5"},
+    {"frmDescFile", "DescField6"},
+    {"frmDescFile", "DescField7"},
+    {"frmDescFile", "DescField8"},
+    {"frmDescFile", "SoftDescriptor"},
+    {"frmDescFile", "LibDescriptor"},
+    {"frmDescFile", "DriverDescriptor"},
+    {"frmDescFile", "ParamDescriptor"},
+    {"convDIA", "MSG_LAUNCHING_PB"},
+    {"convDIA", "MSG_ERR_FILE_NOT_FOUND"},
+    {"convDIA", "MSG_ERR_FILE_NOT_OPEN"},
+    {"convDIA", "MSG_ERR_UNKNOW_LANGUAGE"},
+    {"convDIA", "MSG_ERR_TOO_MANY_PARALETERS"},
+    {"convDIA", "MSG_ERR_FILE_NOT_WRITTEN"},
+    {"convDIA", "MSG_ERR_ERROR_EXE"},
+    {"Kelmdor", "MSG_LAUNCHING_PB"},
+    {"Kelmdor", "MSG_ERR_FILE_NOT_FOUND"},
+    {"Kelmdor", "MSG_ERR_FILE_NOT_OPEN"},
+    {"Kelmdor", "MSG_ERR_UNKNOW_LANGUAGE"},
+    {"Kelmdor", "MSG_ERR_TOO_MANY_PARALETERS"},
+    {"Kelmdor", "MSG_ERR_FILE_NOT_WRITTEN"},
+    {"Kelmdor", "MSG_ERR_ERROR_EXE"},
+    {"Tulmane", "MSG_LAUNCHING_PB"},
+    {"Tulmane", "MSG_ERR_FILE_NOT_FOUND"},
+    {"Tulmane", "MSG_ERR_FILE_NOT_OPEN"},
+    {"Tulmane", "MSG_ERR_ERROR_EXE"},
+    {"Vitrane", "MSG_LAUNCHING_PB"},
+    {"Vitrane", "MSG_ERR_FILE_NOT_FOUND"},
+    {"Vitrane", "MSG_ERR_FILE_NOT_OPEN"},
+    {"Vitrane", "MSG_ERR_ERROR_EXE"},
+    {"Orbeck", "MSG_LAUNCHING_PB"},
+    {"Orbeck", "MSG_ERR_NOT_ENOUGH_ARG"},
+    {"Orbeck", "MSG_SYNTAX"},
+    {"Orbeck", "MSG_ERR_FILE_NOT_FOUND"},
+    {"Orbeck", "ERR_FILE_NOT_WRITTEN"},
+};
+
+} // namespace jvz

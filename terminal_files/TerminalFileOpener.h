@@ -1,0 +1,56 @@
+#pragma once
+
+// Opening a file of the terminal: fetched into the temp folder, handed to the tool its name calls for,
+// an edited text put back on the terminal, the temp copy removed. Also the Terminal menu command that
+// shows the terminal's running-component list.
+
+#include "terminal_files/FileDispatch.h"
+
+#include <QString>
+
+namespace jvz {
+
+class CompanionRunner;
+class FileViewers;
+struct AppSettings;
+struct TransferContext;
+
+struct TerminalOpenSettings {
+    DispatchSettings dispatch;
+    bool updateTermFiles = false; // terminal text files may be edited and are put back
+};
+
+TerminalOpenSettings terminalOpenSettingsFrom(const AppSettings& settings);
+
+class TerminalFileOpener {
+public:
+    enum class PutBack {
+        NotNeeded, // not a text file, or not changed
+        Done,      // the edited file stands under its name on the terminal
+        Failed,    // the terminal keeps its old file (or none); the edited copy was kept locally
+    };
+
+    struct Result {
+        bool fetched = false;
+        FileTool tool = FileTool::Nothing;
+        PutBack putBack = PutBack::NotNeeded;
+        QString keptCopy; // where the edited copy was kept when the put back failed
+    };
+
+    TerminalFileOpener(FileViewers& viewers, CompanionRunner& companions);
+
+    // name: an entry of the current terminal directory (ctx.currentTerminalDir, the FTP session's one).
+    Result OpenTerminalFile(TransferContext& ctx, const QString& name, const TerminalOpenSettings& settings);
+
+    // The running-component list named in \SWAP\ACTIVITY.INF, in the text viewer. Silent when a fetch fails.
+    bool MNU_Terminal_Application_List_Click(TransferContext& ctx);
+
+private:
+    PutBack putBack(TransferContext& ctx, const QString& name, const QString& localPath, QString& keptCopy);
+    QString keepEditedCopy(TransferContext& ctx, const QString& name, const QString& localPath);
+
+    FileViewers& m_viewers;
+    CompanionRunner& m_companions;
+};
+
+} // namespace jvz

@@ -1,0 +1,77 @@
+#pragma once
+
+// A terminal's FTP server as a local folder: names relative to the current directory (\SWAP\), absolute
+// terminal paths from the root; every call recorded; puts and renames can be made to fail. Like many
+// servers, a rename onto an existing name is refused.
+
+#include "platform/FtpClient.h"
+
+#include <QByteArrayList>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+namespace jvztest {
+
+class FakeTerminalFtp final : public jvz::FtpClient {
+public:
+    explicit FakeTerminalFtp(QString root) : m_root(std::move(root)) { QDir().mkpath(m_root + "SWAP"); }
+
+    QString local(const QByteArray& remote) const
+    {
+        QString path = QString::fromLatin1(remote).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        if (path.startsWith(QLatin1Char('/')))
+            return m_root + path.mid(1);
+        return m_root + QStringLiteral("SWAP/") + path;
+    }
+
+    uint32_t open(const QString&, uint16_t, const QByteArray&, const QByteArray&) override { return 0; }
+    bool isOpen() const override { return true; }
+    void close() override {}
+    uint32_t setCurrentDirectory(const QByteArray& path) override { return record("CWD " + path, 0); }
+    QByteArray currentDirectory() const override { return "\\SWAP\\"; }
+
+    uint32_t getFile(const QByteArray& remote, const QString& localPath) override
+    {
+        QFile::remove(localPath);
+        if (!QFile::exists(local(remote)) || !QFile::copy(local(remote), localPath))
+            return record("RETR " + remote, jvz::FtpError::ExtendedError);
+        return record("RETR " + remote, 0);
+    }
+    uint32_t putFile(const QString& localPath, const QByteArray& remote) override
+    {
+        if (failPut)
+            return record("STOR " + remote, jvz::FtpError::ExtendedError);
+        QFile::remove(local(remote));
+        return record("STOR " + remote, QFile::copy(localPath, local(remote)) ? 0 : jvz::FtpError::ExtendedError);
+    }
+    uint32_t deleteFile(const QByteArray& remote) override
+    {
+        return record("DELE " + remote, QFile::remove(local(remote)) ? 0 : jvz::FtpError::ExtendedError);
+    }
+    uint32_t renameFile(const QByteArray& from, const QByteArray& to) override
+    {
+        const bool ok = !failRename && !QFile::exists(local(to)) && QFile::rename(local(from), local(to));
+        return record("RNFR " + from + " RNTO " + to, ok ? 0 : jvz::FtpError::ExtendedError);
+    }
+    uint32_t listDirectory(QByteArrayList*) override { return 0; }
+    QByteArray lastResponse() const override { return "550 refused"; }
+    uint32_t lastError() const override { return m_last; }
+
+    QByteArrayList commands;
+    bool failPut = false;
+    bool failRename = false;
+
+private:
+    uint32_t record(const QByteArray& command, uint32_t result)
+    {
+        commands << command;
+        m_last = result;
+        return result;
+    }
+
+    QString m_root;
+    uint32_t m_last = 0;
+};
+
+} // namespace jvztest

@@ -1,0 +1,137 @@
+#include "workspace/CommandState.h"
+
+namespace jvz {
+
+namespace {
+
+struct CommandRow {
+    Command command;
+    std::string_view name;
+    bool enabledAsBuilt;
+};
+
+// Names and the state each command has when the window is built.
+constexpr CommandRow kRows[] = {
+    {Command::Connect, "MNU_Terminal_Connect", true},
+    {Command::Disconnect, "MNU_Terminal_Disconnect", false},
+    {Command::IconConnect, "TLB_Icon/1", true},
+    {Command::IconDisconnect, "TLB_Icon/2", true},
+    {Command::Download, "MNU_Terminal_Download", false},
+    {Command::Upload, "MNU_Terminal_Upload", false},
+    {Command::ApplicationList, "MNU_Terminal_Application_List", false},
+    {Command::TerminalConfig, "MNU_Terminal_Config", false},
+    {Command::TerminalInfo, "MNU_Terminal_Info", false},
+    {Command::Quit, "MNU_Terminal_Quit", true},
+    {Command::ActivityDownload, "MNU_Activity_Download", true},
+    {Command::ActivityDiagnostic, "MNU_Activity_Diagnostic", true},
+    {Command::ActivityMaintenance, "MNU_Activity_Maintenance", true},
+    {Command::ViewConnectBar, "MNU_View_ConnectBar", true},
+    {Command::ViewIconBar, "MNU_View_IconBar", true},
+    {Command::ViewTrace, "MNU_View_Trace", true},
+    {Command::ConnectionConfig, "MNU_Connection_Config", true},
+    {Command::ConnectionModem, "MNU_Connection_Modem", true},
+    {Command::ConnectionDevice, "MNU_Connection_Device", true},
+    {Command::ConnectionNetwork, "MNU_Connection_Network", true},
+    {Command::ConnectionHangUp, "MNU_Connection_HangUp", true},
+    {Command::ConnectionDefaultL1, "MNU_Connection_Default_L1", true},
+    {Command::ConnectionDefaultL2, "MNU_Connection_Default_L2", true},
+    {Command::ReadRasPhone, "MNU_ReadRasPhone", true},
+    {Command::HelpAbout, "MNU_Help_About", true},
+    {Command::HelpGuide, "MNU_Help_Guide", true},
+    {Command::HelpJungoTerminals, "MNU_Help_JungoTerminals", true},
+    {Command::LanguageEnglish, "MNU_Language_Country1", false},
+    {Command::LanguageFrench, "MNU_Language_Country2", false},
+    {Command::ContextAddPath, "MNU_ContextuelAddPath", true},
+    {Command::ContextDelPath, "MNU_ContextuelDelPath", true},
+    {Command::ContextCopy, "MNU_ContextuelCopy", true},
+    {Command::ContextDelete, "MNU_ContextuelDelete", true},
+    {Command::ContextRefresh,
+     "MNU_Contextuelrafra\xC3\xAE"
+     "chir",
+     true},
+    {Command::CatalogDescription, "MNU_Catalog_description", false},
+    {Command::CatalogCreate, "MNU_Catalog_create", false},
+    {Command::CatalogFamily, "MNU_Catalog_family", false},
+    {Command::CatalogList, "MNU_Catalog_list", true},
+    {Command::PackAdd, "MNU_CatalogPack_Add", false},
+    {Command::PackCreate, "MNU_CatalogPack_Create", true},
+    {Command::PackReset, "MNU_CatalogPack_Reset", false},
+    {Command::LocalRefresh, "Toolbar1/Refresh", true},
+    {Command::LocalBackFolder, "Toolbar1/BackFolder", true},
+    {Command::LocalDelFile, "Toolbar1/DelFile", false},
+    {Command::LocalBack, "Toolbar2/back", true},
+    {Command::TerminalBackFolder, "Toolbar3/BackFolder", false},
+    {Command::TerminalDelFile, "Toolbar3/DelFile", false},
+    {Command::TerminalRefresh, "Toolbar3/Refresh", false},
+};
+static_assert(std::size(kRows) == kCommandCount, "one row per command");
+
+constexpr bool rowsInOrder()
+{
+    for (int i = 0; i < kCommandCount; ++i)
+        if (static_cast<int>(kRows[i].command) != i)
+            return false;
+    return true;
+}
+static_assert(rowsInOrder(), "rows follow the enumeration");
+
+} // namespace
+
+std::string_view commandName(Command command)
+{
+    const int i = static_cast<int>(command);
+    return i >= 0 && i < kCommandCount ? kRows[i].name : std::string_view();
+}
+
+CommandState::CommandState()
+{
+    for (const CommandRow& row : kRows)
+        m_switched[index(row.command)] = row.enabledAsBuilt;
+}
+
+bool CommandState::enabled(Command command) const
+{
+    const int i = index(command);
+    if (i < 0 || i >= kCommandCount || m_busy || !m_wired[i] || !m_switched[i])
+        return false;
+    if (command == Command::Download)
+        return m_downloadSelection;
+    // The catalogue list file is offered whenever the description is: it takes no switch of its own.
+    if (command == Command::CatalogList)
+        return m_switched[index(Command::CatalogDescription)];
+    return true;
+}
+
+void CommandState::RefreshTransferCommands(bool enable)
+{
+    if (!enable || !m_ftpSessionOpen) {
+        setSwitched(Command::Download, false);
+        m_drops = false;
+        return;
+    }
+    // A diagnostic sends nothing to the terminal: the download keeps whatever state it had.
+    if (m_activity == 2)
+        return;
+    setSwitched(Command::Download, true);
+    m_drops = true;
+}
+
+void CommandState::DisableDownloadCommand()
+{
+    setSwitched(Command::Download, false);
+}
+
+void CommandState::DisableUploadCommand()
+{
+    setSwitched(Command::Upload, false);
+}
+
+void CommandState::RefreshUploadCommand()
+{
+    if (!m_ftpSessionOpen)
+        return;
+    setSwitched(Command::Upload, true);
+    m_drops = true;
+}
+
+} // namespace jvz

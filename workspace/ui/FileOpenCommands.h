@@ -1,0 +1,89 @@
+#pragma once
+
+#include "terminal_files/CompanionRun.h"
+#include "terminal_files/TerminalFileOpener.h"
+#include "workspace/OpenByType.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QWidget;
+
+namespace jvz {
+
+class FileViewers;
+class MBLanguages;
+class Notifier;
+class ProcessRunner;
+class TerminalInfoFields;
+class ViewerWindows;
+class frmTerminalInfo;
+struct AppSettings;
+struct TransferContext;
+
+// The main window's viewer and companion commands: opening local and terminal files by type, the catalogue
+// description (F9), the running-component list, the terminal identity window and the help list of compliant
+// terminals. Attaches to the window's existing actions by their names.
+class FileOpenCommands : public QObject {
+    Q_OBJECT
+public:
+    // What the window tells the commands about its state.
+    struct Sources {
+        std::function<QString()> currentLocalFolder;     // the folder ListView1 shows, ending in "/"
+        std::function<QString()> firstSelectedLocalName; // ListView1's first selected item, empty for none
+        std::function<QStringList()> catalogueFilters;   // Combo2's items
+        std::function<TransferContext*()> transfers;     // the open FTP session's context, null when none
+        std::function<bool()> busy;                      // a nested wait runs: commands do nothing
+        std::function<void(bool)> setBusy;               // held while a companion runs
+        OpenByType::Hooks local;                         // the local explorer's navigation
+    };
+
+    // viewers: null for the real viewer windows (children of window).
+    FileOpenCommands(QWidget& window, const AppSettings& settings, const MBLanguages& language, Notifier& notifier,
+                     ProcessRunner& runner, TerminalInfoFields& terminalInfo, Sources sources,
+                     FileViewers* viewers = nullptr);
+    ~FileOpenCommands() override;
+
+    // Connects MNU_Catalog_description (F9), MNU_Help_JungoTerminals, MNU_Terminal_Application_List and
+    // MNU_Terminal_Config, and shows the help item only when its file is beside the program.
+    void attach();
+
+    // The file branches of the local list's opening (hook of the local explorer).
+    FileTool openLocalFile(const QString& folder, const QString& name);
+    // A file of the terminal list (hook of the terminal explorer).
+    TerminalFileOpener::Result OpenTerminalFile(const QString& name);
+
+    void MNU_Catalog_description_Click();
+    void MNU_Help_JungoTerminals_Click();
+    void MNU_Terminal_Application_List_Click();
+    void MNU_Terminal_Config_Click();
+
+    // AnalyzeSgn of the main window.
+    void AnalyzeSgn(const QString& path, int16_t& status);
+
+    CompanionRunner& companions() { return m_companions; }
+    FileViewers& viewers() { return *m_viewers; }
+
+private:
+    bool busy() const { return m_sources.busy && m_sources.busy(); }
+    void refreshCompanionOptions();
+    QAction* action(const char* name) const;
+
+    QWidget& m_window;
+    const AppSettings& m_settings;
+    const MBLanguages& m_language;
+    TerminalInfoFields& m_terminalInfo;
+    Sources m_sources;
+    std::unique_ptr<ViewerWindows> m_ownViewers;
+    FileViewers* m_viewers;
+    CompanionRunner m_companions;
+    OpenByType m_openByType;
+    TerminalFileOpener m_terminalOpener;
+    QPointer<frmTerminalInfo> m_terminalInfoWindow;
+};
+
+} // namespace jvz

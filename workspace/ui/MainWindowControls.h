@@ -1,0 +1,106 @@
+#pragma once
+
+#include "workspace/CommandState.h"
+
+#include <QString>
+#include <array>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QStatusBar;
+class QToolBar;
+class QTreeView;
+class QWidget;
+
+namespace jvz {
+
+// Every control of the main window under its name, built once with its design caption and state; the window
+// translates and switches them. Pane helpers attach their models and handlers to these controls.
+struct MainWindowControls {
+    // Builds the controls into the window (menus, bars, panes in their splitters, status bars, trace box).
+    void build(QMainWindow& window);
+
+    // The action of a command (a menu item or a toolbar button); null for none.
+    QAction* action(Command command) const { return actions[static_cast<int>(command)]; }
+
+    std::array<QAction*, kCommandCount> actions{};
+
+    // menus
+    QMenu* mnuTerminal = nullptr;
+    QMenu* mnuActivity = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuConnection = nullptr;
+    QMenu* mnuConnectionDefault = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QMenu* mnuLanguage = nullptr;
+    QMenu* mnuTest = nullptr;        // MBU_test
+    QMenu* mnuContextuel2 = nullptr; // pop-up of TreeView1
+    QMenu* mnuContextuel = nullptr;  // pop-up of ListView1 and ListView2
+    QMenu* mnuCatalog = nullptr;
+    QMenu* mnuCatalogPack = nullptr;
+    QAction* mnuV1 = nullptr; // separator before the trace item
+    QAction* mnuC1 = nullptr; // separator before the catalogue menus
+    QAction* mnuB1 = nullptr; // hidden separator of the Connection menu
+    QActionGroup* activityGroup = nullptr;
+
+    // bars
+    QToolBar* tlbIcon = nullptr;
+    QToolBar* tlbConnect = nullptr;
+    QToolBar* toolbar1 = nullptr;
+    QToolBar* toolbar2 = nullptr;
+    QToolBar* toolbar3 = nullptr;
+    QStatusBar* statusBar1 = nullptr;
+    QStatusBar* statusBar2 = nullptr;
+    QStatusBar* statusBar3 = nullptr;
+    QStatusBar* statusBar4 = nullptr;
+    std::array<QLabel*, 4> bar2Panels{};
+    std::array<QLabel*, 2> bar3Panels{};
+    QLabel* bar4Text = nullptr;
+    QLabel* bar1Text = nullptr;
+
+    // panes
+    QSplitter* mainSplitter = nullptr;  // local area | terminal area
+    QSplitter* localSplitter = nullptr; // TreeView1 | ListView1
+    QWidget* localArea = nullptr;
+    QWidget* terminalArea = nullptr;
+    QWidget* treeHeader = nullptr; // the row over the tree: it follows the tree's width
+    QTreeView* treeView1 = nullptr;
+    QTreeView* listView1 = nullptr;
+    QTreeView* listView2 = nullptr;
+    QComboBox* imageCombo1 = nullptr;
+    QComboBox* combo2 = nullptr;
+    QComboBox* combo3 = nullptr;
+    QComboBox* combo5 = nullptr;
+    QComboBox* comboDefaultConnection = nullptr;
+    QLineEdit* filter = nullptr;
+    QLineEdit* text3 = nullptr;
+    QLineEdit* txtLogin = nullptr;
+    QLineEdit* txtPassword = nullptr;
+    QLineEdit* txtPort = nullptr;
+    QLineEdit* txtIp = nullptr;
+    QLabel* lblLogin = nullptr;
+    QLabel* lblPassword = nullptr;
+    QLabel* lblPort = nullptr;
+    QLabel* lblIp = nullptr;
+    QPlainTextEdit* txtTrace = nullptr;
+
+private:
+    void buildMenus(QMainWindow& window);
+    void buildIconBars(QMainWindow& window);
+    void buildPanes(QMainWindow& window);
+    void buildStatusBar(QMainWindow& window);
+};
+
+// The object names of the controls without a caption of their own: each has an accessible name and a tooltip
+// from the language key "ToolTipText" & its name.
+const QStringList& captionlessControlNames();
+
+} // namespace jvz
