@@ -3,6 +3,7 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "workspace/MainWindowTexts.h"
 #include "terminal_files/TerminalConfigTexts.h"
 #include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
@@ -26,6 +27,8 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"main window", kMainWindowTexts},
+    {"about box", kAboutTexts},
     {"terminal configuration", kTerminalConfigTexts},
     {"local explorer", kLocalExplorerTexts},
     {"local selection", kLocalSelectionTexts},

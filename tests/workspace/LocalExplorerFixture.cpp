@@ -28,7 +28,8 @@ void writeDescriptor(const QString& path, const QString& productCode, bool blank
     QByteArray text = "<PACKAGE technology=\"MORVIX\">\r\n";
     if (blankLineFirst)
         text += "\r\n";
-    text += "<application productCode=\"" + productCode.toLatin1() + "\">\r\n"
+    text += "<application productCode=\"" + productCode.toLatin1() +
+            "\">\r\n"
             "<codeFile>\r\n"
             "<target location=\"APP.SGN\"/>\r\n"
             "<source location=\"bin/app.sgn\"/>\r\n"

@@ -3,7 +3,6 @@
 #include "FakeNotifier.h"
 #include "LocalRowsFixture.h"
 #include "Paths.h"
-
 #include "core/MBLanguages.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/LocalListModel.h"
@@ -101,9 +100,18 @@ protected:
         pane = std::make_unique<LocalSelectionPane>(host.list, host.model, host.text3, notifier, language);
         LocalSelectionPane::Hooks hooks;
         hooks.inputs = [this] { return inputs; };
-        hooks.applyFlags = [this](const LocalSelectionFlags& f) { flags = f; ++applied; };
-        hooks.refreshLocalTree = [this] { ++refreshed; relist(); };
-        hooks.relistFolder = [this] { ++relisted; relist(); };
+        hooks.applyFlags = [this](const LocalSelectionFlags& f) {
+            flags = f;
+            ++applied;
+        };
+        hooks.refreshLocalTree = [this] {
+            ++refreshed;
+            relist();
+        };
+        hooks.relistFolder = [this] {
+            ++relisted;
+            relist();
+        };
         hooks.suspendDrag = [this] { ++dragSuspended; };
         hooks.localBackFolder = [this] { ++back; };
         hooks.beep = [this] { ++beeps; };

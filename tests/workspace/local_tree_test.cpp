@@ -39,11 +39,13 @@ TEST(LocalDriveTable, EveryKindRowByRow)
         const char* serial;
         const char* name;
         const char* share;
-        const char* text;  // nullptr: not shown
+        const char* text; // nullptr: not shown
         const char* image;
     } rows[] = {
-        {"removable, ready, serial, no label", DriveKind::Removable, true, "AB12", "", "", "USB key (/m/e/)", "RemovableDrive"},
-        {"removable, ready, serial, label", DriveKind::Removable, true, "AB12", "STICK", "", "STICK (/m/e/)", "RemovableDrive"},
+        {"removable, ready, serial, no label", DriveKind::Removable, true, "AB12", "", "", "USB key (/m/e/)",
+         "RemovableDrive"},
+        {"removable, ready, serial, label", DriveKind::Removable, true, "AB12", "STICK", "", "STICK (/m/e/)",
+         "RemovableDrive"},
         {"removable, ready, no serial", DriveKind::Removable, true, "", "STICK", "", "Floppy (/m/e/)", "DiskDrive"},
         {"removable, not ready", DriveKind::Removable, false, "AB12", "STICK", "", "Floppy (/m/e/)", "DiskDrive"},
         {"fixed with label", DriveKind::Fixed, true, "", "SYSTEM", "", "SYSTEM (/m/e/)", "Drive"},
@@ -260,10 +262,8 @@ TEST(LocalTree, KeysOfTheTree)
         Qt::KeyboardModifiers mods;
         int adds, removals, focus;
     } keys[] = {
-        {Qt::Key_Insert, Qt::ShiftModifier, 1, 0, 0},
-        {Qt::Key_Delete, Qt::ShiftModifier, 1, 1, 0},
-        {Qt::Key_F, Qt::ShiftModifier, 1, 1, 1},
-        {Qt::Key_Insert, Qt::NoModifier, 1, 1, 1},
+        {Qt::Key_Insert, Qt::ShiftModifier, 1, 0, 0}, {Qt::Key_Delete, Qt::ShiftModifier, 1, 1, 0},
+        {Qt::Key_F, Qt::ShiftModifier, 1, 1, 1},      {Qt::Key_Insert, Qt::NoModifier, 1, 1, 1},
         {Qt::Key_Delete, Qt::NoModifier, 1, 1, 1},
     };
     for (const auto& k : keys) {

@@ -95,6 +95,7 @@ QToolBar* paneToolbar(QWidget* parent, const char* name)
     bar->setFloatable(false);
     bar->setIconSize(QSize(16, 16));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed); // the filters beside it take the room
     return bar;
 }
 
