@@ -184,9 +184,12 @@ TEST_F(MainWindowSelection, ChoosingDeletingAndTheFavouritesThroughTheWindow)
     QTest::keyClick(ui.combo5, Qt::Key_Return);
     QTRY_COMPARE(run->explorer->CurrentLocalFolder(), tree.vol2 + "photos/");
 
-    // Quitting saves through the window's hook; the next run finds the same list.
-    run->wiring->favourites().SavePathHistory();
+    // Quitting (confirmed) saves through the window's hook; the next run finds the same list.
+    QFile(bookmark).remove();
+    notifier.answers = {MessageAnswer::Yes};
+    run->window.close();
     const QStringList saved = run->wiring->favourites().entries();
+    EXPECT_EQ(bookmarkBytes(), (saved.join("\r\n") + "\r\n").toUtf8());
     run.reset();
     auto again = std::make_unique<WindowRun>(tree, volumes, settings, notifier);
     EXPECT_EQ(again->wiring->favourites().entries(), saved);
