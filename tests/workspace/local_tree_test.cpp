@@ -442,3 +442,24 @@ TEST(LocalFilters, FocusSelectsTheWholeText)
         QTRY_COMPARE(edit->selectedText(), edit->text());
     }
 }
+
+TEST_F(ExplorerOnMainWindow, ClicksAndKeysWaitWhileTheWindowIsBusy)
+{
+    window.resize(900, 600);
+    window.show();
+    QCoreApplication::processEvents(); // the layout gives the tree its size
+    auto* treeView = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
+    const QModelIndex vol1 = pane->treeModel().index(0, 0, pane->treeModel().rootIndex());
+    EXPECT_TRUE(treeView->isExpanded(pane->treeModel().rootIndex())) << "the drives are in view from the start";
+    const QPoint at = treeView->visualRect(vol1).center();
+    {
+        BusyScope busy(window);
+        QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(treeView, Qt::Key_F5);
+        EXPECT_EQ(window.CurrentLocalFolder, QString());
+        EXPECT_EQ(pane->listModel().rowCount(), 2);
+    }
+    const QModelIndex vol2 = pane->treeModel().index(1, 0, pane->treeModel().rootIndex());
+    QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, treeView->visualRect(vol2).center());
+    EXPECT_EQ(window.CurrentLocalFolder, tree.vol2);
+}

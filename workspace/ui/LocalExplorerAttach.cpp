@@ -44,6 +44,7 @@ LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& se
             window.controls().mnuContextuel2->popup(at);
     };
     h.beep = [] { QApplication::beep(); };
+    h.busy = [&window] { return window.isBusy(); };
     pane->setHooks(std::move(h));
     QObject::connect(pane, &LocalExplorerPane::currentFolderChanged, &window,
                      [&window](const QString& folder) { window.CurrentLocalFolder = folder; });

@@ -33,12 +33,15 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volum
     m_w.tree->setHeaderHidden(true);
     m_w.tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_w.tree, &QTreeView::clicked, this, [this](const QModelIndex& i) {
-        if (!m_selecting)
+        if (!m_selecting && !busy())
             TreeView1_NodeClick(i);
     });
     connect(m_w.tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { onTreeCurrentChanged(current); });
-    connect(m_w.tree, &QTreeView::collapsed, this, &LocalExplorerPane::TreeView1_Collapse);
+    connect(m_w.tree, &QTreeView::collapsed, this, [this](const QModelIndex& i) {
+        if (!busy())
+            TreeView1_Collapse(i);
+    });
     connect(m_w.tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (m_hooks.treeContextMenu)
             m_hooks.treeContextMenu(m_w.tree->viewport()->mapToGlobal(pos));
@@ -57,11 +60,17 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volum
     m_w.list->header()->setSortIndicatorShown(true);
     m_w.list->header()->setSortIndicator(LocalListModel::NameColumn, Qt::AscendingOrder);
     connect(m_w.list->header(), &QHeaderView::sectionClicked, this, &LocalExplorerPane::ListView1_ColumnClick);
-    connect(m_w.list, &QAbstractItemView::doubleClicked, this, [this] { OpenListItem(); });
+    connect(m_w.list, &QAbstractItemView::doubleClicked, this, [this] {
+        if (!busy())
+            OpenListItem();
+    });
     m_w.list->installEventFilter(this);
 
     m_w.pathCombo->setModel(&m_path);
-    connect(m_w.pathCombo, &QComboBox::activated, this, [this] { ImageCombo1_Click(); });
+    connect(m_w.pathCombo, &QComboBox::activated, this, [this] {
+        if (!busy())
+            ImageCombo1_Click();
+    });
 
     if (!m_w.typeCombo->isEditable())
         m_w.typeCombo->setEditable(true);
@@ -91,6 +100,11 @@ LocalExplorerPane::~LocalExplorerPane() = default;
 QString LocalExplorerPane::label(const char* key) const
 {
     return m_language.GetFormLabel(QLatin1String(key));
+}
+
+bool LocalExplorerPane::busy() const
+{
+    return m_hooks.busy && m_hooks.busy();
 }
 
 QStringList LocalExplorerPane::filterItems() const
@@ -139,7 +153,7 @@ void LocalExplorerPane::selectNode(const QModelIndex& node)
 void LocalExplorerPane::onTreeCurrentChanged(const QModelIndex& current)
 {
     // A mouse press is handled by the click that follows; keys select at once.
-    if (m_selecting || !current.isValid() || QGuiApplication::mouseButtons() != Qt::NoButton)
+    if (m_selecting || !current.isValid() || QGuiApplication::mouseButtons() != Qt::NoButton || busy())
         return;
     TreeView1_NodeClick(current);
 }
@@ -169,6 +183,7 @@ void LocalExplorerPane::start()
     MajListeLecteurs();
     BuildDriveTree();
     selectNode(m_tree.rootIndex());
+    m_w.tree->expand(m_tree.rootIndex()); // the drives in view from the start
     ShowDrivesInList();
     writeCount(CountFormat::Grouped);
     OpenStartPath(m_tree.data(m_tree.rootIndex()).toString());
@@ -576,6 +591,8 @@ bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
             QTimer::singleShot(0, edit, &QLineEdit::selectAll); // after the click that gave the focus
     } else if (event->type() == QEvent::FocusOut && watched == m_w.typeCombo) {
         Combo2_LostFocus();
+    } else if (event->type() == QEvent::KeyPress && (watched == m_w.tree || watched == m_w.list) && busy()) {
+        return false; // a nested wait runs: the keys' commands wait for it to end
     } else if (event->type() == QEvent::KeyPress && watched == m_w.tree) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool shift = key->modifiers() & Qt::ShiftModifier;

@@ -62,6 +62,7 @@ public:
         std::function<void(const LocalFileRef& file)> openFile;       // the file branches of OpenListItem
         std::function<QString()> productCode;  // of the connected terminal; empty without one
         std::function<void()> beep;
+        std::function<bool()> busy; // a nested wait runs: clicks and keys of the panes do nothing
     };
 
     // Without a volume source the pane reads the machine's own volumes.
@@ -140,6 +141,7 @@ private:
     void writeCount(CountFormat format);
     bool showsRoot() const;
     QString label(const char* key) const;
+    bool busy() const;
     void onTreeCurrentChanged(const QModelIndex& current);
 
     Widgets m_w;

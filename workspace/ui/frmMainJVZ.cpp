@@ -4,6 +4,7 @@
 #include "LocalExplorerPane.h"
 #include "LocalSelectionWiring.h"
 #include "MainSessionWindow.h"
+#include "TerminalPane.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/CaseLookup.h"
@@ -14,10 +15,12 @@
 #include "core/Settings.h"
 #include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "platform/FileWriter.h"
 #include "core/ui/IconTable.h"
 #include "platform/Notifier.h"
 #include "platform/UserSettingsStore.h"
 #include "session/SessionRuntime.h"
+#include "workspace/ui/CatalogueAuthoring.h"
 #include "session/ui/LinkMenus.h"
 #include "workspace/ui/MainWindowLayout.h"
 #include "workspace/ui/frmAbout.h"
@@ -27,6 +30,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
@@ -67,6 +71,7 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     m_ui.build(*this);
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
+    wireCatalogueAuthoring();
     m_ui.listView1->installEventFilter(this);
     for (QTreeView* view : {m_ui.treeView1, m_ui.listView1, m_ui.listView2})
         connect(view, &QWidget::customContextMenuRequested, this,
@@ -141,6 +146,40 @@ void frmMainJVZ::setTabOrder()
 QString frmMainJVZ::label(const char* key) const
 {
     return m_language.GetFormLabel(QLatin1String(key));
+}
+
+// ---------------------------------------------------------------------------------------------- catalogue authoring
+
+void frmMainJVZ::wireCatalogueAuthoring()
+{
+    CatalogueAuthoring::Context c;
+    c.settings = &m_settings;
+    c.language = &m_language;
+    c.notifier = &m_notifier;
+    c.writer = &AtomicFileWriter::standard();
+    c.window = this;
+    c.selection = [this] { return CatalogueAuthoring::selectedPaths(*m_ui.listView1); };
+    c.currentFolder = [this] { return CurrentLocalFolder; };
+    c.filterText = [this] { return m_ui.combo2->currentText(); };
+    c.filterItems = [this] { return CatalogueAuthoring::itemTexts(*m_ui.combo2); };
+    c.productCodes = [this] {
+        QStringList codes;
+        for (const ProductCodeTable::Entry& e : m_products.entries())
+            codes << e.code.toUpper();
+        return codes;
+    };
+    c.setFilterText = [this](const QString& text) { m_ui.combo2->setCurrentText(text); };
+    c.now = [] { return QDateTime::currentDateTime(); };
+    m_authoring = std::make_unique<CatalogueAuthoring>(std::move(c));
+    CatalogueAuthoring* a = m_authoring.get();
+    wireCommand(Command::CatalogCreate, [a] { a->MNU_Catalog_create_Click(); });
+    wireCommand(Command::CatalogFamily, [a] { a->MNU_Catalog_family_Click(); });
+    wireCommand(Command::CatalogList, [a] { a->MNU_Catalog_list_Click(); });
+    wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
+    wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
+    wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
+    connect(a, &CatalogueAuthoring::packListChanged, this,
+            [this, a] { switchCommand(Command::PackReset, !a->packListEmpty()); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands
@@ -411,6 +450,7 @@ void frmMainJVZ::TLB_Connect_ButtonClick()
 SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
+    m_terminalPane.reset();
     m_terminalSession = &state.session;
     // local explorer: the connected terminal's product code decides which package descriptor is listed
     if (LocalExplorerPane* pane = localExplorerOf(*this))
@@ -421,8 +461,12 @@ SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServ
         parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    FtpClient& ftp = services.ftp;
+    Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
     m_sessionWindow->setRuntime(m_session.get());
+    // terminal explorer
+    m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
     return *m_session;
 }
 
