@@ -1,5 +1,6 @@
 #include "frmMainJVZ.h"
 
+#include "FileOpenCommands.h"
 #include "MainSessionWindow.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
@@ -19,6 +20,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
+#include <algorithm>
+#include <optional>
 
 namespace jvz {
 
@@ -383,6 +387,43 @@ void frmMainJVZ::closeEvent(QCloseEvent* event)
     // The end of the program closes it too; only the user's close ends the run from here.
     if (!m_ending && !m_batch.gBatchMode && m_hooks.quitApplication)
         m_hooks.quitApplication();
+}
+
+// ------------------------------------------------------------------------------------ viewers and companion runs
+
+void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
+                                    std::function<TransferContext*()> transfers, FileViewers* viewers)
+{
+    FileOpenCommands::Sources sources;
+    sources.currentLocalFolder = [this] { return CurrentLocalFolder; };
+    sources.firstSelectedLocalName = [this] {
+        QModelIndexList rows =
+            m_ui.listView1->selectionModel() ? m_ui.listView1->selectionModel()->selectedRows() : QModelIndexList();
+        std::sort(rows.begin(), rows.end(),
+                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+        return rows.isEmpty() ? QString() : rows.first().data().toString();
+    };
+    sources.catalogueFilters = [this] {
+        QStringList items;
+        for (int i = 0; i < m_ui.combo2->count(); ++i)
+            items << m_ui.combo2->itemText(i);
+        return items;
+    };
+    sources.transfers = [this, transfers = std::move(transfers)] {
+        return FtpSessionOpen() && transfers ? transfers() : nullptr;
+    };
+    sources.busy = [this] { return isBusy(); };
+    sources.setBusy = [this, scope = std::make_shared<std::optional<BusyScope>>()](bool on) {
+        if (on)
+            scope->emplace(*this);
+        else
+            scope->reset();
+    };
+    m_fileCommands = std::make_unique<FileOpenCommands>(*this, m_settings, m_language, m_notifier, runner, terminalInfo,
+                                                        std::move(sources), viewers);
+    m_fileCommands->wireCommands(
+        [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
+    m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
 }
 
 // ---------------------------------------------------------------------------------------------- trace, bars

@@ -25,7 +25,12 @@ struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
 struct TerminalSession;
+class FileOpenCommands;
+class FileViewers;
 class MainSessionWindow;
+class ProcessRunner;
+class TerminalInfoFields;
+struct TransferContext;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
@@ -150,6 +155,13 @@ public:
 
     void Timer4_Timer();
 
+    // viewers and companion runs: files opened by type, the catalogue description, the running-component
+    // list, the terminal identity window, the compliant terminals help. transfers: the FTP session's context.
+    // viewers: null for the real viewer windows.
+    void attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
+                            std::function<TransferContext*()> transfers, FileViewers* viewers = nullptr);
+    FileOpenCommands* fileCommands() const { return m_fileCommands.get(); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -184,6 +196,7 @@ private:
     QTimer* m_timer4 = nullptr;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<FileOpenCommands> m_fileCommands;
 };
 
 } // namespace jvz
