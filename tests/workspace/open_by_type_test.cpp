@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QTreeView>
@@ -208,6 +209,8 @@ TEST_F(OpenByTypeTest, F9ShowsTheFirstSelectedCatalogueListInTheDescriptorViewer
 TEST_F(OpenByTypeTest, CompanionRunHoldsTheWindowBusy)
 {
     MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+    w.window.findChild<QLineEdit*>(QStringLiteral("TXT_login"))->setText(QStringLiteral("tech"));
+    w.window.findChild<QLineEdit*>(QStringLiteral("TXT_password"))->setText(QStringLiteral("secret"));
     bool busyWhileShown = false;
     m_viewers.whileShown = [&](const TextViewRequest&) {
         busyWhileShown = w.window.isBusy();
@@ -217,6 +220,9 @@ TEST_F(OpenByTypeTest, CompanionRunHoldsTheWindowBusy)
               FileTool::SecurityDiagnostic);
     EXPECT_TRUE(busyWhileShown);
     EXPECT_FALSE(w.window.isBusy());
+    // The connection bar's texts became the FTP credentials.
+    EXPECT_EQ(m_settings.gFtpUserName, QStringLiteral("tech"));
+    EXPECT_EQ(m_settings.gFtpPassword, QStringLiteral("secret"));
     ASSERT_EQ(m_viewers.texts.size(), 1u);
     EXPECT_EQ(m_viewers.texts[0].content, QByteArray("content of vorbane.dia"));
 }

@@ -413,6 +413,11 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
         return FtpSessionOpen() && transfers ? transfers() : nullptr;
     };
     sources.busy = [this] { return isBusy(); };
+    // Opening a local file takes the connection bar's login and password as the FTP credentials.
+    sources.local.takeConnectionBarCredentials = [this] {
+        m_settings.gFtpUserName = m_ui.txtLogin->text();
+        m_settings.gFtpPassword = m_ui.txtPassword->text();
+    };
     sources.setBusy = [this, scope = std::make_shared<std::optional<BusyScope>>()](bool on) {
         if (on)
             scope->emplace(*this);
@@ -424,6 +429,13 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
     m_fileCommands->wireCommands(
         [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
     m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
+}
+
+void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
+{
+    status = 1;
+    if (m_fileCommands)
+        m_fileCommands->AnalyzeSgn(path, status);
 }
 
 // ---------------------------------------------------------------------------------------------- trace, bars

@@ -161,6 +161,8 @@ public:
     void attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
                             std::function<TransferContext*()> transfers, FileViewers* viewers = nullptr);
     FileOpenCommands* fileCommands() const { return m_fileCommands.get(); }
+    // The dump of a signed file in the text viewer; status 0 when it was shown.
+    void AnalyzeSgn(const QString& path, int16_t& status);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
