@@ -33,31 +33,31 @@ struct ParsedLine {
     QByteArrayView value;
 };
 
-QByteArray readWholeFile(const QString& path, LoadStatus& status)
+QByteArray readWholeFile(FileReader& reader, const QString& path, LoadStatus& status)
 {
-    QFile file(path);
-    if (!file.exists()) {
+    // Only a regular file and at most the ceiling: a device or a pipe could be read without end.
+    FileReadResult read = reader.read(path, MbFileIni::MaxFileSize);
+    switch (read.status) {
+    case FileReadStatus::Read:
+        status = LoadStatus::Loaded;
+        return std::move(read.bytes);
+    case FileReadStatus::Missing:
         status = LoadStatus::Missing;
         return {};
-    }
-    // Only a regular file: a device or a pipe could be read without end.
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MbFileIni::MaxFileSize) {
+    case FileReadStatus::NotAFile:
+    case FileReadStatus::TooLarge:
+    case FileReadStatus::Failed:
         status = LoadStatus::Unreadable;
         return {};
     }
-    QByteArray bytes = file.readAll();
-    if (bytes.size() > MbFileIni::MaxFileSize || file.error() != QFileDevice::NoError) {
-        status = LoadStatus::Unreadable;
-        return {};
-    }
-    status = LoadStatus::Loaded;
-    return bytes;
+    status = LoadStatus::Unreadable;
+    return {};
 }
 
-IniLines loadLines(const QString& path)
+IniLines loadLines(FileReader& reader, const QString& path)
 {
     IniLines ini;
-    ini.bytes = readWholeFile(path, ini.status);
+    ini.bytes = readWholeFile(reader, path, ini.status);
     const QByteArrayView all(ini.bytes);
     qsizetype start = 0;
     while (start < all.size()) {
@@ -215,7 +215,17 @@ QString nextInputField(const QString& text, qsizetype& i)
 
 } // namespace
 
-MbFileIni::MbFileIni(FileWriter* writer) : m_writer(writer ? *writer : AtomicFileWriter::standard()) {}
+MbFileIni::MbFileIni(FileWriter* writer, FileReader* reader)
+    : m_writer(writer ? *writer : AtomicFileWriter::standard()), m_reader(reader ? *reader : PlainFileReader::standard())
+{
+}
+
+bool MbFileIni::Readable() const
+{
+    LoadStatus status;
+    readWholeFile(m_reader, m_fileName, status);
+    return status == LoadStatus::Loaded;
+}
 
 void MbFileIni::Create(const QString& fileName)
 {
@@ -224,7 +234,7 @@ void MbFileIni::Create(const QString& fileName)
 
 QString MbFileIni::StringGet(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const IniLines ini = loadLines(m_fileName);
+    const IniLines ini = loadLines(m_reader, m_fileName);
     const SectionRange range = findSection(ini.lines, nameBytes(section));
     if (range.header < 0)
         return defaultValue;
@@ -276,7 +286,7 @@ bool MbFileIni::StringSet(const QString& section, const QString& key, const QStr
         qCWarning(jvzCore) << "INI write refused:" << section << key;
         return false;
     }
-    IniLines ini = loadLines(m_fileName);
+    IniLines ini = loadLines(m_reader, m_fileName);
     if (ini.status == LoadStatus::Unreadable) {
         m_lastWriteError = {EIO, QStringLiteral("cannot read %1").arg(m_fileName)};
         qCWarning(jvzCore) << "INI write refused, file unreadable:" << m_fileName;
@@ -332,7 +342,7 @@ void MbFileIni::KeyIteratorCreate(const QString& section)
 {
     m_keyList.clear();
     m_keyCursor = 0;
-    const IniLines ini = loadLines(m_fileName);
+    const IniLines ini = loadLines(m_reader, m_fileName);
     const SectionRange range = findSection(ini.lines, nameBytes(section));
     if (range.header < 0)
         return;
@@ -377,7 +387,7 @@ void MbFileIni::SectionIteratorCreate()
     m_sectionList.clear();
     m_sectionCursor = 0;
     LoadStatus status;
-    const QString text = Cp1252::decode(readWholeFile(m_fileName, status));
+    const QString text = Cp1252::decode(readWholeFile(m_reader, m_fileName, status));
     qsizetype i = 0;
     bool anyField = false;
     while (i < text.size() && m_sectionList.size() < SectionListSize) {

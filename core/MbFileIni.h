@@ -5,6 +5,7 @@
 // them, ';' comments kept. Text is Windows-1252; CR LF is written, LF or CR LF read. Every read and write
 // goes to the file (no cache). A write replaces the file atomically and keeps every other line as it was.
 
+#include "platform/FileReader.h"
 #include "platform/FileWriter.h"
 
 #include <QString>
@@ -20,11 +21,15 @@ public:
     static constexpr qsizetype SectionListSize = 32767;
     static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
-    // writer: how the file is replaced; the real atomic writer when null.
-    explicit MbFileIni(FileWriter* writer = nullptr);
+    // writer: how the file is replaced; the real atomic writer when null. reader: how it is read; the real
+    // reader of regular files when null.
+    explicit MbFileIni(FileWriter* writer = nullptr, FileReader* reader = nullptr);
 
     void Create(const QString& fileName);
     QString FileName() const { return m_fileName; }
+    // True when the file is a regular file within the size ceiling that can be read whole. Reads of a file
+    // that is not give the defaults, so a caller that needs the settings checks this first.
+    bool Readable() const;
 
     // The value, or the default when the key is missing or its value empty.
     QString StringGet(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
@@ -54,6 +59,7 @@ private:
     static QString nextListName(const QString& list, qsizetype& cursor);
 
     FileWriter& m_writer;
+    FileReader& m_reader;
     QString m_fileName;
     QString m_keyList;
     qsizetype m_keyCursor = 0;

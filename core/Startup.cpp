@@ -3,6 +3,7 @@
 #include "core/AppSettings.h"
 #include "core/BatchResultFile.h"
 #include "core/BatchRun.h"
+#include "core/CaseLookup.h"
 #include "core/CommandLine.h"
 #include "core/CoreLog.h"
 #include "core/MBLanguages.h"
@@ -122,7 +123,12 @@ bool Startup::OpenSettingsFile()
         reportMissing(QStringLiteral("file ") + m_programFolder + QLatin1Char('/') + name + QStringLiteral(" missing"));
         return false;
     }
-    m_state.settings.gIniFile->Create(m_programFolder + QLatin1Char('/') + name);
+    m_state.settings.gIniFile->Create(m_state.settings.gIniPath);
+    // Settings that cannot be read would all take their defaults and the run would talk to the wrong terminal.
+    if (!m_state.settings.gIniFile->Readable()) {
+        reportMissing(QStringLiteral("file ") + m_state.settings.gIniPath + QStringLiteral(" cannot be read"));
+        return false;
+    }
     return true;
 }
 
@@ -131,6 +137,10 @@ bool Startup::checkDataFile(const char* key, const char* extension, QString& fie
     field = m_state.settings.gIniFile->StringGet(QStringLiteral("Files"), QLatin1String(key));
     if (field.isEmpty())
         field = m_programName + QLatin1String(extension);
+    // The settings may have been written on a system that ignores letter case.
+    const QString found = resolvePathAnyCase(m_programFolder + QLatin1Char('/') + field);
+    if (found.startsWith(m_programFolder + QLatin1Char('/')))
+        field = found.mid(m_programFolder.size() + 1);
     if (presentInProgramFolder(field))
         return true;
     reportMissing(messageWhenMissing.isEmpty() ? QStringLiteral("file ") + m_programFolder + QLatin1Char('/') + field +

@@ -16,11 +16,13 @@ enum class MessageIcon : int {
 
 enum class MessageButtons : int {
     Ok = 0,
+    OkCancel = 1,
     YesNo = 4,
 };
 
 enum class MessageAnswer : int {
     Ok = 1,
+    Cancel = 2,
     Yes = 6,
     No = 7,
 };

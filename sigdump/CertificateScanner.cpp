@@ -2,6 +2,7 @@
 
 #include "sigdump/CodeTables.h"
 #include "sigdump/Crc16.h"
+#include "sigdump/SignedFileLayout.h"
 #include "sigdump/TextFormat.h"
 
 #include <algorithm>
@@ -12,17 +13,17 @@ namespace kelmdor {
 
 namespace {
 
-constexpr std::string_view kIssuer = "QUORB PARVINX.FR";
-constexpr std::string_view kLegacyMarker = "TARQO.FR  ";
-constexpr std::string_view kLegacyIssuer = "TARQO.FR";
+constexpr std::string_view kIssuer = signedfile::kNewerIssuer;
+constexpr std::string_view kLegacyMarker = signedfile::kLegacyIssuerMarker;
+constexpr std::string_view kLegacyIssuer = signedfile::kLegacyIssuer;
 constexpr std::string_view kSchemeMarker{"SCHEMASCHEM\0", 12};
 constexpr std::string_view kVersionMarker = "SCHE_VERS:";
 
-constexpr int64_t kHeaderSize = 60;
+constexpr int64_t kHeaderSize = signedfile::kCertificateHeaderSize;
 constexpr int64_t kIssuerEnd = 24; // the issuer ends 24 bytes into the certificate header
-constexpr int64_t kTrailerSize = 18;
-constexpr int64_t kSignatureRest = 262;
-constexpr int64_t kLegacyRecordSize = 154;
+constexpr int64_t kTrailerSize = signedfile::kCertificateTrailerSize;
+constexpr int64_t kSignatureRest = signedfile::kSignatureRest;
+constexpr int64_t kLegacyRecordSize = signedfile::kLegacyRecordSize;
 constexpr int64_t kLegacyBlockRest = 384;
 constexpr size_t kSchemeNameSize = 12;
 constexpr size_t kVersionTextMax = 25;
@@ -160,8 +161,9 @@ void CertificateScanner::stepScheme(uint8_t b)
     const int64_t contentEnd = afterName + 4 + length;
     // A header counts only when its content really ends in a signature trailer.
     const bool accepted =
-        haveLength && (m_stream.holdsAt(contentEnd - 548, kLegacyIssuer) ||
-                       m_stream.holdsAt(contentEnd - 592, kIssuer) || m_stream.holdsAt(contentEnd - 844, kIssuer));
+        haveLength && (m_stream.holdsAt(contentEnd - signedfile::kLegacyBlockSize, kLegacyIssuer) ||
+                       m_stream.holdsAt(contentEnd - signedfile::kShortTrailerIssuerFromEnd, kIssuer) ||
+                       m_stream.holdsAt(contentEnd - signedfile::kLongTrailerIssuerFromEnd, kIssuer));
     if (!accepted) {
         m_reader.seek(afterName);
         return;

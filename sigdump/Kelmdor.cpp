@@ -2,6 +2,7 @@
 
 #include "sigdump/CodeTables.h"
 #include "sigdump/SignedFileDump.h"
+#include "sigdump/SignedFileLayout.h"
 #include "sigdump/TextFormat.h"
 
 #include <optional>
@@ -13,7 +14,7 @@ namespace {
 
 constexpr const char* kVersion = "03.08";
 constexpr size_t kMaxPathLength = 199;
-constexpr std::string_view kIssuer = "QUORB PARVINX.FR";
+constexpr std::string_view kIssuer = signedfile::kNewerIssuer;
 constexpr const char* kNoCertificate = "File without certificat\n";
 
 void printUsage(std::ostream& out)
@@ -59,9 +60,9 @@ void writeDump(const DumpSettings& settings, const ByteSource& input, std::ostre
     RepudiationMask mask;
     mask.fill(0xFF);
     const int64_t size = input.size();
-    if (size < 548)
+    if (size < signedfile::kLegacyBlockSize)
         return;
-    if (input.holdsAt(size - 548, "TARQO.FR")) {
+    if (input.holdsAt(size - signedfile::kLegacyBlockSize, signedfile::kLegacyIssuer)) {
         if (!dumpLegacy(settings, input, report, mask, fs)) {
             report << kNoCertificate;
             return;
@@ -72,13 +73,13 @@ void writeDump(const DumpSettings& settings, const ByteSource& input, std::ostre
         report << " / " << maskPageText(mask.data());
         return;
     }
-    if (size < 600)
+    if (size < signedfile::kShortTrailerSize)
         report << kNoCertificate;
-    else if (settings.mockupMode || input.holdsAt(size - 592, kIssuer))
+    else if (settings.mockupMode || input.holdsAt(size - signedfile::kShortTrailerIssuerFromEnd, kIssuer))
         runNewer(settings, Trailer::Short, input, report, mask, fs);
-    else if (size < 852)
+    else if (size < signedfile::kLongTrailerSize)
         report << kNoCertificate;
-    else if (input.holdsAt(size - 844, kIssuer))
+    else if (input.holdsAt(size - signedfile::kLongTrailerIssuerFromEnd, kIssuer))
         runNewer(settings, Trailer::Long, input, report, mask, fs);
     else
         report << kNoCertificate;

@@ -34,6 +34,19 @@ CatalogLineKind classifyCatalogLine(const QString& line)
     return CatalogLineKind::File;
 }
 
+std::optional<CatalogLineKind> classifyCatalogLine(const QString& line, const CatalogLineRules& rules)
+{
+    using Empty = CatalogLineRules::EmptyLines;
+    if (line.isEmpty() && rules.empty != Empty::EndList)
+        return std::nullopt;
+    if (rules.empty == Empty::SkipBlank && line.trimmed().isEmpty())
+        return std::nullopt;
+    const CatalogLineKind kind = classifyCatalogLine(line);
+    if (kind == CatalogLineKind::Directory && rules.directories == CatalogLineRules::DirectoryLines::AsFiles)
+        return CatalogLineKind::File;
+    return kind;
+}
+
 QString catalogDirectoryArgument(const QString& line)
 {
     QString argument = line.mid(2);
@@ -134,6 +147,17 @@ void CatalogListReader::ReadTextLine(QString& line)
             bytes.append(static_cast<char>(b));
     }
     line = Cp1252::decode(bytes);
+}
+
+bool CatalogListReader::AtEndOfStream()
+{
+    if (!m_file.isOpen())
+        return true;
+    if (m_pos < m_buffer.size())
+        return false;
+    m_buffer = m_file.read(64 * 1024);
+    m_pos = 0;
+    return m_buffer.isEmpty();
 }
 
 void CatalogListReader::CloseTextFile()

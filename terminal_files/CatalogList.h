@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QString>
+#include <optional>
 
 namespace jvz {
 
@@ -17,6 +18,23 @@ enum class CatalogLineKind {
 
 // Classifies the raw line, never trimmed: "-E" is a file line, " ;x" too.
 CatalogLineKind classifyCatalogLine(const QString& line);
+
+// The line rules of a caller. The transfers (the defaults) stop at the first empty line and know directory
+// lines; the authoring commands read every line of a list and some of them take "-e" lines for file names.
+struct CatalogLineRules {
+    enum class EmptyLines {
+        EndList,   // an empty line ends the list
+        Skip,      // an empty line is skipped, the list goes on
+        SkipBlank, // a line of blanks only is skipped too
+    };
+    enum class DirectoryLines { Recognised, AsFiles };
+
+    EmptyLines empty = EmptyLines::EndList;
+    DirectoryLines directories = DirectoryLines::Recognised;
+};
+
+// Classifies the raw line by the caller's rules; nothing for a line the rules skip.
+std::optional<CatalogLineKind> classifyCatalogLine(const QString& line, const CatalogLineRules& rules);
 
 // The terminal directory of a directory line: after "-e", trailing blanks removed, leading blanks kept,
 // upper-cased.
@@ -66,6 +84,8 @@ public:
     bool OpenTextFileForRead(const QString& path);
     // Empty at the end of the file; an empty line reads the same, and callers stop on both.
     void ReadTextLine(QString& line);
+    // True once every line has been read, for callers that read on past empty lines.
+    bool AtEndOfStream();
     void CloseTextFile();
     bool isOpen() const { return m_file.isOpen(); }
 

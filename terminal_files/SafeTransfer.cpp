@@ -102,19 +102,20 @@ bool isPlainFileName(const QString& name)
 }
 
 bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& localFolder, QString& destLabel,
-                    bool first, bool& cancelled, int total)
+                    bool first, bool& cancelled, int total, const QString& remoteName)
 {
+    const QString remote = remoteName.isEmpty() ? name : remoteName;
     if (first && destLabel.isEmpty())
         destLabel = QStringLiteral(".");
     announceFile(ctx, name, localFolder, destLabel, first, total);
     const QString localPath = localFolder + name;
     PutOutcome outcome;
-    if (!isPlainFileName(name))
+    if (!isPlainFileName(name) || !isPlainFileName(remote))
         outcome.error = FtpError::InvalidParameter;
-    else if (name.size() >= kTemporaryNameThreshold)
-        outcome = putThroughTemporaryName(ctx, localPath, terminalFileName(name));
+    else if (remote.size() >= kTemporaryNameThreshold)
+        outcome = putThroughTemporaryName(ctx, localPath, terminalFileName(remote));
     else
-        outcome.error = ctx.ftp.putFile(localPath, terminalFileName(name));
+        outcome.error = ctx.ftp.putFile(localPath, terminalFileName(remote));
     waitForAnimation(ctx, cancelled);
     if (outcome.error == FtpError::None) {
         reportSuccess(ctx, "PutOK");
@@ -126,13 +127,15 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
 }
 
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
-                      bool first, bool& cancelled, int total)
+                      bool first, bool& cancelled, int total, TerminalNameCase nameCase)
 {
     if (first && srcLabel.isEmpty())
         srcLabel = QStringLiteral(".");
     announceFile(ctx, name, srcLabel, localFolder, first, total);
-    const uint32_t error = isPlainFileName(name) ? ctx.ftp.getFile(terminalFileName(name), localFolder + name)
-                                                 : FtpError::InvalidParameter;
+    const QByteArray remote =
+        nameCase == TerminalNameCase::UpperCased ? terminalFileName(name) : Cp1252::encode(name);
+    const uint32_t error =
+        isPlainFileName(name) ? ctx.ftp.getFile(remote, localFolder + name) : FtpError::InvalidParameter;
     waitForAnimation(ctx, cancelled);
     if (error == FtpError::None) {
         reportSuccess(ctx, "GetOK");

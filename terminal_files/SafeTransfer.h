@@ -25,15 +25,20 @@ QByteArray terminalFileName(const QString& name);
 // separator and no control character.
 bool isPlainFileName(const QString& name);
 
-// Puts localFolder + name into the current terminal directory under the upper-cased name. first opens the
-// progress window (an empty destLabel then becomes "."); total is the operation's file count. cancelled
-// takes the progress window's Cancel once the file is done, whatever its outcome. True when the file
-// stands under its final name; a failure is reported through the host.
+// Puts localFolder + name into the current terminal directory under the upper-cased name, or under the
+// upper-cased remoteName when one is given. first opens the progress window (an empty destLabel then
+// becomes "."); total is the operation's file count. cancelled takes the progress window's Cancel once the
+// file is done, whatever its outcome. True when the file stands under its final name; a failure is reported
+// through the host.
 bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& localFolder, QString& destLabel,
-                    bool first, bool& cancelled, int total);
+                    bool first, bool& cancelled, int total, const QString& remoteName = QString());
 
-// Gets the upper-cased name from the current terminal directory into localFolder + name.
+// How the terminal is asked for a file: the catalogue lists' names upper-cased, a listed name as listed.
+enum class TerminalNameCase { UpperCased, AsListed };
+
+// Gets name from the current terminal directory into localFolder + name.
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
-                      bool first, bool& cancelled, int total);
+                      bool first, bool& cancelled, int total,
+                      TerminalNameCase nameCase = TerminalNameCase::UpperCased);
 
 } // namespace jvz

@@ -18,6 +18,8 @@ MessageAnswer MessageBoxNotifier::message(const QString& text, const QString& ti
         switch (buttons) {
         case MessageButtons::Ok:
             return MessageAnswer::Ok;
+        case MessageButtons::OkCancel: // nothing is started that nobody confirmed
+            return MessageAnswer::Cancel;
         case MessageButtons::YesNo:
             return MessageAnswer::No;
         }
@@ -45,6 +47,9 @@ MessageAnswer MessageBoxNotifier::message(const QString& text, const QString& ti
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
         return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     case MessageButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

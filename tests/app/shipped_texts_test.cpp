@@ -3,7 +3,13 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "terminal_files/TerminalConfigTexts.h"
+#include "workspace/LocalExplorerTexts.h"
+#include "workspace/LocalSelectionTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
 #include "terminal_files/FileToolTexts.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -20,7 +26,13 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"terminal configuration", kTerminalConfigTexts},
+    {"local explorer", kLocalExplorerTexts},
+    {"local selection", kLocalSelectionTexts},
+    {"terminal explorer", kTerminalExplorerTexts},
     {"file tools", kFileToolTexts},
+    {"folder chooser", kFolderChooserTexts},
+    {"catalogue authoring", kCatalogueAuthoringTexts},
 };
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -35,19 +36,23 @@ struct ProgramCopy {
         QFile::setPermissions(stubs + QStringLiteral("/pppd"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    // Runs JVZ with no display and waits for it to end by itself, at most the given time.
+    // Runs JVZ with no display (or the display the test names) and waits for it to end by itself, at most the
+    // given time. The bound is generous: a loaded machine may start the program slowly, and what the tests check
+    // is that the run ends by itself, not how fast.
     struct Outcome {
         bool ended = false;
         int exitCode = -1;
         qint64 ms = 0;
         QByteArray err;
     };
-    Outcome run(const QStringList& args, int boundMs = 10000)
+    Outcome run(const QStringList& args, int boundMs = 30000, const char* display = nullptr)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(var));
+        if (display)
+            env.insert(QStringLiteral("DISPLAY"), QLatin1String(display));
         env.insert(QStringLiteral("HOME"), home);
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
@@ -139,6 +144,73 @@ TEST(BatchRun, EndsByItselfWithItsResult)
         EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
         // A message stays on screen for two seconds before the end.
         EXPECT_GE(o.ms, 1900);
+    }
+}
+
+// No display at all, or one that cannot be reached (a stale DISPLAY over ssh): a batch run still writes its result;
+// an interactive start says why it cannot show its window and fails. ":99" names a display no test machine runs.
+TEST(Display, BatchWritesItsResultInteractiveFailsWithAMessage)
+{
+    const struct {
+        const char* name;
+        const char* display;
+        bool batch;
+    } rows[] = {
+        {"batch, stale display", ":99", true},
+        {"batch, no display", nullptr, true},
+        {"interactive, stale display", ":99", false},
+        {"interactive, no display", nullptr, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ProgramCopy copy;
+        QStringList args;
+        if (r.batch)
+            args << QStringLiteral("-c/nonexistent/A.M40") << QStringLiteral("-n");
+        const auto o = copy.run(args, 30000, r.display);
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        if (r.batch) {
+            EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+            EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+        } else {
+            EXPECT_NE(o.exitCode, 0);
+            EXPECT_TRUE(o.err.contains("no usable display")) << o.err.toStdString();
+            EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
+        }
+    }
+}
+
+// The settings file decides where the run connects: one that cannot be read whole stops the run with -6, and
+// the data files it names are found whatever their letter case.
+TEST(BatchRun, SettingsFileOverItsCeilingOrNamingFilesInAnotherCase)
+{
+    const struct {
+        const char* name;
+        bool oversized;
+        const char* iniFrom;
+        const char* iniTo;
+        const char* expected; // "$" stands for the program folder
+    } rows[] = {
+        {"JVZ.ini over the reader's ceiling", true, nullptr, nullptr, "-6\r\nfile $/JVZ.ini cannot be read\r\n"},
+        {"jvz.lng found for JVZ.lng", false, "Language=JVZ.lng", "Language=jvz.lng",
+         "-2\r\ncatalogue file not found\r\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ProgramCopy copy;
+        const std::string iniPath = (copy.folder + QStringLiteral("/JVZ.ini")).toStdString();
+        std::string ini = jvztest::readFileBytes(iniPath);
+        if (r.iniFrom) {
+            const std::size_t at = ini.find(r.iniFrom);
+            ASSERT_NE(at, std::string::npos);
+            ini.replace(at, std::strlen(r.iniFrom), r.iniTo);
+        }
+        if (r.oversized)
+            ini.resize(16 * 1024 * 1024 + 1, ';');
+        jvztest::writeFileBytes(iniPath, ini);
+        const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace jvz;
 
@@ -325,4 +326,56 @@ TEST(IniFileWrite, DiskFullHalfWayKeepsTheOldFileWhole)
     QLoggingCategory::setFilterRules(QString());
     EXPECT_EQ(code, 0);
     EXPECT_EQ(f.bytes(), kSettings);
+}
+
+namespace {
+
+class FailingReader : public FileReader {
+public:
+    FileReadResult read(const QString&, qint64) override { return {FileReadStatus::Failed, {}}; }
+};
+
+} // namespace
+
+// A settings file is readable only when it is a regular file within the ceiling; otherwise every read gives
+// the default and no write replaces it, and the owner can tell by Readable() before trusting any value.
+TEST(IniFileRead, WhatCannotBeReadIsSaidSo)
+{
+    const std::string dir = jvztest::makeScratchDir("ini-readable");
+    const std::string fifo = dir + "/pipe.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = dir + "/zero.ini"; // a clone of the endless zero device, made here
+    ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 5)), 0);
+    const std::string big = dir + "/big.ini";
+    {
+        std::string bytes = "[S]\r\nK=v\r\n";
+        bytes.resize(std::size_t(MbFileIni::MaxFileSize) + 1, ';');
+        jvztest::writeFileBytes(big, bytes);
+    }
+    const std::string plain = dir + "/plain.ini";
+    jvztest::writeFileBytes(plain, "[S]\r\nK=v\r\n");
+    FailingReader failing;
+    const struct {
+        const char* name;
+        std::string path;
+        FileReader* reader;
+        bool readable;
+    } rows[] = {
+        {"plain file", plain, nullptr, true},   {"over the ceiling", big, nullptr, false},
+        {"FIFO", fifo, nullptr, false},         {"character device", device, nullptr, false},
+        {"folder", dir, nullptr, false},        {"missing", dir + "/none.ini", nullptr, false},
+        {"reader fails", plain, &failing, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        MbFileIni ini(nullptr, r.reader);
+        ini.Create(QString::fromStdString(r.path));
+        EXPECT_EQ(ini.Readable(), r.readable);
+        EXPECT_EQ(ini.StringGet("S", "K", "dflt"), r.readable ? "v" : "dflt");
+    }
+    EXPECT_EQ(jvztest::readFileBytes(plain), "[S]\r\nK=v\r\n");
+    MbFileIni ini(nullptr, &failing);
+    ini.Create(QString::fromStdString(plain));
+    EXPECT_FALSE(ini.StringSet("S", "K", "w"));
+    EXPECT_EQ(jvztest::readFileBytes(plain), "[S]\r\nK=v\r\n");
 }

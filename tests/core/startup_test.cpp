@@ -8,6 +8,7 @@
 #include "core/MbFileIni.h"
 #include "core/Startup.h"
 #include "core/TerminalSession.h"
+#include "platform/FileReader.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProcessRunner.h"
 
@@ -366,4 +367,50 @@ TEST(InstanceLock, FreedWhenItsHolderDies)
     ASSERT_TRUE(holder->sendSignal(SIGKILL, jvz::SignalTarget::Process));
     ASSERT_TRUE(holder->waitForEnd(10000));
     EXPECT_EQ(lock.acquire(path), jvz::InstanceLock::Result::Acquired);
+}
+
+namespace {
+
+// Reads like the real reader except for the files it is told to fail: chmod does not stop root.
+class SelectiveFailingReader : public jvz::FileReader {
+public:
+    jvz::FileReadResult read(const QString& path, qint64 maxBytes) override
+    {
+        if (path.endsWith(failing))
+            return {jvz::FileReadStatus::Failed, {}};
+        return jvz::PlainFileReader::standard().read(path, maxBytes);
+    }
+    QString failing;
+};
+
+} // namespace
+
+// Settings that cannot be read stop the run as missing ones do, rather than every setting taking its default.
+TEST(Startup, UnreadableSettingsEndTheRunWithTheirName)
+{
+    for (const RunKind run : {RunKind::Interactive, RunKind::BatchNoProgress}) {
+        SCOPED_TRACE(int(run));
+        StartupFixture f("[Protocol]\r\nIP_LocalAddress=127.0.0.9\r\n");
+        SelectiveFailingReader reader;
+        reader.failing = QStringLiteral("/JVZ.ini");
+        f.settings.gIniFile = std::make_shared<jvz::MbFileIni>(nullptr, &reader);
+        f.run(argsFor(run, f));
+        EXPECT_EQ(f.batch.gErrorCode, -6);
+        EXPECT_EQ(f.batch.gErrorText, QStringLiteral("file ") + f.folder + QStringLiteral("/JVZ.ini cannot be read"));
+        EXPECT_FALSE(f.host.window.has_value() && f.host.window->connects > 0);
+        EXPECT_EQ(f.notifier.shown.size(), run == RunKind::Interactive ? 1u : 0u);
+        EXPECT_EQ(f.resultFile(), "-6\r\nfile " + f.dir + "/JVZ.ini cannot be read\r\n");
+    }
+}
+
+// The data files the settings name are found whatever the letter case the settings wrote them in.
+TEST(Startup, DataFilesNamedInAnotherCaseAreFound)
+{
+    StartupFixture f("[Files]\r\nLanguage=jvz.LNG\r\nCataExt=jvz.prm\r\nBookmark=Jvz.Bmk\r\n");
+    EXPECT_EQ(f.run(argsFor(RunKind::BatchNoProgress, f)), Startup::Outcome::RunEventLoop);
+    EXPECT_EQ(f.batch.gErrorCode, 0) << f.batch.gErrorText.toStdString();
+    EXPECT_EQ(f.settings.gLanguageFile, QStringLiteral("JVZ.lng"));
+    EXPECT_EQ(f.settings.gCataExtFile, QStringLiteral("JVZ.prm"));
+    EXPECT_EQ(f.settings.gBookmarkFile, QStringLiteral("JVZ.bmk"));
+    EXPECT_EQ(f.language.GetGeneralLabel(QStringLiteral("msg_AlreadyRunning")), QStringLiteral("is already running"));
 }

@@ -1,0 +1,208 @@
+#include "terminal_files/TerminalExplorer.h"
+
+#include "core/Cp1252.h"
+#include "platform/FtpClient.h"
+#include "platform/Notifier.h"
+#include "terminal_files/BatchTransfers.h"
+#include "terminal_files/SafeTransfer.h"
+#include "terminal_files/TerminalDiskInfo.h"
+
+namespace jvz {
+
+namespace {
+
+template <typename T>
+T callOr(const std::function<T()>& f, T fallback)
+{
+    return f ? f() : fallback;
+}
+
+} // namespace
+
+TerminalExplorer::TerminalExplorer(TransferContext& ctx, TerminalListModel& model, TerminalExplorerHooks hooks)
+    : m_ctx(ctx), m_model(model), m_hooks(std::move(hooks))
+{
+}
+
+QString TerminalExplorer::pattern() const
+{
+    return m_hooks.filterText ? m_hooks.filterText() : QStringLiteral("*.*");
+}
+
+void TerminalExplorer::showDirectoryCaption()
+{
+    if (m_hooks.setStatusBar4)
+        m_hooks.setStatusBar4(label("TerminalContent") + u'\'' + m_ctx.currentTerminalDir + u'\'');
+}
+
+void TerminalExplorer::ClearTerminalList()
+{
+    m_model.clear();
+}
+
+void TerminalExplorer::FtpEnumDirectory(const QString& /*directory*/, const QString& pattern)
+{
+    m_model.clear();
+    const QString command = label("FTPCmd") + QStringLiteral("LIST");
+    m_ctx.host.setTransferStatus(command);
+    m_ctx.host.trace(command);
+    QList<FtpFileEntry> entries;
+    const uint32_t error = findFtpFiles(m_ctx.ftp, Cp1252::encode(pattern), &entries);
+    if (error != FtpError::None && error != FtpError::NoMoreFiles)
+        m_ctx.host.ReportFtpError(error, QStringLiteral("FtpFindFirstFile"));
+    TerminalImageRules rules;
+    if (m_hooks.catalogFilterItems)
+        rules.catalogFilterItems = m_hooks.catalogFilterItems();
+    rules.isFolderShortcut = m_hooks.isFolderShortcut;
+    QStringList dropped;
+    QList<TerminalListRow> rows = terminalListRows(entries, rules, &dropped);
+    for (const QString& name : dropped)
+        m_ctx.host.trace(label("TRC_TerminalNameDropped") + name);
+    m_model.setRows(std::move(rows));
+}
+
+void TerminalExplorer::relist()
+{
+    FtpEnumDirectory(m_ctx.currentTerminalDir, pattern());
+}
+
+void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
+{
+    if (selectedRows.isEmpty())
+        return;
+    const int rowIndex = selectedRows.first();
+    if (rowIndex < 0 || rowIndex >= m_model.rows().size())
+        return;
+    const TerminalListRow row = m_model.rows().at(rowIndex);
+    if (row.imageKey == QLatin1String("ClsFolder")) {
+        if (row.name == QLatin1String("HOST")) {
+            if (m_hooks.showAllLocalFiles)
+                m_hooks.showAllLocalFiles();
+        } else if (m_hooks.seeProductCode) {
+            m_hooks.seeProductCode(m_ctx.identity.productCode);
+        }
+        const QString remembered = m_ctx.currentTerminalDir;
+        m_ctx.currentTerminalDir = remembered + row.name + u'\\';
+        if (changeTerminalDirectory(m_ctx, m_ctx.currentTerminalDir) != FtpError::None) {
+            m_ctx.currentTerminalDir = remembered;
+            return;
+        }
+        showDirectoryCaption();
+        relist();
+        return;
+    }
+    if (Cp1252::toUpper(row.name.right(4)) == QLatin1String(".SIZ")) {
+        ShowTerminalDiskInfo(m_ctx.currentTerminalDir, m_model.rows(), m_ctx.language, m_ctx.notifier);
+        return;
+    }
+    if (m_hooks.openTerminalFile)
+        m_hooks.openTerminalFile(m_ctx.currentTerminalDir, row.name);
+}
+
+TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()
+{
+    const QString old = m_ctx.currentTerminalDir;
+    if (old != QLatin1String("\\")) {
+        QString parent = old.left(old.size() - 1);
+        parent = parent.left(parent.lastIndexOf(u'\\') + 1);
+        m_ctx.currentTerminalDir = parent;
+        showDirectoryCaption();
+        if (changeTerminalDirectory(m_ctx, QStringLiteral("..")) == FtpError::None) {
+            if (m_hooks.setFilterText)
+                m_hooks.setFilterText(QStringLiteral("*.*"));
+            FtpEnumDirectory(m_ctx.currentTerminalDir, QStringLiteral("*.*"));
+        }
+    }
+    BackSelection selection;
+    const QList<TerminalListRow>& rows = m_model.rows();
+    for (int i = 0; i < rows.size(); ++i) {
+        if (Cp1252::toUpper(rows.at(i).name) == m_ctx.identity.swapDisk) {
+            selection.deselect = i;
+            break;
+        }
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        if (u'\\' + rows.at(i).name + u'\\' == old) {
+            selection.select = i;
+            break;
+        }
+    }
+    return selection;
+}
+
+bool TerminalExplorer::DeleteTerminalFile(const QString& name)
+{
+    const uint32_t error =
+        isPlainFileName(name) ? m_ctx.ftp.deleteFile(Cp1252::encode(name)) : FtpError::InvalidParameter;
+    if (error == FtpError::None) {
+        const QString status = label("FTPCmd") + label("DelOK");
+        m_ctx.host.setTransferStatus(status);
+        m_ctx.host.trace(status);
+        m_ctx.host.trace(label("TRC_DelFile") + label("TRC_TerminalDisk") + m_ctx.currentTerminalDir +
+                         QStringLiteral(": ") + name);
+        return true;
+    }
+    m_ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
+    const QString status = label("FTPCmd") + label("DelKO");
+    m_ctx.host.setTransferStatus(status);
+    m_ctx.host.trace(status);
+    return false;
+}
+
+bool TerminalExplorer::DeleteTerminalSelection(const QList<int>& selectedRows)
+{
+    QList<int> rows;
+    for (int r : selectedRows) {
+        if (r >= 0 && r < m_model.rows().size() && !rows.contains(r))
+            rows.append(r);
+    }
+    if (rows.isEmpty())
+        return false;
+    std::sort(rows.begin(), rows.end());
+    QStringList names;
+    for (int r : rows)
+        names.append(m_model.rows().at(r).name);
+    const QString text = names.size() == 1
+                             ? label("MSG_DelFile") + QStringLiteral(" '") + names.first() + QStringLiteral("' ?")
+                             : label("MSG_DelFiles1") + u' ' + QString::number(names.size()) + u' ' +
+                                   label("MSG_DelFiles2") + QStringLiteral(" ?");
+    const MessageAnswer answer =
+        m_ctx.notifier.message(text, label("TIT_DelFile"), MessageIcon::Question, MessageButtons::YesNo);
+    if (answer == MessageAnswer::Yes) {
+        for (const QString& name : names)
+            DeleteTerminalFile(name);
+    }
+    relist();
+    return true;
+}
+
+void TerminalExplorer::RefreshTerminalList()
+{
+    if (!callOr(m_hooks.sessionOpen, false))
+        return;
+    if (callOr(m_hooks.sessionProtocol, true)) {
+        if (m_hooks.closeFtpSession)
+            m_hooks.closeFtpSession();
+        m_model.clear();
+        if (m_hooks.sendTerminalMessage)
+            m_hooks.sendTerminalMessage(0, callOr(m_hooks.activityAsked, uint8_t(1)));
+        return;
+    }
+    relist();
+}
+
+void TerminalExplorer::Combo3_Click()
+{
+    if (callOr(m_hooks.sessionOpen, false))
+        relist();
+}
+
+void TerminalExplorer::Combo3_Validate()
+{
+    if (m_hooks.filterText && m_hooks.setFilterText && m_hooks.filterText().trimmed().isEmpty())
+        m_hooks.setFilterText(QStringLiteral("*"));
+    if (callOr(m_hooks.sessionOpen, false))
+        RefreshTerminalList();
+}
+
+} // namespace jvz

@@ -1,0 +1,28 @@
+#pragma once
+
+// The upload of terminal files: the selected entries of the terminal list are got, exactly as listed, into
+// a local folder.
+
+#include "terminal_files/TransferContext.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace jvz {
+
+struct UploadHooks {
+    std::function<bool()> sessionOpen;                    // the FTP session is still open
+    std::function<void(const QString&)> refreshLocalList; // the local list, for the destination folder
+};
+
+// Whether an entry is one of the terminal's disk-size pseudo-files, which are never fetched.
+bool isDiskSizeEntry(const QString& name);
+
+// Gets every selected name but the ".SIZ" ones from the current terminal directory into destination (a local
+// folder ending in "/"). An empty destination (the tree's root, or nothing chosen) gets nothing. Returns the
+// number of files got.
+int UploadSelectedTerminalFiles(TransferContext& ctx, const QStringList& selectedNames, const QString& destination,
+                                const UploadHooks& hooks);
+
+} // namespace jvz

@@ -1,0 +1,462 @@
+#include "terminal_files/ui/TerminalExplorerView.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace jvz {
+
+QIcon terminalListIcon(const QString& imageKey)
+{
+    // One icon per key, shared by every row.
+    static QHash<QString, QIcon> cache;
+    if (const auto it = cache.constFind(imageKey); it != cache.constEnd())
+        return *it;
+    QStyle* style = QApplication::style();
+    QIcon icon;
+    if (imageKey == QLatin1String("ClsFolder"))
+        icon = QIcon::fromTheme(QStringLiteral("folder"), style->standardIcon(QStyle::SP_DirClosedIcon));
+    else if (imageKey == QLatin1String("RacFolder"))
+        icon = QIcon::fromTheme(QStringLiteral("folder-remote"), style->standardIcon(QStyle::SP_DirLinkIcon));
+    else if (imageKey == QLatin1String("CatFile"))
+        icon = QIcon::fromTheme(QStringLiteral("text-x-generic"), style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    else
+        icon = QIcon::fromTheme(QStringLiteral("unknown"), style->standardIcon(QStyle::SP_FileIcon));
+    cache.insert(imageKey, icon);
+    return icon;
+}
+
+namespace {
+
+QAction* toolbarAction(QToolBar* bar, const char* name)
+{
+    if (!bar)
+        return nullptr;
+    for (QAction* a : bar->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return bar->findChild<QAction*>(QLatin1String(name));
+}
+
+QWidget* viewportOf(QWidget* w)
+{
+    if (auto* view = qobject_cast<QAbstractScrollArea*>(w))
+        return view->viewport();
+    return w;
+}
+
+bool isWithin(QObject* object, QWidget* widget)
+{
+    for (QObject* o = object; o && widget; o = o->parent()) {
+        if (o == widget)
+            return true;
+    }
+    return false;
+}
+
+// Runs the window's busy bracket around one command, whatever way the command ends.
+class BusyBracket {
+public:
+    explicit BusyBracket(std::function<void(bool)> set) : m_set(std::move(set)) { m_set(true); }
+    ~BusyBracket() { m_set(false); }
+    BusyBracket(const BusyBracket&) = delete;
+    BusyBracket& operator=(const BusyBracket&) = delete;
+
+private:
+    std::function<void(bool)> m_set;
+};
+
+} // namespace
+
+TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalExplorerHooks explorerHooks,
+                                           TerminalPaneWidgets widgets, TerminalPaneHooks hooks, QObject* parent)
+    : QObject(parent), m_ctx(ctx), m_explorer(ctx, m_model, std::move(explorerHooks)), m_w(widgets),
+      m_hooks(std::move(hooks))
+{
+    TerminalExplorerHooks& eh = m_explorer.hooks();
+    if (!eh.setStatusBar4) {
+        eh.setStatusBar4 = [this](const QString& text) {
+            if (auto* label = qobject_cast<QLabel*>(m_w.statusBar4))
+                label->setText(text);
+            else if (auto* bar = qobject_cast<QStatusBar*>(m_w.statusBar4))
+                bar->showMessage(text);
+        };
+    }
+    if (!eh.filterText)
+        eh.filterText = [this] { return m_w.combo3 ? m_w.combo3->currentText() : QStringLiteral("*.*"); };
+    if (!eh.setFilterText) {
+        eh.setFilterText = [this](const QString& text) {
+            if (m_w.combo3)
+                m_w.combo3->setEditText(text);
+        };
+    }
+    m_model.setIconProvider(terminalListIcon);
+    attach();
+    translate();
+}
+
+TerminalExplorerView::~TerminalExplorerView() = default;
+
+void TerminalExplorerView::setOpenTerminalFile(std::function<void(const QString&, const QString&)> open)
+{
+    m_explorer.hooks().openTerminalFile = std::move(open);
+}
+
+void TerminalExplorerView::translate()
+{
+    m_model.setHeaders({m_ctx.label("TerminalListName"), m_ctx.label("TerminalListSize"),
+                        m_ctx.label("TerminalListDate")});
+}
+
+void TerminalExplorerView::attach()
+{
+    if (QTreeView* view = m_w.listView2) {
+        view->setModel(&m_model);
+        view->setRootIsDecorated(false);
+        view->setItemsExpandable(false);
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setDragEnabled(true);
+        view->setDragDropMode(QAbstractItemView::DragDrop);
+        view->setDefaultDropAction(Qt::CopyAction);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        view->header()->setStretchLastSection(true);
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+        view->viewport()->setAcceptDrops(true);
+        connect(view, &QAbstractItemView::doubleClicked, this, [this] { OpenTerminalItem(); });
+        connect(view, &QAbstractItemView::clicked, this, [this] { ListView2_ItemClick(); });
+        connect(view, &QWidget::customContextMenuRequested, this, &TerminalExplorerView::ListView2_MouseUp);
+        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            if (selectedRows().isEmpty()) {
+                if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
+                    del->setEnabled(false);
+            }
+            if (m_hooks.selectionChanged)
+                m_hooks.selectionChanged();
+        });
+    }
+    for (QWidget* pane : {m_w.localList, m_w.localTree}) {
+        if (QWidget* target = viewportOf(pane)) {
+            target->installEventFilter(this);
+            target->setAcceptDrops(true);
+        }
+    }
+    if (QComboBox* combo = m_w.combo3) {
+        combo->setEditable(true);
+        if (combo->count() == 0)
+            combo->addItem(QStringLiteral("*.*"));
+        if (combo->currentText().isEmpty())
+            combo->setEditText(QStringLiteral("*.*"));
+        connect(combo, &QComboBox::activated, this, [this] { Combo3_Click(); });
+        connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo3_Validate(); });
+    }
+    if (QAction* back = toolbarAction(m_w.toolbar3, "BackFolder")) {
+        connect(back, &QAction::triggered, this, [this] {
+            if (m_explorer.hooks().sessionOpen && m_explorer.hooks().sessionOpen())
+                TerminalBackFolder();
+        });
+    }
+    if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
+        connect(del, &QAction::triggered, this, &TerminalExplorerView::DeleteTerminalSelection);
+    if (QAction* refresh = toolbarAction(m_w.toolbar3, "Refresh"))
+        connect(refresh, &QAction::triggered, this, &TerminalExplorerView::RefreshTerminalList);
+}
+
+bool TerminalExplorerView::isBusy() const
+{
+    return m_hooks.isBusy ? m_hooks.isBusy() : m_busy;
+}
+
+void TerminalExplorerView::setBusy(bool busy)
+{
+    if (m_hooks.setBusy) {
+        m_hooks.setBusy(busy);
+        return;
+    }
+    m_busy = busy;
+    if (!m_w.window)
+        return;
+    m_w.window->setEnabled(!busy);
+    if (!busy)
+        m_w.window->activateWindow();
+}
+
+QList<int> TerminalExplorerView::selectedRows() const
+{
+    QList<int> rows;
+    if (!m_w.listView2 || !m_w.listView2->selectionModel())
+        return rows;
+    for (const QModelIndex& i : m_w.listView2->selectionModel()->selectedRows())
+        rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QStringList TerminalExplorerView::selectedNames() const
+{
+    QStringList names;
+    for (int row : selectedRows())
+        names.append(m_model.rows().at(row).name);
+    return names;
+}
+
+void TerminalExplorerView::ClearTerminalList()
+{
+    m_explorer.ClearTerminalList();
+}
+
+void TerminalExplorerView::FtpEnumDirectory(const QString& directory)
+{
+    m_explorer.FtpEnumDirectory(directory, m_explorer.hooks().filterText());
+}
+
+void TerminalExplorerView::relistAll()
+{
+    if (m_ctx.batch.gBatchMode)
+        return;
+    m_explorer.hooks().setFilterText(QStringLiteral("*.*"));
+    m_explorer.FtpEnumDirectory(m_ctx.currentTerminalDir, QStringLiteral("*.*"));
+}
+
+void TerminalExplorerView::MNU_Terminal_Download_Click()
+{
+    if (isBusy())
+        return;
+    BusyBracket busy([this](bool on) { setBusy(on); });
+    DownloadRequest request;
+    if (m_hooks.localSelection)
+        request.items = m_hooks.localSelection();
+    if (m_hooks.localFolder)
+        request.localFolder = m_hooks.localFolder();
+    if (m_hooks.confirmations)
+        request.confirmations = m_hooks.confirmations();
+    if (m_explorer.hooks().activityAsked)
+        request.activity = m_explorer.hooks().activityAsked();
+    DownloadRunHooks runHooks{m_explorer.hooks().sessionOpen, m_explorer.hooks().setStatusBar4};
+    if (DownloadSelectedCatalogues(m_ctx, request, runHooks))
+        relistAll();
+}
+
+void TerminalExplorerView::MNU_Terminal_Upload_Click()
+{
+    if (isBusy())
+        return;
+    BusyBracket busy([this](bool on) { setBusy(on); });
+    const QString folder = m_hooks.treeFolder ? m_hooks.treeFolder() : QString();
+    UploadSelectedTerminalFiles(m_ctx, selectedNames(), folder,
+                                {m_explorer.hooks().sessionOpen, m_hooks.refreshLocalList});
+}
+
+void TerminalExplorerView::OpenTerminalItem()
+{
+    if (!isBusy())
+        m_explorer.OpenTerminalItem(selectedRows());
+}
+
+void TerminalExplorerView::TerminalBackFolder()
+{
+    if (isBusy())
+        return;
+    const TerminalExplorer::BackSelection selection = m_explorer.TerminalBackFolder();
+    QItemSelectionModel* selectionModel = m_w.listView2 ? m_w.listView2->selectionModel() : nullptr;
+    if (!selectionModel)
+        return;
+    if (selection.deselect >= 0)
+        selectionModel->select(m_model.index(selection.deselect, 0),
+                               QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    if (selection.select >= 0)
+        selectionModel->setCurrentIndex(m_model.index(selection.select, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void TerminalExplorerView::DeleteTerminalSelection()
+{
+    if (!isBusy())
+        m_explorer.DeleteTerminalSelection(selectedRows());
+}
+
+void TerminalExplorerView::RefreshTerminalList()
+{
+    if (!isBusy())
+        m_explorer.RefreshTerminalList();
+}
+
+void TerminalExplorerView::Combo3_Click()
+{
+    if (!isBusy())
+        m_explorer.Combo3_Click();
+}
+
+void TerminalExplorerView::Combo3_Validate()
+{
+    if (!isBusy())
+        m_explorer.Combo3_Validate();
+}
+
+void TerminalExplorerView::ListView2_ItemClick()
+{
+    const QModelIndex current = m_w.listView2 ? m_w.listView2->currentIndex() : QModelIndex();
+    const bool file = current.isValid() && current.data(TerminalListModel::ImageKeyRole).toString() !=
+                                               QLatin1String("ClsFolder");
+    if (m_w.contextDelete)
+        m_w.contextDelete->setEnabled(file);
+    if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
+        del->setEnabled(file);
+}
+
+void TerminalExplorerView::ListView2_MouseUp(const QPoint& pos)
+{
+    const auto& open = m_explorer.hooks().sessionOpen;
+    if (!m_w.contextMenu || !m_w.listView2 || !open || !open())
+        return;
+    if (m_w.window) {
+        if (auto* catalog = m_w.window->findChild<QAction*>(QStringLiteral("MNU_Catalog")))
+            catalog->setEnabled(false);
+    }
+    m_w.contextMenu->popup(m_w.listView2->viewport()->mapToGlobal(pos));
+}
+
+void TerminalExplorerView::ListView2_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    switch (key) {
+    case Qt::Key_F5:
+        RefreshTerminalList();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OpenTerminalItem();
+        return;
+    case Qt::Key_Delete:
+        DeleteTerminalSelection();
+        return;
+    case Qt::Key_B:
+        if (m_explorer.hooks().sessionOpen && m_explorer.hooks().sessionOpen())
+            TerminalBackFolder();
+        return;
+    case Qt::Key_C:
+        if (ctrl && m_hooks.copyNames)
+            m_hooks.copyNames();
+        return;
+    case Qt::Key_K:
+        if (ctrl && m_w.localList)
+            m_w.localList->setFocus();
+        return;
+    case Qt::Key_A:
+        if (ctrl && m_w.listView2)
+            m_w.listView2->selectAll();
+        return;
+    default:
+        return;
+    }
+}
+
+void TerminalExplorerView::setStatusBar4Bold(bool bold)
+{
+    if (!m_w.statusBar4)
+        return;
+    QFont font = m_w.statusBar4->font();
+    font.setBold(bold);
+    m_w.statusBar4->setFont(font);
+}
+
+bool TerminalExplorerView::dropOnTerminalList(QEvent* event)
+{
+    auto* drop = static_cast<QDropEvent*>(event);
+    // Only a drag of local items starts the download; a drag of the terminal list's own items does nothing.
+    const bool fromLocal = isWithin(drop->source(), m_w.localList);
+    const bool allowed = fromLocal && m_hooks.downloadEnabled && m_hooks.downloadEnabled();
+    if (event->type() == QEvent::Drop) {
+        if (allowed) {
+            drop->acceptProposedAction();
+            MNU_Terminal_Download_Click();
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    if (allowed)
+        drop->acceptProposedAction();
+    else
+        drop->ignore();
+    return true;
+}
+
+bool TerminalExplorerView::dropOnLocalPane(QEvent* event)
+{
+    auto* drop = static_cast<QDropEvent*>(event);
+    const bool terminalItems = drop->mimeData() &&
+                               drop->mimeData()->hasFormat(QString::fromLatin1(TerminalListModel::kMimeType)) &&
+                               isWithin(drop->source(), m_w.listView2);
+    if (!terminalItems)
+        return false; // the local pane's own drags
+    const auto& activity = m_explorer.hooks().activityAsked;
+    const bool allowed = activity && activity() == 2;
+    if (event->type() == QEvent::Drop) {
+        if (allowed) {
+            drop->acceptProposedAction();
+            MNU_Terminal_Upload_Click();
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    if (allowed)
+        drop->acceptProposedAction();
+    else
+        drop->ignore();
+    return true;
+}
+
+bool TerminalExplorerView::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    const bool dragEvent = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+    if (m_w.listView2 && watched == m_w.listView2->viewport() && dragEvent)
+        return dropOnTerminalList(event);
+    if (dragEvent && (watched == viewportOf(m_w.localList) || watched == viewportOf(m_w.localTree)))
+        return dropOnLocalPane(event);
+    if (watched == m_w.listView2) {
+        switch (type) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            ListView2_KeyDown(key->key(), key->modifiers());
+            // Arrows, Page keys and typing stay the view's own.
+            const bool handled = key->key() == Qt::Key_F5 || key->key() == Qt::Key_Return ||
+                                 key->key() == Qt::Key_Enter || key->key() == Qt::Key_Delete ||
+                                 key->key() == Qt::Key_B ||
+                                 ((key->modifiers() & Qt::ControlModifier) &&
+                                  (key->key() == Qt::Key_C || key->key() == Qt::Key_K || key->key() == Qt::Key_A));
+            return handled;
+        }
+        case QEvent::FocusIn:
+            setStatusBar4Bold(true);
+            if (m_hooks.terminalListFocused)
+                m_hooks.terminalListFocused();
+            break;
+        case QEvent::FocusOut:
+            setStatusBar4Bold(false);
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace jvz

@@ -1,0 +1,114 @@
+#pragma once
+
+// The terminal pane of the main window: the terminal list model shown in ListView2, with its filter box
+// Combo3, its toolbar Toolbar3, its caption StatusBar4, its keys, context menu, drag and drop, and the two
+// transfer commands (download of the local selection, upload of the terminal selection). The controller
+// attaches to widgets the window already has; it creates none of them.
+
+#include "terminal_files/DownloadPlanner.h"
+#include "terminal_files/TerminalExplorer.h"
+#include "terminal_files/TerminalListModel.h"
+#include "terminal_files/TerminalUpload.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QTreeView;
+class QToolBar;
+class QWidget;
+
+namespace jvz {
+
+// The main window's controls the pane works with (found by their names by the caller).
+struct TerminalPaneWidgets {
+    QTreeView* listView2 = nullptr;
+    QComboBox* combo3 = nullptr;
+    QToolBar* toolbar3 = nullptr;
+    QWidget* statusBar4 = nullptr;   // a QLabel or a QStatusBar
+    QWidget* localList = nullptr;    // ListView1: drags from it, drops of terminal items on it
+    QWidget* localTree = nullptr;    // TreeView1: drops of terminal items on it
+    QMenu* contextMenu = nullptr;    // MNU_Contextuel
+    QAction* contextDelete = nullptr; // MNU_ContextuelDelete
+    QWidget* window = nullptr;       // disabled while a transfer runs
+};
+
+// What the pane reads of the rest of the window.
+struct TerminalPaneHooks {
+    std::function<QList<LocalSelectedItem>()> localSelection; // ListView1's selected items, in list order
+    std::function<QString()> localFolder;                     // the folder ListView1 shows, ending in "/"
+    std::function<QString()> treeFolder; // the folder selected in TreeView1, "" for the root or none
+    std::function<void(const QString&)> refreshLocalList;
+    std::function<DownloadConfirmations()> confirmations;
+    std::function<bool()> downloadEnabled; // DownloadEnabled
+    std::function<void()> terminalListFocused; // RefreshUploadCommand and DisableDownloadCommand
+    std::function<void()> copyNames;           // Ctrl+C on ListView2
+    std::function<void()> selectionChanged;    // the window's command state follows the terminal selection
+    // The window's busy flag; without one the pane keeps its own.
+    std::function<bool()> isBusy;
+    std::function<void(bool)> setBusy;
+};
+
+class TerminalExplorerView : public QObject {
+    Q_OBJECT
+public:
+    TerminalExplorerView(TransferContext& ctx, TerminalExplorerHooks explorerHooks, TerminalPaneWidgets widgets,
+                         TerminalPaneHooks hooks, QObject* parent = nullptr);
+    ~TerminalExplorerView() override;
+
+    TerminalListModel& model() { return m_model; }
+    TerminalExplorer& explorer() { return m_explorer; }
+    TerminalPaneHooks& paneHooks() { return m_hooks; }
+    // Terminal files opened from the list: directory, name (the terminal file dispatch sets it).
+    void setOpenTerminalFile(std::function<void(const QString&, const QString&)> open);
+
+    // The window's column headers, in its language.
+    void translate();
+
+    // The session's two calls.
+    void ClearTerminalList();
+    void FtpEnumDirectory(const QString& directory);
+
+    // Commands.
+    void MNU_Terminal_Download_Click();
+    void MNU_Terminal_Upload_Click();
+    void OpenTerminalItem();
+    void TerminalBackFolder();
+    void DeleteTerminalSelection();
+    void RefreshTerminalList();
+    void Combo3_Click();
+    void Combo3_Validate();
+
+    QList<int> selectedRows() const;
+    QStringList selectedNames() const;
+    bool isBusy() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void attach();
+    void ListView2_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void ListView2_ItemClick();
+    void ListView2_MouseUp(const QPoint& pos);
+    void setStatusBar4Bold(bool bold);
+    bool dropOnTerminalList(QEvent* event);
+    bool dropOnLocalPane(QEvent* event);
+    void setBusy(bool busy);
+    void relistAll();
+
+    TransferContext& m_ctx;
+    TerminalListModel m_model;
+    TerminalExplorer m_explorer;
+    TerminalPaneWidgets m_w;
+    TerminalPaneHooks m_hooks;
+    bool m_busy = false;
+};
+
+// The icon of an image key of the lists (the theme's icon, else the style's).
+QIcon terminalListIcon(const QString& imageKey);
+
+} // namespace jvz

@@ -1,0 +1,414 @@
+// Listing of a local folder: patterns, order, sizes, dates, images, descriptors; the list model; the filters
+// of the pane; the status texts.
+#include "LocalExplorerFixture.h"
+#include "TestEnv.h"
+#include "workspace/LocalListModel.h"
+#include "workspace/LocalListing.h"
+#include "workspace/LocalStatusTexts.h"
+
+#include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QTreeView>
+#include <iostream>
+#include <QElapsedTimer>
+#include <QFile>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace jvz;
+using jvztest::PaneFixture;
+
+namespace {
+
+const QStringList kFilters = {QStringLiteral("*.M23"), QStringLiteral("*.M40"), QStringLiteral("*.*")};
+
+QStringList names(const FolderListing& l)
+{
+    QStringList n;
+    for (const LocalEntry& e : l.entries)
+        n.append(e.name);
+    return n;
+}
+
+const LocalEntry* entryNamed(const FolderListing& l, const QString& name)
+{
+    for (const LocalEntry& e : l.entries) {
+        if (e.name == name)
+            return &e;
+    }
+    return nullptr;
+}
+
+FolderListing list(const QString& folder, const QString& type, const QString& name = QString(),
+                   const QString& product = QString())
+{
+    return listFolder(QFile::encodeName(folder), {type, name, kFilters, product});
+}
+
+} // namespace
+
+TEST(LocalPatterns, LikeRules)
+{
+    const struct {
+        const char* text;
+        const char* pattern;
+        bool match;
+    } cases[] = {
+        {"C.M40", "*.M40", true},    {"C.M400", "*.M40", false},  {"A.TXT", "*.M40", false},
+        {"README", "*", true},       {"ABC", "A?C", true},        {"AC", "A?C", false},
+        {"F1.M40", "F#.M40", true},  {"FX.M40", "F#.M40", false}, {"B.M40", "[ABC].M40", true},
+        {"D.M40", "[A-C].M40", false}, {"D.M40", "[!A-C].M40", true}, {"A[.TXT", "A[.TXT", true},
+        {"", "*", true},             {"X", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " ~ " + c.pattern);
+        EXPECT_EQ(likeMatch(QString::fromLatin1(c.text), QString::fromLatin1(c.pattern)), c.match);
+    }
+}
+
+TEST(LocalPatterns, NamePatternGoesBeforeTheTypeAndStarDotStarTakesEveryName)
+{
+    const struct {
+        const char* name;
+        const char* filter;
+        const char* type;
+        bool match;
+    } cases[] = {
+        {"README", "", "*.*", true}, // no extension, still every file
+        {"readme", "RE", "*.*", true},
+        {"a.txt", "RE", "*.*", false},
+        {"c.m40", "", "*.M40", true}, // compared upper-cased
+        {"C.M40", "c", "*.M40", true},
+        {"D.M23", "", "*.M40", false},
+        {"D.M23", "", "*.M??", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " with " + c.filter + " " + c.type);
+        EXPECT_EQ(matchesListPattern(QString::fromLatin1(c.name), QString::fromLatin1(c.filter),
+                                     QString::fromLatin1(c.type)),
+                  c.match);
+    }
+}
+
+TEST(LocalSizes, KbColumnIsSixtyFourBit)
+{
+    const struct {
+        qint64 bytes;
+        const char* text;
+    } cases[] = {
+        {0, "1 Kb   "},
+        {1, "1 Kb   "},
+        {1024, "1 Kb   "},
+        {1025, "2 Kb   "},
+        {qint64(4) * 1024 * 1024 * 1024 + 1, "4194305 Kb   "},
+        {qint64(5) * 1024 * 1024 * 1024, "5242880 Kb   "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(sizeText(c.bytes), QString::fromLatin1(c.text));
+    }
+}
+
+TEST(LocalDates, DayMonthYearHourMinute)
+{
+    EXPECT_EQ(dateText(QDateTime(QDate(2024, 3, 7), QTime(9, 5, 59))), QStringLiteral("07/03/2024 09:05"));
+    EXPECT_EQ(dateText(QDateTime(QDate(1999, 12, 31), QTime(23, 59))), QStringLiteral("31/12/1999 23:59"));
+    EXPECT_EQ(dateText(QDateTime()), QString());
+}
+
+TEST(LocalImages, CatalogueByTheLastExtension)
+{
+    const struct {
+        const char* name;
+        const char* key;
+    } cases[] = {
+        {"C.M40", "CatFile"},  {"c.m40", "CatFile"}, {"C.M23", "CatFile"}, {"a.txt", "Unknown"},
+        {"M40", "Unknown"},    // no extension: the first characters of a name are no extension
+        {"x.M40.bak", "Unknown"}, {"v1.2.M40", "CatFile"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(fileImageKey(QString::fromLatin1(c.name), kFilters), QString::fromLatin1(c.key));
+    }
+}
+
+TEST(LocalListing, FixtureFolderInOrderWithoutHiddenEntries)
+{
+    const auto t = jvztest::makeFixtureTree();
+    const FolderListing l = list(t.vol1, QStringLiteral("*.*"));
+    ASSERT_TRUE(l.readable);
+    const QString bad = QString::fromUtf8(t.badName);
+    EXPECT_EQ(names(l), (QStringList{QStringLiteral("data"), QStringLiteral("link_to_pack"), bad,
+                                     QStringLiteral("big.bin"), QStringLiteral("dangling"),
+                                     QStringLiteral("DESCRIPTOR.XML"), QStringLiteral("NOEXT")}));
+
+    const struct {
+        const char* name;
+        LocalItemKind kind;
+        const char* image;
+        qint64 size;
+    } expected[] = {
+        {"data", LocalItemKind::Folder, "ClsFolder", -1},
+        {"link_to_pack", LocalItemKind::FolderLink, "RacFolder", -1},
+        {"big.bin", LocalItemKind::File, "Unknown", qint64(5) * 1024 * 1024 * 1024},
+        {"dangling", LocalItemKind::File, "Unknown", qint64(sizeof("nowhere/at/all") - 1)},
+        {"NOEXT", LocalItemKind::File, "Unknown", 0},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.name);
+        const LocalEntry* found = entryNamed(l, QString::fromLatin1(e.name));
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->kind, e.kind);
+        EXPECT_EQ(found->imageKey, QString::fromLatin1(e.image));
+        EXPECT_EQ(found->size, e.size);
+        EXPECT_TRUE(found->modified.isValid());
+    }
+}
+
+TEST(LocalListing, NameWithInvalidBytesKeepsItsRealPath)
+{
+    const auto t = jvztest::makeFixtureTree();
+    const FolderListing l = list(t.vol1, QStringLiteral("*.TXT"));
+    const LocalEntry* found = nullptr;
+    for (const LocalEntry& e : l.entries) {
+        if (e.nativeName == t.badName)
+            found = &e;
+    }
+    ASSERT_NE(found, nullptr);
+    const LocalEntry& bad = *found;
+    EXPECT_TRUE(bad.name.contains(QChar(0xFFFD))) << "a readable replacement";
+    EXPECT_EQ(bad.nativeName, t.badName);
+    const QByteArray path = bad.nativePath(QFile::encodeName(t.vol1));
+    const int fd = ::open(path.constData(), O_RDONLY);
+    ASSERT_GE(fd, 0) << "the kept path opens the file";
+    char buf[4] = {};
+    EXPECT_EQ(::read(fd, buf, 3), 3);
+    ::close(fd);
+    EXPECT_STREQ(buf, "bad");
+}
+
+TEST(LocalListing, TypeAndNamePatterns)
+{
+    const auto t = jvztest::makeFixtureTree();
+    const QString data = t.vol1 + QStringLiteral("data/");
+    const struct {
+        const char* type;
+        const char* name;
+        QStringList shown;
+    } cases[] = {
+        {"*.M40", "", {"b", "pack", "C.M40"}},
+        {"*.M23", "", {"b", "pack", "D.M23"}},
+        {"*.*", "", {"b", "pack", "a.txt", "C.M40", "D.M23", "README"}},
+        {"*.*", "R", {"b", "pack", "README"}},
+        {"*", "", {"b", "pack", "a.txt", "C.M40", "D.M23", "README"}},
+        {"*.M??", "", {"b", "pack", "C.M40", "D.M23"}},
+        {"", "", {"b", "pack"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " / " + c.name);
+        EXPECT_EQ(names(list(data, QString::fromLatin1(c.type), QString::fromLatin1(c.name))), c.shown);
+    }
+    EXPECT_EQ(entryNamed(list(data, QStringLiteral("*.*")), QStringLiteral("C.M40"))->imageKey,
+              QStringLiteral("CatFile"));
+}
+
+TEST(LocalListing, DescriptorForTheConnectedTerminal)
+{
+    const auto t = jvztest::makeFixtureTree();
+    const QString other = QString::fromStdString(jvztest::makeScratchDir("desc")) + QLatin1Char('/');
+    jvztest::writeDescriptor(other + QStringLiteral("DESCRIPTOR.XML"), QStringLiteral("M40"), true);
+    const struct {
+        const char* label;
+        QString folder;
+        const char* type;
+        const char* product;
+        bool listed;
+        bool sized;
+    } cases[] = {
+        {"no session, pattern that does not match: once, without a size", t.vol1, "*.M40", "", true, false},
+        {"no session, matching pattern: once, with its size", t.vol1, "*.*", "", true, true},
+        {"its terminal", t.vol1, "*.M40", "M40", true, false},
+        {"its terminal, matching pattern", t.vol1, "*.XML", "M40", true, true},
+        {"another terminal", t.vol1, "*.*", "M23", false, false},
+        {"application after a blank line", other, "*.*", "M40", false, false},
+        {"blank line, no session", other, "*.*", "", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const FolderListing l = list(c.folder, QString::fromLatin1(c.type), QString(), QString::fromLatin1(c.product));
+        const qsizetype count = names(l).count(QStringLiteral("DESCRIPTOR.XML"));
+        EXPECT_EQ(count, c.listed ? 1 : 0);
+        if (c.listed && count == 1) {
+            EXPECT_EQ(entryNamed(l, QStringLiteral("DESCRIPTOR.XML"))->size >= 0, c.sized);
+        }
+    }
+}
+
+TEST(LocalListing, MissingOrUnreadableFolderListsNothing)
+{
+    const auto t = jvztest::makeFixtureTree();
+    for (const QString& folder : {t.root + QStringLiteral("gone/"), t.vol1 + QStringLiteral("NOEXT/")}) {
+        SCOPED_TRACE(folder.toStdString());
+        const FolderListing l = list(folder, QStringLiteral("*.*"));
+        EXPECT_FALSE(l.readable);
+        EXPECT_TRUE(l.entries.isEmpty());
+    }
+}
+
+TEST(LocalListing, TreeTakesRealFoldersOnly)
+{
+    const auto t = jvztest::makeFixtureTree();
+    EXPECT_EQ(names(listSubFolders(QFile::encodeName(t.vol1))), QStringList{QStringLiteral("data")});
+    EXPECT_EQ(names(listSubFolders(QFile::encodeName(t.vol1 + QStringLiteral("data/")))),
+              (QStringList{QStringLiteral("b"), QStringLiteral("pack")}));
+}
+
+TEST(LocalListModel, RowsRolesOrderAndMarks)
+{
+    const auto t = jvztest::makeFixtureTree();
+    LocalListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const QByteArray folder = QFile::encodeName(t.vol1 + QStringLiteral("data/"));
+    model.showFolder(folder, listFolder(folder, {QStringLiteral("*.*"), QString(), kFilters, QString()}).entries);
+    ASSERT_EQ(model.rowCount(), 6);
+    const QModelIndex pack = model.index(1, 0);
+    EXPECT_EQ(pack.data().toString(), QStringLiteral("pack"));
+    EXPECT_EQ(pack.data(LocalRole::FullPath).toString(), t.vol1 + QStringLiteral("data/pack/"));
+    EXPECT_EQ(pack.data(LocalRole::Kind).toInt(), int(LocalItemKind::Folder));
+    EXPECT_EQ(model.index(1, LocalListModel::SizeColumn).data().toString(), QString());
+    const int c = model.rowOfPath(t.vol1 + QStringLiteral("data/C.M40"));
+    ASSERT_GE(c, 0);
+    EXPECT_EQ(model.index(c, LocalListModel::SizeColumn).data().toString(), QStringLiteral("1 Kb   "));
+    EXPECT_EQ(model.index(c, 0).data(LocalRole::ImageKey).toString(), QStringLiteral("CatFile"));
+
+    // A selection marks an item and restores it later.
+    EXPECT_TRUE(model.setData(model.index(c, 0), QStringLiteral("CatFile"), LocalRole::SavedImageKey));
+    EXPECT_TRUE(model.setData(model.index(c, 0), QStringLiteral("coche"), LocalRole::ImageKey));
+    EXPECT_EQ(model.index(c, 0).data(LocalRole::ImageKey).toString(), QStringLiteral("coche"));
+    EXPECT_FALSE(model.setData(model.index(c, 0), QStringLiteral("x"), Qt::DisplayRole));
+
+    model.toggleSortOrder();
+    EXPECT_EQ(model.sortOrder(), Qt::DescendingOrder);
+    QStringList order;
+    for (int r = 0; r < model.rowCount(); ++r)
+        order.append(model.index(r, 0).data().toString());
+    EXPECT_EQ(order, (QStringList{"pack", "b", "README", "D.M23", "C.M40", "a.txt"})) << "folders stay first";
+}
+
+TEST(LocalListing, TenThousandFilesFillTheListQuickly)
+{
+    const QString folder = QString::fromStdString(jvztest::makeScratchDir("many")) + QLatin1Char('/');
+    for (int i = 0; i < 10000; ++i) {
+        const QByteArray path = QFile::encodeName(folder + QStringLiteral("file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    int iconCalls = 0;
+    LocalListModel model([&iconCalls](const QString&) {
+        ++iconCalls;
+        return QIcon();
+    });
+    QTreeView view;
+    view.setUniformRowHeights(true);
+    view.setModel(&model);
+    view.resize(600, 400);
+    view.show();
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray native = QFile::encodeName(folder);
+    model.showFolder(native, listFolder(native, {QStringLiteral("*.*"), QString(), kFilters, QString()}).entries);
+    QCoreApplication::processEvents();
+    view.grab(); // paint the visible rows
+    const qint64 ms = timer.elapsed();
+    RecordProperty("ten_thousand_files_ms", int(ms));
+    std::cout << "[ figure ] 10,000-file folder listed and shown in " << ms << " ms" << std::endl;
+    EXPECT_EQ(model.rowCount(), 10000);
+    EXPECT_LT(ms, 2000) << "the list must fill in well under a second on an idle machine";
+    EXPECT_LT(iconCalls, 1000) << "only the rows in view ask for an icon";
+}
+
+// The filters of the pane: Combo2 and Filter relist the shown folder, never the drive view.
+TEST(LocalFilters, TypingAndPickingRelistTheFolder)
+{
+    PaneFixture f;
+    f.start();
+    const int readsAtStart = f.volumes.reads;
+    f.typeCombo->setCurrentText(QStringLiteral("*.M40"));
+    EXPECT_EQ(f.catalogMenuOff, 1) << "the catalogue menus go off even at the root";
+    EXPECT_EQ(f.listTexts().size(), 2) << "the drive view does not depend on the filters";
+    EXPECT_EQ(f.volumes.reads, readsAtStart);
+
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack", "C.M40"}));
+    f.filter->setText(QStringLiteral("x"));
+    EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack"}));
+    EXPECT_EQ(f.status2(1), QStringLiteral("2 objects found"));
+    f.filter->setText(QString());
+    f.typeCombo->setCurrentIndex(0); // *.M23, as a pick
+    emit f.typeCombo->activated(0);
+    EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack", "D.M23"}));
+    EXPECT_GE(f.transferOff, 1) << "a pick withdraws the download offer";
+    EXPECT_EQ(f.folderPanel, f.tree.vol1 + QStringLiteral("data/"));
+
+    // Both boxes emptied: leaving Combo2 gives it "*", which lists every file again.
+    f.typeCombo->setCurrentText(QString());
+    f.pane->Combo2_LostFocus();
+    EXPECT_EQ(f.typeCombo->currentText(), QStringLiteral("*"));
+    EXPECT_EQ(f.listTexts().size(), 6);
+}
+
+TEST(LocalFilters, CatalogueFilterMarksCatalogues)
+{
+    PaneFixture f;
+    f.start();
+    f.typeCombo->setCurrentText(QStringLiteral("*.M40"));
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/"));
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/pack/"));
+    ASSERT_EQ(f.listTexts(), (QStringList{"inner", "P1.M40"}));
+    EXPECT_EQ(f.pane->listModel().imageKey(1), QStringLiteral("CatFile"));
+}
+
+TEST(LocalFilters, DescriptorFollowsTheTerminalSession)
+{
+    PaneFixture f;
+    f.start();
+    f.typeCombo->setCurrentText(QStringLiteral("*.M40"));
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    EXPECT_TRUE(f.listTexts().contains(QStringLiteral("DESCRIPTOR.XML"))) << "no session";
+    f.productCode = QStringLiteral("M23");
+    f.pane->RefreshLocalTree();
+    EXPECT_FALSE(f.listTexts().contains(QStringLiteral("DESCRIPTOR.XML"))) << "a terminal it does not suit";
+    f.productCode = QStringLiteral("M40");
+    f.pane->RefreshLocalTree();
+    EXPECT_EQ(f.listTexts().count(QStringLiteral("DESCRIPTOR.XML")), 1) << "its terminal";
+}
+
+TEST(LocalStatusTexts, SizeAndFreeSpace)
+{
+    const SizeLabels labels{"bytes", "Kb", "Mb", "Gb", "free"};
+    const uint64_t mb = 1024 * 1024;
+    const struct {
+        qint64 totalKb;
+        uint64_t freeBytes;
+        const char* text;
+    } cases[] = {
+        {0, 3348 * mb, "0 bytes (free : 3.27 Gb)"},
+        {1024, 1024 * mb, "1024 Kb (free : 1024 Mb)"},
+        {1025, 500 * mb, "1.0 Mb (free : 500 Mb)"},
+        {12800, 1536 * mb, "12.5 Mb (free : 1.5 Gb)"},
+        {7, 0, "7 Kb (free : 0 bytes)"},
+        {5242880, 10 * mb + mb / 4, "5120.0 Mb (free : 10.25 Mb)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(selectionSizeText(c.totalKb, DiskSpace{c.freeBytes, 0}, labels), QString::fromLatin1(c.text));
+    }
+    EXPECT_EQ(selectionSizeText(5, std::nullopt, labels), QString()) << "no free space: an empty panel";
+    EXPECT_EQ(objectCountText(1234567, CountFormat::Grouped, "objects"), QStringLiteral("1,234,567 objects"));
+    EXPECT_EQ(objectCountText(123, CountFormat::Grouped, "objects"), QStringLiteral("123 objects"));
+    EXPECT_EQ(objectCountText(1234, CountFormat::Plain, "objects"), QStringLiteral("1234 objects"));
+}

@@ -1,0 +1,281 @@
+// The drive and folder tree: drive texts and images, selecting, refreshing and leaving nodes, its keys.
+#include "LocalExplorerFixture.h"
+#include "workspace/DriveView.h"
+#include "workspace/LocalTreeModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace jvz;
+using jvztest::FakeVolumeSource;
+using jvztest::PaneFixture;
+
+namespace {
+
+const DriveLabels kLabels{QStringLiteral("Floppy"), QStringLiteral("CD drive"), QStringLiteral("USB key")};
+
+} // namespace
+
+TEST(LocalDriveTable, EveryKindRowByRow)
+{
+    const struct {
+        const char* label;
+        DriveKind kind;
+        bool ready;
+        const char* serial;
+        const char* name;
+        const char* share;
+        const char* text;  // nullptr: not shown
+        const char* image;
+    } rows[] = {
+        {"removable, ready, serial, no label", DriveKind::Removable, true, "AB12", "", "", "USB key (/m/e/)", "RemovableDrive"},
+        {"removable, ready, serial, label", DriveKind::Removable, true, "AB12", "STICK", "", "STICK (/m/e/)", "RemovableDrive"},
+        {"removable, ready, no serial", DriveKind::Removable, true, "", "STICK", "", "Floppy (/m/e/)", "DiskDrive"},
+        {"removable, not ready", DriveKind::Removable, false, "AB12", "STICK", "", "Floppy (/m/e/)", "DiskDrive"},
+        {"fixed with label", DriveKind::Fixed, true, "", "SYSTEM", "", "SYSTEM (/m/e/)", "Drive"},
+        {"fixed without label", DriveKind::Fixed, true, "", "", "", " (/m/e/)", "Drive"},
+        {"network", DriveKind::Network, true, "", "", "//srv/data", "//srv/data (/m/e/)", "NetDrive"},
+        {"optical with a disc", DriveKind::Optical, true, "", "DISC1", "", "DISC1 (/m/e/)", "CdDrive"},
+        {"optical without a disc", DriveKind::Optical, false, "", "", "", "CD drive (/m/e/)", "CdDrive"},
+        {"unknown", DriveKind::Unknown, true, "", "X", "", nullptr, ""},
+        {"RAM disk", DriveKind::RamDisk, true, "", "X", "", nullptr, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        FakeVolumeSource v;
+        v.add(QStringLiteral("/m/e"), r.kind, r.ready, QString::fromLatin1(r.name), QString::fromLatin1(r.serial),
+              QString::fromLatin1(r.share));
+        const QList<DriveEntry> shown = driveEntries(v.list, true, kLabels);
+        if (!r.text) {
+            EXPECT_TRUE(shown.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text, QString::fromLatin1(r.text));
+        EXPECT_EQ(shown[0].imageKey, QString::fromLatin1(r.image));
+        EXPECT_EQ(shown[0].path, QStringLiteral("/m/e/"));
+    }
+}
+
+TEST(LocalDriveTable, MachineInCollectionOrderNetworkOnlyWhenAsked)
+{
+    FakeVolumeSource v;
+    v.add(QStringLiteral("/a"), DriveKind::Removable, false, QString());
+    v.add(QStringLiteral("/"), DriveKind::Fixed, true, QStringLiteral("SYSTEM"));
+    v.add(QStringLiteral("/e"), DriveKind::Removable, true, QString(), QStringLiteral("77"));
+    v.add(QStringLiteral("/z"), DriveKind::Network, true, QString(), QString(), QStringLiteral("//srv/data"));
+    v.add(QStringLiteral("/r"), DriveKind::RamDisk, true, QStringLiteral("RAM"));
+    auto texts = [&](bool remote) {
+        QStringList t;
+        for (const DriveEntry& e : driveEntries(v.list, remote, kLabels))
+            t.append(e.text);
+        return t;
+    };
+    EXPECT_EQ(texts(true), (QStringList{"Floppy (/a/)", "SYSTEM (/)", "USB key (/e/)", "//srv/data (/z/)"}));
+    EXPECT_EQ(texts(false), (QStringList{"Floppy (/a/)", "SYSTEM (/)", "USB key (/e/)"}));
+}
+
+TEST(LocalDriveTable, TreeListAndPathComboShowTheSameDrives)
+{
+    PaneFixture f;
+    f.volumes.add(f.tree.root + QStringLiteral("net"), DriveKind::Network, true, QString(), QString(),
+                  QStringLiteral("//srv/data"));
+    f.settings.gRemoteDirectory = false;
+    f.start();
+    const QString usb = f.language.GetGeneralLabel(QStringLiteral("MSG_UsbKey"));
+    const QStringList drives{QStringLiteral("SYSTEM (") + f.tree.vol1 + QLatin1Char(')'),
+                             usb + QStringLiteral(" (") + f.tree.vol2 + QLatin1Char(')')};
+    EXPECT_EQ(f.listTexts(), drives);
+    EXPECT_EQ(f.pathComboTexts(), (QStringList{QStringLiteral("My Computer"), QStringLiteral("   ") + drives[0],
+                                               QStringLiteral("   ") + drives[1]}));
+    const QModelIndex root = f.pane->treeModel().rootIndex();
+    EXPECT_EQ(root.data().toString(), QStringLiteral("My Computer"));
+    ASSERT_EQ(f.pane->treeModel().rowCount(root), 2);
+    EXPECT_EQ(f.pane->treeModel().index(0, 0, root).data(LocalRole::FullPath).toString(), f.tree.vol1);
+    EXPECT_EQ(f.pane->treeModel().index(1, 0, root).data(LocalRole::ImageKey).toString(),
+              QStringLiteral("RemovableDrive"));
+    EXPECT_EQ(f.status2(1), QStringLiteral("2 objects found"));
+    EXPECT_EQ(f.status2(2), QString()) << "no drive at the root";
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), QString());
+}
+
+TEST(LocalTreeModel, FillsAndClearsUnderTheTester)
+{
+    const auto t = jvztest::makeFixtureTree();
+    LocalTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setDrives({{t.vol1, DriveKind::Fixed, QStringLiteral("SYSTEM"), QStringLiteral("Drive")}});
+    const QModelIndex drive = model.index(0, 0, model.rootIndex());
+    EXPECT_TRUE(model.hasChildren(drive)) << "a drive not read yet offers to expand";
+    EXPECT_TRUE(model.fillChildren(drive));
+    ASSERT_EQ(model.rowCount(drive), 1);
+    const QModelIndex data = model.index(0, 0, drive);
+    EXPECT_EQ(model.folderOf(data), t.vol1 + QStringLiteral("data/"));
+    model.fetchMore(data);
+    EXPECT_EQ(model.rowCount(data), 2);
+    EXPECT_EQ(model.findFolder(t.vol1 + QStringLiteral("DATA/PACK/")), model.index(1, 0, data)) << "any case";
+    EXPECT_FALSE(model.findFolder(QString()).isValid()) << "the root is never found by a path";
+    model.clearChildren(drive);
+    EXPECT_EQ(model.rowCount(drive), 0);
+    EXPECT_FALSE(model.findFolder(t.vol1 + QStringLiteral("data/")).isValid());
+    model.setDrives({});
+    EXPECT_EQ(model.rowCount(model.rootIndex()), 0);
+}
+
+TEST(LocalTree, NodeClickReadsTheFolderAgainAndListsIt)
+{
+    PaneFixture f;
+    f.start();
+    LocalTreeModel& tm = f.pane->treeModel();
+    const QModelIndex drive = tm.index(0, 0, tm.rootIndex());
+    f.pane->TreeView1_NodeClick(drive);
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1);
+    EXPECT_EQ(f.folderPanel, f.tree.vol1);
+    EXPECT_EQ(tm.rowCount(drive), 1);
+    EXPECT_TRUE(f.treeView->isExpanded(drive));
+    EXPECT_EQ(f.listTexts().first(), QStringLiteral("data"));
+    EXPECT_EQ(f.status2(1), QStringLiteral("%1 objects found").arg(f.listTexts().size()));
+    EXPECT_TRUE(f.status2(2).endsWith(QStringLiteral("(free space : 3.27 Gb)"))) << f.status2(2).toStdString();
+    EXPECT_TRUE(f.status2(2).startsWith(QStringLiteral("5120.0"))) << "the 5 GiB file counts whole";
+
+    // A folder made since is there after the next click on the node.
+    QDir().mkpath(f.tree.vol1 + QStringLiteral("added"));
+    f.pane->TreeView1_NodeClick(drive);
+    EXPECT_EQ(tm.rowCount(drive), 2);
+
+    // A mouse click on a node in the view does the same.
+    const QModelIndex data = tm.index(0, 0, drive);
+    ASSERT_EQ(data.data().toString(), QStringLiteral("added"));
+    f.host.resize(600, 400);
+    f.treeView->resize(300, 300);
+    f.host.show();
+    const QModelIndex dataNode = tm.index(1, 0, drive);
+    const QRect rect = f.treeView->visualRect(dataNode);
+    ASSERT_TRUE(rect.isValid());
+    QTest::mouseClick(f.treeView->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack", "a.txt", "C.M40", "D.M23", "README"}));
+}
+
+TEST(LocalTree, RootClickRereadsTheDrives)
+{
+    PaneFixture f;
+    f.start();
+    LocalTreeModel& tm = f.pane->treeModel();
+    f.pane->TreeView1_NodeClick(tm.index(0, 0, tm.rootIndex()));
+    f.volumes.add(f.tree.root, DriveKind::Optical, false, QString());
+    f.pane->TreeView1_NodeClick(tm.rootIndex());
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), QString());
+    EXPECT_EQ(f.folderPanel, QString());
+    EXPECT_EQ(tm.rowCount(tm.rootIndex()), 3);
+    EXPECT_EQ(f.listTexts().last(), f.language.GetGeneralLabel(QStringLiteral("MSG_CD_Drive")) + QStringLiteral(" (") +
+                                        f.tree.root + QLatin1Char(')'));
+    EXPECT_EQ(f.pathCombo->currentIndex(), 0);
+}
+
+TEST(LocalTree, RefreshOfAWithdrawnDriveGoesToTheRoot)
+{
+    PaneFixture f;
+    f.start();
+    LocalTreeModel& tm = f.pane->treeModel();
+    f.pane->TreeView1_NodeClick(tm.index(1, 0, tm.rootIndex()));
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol2);
+    f.pane->RefreshLocalTree();
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol2) << "still there: listed again";
+
+    f.volumes.list.removeLast();
+    f.pane->RefreshLocalTree();
+    EXPECT_TRUE(tm.isRoot(f.pane->selectedNode()));
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), QString());
+    EXPECT_EQ(f.listTexts().size(), 1);
+    EXPECT_EQ(tm.rowCount(tm.rootIndex()), 1);
+}
+
+TEST(LocalTree, FolderGoneBeforeItsListingShowsAnEmptyListAndAText)
+{
+    PaneFixture f;
+    f.start();
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/"));
+    const QModelIndex b = f.pane->treeModel().findFolder(f.tree.vol1 + QStringLiteral("data/b/"));
+    ASSERT_TRUE(b.isValid());
+    ASSERT_TRUE(QDir(f.tree.vol1 + QStringLiteral("data/b")).removeRecursively());
+    f.pane->TreeView1_NodeClick(b);
+    EXPECT_TRUE(f.listTexts().isEmpty());
+    EXPECT_EQ(f.status2(1), QStringLiteral("0 objects found"));
+    EXPECT_EQ(f.status2(2), f.language.GetFormLabel(QStringLiteral("MSG_FolderUnreadable")));
+}
+
+TEST(LocalTree, BackFolderClimbsToTheDrivesAndStops)
+{
+    PaneFixture f;
+    f.start();
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/"));
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/pack/"));
+    const struct {
+        const char* label;
+        QString folder;
+        int rows;
+    } steps[] = {
+        {"pack -> data", f.tree.vol1 + QStringLiteral("data/"), 6},
+        {"data -> drive", f.tree.vol1, 7},
+        {"drive -> drives", QString(), 2},
+        {"root: nothing more", QString(), 2},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.label);
+        const int text3 = f.text3Clears;
+        f.pane->LocalBackFolder();
+        EXPECT_EQ(f.pane->CurrentLocalFolder(), s.folder);
+        EXPECT_EQ(f.folderPanel, s.folder);
+        EXPECT_EQ(f.listTexts().size(), s.rows);
+        EXPECT_EQ(f.text3Clears, text3 + 1);
+    }
+    EXPECT_TRUE(f.pane->treeModel().isRoot(f.pane->selectedNode()));
+    EXPECT_EQ(f.pathCombo->currentIndex(), 0);
+}
+
+TEST(LocalTree, KeysOfTheTree)
+{
+    PaneFixture f;
+    f.start();
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int adds, removals, focus;
+    } keys[] = {
+        {Qt::Key_Insert, Qt::ShiftModifier, 1, 0, 0},
+        {Qt::Key_Delete, Qt::ShiftModifier, 1, 1, 0},
+        {Qt::Key_F, Qt::ShiftModifier, 1, 1, 1},
+        {Qt::Key_Insert, Qt::NoModifier, 1, 1, 1},
+        {Qt::Key_Delete, Qt::NoModifier, 1, 1, 1},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(int(k.key));
+        QTest::keyClick(f.treeView, k.key, k.mods);
+        EXPECT_EQ(f.favouriteAdds, k.adds);
+        EXPECT_EQ(f.favouriteRemovals, k.removals);
+        EXPECT_EQ(f.favouriteFocus, k.focus);
+    }
+    QDir().mkpath(f.tree.vol1 + QStringLiteral("newer"));
+    QTest::keyClick(f.treeView, Qt::Key_F5);
+    EXPECT_TRUE(f.listTexts().contains(QStringLiteral("newer"))) << "F5 lists the node again";
+    EXPECT_EQ(f.pane->treeModel().rowCount(f.pane->selectedNode()), 2);
+}
+
+TEST(LocalTree, HeaderClickTurnsTheOrderRound)
+{
+    PaneFixture f;
+    f.start();
+    f.pane->OpenFolderInTree(f.tree.vol1);
+    f.pane->OpenFolderInTree(f.tree.vol1 + QStringLiteral("data/"));
+    f.pane->ListView1_ColumnClick(2);
+    EXPECT_EQ(f.listTexts(), (QStringList{"pack", "b", "README", "D.M23", "C.M40", "a.txt"}));
+    f.pane->ListView1_ColumnClick(0);
+    EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack", "a.txt", "C.M40", "D.M23", "README"}));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+// Reading one local folder for the file list and the tree: hidden entries ("." names) left out, folders
+// first, names compared without regard to case, sizes in 64 bits. Paths are handled as the file system's
+// bytes so a name that is not valid in the file-name encoding can still be opened and deleted.
+
+#include "workspace/LocalItemRoles.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace jvz {
+
+struct LocalEntry {
+    QString name;          // as shown: invalid bytes become a replacement character
+    QByteArray nativeName; // the exact bytes
+    LocalItemKind kind = LocalItemKind::File;
+    QString imageKey;      // "ClsFolder", "RacFolder", "CatFile", "Unknown"
+    qint64 size = -1;      // files; -1 for folders and for a descriptor listed only because it was accepted
+    QDateTime modified;    // local time
+
+    // Full paths below the folder; containers end in "/".
+    QByteArray nativePath(const QByteArray& folder) const;
+    QString fullPath(const QString& folder) const;
+};
+
+struct ListingOptions {
+    QString typePattern;      // Combo2's text, "*.M40", "*.*"
+    QString namePattern;      // Filter's text, put in front of the type pattern
+    QStringList filterItems;  // Combo2's list: its product codes are the catalogue extensions
+    QString productCode;      // of the connected terminal; empty without a session
+};
+
+struct FolderListing {
+    bool readable = false; // false: the folder is gone or cannot be read; entries is empty
+    QList<LocalEntry> entries;
+};
+
+// The file list of a folder (ending in "/"): folders and folder links first, then the files that match
+// the patterns, and a DESCRIPTOR.XML that suits the connected terminal (once, whatever the patterns).
+FolderListing listFolder(const QByteArray& folder, const ListingOptions& options);
+
+// The tree's sub-folders of a folder: real folders only (links are not followed, so a link loop cannot
+// grow the tree), hidden ones left out, sorted by name.
+FolderListing listSubFolders(const QByteArray& folder);
+
+// The name patterns: "*" any run, "?" one character, "#" one digit, "[abc]", "[a-z]", "[!abc]"; compared
+// upper-cased. A type pattern "*.*" takes every name, names without an extension too.
+bool matchesListPattern(const QString& name, const QString& namePattern, const QString& typePattern);
+bool likeMatch(const QString& text, const QString& pattern);
+
+// "Kb" column: (size - 1) / 1024 + 1, so 0 bytes shows 1. Followed by " Kb   ".
+qint64 sizeInKb(qint64 bytes);
+QString sizeText(qint64 bytes);
+// "DD/MM/YYYY hh:mm".
+QString dateText(const QDateTime& localTime);
+
+// A file's image: "CatFile" when its extension (after the last ".") is a catalogue extension.
+QString fileImageKey(const QString& name, const QStringList& filterItems);
+
+// The package descriptor suits the terminal: no product code, or a source location of an application of
+// this product code (or of a data file) before the first empty line. Read with a fresh parse state.
+bool descriptorSuitsTerminal(const QByteArray& path, const QString& productCode);
+
+// Path helpers for the file system's bytes.
+QString displayPath(const QByteArray& native);
+QByteArray nativeFromText(const QString& path);
+
+} // namespace jvz

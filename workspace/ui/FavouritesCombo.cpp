@@ -1,0 +1,92 @@
+#include "FavouritesCombo.h"
+
+#include "workspace/FavouritePaths.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace jvz {
+
+FavouritesCombo::FavouritesCombo(QComboBox* combo, FavouritePaths& favourites,
+                                 std::function<void(const QString&)> goToTypedPath, QObject* parent)
+    : QObject(parent), m_combo(combo), m_favourites(favourites), m_goToTypedPath(std::move(goToTypedPath))
+{
+    m_combo->setEditable(true);
+    // Entries are added by the favourites' own rules, never by the box on Enter.
+    m_combo->setInsertPolicy(QComboBox::NoInsert);
+    // The box keeps the focus and hands keys on to its line edit, so its own filter sees each key once.
+    m_combo->installEventFilter(this);
+    if (QLineEdit* edit = m_combo->lineEdit()) {
+        connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) { m_favourites.setTypedText(text); });
+    }
+    connect(m_combo, &QComboBox::activated, this, &FavouritesCombo::Combo5_Click);
+    connect(&m_favourites, &FavouritePaths::changed, this, &FavouritesCombo::showState);
+    showState();
+}
+
+void FavouritesCombo::showState()
+{
+    const QStringList& entries = m_favourites.entries();
+    QStringList shown;
+    for (int i = 0; i < m_combo->count(); ++i)
+        shown << m_combo->itemText(i);
+    if (shown != entries) {
+        m_combo->clear();
+        m_combo->addItems(entries);
+    }
+    if (m_favourites.listIndex() >= 0 && m_favourites.listIndex() < m_combo->count())
+        m_combo->setCurrentIndex(m_favourites.listIndex());
+    m_combo->setEditText(m_favourites.text());
+    m_combo->setToolTip(m_favourites.toolTip());
+}
+
+void FavouritesCombo::Combo5_Click(int index)
+{
+    m_favourites.choose(index);
+    if (m_goToTypedPath)
+        m_goToTypedPath(m_favourites.text());
+}
+
+void FavouritesCombo::Combo5_KeyDown(int key)
+{
+    if (key == Qt::Key_Delete) {
+        m_favourites.DeleteFavouritePath(m_combo->currentText());
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        m_favourites.setTypedText(m_combo->currentText());
+        if (m_favourites.ConfirmTypedPath() && m_goToTypedPath)
+            m_goToTypedPath(m_favourites.text());
+    }
+}
+
+void FavouritesCombo::Combo5_LostFocus()
+{
+    m_favourites.LostFocus();
+}
+
+bool FavouritesCombo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_combo)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            Combo5_KeyDown(key->key());
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            // On a listed entry the key removes it (after the question); elsewhere it edits the text.
+            const bool listed = m_favourites.FindComboItem(m_combo->currentText()) >= 0;
+            Combo5_KeyDown(key->key());
+            return listed;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason)
+            Combo5_LostFocus();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace jvz

@@ -1,0 +1,37 @@
+#pragma once
+
+// Combo5, the favourite folders above the local explorer: shows the entries of FavouritePaths and runs the
+// box's handlers (an entry picked, Enter, Delete, leaving the box).
+
+#include <QObject>
+#include <functional>
+
+class QComboBox;
+
+namespace jvz {
+
+class FavouritePaths;
+
+class FavouritesCombo : public QObject {
+    Q_OBJECT
+public:
+    // goToTypedPath: opens a folder path, or "My Computer", in the local tree.
+    FavouritesCombo(QComboBox* combo, FavouritePaths& favourites, std::function<void(const QString&)> goToTypedPath,
+                    QObject* parent = nullptr);
+
+    void Combo5_Click(int index);
+    void Combo5_KeyDown(int key);
+    void Combo5_LostFocus();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showState();
+
+    QComboBox* m_combo;
+    FavouritePaths& m_favourites;
+    std::function<void(const QString&)> m_goToTypedPath;
+};
+
+} // namespace jvz

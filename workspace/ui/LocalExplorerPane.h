@@ -1,0 +1,150 @@
+#pragma once
+
+// The local explorer of the main window: the tree TreeView1, the file list ListView1, the path combo
+// ImageCombo1 and the filters Combo2 and Filter, attached to the window's own widgets. The listing and the
+// models are in workspace/; this class wires the controls and runs their handlers.
+
+#include "platform/VolumeSource.h"
+#include "workspace/DriveView.h"
+#include "workspace/LocalListModel.h"
+#include "workspace/LocalStatusTexts.h"
+#include "workspace/LocalTreeModel.h"
+#include "workspace/PathComboModel.h"
+
+#include <QObject>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QTimer;
+class QTreeView;
+
+namespace jvz {
+
+struct AppSettings;
+class MBLanguages;
+
+// A file of the local list handed to the open-by-type dispatch.
+struct LocalFileRef {
+    QString path;       // as shown
+    QByteArray native;  // the exact bytes, to open
+    QString name;       // the item's text
+    QString folder;     // CurrentLocalFolder
+    QString imageKey;   // "Unknown", "coche"...
+};
+
+class LocalExplorerPane : public QObject {
+    Q_OBJECT
+public:
+    struct Widgets {
+        QTreeView* tree = nullptr;     // TreeView1
+        QTreeView* list = nullptr;     // ListView1
+        QComboBox* pathCombo = nullptr; // ImageCombo1
+        QComboBox* typeCombo = nullptr; // Combo2
+        QLineEdit* filter = nullptr;    // Filter
+    };
+
+    // What the pane asks of the window and of the other panes. Unset hooks do nothing.
+    struct Hooks {
+        std::function<void(int panel, const QString& text)> statusBar2; // panels 1 (count) and 2 (size)
+        std::function<void(const QString& text)> statusBar3Folder;      // panel 2 of StatusBar3
+        // MNU_Catalog_description, MNU_Catalog_create, MNU_Catalog_family off; with MNU_Catalog too when asked.
+        std::function<void(bool catalogMenuToo)> disableCatalogCommands;
+        std::function<void()> listingCleared;        // "DelFile", MNU_ContextuelDelete, MNU_ContextuelCopy off
+        std::function<void()> disableDeleteCommands; // "DelFile", MNU_ContextuelDelete off
+        std::function<void(bool enable)> refreshTransferCommands;
+        std::function<void()> clearText3;
+        std::function<void()> addFolderToFavourites;      // Shift+Ins in the tree
+        std::function<void()> removeFolderFromFavourites; // Shift+Del in the tree
+        std::function<void()> focusFavourites;            // Shift+F in the tree
+        std::function<void(const QPoint& globalPos)> treeContextMenu; // MNU_Contextuel2
+        std::function<void(const LocalFileRef& file)> openFile;       // the file branches of OpenListItem
+        std::function<QString()> productCode;  // of the connected terminal; empty without one
+        std::function<void()> beep;
+    };
+
+    LocalExplorerPane(const Widgets& widgets, VolumeSource& volumes, const AppSettings& settings,
+                      MBLanguages& language, IconLookup icons, QObject* parent = nullptr);
+    ~LocalExplorerPane() override;
+
+    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    Hooks& hooks() { return m_hooks; }
+
+    // The first fill: drives read, tree built, root selected and the drives listed. Never in a batch run.
+    void start();
+    bool started() const { return m_started; }
+
+    QString CurrentLocalFolder() const { return m_currentFolder; } // ends in "/"; empty at the root
+    QByteArray currentNativeFolder() const { return m_currentNative; }
+    LocalListModel& listModel() { return m_list; }
+    LocalTreeModel& treeModel() { return m_tree; }
+    PathComboModel& pathModel() { return m_path; }
+    QStringList filterItems() const; // Combo2's list
+    QTimer* dragTimer() const { return m_dragTimer; }
+
+    // Tree
+    void MajListeLecteurs();
+    void BuildDriveTree();
+    void TreeView1_NodeClick(const QModelIndex& node);
+    void TreeView1_Collapse(const QModelIndex& node);
+    void RefreshNode(const QModelIndex& node);
+    void RefreshSelectedNode();
+    void ShowNodeContents(const QModelIndex& node);
+    void RefreshLocalTree();
+    void GoToTypedPath(const QString& text);
+    // List
+    void ShowDrivesInList();
+    void MajListeFichiers(const QByteArray& folder);
+    void ShowLocalSelectionSize();
+    void ListView1_ColumnClick(int column);
+    void OpenListItem();
+    void OpenFolderShortcut(const QByteArray& linkPath);
+    void LocalBackFolder();
+    // Path combo
+    void ImageCombo1_Click();
+    void OpenFolderInTree(const QString& path);
+    void TrimPathCombo();
+    void OpenStartPath(const QString& path);
+    // Filters
+    void Combo2_Change();
+    void Combo2_Click();
+    void Filter_Change();
+    void Combo2_LostFocus();
+    // Dragging from the list stays off for 250 ms after a selection change.
+    void suspendDrag();
+
+    QModelIndex selectedNode() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void relistForFilters(CountFormat format);
+    void listCurrentFolder();
+    void selectNode(const QModelIndex& node);
+    void setStatus2(int panel, const QString& text);
+    void setFolderStatus(const QString& text);
+    void writeCount(CountFormat format);
+    bool showsRoot() const;
+    QString label(const char* key) const;
+    void onTreeCurrentChanged(const QModelIndex& current);
+
+    Widgets m_w;
+    VolumeSource& m_volumeSource;
+    const AppSettings& m_settings;
+    MBLanguages& m_language;
+    Hooks m_hooks;
+    LocalListModel m_list;
+    LocalTreeModel m_tree;
+    PathComboModel m_path;
+    QList<VolumeInfo> m_volumes;
+    QList<DriveEntry> m_drives;
+    QString m_currentFolder;
+    QByteArray m_currentNative;
+    QTimer* m_dragTimer = nullptr;
+    bool m_started = false;
+    bool m_inNodeClick = false; // a node's fill is never re-entered
+    bool m_selecting = false;   // selection changes made by the pane itself
+};
+
+} // namespace jvz

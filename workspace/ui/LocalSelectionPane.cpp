@@ -1,0 +1,301 @@
+#include "LocalSelectionPane.h"
+
+#include "core/MBLanguages.h"
+#include "workspace/LocalListModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTreeView>
+
+namespace jvz {
+
+namespace {
+template <typename F, typename... Args>
+void call(const std::function<F>& f, Args&&... args)
+{
+    if (f)
+        f(std::forward<Args>(args)...);
+}
+} // namespace
+
+LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Notifier& notifier,
+                                       const MBLanguages& language, QObject* parent)
+    : QObject(parent), m_list(list), m_model(model), m_text3(text3), m_notifier(notifier), m_language(language)
+{
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setDragDropMode(QAbstractItemView::DragDrop);
+    m_list->setAcceptDrops(true);
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    if (QItemSelectionModel* selection = m_list->selectionModel()) {
+        connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { UpdateLocalSelection(); });
+    }
+}
+
+std::vector<SelectionRow> LocalSelectionPane::rows() const
+{
+    std::vector<SelectionRow> out;
+    const int count = m_model.rowCount();
+    out.reserve(size_t(count));
+    const QItemSelectionModel* selection = m_list->selectionModel();
+    for (int row = 0; row < count; ++row) {
+        const QModelIndex index = m_model.index(row, 0);
+        SelectionRow r;
+        r.text = index.data(Qt::DisplayRole).toString();
+        r.imageKey = m_model.imageKey(row);
+        r.savedImageKey = index.data(LocalRole::SavedImageKey).toString();
+        r.selected = selection && selection->isRowSelected(row, QModelIndex());
+        r.kind = m_model.kind(row);
+        r.fullPath = m_model.fullPath(row);
+        r.nativePath = m_model.nativePath(row);
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+void LocalSelectionPane::UpdateLocalSelection()
+{
+    if (m_updating)
+        return; // the marks written below never start another update
+    m_updating = true;
+    m_list->setToolTip(m_language.GetFormLabel(QStringLiteral("ToolTipTextListView1")));
+    if (m_text3)
+        m_text3->clear();
+    std::vector<SelectionRow> current = rows();
+    const LocalSelectionInputs inputs = m_hooks.inputs ? m_hooks.inputs() : LocalSelectionInputs{};
+    const LocalSelectionUpdate update = LocalSelection::UpdateLocalSelection(current, inputs, &m_notifier);
+    for (int row : update.changedRows) {
+        const QModelIndex index = m_model.index(row, 0);
+        m_model.setData(index, current[size_t(row)].imageKey, LocalRole::ImageKey);
+        m_model.setData(index, current[size_t(row)].savedImageKey, LocalRole::SavedImageKey);
+    }
+    if (m_text3)
+        m_text3->setText(update.comment);
+    m_updating = false;
+    if (update.stopped) {
+        call(m_hooks.suspendDrag);
+        call(m_hooks.refreshLocalTree);
+        return;
+    }
+    call(m_hooks.applyFlags, update.flags);
+}
+
+void LocalSelectionPane::DeleteLocalSelection()
+{
+    LocalDeletion deletion(m_notifier, m_language, m_deleter);
+    const LocalDeletionOutcome outcome = deletion.DeleteLocalSelection(rows());
+    if (outcome.result == LocalDeletionOutcome::Result::Beep) {
+        if (m_hooks.beep)
+            m_hooks.beep();
+        else
+            QApplication::beep();
+    }
+    if (outcome.relist)
+        call(m_hooks.relistFolder);
+}
+
+void LocalSelectionPane::CopyNamesToClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    const QString text = LocalSelection::clipboardText(rows());
+    if (!text.isEmpty())
+        clipboard->setText(text);
+}
+
+void LocalSelectionPane::SelectAllItems()
+{
+    m_list->selectAll();
+}
+
+void LocalSelectionPane::runWhenEnabled(const char* menu, const char* entry)
+{
+    QWidget* window = m_list->window();
+    auto* m = window->findChild<QMenu*>(QLatin1String(menu));
+    auto* action = window->findChild<QAction*>(QLatin1String(entry));
+    if (m && action && m->menuAction()->isEnabled() && action->isEnabled())
+        action->trigger();
+}
+
+bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    switch (key) {
+    case Qt::Key_F6:
+        if (shift && ctrl)
+            runWhenEnabled("MNU_CatalogPack", "MNU_CatalogPack_Reset");
+        else if (!ctrl)
+            runWhenEnabled("MNU_CatalogPack", "MNU_CatalogPack_Add");
+        else
+            runWhenEnabled("MNU_CatalogPack", "MNU_CatalogPack_Create");
+        return true;
+    case Qt::Key_F7:
+        runWhenEnabled("MNU_Catalog", "MNU_Catalog_create");
+        return true;
+    case Qt::Key_F8:
+        runWhenEnabled("MNU_Catalog", "MNU_Catalog_family");
+        return true;
+    case Qt::Key_F9:
+        runWhenEnabled("MNU_Catalog", "MNU_Catalog_description");
+        return true;
+    case Qt::Key_Delete:
+        DeleteLocalSelection();
+        return true;
+    case Qt::Key_B:
+        if (!ctrl)
+            return false;
+        call(m_hooks.localBackFolder);
+        return true;
+    case Qt::Key_C:
+        if (!ctrl)
+            return false;
+        CopyNamesToClipboard();
+        return true;
+    case Qt::Key_J:
+        if (!ctrl)
+            return false;
+        if (auto* terminalList = m_list->window()->findChild<QWidget*>(QStringLiteral("ListView2")))
+            terminalList->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    case Qt::Key_A:
+        if (!ctrl)
+            return false;
+        SelectAllItems();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void LocalSelectionPane::setCatalogueMenusVisible(bool visible)
+{
+    QWidget* window = m_list->window();
+    for (const char* name : {"MNU_CatalogPack", "MNU_Catalog"}) {
+        if (auto* menu = window->findChild<QMenu*>(QLatin1String(name)))
+            menu->menuAction()->setVisible(visible);
+    }
+    if (auto* separator = window->findChild<QAction*>(QStringLiteral("MNU_C1")))
+        separator->setVisible(visible);
+}
+
+void LocalSelectionPane::ListView1_GotFocus()
+{
+    if (auto* bar = m_list->window()->findChild<QWidget*>(QStringLiteral("StatusBar3"))) {
+        QFont font = bar->font();
+        font.setBold(true);
+        bar->setFont(font);
+    }
+    call(m_hooks.disableUploadCommand);
+    UpdateLocalSelection();
+    setCatalogueMenusVisible(true);
+}
+
+void LocalSelectionPane::ListView1_LostFocus()
+{
+    if (m_text3)
+        m_text3->clear();
+    if (auto* bar = m_list->window()->findChild<QWidget*>(QStringLiteral("StatusBar3"))) {
+        QFont font = bar->font();
+        font.setBold(false);
+        bar->setFont(font);
+    }
+    setCatalogueMenusVisible(false);
+}
+
+void LocalSelectionPane::ListView1_MouseUp(const QPoint& globalPos)
+{
+    if (auto* menu = m_list->window()->findChild<QMenu*>(QStringLiteral("MNU_Contextuel")))
+        menu->popup(globalPos);
+}
+
+bool LocalSelectionPane::filterViewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        m_pressPos = mouse->position().toPoint();
+        m_pressOnItem = mouse->button() == Qt::LeftButton && m_list->indexAt(m_pressPos).isValid();
+        m_dragReported = false;
+        return false;
+    }
+    case QEvent::MouseMove: {
+        // The view starts its drag on this move; the flags must be set before the drop can land.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (m_pressOnItem && !m_dragReported && (mouse->buttons() & Qt::LeftButton) && m_list->dragEnabled() &&
+            (mouse->position().toPoint() - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+            m_dragReported = true;
+            call(m_hooks.dragStartedHere);
+        }
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        m_pressOnItem = false;
+        if (mouse->button() == Qt::RightButton) {
+            ListView1_MouseUp(mouse->globalPosition().toPoint());
+            return true;
+        }
+        return false;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        // Only terminal files are dropped here; the list's own items are not moved onto themselves.
+        auto* drag = static_cast<QDropEvent*>(event);
+        const bool fromTerminal = drag->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted();
+        if (fromTerminal)
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (drop->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted()) {
+            drop->acceptProposedAction();
+            call(m_hooks.uploadFromTerminal);
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool LocalSelectionPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list->viewport())
+        return filterViewportEvent(event);
+    if (watched != m_list)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        return ListView1_KeyDown(key->key(), key->modifiers());
+    }
+    case QEvent::FocusIn:
+        ListView1_GotFocus();
+        return false;
+    case QEvent::FocusOut: {
+        // A popup (the context menu, a menu of the bar) does not take the list's place.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+            ListView1_LostFocus();
+        return false;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+} // namespace jvz

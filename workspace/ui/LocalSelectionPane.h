@@ -1,0 +1,80 @@
+#pragma once
+
+// The local file list's selection as the main window uses it: check marks, the catalogue comment in Text3,
+// the commands a selection offers, the list's own keys (the catalogue and pack keys, Delete, Ctrl+B/C/J/A),
+// its context menu, focus, the start of a drag and a drop from the terminal list, and the deletion of the
+// chosen files. Enter, F5 and the double click belong to the local explorer.
+
+#include "workspace/LocalDeletion.h"
+#include "workspace/LocalSelection.h"
+
+#include <QObject>
+#include <QPoint>
+#include <functional>
+
+class QLineEdit;
+class QTreeView;
+
+namespace jvz {
+
+class LocalListModel;
+class MBLanguages;
+class Notifier;
+
+class LocalSelectionPane : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<LocalSelectionInputs()> inputs;
+        std::function<void(const LocalSelectionFlags&)> applyFlags;
+        std::function<void()> refreshLocalTree; // a listed file is gone: read the folder again
+        std::function<void()> relistFolder;     // after a deletion
+        std::function<void()> suspendDrag;      // dragging off for a moment
+        std::function<void()> localBackFolder;
+        std::function<void()> disableUploadCommand;
+        std::function<void()> uploadFromTerminal; // terminal files dropped on the list
+        std::function<void()> dragStartedHere;    // LocalDragStarted on, TerminalDragStarted off
+        std::function<bool()> terminalDragStarted;
+        std::function<void()> beep;
+    };
+
+    // The widgets are the window's; the model is the local explorer's list model shown by the list.
+    LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Notifier& notifier,
+                       const MBLanguages& language, QObject* parent = nullptr);
+
+    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void setDeleter(FileDeleter deleter) { m_deleter = std::move(deleter); }
+
+    void UpdateLocalSelection();
+    void DeleteLocalSelection();
+    void CopyNamesToClipboard();
+    void SelectAllItems();
+    std::vector<SelectionRow> rows() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void ListView1_GotFocus();
+    void ListView1_LostFocus();
+    void ListView1_MouseUp(const QPoint& globalPos);
+    void setCatalogueMenusVisible(bool visible);
+    // Runs the menu entry when it and its menu are both enabled.
+    void runWhenEnabled(const char* menu, const char* entry);
+    bool filterViewportEvent(QEvent* event);
+
+    QTreeView* m_list;
+    LocalListModel& m_model;
+    QLineEdit* m_text3;
+    Notifier& m_notifier;
+    const MBLanguages& m_language;
+    FileDeleter m_deleter;
+    Hooks m_hooks;
+    bool m_updating = false;
+    QPoint m_pressPos;
+    bool m_pressOnItem = false;
+    bool m_dragReported = false;
+};
+
+} // namespace jvz
