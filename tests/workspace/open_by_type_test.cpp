@@ -1,6 +1,7 @@
 // Opening local list items by kind, and the main window's viewer commands attached to its actions:
 // the catalogue description (F9), the help list of compliant terminals and the terminal identity window.
 #include "FakeNotifier.h"
+#include "LocalExplorerFixture.h"
 #include "TestEnv.h"
 #include "ViewerDoubles.h"
 #include "core/AppSettings.h"
@@ -272,4 +273,31 @@ TEST_F(OpenByTypeTest, TerminalConfigOpensTheIdentityWindowModal)
     // Without an FTP session the running-component list shows nothing.
     w.action("MNU_Terminal_Application_List")->trigger();
     EXPECT_TRUE(m_viewers.texts.empty());
+}
+
+// The local explorer's opening hands its file items to the dispatch, and a folder link the dispatch follows
+// is opened in the explorer's tree.
+TEST_F(OpenByTypeTest, LocalExplorerFilesOpenByType)
+{
+    jvztest::PaneFixture f;
+    f.start();
+    QWidget host;
+    FileOpenCommands::Sources sources;
+    sources.catalogueFilters = [&] { return f.pane->filterItems(); };
+    FileOpenCommands commands(host, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, sources,
+                              &m_viewers);
+    commands.attachLocalExplorer(*f.pane);
+    f.pane->GoToTypedPath(f.tree.vol1 + QStringLiteral("data/"));
+    ASSERT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/"));
+    f.selectListRow(QStringLiteral("a.txt"));
+    f.pane->OpenListItem();
+    ASSERT_EQ(m_viewers.texts.size(), 1u);
+    EXPECT_EQ(m_viewers.texts[0].request.folder, f.tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(m_viewers.texts[0].request.fileName, QStringLiteral("a.txt"));
+    EXPECT_TRUE(f.openedFiles.isEmpty()) << "the fixture's own hook is replaced";
+
+    // A shortcut file that is a link to a folder is followed in the tree.
+    ASSERT_TRUE(QFile::link(f.tree.vol1 + QStringLiteral("data/pack"), m_folder + QStringLiteral("pack.lnk")));
+    EXPECT_EQ(commands.openLocalFile(m_folder, QStringLiteral("pack.lnk")), FileTool::FolderLink);
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/pack/"));
 }

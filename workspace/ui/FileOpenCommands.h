@@ -16,6 +16,8 @@ class QWidget;
 namespace jvz {
 
 class FileViewers;
+class LocalExplorerPane;
+class TerminalExplorerView;
 class MBLanguages;
 class Notifier;
 class ProcessRunner;
@@ -54,6 +56,11 @@ public:
     void wireCommands(const WireCommand& wire);
     // The help item is shown only when its file is beside the program.
     bool helpListAvailable() const;
+
+    // Sets the explorers' hooks: the local list's file items and the terminal list's files open here, and a
+    // folder link opened here is followed in the local tree.
+    void attachLocalExplorer(LocalExplorerPane& pane);
+    void attachTerminalExplorer(TerminalExplorerView& view);
 
     // The file branches of the local list's opening (hook of the local explorer).
     FileTool openLocalFile(const QString& folder, const QString& name);
