@@ -18,8 +18,7 @@
 namespace jvz {
 
 namespace {
-template <typename F, typename... Args>
-void call(const std::function<F>& f, Args&&... args)
+template <typename F, typename... Args> void call(const std::function<F>& f, Args&&... args)
 {
     if (f)
         f(std::forward<Args>(args)...);
@@ -250,7 +249,8 @@ bool LocalSelectionPane::filterViewportEvent(QEvent* event)
     case QEvent::DragMove: {
         // Only terminal files are dropped here; the list's own items are not moved onto themselves.
         auto* drag = static_cast<QDropEvent*>(event);
-        const bool fromTerminal = drag->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted();
+        const bool fromTerminal =
+            drag->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted();
         if (fromTerminal)
             drag->acceptProposedAction();
         else

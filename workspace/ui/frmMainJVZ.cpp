@@ -65,6 +65,11 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     m_ui.listView1->installEventFilter(this);
+    // Pointer moves over these give the window its default pointer back.
+    for (QWidget* w : {static_cast<QWidget*>(m_ui.statusBar3), static_cast<QWidget*>(m_ui.statusBar4),
+                       static_cast<QWidget*>(m_ui.tlbIcon)})
+        w->installEventFilter(this);
+    connect(m_ui.tlbConnect, &QToolBar::actionTriggered, this, &frmMainJVZ::TLB_Connect_ButtonClick);
     for (QTreeView* view : {m_ui.treeView1, m_ui.listView1, m_ui.listView2})
         connect(view, &QWidget::customContextMenuRequested, this,
                 [this, view](const QPoint& pos) { showContextMenu(view, pos); });
@@ -246,6 +251,11 @@ void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& pos)
 
 bool frmMainJVZ::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Enter &&
+        (watched == m_ui.statusBar3 || watched == m_ui.statusBar4 || watched == m_ui.tlbIcon)) {
+        unsetCursor();
+        return false;
+    }
     // Ctrl+J is the terminal-configuration command; only while that is off does the local list use it to
     // move to the terminal list.
     if (watched == m_ui.listView1 && event->type() == QEvent::KeyPress) {
@@ -555,6 +565,7 @@ void frmMainJVZ::ShowActivityLabel()
 // the local list.
 void frmMainJVZ::ArrangeBars()
 {
+    m_layout->fitToolbars();
     LayoutControls();
     m_layout->placeTraceBox();
 }
