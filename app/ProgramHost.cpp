@@ -17,6 +17,7 @@
 #include "session/ui/LinkMenus.h"
 #include "session/ui/frmPhonebookEntry.h"
 #include "workspace/ui/MainSessionWindow.h"
+#include "workspace/ui/TerminalPane.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
@@ -67,6 +68,7 @@ StartupMainWindow& ProgramHost::mainWindow()
         parts.phonebookPort = [this] {
             return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
         };
+        setTerminalListParts(parts, *m_mainWindow);
         m_transfers = std::make_unique<ProgramTransfers>(m_state, *m_mainWindow, *m_notifier, *m_ftp);
         m_mainWindow->createSession(
             {m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo, m_state.link},

@@ -107,7 +107,7 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
     filter->setObjectName(QStringLiteral("Filter"));
 
     pane = std::make_unique<jvz::LocalExplorerPane>(
-        jvz::LocalExplorerPane::Widgets{treeView, listView, pathCombo, typeCombo, filter}, volumes, settings, language,
+        jvz::LocalExplorerPane::Widgets{treeView, listView, pathCombo, typeCombo, filter}, &volumes, settings, language,
         jvz::IconLookup{});
     jvz::LocalExplorerPane::Hooks h;
     h.statusBar2 = [this](int panel, const QString& text) { (panel == 1 ? panel1 : panel2) = text; };

@@ -50,7 +50,9 @@ protected:
         QDir(root).mkpath("vol/data/pack");
         QDir(root).mkpath("vol/DATA");
         QDir(root).mkpath("media");
-        volumes.mountPoints = {root + "/vol/"};
+        VolumeInfo vol;
+        vol.path = root + "/vol/";
+        volumes.mounted = {vol};
         volumes.absentMountPoints = {root + "/backup/"};
         volumes.removableMediaParents = {root + "/media/"};
     }

@@ -1,6 +1,10 @@
 #include "frmMainJVZ.h"
 
+#include "LocalExplorerAttach.h"
+#include "LocalExplorerPane.h"
+#include "LocalSelectionWiring.h"
 #include "MainSessionWindow.h"
+#include "TerminalPane.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/CaseLookup.h"
@@ -11,10 +15,12 @@
 #include "core/Settings.h"
 #include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "platform/FileWriter.h"
 #include "core/ui/IconTable.h"
 #include "platform/Notifier.h"
 #include "platform/UserSettingsStore.h"
 #include "session/SessionRuntime.h"
+#include "workspace/ui/CatalogueAuthoring.h"
 #include "session/ui/LinkMenus.h"
 #include "workspace/ui/MainWindowLayout.h"
 #include "workspace/ui/frmAbout.h"
@@ -24,6 +30,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
@@ -64,6 +71,7 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     m_ui.build(*this);
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
+    wireCatalogueAuthoring();
     m_ui.listView1->installEventFilter(this);
     // Pointer moves over these give the window its default pointer back.
     for (QWidget* w : {static_cast<QWidget*>(m_ui.statusBar3), static_cast<QWidget*>(m_ui.statusBar4),
@@ -88,6 +96,12 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
                            m_ui.action(Command::CatalogFamily), m_ui.action(Command::PackAdd),
                            m_ui.action(Command::PackCreate), m_ui.action(Command::PackReset)});
     setTabOrder();
+
+    // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
+    attachLocalExplorer(*this, m_settings);
+    // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
+    if (LocalExplorerPane* explorer = localExplorerOf(*this))
+        new LocalSelectionWiring(*this, *explorer, m_settings, m_notifier);
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
@@ -137,6 +151,40 @@ void frmMainJVZ::setTabOrder()
 QString frmMainJVZ::label(const char* key) const
 {
     return m_language.GetFormLabel(QLatin1String(key));
+}
+
+// ---------------------------------------------------------------------------------------------- catalogue authoring
+
+void frmMainJVZ::wireCatalogueAuthoring()
+{
+    CatalogueAuthoring::Context c;
+    c.settings = &m_settings;
+    c.language = &m_language;
+    c.notifier = &m_notifier;
+    c.writer = &AtomicFileWriter::standard();
+    c.window = this;
+    c.selection = [this] { return CatalogueAuthoring::selectedPaths(*m_ui.listView1); };
+    c.currentFolder = [this] { return CurrentLocalFolder; };
+    c.filterText = [this] { return m_ui.combo2->currentText(); };
+    c.filterItems = [this] { return CatalogueAuthoring::itemTexts(*m_ui.combo2); };
+    c.productCodes = [this] {
+        QStringList codes;
+        for (const ProductCodeTable::Entry& e : m_products.entries())
+            codes << e.code.toUpper();
+        return codes;
+    };
+    c.setFilterText = [this](const QString& text) { m_ui.combo2->setCurrentText(text); };
+    c.now = [] { return QDateTime::currentDateTime(); };
+    m_authoring = std::make_unique<CatalogueAuthoring>(std::move(c));
+    CatalogueAuthoring* a = m_authoring.get();
+    wireCommand(Command::CatalogCreate, [a] { a->MNU_Catalog_create_Click(); });
+    wireCommand(Command::CatalogFamily, [a] { a->MNU_Catalog_family_Click(); });
+    wireCommand(Command::CatalogList, [a] { a->MNU_Catalog_list_Click(); });
+    wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
+    wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
+    wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
+    connect(a, &CatalogueAuthoring::packListChanged, this,
+            [this, a] { switchCommand(Command::PackReset, !a->packListEmpty()); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands
@@ -412,15 +460,23 @@ void frmMainJVZ::TLB_Connect_ButtonClick()
 SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
+    m_terminalPane.reset();
     m_terminalSession = &state.session;
+    // local explorer: the connected terminal's product code decides which package descriptor is listed
+    if (LocalExplorerPane* pane = localExplorerOf(*this))
+        pane->hooks().productCode = [&info = state.terminalInfo] { return info.ProductCodeTerminal(); };
     if (!parts.seeProductCode)
         parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
     if (!parts.enableTransferCommands)
         parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    FtpClient& ftp = services.ftp;
+    Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
     m_sessionWindow->setRuntime(m_session.get());
+    // terminal explorer
+    m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
     return *m_session;
 }
 

@@ -27,10 +27,12 @@ struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
 struct TerminalSession;
+class CatalogueAuthoring;
 class MainSessionWindow;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
+class TerminalPane;
 class UserSettingsStore;
 class LinkMenus;
 class MBApplications;
@@ -127,6 +129,9 @@ public:
     uint8_t ActivityAsked = 1;
     QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
     QString CurrentLocalFolder; // the local folder ListView1 shows; empty on "My Computer"
+    // local selection: the list a drag started from, so that a drop acts on the list the drag came from
+    bool LocalDragStarted = false;
+    bool TerminalDragStarted = false;
 
     // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
     // state allows, and the handler never runs while the window is busy.
@@ -157,6 +162,8 @@ public:
     // The connect sequence; without one, connecting sets up no link.
     void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
+    // The terminal explorer, once the session is built (none while the window has no terminal list).
+    TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
     // The icon bar by button index, as its buttons run.
@@ -183,6 +190,8 @@ public:
 
     void Timer4_Timer();
 
+    // The catalogue authoring commands (family, copy, list file, pack window).
+    CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
 signals:
     // The window was activated for the first time: the panes fill from here, never in a batch run.
     void firstActivated();
@@ -197,6 +206,7 @@ private:
     void setBusy(bool entering);
     void applyDrops();
     void connectCommands();
+    void wireCatalogueAuthoring();
     void FillDefaultConnectionCombo();
     void Form_Load();
     bool Form_QueryUnload();
@@ -243,8 +253,10 @@ private:
     ProductCodeTable m_products;
     TerminalSession* m_terminalSession = nullptr;
     QTimer* m_timer4 = nullptr;
+    std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
 };
 
 } // namespace jvz
