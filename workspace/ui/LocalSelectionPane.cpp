@@ -17,8 +17,7 @@
 namespace jvz {
 
 namespace {
-template <typename F, typename... Args>
-void call(const std::function<F>& f, Args&&... args)
+template <typename F, typename... Args> void call(const std::function<F>& f, Args&&... args)
 {
     if (f)
         f(std::forward<Args>(args)...);
@@ -279,6 +278,10 @@ bool LocalSelectionPane::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ShortcutOverride: {
         // The list's keys are its own while it has the focus: the window's shortcuts for the same keys wait.
         auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl+J stays the terminal-configuration command; the list takes it only while that is off.
+        const auto* info = m_list->window()->findChild<QAction*>(QStringLiteral("MNU_Terminal_Info"));
+        if (key->key() == Qt::Key_J && info && info->isEnabled())
+            return false;
         if (ownsKey(key->key(), key->modifiers())) {
             event->accept();
             return true;
