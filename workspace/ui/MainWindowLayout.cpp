@@ -5,9 +5,11 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QToolBar>
 #include <QTreeView>
 
 namespace jvz {
@@ -41,6 +43,20 @@ void MainWindowLayout::LayoutControls()
     m_ui.localSplitter->setSizes({tree, list});
     m_ui.mainSplitter->setSizes({tree + list + m_ui.localSplitter->handleWidth(), terminal});
     followTree();
+}
+
+// A toolbar beside filters is as wide as its shown buttons, so no gap opens before the filters.
+void MainWindowLayout::fitToolbars()
+{
+    for (QToolBar* bar : {m_ui.toolbar1, m_ui.toolbar2, m_ui.toolbar3}) {
+        int width = 0;
+        for (QAction* a : bar->actions())
+            if (a->isVisible())
+                if (QWidget* button = bar->widgetForAction(a))
+                    width += button->sizeHint().width() + bar->layout()->spacing();
+        const QMargins m = bar->contentsMargins() + bar->layout()->contentsMargins();
+        bar->setFixedWidth(width + m.left() + m.right() + 2);
+    }
 }
 
 void MainWindowLayout::followTree()

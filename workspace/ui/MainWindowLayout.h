@@ -17,6 +17,8 @@ public:
     // The panes' widths from the window's inner width: a third each for the local panes, the rest for the
     // terminal list.
     void LayoutControls();
+    // Narrows the explorer toolbars to their shown buttons.
+    void fitToolbars();
     // Puts the trace box at its place under ListView1 (its size is kept).
     void placeTraceBox();
     // The part of the trace box that always stays inside the window, so it can be dragged back.

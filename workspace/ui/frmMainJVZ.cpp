@@ -16,13 +16,13 @@
 #include "core/Settings.h"
 #include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
-#include "platform/FileWriter.h"
 #include "core/ui/IconTable.h"
+#include "platform/FileWriter.h"
 #include "platform/Notifier.h"
 #include "platform/UserSettingsStore.h"
 #include "session/SessionRuntime.h"
-#include "workspace/ui/CatalogueAuthoring.h"
 #include "session/ui/LinkMenus.h"
+#include "workspace/ui/CatalogueAuthoring.h"
 #include "workspace/ui/MainWindowLayout.h"
 #include "workspace/ui/frmAbout.h"
 
@@ -75,7 +75,11 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
-    m_ui.listView1->installEventFilter(this);
+    // Pointer moves over these give the window its default pointer back.
+    for (QWidget* w : {static_cast<QWidget*>(m_ui.statusBar3), static_cast<QWidget*>(m_ui.statusBar4),
+                       static_cast<QWidget*>(m_ui.tlbIcon)})
+        w->installEventFilter(this);
+    connect(m_ui.tlbConnect, &QToolBar::actionTriggered, this, &frmMainJVZ::TLB_Connect_ButtonClick);
     for (QTreeView* view : {m_ui.treeView1, m_ui.listView1, m_ui.listView2})
         connect(view, &QWidget::customContextMenuRequested, this,
                 [this, view](const QPoint& pos) { showContextMenu(view, pos); });
@@ -297,15 +301,10 @@ void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& pos)
 
 bool frmMainJVZ::eventFilter(QObject* watched, QEvent* event)
 {
-    // Ctrl+J is the terminal-configuration command; only while that is off does the local list use it to
-    // move to the terminal list.
-    if (watched == m_ui.listView1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_J && key->modifiers() == Qt::ControlModifier &&
-            !m_ui.action(Command::TerminalInfo)->isEnabled()) {
-            m_ui.listView2->setFocus(Qt::ShortcutFocusReason);
-            return true;
-        }
+    if (event->type() == QEvent::Enter &&
+        (watched == m_ui.statusBar3 || watched == m_ui.statusBar4 || watched == m_ui.tlbIcon)) {
+        unsetCursor();
+        return false;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -614,6 +613,7 @@ void frmMainJVZ::ShowActivityLabel()
 // the local list.
 void frmMainJVZ::ArrangeBars()
 {
+    m_layout->fitToolbars();
     LayoutControls();
     m_layout->placeTraceBox();
 }
