@@ -75,6 +75,7 @@ StartupMainWindow& ProgramHost::mainWindow()
             {*m_notifier, *m_ftp, m_clock, *m_transport, m_dialer.get(), &m_transfers->batchActions(),
              [this] { m_startup->QuitApplication(); }},
             std::move(parts), RuntimeTimings{});
+        m_mainWindow->attachFileCommands(m_runner, m_state.terminalInfo, [this] { return &m_transfers->context(); });
         m_connect = std::make_unique<ProgramConnect>(m_state, *m_mainWindow, *m_notifier, *m_ras, m_ports);
         m_mainWindow->setConnectSequence([this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); });
         // main window frame: the quit's link wait and child program, the Connection menu

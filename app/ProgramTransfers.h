@@ -19,6 +19,8 @@ public:
     ~ProgramTransfers();
 
     BatchActions& batchActions() { return m_actions; }
+    // The program's transfer context, for the interactive commands on the open FTP session.
+    TransferContext& context() { return m_actions.context(); }
 
 private:
     MainWindowTransferHost m_host;

@@ -46,6 +46,8 @@ public:
     // A link to a folder is followed in the explorer; a link to a file or to nothing opens nothing.
     bool OpenFolderShortcut(const QString& linkPath);
 
+    Hooks& hooks() { return m_hooks; }
+
     // The catalogue list folder + name in the descriptor viewer, its files listed. Nothing for no selection.
     void ShowSelectedDescriptor(const QString& folder, const QString& selectedName);
 

@@ -34,6 +34,8 @@ public:
     uint32_t getFile(const QByteArray& remote, const QString& localPath) override
     {
         QFile::remove(localPath);
+        if (phantomGet)
+            return record("RETR " + remote, 0); // says it worked, wrote nothing
         if (!QFile::exists(local(remote)) || !QFile::copy(local(remote), localPath))
             return record("RETR " + remote, jvz::FtpError::ExtendedError);
         return record("RETR " + remote, 0);
@@ -60,6 +62,7 @@ public:
 
     QByteArrayList commands;
     bool failPut = false;
+    bool phantomGet = false;
     bool failRename = false;
 
 private:

@@ -2,11 +2,15 @@
 // the list of a catalogue's files with what a click on each entry shows.
 #include "FakeNotifier.h"
 #include "TestEnv.h"
+#include "terminal_files/ui/ViewerWindows.h"
 #include "terminal_files/ui/frmDescFile.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -150,4 +154,30 @@ TEST_F(DescriptorViewerTest, UnreadableListIsReported)
 {
     EXPECT_NE(m_viewer.init(m_folder, QStringLiteral("absent.M40"), descriptorTexts("3"), true), 0);
     EXPECT_EQ(m_notifier.shown.size(), 1u);
+}
+
+// Through the main window's viewer windows: the list shown modal, a signed entry handed to the dumper when the
+// settings send signed files there.
+TEST_F(DescriptorViewerTest, ModalListHandsSignedEntriesToTheDumper)
+{
+    write("APP.SGN", "signed");
+    const QString name = write("SOFT.M40", "APP.SGN\r\n");
+    const MBLanguages language = descriptorTexts("3");
+    ViewerWindows windows(nullptr, language, m_notifier);
+    QStringList dumped;
+    windows.setSignedFileDump([&](const QString& path) { dumped << path; }, [] { return DispatchSettings{true, {}}; });
+    bool shownModal = false;
+    QTimer::singleShot(0, [&] {
+        auto* viewer = qobject_cast<frmDescFile*>(QApplication::activeModalWidget());
+        if (!viewer)
+            return;
+        shownModal = true;
+        auto* entries = viewer->findChild<QListWidget*>(QStringLiteral("List1"));
+        viewer->List1_Click(entries->item(0));
+        viewer->findChild<QPushButton*>(QStringLiteral("BTN_Quit"))->click();
+    });
+    EXPECT_EQ(windows.showDescriptorList(m_folder, name), 0);
+    EXPECT_TRUE(shownModal);
+    EXPECT_EQ(dumped, QStringList{m_folder + QStringLiteral("APP.SGN")});
+    EXPECT_NE(windows.showDescriptorList(m_folder, QStringLiteral("absent.M40")), 0);
 }

@@ -303,6 +303,14 @@ TEST_F(TerminalOpenTest, FetchFailuresAndUnsafeNames)
     EXPECT_FALSE(result.fetched);
     ASSERT_EQ(m_world.host.reports.size(), 1u);
     EXPECT_EQ(m_world.host.reports[0].operation, QStringLiteral("FtpGetFile"));
+    // A get that reports success but left no file.
+    m_ftp.phantomGet = true;
+    result = m_opener.OpenTerminalFile(ctx, QStringLiteral("GHOST.TXT"), settings);
+    m_ftp.phantomGet = false;
+    EXPECT_TRUE(result.fetched);
+    ASSERT_EQ(m_world.notifier.shown.size(), 1u);
+    EXPECT_EQ(m_world.notifier.shown[0].text, QStringLiteral("<General:MSG_FileNotFound>"));
+    EXPECT_EQ(m_world.notifier.shown[0].icon, MessageIcon::Exclamation);
     for (const char* unsafe : {"..", "../x.txt", "a/b.txt", "a\\b.txt", ""}) {
         m_ftp.commands.clear();
         result = m_opener.OpenTerminalFile(ctx, QLatin1String(unsafe), settings);

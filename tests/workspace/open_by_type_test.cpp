@@ -1,21 +1,25 @@
 // Opening local list items by kind, and the main window's viewer commands attached to its actions:
 // the catalogue description (F9), the help list of compliant terminals and the terminal identity window.
 #include "FakeNotifier.h"
+#include "LocalExplorerFixture.h"
 #include "TestEnv.h"
 #include "ViewerDoubles.h"
 #include "core/AppSettings.h"
+#include "core/BatchRun.h"
 #include "core/TerminalSession.h"
 #include "platform/ProcessRunner.h"
 #include "workspace/OpenByType.h"
 #include "workspace/ui/FileOpenCommands.h"
+#include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMainWindow>
-#include <QMenuBar>
+#include <QLineEdit>
+#include <QStandardItemModel>
 #include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -153,62 +157,73 @@ TEST_F(OpenByTypeTest, ItemsOpenByImageKeyAndName)
 
 namespace {
 
-// A window with the actions the commands attach to, as the main window names them.
-class CommandWindow : public QMainWindow {
-public:
-    CommandWindow()
+// The main window with the viewer commands attached, its local list holding the given names.
+struct MainWindowWithCommands {
+    MainWindowWithCommands(AppSettings& settings, jvztest::FakeNotifier& notifier, ProcessRunner& runner,
+                           TerminalInfoFields& info, FileViewers& viewers, const QString& folder)
+        : window(settings, batch, notifier)
     {
-        QMenu* menu = menuBar()->addMenu(QStringLiteral("Catalog"));
-        for (const char* name : {"MNU_Catalog_description", "MNU_Help_JungoTerminals", "MNU_Terminal_Application_List",
-                                 "MNU_Terminal_Config"})
-            menu->addAction(QLatin1String(name))->setObjectName(QLatin1String(name));
+        window.attachFileCommands(runner, info, {}, &viewers);
+        window.CurrentLocalFolder = folder;
+        for (const char* name : {"notes.txt", "SOFT.M40", "APP.PDF"})
+            model.appendRow(new QStandardItem(QLatin1String(name)));
+        window.controls().listView1->setModel(&model);
     }
-    QAction* action(const char* name) { return findChild<QAction*>(QLatin1String(name)); }
+
+    QAction* action(const char* name) { return window.findChild<QAction*>(QLatin1String(name)); }
+    void select(int row)
+    {
+        window.controls().listView1->selectionModel()->select(model.index(row, 0), QItemSelectionModel::Select);
+    }
+
+    BatchRun batch;
+    QStandardItemModel model;
+    frmMainJVZ window;
 };
 
 } // namespace
 
-TEST_F(OpenByTypeTest, F9ShowsTheSelectedCatalogueListInTheDescriptorViewer)
+TEST_F(OpenByTypeTest, F9ShowsTheFirstSelectedCatalogueListInTheDescriptorViewer)
 {
-    CommandWindow window;
-    QString selected = QStringLiteral("SOFT.M40");
-    bool busy = false;
-    FileOpenCommands::Sources sources;
-    sources.currentLocalFolder = [&] { return m_folder; };
-    sources.firstSelectedLocalName = [&] { return selected; };
-    sources.catalogueFilters = [] { return kFilters; };
-    sources.busy = [&] { return busy; };
-    FileOpenCommands commands(window, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, sources,
-                              &m_viewers);
-    commands.attach();
-    QAction* f9 = window.action("MNU_Catalog_description");
+    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+    QAction* f9 = w.action("MNU_Catalog_description");
     EXPECT_EQ(f9->shortcut(), QKeySequence(Qt::Key_F9));
+    // The local selection switches the command on (a catalogue list is selected).
+    w.window.switchCommand(Command::CatalogDescription, true);
+    w.select(2);
+    w.select(1);
     f9->trigger();
     ASSERT_EQ(m_viewers.descriptors.size(), 1u);
     EXPECT_TRUE(m_viewers.descriptors[0].list);
     EXPECT_EQ(m_viewers.descriptors[0].folder, m_folder);
-    EXPECT_EQ(m_viewers.descriptors[0].fileName, selected);
+    EXPECT_EQ(m_viewers.descriptors[0].fileName, QStringLiteral("SOFT.M40"));
     EXPECT_EQ(m_viewers.descriptors[0].content, QByteArray("content of SOFT.M40"));
-    // Nothing while a nested wait runs, nor without a selection.
-    busy = true;
-    f9->trigger();
-    busy = false;
-    selected.clear();
-    f9->trigger();
+    {
+        // Nothing while a nested wait runs.
+        BusyScope busy(w.window);
+        f9->trigger();
+        w.window.runCommand(Command::CatalogDescription);
+    }
     EXPECT_EQ(m_viewers.descriptors.size(), 1u);
 }
 
-TEST_F(OpenByTypeTest, CompanionRunHoldsTheBusyFlag)
+TEST_F(OpenByTypeTest, CompanionRunHoldsTheWindowBusy)
 {
-    CommandWindow window;
-    std::vector<bool> busyChanges;
-    FileOpenCommands::Sources sources;
-    sources.setBusy = [&](bool b) { busyChanges.push_back(b); };
-    sources.catalogueFilters = [] { return kFilters; };
-    FileOpenCommands commands(window, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, sources,
-                              &m_viewers);
-    EXPECT_EQ(commands.openLocalFile(m_folder, QStringLiteral("vorbane.dia")), FileTool::SecurityDiagnostic);
-    EXPECT_EQ(busyChanges, (std::vector<bool>{true, false}));
+    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+    w.window.findChild<QLineEdit*>(QStringLiteral("TXT_login"))->setText(QStringLiteral("tech"));
+    w.window.findChild<QLineEdit*>(QStringLiteral("TXT_password"))->setText(QStringLiteral("secret"));
+    bool busyWhileShown = false;
+    m_viewers.whileShown = [&](const TextViewRequest&) {
+        busyWhileShown = w.window.isBusy();
+        return false;
+    };
+    EXPECT_EQ(w.window.fileCommands()->openLocalFile(m_folder, QStringLiteral("vorbane.dia")),
+              FileTool::SecurityDiagnostic);
+    EXPECT_TRUE(busyWhileShown);
+    EXPECT_FALSE(w.window.isBusy());
+    // The connection bar's texts became the FTP credentials.
+    EXPECT_EQ(m_settings.gFtpUserName, QStringLiteral("tech"));
+    EXPECT_EQ(m_settings.gFtpPassword, QStringLiteral("secret"));
     ASSERT_EQ(m_viewers.texts.size(), 1u);
     EXPECT_EQ(m_viewers.texts[0].content, QByteArray("content of vorbane.dia"));
 }
@@ -220,11 +235,8 @@ TEST_F(OpenByTypeTest, HelpListOfCompliantTerminalsOnlyWhenItsFileIsBesideThePro
         const QString file = m_programs + QStringLiteral("Jungo USB - Compliant terminals.txt");
         if (present)
             writeFile(file, "TERMINAL A\r\n");
-        CommandWindow window;
-        FileOpenCommands commands(window, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, {},
-                                  &m_viewers);
-        commands.attach();
-        QAction* help = window.action("MNU_Help_JungoTerminals");
+        MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+        QAction* help = w.action("MNU_Help_JungoTerminals");
         EXPECT_EQ(help->isVisible(), present);
         m_viewers.texts.clear();
         help->trigger();
@@ -241,24 +253,51 @@ TEST_F(OpenByTypeTest, HelpListOfCompliantTerminalsOnlyWhenItsFileIsBesideThePro
 
 TEST_F(OpenByTypeTest, TerminalConfigOpensTheIdentityWindowModal)
 {
-    CommandWindow window;
-    m_terminalInfo.SetProductCode(QStringLiteral("M40"));
-    FileOpenCommands commands(window, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, {}, &m_viewers);
-    commands.attach();
+    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+    // The session switches both commands on once the terminal has identified itself.
+    w.window.switchCommand(Command::TerminalConfig, true);
+    w.window.switchCommand(Command::ApplicationList, true);
     QString shownName;
     bool modal = false;
     QTimer::singleShot(0, [&] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w)
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown)
             return;
-        shownName = w->objectName();
-        modal = w->isModal();
-        w->close();
+        shownName = shown->objectName();
+        modal = shown->isModal();
+        shown->close();
     });
-    window.action("MNU_Terminal_Config")->trigger();
+    w.action("MNU_Terminal_Config")->trigger();
     EXPECT_EQ(shownName, QStringLiteral("frmTerminalInfo"));
     EXPECT_TRUE(modal);
-    // Without an FTP session the running-component list does nothing.
-    window.action("MNU_Terminal_Application_List")->trigger();
+    // Without an FTP session the running-component list shows nothing.
+    w.action("MNU_Terminal_Application_List")->trigger();
     EXPECT_TRUE(m_viewers.texts.empty());
+}
+
+// The local explorer's opening hands its file items to the dispatch, and a folder link the dispatch follows
+// is opened in the explorer's tree.
+TEST_F(OpenByTypeTest, LocalExplorerFilesOpenByType)
+{
+    jvztest::PaneFixture f;
+    f.start();
+    QWidget host;
+    FileOpenCommands::Sources sources;
+    sources.catalogueFilters = [&] { return f.pane->filterItems(); };
+    FileOpenCommands commands(host, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, sources,
+                              &m_viewers);
+    commands.attachLocalExplorer(*f.pane);
+    f.pane->GoToTypedPath(f.tree.vol1 + QStringLiteral("data/"));
+    ASSERT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/"));
+    f.selectListRow(QStringLiteral("a.txt"));
+    f.pane->OpenListItem();
+    ASSERT_EQ(m_viewers.texts.size(), 1u);
+    EXPECT_EQ(m_viewers.texts[0].request.folder, f.tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(m_viewers.texts[0].request.fileName, QStringLiteral("a.txt"));
+    EXPECT_TRUE(f.openedFiles.isEmpty()) << "the fixture's own hook is replaced";
+
+    // A shortcut file that is a link to a folder is followed in the tree.
+    ASSERT_TRUE(QFile::link(f.tree.vol1 + QStringLiteral("data/pack"), m_folder + QStringLiteral("pack.lnk")));
+    EXPECT_EQ(commands.openLocalFile(m_folder, QStringLiteral("pack.lnk")), FileTool::FolderLink);
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/pack/"));
 }

@@ -5,8 +5,8 @@
 #include "session/ui/frmTerminalInfo.h"
 #include "terminal_files/TransferContext.h"
 #include "terminal_files/ui/ViewerWindows.h"
+#include "workspace/ui/LocalExplorerPane.h"
 
-#include <QAction>
 #include <QWidget>
 
 namespace jvz {
@@ -47,26 +47,23 @@ FileOpenCommands::FileOpenCommands(QWidget& window, const AppSettings& settings,
 
 FileOpenCommands::~FileOpenCommands() = default;
 
-QAction* FileOpenCommands::action(const char* name) const
+void FileOpenCommands::wireCommands(const WireCommand& wire)
 {
-    return m_window.findChild<QAction*>(QLatin1String(name));
+    wire(Command::CatalogDescription, [this] { MNU_Catalog_description_Click(); });
+    wire(Command::HelpJungoTerminals, [this] { MNU_Help_JungoTerminals_Click(); });
+    wire(Command::ApplicationList, [this] { MNU_Terminal_Application_List_Click(); });
+    wire(Command::TerminalConfig, [this] { MNU_Terminal_Config_Click(); });
 }
 
-void FileOpenCommands::attach()
+void FileOpenCommands::attachLocalExplorer(LocalExplorerPane& pane)
 {
-    if (QAction* a = action("MNU_Catalog_description")) {
-        if (a->shortcut().isEmpty())
-            a->setShortcut(Qt::Key_F9);
-        connect(a, &QAction::triggered, this, &FileOpenCommands::MNU_Catalog_description_Click);
-    }
-    if (QAction* a = action("MNU_Help_JungoTerminals")) {
-        a->setVisible(hasCompliantTerminalsFile(m_settings.gProgramFolder));
-        connect(a, &QAction::triggered, this, &FileOpenCommands::MNU_Help_JungoTerminals_Click);
-    }
-    if (QAction* a = action("MNU_Terminal_Application_List"))
-        connect(a, &QAction::triggered, this, &FileOpenCommands::MNU_Terminal_Application_List_Click);
-    if (QAction* a = action("MNU_Terminal_Config"))
-        connect(a, &QAction::triggered, this, &FileOpenCommands::MNU_Terminal_Config_Click);
+    pane.hooks().openFile = [this](const LocalFileRef& file) { openLocalFile(file.folder, file.name); };
+    m_openByType.hooks().navigateToFolder = [&pane](const QString& folder) { pane.GoToTypedPath(folder); };
+}
+
+bool FileOpenCommands::helpListAvailable() const
+{
+    return hasCompliantTerminalsFile(m_settings.gProgramFolder);
 }
 
 void FileOpenCommands::refreshCompanionOptions()

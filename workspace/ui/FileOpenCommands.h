@@ -2,6 +2,7 @@
 
 #include "terminal_files/CompanionRun.h"
 #include "terminal_files/TerminalFileOpener.h"
+#include "workspace/CommandState.h"
 #include "workspace/OpenByType.h"
 
 #include <QObject>
@@ -10,12 +11,13 @@
 #include <functional>
 #include <memory>
 
-class QAction;
 class QWidget;
 
 namespace jvz {
 
 class FileViewers;
+class LocalExplorerPane;
+class TerminalExplorerView;
 class MBLanguages;
 class Notifier;
 class ProcessRunner;
@@ -27,7 +29,7 @@ struct TransferContext;
 
 // The main window's viewer and companion commands: opening local and terminal files by type, the catalogue
 // description (F9), the running-component list, the terminal identity window and the help list of compliant
-// terminals. Attaches to the window's existing actions by their names.
+// terminals. The window runs them through its command table.
 class FileOpenCommands : public QObject {
     Q_OBJECT
 public:
@@ -48,9 +50,17 @@ public:
                      FileViewers* viewers = nullptr);
     ~FileOpenCommands() override;
 
-    // Connects MNU_Catalog_description (F9), MNU_Help_JungoTerminals, MNU_Terminal_Application_List and
-    // MNU_Terminal_Config, and shows the help item only when its file is beside the program.
-    void attach();
+    // Hands the window the handlers of MNU_Catalog_description (F9), MNU_Help_JungoTerminals,
+    // MNU_Terminal_Application_List and MNU_Terminal_Config.
+    using WireCommand = std::function<void(Command, std::function<void()>)>;
+    void wireCommands(const WireCommand& wire);
+    // The help item is shown only when its file is beside the program.
+    bool helpListAvailable() const;
+
+    // Sets the explorers' hooks: the local list's file items and the terminal list's files open here, and a
+    // folder link opened here is followed in the local tree.
+    void attachLocalExplorer(LocalExplorerPane& pane);
+    void attachTerminalExplorer(TerminalExplorerView& view);
 
     // The file branches of the local list's opening (hook of the local explorer).
     FileTool openLocalFile(const QString& folder, const QString& name);
@@ -71,7 +81,6 @@ public:
 private:
     bool busy() const { return m_sources.busy && m_sources.busy(); }
     void refreshCompanionOptions();
-    QAction* action(const char* name) const;
 
     QWidget& m_window;
     const AppSettings& m_settings;

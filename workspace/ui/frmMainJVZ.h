@@ -28,7 +28,12 @@ struct SessionRuntimeState;
 struct SessionServices;
 struct TerminalSession;
 class CatalogueAuthoring;
+class FileOpenCommands;
+class FileViewers;
 class MainSessionWindow;
+class ProcessRunner;
+class TerminalInfoFields;
+struct TransferContext;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
@@ -192,6 +197,15 @@ public:
 
     // The catalogue authoring commands (family, copy, list file, pack window).
     CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
+    // viewers and companion runs: files opened by type, the catalogue description, the running-component
+    // list, the terminal identity window, the compliant terminals help. transfers: the FTP session's context.
+    // viewers: null for the real viewer windows.
+    void attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
+                            std::function<TransferContext*()> transfers, FileViewers* viewers = nullptr);
+    FileOpenCommands* fileCommands() const { return m_fileCommands.get(); }
+    // The dump of a signed file in the text viewer; status 0 when it was shown.
+    void AnalyzeSgn(const QString& path, int16_t& status);
+
 signals:
     // The window was activated for the first time: the panes fill from here, never in a batch run.
     void firstActivated();
@@ -257,6 +271,7 @@ private:
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
     std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
+    std::unique_ptr<FileOpenCommands> m_fileCommands;
 };
 
 } // namespace jvz
