@@ -1,6 +1,13 @@
 #include "ProgramTransfers.h"
 
 #include "core/AppState.h"
+#include "core/ui/frmAnimCopie.h"
+#include "platform/FileWriter.h"
+#include "session/SessionRuntime.h"
+#include "session/SessionWindow.h"
+#include "terminal_files/ui/AnimCopieProgress.h"
+#include "terminal_files/ui/TerminalConfigCommand.h"
+#include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 namespace jvz {
@@ -10,6 +17,13 @@ ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier
       m_actions(TransferContext{ftp, m_host, notifier, window.language(), state.batch, state.session, state.identity,
                                 state.terminalInfo, window.CurrentTerminalDir})
 {
+    // Terminal information (MNU_Terminal_Info, icon-bar button 7): the terminal's configuration file over the
+    // session's FTP; the session enables the command once the terminal may be asked.
+    m_terminalInfo = std::make_unique<TerminalConfigCommand>(m_actions.context(), state.settings,
+                                                             AtomicFileWriter::standard(), &window);
+    window.wireCommand(Command::TerminalInfo, [this] { m_terminalInfo->MNU_Terminal_Info_Click(); });
 }
+
+ProgramTransfers::~ProgramTransfers() = default;
 
 } // namespace jvz

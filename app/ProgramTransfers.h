@@ -10,17 +10,20 @@ struct AppState;
 class FtpClient;
 class Notifier;
 class frmMainJVZ;
+class TerminalConfigCommand;
 
 // The unattended actions of the session, over the program's FTP client and state.
 class ProgramTransfers {
 public:
     ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp);
+    ~ProgramTransfers();
 
     BatchActions& batchActions() { return m_actions; }
 
 private:
     MainWindowTransferHost m_host;
     CatalogBatchActions m_actions;
+    std::unique_ptr<TerminalConfigCommand> m_terminalInfo;
 };
 
 } // namespace jvz
