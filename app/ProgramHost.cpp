@@ -17,10 +17,12 @@
 #include "session/ui/LinkMenus.h"
 #include "session/ui/frmPhonebookEntry.h"
 #include "workspace/ui/MainSessionWindow.h"
+#include "workspace/CommandState.h"
 #include "workspace/ui/TerminalPane.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -47,6 +49,10 @@ int ProgramHost::run(const QStringList& arguments)
     QApplication::setQuitOnLastWindowClosed(false);
     if (m_startup->Main(arguments) == Startup::Outcome::Ended)
         return 0;
+    // scripts/demo --window without a display: nobody can press Connect, so the window does it once.
+    if (!m_state.batch.gBatchMode && qEnvironmentVariableIsSet("JVZ_DEMO_CONNECT") && m_mainWindow) {
+        QTimer::singleShot(0, m_mainWindow.get(), [this] { m_mainWindow->runCommand(Command::Connect); });
+    }
     return QApplication::exec();
 }
 

@@ -3,13 +3,17 @@
 // from 127.0.0.2. It prints "ready" once JVZ may start, then the files that reached it, and always ends by
 // itself.
 //
-//   jvz_demo_terminal <phonebook file> <session port> [seconds]
+//   jvz_demo_terminal <phonebook file> <session port> [seconds] [terminal tree]
+//
+// With a terminal tree (a folder of SWAP, HOST...) the terminal serves that tree to a program on the network
+// link (its FTP server only) and stays until the program's FTP session ends.
 
 #include "../../tests/session/SessionFrames.h"
 #include "FtpServerFixture.h"
 #include "ScriptedTerminalPeer.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -42,6 +46,75 @@ QList<Step> downloadSession()
     };
 }
 
+// The terminal of the window demo, reached over the network link: its FTP server serves the tree until the
+// program's FTP session ends (the program disconnects or ends).
+class StayingTerminal : public QObject {
+public:
+    explicit StayingTerminal(jvztest::FtpServerFixture& ftp) : m_ftp(ftp)
+    {
+        connect(&m_watch, &QTimer::timeout, this, &StayingTerminal::watchFtp);
+        m_watch.start(100);
+    }
+
+    bool done() const { return m_done; }
+
+private:
+    void watchFtp()
+    {
+        const QByteArrayList commands = m_ftp.commands();
+        for (; m_seen < commands.size(); ++m_seen) {
+            const QByteArray& c = commands.at(m_seen);
+            if (c.startsWith("PASS") && !m_inSession) {
+                m_inSession = true;
+                say("the program opened its FTP session");
+            } else if (c.startsWith("LIST") && !m_listed) {
+                m_listed = true;
+                say("the program listed the terminal");
+            } else if (c.startsWith("#disconnect") && m_inSession) {
+                m_done = true;
+                say("the program ended its session");
+                QCoreApplication::exit(0);
+                return;
+            }
+        }
+    }
+
+    static void say(const char* text)
+    {
+        std::printf("demo terminal: %s\n", text);
+        std::fflush(stdout);
+    }
+
+    jvztest::FtpServerFixture& m_ftp;
+    QTimer m_watch;
+    qsizetype m_seen = 0;
+    bool m_inSession = false;
+    bool m_listed = false;
+    bool m_done = false;
+};
+
+// Copies the fixture tree into the served folder; the size entries stand for the disk's total and free space.
+bool serveTree(const QString& tree, jvztest::FtpServerFixture& ftp)
+{
+    QDirIterator it(tree, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !ftp.putLocal(u'/' + QDir(tree).relativeFilePath(path), file.readAll()))
+            return false;
+    }
+    const struct {
+        const char* name;
+        qint64 size;
+    } sizes[] = {{"\\SWAP\\DIRECTORY.SIZ", 16ll << 20}, {"\\SWAP\\DIRFREE.SIZ", 10ll << 20}};
+    for (const auto& s : sizes) {
+        QFile file(ftp.localPath(QString::fromLatin1(s.name)));
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(s.size)) // sparse: no disk space used
+            return false;
+    }
+    return true;
+}
+
 int fail(const QString& why)
 {
     std::fprintf(stderr, "demo terminal: %s\n", qPrintable(why));
@@ -58,7 +131,7 @@ int main(int argc, char* argv[])
     const quint16 sessionPort = args.size() > 2 ? args.at(2).toUShort(&portOk) : 0;
     if (args.size() < 3 || !portOk || sessionPort == 0)
         return fail(QStringLiteral("usage: jvz_demo_terminal <phonebook file> <session port> [seconds]"));
-    const int seconds = args.size() > 3 ? qBound(10, args.at(3).toInt(), 600) : 120;
+    const int seconds = args.size() > 3 ? qBound(10, args.at(3).toInt(), 3600) : 120;
     QDeadlineTimer deadline(seconds * 1000);
 
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -83,8 +156,23 @@ int main(int argc, char* argv[])
         return fail(ftp.errorString() + QStringLiteral(" (port 21 needs root)"));
     ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"),
                  "[Running Component List]\r\nfilename=LIST.TXT\r\n[exchange]\r\nDisk free size=10000000\r\n");
+    const QString tree = args.size() > 4 ? args.at(4) : QString();
+    if (!tree.isEmpty() && !serveTree(tree, ftp))
+        return fail(QStringLiteral("cannot serve the terminal tree %1").arg(tree));
     std::printf("demo terminal: port %s, FTP on %s:21\nready\n", qPrintable(pty), qPrintable(kTerminal.toString()));
     std::fflush(stdout);
+
+    if (!tree.isEmpty()) {
+        StayingTerminal terminal(ftp);
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+        limit.start(int(qMax<qint64>(1, deadline.remainingTime())));
+        QCoreApplication::exec();
+        ftp.stop();
+        ::close(master);
+        return terminal.done() ? 0 : 1;
+    }
 
     // The program opens its socket just before it dials: until then a call is refused, and is tried again.
     bool ok = false;
