@@ -28,11 +28,12 @@ public:
     ~ProgramConnect();
 
     void TerminalConnect(bool modemSetupDone);
+    // The port checks of the port installer window; the Connection menu runs them too.
+    bool installPort(const QString& port);
 
 private:
     ConnectWindowParts windowParts();
     QString selectUsbPort(int count, const QString& list, const QString& current);
-    bool installPort(const QString& port);
 
     AppState& m_state;
     frmMainJVZ& m_window;

@@ -14,8 +14,10 @@
 #include "session/SessionRuntime.h"
 #include "session/TcpSessionTransport.h"
 #include "session/ui/ConnectionCombo.h"
+#include "session/ui/LinkMenus.h"
 #include "session/ui/frmPhonebookEntry.h"
 #include "workspace/ui/MainSessionWindow.h"
+#include "workspace/ui/TerminalPane.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
@@ -66,6 +68,7 @@ StartupMainWindow& ProgramHost::mainWindow()
         parts.phonebookPort = [this] {
             return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
         };
+        setTerminalListParts(parts, *m_mainWindow);
         m_transfers = std::make_unique<ProgramTransfers>(m_state, *m_mainWindow, *m_notifier, *m_ftp);
         m_mainWindow->createSession(
             {m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo, m_state.link},
@@ -75,6 +78,20 @@ StartupMainWindow& ProgramHost::mainWindow()
         m_mainWindow->attachFileCommands(m_runner, m_state.terminalInfo, [this] { return &m_transfers->context(); });
         m_connect = std::make_unique<ProgramConnect>(m_state, *m_mainWindow, *m_notifier, *m_ras, m_ports);
         m_mainWindow->setConnectSequence([this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); });
+        // main window frame: the quit's link wait and child program, the Connection menu
+        m_mainWindow->setLinkStateQuery([this] { return m_ras->GetRasConnectionState(); });
+        m_mainWindow->setChildProgramRunner(m_runner);
+        m_mainWindow->attachLinkMenus(std::make_unique<LinkMenus>(LinkMenuContext{
+            *m_ras, *m_notifier, m_mainWindow->language(), m_mainWindow.get(),
+            [this](QWidget* owner, const QString& path, const QString& entry) {
+                return EditRasEntry(owner, path, entry, m_ports, &m_mainWindow->language());
+            },
+            [this](QWidget* owner, const QString& path) {
+                return RasCreatePhonebookEntry(owner, path, m_ports, &m_mainWindow->language());
+            },
+            [this] { fillConnectionList(*m_mainWindow->controls().comboDefaultConnection); },
+            [this] { return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort(); },
+            [this](const QString& port) { return m_connect->installPort(port); }}));
         // The settings are read by now.
         MbFileIni ini;
         ini.Create(m_state.settings.gIniPath);

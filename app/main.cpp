@@ -73,7 +73,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     jvz::QSettingsUserStore userStore;
-    jvz::ProgramHost host(jvz::appState(), userStore, jvz::AtomicFileWriter::standard(),
+    jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
                           QCoreApplication::applicationFilePath());
     return host.run(arguments);
 }

@@ -19,9 +19,12 @@ bool WriteBatchResult(BatchRun& batch, const QString& programFolder, const MBLan
 
     FileWriteError error;
     bool written = false;
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         error.text = QStringLiteral("a folder has that name");
-    } else if ((QFileInfo::exists(path) || QFileInfo(path).isSymLink()) && !QFile::remove(path)) {
+    } else if (!info.isSymLink() && info.isFile() && !QFile::remove(path)) {
+        // Only a plain previous result goes first (also one the user may not write); a link keeps pointing
+        // where it did, a FIFO or a device stays, and the writer writes through them.
         error.text = QStringLiteral("cannot remove the previous file");
     } else {
         const QString text = QString::number(batch.gErrorCode) + kCrLf + batch.gErrorText + kCrLf;

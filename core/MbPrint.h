@@ -20,12 +20,12 @@ enum class EndDocMode { Print, Cancel };
 class MbPrint {
 public:
     // Set before StartDoc.
-    QString Title;     // first header line
-    QString Subject;   // second header line
-    QImage SubjectIcon; // drawn at the start of the second header line when not null
-    QString Footer;    // footer text at the left
-    QString PageLabel; // word before the page number
-    QString TitlePage; // kept; the layout does not use it
+    QString Title;          // first header line
+    QString Subject;        // second header line
+    QImage SubjectIcon;     // drawn at the start of the second header line when not null
+    QString Footer;         // footer text at the left
+    QString PageLabel;      // word before the page number
+    QString TitlePage;      // kept; the layout does not use it
     float TopMargin = 0;    // mm: origin of the vertical axis below the page top
     float LeftMargin = 0;   // mm
     float RightMargin = 0;  // mm

@@ -1,6 +1,6 @@
 #include "DiaRecordFile.h"
 
-#include <fstream>
+#include <sstream>
 
 namespace diagconv {
 
@@ -49,7 +49,7 @@ int runRecordConverter(const RecordConverter& converter, const std::vector<std::
         return kNoArgument;
     }
     const std::string& inputPath = args[1];
-    std::ifstream in;
+    std::istringstream in;
     if (!openInputFile(resolvePath(env, inputPath), in)) {
         out << banner << "  Error : " << inputPath << " impossible to open or to find\n";
         out.flush();
@@ -63,6 +63,11 @@ int runRecordConverter(const RecordConverter& converter, const std::vector<std::
         return kDone;
     }
     const std::string& outputPath = args[2];
+    if (isInputFile(resolvePath(env, inputPath), resolvePath(env, outputPath))) {
+        out << banner << "  Error : " << outputPath << " is the input file, impossible to open\n";
+        out.flush();
+        return kOutputNotOpened;
+    }
     const auto output = makeOutputOf(env);
     std::ostream* report = output->open(resolvePath(env, outputPath));
     if (report)

@@ -1,6 +1,6 @@
 #include "Orbeck.h"
 
-#include <fstream>
+#include <sstream>
 
 namespace diagconv::orbeck {
 
@@ -63,7 +63,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& /
         option = args[3];
 
     const std::string& inputPath = args[1];
-    std::ifstream in;
+    std::istringstream in;
     if (!openInputFile(resolvePath(env, inputPath), in)) {
         out << "error : " << kInputNotFound << "\n" << currentDir << "/" << inputPath << " file not found\n";
         out.flush();
@@ -71,6 +71,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& /
     }
     if (outputPath.size() > kMaxOutputPath)
         return outputError(out, outputPath, " (path longer than 255 characters)");
+    if (isInputFile(resolvePath(env, inputPath), resolvePath(env, outputPath)))
+        return outputError(out, outputPath, " (it is the input file)");
 
     const auto output = makeOutputOf(env);
     std::ostream* report = output->open(resolvePath(env, outputPath));

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <fstream>
+#include "platform/posix/PlainFiles.h"
+
 #include <memory>
 #include <ostream>
 #include <string>
@@ -17,24 +18,17 @@ public:
     virtual bool commit() = 0;
 };
 
-// Writes a temporary file beside the target and renames it over the target on commit, so a failed run
-// never leaves a truncated report under the final name. An existing device or pipe is written directly.
+// The report file under the rule shared by every program: a symbolic link is followed and its target
+// replaced through a temporary sibling, a FIFO or a character device is written in place, a folder is refused,
+// and anything else is replaced through a temporary sibling on commit, so a failed run never leaves a truncated
+// report under the final name.
 class FileOutput : public OutputTarget {
 public:
-    FileOutput() = default;
-    FileOutput(const FileOutput&) = delete;
-    FileOutput& operator=(const FileOutput&) = delete;
-    ~FileOutput() override;
-
     std::ostream* open(const std::string& path) override;
     bool commit() override;
 
 private:
-    void dropTemporary();
-
-    std::ofstream m_stream;
-    std::string m_target;
-    std::string m_temporary;
+    jvzio::OutputFile m_file;
 };
 
 } // namespace diagconv

@@ -1,6 +1,7 @@
 #include "RunEnv.h"
 
 #include "ConsoleKey.h"
+#include "platform/posix/PlainFiles.h"
 
 #include <cerrno>
 #include <climits>
@@ -44,13 +45,19 @@ std::unique_ptr<OutputTarget> makeOutputOf(const RunEnv& env)
     return std::make_unique<FileOutput>();
 }
 
-bool openInputFile(const std::string& path, std::ifstream& in)
+bool openInputFile(const std::string& path, std::istringstream& in)
 {
-    struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    std::string bytes;
+    if (jvzio::readRegularFile(path, kMaxInputBytes, bytes) != jvzio::InputStatus::Read)
         return false;
-    in.open(path, std::ios::binary);
-    return in.is_open();
+    in.str(std::move(bytes));
+    in.clear();
+    return true;
+}
+
+bool isInputFile(const std::string& inputPath, const std::string& outputPath)
+{
+    return jvzio::sameFile(inputPath, outputPath);
 }
 
 } // namespace diagconv

@@ -2,7 +2,8 @@
 
 #include "ReportOutput.h"
 
-#include <fstream>
+#include <cstddef>
+#include <sstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,7 +31,14 @@ std::string resolvePath(const RunEnv& env, const std::string& path);
 
 std::unique_ptr<OutputTarget> makeOutputOf(const RunEnv& env);
 
-// Opens an input file for binary reading; a folder counts as a file that cannot be opened.
-bool openInputFile(const std::string& path, std::ifstream& in);
+// The largest diagnostic file read; real ones are a few kilobytes.
+inline constexpr std::size_t kMaxInputBytes = 16 * 1024 * 1024;
+
+// Reads an input file whole for binary reading. Only a regular file within the ceiling: a folder, a FIFO or a
+// device counts as a file that cannot be opened, so nothing is read for ever.
+bool openInputFile(const std::string& path, std::istringstream& in);
+
+// True when the output path names the input file itself (however spelt): the report would destroy it.
+bool isInputFile(const std::string& inputPath, const std::string& outputPath);
 
 } // namespace diagconv

@@ -1,5 +1,7 @@
 #include "FileWriter.h"
 
+#include "platform/posix/PlainFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -178,6 +180,67 @@ std::unique_ptr<FileReplacement> AtomicFileWriter::begin(const QString& path, Fi
         ::fchmod(fd, mode); // chown clears set-id bits
     }
     return replacement;
+}
+
+namespace {
+
+// Written where it is: a FIFO or a device has no content to keep and cannot be renamed over.
+class InPlaceOutput final : public FileReplacement {
+public:
+    explicit InPlaceOutput(std::unique_ptr<jvzio::OutputFile> file) : m_file(std::move(file)) {}
+
+    bool write(QByteArrayView bytes) override
+    {
+        m_file->stream().write(bytes.data(), bytes.size());
+        if (m_file->stream().good())
+            return true;
+        m_error = errnoError(errno ? errno : EIO, QStringLiteral("write"));
+        return false;
+    }
+    bool commit() override
+    {
+        if (m_file->commit())
+            return true;
+        if (m_error.number == 0)
+            m_error = errnoError(m_file->error() ? m_file->error() : EIO, QStringLiteral("write"));
+        return false;
+    }
+    FileWriteError error() const override { return m_error; }
+
+private:
+    std::unique_ptr<jvzio::OutputFile> m_file;
+    FileWriteError m_error;
+};
+
+} // namespace
+
+std::unique_ptr<FileReplacement> UserOutputWriter::begin(const QString& path, FileWriteError* error)
+{
+    const jvzio::OutputPlan plan = jvzio::planOutput(QFile::encodeName(path).toStdString());
+    switch (plan.kind) {
+    case jvzio::OutputKind::Refused:
+        if (error)
+            *error = errnoError(plan.error ? plan.error : EINVAL, path);
+        return nullptr;
+    case jvzio::OutputKind::InPlace: {
+        auto file = std::make_unique<jvzio::OutputFile>();
+        if (!file->open(plan.target)) {
+            if (error)
+                *error = errnoError(file->error() ? file->error() : EIO, path);
+            return nullptr;
+        }
+        return std::make_unique<InPlaceOutput>(std::move(file));
+    }
+    case jvzio::OutputKind::Replace:
+        break;
+    }
+    return AtomicFileWriter::standard().begin(QFile::decodeName(QByteArray::fromStdString(plan.target)), error);
+}
+
+UserOutputWriter& UserOutputWriter::standard()
+{
+    static UserOutputWriter writer;
+    return writer;
 }
 
 AtomicFileWriter& AtomicFileWriter::standard()

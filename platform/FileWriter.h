@@ -44,6 +44,17 @@ public:
     static AtomicFileWriter& standard();
 };
 
+// A file the user names for the program's output (the result file): a symbolic link is followed and its target
+// replaced as above; a FIFO or a character device is written in place, never replaced or deleted; a folder is
+// refused. Files the program owns (INI, bookmark, phonebook) use AtomicFileWriter, which refuses all but a
+// regular file.
+class UserOutputWriter final : public FileWriter {
+public:
+    std::unique_ptr<FileReplacement> begin(const QString& path, FileWriteError* error = nullptr) override;
+
+    static UserOutputWriter& standard();
+};
+
 // The file a write to path lands in: path itself, or the end of its chain of symbolic links.
 QString resolveWriteTarget(const QString& path);
 

@@ -337,7 +337,14 @@ struct CurlFtpClient::Impl {
             mayReconnect = false;
         else if (code == CURLE_WRITE_ERROR || code == CURLE_READ_ERROR || code == CURLE_ABORTED_BY_CALLBACK)
             mayReconnect = true;
-        return ftpErrorFromCurl({int(code), int(osErrno), lastVerb, sessionLost});
+        const uint32_t error = ftpErrorFromCurl({int(code), int(osErrno), lastVerb, sessionLost});
+        if (error == FtpError::Timeout && stage == Stage::Open) {
+            // A terminal that let a call time out (a stalled transfer, a data connection it never opened) is
+            // gone for this session: the calls after it fail at once instead of each waiting its own timeout.
+            qCWarning(lcFtp) << "FTP call timed out: the session ends";
+            release();
+        }
+        return error;
     }
 
     // One command sent as is; its reply decides. The '*' keeps libcurl from dropping the connection when

@@ -51,6 +51,17 @@ QString uuidOf(const QByteArray& device)
 
 } // namespace
 
+bool SystemVolumeSource::isUserVolume(const QString& path, const QByteArray& fileSystemType)
+{
+    for (const char* system : {"/proc", "/sys", "/dev", "/run", "/snap", "/var/lib/docker"}) {
+        const QString prefix = QLatin1String(system);
+        if ((path == prefix || path.startsWith(prefix + QLatin1Char('/'))) &&
+            !path.startsWith(QStringLiteral("/run/media/")))
+            return false;
+    }
+    return fileSystemType != "squashfs";
+}
+
 QString volumeHolding(const QList<VolumeInfo>& volumes, const QString& path)
 {
     const QString wanted = withSlash(path);
@@ -117,10 +128,13 @@ QList<VolumeInfo> SystemVolumeSource::volumes() const
     const QStorageInfo home(m_home);
     if (withSlash(m_home) != QStringLiteral("/"))
         result.append(describe(home, m_home, DriveKind::Fixed));
+    QStringList seen{QStringLiteral("/"), withSlash(m_home)};
     for (const QStorageInfo& s : QStorageInfo::mountedVolumes()) {
         const QString path = withSlash(s.rootPath());
-        if (path == QStringLiteral("/") || path == withSlash(m_home))
+        // A file bind-mounted by a container is no volume to browse.
+        if (seen.contains(path) || !isUserVolume(s.rootPath(), s.fileSystemType()) || !QFileInfo(path).isDir())
             continue;
+        seen.append(path);
         const DriveKind kind = classify(s.fileSystemType(), s.device(), m_sysfsRoot);
         if (kind == DriveKind::Unknown)
             continue;

@@ -61,6 +61,9 @@ public:
     // their sysfs entries, everything else on a block device fixed; no block device at all is unknown.
     static DriveKind classify(const QByteArray& fileSystemType, const QByteArray& device, const QString& sysfsRoot);
 
+    // False for the system's own mounts (/proc, /sys, /dev, /run but /run/media, /snap) and package images.
+    static bool isUserVolume(const QString& mountPoint, const QByteArray& fileSystemType);
+
 private:
     QString m_sysfsRoot;
     QString m_home;

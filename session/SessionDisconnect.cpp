@@ -135,6 +135,15 @@ void SessionRuntime::DisconnectTerminal()
         m_disconnecting = false;
         return;
     }
+    if (vars.PeerDropped) {
+        // The terminal is gone: the end-of-activity frame would go into a closed socket and wait for a report
+        // that cannot come. The answer timer armed at the drop ends the connection.
+        CloseFtpSession();
+        if (!m_timSockResp->isActive())
+            ActivTempoRespSocket(true, m_timings.answerMs);
+        m_disconnecting = false;
+        return;
+    }
     if (!batch.gBatchMode && settings.gDisplayMsg && vars.LinkUp)
         m_window.ShowWarningMessage(label("MSG_WarningRestart"));
     CloseFtpSession();

@@ -3,6 +3,7 @@
 #include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/BatchRun.h"
+#include "core/HexText.h"
 #include "platform/Clock.h"
 #include "platform/Notifier.h"
 #include "session/BatchActions.h"
@@ -165,6 +166,7 @@ void SessionRuntime::markEndFrameSent()
 void SessionRuntime::tcpclient_ConnectionRequest()
 {
     vars.SocketActive = true;
+    vars.PeerDropped = false;
     showStatus(label("SocketState") + label("SocketConnectionRequest"), Progress::NoCopy);
     vars.TerminalAddress = m_transport.remoteHostAddress();
     m_transport.accept();
@@ -174,8 +176,30 @@ void SessionRuntime::tcpclient_ConnectionRequest()
     m_protocol.BeginSession();
 }
 
+bool SessionRuntime::refuseOversizedChunk(const QByteArray& chunk)
+{
+    if (chunk.size() <= kMaxFrameBytes)
+        return false;
+    // Traced in a bounded form: its length and the hex of its first bytes, never the whole chunk.
+    trace(label("SocketReceived") + label("TRC_FrameTooLong") + QString::number(chunk.size()) +
+          label("TRC_FrameBytes") + BytesToHex(chunk.first(kTracedFrameBytes), kTracedFrameBytes) +
+          QStringLiteral("..."));
+    qCWarning(lcSession) << "chunk of" << chunk.size() << "bytes refused in state"
+                         << static_cast<int>(m_state.session.sessionState);
+    if (m_state.batch.gErrorCode == 0) {
+        // Before the terminal is known its identification cannot be accepted; after, the activity failed.
+        const bool identified = m_state.session.sessionState >= SessionState::Identified;
+        m_state.batch.set(identified ? BatchCode::EndOfActivityProblem : BatchCode::IdentificationRefused,
+                          label("MSG_FrameTooLong"));
+    }
+    CloseConnexion(true);
+    return true;
+}
+
 void SessionRuntime::tcpclient_DataArrival(const QByteArray& chunk)
 {
+    if (refuseOversizedChunk(chunk))
+        return;
     try {
         const SessionFrame frame{chunk};
         const FrameOutcome outcome = m_protocol.ProcessTerminalFrame(frame);
@@ -195,6 +219,7 @@ void SessionRuntime::tcpclient_DataArrival(const QByteArray& chunk)
             SendPendingFrame();
     } catch (const std::exception& e) {
         qCWarning(lcSession) << "failure while handling a received frame:" << e.what();
+        trace(label("SocketError") + QString::fromLocal8Bit(e.what()));
         CloseConnexion(true);
     }
 }
@@ -267,7 +292,9 @@ void SessionRuntime::tcpclient_Close()
         return;
     }
     // Dropped in the middle of the session: unless an answer is awaited already, the answer timer is what
-    // ends it.
+    // ends it, within the time armed now: no later frame can reach the terminal, so no round is added.
+    vars.PeerDropped = true;
+    vars.AnswerRetries = 0;
     if (!m_timSockResp->isActive())
         ActivTempoRespSocket(true, m_timings.answerMs);
 }

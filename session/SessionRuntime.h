@@ -25,6 +25,12 @@ class SessionTransport;
 class SessionWindow;
 enum class SocketStateNumber : int16_t;
 
+// The longest frame: a type byte, a length byte and the 255 payload bytes a length byte can announce. One
+// received chunk is one frame, so a longer chunk is no frame of this protocol.
+inline constexpr qsizetype kMaxFrameBytes = 2 + 255;
+// How much of a refused chunk the trace shows.
+inline constexpr qsizetype kTracedFrameBytes = 16;
+
 // Durations of the session's timers and waits; tests shrink them.
 struct RuntimeTimings {
     int firstAnswerMs = 20000;  // from the dial to the terminal's call
@@ -42,6 +48,7 @@ struct SessionVariables {
     bool SocketActive = false;   // listening or connected
     int16_t LastSocketState = 0; // last socket state shown
     bool EndFrameSent = false;   // the session end went out: the terminal's close ends the connection
+    bool PeerDropped = false;    // the terminal closed in the middle of the session: nothing more is sent
     bool PendingActivitySet = false;
     uint8_t PendingActivityCode = 0; // 0 the session end, 1-3 an activity request
     int16_t WatchdogTicks = 0;
@@ -151,6 +158,9 @@ private:
     QString general(const char* key) const;
     void showStatus(const QString& text, Progress progress);
     void sendFrame(const SessionFrame& frame);
+    // A chunk longer than any frame: traced (length and first bytes), the run's code set, the connection
+    // closed. True when it was refused.
+    bool refuseOversizedChunk(const QByteArray& chunk);
     void onActivityAuthorised();
     void runBatchAction(ActionPath path);
     void markEndFrameSent();

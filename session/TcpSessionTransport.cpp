@@ -77,6 +77,8 @@ bool TcpSessionTransport::accept()
     m_server.close();
     m_socket = m_pending;
     m_pending = nullptr;
+    // A peer that sends without end never makes the program hold more than this at once.
+    m_socket->setReadBufferSize(kReadBufferBytes);
     connect(m_socket, &QTcpSocket::readyRead, this, &TcpSessionTransport::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpSessionTransport::onDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpSessionTransport::onSocketError);
@@ -138,7 +140,7 @@ void TcpSessionTransport::onReadyRead()
 {
     if (!m_socket)
         return;
-    const QByteArray chunk = m_socket->readAll();
+    const QByteArray chunk = m_socket->read(kReadBufferBytes);
     if (!chunk.isEmpty())
         emit dataArrived(chunk);
 }

@@ -14,6 +14,9 @@ namespace jvz {
 class TcpSessionTransport final : public SessionTransport {
     Q_OBJECT
 public:
+    // The most one chunk holds; far above the longest frame, so a real frame is never cut.
+    static constexpr qint64 kReadBufferBytes = 64 * 1024;
+
     explicit TcpSessionTransport(QObject* parent = nullptr);
     ~TcpSessionTransport() override;
 

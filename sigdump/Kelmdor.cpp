@@ -5,6 +5,8 @@
 #include "sigdump/SignedFileLayout.h"
 #include "sigdump/TextFormat.h"
 
+#include "platform/posix/PlainFiles.h"
+
 #include <optional>
 #include <string_view>
 
@@ -120,6 +122,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& /
     std::unique_ptr<OutputFile> output;
     std::ostream* report = &out;
     if (outputPath) {
+        // Writing the report over the file being dumped would destroy it before it is read.
+        if (!pathTooLong && jvzio::sameFile(settings.inputPath, *outputPath)) {
+            out << "Error : " << *outputPath << " is the input file, not open to write\n";
+            return static_cast<int>(ExitCode::OutputNotWritten);
+        }
         output = fs.createOutput(*outputPath);
         if (!output) {
             out << "Error : " << *outputPath << " not open to write\n";

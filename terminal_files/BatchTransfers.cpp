@@ -66,6 +66,22 @@ void recordCancel(TransferContext& ctx)
         ctx.batch.appendOnNewLine(text);
 }
 
+// The transfers wait handling events (the progress window, its animation); the terminal may close the FTP
+// session meanwhile, or a timed-out call may have ended it. Then the walk stops with one report, rather than
+// every remaining file failing on a session that is gone. True while the session is open.
+bool ftpSessionStillOpen(TransferContext& ctx)
+{
+    if (ctx.ftp.isOpen())
+        return true;
+    const QString text = ctx.label("MSG_FtpSessionLost");
+    ctx.host.trace(text);
+    if (ctx.batch.gErrorCode == 0)
+        ctx.batch.set(BatchCode::FtpOperationFailed, text);
+    else
+        ctx.batch.appendOnNewLine(text);
+    return false;
+}
+
 // After the transfers of a list: the list closes, the progress window goes, a cancel is recorded.
 void endTransferWalk(TransferContext& ctx, CatalogListReader& reader, bool cancelled)
 {
@@ -187,7 +203,7 @@ int16_t DownloadCatalogFile(TransferContext& ctx, const QString& path)
         const CatalogFileRef ref = resolveCatalogFile(line, base);
         FtpPutFileSafe(ctx, ref.name, ref.folder, ctx.currentTerminalDir, first, cancelled, count);
         first = false;
-        return !cancelled;
+        return !cancelled && ftpSessionStillOpen(ctx);
     });
     endTransferWalk(ctx, reader, cancelled);
     return 0;
@@ -211,6 +227,7 @@ int16_t DeleteCatalogFile(TransferContext& ctx, const QString& path)
         if (error != FtpError::None) {
             ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
             anyFailed = true;
+            return ftpSessionStillOpen(ctx);
         }
         return true;
     });
@@ -239,7 +256,7 @@ int16_t UploadCatalogFile(TransferContext& ctx, const QString& path)
         QString source = terminalDirLabel(ctx);
         FtpGetFileTraced(ctx, ref.name, ref.folder, source, first, cancelled, count);
         first = false;
-        return !cancelled;
+        return !cancelled && ftpSessionStillOpen(ctx);
     });
     endTransferWalk(ctx, reader, cancelled);
     return 0;

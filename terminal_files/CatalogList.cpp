@@ -1,5 +1,6 @@
 #include "terminal_files/CatalogList.h"
 
+#include "core/CaseLookup.h"
 #include "core/Cp1252.h"
 #include "core/PathMapper.h"
 
@@ -89,6 +90,16 @@ CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder
         ref.form = CatalogPathForm::Relative;
         ref.folder = baseFolder + folder;
     }
+    // Lists written on Windows name their files in any case; the terminal side upper-cases the name anyway.
+    if (ref.form != CatalogPathForm::Network) {
+        const QString local = ref.folder + ref.name;
+        const QString found = resolvePathAnyCase(local);
+        if (found != local && !ref.name.isEmpty()) {
+            const qsizetype slash = found.lastIndexOf(u'/');
+            ref.folder = found.left(slash + 1);
+            ref.name = found.mid(slash + 1);
+        }
+    }
     return ref;
 }
 
@@ -106,31 +117,30 @@ bool catalogSuitsTerminal(const QString& listPath, const QString& productCode, X
     return !productCode.isEmpty() && upper.right(3) == productCode;
 }
 
+CatalogListReader::CatalogListReader(FileReader* reader) : m_reader(reader ? *reader : PlainFileReader::standard()) {}
+
 bool CatalogListReader::OpenTextFileForRead(const QString& path)
 {
     CloseTextFile();
-    m_file.setFileName(path);
-    // A folder is no list, whatever open() makes of it.
-    if (QFileInfo(path).isDir())
+    FileReadResult read = m_reader.read(path, MaxFileSize);
+    if (read.status != FileReadStatus::Read)
         return false;
-    return m_file.open(QIODevice::ReadOnly);
+    m_buffer = std::move(read.bytes);
+    m_open = true;
+    return true;
 }
 
 int CatalogListReader::nextByte()
 {
-    if (m_pos >= m_buffer.size()) {
-        m_buffer = m_file.read(64 * 1024);
-        m_pos = 0;
-        if (m_buffer.isEmpty())
-            return -1;
-    }
+    if (m_pos >= m_buffer.size())
+        return -1;
     return static_cast<unsigned char>(m_buffer.at(m_pos++));
 }
 
 void CatalogListReader::ReadTextLine(QString& line)
 {
     line.clear();
-    if (!m_file.isOpen())
+    if (!m_open)
         return;
     QByteArray bytes;
     for (;;) {
@@ -151,19 +161,13 @@ void CatalogListReader::ReadTextLine(QString& line)
 
 bool CatalogListReader::AtEndOfStream()
 {
-    if (!m_file.isOpen())
-        return true;
-    if (m_pos < m_buffer.size())
-        return false;
-    m_buffer = m_file.read(64 * 1024);
-    m_pos = 0;
-    return m_buffer.isEmpty();
+    // The whole list was read when it was opened.
+    return !m_open || m_pos >= m_buffer.size();
 }
 
 void CatalogListReader::CloseTextFile()
 {
-    if (m_file.isOpen())
-        m_file.close();
+    m_open = false;
     m_buffer.clear();
     m_pos = 0;
 }

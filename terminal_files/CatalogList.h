@@ -3,7 +3,8 @@
 // Catalogue lists as the transfers read them: one reader, the kinds of line, and where a file line points.
 // Lists come from Windows (CR LF, "\" paths, drive letters) or from Linux (LF, "/" paths); both read alike.
 
-#include <QFile>
+#include "platform/FileReader.h"
+
 #include <QString>
 #include <optional>
 
@@ -75,11 +76,17 @@ enum class XListRule { NotAccepted, AnyX };
 bool catalogSuitsTerminal(const QString& listPath, const QString& productCode, XListRule rule);
 
 // Reads a list line by line: CR LF, CR and LF all end a line; text is Windows-1252. Only one list is read
-// at a time, as the transfers do.
+// at a time, as the transfers do. The list is read whole when it is opened: only a regular file within the
+// ceiling, so a FIFO, a device or a folder given as a list is refused at once instead of read for ever.
 class CatalogListReader {
 public:
     // A longer line is cut to this many characters (the rest of it is skipped).
     static constexpr qsizetype MaxLineLength = 32767;
+    // Real lists are a few kilobytes.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+    // reader: how the file is read; the real reader of regular files when null.
+    explicit CatalogListReader(FileReader* reader = nullptr);
 
     bool OpenTextFileForRead(const QString& path);
     // Empty at the end of the file; an empty line reads the same, and callers stop on both.
@@ -87,12 +94,13 @@ public:
     // True once every line has been read, for callers that read on past empty lines.
     bool AtEndOfStream();
     void CloseTextFile();
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_open; }
 
 private:
     int nextByte();
 
-    QFile m_file;
+    FileReader& m_reader;
+    bool m_open = false;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
 };

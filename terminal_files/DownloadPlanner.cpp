@@ -114,17 +114,17 @@ private:
     Step checkItem(const LocalSelectedItem& item)
     {
         const QString path = m_request.localFolder + item.text;
-        switch (localItemKind(item)) {
-        case LocalItemKind::CatalogueList:
+        switch (selectedItemKind(item)) {
+        case SelectedItemKind::CatalogueList:
             return checkList(item, path);
-        case LocalItemKind::Descriptor:
+        case SelectedItemKind::Descriptor:
             if (CheckPackageDescriptor(m_ctx, m_request.localFolder, item.text, m_plan.count))
                 return Step::Next;
             warn(m_ctx, path + kCrLf + m_ctx.label("MSG_DescriptorFileNotAdapted"));
             return Step::Refuse;
-        case LocalItemKind::Folder:
+        case SelectedItemKind::Folder:
             return Step::Next;
-        case LocalItemKind::SingleFile:
+        case SelectedItemKind::SingleFile:
             countFile(item.text, QFileInfo(path).size());
             return Step::Next;
         }
@@ -187,16 +187,16 @@ private:
     {
         if (keptBack(item.text))
             return;
-        switch (localItemKind(item)) {
-        case LocalItemKind::CatalogueList:
+        switch (selectedItemKind(item)) {
+        case SelectedItemKind::CatalogueList:
             addListSteps(item);
             return;
-        case LocalItemKind::Descriptor:
+        case SelectedItemKind::Descriptor:
             addDescriptorSteps(item);
             return;
-        case LocalItemKind::Folder:
+        case SelectedItemKind::Folder:
             return;
-        case LocalItemKind::SingleFile:
+        case SelectedItemKind::SingleFile:
             m_plan.steps.append(putStep(item.text, m_request.localFolder, item.text));
             return;
         }
@@ -268,15 +268,15 @@ void unloadProgress(TransferContext& ctx)
 
 } // namespace
 
-LocalItemKind localItemKind(const LocalSelectedItem& item)
+SelectedItemKind selectedItemKind(const LocalSelectedItem& item)
 {
     if (item.imageKey == QLatin1String("CatFile"))
-        return LocalItemKind::CatalogueList;
+        return SelectedItemKind::CatalogueList;
     if (Cp1252::toUpper(item.text).contains(QLatin1String("DESCRIPTOR.XML")))
-        return LocalItemKind::Descriptor;
+        return SelectedItemKind::Descriptor;
     if (item.imageKey == QLatin1String("ClsFolder"))
-        return LocalItemKind::Folder;
-    return LocalItemKind::SingleFile;
+        return SelectedItemKind::Folder;
+    return SelectedItemKind::SingleFile;
 }
 
 bool maintenanceKeepsBack(const QString& name)

@@ -20,8 +20,8 @@ struct LocalSelectedItem {
     QString imageKey; // "CatFile", "ClsFolder", ...
 };
 
-enum class LocalItemKind { CatalogueList, Descriptor, Folder, SingleFile };
-LocalItemKind localItemKind(const LocalSelectedItem& item);
+enum class SelectedItemKind { CatalogueList, Descriptor, Folder, SingleFile };
+SelectedItemKind selectedItemKind(const LocalSelectedItem& item);
 
 // In the maintenance activity, component descriptors and signatures (names ending in "DF" or "GN" after a
 // three-character extension) stay on the PC.

@@ -1,5 +1,6 @@
 #include "terminal_files/PackageDescriptor.h"
 
+#include "core/CaseLookup.h"
 #include "core/PathMapper.h"
 #include "platform/Notifier.h"
 #include "terminal_files/CatalogList.h"
@@ -101,7 +102,8 @@ private:
 
     bool checkSource(const QString& source, Entry kind)
     {
-        const QString path = m_folder + mapWindowsPath(source);
+        // Descriptors written on Windows name their sources in any case.
+        const QString path = resolvePathAnyCase(m_folder + mapWindowsPath(source));
         const QFileInfo info(path);
         if (!info.isFile()) {
             m_ctx.notifier.message(m_folder + source + QStringLiteral(" : ") + m_ctx.label("MSG_FileNotFound"),
@@ -144,7 +146,7 @@ bool isValidDescriptorTarget(const QString& target)
 
 bool CheckPackageDescriptor(TransferContext& ctx, const QString& folder, const QString& name, int& count)
 {
-    const QString path = folder + name;
+    const QString path = resolvePathAnyCase(folder + name);
     CatalogListReader reader;
     bool package = false;
     bool packageEnd = false;

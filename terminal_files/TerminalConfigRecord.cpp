@@ -15,22 +15,21 @@ namespace jvz {
 namespace {
 
 constexpr ConfigBit kGeneralOptions[] = {
-    {0, 11, "portable"},  {1, 12, "printer"},    {2, 13, "radio"},     {3, 14, "buzzer"},
-    {4, 15, "COM0"},      {5, 16, "COM1"},       {6, 17, "COM2"},      {7, 18, "COM3"},
-    {56, 73, "USB H"},    {8, 19, "USB S"},      {9, 20, "ethernet"},  {10, 21, "imp lent"},
-    {11, 22, "DUART"},    {12, 23, "MDB COM3"},  {13, 24, "Abs extrig"}, {14, 25, "IRDA COM0"},
+    {0, 11, "portable"}, {1, 12, "printer"},   {2, 13, "radio"},       {3, 14, "buzzer"},
+    {4, 15, "COM0"},     {5, 16, "COM1"},      {6, 17, "COM2"},        {7, 18, "COM3"},
+    {56, 73, "USB H"},   {8, 19, "USB S"},     {9, 20, "ethernet"},    {10, 21, "imp lent"},
+    {11, 22, "DUART"},   {12, 23, "MDB COM3"}, {13, 24, "Abs extrig"}, {14, 25, "IRDA COM0"},
 };
 
 constexpr ConfigBit kReaderOptions[] = {
-    {15, 26, "ISO1"}, {16, 27, "ISO2"},    {17, 28, "ISO3"},  {18, 29, "CAM1"},
-    {19, 30, "CAM2"}, {20, 31, "SAM1"},    {21, 32, "SAM2"},  {22, 33, "SAM3"},
-    {23, 34, "SAM4"}, {24, 35, "vorbane"}, {25, 36, "Cless"}, {26, 37, "CAM3"},
-    {27, 38, "b12"},  {28, 39, "b13"},     {29, 40, "b14"},   {30, 41, "b15"},
+    {15, 26, "ISO1"}, {16, 27, "ISO2"}, {17, 28, "ISO3"}, {18, 29, "CAM1"},    {19, 30, "CAM2"},  {20, 31, "SAM1"},
+    {21, 32, "SAM2"}, {22, 33, "SAM3"}, {23, 34, "SAM4"}, {24, 35, "vorbane"}, {25, 36, "Cless"}, {26, 37, "CAM3"},
+    {27, 38, "b12"},  {28, 39, "b13"},  {29, 40, "b14"},  {30, 41, "b15"},
 };
 
 constexpr ConfigBit kModemOptions[] = {
-    {31, 42, "V22"}, {32, 43, "V22bis"}, {33, 44, "sync"}, {34, 45, "inc"},
-    {35, 46, "V32bis"}, {36, 47, "V34"}, {37, 48, "V90"}, {38, 49, "call id"},
+    {31, 42, "V22"},    {32, 43, "V22bis"}, {33, 44, "sync"}, {34, 45, "inc"},
+    {35, 46, "V32bis"}, {36, 47, "V34"},    {37, 48, "V90"},  {38, 49, "call id"},
 };
 
 constexpr ConfigBit kDisplayOptions[] = {
@@ -39,13 +38,13 @@ constexpr ConfigBit kDisplayOptions[] = {
 };
 
 constexpr ConfigBit kExtensionOptions[] = {
-    {48, 60, "Abs MMC"}, {49, 0, "NO NCN / b1"}, {50, 62, "b2"},   {51, 63, "b3"},
+    {48, 60, "Abs MMC"}, {49, 0, "NO NCN / b1"}, {50, 62, "b2"},     {51, 63, "b3"},
     {52, 64, "b4"},      {53, 65, "use tidz"},   {54, 66, "Ext b6"}, {55, 67, "tilto"},
 };
 
 constexpr ConfigBit kNewsTypeOptions[] = {
-    {63, 8, "Audio"},    {62, 1, "Touch Screen"}, {61, 2, "  Abs Video"}, {60, 3, "Capt lux"},
-    {59, 7, "Card lock"}, {58, 6, "b5"},          {57, 5, "b6"},          {47, 4, "b7"},
+    {63, 8, "Audio"},     {62, 1, "Touch Screen"}, {61, 2, "  Abs Video"}, {60, 3, "Capt lux"},
+    {59, 7, "Card lock"}, {58, 6, "b5"},           {57, 5, "b6"},          {47, 4, "b7"},
 };
 
 using E = ConfigEncoding;

@@ -71,11 +71,11 @@ QString decodeMemberText(const ConfigMember& member, QByteArrayView record, cons
 
 enum class ConfigEncodeProblem {
     None,
-    NotHex,          // a hex member that is not whole bytes of hex digits
-    NotNumber,       // a number member that is empty or not a number
-    SizeOutOfRange,  // megabytes that do not round to -2048..2047
+    NotHex,           // a hex member that is not whole bytes of hex digits
+    NotNumber,        // a number member that is empty or not a number
+    SizeOutOfRange,   // megabytes that do not round to -2048..2047
     NumberOutOfRange, // a number that does not round to 0..32767
-    BadTidByte,      // a TID zone box that is neither empty nor exactly two hex digits
+    BadTidByte,       // a TID zone box that is neither empty nor exactly two hex digits
 };
 
 struct ConfigEncodeResult {

@@ -73,10 +73,6 @@ QByteArray encodeLines(const QStringList& lines, bool finalLineBreak)
     return bytes;
 }
 
-} // namespace jvz
-
-namespace jvz {
-
 QStringList catalogueListsOf(const QStringList& paths, const QStringList& filterItems)
 {
     QStringList lists;
@@ -86,21 +82,6 @@ QStringList catalogueListsOf(const QStringList& paths, const QStringList& filter
             lists << path;
     }
     return lists;
-}
-
-QStringList readProductCodeLines(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines;
-    for (QByteArray line : file.readAll().split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            lines << Cp1252::decode(line);
-    }
-    return lines;
 }
 
 } // namespace jvz

@@ -26,16 +26,8 @@ bool isSameFile(const QString& a, const QString& b);
 // Lines joined with CR LF, in the code page of the program's text files.
 QByteArray encodeLines(const QStringList& lines, bool finalLineBreak);
 
-} // namespace jvz
-
-namespace jvz {
-
 // The catalogue lists among the paths: existing files whose extension is a catalogue extension of the local
 // filter list (core/CatalogExtension). The authoring commands take nothing else.
 QStringList catalogueListsOf(const QStringList& paths, const QStringList& filterItems);
-
-// The lines of a product-code file (a product per line, its code the first three characters); empty lines
-// are left out, and a missing or unreadable file gives none.
-QStringList readProductCodeLines(const QString& path);
 
 } // namespace jvz

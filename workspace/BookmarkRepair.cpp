@@ -83,12 +83,11 @@ QStringList fstabMountPoints(const QByteArray& fstab)
 BookmarkVolumes systemBookmarkVolumes(const VolumeSource& source, const QString& fstabPath)
 {
     BookmarkVolumes v;
-    for (const VolumeInfo& volume : source.volumes())
-        v.mountPoints.append(withSlash(volume.path));
+    v.mounted = source.volumes();
     QFile fstab(fstabPath);
     if (fstab.open(QIODevice::ReadOnly)) {
         for (const QString& point : fstabMountPoints(fstab.read(1024 * 1024))) {
-            if (!v.mountPoints.contains(point))
+            if (volumeHolding(v.mounted, point) != point)
                 v.absentMountPoints.append(point);
         }
     }
@@ -111,13 +110,7 @@ bool BookmarkRepair::exists(const QString& folder) const
 
 QString BookmarkRepair::volumeOf(const QString& path) const
 {
-    const QString p = withSlash(path);
-    QString best;
-    for (const QString& point : m_volumes.mountPoints) {
-        if (p.startsWith(point) && point.size() > best.size())
-            best = point;
-    }
-    return best;
+    return volumeHolding(m_volumes.mounted, path);
 }
 
 bool BookmarkRepair::liesOnAbsentVolume(const QString& path) const

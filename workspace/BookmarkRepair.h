@@ -5,6 +5,8 @@
 // that is simply not mounted now (a USB stick that is out) is kept as it stands, so that it works again once
 // the stick is back. A line that lies on no listed volume is dropped.
 
+#include "platform/VolumeSource.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,10 +14,8 @@
 
 namespace jvz {
 
-class VolumeSource;
-
 struct BookmarkVolumes {
-    QStringList mountPoints;       // the listed (mounted) volumes, each ending in "/"
+    QList<VolumeInfo> mounted;     // the listed volumes
     QStringList absentMountPoints; // mount points the system knows (fstab) that nothing is mounted on now
     // Folders whose sub-folders are where removable media get mounted ("/media/", "/run/media/*/");
     // "*" stands for any one folder name.

@@ -13,6 +13,7 @@ inline constexpr TextKey kCatalogueAuthoringTexts[] = {
     {"General", "MSG_ReadOnlyFile"},
     {"General", "MSG_FamilyIsSource"},
     {"General", "MSG_WriteFileError"},
+    {"frmMainJVZ", "MNU_Catalog_list"},
     {"frmCreateFamily", "Caption"},
     {"frmCreateFamily", "Label1"},
     {"frmCreateFamily", "Label2"},

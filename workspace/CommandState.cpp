@@ -52,6 +52,7 @@ constexpr CommandRow kRows[] = {
     {Command::CatalogDescription, "MNU_Catalog_description", false},
     {Command::CatalogCreate, "MNU_Catalog_create", false},
     {Command::CatalogFamily, "MNU_Catalog_family", false},
+    {Command::CatalogList, "MNU_Catalog_list", true},
     {Command::PackAdd, "MNU_CatalogPack_Add", false},
     {Command::PackCreate, "MNU_CatalogPack_Create", true},
     {Command::PackReset, "MNU_CatalogPack_Reset", false},
@@ -95,6 +96,9 @@ bool CommandState::enabled(Command command) const
         return false;
     if (command == Command::Download)
         return m_downloadSelection;
+    // The catalogue list file is offered whenever the description is: it takes no switch of its own.
+    if (command == Command::CatalogList)
+        return m_switched[index(Command::CatalogDescription)];
     return true;
 }
 

@@ -52,6 +52,7 @@ enum class Command : uint8_t {
     CatalogDescription,
     CatalogCreate,
     CatalogFamily,
+    CatalogList, // MNU_Catalog_list: the catalogue list file of the current folder
     PackAdd,
     PackCreate,
     PackReset,

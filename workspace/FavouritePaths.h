@@ -34,6 +34,8 @@ public:
     FavouritePaths(Options options, Notifier& notifier, const MBLanguages& language, FileWriter* writer = nullptr,
                    QObject* parent = nullptr);
 
+    // The settings as start-up read them (the window may be built before).
+    void setOptions(Options options) { m_options = std::move(options); }
     // The volumes the start-up repair checks lines against; asked once per load.
     void setVolumes(std::function<BookmarkVolumes()> volumes) { m_volumes = std::move(volumes); }
     // The folder the explorer shows (CurrentLocalFolder), for Auto_bmk.

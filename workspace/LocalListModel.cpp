@@ -34,7 +34,6 @@ void LocalListModel::showFolder(const QByteArray& nativeFolder, const QList<Loca
         r.size = e.size;
         r.modified = e.modified;
         r.sizeText = e.size >= 0 ? sizeText(e.size) : QString();
-        r.dateText = dateText(e.modified);
         m_rows.append(std::move(r));
     }
     applyOrder();
@@ -157,7 +156,7 @@ QVariant LocalListModel::data(const QModelIndex& index, int role) const
             return r.text;
         if (index.column() == SizeColumn)
             return r.sizeText;
-        return r.dateText;
+        return dateText(r.modified); // only for the rows a view shows
     case Qt::DecorationRole:
         if (index.column() == NameColumn && m_icons)
             return m_icons(r.imageKey);
@@ -179,7 +178,7 @@ QVariant LocalListModel::data(const QModelIndex& index, int role) const
     case LocalRole::SavedImageKey:
         return r.savedImageKey;
     case LocalRole::Modified:
-        return r.modified;
+        return r.modified.toLocalTime();
     default:
         return {};
     }

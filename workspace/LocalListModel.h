@@ -65,7 +65,6 @@ private:
         qint64 size = -1;
         QDateTime modified;
         QString sizeText;
-        QString dateText;
     };
     void applyOrder();
 

@@ -24,7 +24,8 @@ struct RawEntry {
 
 QDateTime modifiedOf(const struct stat& st)
 {
-    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec, Qt::LocalTime);
+    // Kept in UTC: the conversion to local time is made for the rows shown, not for every entry read.
+    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec, Qt::UTC);
 }
 
 bool isHidden(const char* name)
@@ -170,11 +171,11 @@ QString sizeText(qint64 bytes)
     return QString::number(sizeInKb(bytes)) + QStringLiteral(" Kb   ");
 }
 
-QString dateText(const QDateTime& localTime)
+QString dateText(const QDateTime& time)
 {
-    if (!localTime.isValid())
+    if (!time.isValid())
         return {};
-    return localTime.toString(QStringLiteral("dd/MM/yyyy hh:mm"));
+    return time.toLocalTime().toString(QStringLiteral("dd/MM/yyyy hh:mm"));
 }
 
 QString fileImageKey(const QString& name, const QStringList& filterItems)

@@ -20,7 +20,7 @@ struct LocalEntry {
     LocalItemKind kind = LocalItemKind::File;
     QString imageKey;      // "ClsFolder", "RacFolder", "CatFile", "Unknown"
     qint64 size = -1;      // files; -1 for folders and for a descriptor listed only because it was accepted
-    QDateTime modified;    // local time
+    QDateTime modified;    // last write
 
     // Full paths below the folder; containers end in "/".
     QByteArray nativePath(const QByteArray& folder) const;
@@ -55,8 +55,8 @@ bool likeMatch(const QString& text, const QString& pattern);
 // "Kb" column: (size - 1) / 1024 + 1, so 0 bytes shows 1. Followed by " Kb   ".
 qint64 sizeInKb(qint64 bytes);
 QString sizeText(qint64 bytes);
-// "DD/MM/YYYY hh:mm".
-QString dateText(const QDateTime& localTime);
+// "DD/MM/YYYY hh:mm" in local time.
+QString dateText(const QDateTime& time);
 
 // A file's image: "CatFile" when its extension (after the last ".") is a catalogue extension.
 QString fileImageKey(const QString& name, const QStringList& filterItems);

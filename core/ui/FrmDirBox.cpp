@@ -1,10 +1,11 @@
 #include "core/ui/FrmDirBox.h"
 
+#include "core/ui/DialogParts.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "core/ui/IconTable.h"
 #include "platform/VolumeSource.h"
 
 #include <QAbstractFileIconProvider>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -20,29 +20,27 @@ namespace jvz {
 
 namespace {
 
-// Until the shared icon table is here, places take the style's own drive icons.
-QIcon placeIcon(DriveKind kind)
+QString placeImageKey(DriveKind kind)
 {
-    QStyle* style = QApplication::style();
     switch (kind) {
     case DriveKind::Removable:
-        return style->standardIcon(QStyle::SP_DriveFDIcon);
+        return QStringLiteral("RemovableDrive");
     case DriveKind::Network:
-        return style->standardIcon(QStyle::SP_DriveNetIcon);
+        return QStringLiteral("NetDrive");
     case DriveKind::Optical:
-        return style->standardIcon(QStyle::SP_DriveCDIcon);
+        return QStringLiteral("CdDrive");
     case DriveKind::Unknown:
     case DriveKind::Fixed:
     case DriveKind::RamDisk:
-        return style->standardIcon(QStyle::SP_DriveHDIcon);
+        return QStringLiteral("Drive");
     }
-    return {};
+    return QStringLiteral("Drive");
 }
 
-// Folders take the style's folder icon, which every platform theme has.
+// Folders take the image list's closed folder.
 class FolderIcons final : public QAbstractFileIconProvider {
 public:
-    QIcon icon(IconType) const override { return QApplication::style()->standardIcon(QStyle::SP_DirIcon); }
+    QIcon icon(IconType) const override { return iconForImageKey(QStringLiteral("ClsFolder")); }
     QIcon icon(const QFileInfo&) const override { return icon(Folder); }
 };
 
@@ -65,7 +63,7 @@ FrmDirBox::FrmDirBox(const VolumeSource& volumes, QWidget* parent) : QDialog(par
     m_drive1->setObjectName(QStringLiteral("Drive1"));
     for (const VolumeInfo& v : m_volumes.volumes()) {
         const QString text = v.volumeName.isEmpty() ? v.path : QStringLiteral("%1 (%2)").arg(v.path, v.volumeName);
-        m_drive1->addItem(placeIcon(v.kind), text, v.path);
+        m_drive1->addItem(iconForImageKey(placeImageKey(v.kind)), text, v.path);
     }
 
     m_model = new QFileSystemModel(this);
@@ -82,20 +80,14 @@ FrmDirBox::FrmDirBox(const VolumeSource& volumes, QWidget* parent) : QDialog(par
         m_dir1->hideColumn(column);
     m_dir1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    m_cmdOK->setObjectName(QStringLiteral("CmdOK"));
-    m_cmdOK->setDefault(true);
-    m_cmdAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
-    m_cmdAnnuler->setObjectName(QStringLiteral("CmdAnnuler"));
+    const OkCancelRow buttons = okCancelRow(this, "CmdOK", "CmdAnnuler", QStringLiteral("Annuler"));
+    m_cmdOK = buttons.ok;
+    m_cmdAnnuler = buttons.cancel;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_cmdOK);
-    buttons->addWidget(m_cmdAnnuler);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_drive1);
     layout->addWidget(m_dir1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     resize(360, 420);
 
     connect(m_drive1, &QComboBox::currentIndexChanged, this, &FrmDirBox::Drive1_Change);

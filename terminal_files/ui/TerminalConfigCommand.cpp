@@ -10,8 +10,8 @@
 
 namespace jvz {
 
-TerminalConfigCommand::TerminalConfigCommand(TransferContext& context, const AppSettings& settings,
-                                             FileWriter& writer, QWidget* owner)
+TerminalConfigCommand::TerminalConfigCommand(TransferContext& context, const AppSettings& settings, FileWriter& writer,
+                                             QWidget* owner)
     : m_context(context), m_settings(settings), m_writer(writer), m_owner(owner),
       m_show([](frmOutilsJVZ& w) { w.exec(); })
 {
@@ -37,8 +37,7 @@ void TerminalConfigCommand::MNU_Terminal_Info_Click()
     const QString file = QString::fromLatin1(kTerminalFile);
     const QString localCopy = m_context.tempDir() + QLatin1String(kLocalCopy);
     if (!FetchTerminalFileToTemp(m_context, directory, file, true, QString::fromLatin1(kLocalCopy))) {
-        const QString text =
-            directory + file + QStringLiteral(" : ") + m_context.label("MSG_TerminalConfigNotFetched");
+        const QString text = directory + file + QStringLiteral(" : ") + m_context.label("MSG_TerminalConfigNotFetched");
         m_context.host.trace(text);
         m_context.notifier.message(text, m_context.label("TIT_TerminalConfig"), MessageIcon::Exclamation,
                                    MessageButtons::Ok, m_owner);

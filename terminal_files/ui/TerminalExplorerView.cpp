@@ -1,5 +1,7 @@
 #include "terminal_files/ui/TerminalExplorerView.h"
 
+#include "core/ui/IconTable.h"
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -10,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -18,26 +21,6 @@
 #include <QTreeView>
 
 namespace jvz {
-
-QIcon terminalListIcon(const QString& imageKey)
-{
-    // One icon per key, shared by every row.
-    static QHash<QString, QIcon> cache;
-    if (const auto it = cache.constFind(imageKey); it != cache.constEnd())
-        return *it;
-    QStyle* style = QApplication::style();
-    QIcon icon;
-    if (imageKey == QLatin1String("ClsFolder"))
-        icon = QIcon::fromTheme(QStringLiteral("folder"), style->standardIcon(QStyle::SP_DirClosedIcon));
-    else if (imageKey == QLatin1String("RacFolder"))
-        icon = QIcon::fromTheme(QStringLiteral("folder-remote"), style->standardIcon(QStyle::SP_DirLinkIcon));
-    else if (imageKey == QLatin1String("CatFile"))
-        icon = QIcon::fromTheme(QStringLiteral("text-x-generic"), style->standardIcon(QStyle::SP_FileDialogDetailedView));
-    else
-        icon = QIcon::fromTheme(QStringLiteral("unknown"), style->standardIcon(QStyle::SP_FileIcon));
-    cache.insert(imageKey, icon);
-    return icon;
-}
 
 namespace {
 
@@ -104,7 +87,7 @@ TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalExplore
                 m_w.combo3->setEditText(text);
         };
     }
-    m_model.setIconProvider(terminalListIcon);
+    m_model.setIconProvider(iconForImageKey);
     attach();
     translate();
 }
@@ -135,6 +118,11 @@ void TerminalExplorerView::attach()
         view->setDefaultDropAction(Qt::CopyAction);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->header()->setStretchLastSection(true);
+        // Names are never cut: the name column follows the longest one listed.
+        connect(&m_model, &QAbstractItemModel::modelReset, view, [view] {
+            view->resizeColumnToContents(TerminalListModel::NameColumn);
+            view->resizeColumnToContents(TerminalListModel::SizeColumn);
+        });
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
         view->viewport()->setAcceptDrops(true);
@@ -142,15 +130,13 @@ void TerminalExplorerView::attach()
         connect(view, &QAbstractItemView::clicked, this, [this] { ListView2_ItemClick(); });
         connect(view, &QWidget::customContextMenuRequested, this, &TerminalExplorerView::ListView2_MouseUp);
         connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-            if (selectedRows().isEmpty()) {
-                if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
-                    del->setEnabled(false);
-            }
+            if (selectedRows().isEmpty())
+                enableDelete(false);
             if (m_hooks.selectionChanged)
                 m_hooks.selectionChanged();
         });
     }
-    for (QWidget* pane : {m_w.localList, m_w.localTree}) {
+    for (QWidget* pane : m_w.uploadDropTargets) {
         if (QWidget* target = viewportOf(pane)) {
             target->installEventFilter(this);
             target->setAcceptDrops(true);
@@ -165,6 +151,8 @@ void TerminalExplorerView::attach()
         connect(combo, &QComboBox::activated, this, [this] { Combo3_Click(); });
         connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo3_Validate(); });
     }
+    if (m_hooks.enableDelete)
+        return; // the window runs the toolbar
     if (QAction* back = toolbarAction(m_w.toolbar3, "BackFolder")) {
         connect(back, &QAction::triggered, this, [this] {
             if (m_explorer.hooks().sessionOpen && m_explorer.hooks().sessionOpen())
@@ -313,10 +301,25 @@ void TerminalExplorerView::ListView2_ItemClick()
     const QModelIndex current = m_w.listView2 ? m_w.listView2->currentIndex() : QModelIndex();
     const bool file = current.isValid() && current.data(TerminalListModel::ImageKeyRole).toString() !=
                                                QLatin1String("ClsFolder");
+    enableDelete(file);
+}
+
+void TerminalExplorerView::enableDelete(bool on)
+{
+    if (m_hooks.enableDelete) {
+        m_hooks.enableDelete(on);
+        return;
+    }
     if (m_w.contextDelete)
-        m_w.contextDelete->setEnabled(file);
+        m_w.contextDelete->setEnabled(on);
     if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
-        del->setEnabled(file);
+        del->setEnabled(on);
+}
+
+void TerminalExplorerView::localDragStarted()
+{
+    m_localDragStarted = true;
+    m_terminalDragStarted = false;
 }
 
 void TerminalExplorerView::ListView2_MouseUp(const QPoint& pos)
@@ -379,9 +382,11 @@ bool TerminalExplorerView::dropOnTerminalList(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
     // Only a drag of local items starts the download; a drag of the terminal list's own items does nothing.
-    const bool fromLocal = isWithin(drop->source(), m_w.localList);
+    const bool fromLocal = !isWithin(drop->source(), m_w.listView2) &&
+                           (m_localDragStarted || (drop->source() && isWithin(drop->source(), m_w.localList)));
     const bool allowed = fromLocal && m_hooks.downloadEnabled && m_hooks.downloadEnabled();
     if (event->type() == QEvent::Drop) {
+        m_localDragStarted = false;
         if (allowed) {
             drop->acceptProposedAction();
             MNU_Terminal_Download_Click();
@@ -402,12 +407,13 @@ bool TerminalExplorerView::dropOnLocalPane(QEvent* event)
     auto* drop = static_cast<QDropEvent*>(event);
     const bool terminalItems = drop->mimeData() &&
                                drop->mimeData()->hasFormat(QString::fromLatin1(TerminalListModel::kMimeType)) &&
-                               isWithin(drop->source(), m_w.listView2);
+                               (m_terminalDragStarted || isWithin(drop->source(), m_w.listView2));
     if (!terminalItems)
         return false; // the local pane's own drags
     const auto& activity = m_explorer.hooks().activityAsked;
     const bool allowed = activity && activity() == 2;
     if (event->type() == QEvent::Drop) {
+        m_terminalDragStarted = false;
         if (allowed) {
             drop->acceptProposedAction();
             MNU_Terminal_Upload_Click();
@@ -429,8 +435,26 @@ bool TerminalExplorerView::eventFilter(QObject* watched, QEvent* event)
     const bool dragEvent = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
     if (m_w.listView2 && watched == m_w.listView2->viewport() && dragEvent)
         return dropOnTerminalList(event);
-    if (dragEvent && (watched == viewportOf(m_w.localList) || watched == viewportOf(m_w.localTree)))
-        return dropOnLocalPane(event);
+    if (m_w.listView2 && watched == m_w.listView2->viewport()) {
+        // The view starts its drag on this move: the flags are set before any drop can land.
+        if (type == QEvent::MouseButtonPress)
+            m_pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (type == QEvent::MouseMove) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if ((mouse->buttons() & Qt::LeftButton) &&
+                (mouse->position().toPoint() - m_pressPos).manhattanLength() >= QApplication::startDragDistance() &&
+                m_w.listView2->indexAt(m_pressPos).isValid()) {
+                m_terminalDragStarted = true;
+                m_localDragStarted = false;
+            }
+        }
+    }
+    if (dragEvent) {
+        for (QWidget* pane : m_w.uploadDropTargets) {
+            if (watched == viewportOf(pane))
+                return dropOnLocalPane(event);
+        }
+    }
     if (watched == m_w.listView2) {
         switch (type) {
         case QEvent::KeyPress: {

@@ -29,8 +29,8 @@ struct TerminalPaneWidgets {
     QComboBox* combo3 = nullptr;
     QToolBar* toolbar3 = nullptr;
     QWidget* statusBar4 = nullptr;   // a QLabel or a QStatusBar
-    QWidget* localList = nullptr;    // ListView1: drags from it, drops of terminal items on it
-    QWidget* localTree = nullptr;    // TreeView1: drops of terminal items on it
+    QWidget* localList = nullptr;    // ListView1: Ctrl+K gives it the focus; drags from it start the download
+    QList<QWidget*> uploadDropTargets; // local panes whose drops of terminal items this pane handles itself
     QMenu* contextMenu = nullptr;    // MNU_Contextuel
     QAction* contextDelete = nullptr; // MNU_ContextuelDelete
     QWidget* window = nullptr;       // disabled while a transfer runs
@@ -47,6 +47,9 @@ struct TerminalPaneHooks {
     std::function<void()> terminalListFocused; // RefreshUploadCommand and DisableDownloadCommand
     std::function<void()> copyNames;           // Ctrl+C on ListView2
     std::function<void()> selectionChanged;    // the window's command state follows the terminal selection
+    // The window runs the toolbar's buttons through its command table (then wired to the commands here) and
+    // switches the delete command; without it the pane connects and switches Toolbar3's buttons itself.
+    std::function<void(bool)> enableDelete;
     // The window's busy flag; without one the pane keeps its own.
     std::function<bool()> isBusy;
     std::function<void(bool)> setBusy;
@@ -82,6 +85,10 @@ public:
     void Combo3_Click();
     void Combo3_Validate();
 
+    // Which list the current drag started from: the local list reports its drags here.
+    void localDragStarted();
+    bool terminalDragStarted() const { return m_terminalDragStarted; }
+
     QList<int> selectedRows() const;
     QStringList selectedNames() const;
     bool isBusy() const;
@@ -105,10 +112,12 @@ private:
     TerminalExplorer m_explorer;
     TerminalPaneWidgets m_w;
     TerminalPaneHooks m_hooks;
-    bool m_busy = false;
-};
+    void enableDelete(bool on);
 
-// The icon of an image key of the lists (the theme's icon, else the style's).
-QIcon terminalListIcon(const QString& imageKey);
+    bool m_busy = false;
+    bool m_localDragStarted = false;
+    bool m_terminalDragStarted = false;
+    QPoint m_pressPos;
+};
 
 } // namespace jvz

@@ -136,8 +136,8 @@ bool frmOutilsJVZ::ReadConfigFile(const QString& path)
         m_loaded.clear();
         m_cmdSave->setEnabled(false);
         report(path + QStringLiteral(" : ") +
-               m_language.GetFormLabel(key(read.status == ConfigReadStatus::TooShort ? "MSG_ConfigTooShort"
-                                                                                      : "MSG_ConfigUnreadable")));
+               m_language.GetFormLabel(
+                   key(read.status == ConfigReadStatus::TooShort ? "MSG_ConfigTooShort" : "MSG_ConfigUnreadable")));
         return false;
     }
     m_loaded = read.record;

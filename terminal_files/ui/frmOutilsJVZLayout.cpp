@@ -128,15 +128,15 @@ void frmOutilsJVZ::buildControls()
     };
 
     auto* identity = new QGridLayout;
-    const char* identityRow[] = {"ProductId", "SerialNumber", "ProductCode", "ConstructorCode", "ManufacturingDate",
-                                 "ProductReference"};
+    const char* identityRow[] = {"ProductId",       "SerialNumber",      "ProductCode",
+                                 "ConstructorCode", "ManufacturingDate", "ProductReference"};
     for (int c = 0; c < 6; ++c)
         addBox(identity, c, terminalConfigMember(identityRow[c]), this);
     left->addLayout(identity);
 
     auto* sizes = new QGridLayout;
-    const char* sizesRow[] = {"RamSize", "FlashSize", "GlimmoxVersion", "VorbaneVersion", "PersoHardware",
-                              "PersoSoftware"};
+    const char* sizesRow[] = {"RamSize",        "FlashSize",     "GlimmoxVersion",
+                              "VorbaneVersion", "PersoHardware", "PersoSoftware"};
     int column = 0;
     for (const char* name : sizesRow) {
         const ConfigMember& m = terminalConfigMember(name);

@@ -210,6 +210,47 @@ TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
 }
 
+// The terminal's end-of-activity report names a problem: the run ends with -15 and the result file carries the
+// shipped text of that report, never an empty message line.
+TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
+{
+    jvztest::FtpServerFixture::Options options;
+    options.host = kTerminalAddress.toString();
+    options.port = 21;
+    options.maxSeconds = 120;
+    options.user = "ftpuser";
+    options.password = "905173";
+    jvztest::FtpServerFixture ftp(options);
+    ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
+    ASSERT_TRUE(
+        ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"),
+                     "[Running Component List]\r\nfilename=LIST.TXT\r\n[exchange]\r\nDisk free size=10000000\r\n"));
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+
+    jvztest::ScriptedTerminalPeer peer({
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
+        Step::expect(bytes({34, 1, 0})),
+        Step::send(bytes({34, 1, 4})), // a signature the terminal refused
+        Step::expect(bytes({0, 1, 0})),
+        Step::close(),
+    });
+    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
+    ASSERT_TRUE(waitForDial());
+    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+    EXPECT_TRUE(peer.waitFinished(kRunBoundMs)) << peer.failure().toStdString();
+    const auto o = m_program.finish();
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+
+    const std::string result = m_program.result();
+    std::cout << "ResBatch.txt of a refused signature:\n" << result << std::endl;
+    EXPECT_EQ(result.rfind("-15\r\nThe terminal refused the signature of a file\r\n", 0), 0u)
+        << result << o.err.toStdString();
+}
+
 TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
 {
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});

@@ -2,7 +2,10 @@
 // Each module keeps the keys it reads in one list beside its code; add the list to the table below.
 #include "Paths.h"
 #include "core/MBLanguages.h"
+#include "core/CoreTexts.h"
 #include "core/TextKeys.h"
+#include "terminal_files/CertificateTexts.h"
+#include "workspace/MainWindowTexts.h"
 #include "terminal_files/TerminalConfigTexts.h"
 #include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
@@ -10,6 +13,8 @@
 #include "terminal_files/FileToolTexts.h"
 #include "core/ui/FolderChooserTexts.h"
 #include "workspace/CatalogueAuthoringTexts.h"
+#include "session/SessionTexts.h"
+#include "terminal_files/TransferTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -26,13 +31,19 @@ struct ModuleTexts {
 // One row per module list.
 const ModuleTexts kModules[] = {
     {"core", {}},
+    {"main window", kMainWindowTexts},
+    {"about box", kAboutTexts},
     {"terminal configuration", kTerminalConfigTexts},
+    {"certificate and printing", kCertificateTexts},
     {"local explorer", kLocalExplorerTexts},
     {"local selection", kLocalSelectionTexts},
     {"terminal explorer", kTerminalExplorerTexts},
     {"file tools", kFileToolTexts},
     {"folder chooser", kFolderChooserTexts},
     {"catalogue authoring", kCatalogueAuthoringTexts},
+    {"core", kCoreTexts},
+    {"session", kSessionTexts},
+    {"terminal_files", kTransferTexts},
 };
 
 } // namespace

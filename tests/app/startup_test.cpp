@@ -1,6 +1,7 @@
 #include "FakeNotifier.h"
 #include "Paths.h"
 #include "ProgramFolderCopy.h"
+#include "SpecialFiles.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstring>
+#include <filesystem>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -212,6 +214,48 @@ TEST(BatchRun, SettingsFileOverItsCeilingOrNamingFilesInAnotherCase)
         ASSERT_TRUE(o.ended) << o.err.toStdString();
         EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
     }
+}
+
+// A result file the user names is written through what stands there: the link stays and its target gets the
+// result, a FIFO or a device node gets it in place and stays what it was; a folder is left alone.
+TEST(BatchRun, ResultThroughALinkAFifoOrADevice)
+{
+    ProgramCopy copy;
+    const std::string dir = (copy.root + QStringLiteral("/out")).toStdString();
+    QDir().mkpath(QString::fromStdString(dir));
+    std::filesystem::create_symlink("target.txt", dir + "/link.txt");
+    jvztest::writeFileBytes(dir + "/target.txt", "old\r\n");
+    ASSERT_TRUE(jvztest::makeFifo(dir + "/pipe"));
+    ASSERT_TRUE(jvztest::makeCharDevice(dir + "/null", jvztest::CharDevice::Null));
+    QDir().mkpath(QString::fromStdString(dir + "/folder"));
+    const std::string expected = "-2\r\ncatalogue file not found\r\n";
+    const struct {
+        const char* name;
+        std::string path;
+    } rows[] = {
+        {"link", dir + "/link.txt"},
+        {"FIFO", dir + "/pipe"},
+        {"device node", dir + "/null"},
+        {"folder", dir + "/folder"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        jvztest::FifoReader reader(dir + "/pipe");
+        const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"),
+                                 QStringLiteral("-r") + QString::fromStdString(r.path)});
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        EXPECT_EQ(o.exitCode, 0);
+        if (std::string(r.name) == "FIFO")
+            EXPECT_EQ(reader.readAll(), expected);
+    }
+    EXPECT_TRUE(jvztest::isSymlinkTo(dir + "/link.txt", "target.txt"));
+    EXPECT_EQ(jvztest::readFileBytes(dir + "/target.txt"), expected);
+    EXPECT_TRUE(jvztest::isFifo(dir + "/pipe"));
+    EXPECT_TRUE(jvztest::isCharDevice(dir + "/null"));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(dir + "/folder")).isDir());
+    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                                          QDir::System),
+              (QStringList{"folder", "link.txt", "null", "pipe", "target.txt"}));
 }
 
 TEST(BatchRun, ResultFileWhereTheCommandLineSays)

@@ -162,7 +162,7 @@ TEST(PrintPagination, SkipPageKeepsABlockTogether)
     const Case cases[] = {
         {"fits exactly", kLinesPerPage - 5, 25, 1}, // 215 + 25 = 240: on the limit
         {"one millimetre too tall", kLinesPerPage - 5, 26, 2},
-        {"at the top of the page", 0, 500, 1},      // taller than a page: no empty page
+        {"at the top of the page", 0, 500, 1},             // taller than a page: no empty page
         {"right after a full page", kLinesPerPage, 30, 2}, // already on a new page: no second break
     };
     for (const Case& c : cases) {
@@ -264,4 +264,33 @@ TEST(PrintDocument, PreviewIsThePrintedPageReduced)
     ASSERT_TRUE(p.StartDoc(landscape, 2));
     EXPECT_NEAR(landscape.pageSizeMm().width(), 16834 / 56.7 / f / 2, 1e-9);
     p.EndDoc();
+}
+
+TEST(PrintDocument, LayoutPageAndSubjectIcon)
+{
+    RecordingSurface s;
+    MbPrint p;
+    setUpReport(p);
+    QImage icon(150, 75, QImage::Format_RGB32); // 15 x 7.5 mm at 10 dots a millimetre
+    icon.setDotsPerMeterX(10000);
+    icon.setDotsPerMeterY(10000);
+    p.SubjectIcon = icon;
+    ASSERT_TRUE(p.StartDoc(s));
+    p.PrintMargins();
+    EXPECT_EQ(s.finishes, 1);
+    EXPECT_EQ(s.pages, 1);
+    EXPECT_EQ(footerNumbers(s), QList<int>{1});
+    using Op = RecordingSurface::Op;
+    const Op* image = nullptr;
+    for (const Op& op : s.ops)
+        image = op.kind == Op::Image ? &op : image;
+    ASSERT_TRUE(image);
+    EXPECT_NEAR(image->to.x() - image->from.x(), 10, 1e-9); // two thirds of its natural width
+    EXPECT_NEAR(image->to.y() - image->from.y(), 5, 1e-9);
+    EXPECT_NEAR(s.findText(QStringLiteral("Subject"))->from.x(), 10 + 10, 1e-9); // the subject after the icon
+    // The body's box: from its top-left corner to the right limit and the bottom limit.
+    bool boxed = false;
+    for (const Op& op : s.ops)
+        boxed = boxed || (op.kind == Op::Line && op.from == QPointF(10, 30 + 240) && op.to == QPointF(180, 270));
+    EXPECT_TRUE(boxed);
 }

@@ -126,10 +126,16 @@ TEST_P(RecordCliTest, ConsoleModeWritesReportThenWaitsForAKey)
     EXPECT_EQ(m_out.str(), expectedReport());
 }
 
-TEST_P(RecordCliTest, SameFileAsInputAndOutputLosesNothingBeforeReading)
+// The report never replaces the file it reports on, however the output names it.
+TEST_P(RecordCliTest, OutputThatIsTheInputIsRefusedAndTheInputStaysWhole)
 {
-    EXPECT_EQ(run({"in.dia", "in.dia"}), 0);
-    EXPECT_EQ(jvztest::readFileBytes(m_dir + "/in.dia"), expectedReport());
+    std::filesystem::create_symlink(m_dir + "/in.dia", m_dir + "/link.txt");
+    for (const char* output : {"in.dia", "./in.dia", "link.txt"}) {
+        SCOPED_TRACE(output);
+        EXPECT_EQ(run({"in.dia", output}), 2);
+        EXPECT_NE(m_out.str().find("is the input file"), std::string::npos) << m_out.str();
+        EXPECT_EQ(jvztest::readFileBytes(m_dir + "/in.dia"), kFile);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, RecordCliTest, testing::ValuesIn(kPrograms),

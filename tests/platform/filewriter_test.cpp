@@ -1,5 +1,6 @@
 #include "FailingFileWriter.h"
 #include "FileSizeLimit.h"
+#include "SpecialFiles.h"
 #include "TestEnv.h"
 #include "platform/FileWriter.h"
 
@@ -183,4 +184,56 @@ TEST(FailingFileWriterDouble, FailsWhereAskedAndKeepsTheOldFile)
     jvztest::FailingFileWriter writer(FailAt::Never);
     EXPECT_TRUE(writer.writeAll(q(file), "new"));
     EXPECT_EQ(jvztest::readFileBytes(file), "new");
+}
+
+// What the user names as an output: a link is followed and kept, a FIFO or a device is written in place and
+// stays, a folder is refused; a file the program owns still accepts nothing but a regular file.
+TEST(UserOutputWriter, LinksFifosDevicesAndFolders)
+{
+    const std::string dir = jvztest::makeScratchDir("user-output");
+    jvztest::writeFileBytes(dir + "/target.txt", kOld);
+    fs::create_symlink("target.txt", dir + "/link.txt");
+    fs::create_symlink("nowhere/new.txt", dir + "/dangling.txt");
+    fs::create_directory(dir + "/nowhere");
+    ASSERT_TRUE(jvztest::makeFifo(dir + "/pipe"));
+    ASSERT_TRUE(jvztest::makeFifo(dir + "/pipe-without-reader"));
+    ASSERT_TRUE(jvztest::makeCharDevice(dir + "/null", jvztest::CharDevice::Null));
+    fs::create_directory(dir + "/folder");
+    jvztest::FifoReader reader(dir + "/pipe");
+    ASSERT_TRUE(reader.isOpen());
+
+    const struct {
+        const char* name;
+        std::string path;
+        bool written;
+        bool ownFileWritten; // through the writer of the program's own files
+    } rows[] = {
+        {"link to a file", dir + "/link.txt", true, true},
+        {"dangling link", dir + "/dangling.txt", true, true},
+        {"FIFO with a reader", dir + "/pipe", true, false},
+        {"FIFO without a reader", dir + "/pipe-without-reader", false, false},
+        {"device node", dir + "/null", true, false},
+        {"folder", dir + "/folder", false, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FileWriteError err;
+        EXPECT_EQ(UserOutputWriter::standard().writeAll(q(r.path), "new\r\n", &err), r.written) << err.text.toStdString();
+        if (!r.written)
+            EXPECT_NE(err.number, 0);
+        EXPECT_EQ(AtomicFileWriter::standard().writeAll(q(r.path), "own\r\n"), r.ownFileWritten);
+    }
+    EXPECT_TRUE(jvztest::isSymlinkTo(dir + "/link.txt", "target.txt"));
+    EXPECT_TRUE(jvztest::isSymlinkTo(dir + "/dangling.txt", "nowhere/new.txt"));
+    EXPECT_EQ(jvztest::readFileBytes(dir + "/nowhere/new.txt"), "own\r\n");
+    EXPECT_EQ(jvztest::readFileBytes(dir + "/target.txt"), "own\r\n");
+    EXPECT_EQ(reader.readAll(), "new\r\n");
+    EXPECT_TRUE(jvztest::isFifo(dir + "/pipe"));
+    EXPECT_TRUE(jvztest::isFifo(dir + "/pipe-without-reader"));
+    EXPECT_TRUE(jvztest::isCharDevice(dir + "/null"));
+    EXPECT_TRUE(fs::is_directory(dir + "/folder"));
+    // Nothing left behind: only what the test made.
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"dangling.txt", "folder", "link.txt", "nowhere", "null", "pipe",
+                                                      "pipe-without-reader", "target.txt"}));
+    EXPECT_EQ(entries(dir + "/nowhere"), std::vector<std::string>{"new.txt"});
 }

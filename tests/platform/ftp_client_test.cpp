@@ -452,3 +452,36 @@ TEST_F(FtpClientTest, DeadServerEndsEachCallWithinTheTimeouts)
 }
 
 } // namespace
+
+namespace {
+
+// A terminal that takes PORT but never opens the data connection: the first transfer ends at the timeout and
+// ends the session with it, so the files after it fail at once instead of each waiting its own timeout.
+TEST(FtpClientNoDataConnection, FirstTimeoutEndsTheSessionAndTheRestFailAtOnce)
+{
+    jvztest::FtpServerFixture::Options options;
+    options.neverOpenDataConnections = true;
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    const QString folder = scratch("nodata");
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + "/up.bin").toStdString(), "up"));
+    constexpr FtpTimeouts timeouts{1000, 1};
+    CurlFtpClient client(timeouts);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+
+    QElapsedTimer timer;
+    timer.start();
+    QList<uint32_t> errors;
+    for (int i = 0; i < 10; ++i)
+        errors << client.putFile(folder + "/up.bin", "UP" + QByteArray::number(i) + ".BIN");
+    const qint64 elapsed = timer.elapsed();
+    EXPECT_EQ(errors.first(), FtpError::Timeout);
+    for (int i = 1; i < 10; ++i)
+        EXPECT_EQ(errors[i], FtpError::InvalidHandle) << i;
+    EXPECT_FALSE(client.isOpen());
+    // About one timeout, far from ten.
+    EXPECT_LT(elapsed, 3 * timeouts.connectMs) << elapsed;
+    EXPECT_EQ(countOf(server.commands(), "STOR UP1.BIN"), 0);
+}
+
+} // namespace

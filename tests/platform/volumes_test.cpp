@@ -133,3 +133,30 @@ TEST(Volumes, RootAndHomeComeFirstAsFixedDrives)
     EXPECT_TRUE(source.diskSpace(home).has_value());
     EXPECT_FALSE(source.diskSpace(QString()).has_value());
 }
+
+TEST(Volumes, SystemMountsAreNoDrives)
+{
+    const struct {
+        const char* path;
+        const char* type;
+        bool shown;
+    } cases[] = {
+        {"/", "ext4", true},
+        {"/media/u/STICK", "vfat", true},
+        {"/run/media/u/STICK", "vfat", true},
+        {"/mnt/data", "xfs", true},
+        {"/boot/efi", "vfat", true},
+        {"/run/user/0", "tmpfs", false},
+        {"/run", "tmpfs", false},
+        {"/dev/shm", "tmpfs", false},
+        {"/proc", "proc", false},
+        {"/sys/fs/cgroup", "cgroup2", false},
+        {"/snap/core/1", "squashfs", false},
+        {"/opt/image", "squashfs", false},
+        {"/devices", "ext4", true}, // only the folder /dev itself and below
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(SystemVolumeSource::isUserVolume(QString::fromLatin1(c.path), c.type), c.shown);
+    }
+}

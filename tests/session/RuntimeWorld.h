@@ -9,6 +9,7 @@
 #include "core/AppState.h"
 #include "core/BatchRun.h"
 #include "session/SessionRuntime.h"
+#include "session/SessionTexts.h"
 #include "session/TcpSessionTransport.h"
 
 #include <QHostAddress>
@@ -22,25 +23,10 @@ namespace jvztest {
 // the keys they come from.
 inline jvz::MBLanguages bracketedRuntimeTexts()
 {
-    static const char* const keys[] = {
-        // protocol
-        "MSG_WrongIdent", "MSG_UnauthorizedActivity", "MSG_SOCKET_PB_FTP_CONNECT", "MSG_SOCKET_PB_DURING_ACTIVITY",
-        "TRC_RemoteProductCode", "TRC_ProtocolVersionUsed", "TRC_ConstructorCode", "TRC_BootTerminalVersion",
-        "TRC_ContractNumber", "TRC_TerminalSerialNumber", "TRC_AuthorizedActivities", "TRC_ActivityAuthorized",
-        "TRC_SwapDisk", "TRC_Downloading", "TRC_Diagnostic", "TRC_Maintenance", "TRC_ActivityUnauthorized",
-        "TRC_BadFTPConnection",
-        // runtime
-        "SocketState", "SocketConnectionRequest", "SocketReceived", "SocketSent", "SocketError", "TRC_EndCommunication",
-        "TRC_NoCloseFromTerminal", "TRC_ClosingSocket", "MSG_NoAnswer", "MSG_TimeoutConnection",
-        "MSG_DownloadingForbiden", "FTPState", "FTP_successful", "FTP_Failled", "FTP_Disconnected", "TRC_RemoteAdd",
-        "TRC_LocalAdd", "TRC_TemptingFTPConnexion", "TRC_UserName", "TerminalContent", "ErrorIn", "Function",
-        "ErrorNumber:", "MSG_FileError", "ExtendedError", "MSG_ERROR_INTERNET_INCORRECT_USER_NAME",
-        "MSG_ERROR_INTERNET_INCORRECT_PASSWORD", "MSG_ERROR_INTERNET_CANNOT_CONNECT",
-        "MSG_ERROR_INTERNET_CONNECTION_ABORTED", "MSG_ERROR_INTERNET_CONNECTION_RESET", "MSG_WarningRestart",
-        "TerminalState", "Disconnected", "PPPState", "PPP_Disconnected", "TRC_HangUpTime", "TRC_DcxTime"};
     std::string contents = "[General]\r\n";
-    for (const char* key : keys)
-        contents += std::string(key) + "=<" + key + ">\r\n";
+    // The session's own list of the keys it reads, so a key the code reads and the list lacks shows as empty.
+    for (const jvz::TextKey& k : jvz::kSessionTexts)
+        contents += std::string(k.key) + "=<" + std::string(k.key) + ">\r\n";
     return languageFromFile(contents, 1);
 }
 

@@ -753,3 +753,69 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// A chunk longer than any frame never closes the connection silently: it is traced in a bounded form (its
+// length and its first bytes) and the run ends with a code, before the identification or during the activity.
+TEST(SessionRuntimeFrames, OversizedChunkIsTracedAndEndsTheRunWithACode)
+{
+    const struct {
+        const char* name;
+        QList<Step> before;
+        int16_t code;
+    } rows[] = {
+        {"before the identification", {}, -13},
+        {"during the activity", then(opening(1), QList<Step>{Step::send(authorised()), Step::wait(100)}), -15},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        jvz::RuntimeTimings timings = jvztest::shrunkTimings();
+        timings.batchWaitMs = 5000; // the action's disconnect waits: the chunk arrives meanwhile
+        RuntimeWorld world(timings);
+        world.batch.gBatchMode = true;
+        world.batch.gActivity = 1;
+        world.window.activity = 1;
+        const quint16 port = world.listen();
+        ASSERT_NE(port, 0);
+        QByteArray huge(4 * 1024 * 1024, '\x5A');
+        huge[0] = '\x10';
+        huge[1] = '\x20';
+        ScriptedTerminalPeer peer(then(r.before, QList<Step>{Step::send(huge), Step::expectClosed()}));
+        peer.start(QHostAddress::LocalHost, port);
+        EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+        ASSERT_TRUE(world.waitForQuit(kBoundMs));
+        EXPECT_EQ(world.batch.gErrorCode, r.code);
+        EXPECT_EQ(world.batch.gErrorText, QStringLiteral("<MSG_FrameTooLong>"));
+        const QRegularExpression line(
+            QStringLiteral("<SocketReceived><TRC_FrameTooLong>(\\d+)<TRC_FrameBytes>10205A5A5A5A5A5A5A5A5A5A5A5A5A5A\\.\\.\\."));
+        const QRegularExpressionMatch match = line.match(world.window.trace);
+        ASSERT_TRUE(match.hasMatch()) << world.window.trace.toStdString();
+        EXPECT_GT(match.captured(1).toInt(), jvz::kMaxFrameBytes);
+        EXPECT_LE(match.captured(1).toLongLong(), jvz::TcpSessionTransport::kReadBufferBytes);
+        EXPECT_LT(world.window.trace.size(), 20000) << "the chunk itself is never traced";
+    }
+}
+
+// A terminal that drops the connection during the activity ends the run within the answer time armed at the
+// drop: nothing is sent into the closed socket and no answer round is added.
+TEST(SessionRuntimeFrames, DropDuringTheActivityEndsWithinTheArmedAnswerTime)
+{
+    RuntimeWorld world;
+    world.batch.gBatchMode = true;
+    world.batch.gActivity = 1;
+    world.window.activity = 1;
+    world.settings.gCptWaitEndOfActivity = 3; // would add two rounds after a disconnect that sends
+    const quint16 port = world.listen();
+    ASSERT_NE(port, 0);
+    ScriptedTerminalPeer peer(then(opening(1), QList<Step>{Step::send(authorised()), Step::close()}));
+    peer.start(QHostAddress::LocalHost, port);
+    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+    QElapsedTimer sinceDrop;
+    sinceDrop.start();
+    ASSERT_TRUE(world.waitForQuit(kBoundMs));
+    const int answerMs = jvztest::shrunkTimings().answerMs;
+    EXPECT_LT(sinceDrop.elapsed(), answerMs + answerMs / 2) << "one answer time, not " << 1 + 2 << " rounds";
+    EXPECT_EQ(world.batch.gErrorCode, -11);
+    EXPECT_EQ(world.batch.gErrorText, kNoAnswer);
+    EXPECT_EQ(world.actions.calls, QStringList{QStringLiteral("download /lists/LOAD.M40")});
+    EXPECT_FALSE(world.ftp.isOpen());
+}

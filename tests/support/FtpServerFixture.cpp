@@ -43,6 +43,8 @@ bool FtpServerFixture::start()
          QStringLiteral("--password"), QString::fromLatin1(m_options.password), QStringLiteral("--log"), m_logPath,
          QStringLiteral("--max-seconds"), QString::number(m_options.maxSeconds), QStringLiteral("--host"),
          m_options.host, QStringLiteral("--port"), QString::number(m_options.port)});
+    if (m_options.neverOpenDataConnections)
+        m_process.setArguments(m_process.arguments() << QStringLiteral("--never-open-data"));
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(m_options.startTimeoutMs)) {

@@ -20,6 +20,8 @@ public:
         int maxSeconds = 300;
         QString host = QStringLiteral("127.0.0.1"); // a loopback address
         quint16 port = 0;                           // 0: a free port
+        // The server accepts PORT and then never connects to it: every transfer waits for its data connection.
+        bool neverOpenDataConnections = false;
     };
 
     FtpServerFixture();

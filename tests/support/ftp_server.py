@@ -32,6 +32,8 @@ def main():
     parser.add_argument("--max-seconds", type=float, default=300.0)
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=0, help="0: a free port")
+    parser.add_argument("--never-open-data", action="store_true",
+                        help="accept PORT but never connect: transfers wait for a data connection that never comes")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -57,6 +59,10 @@ def main():
 
         def on_disconnect(self):
             self.log_line("#disconnect")
+
+        if args.never_open_data:
+            def ftp_PORT(self, line):
+                self.respond("200 Active data connection established.")
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")

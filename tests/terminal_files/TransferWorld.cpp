@@ -51,6 +51,7 @@ const std::vector<const char*>& transferTextKeys()
         "MSG_NetworkFileDenied",
         "MSG_MaintenanceDlFiles",
         "MSG_TerminalSessionClosed",
+        "MSG_FtpSessionLost",
     };
     return keys;
 }
@@ -88,6 +89,8 @@ void ScriptedProgress::LaunchTimer()
     ++filesDone;
     // Ends from the event loop, as the window's timer does, so the transfer's wait really runs.
     QTimer::singleShot(1, [this] {
+        if (duringWait)
+            duringWait(filesDone);
         m_running = false;
         if (cancelAfterFiles >= 0 && filesDone >= cancelAfterFiles)
             m_canceled = true;

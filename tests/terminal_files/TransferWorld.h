@@ -12,6 +12,7 @@
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace jvztest {
@@ -35,6 +36,9 @@ public:
     void unload() override { ++unloads; }
 
     int cancelAfterFiles = -1; // -1: never
+    // Runs from the event loop during the wait after each file (filesDone counts that file), as a socket event
+    // would: the terminal may close the FTP session there.
+    std::function<void(int filesDone)> duringWait;
     QStringList files;         // names shown, in order
     QString from;
     QString to;

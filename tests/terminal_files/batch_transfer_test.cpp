@@ -8,6 +8,7 @@
 #include "terminal_files/TerminalFetch.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -293,6 +294,90 @@ TEST_F(BatchTransferTest, UploadCancelKeepsWhatArrived)
     EXPECT_EQ(batch().gErrorCode, int16_t(BatchCode::TransferCancelled));
     EXPECT_EQ(readFile(m_catalog + QStringLiteral("a.sgn")), "a");
     EXPECT_FALSE(QFileInfo::exists(m_catalog + QStringLiteral("b.sgn")));
+}
+
+// The FTP session closing during a wait that handles events (the terminal dropped it) stops the walk with one
+// report; no later file is tried on a session that is gone.
+TEST_F(BatchTransferTest, SessionClosedDuringAWaitStopsTheWalkWithOneReport)
+{
+    using Action = int16_t (*)(TransferContext&, const QString&);
+    const struct {
+        const char* name;
+        Action action;
+        const char* command;
+    } rows[] = {
+        {"download", &DownloadCatalogFile, "STOR "},
+        {"upload", &UploadCatalogFile, "RETR "},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QStringList lines{"-eSWAP"};
+        for (int i = 0; i < 5; ++i) {
+            const QString name = QStringLiteral("f%1.sgn").arg(i);
+            addLocalFile(name, 100);
+            ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\") + name.toUpper(), "x"));
+            lines << name;
+        }
+        if (!m_client.isOpen()) {
+            ASSERT_EQ(m_client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
+                      FtpError::None);
+            ASSERT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+        }
+        const qsizetype before = m_server.commands().size();
+        batch().reset();
+        resetSwapForTest();
+        m_world.host.reports.clear();
+        m_world.host.traces.clear();
+        const int doneBefore = m_world.host.progress.filesDone;
+        m_world.host.progress.duringWait = [this, doneBefore](int done) {
+            if (done == doneBefore + 2)
+                m_client.close();
+        };
+        r.action(m_ctx, writeList(QStringLiteral("LOAD.M40"), lines));
+        m_world.host.progress.duringWait = nullptr;
+
+        const QByteArrayList commands = m_server.commands().mid(before);
+        EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
+                                [&](const QByteArray& c) { return c.startsWith(r.command); }),
+                  2)
+            << commands.join(' ').toStdString();
+        EXPECT_EQ(batch().gErrorCode, int16_t(BatchCode::FtpOperationFailed));
+        EXPECT_EQ(batch().gErrorText, QStringLiteral("<MSG_FtpSessionLost>"));
+        EXPECT_TRUE(m_world.host.reports.empty());
+        EXPECT_EQ(m_world.host.traces.count(QStringLiteral("<MSG_FtpSessionLost>")), 1);
+    }
+}
+
+// A terminal that never opens the data connections: the first transfer ends at the timeout, which ends the FTP
+// session, and the list of ten files ends there, within about one timeout, with one report of the lost session.
+TEST(BatchTransferNoDataConnection, TenFilesEndWithinAboutOneTimeout)
+{
+    jvztest::FtpServerFixture::Options options;
+    options.neverOpenDataConnections = true;
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    constexpr FtpTimeouts timeouts{1000, 1};
+    CurlFtpClient client(timeouts);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    jvztest::TransferWorld world;
+    TransferContext ctx = world.context(client);
+    const QString catalog = scratchFolder("nodata");
+    QByteArray list;
+    for (int i = 0; i < 10; ++i) {
+        list += "F" + QByteArray::number(i) + ".SGN\r\n";
+        ASSERT_TRUE(server.putLocal(QStringLiteral("\\F%1.SGN").arg(i), "x"));
+    }
+    writeFile(catalog + QStringLiteral("UP.M40"), list);
+    QElapsedTimer timer;
+    timer.start();
+    UploadCatalogFile(ctx, catalog + QStringLiteral("UP.M40"));
+    EXPECT_LT(timer.elapsed(), 3 * timeouts.connectMs);
+    EXPECT_EQ(world.batch.gErrorCode, int16_t(BatchCode::FtpOperationFailed));
+    ASSERT_EQ(world.host.reports.size(), 1u);
+    EXPECT_EQ(world.host.reports[0].error, FtpError::Timeout);
+    EXPECT_TRUE(world.batch.gErrorText.endsWith(QStringLiteral("<MSG_FtpSessionLost>")))
+        << world.batch.gErrorText.toStdString();
+    EXPECT_EQ(server.commands().count("RETR F1.SGN"), 0);
 }
 
 TEST_F(BatchTransferTest, ListThatCannotBeOpenedGivesMinusTwoForEveryAction)

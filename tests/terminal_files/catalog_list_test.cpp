@@ -1,8 +1,11 @@
 // Reading catalogue lists: line kinds, directory lines, where file lines point, the end of a list, and
 // which lists suit a terminal.
+#include "SpecialFiles.h"
 #include "TransferWorld.h"
 #include "terminal_files/CatalogList.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -162,6 +165,63 @@ TEST(CatalogReader, OverlongLineIsCutAndTheNextLineStillReads)
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0].size(), CatalogListReader::MaxLineLength);
     EXPECT_EQ(lines[1], QStringLiteral("B.SGN"));
+}
+
+// What could be read for ever, or is no list at all, is refused when it is opened, before any line is read.
+TEST(CatalogReader, FifoDeviceFolderAndOversizedListsAreRefusedAtOnce)
+{
+    const QString folder = scratchFolder("special");
+    const std::string dir = folder.toStdString();
+    ASSERT_TRUE(jvztest::makeFifo(dir + "PIPE.M40")); // no writer ever comes
+    ASSERT_TRUE(jvztest::makeCharDevice(dir + "ZERO.M40", jvztest::CharDevice::Zero));
+    QDir().mkpath(folder + QStringLiteral("FOLDER.M40"));
+    QByteArray big(CatalogListReader::MaxFileSize + 1, 'A');
+    writeFile(folder + QStringLiteral("BIG.M40"), big);
+    writeFile(folder + QStringLiteral("GOOD.M40"), "A.SGN\r\n");
+    for (const char* name : {"PIPE.M40", "ZERO.M40", "FOLDER.M40", "BIG.M40"}) {
+        SCOPED_TRACE(name);
+        QElapsedTimer clock;
+        clock.start();
+        CatalogListReader reader;
+        EXPECT_FALSE(reader.OpenTextFileForRead(folder + QLatin1String(name)));
+        EXPECT_FALSE(reader.isOpen());
+        QString line = QStringLiteral("stale");
+        reader.ReadTextLine(line);
+        EXPECT_TRUE(line.isEmpty());
+        EXPECT_LT(clock.elapsed(), 5000);
+    }
+    CatalogListReader reader;
+    ASSERT_TRUE(reader.OpenTextFileForRead(folder + QStringLiteral("GOOD.M40")));
+    QString line;
+    reader.ReadTextLine(line);
+    EXPECT_EQ(line, QStringLiteral("A.SGN"));
+}
+
+// Lists written on Windows name their files in any case: the file that differs only in case is the one sent.
+TEST(CatalogPaths, FileLinesFindTheirFileInAnyCase)
+{
+    const QString base = scratchFolder("case");
+    QDir().mkpath(base + QStringLiteral("Sub"));
+    writeFile(base + QStringLiteral("Sub/App.Sgn"), "x");
+    writeFile(base + QStringLiteral("EXACT.sgn"), "x");
+    writeFile(base + QStringLiteral("exact.SGN"), "y");
+    const struct {
+        const char* line;
+        const char* folder; // below base
+        const char* name;
+    } rows[] = {
+        {"SUB\\APP.SGN", "Sub/", "App.Sgn"},
+        {"sub/app.sgn", "Sub/", "App.Sgn"},
+        {"EXACT.sgn", "", "EXACT.sgn"}, // the exact name wins
+        {"exact.SGN", "", "exact.SGN"},
+        {"NONE.SGN", "", "NONE.SGN"}, // nothing matches: the name as written, for the report
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.line);
+        const CatalogFileRef ref = resolveCatalogFile(QString::fromLatin1(r.line), base);
+        EXPECT_EQ(ref.folder, base + QLatin1String(r.folder));
+        EXPECT_EQ(ref.name, QLatin1String(r.name));
+    }
 }
 
 TEST(CatalogReader, MissingFileOrFolderDoesNotOpen)

@@ -49,6 +49,7 @@ TEST_F(DescriptorCheckTest, SuitabilityCountAndSizes)
         {"blank_line_after_first_code_file.xml", "M40", "\\SWAP\\", false, 0, 0},
         {"entry_on_one_line.xml", "M40", "\\SWAP\\", true, 1, 0},
         {"absent.xml", "M40", "\\SWAP\\", false, 0, 0},
+        {"FULL_M40.XML", "M40", "\\SWAP\\", true, 3, kCodeFilesSize}, // named in another case
     };
     for (const Case& c : cases) {
         m_world.info.SetProductCode(QString::fromLatin1(c.product));

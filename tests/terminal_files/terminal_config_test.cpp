@@ -33,26 +33,26 @@ namespace {
 QByteArray fixtureRecord()
 {
     QByteArray r;
-    r += QByteArray::fromHex("12345678");         // 0 ProductId
-    r += QByteArray::fromHex("0001E240");         // 4 SerialNumber
-    r += "M40";                                   // 8 ProductCode
-    r += "MAKER-01";                              // 11 ConstructorCode
-    r += QByteArray::fromHex("00001800");         // 19 RamSize: 1572864, one and a half megabytes
-    r += QByteArray::fromHex("00000001");         // 23 FlashSize: 16 megabytes
-    r += QByteArray::fromHex("4B02");             // 27 GeneralOptions
-    r += QByteArray::fromHex("0730");             // 29 ReaderOptions
-    r += QByteArray::fromHex("A5");               // 31 ModemOptions
-    r += QByteArray::fromHex("2100");             // 32 CountryCode 33
-    r += QByteArray::fromHex("12");               // 34 DisplayOptions
-    r += "0102";                                  // 35 InterfaceVersion
-    r += QByteArray::fromHex("23");               // 39 ExtensionOptions
-    r += QByteArray::fromHex("81");               // 40 NewsTypeOptions
-    r += "REF-0001 A  ";                          // 41 ProductReference
-    r += "G310";                                  // 53 GlimmoxVersion
-    r += "V207";                                  // 57 VorbaneVersion
-    r += "20261210";                              // 61 ManufacturingDate
-    r += "PH01";                                  // 69 PersoHardware
-    r += "PS02";                                  // 73 PersoSoftware
+    r += QByteArray::fromHex("12345678"); // 0 ProductId
+    r += QByteArray::fromHex("0001E240"); // 4 SerialNumber
+    r += "M40";                           // 8 ProductCode
+    r += "MAKER-01";                      // 11 ConstructorCode
+    r += QByteArray::fromHex("00001800"); // 19 RamSize: 1572864, one and a half megabytes
+    r += QByteArray::fromHex("00000001"); // 23 FlashSize: 16 megabytes
+    r += QByteArray::fromHex("4B02");     // 27 GeneralOptions
+    r += QByteArray::fromHex("0730");     // 29 ReaderOptions
+    r += QByteArray::fromHex("A5");       // 31 ModemOptions
+    r += QByteArray::fromHex("2100");     // 32 CountryCode 33
+    r += QByteArray::fromHex("12");       // 34 DisplayOptions
+    r += "0102";                          // 35 InterfaceVersion
+    r += QByteArray::fromHex("23");       // 39 ExtensionOptions
+    r += QByteArray::fromHex("81");       // 40 NewsTypeOptions
+    r += "REF-0001 A  ";                  // 41 ProductReference
+    r += "G310";                          // 53 GlimmoxVersion
+    r += "V207";                          // 57 VorbaneVersion
+    r += "20261210";                      // 61 ManufacturingDate
+    r += "PH01";                          // 69 PersoHardware
+    r += "PS02";                          // 73 PersoSoftware
     r += QByteArray::fromHex("000102030405060708090A0B0C0D0E0F10111213"); // 77 TidZone
     return r;
 }
@@ -142,8 +142,8 @@ TEST(TerminalConfigRecord, OptionBitsTickTheirBoxes)
         const auto bits = terminalConfigMember("GeneralOptions").bits;
         for (const ConfigBit& bit : bits) {
             const bool expected = std::find(c.ticked.begin(), c.ticked.end(), bit.check) != c.ticked.end();
-            EXPECT_EQ(form.check[size_t(bit.check)], expected) << c.generalBytes.toHex().constData() << " box "
-                                                                << bit.check;
+            EXPECT_EQ(form.check[size_t(bit.check)], expected)
+                << c.generalBytes.toHex().constData() << " box " << bit.check;
         }
     }
     // The news-type boxes run in reverse: bit 0 is box 63, bit 7 box 47.
@@ -187,12 +187,16 @@ TEST(TerminalConfigRecord, EachEditChangesExactlyItsBytes)
         {"country code rounded", text(13, "32766.5"), {{32, QByteArray::fromHex("FE7F")}}},
         {"IRDA COM0 alone", onlyTicked("GeneralOptions", {14}), {{27, QByteArray::fromHex("0080")}}},
         {"USB H alone", onlyTicked("GeneralOptions", {56}), {{27, QByteArray::fromHex("0001")}}},
-        {"every modem bit", onlyTicked("ModemOptions", {31, 32, 33, 34, 35, 36, 37, 38}),
+        {"every modem bit",
+         onlyTicked("ModemOptions", {31, 32, 33, 34, 35, 36, 37, 38}),
          {{31, QByteArray::fromHex("FF")}}},
         {"news bit 7 is box 47", onlyTicked("NewsTypeOptions", {47}), {{40, QByteArray::fromHex("80")}}},
         {"one TID byte", text(19, "ab"), {{81, QByteArray::fromHex("AB")}}},
         {"empty TID box shifts the zone", text(14, ""), {{77, shifted}}},
-        {"text member in the code page", text(4, "déc 2026"), {{61, QByteArray("d\xE9" "c 2026")}}},
+        {"text member in the code page",
+         text(4, "déc 2026"),
+         {{61, QByteArray("d\xE9"
+                          "c 2026")}}},
     };
     const QByteArray record = fixtureRecord();
     for (const Case& c : cases) {
@@ -465,6 +469,29 @@ TEST(TerminalConfigWindow, RefusalsAndCancelWriteNothing)
     EXPECT_EQ(cancel.writer.beginCalls(), 0);
     EXPECT_TRUE(cancel.notifier.shown.empty());
     EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 1);
+}
+
+TEST(TerminalConfigWindow, UserNumberFormatShownAndReadBack)
+{
+    const QString dir = scratchFolder("cnf-locale");
+    writeFile(dir + "termconfig.tmp", fixtureRecord());
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    {
+        ConfigWindow w(true, 2);
+        ASSERT_TRUE(w.window->Init_JVZ_Tool(w.lang, dir + "termconfig.tmp"));
+        EXPECT_EQ(w.box(5)->text(), "1,5");
+        EXPECT_EQ(w.window->findChild<QPushButton*>("CmdSave")->text(), "Enregistrer");
+        w.answer = dir + "same.cnf";
+        w.save();
+        EXPECT_EQ(readFile(dir + "same.cnf"), fixtureRecord());
+        w.box(6)->setText("2,5"); // typed in the user's format: halves to even
+        w.answer = dir + "typed.cnf";
+        w.save();
+        EXPECT_EQ(readFile(dir + "typed.cnf").mid(23, 4).toHex(), "00002000");
+        EXPECT_TRUE(w.notifier.shown.empty());
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST(TerminalConfigWindow, ShortFileIsReportedAndNothingShown)

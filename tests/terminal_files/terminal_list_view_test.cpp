@@ -77,7 +77,7 @@ protected:
         pane.downloadEnabled = [] { return true; };
         m_view = std::make_unique<TerminalExplorerView>(
             m_ctx, explorer,
-            TerminalPaneWidgets{m_listView2, m_combo3, m_toolbar3, m_statusBar4, m_listView1, nullptr, nullptr,
+            TerminalPaneWidgets{m_listView2, m_combo3, m_toolbar3, m_statusBar4, m_listView1, {m_listView1}, nullptr,
                                 nullptr, &m_window},
             pane);
         m_window.resize(600, 500);

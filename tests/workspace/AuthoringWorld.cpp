@@ -68,6 +68,13 @@ jvz::MBLanguages authoringTexts(const char* section)
     return language;
 }
 
+jvz::MBLanguages shippedTexts()
+{
+    jvz::MBLanguages language;
+    language.init(binDir() + QStringLiteral("/JVZ.lng"), 1);
+    return language;
+}
+
 QDateTime fixedClock()
 {
     return QDateTime(QDate(2026, 2, 3), QTime(14, 5, 9));
@@ -81,6 +88,32 @@ void setOwnerWritable(const QString& path, bool writable)
     p.setFlag(QFileDevice::WriteOwner, writable);
     p.setFlag(QFileDevice::WriteUser, writable);
     ASSERT_TRUE(f.setPermissions(p));
+}
+
+} // namespace jvztest
+
+#include "platform/FileWriter.h"
+
+namespace jvztest {
+
+AuthoringRig::AuthoringRig(const QString& folderPath) : language(shippedTexts()), folder(folderPath)
+{
+    settings.gProgramFolder = folder;
+    settings.gCataExtFile = QStringLiteral("JVZ.prm");
+    jvz::CatalogueAuthoring::Context c;
+    c.settings = &settings;
+    c.language = &language;
+    c.notifier = &notifier;
+    c.writer = &jvz::AtomicFileWriter::standard();
+    c.selection = [this] { return selection; };
+    c.currentFolder = [this] { return folder + QLatin1Char('/'); };
+    c.filterText = [this] { return filter; };
+    c.filterItems = [] { return QStringList{"*.M40", "*.M30", "*.M??", "*.*"}; };
+    c.productCodes = [] { return QStringList{"M30", "M40"}; };
+    c.setFilterText = [this](const QString& text) { filter = text; };
+    c.refreshLocalList = [this] { ++refreshes; };
+    c.now = fixedClock;
+    authoring = std::make_unique<jvz::CatalogueAuthoring>(c);
 }
 
 } // namespace jvztest

@@ -28,7 +28,8 @@ void writeDescriptor(const QString& path, const QString& productCode, bool blank
     QByteArray text = "<PACKAGE technology=\"MORVIX\">\r\n";
     if (blankLineFirst)
         text += "\r\n";
-    text += "<application productCode=\"" + productCode.toLatin1() + "\">\r\n"
+    text += "<application productCode=\"" + productCode.toLatin1() +
+            "\">\r\n"
             "<codeFile>\r\n"
             "<target location=\"APP.SGN\"/>\r\n"
             "<source location=\"bin/app.sgn\"/>\r\n"
@@ -106,7 +107,7 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
     filter->setObjectName(QStringLiteral("Filter"));
 
     pane = std::make_unique<jvz::LocalExplorerPane>(
-        jvz::LocalExplorerPane::Widgets{treeView, listView, pathCombo, typeCombo, filter}, volumes, settings, language,
+        jvz::LocalExplorerPane::Widgets{treeView, listView, pathCombo, typeCombo, filter}, &volumes, settings, language,
         jvz::IconLookup{});
     jvz::LocalExplorerPane::Hooks h;
     h.statusBar2 = [this](int panel, const QString& text) { (panel == 1 ? panel1 : panel2) = text; };

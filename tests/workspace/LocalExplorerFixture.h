@@ -29,8 +29,8 @@ namespace jvztest {
 //   DESCRIPTOR.XML   a package descriptor for the product code M40
 // The second volume is a USB key without a label.
 struct FixtureTree {
-    QString root;  // scratch folder, ends in "/"
-    QString vol1;  // ends in "/"
+    QString root; // scratch folder, ends in "/"
+    QString vol1; // ends in "/"
     QString vol2;
     QByteArray badName; // "bad\xff.txt"
 };

@@ -2,7 +2,6 @@
 
 // A scratch folder of catalogue lists, other files and sub-folders, and the rows the local list shows for it.
 #include "noqt/TestEnv.h"
-
 #include "workspace/LocalSelection.h"
 
 #include <QDir>

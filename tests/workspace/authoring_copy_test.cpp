@@ -2,9 +2,11 @@
 // and what is never copied.
 #include "AuthoringWorld.h"
 #include "FailingFileWriter.h"
+#include "Paths.h"
 #include "platform/FileWriter.h"
 #include "workspace/AuthoringFiles.h"
 #include "workspace/CatalogueCopy.h"
+#include "workspace/ProductCodes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,12 +106,73 @@ TEST_F(CatalogueCopy, OnlyCatalogueListsAreTaken)
     EXPECT_EQ(picked, (QStringList{root + "/A.M40", root + "/c.m40"}));
 }
 
-TEST(ProductCodeFile, LinesOfTheNamedFileEmptyLinesLeftOut)
+TEST(ProductCodeFile, EmptyLinesOfTheFileAreNoTargets)
 {
     const QString root = authoringScratch("prm");
     putFile(root + "/codes.prm", "M30 thirty\r\n\r\nM40 forty\nM50 last");
-    EXPECT_EQ(readProductCodeLines(root + "/codes.prm"), (QStringList{"M30 thirty", "M40 forty", "M50 last"}));
-    EXPECT_TRUE(readProductCodeLines(root + "/missing.prm").isEmpty());
+    QStringList lines;
+    ASSERT_TRUE(readProductCodeFile(root + "/codes.prm", lines));
+    EXPECT_EQ(copyTargetLines(lines, "*.M40"), (QStringList{"M30 thirty", "M50 last"}));
+    EXPECT_FALSE(readProductCodeFile(root + "/missing.prm", lines));
+    EXPECT_TRUE(copyTargetLines(lines, "*.M40").isEmpty());
+}
+
+} // namespace
+
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// The copy command: the product-code file the settings name, the dialog driven by its object names.
+TEST_F(CatalogueCopy, CommandOffersTheOtherProductsAndCopiesOnOk)
+{
+    AuthoringRig rig(root);
+    rig.settings.gCataExtFile = "codes/Products.PRM"; // not the program's own name: the setting counts
+    putFile(root + "/codes/Products.PRM", "M40 Product forty\r\nM30 Product thirty\r\nM?? every product\r\n");
+    putFile(root + "/JVZ.prm", "M50 never read\r\n");
+    putFile(root + "/A.M30", "exists");
+    rig.selection = {root + "/A.M40", root + "/B.M40", root + "/NOTE.TXT"};
+    rig.authoring->runModal = [&](QDialog& d) {
+        auto* combo = d.findChild<QComboBox*>("Combo1");
+        EXPECT_EQ(combo->count(), 1);
+        EXPECT_EQ(combo->currentText(), QStringLiteral("M30 Product thirty"));
+        auto* list1 = d.findChild<QListWidget*>("List1");
+        EXPECT_EQ(list1->count(), 2);
+        auto* list2 = d.findChild<QListWidget*>("List2");
+        EXPECT_EQ(list2->count(), 2);
+        EXPECT_EQ(list2->item(0)->text(), QStringLiteral("A.M30"));
+        const QString shot = binDir() + "/../screenshots/catalogue_copy.png";
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        EXPECT_TRUE(d.grab().save(shot));
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
+        return d.result();
+    };
+    rig.authoring->MNU_Catalog_create_Click();
+    EXPECT_EQ(fileBytes(root + "/A.M30"), QByteArray("exists"));
+    EXPECT_EQ(fileBytes(root + "/B.M30"), QByteArray("; B\r\n"));
+    ASSERT_EQ(rig.notifier.shown.size(), 1u);
+    EXPECT_EQ(rig.notifier.shown[0].text, QStringLiteral("This catalogue exists already and is not copied : A.M30"));
+    EXPECT_EQ(rig.filter, QStringLiteral("*.M??"));
+    EXPECT_EQ(rig.refreshes, 1);
+}
+
+TEST_F(CatalogueCopy, CancelCopiesNothingAndAMissingCodeFileOffersNothing)
+{
+    AuthoringRig rig(root);
+    rig.selection = {root + "/A.M40"};
+    rig.authoring->runModal = [&](QDialog& d) {
+        EXPECT_EQ(d.findChild<QComboBox*>("Combo1")->count(), 0);
+        EXPECT_FALSE(d.findChild<QPushButton*>("BTN_OK")->isEnabled());
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_Cancel"), Qt::LeftButton);
+        return d.result();
+    };
+    rig.authoring->MNU_Catalog_create_Click();
+    EXPECT_EQ(QDir(root).entryList(QDir::Files), (QStringList{"A.M40", "B.M40"}));
+    EXPECT_TRUE(rig.notifier.shown.empty());
 }
 
 } // namespace

@@ -217,3 +217,132 @@ TEST(FamilyLineRules, EmptyLinesSkippedDirectoryAndCommentLinesKept)
 }
 
 } // namespace
+
+#include "FakeNotifier.h"
+#include "Paths.h"
+#include "core/AppSettings.h"
+#include "workspace/ui/CatalogueAuthoring.h"
+#include "workspace/ui/frmCreateFamily.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// The family command from the menu, with its dialog driven by object names.
+class FamilyCommand : public Family {
+protected:
+    FamilyCommand() : language(shippedTexts())
+    {
+        settings.gProgramFolder = root;
+        settings.gCatalogFamilyDir = root + "/nowhere";
+        settings.gCatalogFamilyName = "OLD";
+        CatalogueAuthoring::Context c;
+        c.settings = &settings;
+        c.language = &language;
+        c.notifier = &notifier;
+        c.writer = &writer;
+        c.selection = [this] { return selection; };
+        c.currentFolder = [this] { return cur + "/"; };
+        c.filterText = [] { return QStringLiteral("*.M40"); };
+        c.filterItems = [] { return QStringList{"*.M40", "*.M30", "*.*"}; };
+        c.refreshLocalList = [this] { ++refreshes; };
+        authoring = std::make_unique<CatalogueAuthoring>(c);
+        authoring->chooseFolder = [this](const QString& start) {
+            chooserStarts << start;
+            return fam;
+        };
+    }
+
+    AppSettings settings;
+    MBLanguages language;
+    FakeNotifier notifier;
+    QStringList selection;
+    QStringList chooserStarts;
+    int refreshes = 0;
+    std::unique_ptr<CatalogueAuthoring> authoring;
+};
+
+TEST_F(FamilyCommand, DialogFilledFromTheSelectionAndOkBuildsTheFamily)
+{
+    // A signed file in the selection is no catalogue list and is left out.
+    selection = {cur + "/A.M40", cur + "/APP1.SGN", cur + "/B.M40"};
+    authoring->runModal = [&](QDialog& d) {
+        auto* dialog = qobject_cast<frmCreateFamily*>(&d);
+        EXPECT_TRUE(dialog);
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("New catalogue family"));
+        EXPECT_EQ(d.findChild<QLabel*>("Label6")->text(), QStringLiteral(".M40"));
+        EXPECT_EQ(d.findChild<QLineEdit*>("Text1")->text(), QStringLiteral("OLD"));
+        EXPECT_EQ(d.findChild<QLineEdit*>("Text2")->text(), QStringLiteral("new family"));
+        auto* list1 = d.findChild<QListWidget*>("List1");
+        EXPECT_EQ(list1->count(), 2);
+        EXPECT_EQ(list1->item(1)->text(), QStringLiteral("B.M40"));
+        // Every line, empty ones too.
+        EXPECT_EQ(d.findChild<QListWidget*>("List2")->count(), 8);
+        // The family folder of the settings is gone: the chooser starts in the current folder.
+        QTest::mouseClick(d.findChild<QPushButton*>("CmdFindRep"), Qt::LeftButton);
+        EXPECT_EQ(chooserStarts, QStringList{cur + "/"});
+        EXPECT_EQ(d.findChild<QLineEdit*>("Text3")->text(), fam);
+        d.findChild<QLineEdit*>("Text1")->setText("FAM");
+        const QString shot = binDir() + "/../screenshots/catalogue_family.png";
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        EXPECT_TRUE(d.grab().save(shot));
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
+        EXPECT_FALSE(dialog->Cancelled);
+        return d.result();
+    };
+    authoring->MNU_Catalog_family_Click();
+    EXPECT_EQ(fileBytes(fam + "/FAM.M40"), golden("family_new.golden", root));
+    EXPECT_EQ(settings.gCatalogFamilyDir, fam);
+    EXPECT_EQ(settings.gCatalogFamilyName, QStringLiteral("FAM"));
+    EXPECT_TRUE(notifier.shown.empty());
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(FamilyCommand, EmptyNameOrTheNameOfASourceKeepsTheDialogOpen)
+{
+    selection = {cur + "/A.M40", cur + "/B.M40"};
+    settings.gCatalogFamilyDir = cur;
+    const QByteArray a = fileBytes(cur + "/A.M40");
+    authoring->runModal = [&](QDialog& d) {
+        auto* dialog = qobject_cast<frmCreateFamily*>(&d);
+        auto* name = d.findChild<QLineEdit*>("Text1");
+        for (const char* text : {"", "B", "A"}) {
+            name->setText(QLatin1String(text));
+            QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
+            EXPECT_TRUE(dialog->Cancelled) << text;
+            EXPECT_EQ(d.result(), 0) << text;
+        }
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_Cancel"), Qt::LeftButton);
+        return d.result();
+    };
+    authoring->MNU_Catalog_family_Click();
+    ASSERT_EQ(notifier.shown.size(), 2u);
+    EXPECT_EQ(notifier.shown[0].text, QStringLiteral("A family cannot take the name of one of its catalogues"));
+    EXPECT_EQ(notifier.shown[0].title, QStringLiteral("New catalogue family"));
+    EXPECT_EQ(fileBytes(cur + "/A.M40"), a);
+    EXPECT_EQ(settings.gCatalogFamilyName, QStringLiteral("OLD"));
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(FamilyCommand, MissingFileIsReportedWithTheMainWindowsTitle)
+{
+    putFile(cur + "/A.M40", "; A\r\nGONE.SGN\r\nAPP1.SGN\r\n");
+    selection = {cur + "/A.M40"};
+    settings.gCatalogFamilyDir = fam;
+    authoring->runModal = [&](QDialog& d) {
+        d.findChild<QLineEdit*>("Text1")->setText("FAM");
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_OK"), Qt::LeftButton);
+        return d.result();
+    };
+    authoring->MNU_Catalog_family_Click();
+    ASSERT_EQ(notifier.shown.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].text, QStringLiteral("File of the catalogue not found: GONE.SGN"));
+    EXPECT_EQ(notifier.shown[0].title, QStringLiteral("Pendraxa"));
+    EXPECT_EQ(fileBytes(fam + "/FAM.M40"), QByteArray("; new family\r\n; A\r\nGONE.SGN\r\n"));
+}
+
+} // namespace

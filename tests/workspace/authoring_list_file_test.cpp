@@ -5,6 +5,7 @@
 #include "workspace/CatalogListFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -82,6 +83,160 @@ TEST(CatalogListFile, FailedWriteKeepsTheOldListAndSaysWhy)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(root + "/Software.org"), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(root).entryList(QDir::Files | QDir::Hidden), QStringList{"Software.org"});
+}
+
+} // namespace
+
+#include <QDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+TEST(CatalogListCommand, SelectedOrAllCataloguesWithTheQuestionBeforeReplacing)
+{
+    const QString root = authoringScratch("software-command");
+    putFile(root + "/XLOADER.M30", "; loader of the M30\r\n");
+    putFile(root + "/-APP.M40", "APP.SGN\r\n");
+    putFile(root + "/ZOTHER.M50", "; not a product of the table\r\n");
+    AuthoringRig rig(root);
+    rig.selection = {root + "/-APP.M40", root + "/ZOTHER.M50"};
+    const struct {
+        const char* option;
+        std::deque<jvz::MessageAnswer> answers;
+        QByteArray expected;
+        QStringList shown;
+    } cases[] = {
+        {"Option1", {}, "APP;M40;\r\n", {"Software.org has been written"}},
+        {"Option2", {jvz::MessageAnswer::No}, "APP;M40;\r\n", {"Software.org already exists. Replace it?"}},
+        {"Option2",
+         {jvz::MessageAnswer::Yes},
+         "APP;M40;\r\nLOADER;M30; loader of the M30\r\n",
+         {"Software.org already exists. Replace it?", "Software.org has been written"}},
+    };
+    for (const auto& c : cases) {
+        rig.notifier.shown.clear();
+        rig.notifier.answers = c.answers;
+        rig.authoring->runModal = [&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Create Catalog List"));
+            d.findChild<QRadioButton*>(QLatin1String(c.option))->setChecked(true);
+            QTest::mouseClick(d.findChild<QPushButton*>("BTN_ok"), Qt::LeftButton);
+            return d.result();
+        };
+        rig.authoring->MNU_Catalog_list_Click();
+        EXPECT_EQ(fileBytes(root + "/Software.org"), c.expected) << c.option;
+        QStringList shown;
+        for (const auto& s : rig.notifier.shown)
+            shown << s.text;
+        EXPECT_EQ(shown, c.shown) << c.option;
+    }
+}
+
+TEST(CatalogListCommand, NothingToListIsAnErrorAndWritesNothing)
+{
+    const QString root = authoringScratch("software-nothing");
+    putFile(root + "/A.M50", "; unknown product\r\n");
+    AuthoringRig rig(root);
+    rig.selection = {root + "/A.M50"};
+    rig.authoring->runModal = [&](QDialog& d) {
+        QTest::mouseClick(d.findChild<QPushButton*>("BTN_ok"), Qt::LeftButton);
+        return d.result();
+    };
+    rig.authoring->MNU_Catalog_list_Click();
+    ASSERT_EQ(rig.notifier.shown.size(), 1u);
+    EXPECT_EQ(rig.notifier.shown[0].text, QStringLiteral("No catalogue to list"));
+    EXPECT_EQ(rig.notifier.shown[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(rig.notifier.shown[0].icon, jvz::MessageIcon::Critical);
+    EXPECT_FALSE(QFileInfo::exists(root + "/Software.org"));
+}
+
+} // namespace
+
+#include "core/BatchRun.h"
+#include "workspace/CommandState.h"
+#include "workspace/ui/CatalogueAuthoring.h"
+#include "workspace/ui/FrmCataloguePack.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+TEST(CatalogListCommandState, OfferedWheneverTheDescriptionIs)
+{
+    const struct {
+        bool descriptionOn;
+        bool wired;
+        bool busy;
+        bool enabled;
+    } cases[] = {
+        {true, true, false, true},
+        {false, true, false, false},
+        {true, false, false, false},
+        {true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        CommandState state;
+        EXPECT_EQ(commandName(Command::CatalogList), "MNU_Catalog_list");
+        state.setSwitched(Command::CatalogDescription, c.descriptionOn);
+        state.setWired(Command::CatalogList, c.wired);
+        state.setBusy(c.busy);
+        EXPECT_EQ(state.enabled(Command::CatalogList), c.enabled) << c.descriptionOn << c.wired << c.busy;
+    }
+}
+
+// The Catalog menu of the real main window opens each window; the dialogs are answered at once.
+TEST(CatalogueMenu, EachCommandOpensItsWindow)
+{
+    AppSettings settings;
+    BatchRun batch;
+    FakeNotifier notifier;
+    frmMainJVZ window{settings, batch, notifier};
+    QStringList opened;
+    window.catalogueAuthoring().runModal = [&](QDialog& d) {
+        opened << d.objectName();
+        return int(QDialog::Rejected);
+    };
+    auto* catalogMenu = window.findChild<QMenu*>("MNU_Catalog");
+    auto* list = window.findChild<QAction*>("MNU_Catalog_list");
+    ASSERT_TRUE(catalogMenu && list);
+    EXPECT_TRUE(catalogMenu->actions().contains(list));
+    EXPECT_FALSE(list->isEnabled());
+    window.switchCommand(Command::CatalogDescription, true);
+    EXPECT_TRUE(list->isEnabled());
+
+    const struct {
+        Command command;
+        const char* action;
+        const char* shortcut;
+        const char* window;
+    } cases[] = {
+        {Command::CatalogList, "MNU_Catalog_list", "", "FrmCreateCatalogList"},
+        {Command::CatalogFamily, "MNU_Catalog_family", "F8", "frmCreateFamily"},
+        {Command::CatalogCreate, "MNU_Catalog_create", "F7", "frmCreateCatalog"},
+    };
+    for (const auto& c : cases) {
+        opened.clear();
+        window.switchCommand(c.command, true);
+        auto* action = window.findChild<QAction*>(QLatin1String(c.action));
+        ASSERT_TRUE(action) << c.action;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QLatin1String(c.shortcut))) << c.action;
+        action->trigger();
+        EXPECT_EQ(opened, QStringList{QLatin1String(c.window)}) << c.action;
+    }
+
+    window.findChild<QAction*>("MNU_CatalogPack_Create")->trigger();
+    EXPECT_TRUE(window.catalogueAuthoring().packWindow().isVisible());
+    EXPECT_FALSE(window.findChild<QAction*>("MNU_CatalogPack_Reset")->isEnabled());
+    const QString root = authoringScratch("menu");
+    putFile(root + "/A.M40", "; a\r\n");
+    window.catalogueAuthoring().packWindow().AddToList(root + "/A.M40");
+    EXPECT_TRUE(window.findChild<QAction*>("MNU_CatalogPack_Reset")->isEnabled());
+    window.findChild<QAction*>("MNU_CatalogPack_Reset")->trigger();
+    EXPECT_TRUE(window.catalogueAuthoring().packListEmpty());
+    EXPECT_FALSE(window.findChild<QAction*>("MNU_CatalogPack_Reset")->isEnabled());
 }
 
 } // namespace

@@ -308,3 +308,157 @@ TEST_F(Pack, FolderOrPackCatalogueThatCannotBeWritten)
 }
 
 } // namespace
+
+#include "Paths.h"
+#include "workspace/ui/FrmCataloguePack.h"
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// The pack editor as the Catalogue menu opens it, with the file choosers answered by the test.
+class PackWindow : public Pack {
+protected:
+    PackWindow() : rig(root)
+    {
+        rig.filter = "*.M30";
+        rig.authoring->choosePackFiles = [this](const QString& filters) {
+            lastFilters = filters;
+            return filesToAdd;
+        };
+        rig.authoring->choosePackName = [this](const QString& start, const QString&) {
+            nameStarts << start;
+            return nameToChoose;
+        };
+    }
+
+    FrmCataloguePack& window() { return rig.authoring->packWindow(); }
+    QListWidget* list() { return window().findChild<QListWidget*>("List"); }
+    QPushButton* button(const char* name) { return window().findChild<QPushButton*>(name); }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void clickEntry(int row)
+    {
+        list()->scrollToItem(list()->item(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(row)).center());
+    }
+    QStringList rows()
+    {
+        QStringList r;
+        for (int i = 0; i < list()->count(); ++i)
+            r << list()->item(i)->text();
+        return r;
+    }
+    std::vector<bool> itemButtons()
+    {
+        return {button("BtnRemove")->isEnabled(), button("BtnUp")->isEnabled(), button("BtnDown")->isEnabled(),
+                button("BtnReset")->isEnabled()};
+    }
+
+    AuthoringRig rig;
+    QStringList filesToAdd;
+    QString lastFilters;
+    QString nameToChoose;
+    QStringList nameStarts;
+};
+
+TEST_F(PackWindow, ExamplePackFromTheMenuThenSavedAndPictured)
+{
+    examplePack();
+    rig.selection = {root + "/cat/A.M30"};
+    rig.authoring->MNU_CatalogPack_Create_Click();
+    QAbstractItemModelTester tester(list()->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().windowTitle(), QStringLiteral("Catalogue pack editor"));
+    rig.authoring->MNU_CatalogPack_Add_Click();
+    filesToAdd = {root + "/lib/LIB.SGN"};
+    click("BtnAdd");
+    EXPECT_EQ(lastFilters, QStringLiteral("All files|*.*|Catalogues|*.M??|Signed components|*.?GN"));
+    EXPECT_EQ(rows(), (QStringList{root + "/cat/A.M30", root + "/lib/LIB.SGN"}));
+
+    // Save without a name asks for one first; without an extension the filter's product gives it.
+    nameToChoose = root + "/packs/PACK";
+    click("BtnSave");
+    EXPECT_EQ(nameStarts, QStringList{QString()});
+    EXPECT_EQ(window().findChild<QLineEdit*>("TxtFilename")->text(), QStringLiteral("PACK.M30"));
+    EXPECT_EQ(window().findChild<QLineEdit*>("TxtPath")->text(), root + "/packs/PACK/");
+    const QByteArray pack = fileBytes(root + "/packs/PACK/PACK.M30");
+    EXPECT_TRUE(pack.startsWith("; Catalogue pack: PACK.M30\r\n; Created on 02-03-2026 14:05:09\r\n; Catalogue "))
+        << pack.constData();
+    EXPECT_TRUE(pack.endsWith("/lib/LIB.SGN\r\nLIB.SGN"));
+    ASSERT_EQ(rig.notifier.shown.size(), 1u);
+    EXPECT_EQ(rig.notifier.shown[0].text, "Catalogue pack created: " + root + "/packs/PACK/PACK.M30");
+
+    clickEntry(0);
+    const QString shot = binDir() + "/../screenshots/catalogue_pack.png";
+    QDir().mkpath(QFileInfo(shot).absolutePath());
+    ASSERT_TRUE(window().grab().save(shot));
+}
+
+TEST_F(PackWindow, ButtonsFollowTheListAndMovesStopAtTheEnds)
+{
+    for (const char* name : {"a", "b", "c"})
+        putFile(root + "/f/" + name, name);
+    rig.authoring->MNU_CatalogPack_Create_Click();
+    EXPECT_EQ(itemButtons(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_FALSE(window().AddToList(root + "/f/missing"));
+    for (const char* name : {"a", "b", "c"})
+        EXPECT_TRUE(window().AddToList(root + "/f/" + name));
+    EXPECT_TRUE(window().AddToList(root + "/f/a")); // twice: reported at save time
+    EXPECT_EQ(itemButtons(), (std::vector<bool>{false, false, false, true}));
+
+    clickEntry(3);
+    EXPECT_EQ(itemButtons(), (std::vector<bool>{true, true, true, true}));
+    click("BtnDown"); // the last one stays
+    click("BtnUp");
+    click("BtnUp");
+    EXPECT_EQ(rows(), (QStringList{root + "/f/a", root + "/f/a", root + "/f/b", root + "/f/c"}));
+    EXPECT_EQ(list()->currentRow(), 1);
+    click("BtnUp");
+    click("BtnUp"); // the first one stays
+    EXPECT_EQ(list()->currentRow(), 0);
+
+    // Remove on the first entry leaves no selection: Up and Down then do nothing.
+    click("BtnRemove");
+    EXPECT_EQ(rows(), (QStringList{root + "/f/a", root + "/f/b", root + "/f/c"}));
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    click("BtnDown");
+    EXPECT_EQ(rows(), (QStringList{root + "/f/a", root + "/f/b", root + "/f/c"}));
+
+    clickEntry(1);
+    click("BtnRemove");
+    EXPECT_EQ(list()->currentRow(), 0);
+    click("BtnReset");
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(itemButtons(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_TRUE(rig.authoring->packListEmpty());
+}
+
+TEST_F(PackWindow, ClosingKeepsTheListAndNameForTheNextOpening)
+{
+    examplePack();
+    rig.authoring->MNU_CatalogPack_Create_Click();
+    rig.selection = {root + "/cat/A.M30", root + "/lib/LIB.SGN"};
+    rig.authoring->MNU_CatalogPack_Add_Click();
+    nameToChoose = root + "/packs/KEEP.M40";
+    QTest::mouseDClick(window().findChild<QLineEdit*>("TxtPath"), Qt::LeftButton);
+    EXPECT_EQ(window().findChild<QLineEdit*>("TxtFilename")->text(), QStringLiteral("KEEP.M40"));
+    click("BtnClose");
+    EXPECT_FALSE(window().isVisible());
+    rig.authoring->MNU_CatalogPack_Create_Click();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(rows(), (QStringList{root + "/cat/A.M30", root + "/lib/LIB.SGN"}));
+    EXPECT_EQ(window().findChild<QLineEdit*>("TxtFilename")->text(), QStringLiteral("KEEP.M40"));
+    // A cancelled chooser changes nothing.
+    nameToChoose.clear();
+    click("BtnFilename");
+    EXPECT_EQ(window().pack().PackName, QStringLiteral("KEEP.M40"));
+    EXPECT_EQ(nameStarts.last(), root + "/packs/KEEP.M40");
+    rig.authoring->MNU_CatalogPack_Reset_Click();
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+} // namespace

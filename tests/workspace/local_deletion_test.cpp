@@ -3,7 +3,6 @@
 #include "FakeNotifier.h"
 #include "LocalRowsFixture.h"
 #include "Paths.h"
-
 #include "core/MBLanguages.h"
 #include "workspace/LocalDeletion.h"
 
@@ -62,7 +61,12 @@ TEST_F(Deletion, QuestionsAnswersAndWhatRemains)
         {"one folder: a beep", {0}, {}, Result::Beep, "", all},
         {"one file, No", {1}, {MessageAnswer::No}, Result::Declined, "one", all},
         {"one file, Yes", {1}, {MessageAnswer::Yes}, Result::Deleted, "one", {"sub", "b.M40", "c.bin", "d.bin"}},
-        {"two files and a folder, Yes", {0, 2, 3}, {MessageAnswer::Yes}, Result::Deleted, "3", {"sub", "a.bin", "d.bin"}},
+        {"two files and a folder, Yes",
+         {0, 2, 3},
+         {MessageAnswer::Yes},
+         Result::Deleted,
+         "3",
+         {"sub", "a.bin", "d.bin"}},
         {"two files, No", {2, 3}, {MessageAnswer::No}, Result::Declined, "2", all},
     };
     for (const Case& c : cases) {
@@ -128,9 +132,9 @@ TEST_F(Deletion, AFailingDeleteInTheMiddleEndsTheRunWithItsReason)
 TEST_F(Deletion, DrivesAndFoldersAreNeverDeleted)
 {
     // The drive view: drives chosen with a file's look must still not be touched.
-    std::vector<SelectionRow> drives = {{"System (/)", "Drive", {}, true, LocalItemKind::Drive, dir.folder, {}},
-                                      {"USB key (/media/k/)", "RemovableDrive", {}, true, LocalItemKind::Drive,
-                                       dir.folder + "sub/", {}}};
+    std::vector<SelectionRow> drives = {
+        {"System (/)", "Drive", {}, true, LocalItemKind::Drive, dir.folder, {}},
+        {"USB key (/media/k/)", "RemovableDrive", {}, true, LocalItemKind::Drive, dir.folder + "sub/", {}}};
     QStringList tried;
     LocalDeletion deletion(notifier, language, [&](const QByteArray& native) {
         const QString path = QFile::decodeName(native);

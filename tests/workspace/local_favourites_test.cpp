@@ -3,9 +3,8 @@
 #include "FailingFileWriter.h"
 #include "FakeNotifier.h"
 #include "Paths.h"
-#include "noqt/TestEnv.h"
-
 #include "core/MBLanguages.h"
+#include "noqt/TestEnv.h"
 #include "workspace/FavouritePaths.h"
 
 #include <QDir>
@@ -51,7 +50,9 @@ protected:
         QDir(root).mkpath("vol/data/pack");
         QDir(root).mkpath("vol/DATA");
         QDir(root).mkpath("media");
-        volumes.mountPoints = {root + "/vol/"};
+        VolumeInfo vol;
+        vol.path = root + "/vol/";
+        volumes.mounted = {vol};
         volumes.absentMountPoints = {root + "/backup/"};
         volumes.removableMediaParents = {root + "/media/"};
     }
@@ -92,19 +93,31 @@ TEST_F(Favourites, LoadRepairsOrKeepsLinesAsTheSettingSays)
         QStringList expected;
     };
     const Case cases[] = {
-        {"exact twins dropped, case twins kept", {vol + "data/", vol + "DATA/", vol + "data/"}, true,
+        {"exact twins dropped, case twins kept",
+         {vol + "data/", vol + "DATA/", vol + "data/"},
+         true,
          {vol + "data/", vol + "DATA/", "My Computer"}},
-        {"no repair keeps every line as it stands", {vol + "data/", vol + "gone/", "", "C:\\x\\"}, false,
+        {"no repair keeps every line as it stands",
+         {vol + "data/", vol + "gone/", "", "C:\\x\\"},
+         false,
          {vol + "data/", vol + "gone/", "", "C:\\x\\", "My Computer"}},
-        {"a missing folder is cut back to its deepest existing parent", {vol + "data/gone/deeper/"}, true,
+        {"a missing folder is cut back to its deepest existing parent",
+         {vol + "data/gone/deeper/"},
+         true,
          {vol + "data/", "My Computer"}},
         {"never above the volume's mount point", {vol + "gone/deeper/"}, true, {vol, "My Computer"}},
-        {"a folder on a removable volume that is out stays as it is", {root + "/media/STICK/cat/"}, true,
+        {"a folder on a removable volume that is out stays as it is",
+         {root + "/media/STICK/cat/"},
+         true,
          {root + "/media/STICK/cat/", "My Computer"}},
-        {"a folder under an fstab mount point not mounted stays", {root + "/backup/old/"}, true,
+        {"a folder under an fstab mount point not mounted stays",
+         {root + "/backup/old/"},
+         true,
          {root + "/backup/old/", "My Computer"}},
         {"on no listed volume, empty or not a local path: dropped",
-         {root + "/elsewhere/", "", "C:\\data\\", "relative/"}, true, {"My Computer"}},
+         {root + "/elsewhere/", "", "C:\\data\\", "relative/"},
+         true,
+         {"My Computer"}},
         {"an existing folder stays", {vol + "data/pack/"}, true, {vol + "data/pack/", "My Computer"}},
         {"My Computer listed first stays first", {"My Computer", vol + "data/"}, true, {"My Computer", vol + "data/"}},
     };

@@ -8,12 +8,12 @@
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
-#include <QTreeView>
-#include <iostream>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTreeView>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <unistd.h>
 
 using namespace jvz;
@@ -55,11 +55,20 @@ TEST(LocalPatterns, LikeRules)
         const char* pattern;
         bool match;
     } cases[] = {
-        {"C.M40", "*.M40", true},    {"C.M400", "*.M40", false},  {"A.TXT", "*.M40", false},
-        {"README", "*", true},       {"ABC", "A?C", true},        {"AC", "A?C", false},
-        {"F1.M40", "F#.M40", true},  {"FX.M40", "F#.M40", false}, {"B.M40", "[ABC].M40", true},
-        {"D.M40", "[A-C].M40", false}, {"D.M40", "[!A-C].M40", true}, {"A[.TXT", "A[.TXT", true},
-        {"", "*", true},             {"X", "", false},
+        {"C.M40", "*.M40", true},
+        {"C.M400", "*.M40", false},
+        {"A.TXT", "*.M40", false},
+        {"README", "*", true},
+        {"ABC", "A?C", true},
+        {"AC", "A?C", false},
+        {"F1.M40", "F#.M40", true},
+        {"FX.M40", "F#.M40", false},
+        {"B.M40", "[ABC].M40", true},
+        {"D.M40", "[A-C].M40", false},
+        {"D.M40", "[!A-C].M40", true},
+        {"A[.TXT", "A[.TXT", true},
+        {"", "*", true},
+        {"X", "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " ~ " + c.pattern);
@@ -76,18 +85,16 @@ TEST(LocalPatterns, NamePatternGoesBeforeTheTypeAndStarDotStarTakesEveryName)
         bool match;
     } cases[] = {
         {"README", "", "*.*", true}, // no extension, still every file
-        {"readme", "RE", "*.*", true},
-        {"a.txt", "RE", "*.*", false},
+        {"readme", "RE", "*.*", true}, {"a.txt", "RE", "*.*", false},
         {"c.m40", "", "*.M40", true}, // compared upper-cased
-        {"C.M40", "c", "*.M40", true},
-        {"D.M23", "", "*.M40", false},
+        {"C.M40", "c", "*.M40", true}, {"D.M23", "", "*.M40", false},
         {"D.M23", "", "*.M??", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " with " + c.filter + " " + c.type);
-        EXPECT_EQ(matchesListPattern(QString::fromLatin1(c.name), QString::fromLatin1(c.filter),
-                                     QString::fromLatin1(c.type)),
-                  c.match);
+        EXPECT_EQ(
+            matchesListPattern(QString::fromLatin1(c.name), QString::fromLatin1(c.filter), QString::fromLatin1(c.type)),
+            c.match);
     }
 }
 
@@ -123,8 +130,8 @@ TEST(LocalImages, CatalogueByTheLastExtension)
         const char* name;
         const char* key;
     } cases[] = {
-        {"C.M40", "CatFile"},  {"c.m40", "CatFile"}, {"C.M23", "CatFile"}, {"a.txt", "Unknown"},
-        {"M40", "Unknown"},    // no extension: the first characters of a name are no extension
+        {"C.M40", "CatFile"},     {"c.m40", "CatFile"},    {"C.M23", "CatFile"},
+        {"a.txt", "Unknown"},     {"M40", "Unknown"}, // no extension: the first characters of a name are no extension
         {"x.M40.bak", "Unknown"}, {"v1.2.M40", "CatFile"},
     };
     for (const auto& c : cases) {
@@ -139,9 +146,9 @@ TEST(LocalListing, FixtureFolderInOrderWithoutHiddenEntries)
     const FolderListing l = list(t.vol1, QStringLiteral("*.*"));
     ASSERT_TRUE(l.readable);
     const QString bad = QString::fromUtf8(t.badName);
-    EXPECT_EQ(names(l), (QStringList{QStringLiteral("data"), QStringLiteral("link_to_pack"), bad,
-                                     QStringLiteral("big.bin"), QStringLiteral("dangling"),
-                                     QStringLiteral("DESCRIPTOR.XML"), QStringLiteral("NOEXT")}));
+    EXPECT_EQ(names(l),
+              (QStringList{QStringLiteral("data"), QStringLiteral("link_to_pack"), bad, QStringLiteral("big.bin"),
+                           QStringLiteral("dangling"), QStringLiteral("DESCRIPTOR.XML"), QStringLiteral("NOEXT")}));
 
     const struct {
         const char* name;
@@ -300,7 +307,8 @@ TEST(LocalListing, TenThousandFilesFillTheListQuickly)
 {
     const QString folder = QString::fromStdString(jvztest::makeScratchDir("many")) + QLatin1Char('/');
     for (int i = 0; i < 10000; ++i) {
-        const QByteArray path = QFile::encodeName(folder + QStringLiteral("file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
+        const QByteArray path =
+            QFile::encodeName(folder + QStringLiteral("file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
         const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
         ASSERT_GE(fd, 0);
         ::close(fd);

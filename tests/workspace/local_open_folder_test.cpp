@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace jvz;
 using jvztest::PaneFixture;
@@ -138,4 +141,21 @@ TEST(LocalOpenItem, EnterAndDoubleClickOpen)
 
     QTest::keyClick(f.listView, Qt::Key_B, Qt::ControlModifier);
     EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1) << "Ctrl+B goes back";
+}
+
+TEST(LocalOpenItem, FolderWithInvalidBytesOpensAndLists)
+{
+    PaneFixture f;
+    const QByteArray folder = QFile::encodeName(f.tree.vol2) + "d\xfe" + "r";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const int fd = ::open((folder + "/inside.M40").constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    f.start();
+    f.pane->OpenFolderInTree(f.tree.vol2);
+    const QString shown = QString::fromUtf8("d\xfe" "r");
+    open(f, shown);
+    EXPECT_EQ(f.pane->currentNativeFolder(), folder + "/");
+    EXPECT_EQ(f.listTexts(), QStringList{QStringLiteral("inside.M40")});
+    EXPECT_EQ(f.pane->treeModel().nativeFolderOf(f.pane->selectedNode()), folder + "/");
 }

@@ -31,8 +31,9 @@ TEST(LocalPathComboModel, FolderEntriesBelowTheirDriveAndTrim)
 {
     PathComboModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    m.setDrives(QStringLiteral("My Computer"), {{QStringLiteral("/"), DriveKind::Fixed, QStringLiteral(" (/)"), "Drive"},
-                                                {QStringLiteral("/home/u/"), DriveKind::Fixed, "H (/home/u/)", "Drive"}});
+    m.setDrives(QStringLiteral("My Computer"),
+                {{QStringLiteral("/"), DriveKind::Fixed, QStringLiteral(" (/)"), "Drive"},
+                 {QStringLiteral("/home/u/"), DriveKind::Fixed, "H (/home/u/)", "Drive"}});
     EXPECT_EQ(m.addFolderEntries(QStringLiteral("/data/pack/"), QStringLiteral("/")), 3);
     EXPECT_EQ(keys(m), (QStringList{"", "/", "/data/", "/data/pack/", "/home/u/"}));
     EXPECT_EQ(m.index(3).data(PathComboModel::IndentRole).toInt(), 3);

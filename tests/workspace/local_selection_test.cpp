@@ -1,7 +1,6 @@
 // What a selection in the local list means: marks, catalogue comment, clipboard text and the commands offered.
 #include "FakeNotifier.h"
 #include "LocalRowsFixture.h"
-
 #include "workspace/LocalSelection.h"
 
 #include <gtest/gtest.h>

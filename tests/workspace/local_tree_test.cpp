@@ -1,9 +1,20 @@
 // The drive and folder tree: drive texts and images, selecting, refreshing and leaving nodes, its keys.
+#include "FakeNotifier.h"
 #include "LocalExplorerFixture.h"
+#include "Paths.h"
+#include "core/BatchRun.h"
+#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/frmMainJVZ.h"
 #include "workspace/DriveView.h"
 #include "workspace/LocalTreeModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QContextMenuEvent>
+#include <QTimer>
+#include <QAction>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -28,11 +39,13 @@ TEST(LocalDriveTable, EveryKindRowByRow)
         const char* serial;
         const char* name;
         const char* share;
-        const char* text;  // nullptr: not shown
+        const char* text; // nullptr: not shown
         const char* image;
     } rows[] = {
-        {"removable, ready, serial, no label", DriveKind::Removable, true, "AB12", "", "", "USB key (/m/e/)", "RemovableDrive"},
-        {"removable, ready, serial, label", DriveKind::Removable, true, "AB12", "STICK", "", "STICK (/m/e/)", "RemovableDrive"},
+        {"removable, ready, serial, no label", DriveKind::Removable, true, "AB12", "", "", "USB key (/m/e/)",
+         "RemovableDrive"},
+        {"removable, ready, serial, label", DriveKind::Removable, true, "AB12", "STICK", "", "STICK (/m/e/)",
+         "RemovableDrive"},
         {"removable, ready, no serial", DriveKind::Removable, true, "", "STICK", "", "Floppy (/m/e/)", "DiskDrive"},
         {"removable, not ready", DriveKind::Removable, false, "AB12", "STICK", "", "Floppy (/m/e/)", "DiskDrive"},
         {"fixed with label", DriveKind::Fixed, true, "", "SYSTEM", "", "SYSTEM (/m/e/)", "Drive"},
@@ -249,10 +262,8 @@ TEST(LocalTree, KeysOfTheTree)
         Qt::KeyboardModifiers mods;
         int adds, removals, focus;
     } keys[] = {
-        {Qt::Key_Insert, Qt::ShiftModifier, 1, 0, 0},
-        {Qt::Key_Delete, Qt::ShiftModifier, 1, 1, 0},
-        {Qt::Key_F, Qt::ShiftModifier, 1, 1, 1},
-        {Qt::Key_Insert, Qt::NoModifier, 1, 1, 1},
+        {Qt::Key_Insert, Qt::ShiftModifier, 1, 0, 0}, {Qt::Key_Delete, Qt::ShiftModifier, 1, 1, 0},
+        {Qt::Key_F, Qt::ShiftModifier, 1, 1, 1},      {Qt::Key_Insert, Qt::NoModifier, 1, 1, 1},
         {Qt::Key_Delete, Qt::NoModifier, 1, 1, 1},
     };
     for (const auto& k : keys) {
@@ -278,4 +289,177 @@ TEST(LocalTree, HeaderClickTurnsTheOrderRound)
     EXPECT_EQ(f.listTexts(), (QStringList{"pack", "b", "README", "D.M23", "C.M40", "a.txt"}));
     f.pane->ListView1_ColumnClick(0);
     EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack", "a.txt", "C.M40", "D.M23", "README"}));
+}
+
+// The explorer on the real main window, over the fake volume set.
+
+namespace {
+
+class ExplorerOnMainWindow : public ::testing::Test {
+protected:
+    ExplorerOnMainWindow() : tree(jvztest::makeFixtureTree())
+    {
+        volumes.add(tree.vol1, DriveKind::Fixed, true, QStringLiteral("SYSTEM"), QStringLiteral("1234-ABCD"));
+        volumes.add(tree.vol2, DriveKind::Removable, true, QString(), QStringLiteral("5678-EF01"));
+        volumes.space.insert(tree.vol1, {uint64_t(3348) * 1024 * 1024, uint64_t(10) * 1024 * 1024 * 1024});
+        window.init(jvztest::shippedLanguage());
+        pane = localExplorerOf(window);
+        pane->setVolumeSource(volumes);
+        combo2 = window.findChild<QComboBox*>(QStringLiteral("Combo2"));
+        combo2->addItems({QStringLiteral("*.M23"), QStringLiteral("*.M40"), QStringLiteral("*.*")});
+        combo2->setCurrentText(QStringLiteral("*.*"));
+    }
+
+    QAction* toolbar1(const char* name)
+    {
+        auto* bar = window.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        for (QAction* a : bar->actions())
+            if (a->objectName() == QLatin1String(name))
+                return a;
+        return nullptr;
+    }
+    QString panel(const char* bar, int n)
+    {
+        auto* b = window.findChild<QStatusBar*>(QLatin1String(bar));
+        return b->findChild<QLabel*>(QStringLiteral("Panel%1").arg(n))->text();
+    }
+
+    jvztest::FixtureTree tree;
+    jvztest::FakeVolumeSource volumes;
+    AppSettings settings;
+    BatchRun batch;
+    jvztest::FakeNotifier notifier;
+    frmMainJVZ window{settings, batch, notifier};
+    LocalExplorerPane* pane = nullptr;
+    QComboBox* combo2 = nullptr;
+};
+
+} // namespace
+
+TEST_F(ExplorerOnMainWindow, NothingIsReadBeforeTheWindowIsShown)
+{
+    ASSERT_NE(pane, nullptr);
+    EXPECT_FALSE(pane->started());
+    EXPECT_EQ(volumes.reads, 0) << "a batch run never shows the window: no volume is read";
+    window.show();
+    EXPECT_TRUE(pane->started());
+    EXPECT_EQ(pane->listModel().rowCount(), 2);
+}
+
+TEST_F(ExplorerOnMainWindow, ToolbarStatusBarsAndScreenshot)
+{
+    window.resize(1280, 800);
+    window.show();
+    ASSERT_TRUE(pane->started());
+    pane->GoToTypedPath(tree.vol1 + QStringLiteral("data"));
+    combo2->setCurrentText(QStringLiteral("*.M40"));
+    EXPECT_EQ(window.CurrentLocalFolder, tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(panel("StatusBar3", 2), tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(panel("StatusBar2", 1), QStringLiteral("3 objects found"));
+    EXPECT_EQ(panel("StatusBar2", 2), QStringLiteral("1 Kb (free space : 3.27 Gb)"));
+    const auto* list = window.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    EXPECT_EQ(list->model(), &pane->listModel());
+    EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(pane->listModel().data(pane->listModel().index(0, 0)).toString(), QStringLiteral("b"))
+        << "names ascending until a header click turns them round";
+
+    QCoreApplication::processEvents();
+    const QString dir = jvztest::binDir() + QStringLiteral("/../screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window.grab().save(dir + QStringLiteral("/local_explorer.png")));
+
+    // Toolbar1: parent folder, then refresh.
+    QAction* back = toolbar1("BackFolder");
+    ASSERT_NE(back, nullptr);
+    ASSERT_TRUE(back->isEnabled());
+    back->trigger();
+    EXPECT_EQ(window.CurrentLocalFolder, tree.vol1);
+    QDir().mkpath(tree.vol1 + QStringLiteral("fresh"));
+    toolbar1("Refresh")->trigger();
+    EXPECT_GE(pane->listModel().rowOfPath(tree.vol1 + QStringLiteral("fresh/")), 0);
+}
+
+TEST(LocalTree, ClickDuringAFillIsNotReentered)
+{
+    PaneFixture f;
+    f.start();
+    LocalTreeModel& tm = f.pane->treeModel();
+    const QModelIndex vol1 = tm.index(0, 0, tm.rootIndex());
+    const QModelIndex vol2 = tm.index(1, 0, tm.rootIndex());
+    int inner = 0;
+    // A click that arrives while the first node is being filled and listed.
+    f.pane->hooks().listingCleared = [&] {
+        ++inner;
+        f.pane->TreeView1_NodeClick(vol2);
+    };
+    f.pane->TreeView1_NodeClick(vol1);
+    EXPECT_GE(inner, 1);
+    EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1);
+    EXPECT_EQ(f.treeView->currentIndex(), vol1);
+    EXPECT_EQ(f.listTexts().first(), QStringLiteral("data"));
+}
+
+TEST(LocalTree, RightButtonOpensTheTreeMenu)
+{
+    PaneFixture f;
+    QPoint shownAt;
+    int popups = 0;
+    f.pane->hooks().treeContextMenu = [&](const QPoint& at) {
+        ++popups;
+        shownAt = at;
+    };
+    f.host.show();
+    f.start();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), f.treeView->viewport()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(f.treeView->viewport(), &event);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(shownAt, f.treeView->viewport()->mapToGlobal(QPoint(5, 5)));
+}
+
+TEST(LocalList, DragComesBackAQuarterSecondAfterASelectionChange)
+{
+    PaneFixture f;
+    QTRY_VERIFY(f.listView->dragEnabled()); // once after creation
+    f.pane->suspendDrag();
+    EXPECT_FALSE(f.listView->dragEnabled());
+    EXPECT_EQ(f.pane->dragTimer()->interval(), 250);
+    QTRY_VERIFY_WITH_TIMEOUT(f.listView->dragEnabled(), 2000);
+    EXPECT_FALSE(f.pane->dragTimer()->isActive());
+}
+
+TEST(LocalFilters, FocusSelectsTheWholeText)
+{
+    PaneFixture f;
+    f.host.show();
+    f.filter->setText(QStringLiteral("abc"));
+    f.typeCombo->setCurrentText(QStringLiteral("*.M40"));
+    for (QLineEdit* edit : {f.filter, f.typeCombo->lineEdit()}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        f.listView->setFocus();
+        edit->deselect();
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit == f.filter ? static_cast<QObject*>(f.filter) : f.typeCombo, &in);
+        QTRY_COMPARE(edit->selectedText(), edit->text());
+    }
+}
+
+TEST_F(ExplorerOnMainWindow, ClicksAndKeysWaitWhileTheWindowIsBusy)
+{
+    window.resize(900, 600);
+    window.show();
+    QCoreApplication::processEvents(); // the layout gives the tree its size
+    auto* treeView = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
+    const QModelIndex vol1 = pane->treeModel().index(0, 0, pane->treeModel().rootIndex());
+    EXPECT_TRUE(treeView->isExpanded(pane->treeModel().rootIndex())) << "the drives are in view from the start";
+    const QPoint at = treeView->visualRect(vol1).center();
+    {
+        BusyScope busy(window);
+        QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(treeView, Qt::Key_F5);
+        EXPECT_EQ(window.CurrentLocalFolder, QString());
+        EXPECT_EQ(pane->listModel().rowCount(), 2);
+    }
+    const QModelIndex vol2 = pane->treeModel().index(1, 0, pane->treeModel().rootIndex());
+    QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, treeView->visualRect(vol2).center());
+    EXPECT_EQ(window.CurrentLocalFolder, tree.vol2);
 }

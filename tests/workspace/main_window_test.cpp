@@ -78,10 +78,419 @@ TEST_F(MainWindowFrame, EveryCommandHasItsNamedAction)
         ASSERT_NE(a, nullptr);
         const QString full = QString::fromUtf8(name.data(), qsizetype(name.size()));
         const QString own = full.section(QLatin1Char('/'), -1);
-        if (full.startsWith(QLatin1String("MNU_Language")))
+        if (full.startsWith(QLatin1String("MNU_Language"))) {
             EXPECT_EQ(a->objectName(), QStringLiteral("MNU_Language_Country"));
-        else if (!full.startsWith(QLatin1String("TLB_Icon")))
+        } else if (!full.startsWith(QLatin1String("TLB_Icon"))) {
             EXPECT_EQ(a->objectName(), own);
+        }
+    }
+}
+
+} // namespace
+
+// ------------------------------------------------------------------------------------ load, quit, state
+#include "../session/RuntimeDoubles.h"
+#include "MainWindowWorld.h"
+#include "core/AppState.h"
+#include "core/Settings.h"
+#include "core/TerminalSession.h"
+#include "core/ui/IconTable.h"
+#include "session/SessionRuntime.h"
+#include "workspace/ui/MainSessionWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMap>
+#include <QScreen>
+#include <QTest>
+#include <QTextBlock>
+
+namespace {
+
+using jvztest::MainWindowWorld;
+
+// key -> value of every line of an INI text, "Section/Key".
+QMap<QString, QString> iniValues(const QString& text)
+{
+    QMap<QString, QString> values;
+    QString section;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            section = line.mid(1, line.indexOf(QLatin1Char(']')) - 1);
+        else if (line.contains(QLatin1Char('=')) && !line.startsWith(QLatin1Char(';')))
+            values.insert(section + QLatin1Char('/') + line.section(QLatin1Char('='), 0, 0),
+                          line.section(QLatin1Char('='), 1));
+    }
+    return values;
+}
+
+TEST(MainWindowQuit, AnsweredNoKeepsTheWindowAndSavesNothing)
+{
+    MainWindowWorld w;
+    int quits = 0;
+    frmMainJVZ& window = w.build();
+    window.setHooks({[&] { ++quits; }, {}, {}});
+    window.show();
+    const QString before = w.iniText();
+    w.notifier.answers = {MessageAnswer::No};
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(w.notifier.shown.size(), 1u);
+    EXPECT_EQ(w.notifier.shown[0].text, QStringLiteral("Do you really want to quit?"));
+    EXPECT_EQ(w.notifier.shown[0].title, QStringLiteral("Quit"));
+    EXPECT_EQ(w.notifier.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(w.notifier.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(w.iniText(), before);
+    EXPECT_EQ(w.store.value(QStringLiteral("JVZ"), QStringLiteral("Parameter"), QStringLiteral("WindowState"),
+                            QStringLiteral("none")),
+              QStringLiteral("none"));
+    EXPECT_EQ(quits, 0);
+}
+
+TEST(MainWindowQuit, AnsweredYesSavesExactlyTheWindowsKeysIntoTheFileStartUpRead)
+{
+    MainWindowWorld w;
+    int quits = 0;
+    int historySaves = 0;
+    frmMainJVZ& window = w.build();
+    window.setHooks({[&] { ++quits; }, {}, {}});
+    window.setPathHistorySaver([&] { ++historySaves; });
+    window.show();
+    const QMap<QString, QString> before = iniValues(w.iniText());
+    window.controls().combo2->setEditText(QStringLiteral("*.M40"));
+    window.controls().filter->setText(QStringLiteral("APP*"));
+    window.controls().comboDefaultConnection->setEditText(QStringLiteral("JVZ Connection"));
+    w.action("MNU_View_IconBar")->trigger(); // unchecked: the icon bar goes
+    EXPECT_FALSE(window.controls().tlbIcon->isVisible());
+
+    EXPECT_TRUE(window.close());
+    const QMap<QString, QString> after = iniValues(w.iniText());
+    QMap<QString, QString> changed;
+    for (auto it = after.cbegin(); it != after.cend(); ++it)
+        if (before.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    const QMap<QString, QString> expected = {
+        {QStringLiteral("Environnement/Selection"), QStringLiteral("*.M40")},
+        {QStringLiteral("Environnement/IconBar"), QStringLiteral("no")},
+        {QStringLiteral("Environnement/FilterField"), QStringLiteral("APP*")},
+        {QStringLiteral("Protocol/ConnectionName"), QStringLiteral("JVZ Connection")},
+    };
+    EXPECT_EQ(changed, expected);
+    EXPECT_EQ(after.size(), before.size()) << "no key added or lost";
+    EXPECT_EQ(w.store.value(QStringLiteral("JVZ"), QStringLiteral("Parameter"), QStringLiteral("WindowState"), {}),
+              QStringLiteral("0"));
+    EXPECT_EQ(historySaves, 1);
+    EXPECT_EQ(quits, 1);
+}
+
+TEST(MainWindowQuit, BatchRunAsksAndSavesNothing)
+{
+    MainWindowWorld w;
+    w.batch.gBatchMode = true;
+    frmMainJVZ& window = w.build();
+    const QString before = w.iniText();
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(w.notifier.shown.empty());
+    EXPECT_EQ(w.iniText(), before);
+}
+
+TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    window.show();
+    {
+        BusyScope busy(window);
+        EXPECT_TRUE(window.isBusy());
+        EXPECT_FALSE(window.close());
+        EXPECT_TRUE(w.notifier.shown.empty()) << "nothing is asked while busy";
+        for (int i = 0; i < kCommandCount; ++i) {
+            if (QAction* a = window.controls().actions[i]) {
+                EXPECT_FALSE(a->isEnabled()) << commandName(static_cast<Command>(i));
+            }
+        }
+    }
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_TRUE(w.action("MNU_Terminal_Quit")->isEnabled());
+    w.notifier.answers = {MessageAnswer::No};
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(w.notifier.shown.size(), 1u);
+}
+
+TEST(MainWindowQuit, WaitForTheLinkIsBoundedAndSkippedWhenItIsDown)
+{
+    const struct {
+        const char* name;
+        int32_t state;
+        bool stillUpTraced;
+    } cases[] = {
+        {"link down", frmMainJVZ::kLinkDown, false},
+        {"link that never goes down", 8192, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowWorld w;
+        frmMainJVZ& window = w.build();
+        int queries = 0;
+        window.setLinkStateQuery([&] {
+            ++queries;
+            return c.state;
+        });
+        window.setLinkDownWaitMs(100);
+        window.show();
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_TRUE(window.close());
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(window.TraceText().contains(QStringLiteral("The link did not go down in time")), c.stillUpTraced);
+        if (!c.stillUpTraced) {
+            EXPECT_EQ(queries, 1);
+        }
+    }
+}
+
+TEST(MainWindowState, RestoredAtFirstActivation)
+{
+    const struct {
+        const char* stored;
+        Qt::WindowState state;
+    } cases[] = {
+        {nullptr, Qt::WindowNoState}, {"0", Qt::WindowNoState}, {"-1", Qt::WindowNoState},
+        {"2", Qt::WindowMaximized},   {"x", Qt::WindowNoState},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "absent");
+        MainWindowWorld w;
+        if (c.stored)
+            w.store.setValue(QStringLiteral("JVZ"), QStringLiteral("Parameter"), QStringLiteral("WindowState"),
+                             QLatin1String(c.stored));
+        frmMainJVZ& window = w.build();
+        window.show();
+        EXPECT_FALSE(window.FirstActivation());
+        if (c.state == Qt::WindowMaximized) {
+            EXPECT_TRUE(window.windowState() & Qt::WindowMaximized);
+            continue;
+        }
+        const QRect area = window.screen()->availableGeometry();
+        EXPECT_EQ(window.width(), area.width() * 9 / 10);
+        EXPECT_EQ(window.height(), area.height() * 9 / 10);
+        EXPECT_EQ(window.geometry().x(), area.x() + (area.width() - window.width()) / 2);
+    }
+}
+
+TEST(MainWindowLoad, FirstActivationWritesTheStatusTextsAndTheTraceHeader)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    int activations = 0;
+    QObject::connect(&window, &frmMainJVZ::firstActivated, [&] { ++activations; });
+    window.show();
+    window.hide();
+    window.show();
+    EXPECT_EQ(activations, 1) << "later activations do nothing";
+    EXPECT_EQ(window.StatusPanel(4), QStringLiteral("Terminal: not connected"));
+    EXPECT_EQ(window.StatusBar3Panel(1), QStringLiteral("All folders"));
+    EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: "));
+    EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Download"));
+    EXPECT_EQ(window.TraceText(), QStringLiteral("Terminal: not connected\r\n"));
+}
+
+TEST(MainWindowLoad, SessionBoxesAreFilledFromTheSettingsInBatchRunsToo)
+{
+    for (bool batchRun : {false, true}) {
+        SCOPED_TRACE(batchRun ? "batch" : "interactive");
+        MainWindowWorld w;
+        w.batch.gBatchMode = batchRun;
+        LoadProtocolSettings(w.settings, w.batch, *w.settings.gIniFile);
+        w.settings.gIpLocalAddress = QStringLiteral("127.0.0.5");
+        frmMainJVZ& window = w.build();
+        EXPECT_EQ(window.controls().txtLogin->text(), QStringLiteral("ftpuser"));
+        EXPECT_EQ(window.controls().txtPassword->text(), QStringLiteral("905173"));
+        EXPECT_EQ(window.controls().txtPort->text(), QStringLiteral("6000"));
+        EXPECT_EQ(window.controls().txtIp->text(), QStringLiteral("127.0.0.5"));
+        EXPECT_TRUE(window.controls().txtLogin->isEnabled());
+        EXPECT_FALSE(window.controls().txtIp->isEnabled());
+    }
+}
+
+TEST(MainWindowLoad, FtpSessionFromTheFullWindowLogsInWithTheSettingsUser)
+{
+    MainWindowWorld w;
+    LoadProtocolSettings(w.settings, w.batch, *w.settings.gIniFile);
+    w.settings.gIpLocalAddress = QStringLiteral("127.0.0.6");
+    w.settings.gNTProtocol = false;
+    frmMainJVZ& window = w.build();
+    auto& d = w.attachSession();
+    window.session()->OpenFtpSession();
+    EXPECT_EQ(d.ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
+    EXPECT_TRUE(window.FtpSessionOpen());
+}
+
+TEST(MainWindowLoad, BatchRunLooksUpNoIconAndFillsNothing)
+{
+    MainWindowWorld w;
+    w.batch.gBatchMode = true;
+    const int lookups = iconLookups();
+    frmMainJVZ& window = w.build();
+    EXPECT_EQ(iconLookups(), lookups);
+    EXPECT_TRUE(window.FirstActivation());
+    EXPECT_EQ(window.controls().combo2->count(), 0) << "the filters come with the first activation";
+    EXPECT_TRUE(window.ListProduct().isEmpty());
+}
+
+TEST(MainWindowLoad, FolderThatCannotBeCreatedIsReportedOnce)
+{
+    MainWindowWorld w;
+    w.window = std::make_unique<frmMainJVZ>(w.settings, w.batch, w.notifier);
+    w.window->setUserStore(&w.store);
+    QStringList asked;
+    w.window->setFolderMaker([&](const QString& path) {
+        asked << path;
+        return false;
+    });
+    w.window->init(w.language(1));
+    EXPECT_TRUE(asked.contains(w.folder + QStringLiteral("/ras")));
+    ASSERT_EQ(w.notifier.shown.size(), 1u);
+    EXPECT_TRUE(w.notifier.shown[0].text.startsWith(QStringLiteral("Cannot create the folder: ")));
+    EXPECT_TRUE(w.notifier.shown[0].text.contains(QStringLiteral("/ras")));
+}
+
+TEST(MainWindowTrace, NewestOnTopBoundedTo5000Lines)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    for (int i = 1; i <= frmMainJVZ::kTraceLines + 3; ++i)
+        window.AddTrace(QStringLiteral("line %1").arg(i));
+    window.AddTrace(QStringLiteral("frame\r\ndecoded"));
+    const QStringList lines = window.TraceText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), frmMainJVZ::kTraceLines);
+    EXPECT_EQ(lines.first(), QStringLiteral("frame"));
+    EXPECT_EQ(lines.at(1), QStringLiteral("decoded"));
+    EXPECT_EQ(lines.at(2), QStringLiteral("line 5003"));
+    EXPECT_EQ(lines.last(), QStringLiteral("line 6"));
+    const QTextDocument* doc = window.controls().txtTrace->document();
+    EXPECT_LE(doc->blockCount(), frmMainJVZ::kTraceLines + 1);
+    EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("frame"));
+    EXPECT_EQ(doc->findBlockByNumber(frmMainJVZ::kTraceLines - 1).text(), QStringLiteral("line 6"));
+}
+
+TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)
+{
+    for (int16_t language : {1, 2}) {
+        SCOPED_TRACE(language);
+        MainWindowWorld w;
+        frmMainJVZ& window = w.build(language);
+        for (const QString& name : captionlessControlNames()) {
+            auto* control = window.findChild<QWidget*>(name);
+            ASSERT_NE(control, nullptr) << name.toStdString();
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << name.toStdString();
+            EXPECT_EQ(control->toolTip(), control->accessibleName()) << name.toStdString();
+        }
+        for (int index : {1, 2, 4, 5, 7}) {
+            EXPECT_FALSE(window.IconButton(index)->text().isEmpty()) << index;
+            EXPECT_FALSE(window.IconButton(index)->toolTip().isEmpty()) << index;
+        }
+    }
+}
+
+// The menu texts are the French column in French; the pictures are for people.
+TEST(MainWindowTexts, ScreenshotsInBothLanguagesAndNoEnglishMenuInFrench)
+{
+    MainWindowWorld w;
+    const jvz::MBLanguages english = w.language(1);
+    const jvz::MBLanguages french = w.language(2);
+    for (int16_t language : {1, 2}) {
+        frmMainJVZ& window = w.build(language);
+        window.show();
+        window.setWindowState(Qt::WindowNoState);
+        window.resize(1280, 800);
+        window.ArrangeBars();
+        QApplication::processEvents();
+        for (QMenu* menu : window.findChildren<QMenu*>()) {
+            if (menu->objectName().isEmpty())
+                continue; // Qt's own (a toolbar's overflow)
+            const QString en = english.GetFormLabel(menu->objectName(), QStringLiteral("frmMainJVZ"));
+            const QString fr = french.GetFormLabel(menu->objectName(), QStringLiteral("frmMainJVZ"));
+            ASSERT_FALSE(fr.isEmpty()) << "[" << menu->objectName().toStdString() << "]";
+            EXPECT_EQ(menu->title(), language == 1 ? en : fr) << menu->objectName().toStdString();
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator() || a->menu())
+                    continue;
+                const QString key = a->property("index").isValid() ? a->objectName() + a->property("index").toString()
+                                                                   : a->objectName();
+                EXPECT_EQ(a->text(), (language == 1 ? english : french).GetFormLabel(key, QStringLiteral("frmMainJVZ")))
+                    << key.toStdString();
+            }
+        }
+        const QString path = jvztest::binDir() + QStringLiteral("/../screenshots/main_window_") +
+                             (language == 1 ? QStringLiteral("en") : QStringLiteral("fr")) + QStringLiteral(".png");
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QPixmap shot = window.grab();
+        EXPECT_EQ(shot.size(), QSize(1280, 800));
+        EXPECT_TRUE(shot.save(path));
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
+{
+    MainWindowWorld w;
+    w.settings.gNTProtocol = false;
+    frmMainJVZ& window = w.build();
+    w.attachSession();
+    SessionWindow& adapter = *window.sessionWindow();
+    QAction* download = w.action("MNU_Terminal_Download");
+    const auto& ui = window.controls();
+
+    window.session()->OpenFtpSession();
+    ASSERT_TRUE(window.FtpSessionOpen());
+    adapter.RefreshTransferCommands(true);
+    adapter.EnableTerminalInfoCommand();
+    EXPECT_FALSE(download->isEnabled()) << "the download's handler comes later: it stays off";
+    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_TRUE(ui.listView1->acceptDrops());
+
+    window.wireCommand(Command::Download, [] {});
+    window.wireCommand(Command::TerminalInfo, [] {});
+    EXPECT_FALSE(download->isEnabled()) << "never without a selection that allows it";
+    window.commandState().setDownloadSelection(true);
+    adapter.RefreshTransferCommands(true);
+    EXPECT_TRUE(download->isEnabled());
+    EXPECT_TRUE(window.IconButton(4)->isEnabled());
+    EXPECT_TRUE(window.DownloadEnabled());
+    EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_TRUE(window.IconButton(7)->isEnabled());
+
+    window.session()->CloseFtpSession();
+    EXPECT_FALSE(download->isEnabled());
+    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_FALSE(ui.listView1->acceptDrops());
+    EXPECT_FALSE(ui.listView2->acceptDrops());
+    EXPECT_FALSE(ui.treeView1->acceptDrops());
+}
+
+TEST(MainWindowKeyboard, TabFollowsTheLayout)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    const auto& ui = window.controls();
+    const QList<QWidget*> order = {ui.imageCombo1, ui.combo5,    ui.combo2, ui.filter,   ui.text3,
+                                   ui.treeView1,   ui.listView1, ui.combo3, ui.listView2};
+    order.first()->setFocus(Qt::TabFocusReason);
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_TRUE(focus == order.at(i) || focus->focusProxy() == order.at(i) || order.at(i)->isAncestorOf(focus))
+            << "after " << order.at(i - 1)->objectName().toStdString() << " came " << focus->objectName().toStdString();
     }
 }
 

@@ -44,6 +44,9 @@ void FavouritesCombo::showState()
 
 void FavouritesCombo::Combo5_Click(int index)
 {
+    // The box also "activates" the entry a typed text matches when the focus leaves it; leaving opens nothing.
+    if (m_leaving)
+        return;
     m_favourites.choose(index);
     if (m_goToTypedPath)
         m_goToTypedPath(m_favourites.text());
@@ -81,10 +84,14 @@ bool FavouritesCombo::eventFilter(QObject* watched, QEvent* event)
             Combo5_KeyDown(key->key());
             return listed;
         }
+    } else if (event->type() == QEvent::FocusIn) {
+        m_leaving = false;
     } else if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason)
+        if (reason != Qt::PopupFocusReason) {
+            m_leaving = true;
             Combo5_LostFocus();
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -32,6 +32,7 @@ private:
     QComboBox* m_combo;
     FavouritePaths& m_favourites;
     std::function<void(const QString&)> m_goToTypedPath;
+    bool m_leaving = false; // the focus has left the box
 };
 
 } // namespace jvz

@@ -17,11 +17,15 @@
 
 namespace jvz {
 
-LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource& volumes, const AppSettings& settings,
+LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
                                      MBLanguages& language, IconLookup icons, QObject* parent)
     : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language),
       m_list(icons), m_tree(icons), m_path(icons)
 {
+    if (!m_volumeSource) {
+        m_ownVolumes = std::make_unique<SystemVolumeSource>();
+        m_volumeSource = m_ownVolumes.get();
+    }
     setObjectName(QStringLiteral("LocalExplorerPane"));
     m_tree.setRootText(label("MyComputer"));
 
@@ -29,32 +33,44 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource& volum
     m_w.tree->setHeaderHidden(true);
     m_w.tree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_w.tree, &QTreeView::clicked, this, [this](const QModelIndex& i) {
-        if (!m_selecting)
+        if (!m_selecting && !busy())
             TreeView1_NodeClick(i);
     });
     connect(m_w.tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { onTreeCurrentChanged(current); });
-    connect(m_w.tree, &QTreeView::collapsed, this, &LocalExplorerPane::TreeView1_Collapse);
+    connect(m_w.tree, &QTreeView::collapsed, this, [this](const QModelIndex& i) {
+        if (!busy())
+            TreeView1_Collapse(i);
+    });
     connect(m_w.tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (m_hooks.treeContextMenu)
             m_hooks.treeContextMenu(m_w.tree->viewport()->mapToGlobal(pos));
     });
     m_w.tree->installEventFilter(this);
 
+    // A header click turns the order round (ListView1_ColumnClick); the view must not sort by itself, or
+    // attaching the model would sort it by the header's default (descending) order.
+    m_w.list->setSortingEnabled(false);
     m_w.list->setModel(&m_list);
+    m_list.sort(LocalListModel::NameColumn, Qt::AscendingOrder);
     m_w.list->setRootIsDecorated(false);
     m_w.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_w.list->setUniformRowHeights(true); // a folder of thousands of files stays quick to lay out
-    m_w.list->setSortingEnabled(false);
     m_w.list->header()->setSectionsClickable(true);
     m_w.list->header()->setSortIndicatorShown(true);
     m_w.list->header()->setSortIndicator(LocalListModel::NameColumn, Qt::AscendingOrder);
     connect(m_w.list->header(), &QHeaderView::sectionClicked, this, &LocalExplorerPane::ListView1_ColumnClick);
-    connect(m_w.list, &QAbstractItemView::doubleClicked, this, [this] { OpenListItem(); });
+    connect(m_w.list, &QAbstractItemView::doubleClicked, this, [this] {
+        if (!busy())
+            OpenListItem();
+    });
     m_w.list->installEventFilter(this);
 
     m_w.pathCombo->setModel(&m_path);
-    connect(m_w.pathCombo, &QComboBox::activated, this, [this] { ImageCombo1_Click(); });
+    connect(m_w.pathCombo, &QComboBox::activated, this, [this] {
+        if (!busy())
+            ImageCombo1_Click();
+    });
 
     if (!m_w.typeCombo->isEditable())
         m_w.typeCombo->setEditable(true);
@@ -84,6 +100,11 @@ LocalExplorerPane::~LocalExplorerPane() = default;
 QString LocalExplorerPane::label(const char* key) const
 {
     return m_language.GetFormLabel(QLatin1String(key));
+}
+
+bool LocalExplorerPane::busy() const
+{
+    return m_hooks.busy && m_hooks.busy();
 }
 
 QStringList LocalExplorerPane::filterItems() const
@@ -132,9 +153,26 @@ void LocalExplorerPane::selectNode(const QModelIndex& node)
 void LocalExplorerPane::onTreeCurrentChanged(const QModelIndex& current)
 {
     // A mouse press is handled by the click that follows; keys select at once.
-    if (m_selecting || !current.isValid() || QGuiApplication::mouseButtons() != Qt::NoButton)
+    if (m_selecting || !current.isValid() || QGuiApplication::mouseButtons() != Qt::NoButton || busy())
         return;
     TreeView1_NodeClick(current);
+}
+
+void LocalExplorerPane::setCurrentFolder(const QByteArray& native)
+{
+    const QString folder = displayPath(native);
+    m_currentNative = native;
+    if (folder == m_currentFolder)
+        return;
+    m_currentFolder = folder;
+    emit currentFolderChanged(m_currentFolder);
+}
+
+void LocalExplorerPane::startOnFirstShow(QWidget* window)
+{
+    m_window = window;
+    if (m_window)
+        m_window->installEventFilter(this);
 }
 
 void LocalExplorerPane::start()
@@ -145,6 +183,7 @@ void LocalExplorerPane::start()
     MajListeLecteurs();
     BuildDriveTree();
     selectNode(m_tree.rootIndex());
+    m_w.tree->expand(m_tree.rootIndex()); // the drives in view from the start
     ShowDrivesInList();
     writeCount(CountFormat::Grouped);
     OpenStartPath(m_tree.data(m_tree.rootIndex()).toString());
@@ -152,7 +191,7 @@ void LocalExplorerPane::start()
 
 void LocalExplorerPane::MajListeLecteurs()
 {
-    m_volumes = m_volumeSource.volumes();
+    m_volumes = m_volumeSource->volumes();
     m_drives = driveEntries(m_volumes, m_settings.gRemoteDirectory, DriveLabels::from(m_language));
 }
 
@@ -200,8 +239,7 @@ void LocalExplorerPane::RefreshNode(const QModelIndex& node)
     if (!node.isValid())
         return;
     if (m_tree.isRoot(node)) {
-        m_currentFolder.clear();
-        m_currentNative.clear();
+        setCurrentFolder({});
         return;
     }
     m_tree.refreshChildren(node);
@@ -219,15 +257,13 @@ void LocalExplorerPane::ShowNodeContents(const QModelIndex& node)
     if (!node.isValid())
         return;
     if (!m_tree.isRoot(node)) {
-        m_currentFolder = m_tree.folderOf(node);
-        m_currentNative = m_tree.nativeFolderOf(node);
+        setCurrentFolder(m_tree.nativeFolderOf(node));
         setFolderStatus(m_currentFolder);
         TrimPathCombo();
         MajListeFichiers(m_currentNative);
         return;
     }
-    m_currentFolder.clear();
-    m_currentNative.clear();
+    setCurrentFolder({});
     setFolderStatus(QString());
     m_w.pathCombo->setCurrentIndex(0);
     MajListeLecteurs();
@@ -246,7 +282,7 @@ void LocalExplorerPane::RefreshLocalTree()
     }
     // A drive that was withdrawn since the tree was built takes the tree back to the root.
     const QString drive = m_tree.folderOf(s);
-    for (const VolumeInfo& v : m_volumeSource.volumes()) {
+    for (const VolumeInfo& v : m_volumeSource->volumes()) {
         if (v.path == drive) {
             TreeView1_NodeClick(s);
             return;
@@ -303,7 +339,12 @@ void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
 
 void LocalExplorerPane::ShowLocalSelectionSize()
 {
-    if (m_currentFolder.isEmpty()) {
+    ShowLocalSelectionSize(m_currentFolder);
+}
+
+void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
+{
+    if (folder.isEmpty()) {
         setStatus2(2, QString());
         return;
     }
@@ -313,7 +354,7 @@ void LocalExplorerPane::ShowLocalSelectionSize()
         if (size >= 0)
             totalKb += sizeInKb(size);
     }
-    setStatus2(2, selectionSizeText(totalKb, m_volumeSource.diskSpace(m_currentFolder), SizeLabels::from(m_language)));
+    setStatus2(2, selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
 }
 
 void LocalExplorerPane::ListView1_ColumnClick(int)
@@ -359,6 +400,8 @@ void LocalExplorerPane::OpenListItem()
             m_tree.refreshChildren(selectedNode());
             node = m_tree.childWithPath(selectedNode(), path);
         }
+        if (!node.isValid())
+            node = m_tree.findFolder(path); // the list shows a folder other than the selected node's
         if (node.isValid())
             TreeView1_NodeClick(node);
         return;
@@ -420,8 +463,7 @@ void LocalExplorerPane::LocalBackFolder()
         TreeView1_NodeClick(parent);
         return;
     }
-    m_currentFolder.clear();
-    m_currentNative.clear();
+    setCurrentFolder({});
     setFolderStatus(QString());
     TrimPathCombo();
     m_w.pathCombo->setCurrentIndex(0);
@@ -440,7 +482,6 @@ void LocalExplorerPane::ImageCombo1_Click()
         TreeView1_NodeClick(m_tree.rootIndex());
         return;
     }
-    m_currentFolder = key;
     OpenFolderInTree(key);
 }
 
@@ -455,10 +496,7 @@ void LocalExplorerPane::OpenFolderInTree(const QString& path)
     }
     setFolderStatus(path);
     writeCount(CountFormat::Grouped);
-    const QString saved = m_currentFolder;
-    m_currentFolder = path;
-    ShowLocalSelectionSize();
-    m_currentFolder = saved;
+    ShowLocalSelectionSize(path);
 }
 
 void LocalExplorerPane::TrimPathCombo()
@@ -541,6 +579,11 @@ void LocalExplorerPane::suspendDrag()
 
 bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_window && event->type() == QEvent::Show && !m_started) {
+        m_window->removeEventFilter(this);
+        start();
+        return QObject::eventFilter(watched, event);
+    }
     const bool isCombo2 = watched == m_w.typeCombo || (m_w.typeCombo && watched == m_w.typeCombo->lineEdit());
     if (event->type() == QEvent::FocusIn && (isCombo2 || watched == m_w.filter)) {
         QLineEdit* edit = watched == m_w.filter ? m_w.filter : m_w.typeCombo->lineEdit();
@@ -548,6 +591,8 @@ bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
             QTimer::singleShot(0, edit, &QLineEdit::selectAll); // after the click that gave the focus
     } else if (event->type() == QEvent::FocusOut && watched == m_w.typeCombo) {
         Combo2_LostFocus();
+    } else if (event->type() == QEvent::KeyPress && (watched == m_w.tree || watched == m_w.list) && busy()) {
+        return false; // a nested wait runs: the keys' commands wait for it to end
     } else if (event->type() == QEvent::KeyPress && watched == m_w.tree) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool shift = key->modifiers() & Qt::ShiftModifier;

@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QLineEdit;
@@ -61,13 +62,19 @@ public:
         std::function<void(const LocalFileRef& file)> openFile;       // the file branches of OpenListItem
         std::function<QString()> productCode;  // of the connected terminal; empty without one
         std::function<void()> beep;
+        std::function<bool()> busy; // a nested wait runs: clicks and keys of the panes do nothing
     };
 
-    LocalExplorerPane(const Widgets& widgets, VolumeSource& volumes, const AppSettings& settings,
+    // Without a volume source the pane reads the machine's own volumes.
+    LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
                       MBLanguages& language, IconLookup icons, QObject* parent = nullptr);
     ~LocalExplorerPane() override;
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // Before start(): the volumes to show (tests give a fake set).
+    void setVolumeSource(VolumeSource& volumes) { m_volumeSource = &volumes; }
+    // Starts the pane when the widget is first shown (an interactive start; a batch run never shows it).
+    void startOnFirstShow(QWidget* window);
     Hooks& hooks() { return m_hooks; }
 
     // The first fill: drives read, tree built, root selected and the drives listed. Never in a batch run.
@@ -95,7 +102,9 @@ public:
     // List
     void ShowDrivesInList();
     void MajListeFichiers(const QByteArray& folder);
+    // Panel 2 of StatusBar2: the sizes of the listed files and the free space of the drive of the folder.
     void ShowLocalSelectionSize();
+    void ShowLocalSelectionSize(const QString& folder);
     void ListView1_ColumnClick(int column);
     void OpenListItem();
     void OpenFolderShortcut(const QByteArray& linkPath);
@@ -115,10 +124,15 @@ public:
 
     QModelIndex selectedNode() const;
 
+signals:
+    // The folder the list shows changed ("" for the drives).
+    void currentFolderChanged(const QString& folder);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setCurrentFolder(const QByteArray& native);
     void relistForFilters(CountFormat format);
     void listCurrentFolder();
     void selectNode(const QModelIndex& node);
@@ -127,10 +141,13 @@ private:
     void writeCount(CountFormat format);
     bool showsRoot() const;
     QString label(const char* key) const;
+    bool busy() const;
     void onTreeCurrentChanged(const QModelIndex& current);
 
     Widgets m_w;
-    VolumeSource& m_volumeSource;
+    std::unique_ptr<VolumeSource> m_ownVolumes;
+    VolumeSource* m_volumeSource = nullptr;
+    QWidget* m_window = nullptr;
     const AppSettings& m_settings;
     MBLanguages& m_language;
     Hooks m_hooks;

@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -31,13 +30,13 @@ LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, Q
     : QObject(parent), m_list(list), m_model(model), m_text3(text3), m_notifier(notifier), m_language(language)
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setDragDropMode(QAbstractItemView::DragDrop);
-    m_list->setAcceptDrops(true);
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
     if (QItemSelectionModel* selection = m_list->selectionModel()) {
         connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { UpdateLocalSelection(); });
     }
+    // A new listing has nothing chosen: the commands of the old selection go with it.
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { UpdateLocalSelection(); });
 }
 
 std::vector<SelectionRow> LocalSelectionPane::rows() const
@@ -123,6 +122,25 @@ void LocalSelectionPane::runWhenEnabled(const char* menu, const char* entry)
     auto* action = window->findChild<QAction*>(QLatin1String(entry));
     if (m && action && m->menuAction()->isEnabled() && action->isEnabled())
         action->trigger();
+}
+
+bool LocalSelectionPane::ownsKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
+    case Qt::Key_F6:
+    case Qt::Key_F7:
+    case Qt::Key_F8:
+    case Qt::Key_F9:
+    case Qt::Key_Delete:
+        return true;
+    case Qt::Key_B:
+    case Qt::Key_C:
+    case Qt::Key_J:
+    case Qt::Key_A:
+        return modifiers & Qt::ControlModifier;
+    default:
+        return false;
+    }
 }
 
 bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -246,27 +264,6 @@ bool LocalSelectionPane::filterViewportEvent(QEvent* event)
         }
         return false;
     }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // Only terminal files are dropped here; the list's own items are not moved onto themselves.
-        auto* drag = static_cast<QDropEvent*>(event);
-        const bool fromTerminal = drag->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted();
-        if (fromTerminal)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (drop->source() != m_list && m_hooks.terminalDragStarted && m_hooks.terminalDragStarted()) {
-            drop->acceptProposedAction();
-            call(m_hooks.uploadFromTerminal);
-        } else {
-            drop->ignore();
-        }
-        return true;
-    }
     default:
         return false;
     }
@@ -279,6 +276,15 @@ bool LocalSelectionPane::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_list)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // The list's keys are its own while it has the focus: the window's shortcuts for the same keys wait.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (ownsKey(key->key(), key->modifiers())) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         return ListView1_KeyDown(key->key(), key->modifiers());

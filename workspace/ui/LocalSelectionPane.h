@@ -2,17 +2,18 @@
 
 // The local file list's selection as the main window uses it: check marks, the catalogue comment in Text3,
 // the commands a selection offers, the list's own keys (the catalogue and pack keys, Delete, Ctrl+B/C/J/A),
-// its context menu, focus, the start of a drag and a drop from the terminal list, and the deletion of the
-// chosen files. Enter, F5 and the double click belong to the local explorer.
+// its context menu, focus, the start of a drag, and the deletion of the chosen files. Enter, F5 and the double
+// click belong to the local explorer; drops of terminal files on the list belong to the terminal list.
 
 #include "workspace/LocalDeletion.h"
 #include "workspace/LocalSelection.h"
 
 #include <QObject>
+#include <QLineEdit>
 #include <QPoint>
+#include <QPointer>
 #include <functional>
 
-class QLineEdit;
 class QTreeView;
 
 namespace jvz {
@@ -32,9 +33,7 @@ public:
         std::function<void()> suspendDrag;      // dragging off for a moment
         std::function<void()> localBackFolder;
         std::function<void()> disableUploadCommand;
-        std::function<void()> uploadFromTerminal; // terminal files dropped on the list
-        std::function<void()> dragStartedHere;    // LocalDragStarted on, TerminalDragStarted off
-        std::function<bool()> terminalDragStarted;
+        std::function<void()> dragStartedHere; // LocalDragStarted on, TerminalDragStarted off
         std::function<void()> beep;
     };
 
@@ -55,6 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static bool ownsKey(int key, Qt::KeyboardModifiers modifiers);
     bool ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ListView1_GotFocus();
     void ListView1_LostFocus();
@@ -66,7 +66,8 @@ private:
 
     QTreeView* m_list;
     LocalListModel& m_model;
-    QLineEdit* m_text3;
+    QPointer<QLineEdit> m_text3; // the window may take it down first
+
     Notifier& m_notifier;
     const MBLanguages& m_language;
     FileDeleter m_deleter;

@@ -95,6 +95,7 @@ QToolBar* paneToolbar(QWidget* parent, const char* name)
     bar->setFloatable(false);
     bar->setIconSize(QSize(16, 16));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed); // the filters beside it take the room
     return bar;
 }
 
@@ -242,6 +243,7 @@ void MainWindowControls::buildMenus(QMainWindow& window)
     add(mnuCatalog, {Command::CatalogDescription, "Description", "F9", Disabled});
     add(mnuCatalog, {Command::CatalogCreate, "Create new ...", "F7", Disabled});
     add(mnuCatalog, {Command::CatalogFamily, "Family", "F8", Disabled});
+    add(mnuCatalog, {Command::CatalogList, "Catalogue list ...", "", Disabled});
     mnuCatalogPack = namedMenu(&window, "MNU_CatalogPack", "Catalogue &pack");
     add(mnuCatalogPack, {Command::PackAdd, "Add to list", "F6", Disabled});
     add(mnuCatalogPack, {Command::PackCreate, "Create pack...", "Ctrl+F6", 0});

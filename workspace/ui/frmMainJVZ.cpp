@@ -1,28 +1,58 @@
 #include "frmMainJVZ.h"
 
 #include "FileOpenCommands.h"
+#include "LocalExplorerAttach.h"
+#include "LocalExplorerPane.h"
+#include "LocalSelectionWiring.h"
 #include "MainSessionWindow.h"
+#include "TerminalPane.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
+#include "core/CaseLookup.h"
+#include "core/MBApplications.h"
+#include "core/MbWorkFile.h"
+#include "core/PerUserFolder.h"
+#include "core/ProgramInfo.h"
+#include "core/Settings.h"
 #include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "platform/FileWriter.h"
+#include "core/ui/IconTable.h"
 #include "platform/Notifier.h"
+#include "platform/UserSettingsStore.h"
 #include "session/SessionRuntime.h"
+#include "workspace/ui/CatalogueAuthoring.h"
+#include "session/ui/LinkMenus.h"
+#include "workspace/ui/MainWindowLayout.h"
+#include "workspace/ui/frmAbout.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <algorithm>
 #include <optional>
+#include <QUrl>
 
 namespace jvz {
 
@@ -42,7 +72,34 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     setObjectName(QStringLiteral("frmMainJVZ"));
     setWindowTitle(QStringLiteral("Pendraxa"));
     m_ui.build(*this);
+    m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
+    wireCatalogueAuthoring();
+    m_ui.listView1->installEventFilter(this);
+    for (QTreeView* view : {m_ui.treeView1, m_ui.listView1, m_ui.listView2})
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint& pos) { showContextMenu(view, pos); });
+    // Context keys belong to the views they serve, so they never take a key from a text box or the other views.
+    const auto local = [](QWidget* view, std::initializer_list<QAction*> items) {
+        for (QAction* a : items) {
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            view->addAction(a);
+        }
+    };
+    local(m_ui.treeView1, {m_ui.action(Command::ContextAddPath), m_ui.action(Command::ContextDelPath)});
+    for (QTreeView* view : {m_ui.listView1, m_ui.listView2})
+        local(view, {m_ui.action(Command::ContextCopy), m_ui.action(Command::ContextDelete),
+                     m_ui.action(Command::ContextRefresh)});
+    local(m_ui.listView1, {m_ui.action(Command::CatalogDescription), m_ui.action(Command::CatalogCreate),
+                           m_ui.action(Command::CatalogFamily), m_ui.action(Command::PackAdd),
+                           m_ui.action(Command::PackCreate), m_ui.action(Command::PackReset)});
+    setTabOrder();
+
+    // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
+    attachLocalExplorer(*this, m_settings);
+    // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
+    if (LocalExplorerPane* explorer = localExplorerOf(*this))
+        new LocalSelectionWiring(*this, *explorer, m_settings, m_notifier);
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
@@ -54,9 +111,78 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
 
 frmMainJVZ::~frmMainJVZ() = default;
 
+void frmMainJVZ::setChildProgramRunner(ProcessRunner& runner)
+{
+    m_childProgram = std::make_unique<MBApplications>(runner, &m_notifier);
+}
+
+UserSettingsStore& frmMainJVZ::userStore()
+{
+    if (m_userStore)
+        return *m_userStore;
+    if (!m_ownUserStore)
+        m_ownUserStore = std::make_unique<QSettingsUserStore>();
+    return *m_ownUserStore;
+}
+
+void frmMainJVZ::setTabOrder()
+{
+    const QList<QWidget*> chain = {m_ui.comboDefaultConnection,
+                                   m_ui.txtLogin,
+                                   m_ui.txtPassword,
+                                   m_ui.txtPort,
+                                   m_ui.txtIp,
+                                   m_ui.imageCombo1,
+                                   m_ui.combo5,
+                                   m_ui.combo2,
+                                   m_ui.filter,
+                                   m_ui.text3,
+                                   m_ui.treeView1,
+                                   m_ui.listView1,
+                                   m_ui.combo3,
+                                   m_ui.listView2,
+                                   m_ui.txtTrace};
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
 QString frmMainJVZ::label(const char* key) const
 {
     return m_language.GetFormLabel(QLatin1String(key));
+}
+
+// ---------------------------------------------------------------------------------------------- catalogue authoring
+
+void frmMainJVZ::wireCatalogueAuthoring()
+{
+    CatalogueAuthoring::Context c;
+    c.settings = &m_settings;
+    c.language = &m_language;
+    c.notifier = &m_notifier;
+    c.writer = &AtomicFileWriter::standard();
+    c.window = this;
+    c.selection = [this] { return CatalogueAuthoring::selectedPaths(*m_ui.listView1); };
+    c.currentFolder = [this] { return CurrentLocalFolder; };
+    c.filterText = [this] { return m_ui.combo2->currentText(); };
+    c.filterItems = [this] { return CatalogueAuthoring::itemTexts(*m_ui.combo2); };
+    c.productCodes = [this] {
+        QStringList codes;
+        for (const ProductCodeTable::Entry& e : m_products.entries())
+            codes << e.code.toUpper();
+        return codes;
+    };
+    c.setFilterText = [this](const QString& text) { m_ui.combo2->setCurrentText(text); };
+    c.now = [] { return QDateTime::currentDateTime(); };
+    m_authoring = std::make_unique<CatalogueAuthoring>(std::move(c));
+    CatalogueAuthoring* a = m_authoring.get();
+    wireCommand(Command::CatalogCreate, [a] { a->MNU_Catalog_create_Click(); });
+    wireCommand(Command::CatalogFamily, [a] { a->MNU_Catalog_family_Click(); });
+    wireCommand(Command::CatalogList, [a] { a->MNU_Catalog_list_Click(); });
+    wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
+    wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
+    wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
+    connect(a, &CatalogueAuthoring::packListChanged, this,
+            [this, a] { switchCommand(Command::PackReset, !a->packListEmpty()); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands
@@ -74,8 +200,13 @@ void frmMainJVZ::connectCommands()
     connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this,
             [this](QAction* a) { TLB_Icon_ButtonClick(static_cast<int>(m_ui.tlbIcon->actions().indexOf(a)) + 1); });
 
-    wireCommand(Command::Connect, [this] { TerminalConnect(false); });
+    // The connect and disconnect run nested waits: the window is busy meanwhile.
+    wireCommand(Command::Connect, [this] {
+        BusyScope busy(*this);
+        TerminalConnect(false);
+    });
     wireCommand(Command::IconConnect, [this] {
+        BusyScope busy(*this);
         TerminalConnect(false);
         // Whatever the sequence gave, the exchange directory's bookkeeping starts again.
         if (m_terminalSession) {
@@ -83,12 +214,25 @@ void frmMainJVZ::connectCommands()
             m_terminalSession->swapUnchecked = true;
         }
     });
-    wireCommand(Command::Disconnect, [this] { MNU_Terminal_Disconnect_Click(); });
-    wireCommand(Command::IconDisconnect, [this] { MNU_Terminal_Disconnect_Click(); });
+    wireCommand(Command::Disconnect, [this] {
+        BusyScope busy(*this);
+        MNU_Terminal_Disconnect_Click();
+    });
+    wireCommand(Command::IconDisconnect, [this] {
+        BusyScope busy(*this);
+        MNU_Terminal_Disconnect_Click();
+    });
     wireCommand(Command::Quit, [this] { close(); });
-    wireCommand(Command::ActivityDownload, [this] { selectActivity(1); });
-    wireCommand(Command::ActivityDiagnostic, [this] { selectActivity(2); });
-    wireCommand(Command::ActivityMaintenance, [this] { selectActivity(3); });
+    // An activity chosen anew is asked of the terminal at once; the chosen one again only rewrites the panel.
+    const Command activities[3] = {Command::ActivityDownload, Command::ActivityDiagnostic,
+                                   Command::ActivityMaintenance};
+    for (int i = 0; i < 3; ++i)
+        wireCommand(activities[i], [this, i] {
+            const bool changed = ActivityAsked != i + 1;
+            selectActivity(i + 1);
+            if (changed)
+                RefreshTerminalList();
+        });
     wireCommand(Command::ViewConnectBar, [this] {
         m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
         ArrangeBars();
@@ -97,8 +241,73 @@ void frmMainJVZ::connectCommands()
         m_ui.tlbIcon->setVisible(m_ui.action(Command::ViewIconBar)->isChecked());
         ArrangeBars();
     });
-    wireCommand(Command::ViewTrace,
-                [this] { m_ui.txtTrace->setVisible(m_ui.action(Command::ViewTrace)->isChecked()); });
+    wireCommand(Command::ViewTrace, [this] {
+        m_ui.txtTrace->setVisible(m_ui.action(Command::ViewTrace)->isChecked());
+        m_ui.txtTrace->raise();
+    });
+    wireCommand(Command::HelpAbout, [this] { MNU_Help_About_Click(); });
+    wireCommand(Command::HelpGuide, [this] { MNU_Help_Guide_Click(); });
+    wireCommand(Command::ConnectionHangUp, [this] {
+        BusyScope busy(*this);
+        if (m_session)
+            m_session->DisconnectTerminal();
+    });
+}
+
+void frmMainJVZ::attachLinkMenus(std::unique_ptr<LinkMenus> menus)
+{
+    m_linkMenus = std::move(menus);
+    wireCommand(Command::ConnectionConfig,
+                [this] { m_linkMenus->MNU_Connection_Config_Click(*m_ui.comboDefaultConnection); });
+    wireCommand(Command::ConnectionModem, [this] {
+        BusyScope busy(*this);
+        m_linkMenus->MNU_Connection_Modem_Click();
+    });
+}
+
+void frmMainJVZ::RefreshTerminalList()
+{
+    if (m_refreshTerminalList) {
+        m_refreshTerminalList();
+        return;
+    }
+    if (!FtpSessionOpen() || !m_session || !m_settings.gNTProtocol)
+        return;
+    m_session->CloseFtpSession();
+    m_session->SendTerminalMessage(0, ActivityAsked);
+}
+
+void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& pos)
+{
+    if (isBusy())
+        return;
+    view->setFocus(Qt::PopupFocusReason);
+    const QPoint at = static_cast<QAbstractScrollArea*>(view)->viewport()->mapToGlobal(pos);
+    if (view == m_ui.treeView1) {
+        m_ui.mnuContextuel2->popup(at);
+        return;
+    }
+    // The catalogue menus serve the local list only.
+    const bool local = view == m_ui.listView1;
+    m_ui.mnuC1->setVisible(local);
+    m_ui.mnuCatalog->menuAction()->setVisible(local);
+    m_ui.mnuCatalogPack->menuAction()->setVisible(local);
+    m_ui.mnuContextuel->popup(at);
+}
+
+bool frmMainJVZ::eventFilter(QObject* watched, QEvent* event)
+{
+    // Ctrl+J is the terminal-configuration command; only while that is off does the local list use it to
+    // move to the terminal list.
+    if (watched == m_ui.listView1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_J && key->modifiers() == Qt::ControlModifier &&
+            !m_ui.action(Command::TerminalInfo)->isEnabled()) {
+            m_ui.listView2->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMainJVZ::wireCommand(Command command, std::function<void()> handler)
@@ -110,9 +319,11 @@ void frmMainJVZ::wireCommand(Command command, std::function<void()> handler)
 
 void frmMainJVZ::runCommand(Command command)
 {
-    // The action's state is the command state applied; it is what the user sees.
+    // A shown action's state is the command state applied, and what the user sees; a hidden action reads as
+    // disabled, so the command state decides for it.
     const QAction* a = m_ui.action(command);
-    if (isBusy() || (a && !a->isEnabled()))
+    const bool enabled = a && a->isVisible() ? a->isEnabled() : m_commands.enabled(command);
+    if (isBusy() || !enabled)
         return;
     if (const auto& handler = m_handlers[static_cast<int>(command)])
         handler();
@@ -155,7 +366,15 @@ void frmMainJVZ::RefreshTransferCommands(bool enable)
     m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.setActivity(ActivityAsked);
     m_commands.RefreshTransferCommands(enable);
+    applyDrops();
     applyCommandState();
+}
+
+// Only these two switches change what the lists and the tree accept; focus changes leave it.
+void frmMainJVZ::applyDrops()
+{
+    for (QTreeView* view : {m_ui.listView1, m_ui.listView2, m_ui.treeView1})
+        view->setAcceptDrops(m_commands.dropsAccepted());
 }
 
 void frmMainJVZ::DisableDownloadCommand()
@@ -174,6 +393,10 @@ void frmMainJVZ::RefreshUploadCommand()
 {
     m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.RefreshUploadCommand();
+    if (m_commands.ftpSessionOpen()) {
+        m_ui.listView1->setAcceptDrops(true);
+        m_ui.listView2->setAcceptDrops(true);
+    }
     applyCommandState();
 }
 
@@ -230,15 +453,23 @@ void frmMainJVZ::TLB_Connect_ButtonClick()
 SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
                                           MainSessionWindowParts parts, const RuntimeTimings& timings)
 {
+    m_terminalPane.reset();
     m_terminalSession = &state.session;
+    // local explorer: the connected terminal's product code decides which package descriptor is listed
+    if (LocalExplorerPane* pane = localExplorerOf(*this))
+        pane->hooks().productCode = [&info = state.terminalInfo] { return info.ProductCodeTerminal(); };
     if (!parts.seeProductCode)
         parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
     if (!parts.enableTransferCommands)
         parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    FtpClient& ftp = services.ftp;
+    Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
     m_sessionWindow->setRuntime(m_session.get());
+    // terminal explorer
+    m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
     return *m_session;
 }
 
@@ -276,12 +507,29 @@ void frmMainJVZ::Form_Load()
     m_ui.txtTrace->hide();
     m_ui.action(Command::ViewTrace)->setVisible(m_settings.gDebug);
     m_ui.mnuV1->setVisible(m_settings.gDebug);
+    m_ui.treeView1->setAcceptDrops(true); // local items dropped on a folder of the tree
     // The session takes the address and credentials from these boxes, in batch runs too.
     m_ui.txtLogin->setText(m_settings.gFtpUserName);
     m_ui.txtPassword->setText(m_settings.gFtpPassword);
     m_ui.txtPort->setText(m_settings.gIpPort);
     m_ui.txtIp->setText(m_settings.gIpLocalAddress);
     m_ui.txtIp->setEnabled(false);
+    // The dial-up phonebook's folder and the per-user temp folder; one that cannot be made is reported once
+    // the window has its texts.
+    const auto make = [this](const QString& path) {
+        if (QFileInfo(path).isDir())
+            return;
+        const bool made = m_makeFolder ? m_makeFolder(path) : QDir().mkpath(path);
+        if (!made)
+            m_foldersNotCreated.append(QDir::toNativeSeparators(path));
+    };
+    if (!m_settings.gProgramFolder.isEmpty())
+        make(m_settings.gProgramFolder + QStringLiteral("/ras"));
+    make(GetAppTempDir());
+    if (!m_batch.gBatchMode && !m_settings.gProgramFolder.isEmpty()) {
+        const QString list = m_settings.gProgramFolder + QStringLiteral("/Jungo USB - Compliant terminals.txt");
+        m_ui.action(Command::HelpJungoTerminals)->setVisible(QFileInfo(resolvePathAnyCase(list)).isFile());
+    }
 }
 
 void frmMainJVZ::init(const MBLanguages& language)
@@ -302,6 +550,14 @@ void frmMainJVZ::init(const MBLanguages& language)
     FillDefaultConnectionCombo();
     selectActivity(m_batch.gActivity);
     m_ui.filter->setText(m_settings.gFilterField);
+    m_commands.setFtpSessionOpen(false);
+    if (!m_foldersNotCreated.isEmpty()) {
+        const QString text =
+            label("MSG_FolderNotCreated") + QStringLiteral(": ") + m_foldersNotCreated.join(QStringLiteral(", "));
+        m_foldersNotCreated.clear();
+        AddTrace(text);
+        m_notifier.message(text, QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, this);
+    }
 }
 
 void frmMainJVZ::InitLanguage(const MBLanguages& language)
@@ -309,7 +565,31 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     m_language.Copy(language);
     GetAllFormLabel(m_language, *this);
     setWindowTitle(QStringLiteral("Pendraxa")); // other windows find this one by its title
+    applyAccessibleTexts();
     SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
+}
+
+// Controls without a caption of their own are named for screen readers, with the same text as their tooltip.
+void frmMainJVZ::applyAccessibleTexts()
+{
+    for (const QString& name : captionlessControlNames()) {
+        auto* w = findChild<QWidget*>(name);
+        const QString text = m_language.GetFormLabel(QStringLiteral("ToolTipText") + name);
+        if (!w || text.isEmpty())
+            continue;
+        w->setToolTip(text);
+        w->setAccessibleName(text);
+        // An empty box tells what it is for.
+        if (auto* box = qobject_cast<QLineEdit*>(w))
+            box->setPlaceholderText(text);
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->lineEdit() ? combo->lineEdit()->setPlaceholderText(text) : combo->setPlaceholderText(text);
+    }
+    // Labels name the text boxes they stand before; the menus' mnemonics reach them.
+    for (QToolBar* bar : {m_ui.tlbIcon, m_ui.toolbar1, m_ui.toolbar2, m_ui.toolbar3})
+        for (QAction* a : bar->actions())
+            if (!a->isSeparator() && a->toolTip().isEmpty())
+                a->setToolTip(a->text());
 }
 
 void frmMainJVZ::selectActivity(int activity)
@@ -330,11 +610,147 @@ void frmMainJVZ::ShowActivityLabel()
     SetStatusPanel(3, text);
 }
 
-void frmMainJVZ::ArrangeBars() {}
+// The bars stack from the top by themselves; the panes are laid out again and the trace box goes back under
+// the local list.
+void frmMainJVZ::ArrangeBars()
+{
+    LayoutControls();
+    m_layout->placeTraceBox();
+}
 
-void frmMainJVZ::LoadCatalogFilters() {}
+void frmMainJVZ::LayoutControls()
+{
+    m_layout->LayoutControls();
+}
 
-void frmMainJVZ::SeeProductCode(const QString& /*code*/) {}
+void frmMainJVZ::LoadCatalogFilters()
+{
+    QStringList lines;
+    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QLatin1Char('/') + m_settings.gCataExtFile);
+    MbWorkFile file(&m_notifier);
+    if (file.OpenFile(path) == 0) {
+        QString line;
+        while (true) {
+            if (file.ReadNextLine(line) != 0)
+                break;
+            if (file.EndFile())
+                break;
+            lines.append(line);
+        }
+        file.CloseFile();
+    }
+    const CatalogFilterLoad load = jvz::LoadCatalogFilters(lines, m_products);
+    for (const QString& code : load.duplicates)
+        m_notifier.message(label("MSG_DuplicateProductCode").replace(QStringLiteral("%ext%"), code),
+                           QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, this);
+    QComboBox* combo = m_ui.combo2;
+    combo->clear();
+    for (const QString& item : load.filterItems) {
+        combo->addItem(item);
+        const QString code = item.mid(2);
+        if (m_products.contains(code))
+            combo->setItemData(combo->count() - 1, m_products.text(code), Qt::ToolTipRole);
+    }
+    combo->setEditText(!m_settings.gSelection.isEmpty() ? m_settings.gSelection : combo->itemText(0));
+}
+
+void frmMainJVZ::SeeProductCode(const QString& code)
+{
+    const QString text = m_products.text(code);
+    if (text.isEmpty()) {
+        m_notifier.message(code + QStringLiteral(": ") + label("MSG_UnknownProductCode"), QLatin1String(kProgramTitle),
+                           MessageIcon::Exclamation, MessageButtons::Ok, this);
+        return;
+    }
+    m_ui.combo2->setEditText(productFilter(code));
+    m_ui.listView2->setToolTip(text);
+}
+
+void frmMainJVZ::MNU_Help_About_Click()
+{
+    frmAbout about(this);
+    VersionInfo info = programVersionInfo();
+    info.fileDescription = m_language.GetFormLabel(QStringLiteral("FileDescription"), QStringLiteral("frmAbout"));
+    about.init(m_language, windowIcon(), info);
+    about.exec();
+}
+
+void frmMainJVZ::MNU_Help_Guide_Click()
+{
+    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QStringLiteral("/JVZ User Guide.pdf"));
+    if (!QFileInfo(path).isFile()) {
+        m_notifier.message(label("MSG_UsersGuideNotFound"), QLatin1String(kProgramTitle), MessageIcon::Critical,
+                           MessageButtons::Ok, this);
+        return;
+    }
+    const bool opened = m_openDocument ? m_openDocument(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!opened)
+        m_notifier.message(label("MSG_ErrNeedPdfReader"), QLatin1String(kProgramTitle), MessageIcon::Exclamation,
+                           MessageButtons::Ok, this);
+}
+
+void frmMainJVZ::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_firstActivation)
+        Form_Activate();
+}
+
+// Only the first activation does anything: the window's place, the bars, the filters, the status texts.
+void frmMainJVZ::Form_Activate()
+{
+    if (!m_firstActivation)
+        return;
+    m_firstActivation = false;
+    restoreWindowState();
+    applyIcons();
+    ArrangeBars();
+    LoadCatalogFilters();
+    ClearTrace();
+    SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
+    SetStatusBar3Panel(1, label("AllDir"));
+    SetStatusBar4(label("TerminalContent"));
+    AddTrace(StatusPanel(4));
+    m_ui.text3->clear();
+    emit firstActivated(); // the favourites load and the local explorer goes to "My Computer"
+}
+
+void frmMainJVZ::restoreWindowState()
+{
+    bool ok = false;
+    const int state = userStore()
+                          .value(QLatin1String(kProgramTitle), QStringLiteral("Parameter"),
+                                 QStringLiteral("WindowState"), QStringLiteral("-1"))
+                          .trimmed()
+                          .toInt(&ok);
+    if (ok && state == 2) {
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    if (ok && state == 1) {
+        setWindowState(Qt::WindowMinimized);
+        return;
+    }
+    const QScreen* s = screen() ? screen() : QApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect area = s->availableGeometry();
+    const QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
+    setGeometry(
+        QRect(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size));
+}
+
+// Icons are looked up only once the window is shown: a batch run never needs them.
+void frmMainJVZ::applyIcons()
+{
+    for (QToolBar* bar : {m_ui.tlbIcon, m_ui.toolbar1, m_ui.toolbar2, m_ui.toolbar3})
+        for (QAction* a : bar->actions()) {
+            const QString key = a->property("imageKey").toString();
+            if (!key.isEmpty())
+                a->setIcon(iconForImageKey(key));
+        }
+    setWindowIcon(iconForImageKey(QStringLiteral("Program")));
+}
 
 void frmMainJVZ::FillDefaultConnectionCombo()
 {
@@ -383,9 +799,17 @@ void frmMainJVZ::Timer4_Timer()
 
 void frmMainJVZ::closeEvent(QCloseEvent* event)
 {
+    // The end of the program closes it too: nothing is asked then.
+    if (m_ending || m_batch.gBatchMode) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    if (!Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
-    // The end of the program closes it too; only the user's close ends the run from here.
-    if (!m_ending && !m_batch.gBatchMode && m_hooks.quitApplication)
+    if (m_hooks.quitApplication)
         m_hooks.quitApplication();
 }
 
@@ -429,6 +853,11 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
     m_fileCommands->wireCommands(
         [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
     m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
+    // The explorers' file items open by type.
+    if (LocalExplorerPane* pane = localExplorerOf(*this))
+        m_fileCommands->attachLocalExplorer(*pane);
+    if (m_terminalPane)
+        m_fileCommands->attachTerminalExplorer(m_terminalPane->view());
 }
 
 void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
@@ -438,17 +867,110 @@ void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
         m_fileCommands->AnalyzeSgn(path, status);
 }
 
+// The user's close: refused while a nested wait runs or while an earlier close is under way; asked; then the
+// settings are saved, the link is taken down (waiting a bounded time) and the child program is ended.
+bool frmMainJVZ::Form_QueryUnload()
+{
+    if (isBusy() || m_quitting) {
+        QApplication::beep();
+        if (isBusy())
+            AddTrace(label("MSG_BusyNoQuit"));
+        return false;
+    }
+    if (m_notifier.message(label("Sur"), label("Quitter"), MessageIcon::Information, MessageButtons::YesNo, this) !=
+        MessageAnswer::Yes)
+        return false;
+    m_quitting = true;
+    SaveEnvironment();
+    if (m_savePathHistory)
+        m_savePathHistory();
+    if (m_linkState && m_linkState() != kLinkDown) {
+        if (m_session)
+            m_session->DisconnectTerminal();
+        waitForLinkDown();
+    }
+    if (m_childProgram && m_childProgram->AppIsRunning())
+        m_childProgram->AppTerminate(0);
+    return true;
+}
+
+void frmMainJVZ::waitForLinkDown()
+{
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(20);
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (m_linkState() == kLinkDown || clock.elapsed() >= m_linkDownWaitMs)
+            loop.quit();
+    });
+    poll.start();
+    if (m_linkState() != kLinkDown && m_linkDownWaitMs > 0)
+        loop.exec();
+    if (m_linkState() != kLinkDown)
+        AddTrace(label("MSG_LinkStillUp"));
+}
+
+void frmMainJVZ::SaveEnvironment()
+{
+    const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    userStore().setValue(QLatin1String(kProgramTitle), QStringLiteral("Parameter"), QStringLiteral("WindowState"),
+                         QString::number(state));
+    // The file start-up read: settings written under any other name would never be read again.
+    MbFileIni& ini = *m_settings.gIniFile;
+    const QString env = QStringLiteral("Environnement");
+    const auto yesNo = [](bool on) { return on ? QStringLiteral("yes") : QStringLiteral("no"); };
+    ini.StringSet(env, QStringLiteral("Selection"), m_ui.combo2->currentText());
+    ini.StringSet(env, QStringLiteral("ConnectBar"), yesNo(m_ui.action(Command::ViewConnectBar)->isChecked()));
+    ini.StringSet(env, QStringLiteral("IconBar"), yesNo(m_ui.action(Command::ViewIconBar)->isChecked()));
+    ini.StringSet(env, QStringLiteral("CatalogFamilyDir"), m_settings.gCatalogFamilyDir);
+    ini.StringSet(env, QStringLiteral("CatalogFamilyName"), m_settings.gCatalogFamilyName);
+    ini.StringSet(env, QStringLiteral("FilterField"), m_ui.filter->text());
+    SaveConnectionName(ini, m_ui.comboDefaultConnection->currentText());
+}
+
 // ---------------------------------------------------------------------------------------------- trace, bars
 
+// The new line goes on top of the box without laying the rest out again; the oldest lines past the bound go.
 void frmMainJVZ::AddTrace(const QString& line)
 {
-    m_trace.prepend(line + QStringLiteral("\r\n"));
-    m_ui.txtTrace->setPlainText(QString(m_trace).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    const QStringList parts = line.split(QStringLiteral("\r\n"));
+    for (auto it = parts.crbegin(); it != parts.crend(); ++it)
+        m_traceLines.push_front(*it + QStringLiteral("\r\n"));
+    if (m_traceLines.size() > size_t(kTraceLines))
+        m_traceLines.resize(kTraceLines);
+    m_traceStale = true;
+
+    QTextDocument* doc = m_ui.txtTrace->document();
+    QTextCursor top(doc);
+    top.insertText(parts.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    // The document holds one block more than lines: the empty one after the last line end.
+    if (doc->blockCount() > kTraceLines + 1) {
+        QTextCursor tail(doc->findBlockByNumber(kTraceLines));
+        tail.movePosition(QTextCursor::PreviousCharacter);
+        tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        tail.removeSelectedText();
+        tail.insertText(QStringLiteral("\n"));
+    }
+}
+
+const QString& frmMainJVZ::TraceText() const
+{
+    if (m_traceStale) {
+        m_trace.clear();
+        for (const QString& l : m_traceLines)
+            m_trace += l;
+        m_traceStale = false;
+    }
+    return m_trace;
 }
 
 void frmMainJVZ::ClearTrace()
 {
+    m_traceLines.clear();
     m_trace.clear();
+    m_traceStale = false;
     m_ui.txtTrace->clear();
 }
 

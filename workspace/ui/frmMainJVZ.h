@@ -10,11 +10,13 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
 class QComboBox;
 class QTimer;
+class QPlainTextEdit;
 
 namespace jvz {
 
@@ -27,6 +29,7 @@ struct SessionServices;
 struct TerminalSession;
 class FileOpenCommands;
 class FileViewers;
+class CatalogueAuthoring;
 class MainSessionWindow;
 class ProcessRunner;
 class TerminalInfoFields;
@@ -34,7 +37,12 @@ struct TransferContext;
 class Notifier;
 class SessionRuntime;
 class SessionWindow;
+class TerminalPane;
 class UserSettingsStore;
+class LinkMenus;
+class MBApplications;
+class MainWindowLayout;
+class ProcessRunner;
 class frmMainJVZ;
 
 // Marks the window busy while a nested wait runs (a transfer, a companion run): every command is refused and
@@ -75,6 +83,20 @@ public:
     void setLinkStateQuery(std::function<int32_t()> query) { m_linkState = std::move(query); }
     // The favourites write their path history on a confirmed quit.
     void setPathHistorySaver(std::function<void()> save) { m_savePathHistory = std::move(save); }
+    // How long the quit waits for the link to go down.
+    void setLinkDownWaitMs(int ms) { m_linkDownWaitMs = ms; }
+    // The window's child program (ended on quit when it still runs) is started through this runner.
+    void setChildProgramRunner(ProcessRunner& runner);
+    MBApplications* childProgram() const { return m_childProgram.get(); }
+    // Opens a document (the user's guide) with the desktop's program for it; false when none could.
+    void setDocumentOpener(std::function<bool(const QString& path)> open) { m_openDocument = std::move(open); }
+    // The terminal list's refresh (the Activity menu runs it); without one, a session with the protocol on
+    // is asked for the newly chosen activity.
+    void setTerminalListRefresher(std::function<void()> refresh) { m_refreshTerminalList = std::move(refresh); }
+    // Creates a folder with its parents; tests make it fail.
+    void setFolderMaker(std::function<bool(const QString& path)> make) { m_makeFolder = std::move(make); }
+    // The Connection menu's handlers: configuration and port check; the hang-up runs the disconnect.
+    void attachLinkMenus(std::unique_ptr<LinkMenus> menus);
 
     const MainWindowControls& controls() const { return m_ui; }
 
@@ -87,10 +109,14 @@ public:
     void InitLanguage(const MBLanguages& language);
     MBLanguages& language() { return m_language; }
 
-    // Puts the line on top of the trace box: line, CR LF, then the earlier text.
+    // Puts the line on top of the trace box: line, CR LF, then the earlier text. The box keeps the newest
+    // kTraceLines lines.
     void AddTrace(const QString& line);
-    const QString& TraceText() const { return m_trace; }
+    const QString& TraceText() const;
     void ClearTrace();
+    static constexpr int kTraceLines = 5000;
+    // The dial-up link's state when it is down.
+    static constexpr int32_t kLinkDown = 8193;
 
     // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
     void SetStatusPanel(int panel, const QString& text);
@@ -108,6 +134,9 @@ public:
     uint8_t ActivityAsked = 1;
     QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
     QString CurrentLocalFolder; // the local folder ListView1 shows; empty on "My Computer"
+    // local selection: the list a drag started from, so that a drop acts on the list the drag came from
+    bool LocalDragStarted = false;
+    bool TerminalDragStarted = false;
 
     // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
     // state allows, and the handler never runs while the window is busy.
@@ -138,6 +167,8 @@ public:
     // The connect sequence; without one, connecting sets up no link.
     void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
+    // The terminal explorer, once the session is built (none while the window has no terminal list).
+    TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
     // The icon bar by button index, as its buttons run.
@@ -147,6 +178,15 @@ public:
     void selectActivity(int activity);
     void ShowActivityLabel();
     void ArrangeBars();
+    void LayoutControls();
+    void RefreshTerminalList();
+
+    // Window events: the first activation, the close (asked, saved, link down, child program ended).
+    void Form_Activate();
+    bool FirstActivation() const { return m_firstActivation; }
+    void SaveEnvironment();
+    void MNU_Help_About_Click();
+    void MNU_Help_Guide_Click();
 
     // Product codes and the catalogue filters of Combo2.
     const ProductCodeTable& ListProduct() const { return m_products; }
@@ -164,15 +204,33 @@ public:
     // The dump of a signed file in the text viewer; status 0 when it was shown.
     void AnalyzeSgn(const QString& path, int16_t& status);
 
+    // The catalogue authoring commands (family, copy, list file, pack window).
+    CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
+signals:
+    // The window was activated for the first time: the panes fill from here, never in a batch run.
+    void firstActivated();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class BusyScope;
     void setBusy(bool entering);
+    void applyDrops();
     void connectCommands();
+    void wireCatalogueAuthoring();
     void FillDefaultConnectionCombo();
     void Form_Load();
+    bool Form_QueryUnload();
+    void waitForLinkDown();
+    void applyIcons();
+    void applyAccessibleTexts();
+    void setTabOrder();
+    void showContextMenu(QWidget* view, const QPoint& pos);
+    void restoreWindowState();
+    UserSettingsStore& userStore();
     QString label(const char* key) const;
 
     AppSettings& m_settings;
@@ -183,21 +241,36 @@ private:
     std::function<void(bool)> m_connect;
     std::function<int32_t()> m_linkState;
     std::function<void()> m_savePathHistory;
+    std::function<bool(const QString&)> m_openDocument;
+    std::function<void()> m_refreshTerminalList;
+    std::function<bool(const QString&)> m_makeFolder;
     UserSettingsStore* m_userStore = nullptr;
+    std::unique_ptr<UserSettingsStore> m_ownUserStore;
+    std::unique_ptr<MBApplications> m_childProgram;
+    std::unique_ptr<LinkMenus> m_linkMenus;
     MBLanguages m_language;
-    QString m_trace;
+    std::deque<QString> m_traceLines; // newest first, each with its CR LF
+    mutable QString m_trace;
+    mutable bool m_traceStale = false;
+    QStringList m_foldersNotCreated;
+    int m_linkDownWaitMs = 30000;
     bool m_ending = false;
+    bool m_quitting = false;
     bool m_loaded = false;
+    bool m_firstActivation = true;
     int m_busyDepth = 0;
 
     MainWindowControls m_ui;
+    MainWindowLayout* m_layout = nullptr;
     CommandState m_commands;
     std::array<std::function<void()>, kCommandCount> m_handlers;
     ProductCodeTable m_products;
     TerminalSession* m_terminalSession = nullptr;
     QTimer* m_timer4 = nullptr;
+    std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
     std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
     std::unique_ptr<FileOpenCommands> m_fileCommands;
 };
 

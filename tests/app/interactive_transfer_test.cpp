@@ -1,0 +1,291 @@
+// The interactive transfers on the real main window (offscreen) with the real session, FTP client and socket:
+// the terminal is played by the scripted session peer calling from 127.0.0.2 and the FTP server on 127.0.0.2
+// port 21. The link itself is not dialled: the window's connect sequence only opens the session socket.
+
+#include "../session/SessionFrames.h"
+#include "FakeNotifier.h"
+#include "FtpServerFixture.h"
+#include "Paths.h"
+#include "ScriptedTerminalPeer.h"
+#include "TestEnv.h"
+#include "core/AppSettings.h"
+#include "core/BatchRun.h"
+#include "core/AppState.h"
+#include "core/MBLanguages.h"
+#include "core/TerminalSession.h"
+#include "platform/Clock.h"
+#include "platform/FtpClient.h"
+#include "session/SessionRuntime.h"
+#include "session/TcpSessionTransport.h"
+#include "workspace/CommandState.h"
+#include "workspace/LocalItemRoles.h"
+#include "workspace/ui/MainSessionWindow.h"
+#include "workspace/ui/TerminalPane.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QStandardItemModel>
+#include <QTcpServer>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+using namespace jvz;
+using jvztest::bytes;
+using Step = jvztest::ScriptedTerminalPeer::Step;
+
+namespace {
+
+const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
+const QHostAddress kTerminalAddress(QStringLiteral("127.0.0.2"));
+constexpr int kBoundMs = 20000;
+
+QByteArray authorisation()
+{
+    return bytes({33, 27, 0}) + "DOWNLOAD   SWAP           ";
+}
+
+QByteArray fileBytes(int size, int seed)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 31 + seed * 7) & 0xff);
+    return b;
+}
+
+void writeLocal(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readLocal(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class InteractiveTransfer : public ::testing::Test {
+protected:
+    InteractiveTransfer() : window(settings, batch, notifier)
+    {
+        jvztest::FtpServerFixture::Options options;
+        options.host = kTerminalAddress.toString();
+        options.port = 21;
+        options.user = "ftpuser";
+        options.password = "905173";
+        options.maxSeconds = 120;
+        ftp = std::make_unique<jvztest::FtpServerFixture>(options);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(ftp->start()) << ftp->errorString().toStdString();
+        ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
+        ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), dia));
+        ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\APPLI.ADF"), adf));
+        ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\TERMINAL.CNF"), "cnf"));
+        ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIRFREE.SIZ"), QByteArray(3000, 'f')));
+        ASSERT_TRUE(QDir().mkpath(ftp->localPath(QStringLiteral("\\HOST"))));
+
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(kProgramAddress, 0));
+        sessionPort = probe.serverPort();
+        probe.close();
+
+        settings.gNTProtocol = true;
+        settings.gFtpUserName = QStringLiteral("ftpuser");
+        settings.gFtpPassword = QStringLiteral("905173");
+        settings.gIpLocalAddress = kProgramAddress.toString();
+        settings.gIpPort = QString::number(sessionPort);
+        settings.gWaitingDcxTime = 0;
+        batch.gSerialLink = true; // the FTP server is the calling terminal's address
+        MBLanguages language;
+        language.init(jvztest::binDir() + QStringLiteral("/JVZ.lng"), 1);
+        window.init(language);
+
+        MainSessionWindowParts parts;
+        parts.phonebookPort = [] { return QStringLiteral("pts/0"); };
+        setTerminalListParts(parts, window);
+        window.createSession({settings, batch, session, identity, terminalInfo, link},
+                             {notifier, client, clock, transport, nullptr, nullptr, [] {}}, std::move(parts),
+                             RuntimeTimings{});
+        // The connect sequence as far as a terminal without a link needs it: the session socket listens.
+        window.setConnectSequence([this](bool) {
+            SessionRuntime* runtime = window.session();
+            ASSERT_TRUE(runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)));
+            runtime->vars.SocketActive = true;
+            runtime->vars.LinkUp = true;
+        });
+        ASSERT_NE(window.terminalPane(), nullptr);
+
+        localFolder = QString::fromStdString(jvztest::makeScratchDir("local")) + u'/';
+        treeFolder = QString::fromStdString(jvztest::makeScratchDir("tree")) + u'/';
+        listView1 = window.findChild<QTreeView*>(QStringLiteral("ListView1"));
+        treeView1 = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
+        listView2 = window.findChild<QTreeView*>(QStringLiteral("ListView2"));
+        ASSERT_TRUE(listView1 && treeView1 && listView2);
+        listView1->setModel(&localModel);
+        treeView1->setModel(&treeModel);
+        window.resize(1100, 700);
+        window.show();
+    }
+
+    void TearDown() override
+    {
+        if (SessionRuntime* runtime = window.session())
+            runtime->CloseFtpSession();
+        transport.close();
+    }
+
+    // A local list row as the local explorer gives it.
+    void addLocalItem(const QString& name, const char* imageKey)
+    {
+        auto* item = new QStandardItem(name);
+        item->setData(localFolder + name, LocalRole::FullPath);
+        item->setData(QString::fromLatin1(imageKey), LocalRole::ImageKey);
+        localModel.appendRow(item);
+    }
+
+    QStringList terminalRows() const
+    {
+        QStringList names;
+        for (int r = 0; r < listView2->model()->rowCount(); ++r)
+            names << listView2->model()->index(r, 0).data().toString();
+        return names;
+    }
+
+    void selectRows(QTreeView* view, const QStringList& names)
+    {
+        view->clearSelection();
+        for (int r = 0; r < view->model()->rowCount(); ++r) {
+            const QModelIndex i = view->model()->index(r, 0);
+            if (names.contains(i.data().toString()))
+                view->selectionModel()->select(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+
+    QAction* action(const char* name) { return window.findChild<QAction*>(QLatin1String(name)); }
+
+    QByteArrayList commandsFrom(qsizetype start) const
+    {
+        QByteArrayList list;
+        for (const QByteArray& c : ftp->commands().mid(start)) {
+            if (!c.startsWith("PORT") && !c.startsWith("TYPE") && !c.startsWith("PWD") && !c.startsWith("EPRT") &&
+                !c.startsWith("SIZE") && !c.startsWith("MDTM"))
+                list << c;
+        }
+        return list;
+    }
+
+    std::unique_ptr<jvztest::FtpServerFixture> ftp;
+    AppSettings settings;
+    BatchRun batch;
+    TerminalSession session;
+    TerminalIdentity identity;
+    TerminalInfoFields terminalInfo;
+    LinkState link;
+    jvztest::FakeNotifier notifier;
+    CurlFtpClient client{FtpTimeouts{5000, 5}};
+    SteadyClock clock;
+    TcpSessionTransport transport;
+    frmMainJVZ window;
+    quint16 sessionPort = 0;
+    QByteArray dia = fileBytes(2500, 1);
+    QByteArray adf = fileBytes(700, 2);
+    QString localFolder;
+    QString treeFolder;
+    QStandardItemModel localModel;
+    QStandardItemModel treeModel;
+    QTreeView* listView1 = nullptr;
+    QTreeView* treeView1 = nullptr;
+    QTreeView* listView2 = nullptr;
+};
+
+TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
+{
+    jvztest::ScriptedTerminalPeer peer({
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(authorisation()),
+        // The refresh ends the activity and asks for it again.
+        Step::expect(bytes({34, 1, 0})),
+        Step::send(bytes({34, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(authorisation()),
+        Step::wait(300),
+    });
+
+    action("MNU_Terminal_Connect")->trigger();
+    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().size() == 4; }, kBoundMs))
+        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+    EXPECT_FALSE(terminalRows().contains(QStringLiteral("TERMINAL.CNF")));
+    EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\SWAP\\"));
+
+    const QString screenshot = jvztest::binDir() + QStringLiteral("/../screenshots/terminal_explorer.png");
+    QDir().mkpath(QFileInfo(screenshot).absolutePath());
+    EXPECT_TRUE(window.grab().save(screenshot));
+
+    // Download: a catalogue list selected in the local list.
+    const QByteArray app = fileBytes(6000, 3);
+    const QByteArray host = fileBytes(900, 4);
+    writeLocal(localFolder + QStringLiteral("app.sgn"), app);
+    writeLocal(localFolder + QStringLiteral("host.cfg"), host);
+    writeLocal(localFolder + QStringLiteral("LOAD.M40"), "; demo\r\n-eSWAP\r\napp.sgn\r\n-eHOST\r\nhost.cfg\r\n");
+    addLocalItem(QStringLiteral("app.sgn"), "Unknown");
+    addLocalItem(QStringLiteral("LOAD.M40"), "CatFile");
+    window.CurrentLocalFolder = localFolder;
+    selectRows(listView1, {QStringLiteral("LOAD.M40")});
+    // What the local list does when it takes the focus with a catalogue list selected.
+    window.commandState().setDownloadSelection(true);
+    window.RefreshTransferCommands(true);
+    ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
+    const qsizetype before = ftp->commands().size();
+    action("MNU_Terminal_Download")->trigger();
+    EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
+    EXPECT_EQ(ftp->readLocal(QStringLiteral("\\HOST\\HOST.CFG")), host);
+    const QByteArrayList wire = commandsFrom(before);
+    const QByteArrayList expected = {"RETR \\SWAP\\ACTIVITY.INF", "CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST",
+                                     "STOR HOST.CFG", "LIST"};
+    EXPECT_EQ(wire, expected) << wire.join(" | ").toStdString();
+    EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\HOST\\"));
+    EXPECT_EQ(terminalRows(), QStringList{QStringLiteral("HOST.CFG")});
+    EXPECT_FALSE(window.isBusy());
+
+    // Upload: two terminal files into the folder selected in the tree.
+    listView2->setFocus();
+    window.terminalPane()->view().TerminalBackFolder();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("SWAP")); }, kBoundMs));
+    auto* node = new QStandardItem(QStringLiteral("tree"));
+    node->setData(treeFolder, LocalRole::FullPath);
+    treeModel.appendRow(node);
+    treeView1->setCurrentIndex(node->index());
+    EXPECT_EQ(window.terminalPane()->view().selectedNames(), QStringList{QStringLiteral("HOST")}) << "the folder left";
+    selectRows(listView2, {QStringLiteral("SWAP")});
+    window.terminalPane()->view().OpenTerminalItem();
+    ASSERT_TRUE(terminalRows().contains(QStringLiteral("DIAG.DIA"))) << terminalRows().join(u',').toStdString();
+    selectRows(listView2, {QStringLiteral("DIAG.DIA"), QStringLiteral("APPLI.ADF"), QStringLiteral("DIRFREE.SIZ")});
+    window.RefreshUploadCommand();
+    ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+    action("MNU_Terminal_Upload")->trigger();
+    EXPECT_EQ(readLocal(treeFolder + QStringLiteral("DIAG.DIA")), dia);
+    EXPECT_EQ(readLocal(treeFolder + QStringLiteral("APPLI.ADF")), adf);
+    EXPECT_FALSE(QFile::exists(treeFolder + QStringLiteral("DIRFREE.SIZ")));
+
+    // Refresh with the protocol on: the list empties, the terminal is asked again and the list comes back.
+    window.runCommand(Command::TerminalRefresh);
+    EXPECT_TRUE(terminalRows().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+        << peer.failure().toStdString();
+    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+}
+
+} // namespace

@@ -1,0 +1,269 @@
+// The local selection, favourites and deletion attached to the real main window and its local explorer,
+// driven through the window's controls by their names.
+#include "FakeNotifier.h"
+#include "FakeVolumeSource.h"
+#include "LocalExplorerFixture.h"
+#include "Paths.h"
+
+#include "core/AppSettings.h"
+#include "core/BatchRun.h"
+#include "core/ui/IconTable.h"
+#include "workspace/FavouritePaths.h"
+#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/LocalExplorerPane.h"
+#include "workspace/ui/LocalSelectionPane.h"
+#include "workspace/ui/LocalSelectionWiring.h"
+#include "workspace/ui/MainWindowControls.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+using namespace jvz;
+
+namespace {
+
+// One run of the program's window over the fake machine; a second one over the same folder is a restart.
+struct WindowRun {
+    WindowRun(const jvztest::FixtureTree& tree, jvztest::FakeVolumeSource& volumes, AppSettings& settings,
+              jvztest::FakeNotifier& notifier)
+        : window(settings, batch, notifier)
+    {
+        window.InitLanguage(jvztest::shippedLanguage());
+        const MainWindowControls& ui = window.controls();
+        ui.combo2->setEditable(true);
+        ui.combo2->addItems({"*.M23", "*.M40", "*.*"});
+        ui.combo2->setCurrentText("*.*");
+        explorer = localExplorerOf(window);
+        wiring = localSelectionOf(window);
+        EXPECT_NE(explorer, nullptr);
+        EXPECT_NE(wiring, nullptr);
+        explorer->setVolumeSource(volumes);
+        wiring->setVolumeSource(volumes);
+        window.resize(1100, 700);
+        window.show(); // the explorer fills itself and the favourites are read
+        EXPECT_TRUE(explorer->started());
+        (void)tree;
+    }
+
+    int row(const QString& path) const { return explorer->listModel().rowOfPath(path); }
+
+    void select(const QStringList& paths)
+    {
+        QTreeView* list = window.controls().listView1;
+        QItemSelection selection;
+        for (const QString& p : paths) {
+            const QModelIndex i = explorer->listModel().index(row(p), 0);
+            selection.select(i, i.siblingAtColumn(2));
+        }
+        list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    }
+
+    QAction* toolbarButton(QToolBar* bar, const char* name) const
+    {
+        for (QAction* a : bar->actions())
+            if (a->objectName() == QLatin1String(name))
+                return a;
+        return nullptr;
+    }
+
+    BatchRun batch;
+    frmMainJVZ window;
+    LocalExplorerPane* explorer = nullptr;
+    LocalSelectionWiring* wiring = nullptr;
+};
+
+class MainWindowSelection : public ::testing::Test {
+protected:
+    MainWindowSelection() : tree(jvztest::makeFixtureTree())
+    {
+        volumes.add(tree.vol1, DriveKind::Fixed, true, "SYSTEM", "1234-ABCD");
+        volumes.add(tree.vol2, DriveKind::Removable, true, QString(), "5678-EF01");
+        settings.gProgramFolder = tree.root + "program";
+        QDir().mkpath(settings.gProgramFolder);
+        settings.gBookmarkFile = "JVZ.bmk";
+        bookmark = settings.gProgramFolder + "/JVZ.bmk";
+        QFile f(bookmark);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write((tree.vol1 + "data/\r\n" + tree.vol2 + "gone/deeper/\r\n").toUtf8());
+    }
+
+    QByteArray bookmarkBytes() const
+    {
+        QFile f(bookmark);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    jvztest::FixtureTree tree;
+    jvztest::FakeVolumeSource volumes;
+    AppSettings settings;
+    jvztest::FakeNotifier notifier;
+    QString bookmark;
+};
+
+TEST_F(MainWindowSelection, ChoosingDeletingAndTheFavouritesThroughTheWindow)
+{
+    auto run = std::make_unique<WindowRun>(tree, volumes, settings, notifier);
+    frmMainJVZ& w = run->window;
+    const MainWindowControls& ui = w.controls();
+    QAction* delFile = run->toolbarButton(ui.toolbar1, "DelFile");
+    ASSERT_NE(delFile, nullptr);
+
+    // The favourites as the start-up repair left them, the file normalised.
+    QStringList entries;
+    for (int i = 0; i < ui.combo5->count(); ++i)
+        entries << ui.combo5->itemText(i);
+    EXPECT_EQ(entries, QStringList({tree.vol1 + "data/", tree.vol2, "My Computer"}));
+    EXPECT_EQ(bookmarkBytes(), (tree.vol1 + "data/\r\n" + tree.vol2 + "\r\nMy Computer\r\n").toUtf8());
+
+    // Picking the entry opens the folder.
+    ui.combo5->setCurrentIndex(0);
+    emit ui.combo5->activated(0);
+    QTRY_COMPARE(run->explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+    ASSERT_GE(run->row(tree.vol1 + "data/C.M40"), 0);
+
+    ui.listView1->setFocus();
+    QTRY_VERIFY(ui.listView1->hasFocus());
+    EXPECT_FALSE(delFile->isEnabled()) << "nothing chosen after a listing";
+    run->select({tree.vol1 + "data/C.M40"});
+    EXPECT_EQ(ui.text3->text(), " catalogue C");
+    EXPECT_TRUE(delFile->isEnabled());
+    EXPECT_TRUE(ui.mnuCatalog->isEnabled());
+    EXPECT_TRUE(ui.action(Command::ContextCopy)->isEnabled());
+    EXPECT_FALSE(ui.action(Command::Download)->isEnabled()) << "no session";
+    EXPECT_EQ(run->explorer->listModel().imageKey(run->row(tree.vol1 + "data/C.M40")), "coche");
+
+    QTest::keyClick(ui.listView1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toUtf8(), QByteArray("C.M40\r\n"));
+
+    QWidget& shot = w;
+    const QString screenshots = jvztest::binDir() + "/../screenshots";
+    QDir().mkpath(screenshots);
+    EXPECT_TRUE(shot.grab().save(screenshots + "/local_selection.png"));
+
+    // A folder with the files: no deletion offered.
+    run->select({tree.vol1 + "data/b/", tree.vol1 + "data/a.txt"});
+    EXPECT_FALSE(delFile->isEnabled());
+
+    // Toolbar1's DelFile: the question, Yes, the file gone and the list showing the folder as it is now.
+    run->select({tree.vol1 + "data/C.M40"});
+    notifier.answers = {MessageAnswer::Yes};
+    delFile->trigger();
+    EXPECT_FALSE(QFile::exists(tree.vol1 + "data/C.M40"));
+    EXPECT_EQ(run->row(tree.vol1 + "data/C.M40"), -1);
+    EXPECT_EQ(notifier.shown.back().title, w.language().GetFormLabel("TIT_DelFile"));
+
+    // The tree's Shift+Ins adds the folder shown; the list of favourites is saved at once.
+    run->explorer->GoToTypedPath(tree.vol1 + "data/pack/");
+    QTRY_COMPARE(run->explorer->CurrentLocalFolder(), tree.vol1 + "data/pack/");
+    ui.treeView1->setFocus();
+    QTest::keyClick(ui.treeView1, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(ui.combo5->currentText(), tree.vol1 + "data/pack/");
+    EXPECT_TRUE(bookmarkBytes().contains((tree.vol1 + "data/pack/\r\n").toUtf8()));
+
+    // Toolbar2's "back" shows the parent folder.
+    run->toolbarButton(ui.toolbar2, "back")->trigger();
+    QTRY_COMPARE(run->explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+
+    // Typed in the box: Enter opens it.
+    ui.combo5->setFocus();
+    ui.combo5->lineEdit()->selectAll();
+    QTest::keyClicks(ui.combo5, tree.vol2 + "photos");
+    QTest::keyClick(ui.combo5, Qt::Key_Return);
+    QTRY_COMPARE(run->explorer->CurrentLocalFolder(), tree.vol2 + "photos/");
+
+    // Quitting saves through the window's hook; the next run finds the same list.
+    run->wiring->favourites().SavePathHistory();
+    const QStringList saved = run->wiring->favourites().entries();
+    run.reset();
+    auto again = std::make_unique<WindowRun>(tree, volumes, settings, notifier);
+    EXPECT_EQ(again->wiring->favourites().entries(), saved);
+    EXPECT_EQ(again->window.controls().combo5->count(), saved.size());
+}
+
+TEST_F(MainWindowSelection, EachKeyOfTheListRunsItsCommandOnce)
+{
+    WindowRun run(tree, volumes, settings, notifier);
+    const MainWindowControls& ui = run.window.controls();
+    int creates = 0;
+    run.window.wireCommand(Command::CatalogCreate, [&] { ++creates; });
+    ui.combo2->setCurrentText("*.M40");
+    run.explorer->GoToTypedPath(tree.vol1 + "data/");
+    QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+    ui.listView1->setFocus();
+    QTRY_VERIFY(ui.listView1->hasFocus());
+    run.select({tree.vol1 + "data/C.M40"});
+    ASSERT_TRUE(ui.action(Command::CatalogCreate)->isEnabled());
+    QTest::keyClick(ui.listView1, Qt::Key_F7);
+    EXPECT_EQ(creates, 1);
+
+    ui.combo2->setCurrentText("*.*"); // relists with every file
+    QTRY_VERIFY(run.row(tree.vol1 + "data/a.txt") >= 0);
+    run.select({tree.vol1 + "data/a.txt"});
+    notifier.answers = {MessageAnswer::No};
+    const size_t before = notifier.shown.size();
+    QTest::keyClick(ui.listView1, Qt::Key_Delete);
+    EXPECT_EQ(notifier.shown.size(), before + 1) << "one question";
+    EXPECT_TRUE(QFile::exists(tree.vol1 + "data/a.txt"));
+}
+
+TEST_F(MainWindowSelection, ABookmarkFileThatIsNotAListIsLeftAndTheStatusBarSaysWhy)
+{
+    QFile f(bookmark);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const QByteArray content("/data/\r\n\0binary", 15);
+    f.write(content);
+    f.close();
+    {
+        WindowRun run(tree, volumes, settings, notifier);
+        EXPECT_EQ(run.window.controls().combo5->count(), 1);
+        EXPECT_TRUE(run.window.controls().statusBar2->currentMessage().contains(bookmark));
+        run.wiring->favourites().AddFolderToFavourites(tree.vol1);
+        run.wiring->favourites().SavePathHistory();
+    }
+    EXPECT_EQ(bookmarkBytes(), content);
+}
+
+TEST_F(MainWindowSelection, ANewListingTakesTheOldSelectionsCommandsAway)
+{
+    WindowRun run(tree, volumes, settings, notifier);
+    const MainWindowControls& ui = run.window.controls();
+    run.explorer->GoToTypedPath(tree.vol1 + "data/");
+    QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+    run.select({tree.vol1 + "data/a.txt"});
+    ASSERT_TRUE(ui.action(Command::LocalDelFile)->isEnabled());
+    run.explorer->GoToTypedPath(tree.vol1 + "data/pack/");
+    QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/pack/");
+    EXPECT_FALSE(ui.action(Command::LocalDelFile)->isEnabled());
+    EXPECT_FALSE(ui.action(Command::ContextCopy)->isEnabled());
+}
+
+TEST_F(MainWindowSelection, TheDragFlagsSayWhichListADragCameFrom)
+{
+    WindowRun run(tree, volumes, settings, notifier);
+    const MainWindowControls& ui = run.window.controls();
+    run.explorer->GoToTypedPath(tree.vol1 + "data/");
+    QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+    run.window.TerminalDragStarted = true;
+    ui.listView1->setDragEnabled(true);
+    const QRect r = ui.listView1->visualRect(run.explorer->listModel().index(run.row(tree.vol1 + "data/a.txt"), 0));
+    QWidget* viewport = ui.listView1->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, r.center());
+    QMouseEvent move(QEvent::MouseMove, r.center() + QPoint(QApplication::startDragDistance() + 2, 0),
+                     viewport->mapToGlobal(r.center()), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    EXPECT_TRUE(run.window.LocalDragStarted);
+    EXPECT_FALSE(run.window.TerminalDragStarted);
+}
+
+} // namespace

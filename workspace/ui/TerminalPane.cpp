@@ -1,0 +1,163 @@
+#include "TerminalPane.h"
+
+#include "MainSessionWindow.h"
+#include "core/AppSettings.h"
+#include "workspace/CommandState.h"
+#include "workspace/LocalItemRoles.h"
+#include "frmMainJVZ.h"
+#include "session/SessionRuntime.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QMenu>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace jvz {
+
+namespace {
+
+template <typename T>
+T* named(frmMainJVZ& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1String(name));
+}
+
+QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
+{
+    QList<LocalSelectedItem> items;
+    if (!list || !list->selectionModel())
+        return items;
+    QModelIndexList rows = list->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& i : rows)
+        items.append({i.data().toString(), i.data(LocalRole::ImageKey).toString()});
+    return items;
+}
+
+} // namespace
+
+std::unique_ptr<TerminalPane> TerminalPane::attach(frmMainJVZ& window, const SessionRuntimeState& state,
+                                                   Notifier& notifier, FtpClient& ftp)
+{
+    if (!named<QTreeView>(window, "ListView2"))
+        return nullptr;
+    return std::unique_ptr<TerminalPane>(new TerminalPane(window, state, notifier, ftp));
+}
+
+TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp)
+    : m_window(window), m_host(window, notifier, state.settings, state.batch),
+      m_context{ftp, m_host, notifier, window.language(), state.batch, state.session, state.identity,
+                state.terminalInfo, window.CurrentTerminalDir}
+{
+    frmMainJVZ* w = &window;
+    const AppSettings* settings = &state.settings;
+    auto* combo2 = named<QComboBox>(window, "Combo2");
+    auto* listView1 = named<QTreeView>(window, "ListView1");
+
+    TerminalExplorerHooks explorer;
+    explorer.sessionOpen = [w] { return w->FtpSessionOpen(); };
+    explorer.sessionProtocol = [settings] { return settings->gNTProtocol; };
+    explorer.activityAsked = [w] { return w->ActivityAsked; };
+    explorer.seeProductCode = [w](const QString& code) {
+        if (SessionWindow* session = w->sessionWindow())
+            session->SeeProductCode(code);
+    };
+    explorer.showAllLocalFiles = [combo2] {
+        if (!combo2)
+            return;
+        const int all = combo2->findText(QStringLiteral("*.*"));
+        if (all >= 0)
+            combo2->setCurrentIndex(all);
+        else if (combo2->isEditable())
+            combo2->setEditText(QStringLiteral("*.*"));
+    };
+    explorer.catalogFilterItems = [combo2] {
+        QStringList items;
+        for (int i = 0; combo2 && i < combo2->count(); ++i)
+            items.append(combo2->itemText(i));
+        return items;
+    };
+    explorer.closeFtpSession = [w] {
+        if (SessionRuntime* session = w->session())
+            session->CloseFtpSession();
+    };
+    explorer.sendTerminalMessage = [w](uint8_t code, uint8_t activity) {
+        if (SessionRuntime* session = w->session())
+            session->SendTerminalMessage(code, activity);
+    };
+
+    auto* treeView1 = named<QTreeView>(window, "TreeView1");
+    TerminalPaneHooks pane;
+    pane.localSelection = [listView1] { return selectedLocalItems(listView1); };
+    pane.localFolder = [w] {
+        const QString folder = w->CurrentLocalFolder;
+        return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+    };
+    // The tree's root ("My Computer") holds no path: nothing is got there.
+    pane.treeFolder = [treeView1] {
+        if (!treeView1 || !treeView1->selectionModel())
+            return QString();
+        const QModelIndexList selected = treeView1->selectionModel()->selectedRows();
+        const QModelIndex node = selected.isEmpty() ? treeView1->currentIndex() : selected.first();
+        return node.isValid() ? node.data(LocalRole::FullPath).toString() : QString();
+    };
+    pane.downloadEnabled = [w] { return w->DownloadEnabled(); };
+    pane.terminalListFocused = [w] {
+        w->RefreshUploadCommand();
+        w->DisableDownloadCommand();
+    };
+    pane.enableDelete = [w](bool on) {
+        w->switchCommand(Command::TerminalDelFile, on);
+        w->switchCommand(Command::ContextDelete, on);
+    };
+    pane.isBusy = [w] { return w->isBusy(); };
+    pane.setBusy = [this](bool on) {
+        if (on)
+            m_busy.emplace(m_window);
+        else
+            m_busy.reset();
+    };
+
+    TerminalPaneWidgets widgets;
+    widgets.listView2 = named<QTreeView>(window, "ListView2");
+    widgets.combo3 = named<QComboBox>(window, "Combo3");
+    widgets.toolbar3 = named<QToolBar>(window, "Toolbar3");
+    widgets.statusBar4 = named<QWidget>(window, "StatusBar4");
+    widgets.localList = listView1;
+    widgets.contextMenu = named<QMenu>(window, "MNU_Contextuel");
+    widgets.contextDelete = named<QAction>(window, "MNU_ContextuelDelete");
+    widgets.window = &window;
+    m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(pane));
+
+    TerminalExplorerView* view = m_view.get();
+    window.wireCommand(Command::Download, [view] { view->MNU_Terminal_Download_Click(); });
+    window.wireCommand(Command::Upload, [view] { view->MNU_Terminal_Upload_Click(); });
+    window.wireCommand(Command::TerminalBackFolder, [view, w] {
+        if (w->FtpSessionOpen())
+            view->TerminalBackFolder();
+    });
+    window.wireCommand(Command::TerminalDelFile, [view] { view->DeleteTerminalSelection(); });
+    window.wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
+}
+
+TerminalPane::~TerminalPane() = default;
+
+void setTerminalListParts(MainSessionWindowParts& parts, frmMainJVZ& window)
+{
+    frmMainJVZ* w = &window;
+    // The refresh button follows the session: it asks the terminal again only while a list stands.
+    parts.clearTerminalList = [w] {
+        if (TerminalPane* pane = w->terminalPane())
+            pane->view().ClearTerminalList();
+        w->switchCommand(Command::TerminalRefresh, false);
+    };
+    parts.enumTerminalDirectory = [w](const QString& directory) {
+        if (TerminalPane* pane = w->terminalPane())
+            pane->view().FtpEnumDirectory(directory);
+        w->switchCommand(Command::TerminalRefresh, true);
+    };
+}
+
+} // namespace jvz
