@@ -10,6 +10,7 @@
 #include "platform/ProcessRunner.h"
 #include "workspace/OpenByType.h"
 #include "workspace/ui/FileOpenCommands.h"
+#include "workspace/ui/LocalExplorerAttach.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -300,4 +301,21 @@ TEST_F(OpenByTypeTest, LocalExplorerFilesOpenByType)
     ASSERT_TRUE(QFile::link(f.tree.vol1 + QStringLiteral("data/pack"), m_folder + QStringLiteral("pack.lnk")));
     EXPECT_EQ(commands.openLocalFile(m_folder, QStringLiteral("pack.lnk")), FileTool::FolderLink);
     EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/pack/"));
+}
+
+// On the main window the local explorer's file items come here.
+TEST_F(OpenByTypeTest, MainWindowLocalExplorerHandsItsFilesToTheDispatch)
+{
+    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+    LocalExplorerPane* pane = localExplorerOf(w.window);
+    ASSERT_NE(pane, nullptr);
+    ASSERT_TRUE(pane->hooks().openFile);
+    LocalFileRef file;
+    file.folder = m_folder;
+    file.name = QStringLiteral("APP.PDF");
+    file.imageKey = QStringLiteral("Unknown");
+    pane->hooks().openFile(file);
+    ASSERT_EQ(m_viewers.descriptors.size(), 1u);
+    EXPECT_EQ(m_viewers.descriptors[0].fileName, QStringLiteral("APP.PDF"));
+    EXPECT_FALSE(m_viewers.descriptors[0].list);
 }

@@ -916,6 +916,11 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
     m_fileCommands->wireCommands(
         [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
     m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
+    // The explorers' file items open by type.
+    if (LocalExplorerPane* pane = localExplorerOf(*this))
+        m_fileCommands->attachLocalExplorer(*pane);
+    if (m_terminalPane)
+        m_fileCommands->attachTerminalExplorer(m_terminalPane->view());
 }
 
 void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
