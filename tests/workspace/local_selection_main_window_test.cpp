@@ -90,6 +90,7 @@ protected:
         settings.gProgramFolder = tree.root + "program";
         QDir().mkpath(settings.gProgramFolder);
         settings.gBookmarkFile = "JVZ.bmk";
+        // The window's first activation reads the catalogue filters from the product-code file.
         settings.gCataExtFile = "JVZ.prm";
         QFile codes(settings.gProgramFolder + "/JVZ.prm");
         EXPECT_TRUE(codes.open(QIODevice::WriteOnly));
@@ -98,11 +99,6 @@ protected:
         QFile f(bookmark);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write((tree.vol1 + "data/\r\n" + tree.vol2 + "gone/deeper/\r\n").toUtf8());
-        // The window's first activation reads the catalogue filters from the product-code file.
-        settings.gCataExtFile = "JVZ.prm";
-        QFile codes(settings.gProgramFolder + "/JVZ.prm");
-        EXPECT_TRUE(codes.open(QIODevice::WriteOnly));
-        codes.write("M23 Terminal M23\r\nM40 Terminal M40\r\n");
         settings.gSelection = "*.*";
     }
 
