@@ -161,7 +161,6 @@ void CatalogListReader::ReadTextLine(QString& line)
 
 bool CatalogListReader::AtEndOfStream()
 {
-    // The whole list was read when it was opened.
     return !m_open || m_pos >= m_buffer.size();
 }
 

@@ -1,9 +1,9 @@
 #include "frmMainJVZ.h"
 
-#include "FileOpenCommands.h"
 #include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
 #include "LocalSelectionWiring.h"
+#include "FileOpenCommands.h"
 #include "MainSessionWindow.h"
 #include "TerminalPane.h"
 #include "core/AppSettings.h"
@@ -50,9 +50,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUrl>
 #include <algorithm>
 #include <optional>
-#include <QUrl>
 
 namespace jvz {
 
@@ -813,60 +813,6 @@ void frmMainJVZ::closeEvent(QCloseEvent* event)
         m_hooks.quitApplication();
 }
 
-// ------------------------------------------------------------------------------------ viewers and companion runs
-
-void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
-                                    std::function<TransferContext*()> transfers, FileViewers* viewers)
-{
-    FileOpenCommands::Sources sources;
-    sources.currentLocalFolder = [this] { return CurrentLocalFolder; };
-    sources.firstSelectedLocalName = [this] {
-        QModelIndexList rows =
-            m_ui.listView1->selectionModel() ? m_ui.listView1->selectionModel()->selectedRows() : QModelIndexList();
-        std::sort(rows.begin(), rows.end(),
-                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-        return rows.isEmpty() ? QString() : rows.first().data().toString();
-    };
-    sources.catalogueFilters = [this] {
-        QStringList items;
-        for (int i = 0; i < m_ui.combo2->count(); ++i)
-            items << m_ui.combo2->itemText(i);
-        return items;
-    };
-    sources.transfers = [this, transfers = std::move(transfers)] {
-        return FtpSessionOpen() && transfers ? transfers() : nullptr;
-    };
-    sources.busy = [this] { return isBusy(); };
-    // Opening a local file takes the connection bar's login and password as the FTP credentials.
-    sources.local.takeConnectionBarCredentials = [this] {
-        m_settings.gFtpUserName = m_ui.txtLogin->text();
-        m_settings.gFtpPassword = m_ui.txtPassword->text();
-    };
-    sources.setBusy = [this, scope = std::make_shared<std::optional<BusyScope>>()](bool on) {
-        if (on)
-            scope->emplace(*this);
-        else
-            scope->reset();
-    };
-    m_fileCommands = std::make_unique<FileOpenCommands>(*this, m_settings, m_language, m_notifier, runner, terminalInfo,
-                                                        std::move(sources), viewers);
-    m_fileCommands->wireCommands(
-        [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
-    m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
-    // The explorers' file items open by type.
-    if (LocalExplorerPane* pane = localExplorerOf(*this))
-        m_fileCommands->attachLocalExplorer(*pane);
-    if (m_terminalPane)
-        m_fileCommands->attachTerminalExplorer(m_terminalPane->view());
-}
-
-void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
-{
-    status = 1;
-    if (m_fileCommands)
-        m_fileCommands->AnalyzeSgn(path, status);
-}
-
 // The user's close: refused while a nested wait runs or while an earlier close is under way; asked; then the
 // settings are saved, the link is taken down (waiting a bounded time) and the child program is ended.
 bool frmMainJVZ::Form_QueryUnload()
@@ -928,6 +874,60 @@ void frmMainJVZ::SaveEnvironment()
     ini.StringSet(env, QStringLiteral("CatalogFamilyName"), m_settings.gCatalogFamilyName);
     ini.StringSet(env, QStringLiteral("FilterField"), m_ui.filter->text());
     SaveConnectionName(ini, m_ui.comboDefaultConnection->currentText());
+}
+
+// ------------------------------------------------------------------------------------ viewers and companion runs
+
+void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
+                                    std::function<TransferContext*()> transfers, FileViewers* viewers)
+{
+    FileOpenCommands::Sources sources;
+    sources.currentLocalFolder = [this] { return CurrentLocalFolder; };
+    sources.firstSelectedLocalName = [this] {
+        QModelIndexList rows =
+            m_ui.listView1->selectionModel() ? m_ui.listView1->selectionModel()->selectedRows() : QModelIndexList();
+        std::sort(rows.begin(), rows.end(),
+                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+        return rows.isEmpty() ? QString() : rows.first().data().toString();
+    };
+    sources.catalogueFilters = [this] {
+        QStringList items;
+        for (int i = 0; i < m_ui.combo2->count(); ++i)
+            items << m_ui.combo2->itemText(i);
+        return items;
+    };
+    sources.transfers = [this, transfers = std::move(transfers)] {
+        return FtpSessionOpen() && transfers ? transfers() : nullptr;
+    };
+    sources.busy = [this] { return isBusy(); };
+    // Opening a local file takes the connection bar's login and password as the FTP credentials.
+    sources.local.takeConnectionBarCredentials = [this] {
+        m_settings.gFtpUserName = m_ui.txtLogin->text();
+        m_settings.gFtpPassword = m_ui.txtPassword->text();
+    };
+    sources.setBusy = [this, scope = std::make_shared<std::optional<BusyScope>>()](bool on) {
+        if (on)
+            scope->emplace(*this);
+        else
+            scope->reset();
+    };
+    m_fileCommands = std::make_unique<FileOpenCommands>(*this, m_settings, m_language, m_notifier, runner, terminalInfo,
+                                                        std::move(sources), viewers);
+    m_fileCommands->wireCommands(
+        [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
+    m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
+    // The explorers' file items open by type.
+    if (LocalExplorerPane* pane = localExplorerOf(*this))
+        m_fileCommands->attachLocalExplorer(*pane);
+    if (m_terminalPane)
+        m_fileCommands->attachTerminalExplorer(m_terminalPane->view());
+}
+
+void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
+{
+    status = 1;
+    if (m_fileCommands)
+        m_fileCommands->AnalyzeSgn(path, status);
 }
 
 // ---------------------------------------------------------------------------------------------- trace, bars

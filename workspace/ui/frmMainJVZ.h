@@ -27,9 +27,9 @@ struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
 struct TerminalSession;
+class CatalogueAuthoring;
 class FileOpenCommands;
 class FileViewers;
-class CatalogueAuthoring;
 class MainSessionWindow;
 class ProcessRunner;
 class TerminalInfoFields;
@@ -195,6 +195,8 @@ public:
 
     void Timer4_Timer();
 
+    // The catalogue authoring commands (family, copy, list file, pack window).
+    CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
     // viewers and companion runs: files opened by type, the catalogue description, the running-component
     // list, the terminal identity window, the compliant terminals help. transfers: the FTP session's context.
     // viewers: null for the real viewer windows.
@@ -204,8 +206,6 @@ public:
     // The dump of a signed file in the text viewer; status 0 when it was shown.
     void AnalyzeSgn(const QString& path, int16_t& status);
 
-    // The catalogue authoring commands (family, copy, list file, pack window).
-    CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
 signals:
     // The window was activated for the first time: the panes fill from here, never in a batch run.
     void firstActivated();
