@@ -161,13 +161,8 @@ void CatalogListReader::ReadTextLine(QString& line)
 
 bool CatalogListReader::AtEndOfStream()
 {
-    if (!m_file.isOpen())
-        return true;
-    if (m_pos < m_buffer.size())
-        return false;
-    m_buffer = m_file.read(64 * 1024);
-    m_pos = 0;
-    return m_buffer.isEmpty();
+    // The list is read whole on opening.
+    return !m_open || m_pos >= m_buffer.size();
 }
 
 void CatalogListReader::CloseTextFile()
