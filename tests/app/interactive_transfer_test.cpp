@@ -234,6 +234,8 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
 
     const QString screenshot = jvztest::binDir() + QStringLiteral("/../screenshots/terminal_explorer.png");
     QDir().mkpath(QFileInfo(screenshot).absolutePath());
+    window.resize(1280, 720);
+    QTest::qWait(50); // the new size laid out before the grab
     EXPECT_TRUE(window.grab().save(screenshot));
 
     // Download: a catalogue list selected in the local list.
