@@ -111,7 +111,8 @@ int TerminalListModel::columnCount(const QModelIndex& parent) const
 
 QVariant TerminalListModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    // Views ask with invalid indexes too: no row, no data, no warning.
+    if (!index.isValid() || index.parent().isValid() || index.row() >= m_rows.size())
         return {};
     const TerminalListRow& row = m_rows.at(index.row());
     switch (role) {

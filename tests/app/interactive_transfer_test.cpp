@@ -19,6 +19,8 @@
 #include "session/TcpSessionTransport.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalItemRoles.h"
+#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/TerminalPane.h"
 #include "workspace/ui/frmMainJVZ.h"
@@ -105,6 +107,8 @@ protected:
         settings.gIpPort = QString::number(sessionPort);
         settings.gWaitingDcxTime = 0;
         batch.gSerialLink = true; // the FTP server is the calling terminal's address
+        settings.gProgramFolder = jvztest::binDir(); // the product codes behind the catalogue filters
+        settings.gCataExtFile = QStringLiteral("JVZ.prm");
         MBLanguages language;
         language.init(jvztest::binDir() + QStringLiteral("/JVZ.lng"), 1);
         window.init(language);
@@ -130,8 +134,8 @@ protected:
         treeView1 = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
         listView2 = window.findChild<QTreeView*>(QStringLiteral("ListView2"));
         ASSERT_TRUE(listView1 && treeView1 && listView2);
-        listView1->setModel(&localModel);
-        treeView1->setModel(&treeModel);
+        local = localExplorerOf(window);
+        ASSERT_NE(local, nullptr);
         window.resize(1100, 700);
         window.show();
     }
@@ -143,13 +147,12 @@ protected:
         transport.close();
     }
 
-    // A local list row as the local explorer gives it.
-    void addLocalItem(const QString& name, const char* imageKey)
+    // Opens a local folder in the tree and the list, as a typed path does.
+    void openLocal(const QString& folder)
     {
-        auto* item = new QStandardItem(name);
-        item->setData(localFolder + name, LocalRole::FullPath);
-        item->setData(QString::fromLatin1(imageKey), LocalRole::ImageKey);
-        localModel.appendRow(item);
+        local->GoToTypedPath(folder);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return local->CurrentLocalFolder() == folder; }, kBoundMs))
+            << local->CurrentLocalFolder().toStdString();
     }
 
     QStringList terminalRows() const
@@ -200,8 +203,7 @@ protected:
     QByteArray adf = fileBytes(700, 2);
     QString localFolder;
     QString treeFolder;
-    QStandardItemModel localModel;
-    QStandardItemModel treeModel;
+    LocalExplorerPane* local = nullptr;
     QTreeView* listView1 = nullptr;
     QTreeView* treeView1 = nullptr;
     QTreeView* listView2 = nullptr;
@@ -232,6 +234,8 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
 
     const QString screenshot = jvztest::binDir() + QStringLiteral("/../screenshots/terminal_explorer.png");
     QDir().mkpath(QFileInfo(screenshot).absolutePath());
+    window.resize(1280, 720);
+    QTest::qWait(50); // the new size laid out before the grab
     EXPECT_TRUE(window.grab().save(screenshot));
 
     // Download: a catalogue list selected in the local list.
@@ -240,10 +244,16 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     writeLocal(localFolder + QStringLiteral("app.sgn"), app);
     writeLocal(localFolder + QStringLiteral("host.cfg"), host);
     writeLocal(localFolder + QStringLiteral("LOAD.M40"), "; demo\r\n-eSWAP\r\napp.sgn\r\n-eHOST\r\nhost.cfg\r\n");
-    addLocalItem(QStringLiteral("app.sgn"), "Unknown");
-    addLocalItem(QStringLiteral("LOAD.M40"), "CatFile");
-    window.CurrentLocalFolder = localFolder;
+    openLocal(localFolder);
+    const auto listed = [&](const QString& name) {
+        for (int r = 0; r < listView1->model()->rowCount(); ++r)
+            if (listView1->model()->index(r, 0).data().toString() == name)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed(QStringLiteral("LOAD.M40")); }, kBoundMs));
     selectRows(listView1, {QStringLiteral("LOAD.M40")});
+
     // What the local list does when it takes the focus with a catalogue list selected.
     window.commandState().setDownloadSelection(true);
     window.RefreshTransferCommands(true);
@@ -264,10 +274,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     listView2->setFocus();
     window.terminalPane()->view().TerminalBackFolder();
     ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("SWAP")); }, kBoundMs));
-    auto* node = new QStandardItem(QStringLiteral("tree"));
-    node->setData(treeFolder, LocalRole::FullPath);
-    treeModel.appendRow(node);
-    treeView1->setCurrentIndex(node->index());
+    openLocal(treeFolder);
     EXPECT_EQ(window.terminalPane()->view().selectedNames(), QStringList{QStringLiteral("HOST")}) << "the folder left";
     selectRows(listView2, {QStringLiteral("SWAP")});
     window.terminalPane()->view().OpenTerminalItem();

@@ -4,11 +4,16 @@
 #include "core/AppSettings.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalItemRoles.h"
+#include "LocalExplorerAttach.h"
+#include "LocalExplorerPane.h"
+#include "LocalSelectionWiring.h"
 #include "frmMainJVZ.h"
 #include "session/SessionRuntime.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QToolBar>
@@ -32,7 +37,11 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
     QModelIndexList rows = list->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     for (const QModelIndex& i : rows)
-        items.append({i.data().toString(), i.data(LocalRole::ImageKey).toString()});
+    {
+        // A marked item shows the check mark; its own image waits in SavedImageKey.
+        const QString saved = i.data(LocalRole::SavedImageKey).toString();
+        items.append({i.data().toString(), saved.isEmpty() ? i.data(LocalRole::ImageKey).toString() : saved});
+    }
     return items;
 }
 
@@ -92,9 +101,15 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     TerminalPaneHooks pane;
     pane.localSelection = [listView1] { return selectedLocalItems(listView1); };
     pane.localFolder = [w] {
-        const QString folder = w->CurrentLocalFolder;
+        const LocalExplorerPane* local = localExplorerOf(*w);
+        const QString folder = local ? local->CurrentLocalFolder() : w->CurrentLocalFolder;
         return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     };
+    pane.refreshLocalList = [w](const QString& folder) {
+        if (LocalExplorerPane* local = localExplorerOf(*w))
+            local->MajListeFichiers(QFile::encodeName(folder));
+    };
+    pane.copyNames = [w] { w->runCommand(Command::ContextCopy); };
     // The tree's root ("My Computer") holds no path: nothing is got there.
     pane.treeFolder = [treeView1] {
         if (!treeView1 || !treeView1->selectionModel())
@@ -126,6 +141,8 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     widgets.toolbar3 = named<QToolBar>(window, "Toolbar3");
     widgets.statusBar4 = named<QWidget>(window, "StatusBar4");
     widgets.localList = listView1;
+    // Terminal items dropped on the local panes: handled here before the panes' own drops see them.
+    widgets.uploadDropTargets = {listView1, treeView1};
     widgets.contextMenu = named<QMenu>(window, "MNU_Contextuel");
     widgets.contextDelete = named<QAction>(window, "MNU_ContextuelDelete");
     widgets.window = &window;
@@ -140,6 +157,13 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     });
     window.wireCommand(Command::TerminalDelFile, [view] { view->DeleteTerminalSelection(); });
     window.wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
+    if (LocalSelectionWiring* local = localSelectionOf(window))
+        local->setTerminalDelete([view] { view->DeleteTerminalSelection(); });
+    // The context menu's refresh acts on the list it was opened on; the local list's refresh is its own.
+    window.wireCommand(Command::ContextRefresh, [view, listView2 = widgets.listView2] {
+        if (QApplication::focusWidget() == listView2)
+            view->RefreshTerminalList();
+    });
 }
 
 TerminalPane::~TerminalPane() = default;
