@@ -161,6 +161,7 @@ void CatalogListReader::ReadTextLine(QString& line)
 
 bool CatalogListReader::AtEndOfStream()
 {
+    // The list is read whole when it is opened.
     return !m_open || m_pos >= m_buffer.size();
 }
 

@@ -41,9 +41,6 @@ struct WindowRun {
     {
         window.InitLanguage(jvztest::shippedLanguage());
         const MainWindowControls& ui = window.controls();
-        ui.combo2->setEditable(true);
-        ui.combo2->addItems({"*.M23", "*.M40", "*.*"});
-        ui.combo2->setCurrentText("*.*");
         explorer = localExplorerOf(window);
         wiring = localSelectionOf(window);
         EXPECT_NE(explorer, nullptr);
@@ -53,6 +50,7 @@ struct WindowRun {
         window.resize(1100, 700);
         window.show(); // the explorer fills itself and the favourites are read
         EXPECT_TRUE(explorer->started());
+        ui.combo2->setCurrentText("*.*");
         (void)tree;
     }
 
@@ -92,6 +90,10 @@ protected:
         settings.gProgramFolder = tree.root + "program";
         QDir().mkpath(settings.gProgramFolder);
         settings.gBookmarkFile = "JVZ.bmk";
+        settings.gCataExtFile = "JVZ.prm";
+        QFile codes(settings.gProgramFolder + "/JVZ.prm");
+        EXPECT_TRUE(codes.open(QIODevice::WriteOnly));
+        codes.write("M23 Terminal M23\r\nM40 Terminal M40\r\n");
         bookmark = settings.gProgramFolder + "/JVZ.bmk";
         QFile f(bookmark);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -182,9 +184,12 @@ TEST_F(MainWindowSelection, ChoosingDeletingAndTheFavouritesThroughTheWindow)
     QTest::keyClick(ui.combo5, Qt::Key_Return);
     QTRY_COMPARE(run->explorer->CurrentLocalFolder(), tree.vol2 + "photos/");
 
-    // Quitting saves through the window's hook; the next run finds the same list.
-    run->wiring->favourites().SavePathHistory();
+    // Quitting (confirmed) saves through the window's hook; the next run finds the same list.
+    QFile(bookmark).remove();
+    notifier.answers = {MessageAnswer::Yes};
+    run->window.close();
     const QStringList saved = run->wiring->favourites().entries();
+    EXPECT_EQ(bookmarkBytes(), (saved.join("\r\n") + "\r\n").toUtf8());
     run.reset();
     auto again = std::make_unique<WindowRun>(tree, volumes, settings, notifier);
     EXPECT_EQ(again->wiring->favourites().entries(), saved);

@@ -124,25 +124,6 @@ void LocalSelectionPane::runWhenEnabled(const char* menu, const char* entry)
         action->trigger();
 }
 
-bool LocalSelectionPane::ownsKey(int key, Qt::KeyboardModifiers modifiers)
-{
-    switch (key) {
-    case Qt::Key_F6:
-    case Qt::Key_F7:
-    case Qt::Key_F8:
-    case Qt::Key_F9:
-    case Qt::Key_Delete:
-        return true;
-    case Qt::Key_B:
-    case Qt::Key_C:
-    case Qt::Key_J:
-    case Qt::Key_A:
-        return modifiers & Qt::ControlModifier;
-    default:
-        return false;
-    }
-}
-
 bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     const bool shift = modifiers & Qt::ShiftModifier;
@@ -276,15 +257,6 @@ bool LocalSelectionPane::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_list)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::ShortcutOverride: {
-        // The list's keys are its own while it has the focus: the window's shortcuts for the same keys wait.
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (ownsKey(key->key(), key->modifiers())) {
-            event->accept();
-            return true;
-        }
-        return false;
-    }
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         return ListView1_KeyDown(key->key(), key->modifiers());

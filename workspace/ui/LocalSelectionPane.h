@@ -3,7 +3,9 @@
 // The local file list's selection as the main window uses it: check marks, the catalogue comment in Text3,
 // the commands a selection offers, the list's own keys (the catalogue and pack keys, Delete, Ctrl+B/C/J/A),
 // its context menu, focus, the start of a drag, and the deletion of the chosen files. Enter, F5 and the double
-// click belong to the local explorer; drops of terminal files on the list belong to the terminal list.
+// click belong to the local explorer; drops of terminal files on the list belong to the terminal list. A key
+// that is also the shortcut of an enabled menu item runs that item, as menu keys come first; the list's own
+// handling takes the key otherwise.
 
 #include "workspace/LocalDeletion.h"
 #include "workspace/LocalSelection.h"
@@ -54,7 +56,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static bool ownsKey(int key, Qt::KeyboardModifiers modifiers);
     bool ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ListView1_GotFocus();
     void ListView1_LostFocus();
