@@ -75,7 +75,6 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
-    m_ui.listView1->installEventFilter(this);
     for (QTreeView* view : {m_ui.treeView1, m_ui.listView1, m_ui.listView2})
         connect(view, &QWidget::customContextMenuRequested, this,
                 [this, view](const QPoint& pos) { showContextMenu(view, pos); });
@@ -293,21 +292,6 @@ void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& pos)
     m_ui.mnuCatalog->menuAction()->setVisible(local);
     m_ui.mnuCatalogPack->menuAction()->setVisible(local);
     m_ui.mnuContextuel->popup(at);
-}
-
-bool frmMainJVZ::eventFilter(QObject* watched, QEvent* event)
-{
-    // Ctrl+J is the terminal-configuration command; only while that is off does the local list use it to
-    // move to the terminal list.
-    if (watched == m_ui.listView1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_J && key->modifiers() == Qt::ControlModifier &&
-            !m_ui.action(Command::TerminalInfo)->isEnabled()) {
-            m_ui.listView2->setFocus(Qt::ShortcutFocusReason);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMainJVZ::wireCommand(Command command, std::function<void()> handler)
