@@ -356,9 +356,11 @@ TEST(InstanceLock, FreedWhenItsHolderDies)
     jvz::PosixProcessRunner runner;
     jvz::ProcessSpec spec;
     spec.program = QStringLiteral("/bin/sh");
-    // The holder is the process we kill: the lock sits on its own descriptor 9, nothing else holds it.
+    // The holder is the process we kill: the lock sits on its own descriptor 9, nothing else holds it. The
+    // ready mark is written by the shell itself: a child such as touch would inherit the descriptor and could
+    // still hold the lock for a moment after the holder is gone.
     spec.arguments = {QStringLiteral("-c"),
-                      QStringLiteral("exec 9>'%1' && flock 9 && touch '%2' && exec sleep 60").arg(path, ready)};
+                      QStringLiteral("exec 9>'%1' && flock 9 && : >'%2' && exec sleep 60").arg(path, ready)};
     auto holder = runner.start(spec);
     ASSERT_TRUE(holder);
     QTRY_VERIFY_WITH_TIMEOUT(jvztest::fileExists(ready.toStdString()), 10000);

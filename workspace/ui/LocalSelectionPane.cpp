@@ -162,6 +162,7 @@ bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifi
     case Qt::Key_J:
         if (!ctrl)
             return false;
+        // Reached only while the terminal-information command is off: its menu shortcut takes Ctrl+J otherwise.
         if (auto* terminalList = m_list->window()->findChild<QWidget*>(QStringLiteral("ListView2")))
             terminalList->setFocus(Qt::ShortcutFocusReason);
         return true;
