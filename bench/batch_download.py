@@ -158,11 +158,12 @@ def run_curl(address, folder, names):
 
 # Which diagnostic ends each stage of the start-up (first line of the run matching the pattern).
 STAGES = [
-    ("Qt start", r"."),
-    ("settings", r"settings read|stage settings"),
-    ("window build", r"stage window"),
-    ("list checks", r"stage list checks"),
-    ("FTP login", r"stage ftp login|FTP login done"),
+    ("Qt start", r"^start-up, batch"),
+    ("settings", r"^stage settings read"),
+    ("window build", r"^stage window built"),
+    ("start-up checks", r"^stage start-up checks done"),
+    ("FTP login", r'^< "230'),
+    ("list checks", r'^> "STOR'),
 ]
 
 
@@ -181,7 +182,7 @@ def stage_split(start, log, first_store):
             continue
         rows.append((title, hit - start - previous))
         previous = hit - start
-    rows.append(("to first transfer", first_store - start - previous if first_store else None))
+    rows.append(("first transfer", first_store - start - previous if first_store else None))
     return rows, stamps
 
 
