@@ -58,7 +58,10 @@ Startup::Outcome Startup::Main(const QStringList& arguments)
         LoadOptions(m_state.settings, *m_state.settings.gIniFile);
         LoadProtocolSettings(m_state.settings, batch, *m_state.settings.gIniFile);
         m_host.FindModemPorts();
+        // Debug marks time the start-up by stage (QT_LOGGING_RULES="jvz.core.debug=true").
+        qCDebug(jvzCore) << "stage settings read";
         m_host.mainWindow().init(m_state.language);
+        qCDebug(jvzCore) << "stage window built";
         CheckBookmarkFile(); // a missing bookmark file only leaves its code
         if (!CheckCatalogExtensionFile())
             return false;
@@ -73,6 +76,7 @@ Startup::Outcome Startup::Main(const QStringList& arguments)
             m_host.showProgressWindow(QStringLiteral("JVZ Running..."));
         if (batch.gErrorCode != 0)
             return false;
+        qCDebug(jvzCore) << "stage start-up checks done";
         m_host.mainWindow().TerminalConnect(false);
         m_state.session.swapTotalSize = 0;
         m_state.session.swapUnchecked = true;
