@@ -91,30 +91,7 @@ void endTransferWalk(TransferContext& ctx, CatalogListReader& reader, bool cance
         recordCancel(ctx);
 }
 
-using LineAction = std::function<bool(const QString&)>;
-
-// Walks a list up to its end, handing directory and file lines to their actions; comments are skipped.
-// An action answers false to stop the walk there, which then answers false too.
-bool forEachListLine(CatalogListReader& reader, const LineAction& onDirectory, const LineAction& onFile)
-{
-    QString line;
-    for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
-        switch (classifyCatalogLine(line)) {
-        case CatalogLineKind::End:
-        case CatalogLineKind::Comment:
-            break;
-        case CatalogLineKind::Directory:
-            if (!onDirectory(line))
-                return false;
-            break;
-        case CatalogLineKind::File:
-            if (!onFile(line))
-                return false;
-            break;
-        }
-    }
-    return true;
-}
+using LineAction = CatalogLineAction;
 
 // Directory lines of the transfers move the run's and the terminal's directory; a failed change stops.
 bool walkListedFiles(TransferContext& ctx, CatalogListReader& reader, const LineAction& onFile)

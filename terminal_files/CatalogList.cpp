@@ -172,4 +172,25 @@ void CatalogListReader::CloseTextFile()
     m_pos = 0;
 }
 
+bool forEachListLine(CatalogListReader& reader, const CatalogLineAction& onDirectory, const CatalogLineAction& onFile)
+{
+    QString line;
+    for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
+        switch (classifyCatalogLine(line)) {
+        case CatalogLineKind::End:
+        case CatalogLineKind::Comment:
+            break;
+        case CatalogLineKind::Directory:
+            if (!onDirectory(line))
+                return false;
+            break;
+        case CatalogLineKind::File:
+            if (!onFile(line))
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
 } // namespace jvz

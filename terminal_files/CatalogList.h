@@ -6,6 +6,7 @@
 #include "platform/FileReader.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace jvz {
@@ -104,5 +105,10 @@ private:
     QByteArray m_buffer;
     qsizetype m_pos = 0;
 };
+
+// Walks a list up to its end, handing directory and file lines to their actions; comments are skipped.
+// An action answers false to stop the walk there, which then answers false too.
+using CatalogLineAction = std::function<bool(const QString&)>;
+bool forEachListLine(CatalogListReader& reader, const CatalogLineAction& onDirectory, const CatalogLineAction& onFile);
 
 } // namespace jvz

@@ -154,32 +154,27 @@ private:
             warn(m_ctx, path + QStringLiteral(" : ") + m_ctx.label("MSG_FileNotFound"));
             return Step::Refuse;
         }
-        QString line;
-        for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
-            switch (classifyCatalogLine(line)) {
-            case CatalogLineKind::End:
-            case CatalogLineKind::Comment:
-                break;
-            case CatalogLineKind::Directory:
+        const bool whole = forEachListLine(
+            reader,
+            [&](const QString& line) {
                 m_passDirectory = catalogDirectoryArgument(line);
-                break;
-            case CatalogLineKind::File: {
+                return true;
+            },
+            [&](const QString& line) {
                 const CatalogFileRef ref = resolveCatalogFile(line, m_request.localFolder);
                 if (ref.form == CatalogPathForm::Network) {
                     warn(m_ctx, line + QStringLiteral(" : ") + m_ctx.label("MSG_NetworkFileDenied"));
-                    return Step::Refuse;
+                    return false;
                 }
                 const QFileInfo info(ref.localPath());
                 if (!info.isFile()) {
                     warn(m_ctx, ref.localPath() + QStringLiteral(" : ") + m_ctx.label("MSG_FileNotFound"));
-                    return Step::Refuse;
+                    return false;
                 }
                 countFile(ref.name, info.size());
-                break;
-            }
-            }
-        }
-        return Step::Next;
+                return true;
+            });
+        return whole ? Step::Next : Step::Refuse;
     }
 
     // The second pass's reading of an item, turned into steps.
@@ -209,23 +204,18 @@ private:
         CatalogListReader reader;
         if (!reader.OpenTextFileForRead(m_request.localFolder + item.text))
             return;
-        QString line;
-        for (reader.ReadTextLine(line); !line.isEmpty(); reader.ReadTextLine(line)) {
-            switch (classifyCatalogLine(line)) {
-            case CatalogLineKind::End:
-            case CatalogLineKind::Comment:
-                break;
-            case CatalogLineKind::Directory:
+        forEachListLine(
+            reader,
+            [&](const QString& line) {
                 m_plan.steps.append(directoryStep(catalogDirectoryArgument(line)));
-                break;
-            case CatalogLineKind::File: {
+                return true;
+            },
+            [&](const QString& line) {
                 const CatalogFileRef ref = resolveCatalogFile(line, m_request.localFolder);
                 if (!keptBack(ref.name))
                     m_plan.steps.append(putStep(ref.name, ref.folder, line));
-                break;
-            }
-            }
-        }
+                return true;
+            });
     }
 
     void addDescriptorSteps(const LocalSelectedItem& item)
