@@ -378,6 +378,22 @@ void TerminalExplorerView::setStatusBar4Bold(bool bold)
     m_w.statusBar4->setFont(font);
 }
 
+// A drag over a list is accepted when allowed; the drop itself also ends the drag and runs the command.
+bool TerminalExplorerView::answerDrop(QDropEvent* drop, bool allowed, bool& dragStarted,
+                                      const std::function<void()>& command)
+{
+    if (allowed)
+        drop->acceptProposedAction();
+    else
+        drop->ignore();
+    if (drop->type() == QEvent::Drop) {
+        dragStarted = false;
+        if (allowed)
+            command();
+    }
+    return true;
+}
+
 bool TerminalExplorerView::dropOnTerminalList(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
@@ -385,21 +401,7 @@ bool TerminalExplorerView::dropOnTerminalList(QEvent* event)
     const bool fromLocal = !isWithin(drop->source(), m_w.listView2) &&
                            (m_localDragStarted || (drop->source() && isWithin(drop->source(), m_w.localList)));
     const bool allowed = fromLocal && m_hooks.downloadEnabled && m_hooks.downloadEnabled();
-    if (event->type() == QEvent::Drop) {
-        m_localDragStarted = false;
-        if (allowed) {
-            drop->acceptProposedAction();
-            MNU_Terminal_Download_Click();
-        } else {
-            drop->ignore();
-        }
-        return true;
-    }
-    if (allowed)
-        drop->acceptProposedAction();
-    else
-        drop->ignore();
-    return true;
+    return answerDrop(drop, allowed, m_localDragStarted, [this] { MNU_Terminal_Download_Click(); });
 }
 
 bool TerminalExplorerView::dropOnLocalPane(QEvent* event)
@@ -412,21 +414,7 @@ bool TerminalExplorerView::dropOnLocalPane(QEvent* event)
         return false; // the local pane's own drags
     const auto& activity = m_explorer.hooks().activityAsked;
     const bool allowed = activity && activity() == 2;
-    if (event->type() == QEvent::Drop) {
-        m_terminalDragStarted = false;
-        if (allowed) {
-            drop->acceptProposedAction();
-            MNU_Terminal_Upload_Click();
-        } else {
-            drop->ignore();
-        }
-        return true;
-    }
-    if (allowed)
-        drop->acceptProposedAction();
-    else
-        drop->ignore();
-    return true;
+    return answerDrop(drop, allowed, m_terminalDragStarted, [this] { MNU_Terminal_Upload_Click(); });
 }
 
 bool TerminalExplorerView::eventFilter(QObject* watched, QEvent* event)

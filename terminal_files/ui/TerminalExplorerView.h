@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <functional>
 
+class QDropEvent;
 class QAction;
 class QComboBox;
 class QMenu;
@@ -103,6 +104,7 @@ private:
     void ListView2_MouseUp(const QPoint& pos);
     void setStatusBar4Bold(bool bold);
     bool dropOnTerminalList(QEvent* event);
+    bool answerDrop(QDropEvent* drop, bool allowed, bool& dragStarted, const std::function<void()>& command);
     bool dropOnLocalPane(QEvent* event);
     void setBusy(bool busy);
     void relistAll();
