@@ -105,13 +105,14 @@ bool walkListedFiles(TransferContext& ctx, CatalogListReader& reader, const Line
 bool checkListedFiles(TransferContext& ctx, CatalogListReader& reader, const QString& base, int& count)
 {
     QString passDirectory = ctx.batch.gTerminalDir;
+    PathCaseResolver resolver;
     const auto onDirectory = [&](const QString& line) {
         passDirectory = catalogDirectoryArgument(line);
         return true;
     };
     return forEachListLine(reader, onDirectory, [&](const QString& line) {
         ++count;
-        const CatalogFileRef ref = resolveCatalogFile(line, base);
+        const CatalogFileRef ref = resolveCatalogFile(line, base, resolver);
         const QFileInfo info(ref.localPath());
         if (!info.isFile()) {
             ctx.batch.set(BatchCode::TerminalFileOrSpace,
@@ -175,9 +176,10 @@ int16_t DownloadCatalogFile(TransferContext& ctx, const QString& path)
 
     bool first = true;
     bool cancelled = false;
+    PathCaseResolver resolver; // nothing is written to the local folders while files go to the terminal
     walkListedFiles(ctx, reader, [&](const QString& line) {
         ctx.currentTerminalDir = terminalDirLabel(ctx);
-        const CatalogFileRef ref = resolveCatalogFile(line, base);
+        const CatalogFileRef ref = resolveCatalogFile(line, base, resolver);
         FtpPutFileSafe(ctx, ref.name, ref.folder, ctx.currentTerminalDir, first, cancelled, count);
         first = false;
         return !cancelled && ftpSessionStillOpen(ctx);

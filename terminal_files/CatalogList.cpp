@@ -70,6 +70,12 @@ QString FolderOf(const QString& path)
 
 CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder)
 {
+    PathCaseResolver resolver;
+    return resolveCatalogFile(line, baseFolder, resolver);
+}
+
+CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder, PathCaseResolver& resolver)
+{
     CatalogFileRef ref;
     ref.name = FileNameOf(line);
     const QString folder = mapWindowsPath(FolderOf(line));
@@ -93,7 +99,7 @@ CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder
     // Lists written on Windows name their files in any case; the terminal side upper-cases the name anyway.
     if (ref.form != CatalogPathForm::Network) {
         const QString local = ref.folder + ref.name;
-        const QString found = resolvePathAnyCase(local);
+        const QString found = resolver.resolve(local);
         if (found != local && !ref.name.isEmpty()) {
             const qsizetype slash = found.lastIndexOf(u'/');
             ref.folder = found.left(slash + 1);

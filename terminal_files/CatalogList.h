@@ -5,6 +5,8 @@
 
 #include "platform/FileReader.h"
 
+#include "core/CaseLookup.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -67,6 +69,8 @@ struct CatalogFileRef {
 // Resolves a file line; baseFolder (local, ending in "/" or empty) is where relative lines start.
 // Network and absolute lines keep their own folder.
 CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder);
+// The same, for the lines of one pass over a list: each folder searched for a name in another case is read once.
+CatalogFileRef resolveCatalogFile(const QString& line, const QString& baseFolder, PathCaseResolver& resolver);
 
 // The base folder of the lines of a list: the list's own folder.
 QString catalogBaseFolder(const QString& listPath);

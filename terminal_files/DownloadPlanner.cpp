@@ -154,6 +154,7 @@ private:
             warn(m_ctx, path + QStringLiteral(" : ") + m_ctx.label("MSG_FileNotFound"));
             return Step::Refuse;
         }
+        PathCaseResolver resolver;
         const bool whole = forEachListLine(
             reader,
             [&](const QString& line) {
@@ -161,7 +162,7 @@ private:
                 return true;
             },
             [&](const QString& line) {
-                const CatalogFileRef ref = resolveCatalogFile(line, m_request.localFolder);
+                const CatalogFileRef ref = resolveCatalogFile(line, m_request.localFolder, resolver);
                 if (ref.form == CatalogPathForm::Network) {
                     warn(m_ctx, line + QStringLiteral(" : ") + m_ctx.label("MSG_NetworkFileDenied"));
                     return false;
@@ -204,6 +205,7 @@ private:
         CatalogListReader reader;
         if (!reader.OpenTextFileForRead(m_request.localFolder + item.text))
             return;
+        PathCaseResolver resolver;
         forEachListLine(
             reader,
             [&](const QString& line) {
@@ -211,7 +213,7 @@ private:
                 return true;
             },
             [&](const QString& line) {
-                const CatalogFileRef ref = resolveCatalogFile(line, m_request.localFolder);
+                const CatalogFileRef ref = resolveCatalogFile(line, m_request.localFolder, resolver);
                 if (!keptBack(ref.name))
                     m_plan.steps.append(putStep(ref.name, ref.folder, line));
                 return true;
