@@ -15,21 +15,17 @@ namespace jvz {
 
 ProgramConnect::ProgramConnect(AppState& state, frmMainJVZ& window, Notifier& notifier, RasFunctions& ras,
                                SerialPortInventory& ports)
-    : m_state(state), m_window(window), m_phonebook(state.settings.gProgramFolder, ports),
-      m_phonebookConnect(m_phonebook, &state.link.gModemPorts), m_usb(state.settings.gProgramFolder)
+    : m_window(window)
 {
-    m_host =
-        std::make_unique<RuntimeConnectHost>(*window.sessionWindow(), *window.session(), windowParts(), state.settings);
-    m_sequence = std::make_unique<ConnectSequence>(ConnectSequenceParts{state.settings, state.batch, window.language(),
-                                                                        notifier, *m_host, m_phonebookConnect, m_usb,
-                                                                        ras, detachedRouteLauncher()});
+    m_link = std::make_unique<LinkConnect>(state, *window.sessionWindow(), *window.session(), windowParts(),
+                                           window.language(), notifier, ras, ports);
 }
 
 ProgramConnect::~ProgramConnect() = default;
 
 void ProgramConnect::TerminalConnect(bool modemSetupDone)
 {
-    m_sequence->TerminalConnect(modemSetupDone);
+    m_link->TerminalConnect(modemSetupDone);
 }
 
 ConnectWindowParts ProgramConnect::windowParts()
@@ -65,7 +61,7 @@ QString ProgramConnect::selectUsbPort(int count, const QString& list, const QStr
 bool ProgramConnect::installPort(const QString& port)
 {
     if (!m_portInstaller) {
-        m_portInstaller = new FrmConfigComModem(m_portCheck); // its first use gives it the main window as owner
+        m_portInstaller = new FrmConfigComModem(m_link->portCheckSystem()); // its first use gives it the main window as owner
         m_portInstaller->setTrace([this](const QString& line) { m_window.AddTrace(line); });
     }
     m_portInstaller->InitLanguage(m_window.language());

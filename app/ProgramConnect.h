@@ -1,10 +1,6 @@
 #pragma once
 
-#include "session/ConnectAdapters.h"
-#include "session/ConnectSequence.h"
-#include "session/PortCheck.h"
-#include "session/PrivatePhonebook.h"
-#include "session/RuntimeConnectHost.h"
+#include "LinkConnect.h"
 
 #include <QPointer>
 #include <memory>
@@ -19,8 +15,8 @@ class SerialPortInventory;
 class frmMainJVZ;
 class frmUsbSelection;
 
-// The main window's connect sequence with the program's real neighbours: the USB library beside the program,
-// the private phonebook, the port checks, the dial-up functions and the window's session.
+// The main window's connect sequence: its trace box, connection combo and cursor, the USB selection window and
+// the port installer window.
 class ProgramConnect {
 public:
     ProgramConnect(AppState& state, frmMainJVZ& window, Notifier& notifier, RasFunctions& ras,
@@ -35,14 +31,8 @@ private:
     ConnectWindowParts windowParts();
     QString selectUsbPort(int count, const QString& list, const QString& current);
 
-    AppState& m_state;
     frmMainJVZ& m_window;
-    PrivatePhonebook m_phonebook;
-    PrivatePhonebookConnect m_phonebookConnect;
-    YeldrinUsbTerminalPorts m_usb;
-    LinuxPortCheckSystem m_portCheck;
-    std::unique_ptr<RuntimeConnectHost> m_host;
-    std::unique_ptr<ConnectSequence> m_sequence;
+    std::unique_ptr<LinkConnect> m_link;
     // Created on first use, owned by the main window.
     QPointer<frmUsbSelection> m_usbSelection;
     QPointer<FrmConfigComModem> m_portInstaller;

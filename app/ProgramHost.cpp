@@ -1,9 +1,9 @@
 #include "ProgramHost.h"
 
+#include "ProgramCommon.h"
 #include "ProgramConnect.h"
 #include "ProgramTransfers.h"
 #include "core/AppState.h"
-#include "core/MbFileIni.h"
 #include "core/PerUserFolder.h"
 #include "core/ui/FrmComment.h"
 #include "core/ui/MessageBoxNotifier.h"
@@ -24,7 +24,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QFileInfo>
-#include <cstdio>
 
 namespace jvz {
 
@@ -98,12 +97,7 @@ StartupMainWindow& ProgramHost::mainWindow()
             [this] { fillConnectionList(*m_mainWindow->controls().comboDefaultConnection); },
             [this] { return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort(); },
             [this](const QString& port) { return m_connect->installPort(port); }}));
-        // The settings are read by now.
-        MbFileIni ini;
-        ini.Create(m_state.settings.gIniPath);
-        PppDialerTimes times = m_dialer->times();
-        times.dialTimeoutMs = dialTimeoutMs(ini);
-        m_dialer->setTimes(times);
+        applyDialSettings(*m_dialer, m_state.settings.gIniPath);
     }
     return *m_mainWindow;
 }
@@ -139,9 +133,7 @@ void ProgramHost::unloadProgressWindow()
 
 void ProgramHost::FindModemPorts()
 {
-    PrivatePhonebook phonebook(m_state.settings.gProgramFolder, m_ports);
-    phonebook.FindModemPorts();
-    m_state.link.gModemPorts = phonebook.gModemPorts;
+    findModemPorts(m_state, m_ports);
 }
 
 void ProgramHost::fillConnectionList(QComboBox& combo)
@@ -160,19 +152,7 @@ void ProgramHost::fillConnectionList(QComboBox& combo)
 
 bool ProgramHost::isAnotherInstanceRunning()
 {
-    const QString name = QFileInfo(m_executablePath).completeBaseName();
-    const QString path = GetAppDataDir() + name + QStringLiteral(".lock");
-    switch (m_instanceLock.acquire(path)) {
-    case InstanceLock::Result::Acquired:
-        return false;
-    case InstanceLock::Result::HeldElsewhere:
-        return true;
-    case InstanceLock::Result::Unavailable:
-        // Nothing can be told: let the run go on rather than refuse every start.
-        std::fprintf(stderr, "cannot open the instance lock %s\n", qPrintable(path));
-        return false;
-    }
-    return false;
+    return anotherInstanceRunning(m_instanceLock, m_executablePath);
 }
 
 void ProgramHost::endProgram()

@@ -1,79 +1,68 @@
-#include "ProgramHost.h"
+#include "BatchHost.h"
 #include "core/AppState.h"
 #include "core/CommandLine.h"
 #include "platform/FileWriter.h"
 #include "platform/UserSettingsStore.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <dlfcn.h>
+#include <filesystem>
+
+// The program file is small on purpose: an unattended run without progress window runs here with Qt's core and
+// network libraries only, and every other run loads the windowed program (the window libraries, fonts and
+// display) from the library beside it.
 
 namespace {
 
-constexpr const char* kOffscreen = "offscreen";
+constexpr const char* kWindowLibrary = "libJVZWindows.so";
 
-// Which display platform Qt is asked for (a user's own QT_QPA_PLATFORM is kept as it is, not through here).
-// A batch run started from a script, over ssh or by cron still needs its result file: with a display it falls
-// back to offscreen when that display cannot be reached (a stale DISPLAY), without one it is offscreen at once.
-// An interactive start gets the same fallback so that an unusable display is noticed here rather than aborting
-// inside Qt. Returns false when the start is interactive and no display is named at all.
-bool chooseDisplayPlatform(bool batchRun)
+using WindowMain = int (*)(int, char**);
+
+// The windowed program beside this file, or null with the reason on standard error.
+WindowMain loadWindowProgram()
 {
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
-    if (!wayland && !x11) {
-        if (!batchRun)
-            return false;
-        qputenv("QT_QPA_PLATFORM", kOffscreen);
-        return true;
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::string path = (error ? std::filesystem::path(".") : self.parent_path()) / kWindowLibrary;
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        std::fprintf(stderr, "JVZ: cannot load the windows (%s)\n", dlerror());
+        return nullptr;
     }
-    QByteArray list;
-    if (wayland)
-        list += "wayland;";
-    if (x11)
-        list += "xcb;";
-    qputenv("QT_QPA_PLATFORM", list + kOffscreen);
-    return true;
+    auto entry = reinterpret_cast<WindowMain>(dlsym(library, "jvzWindowMain"));
+    if (!entry)
+        std::fprintf(stderr, "JVZ: %s has no entry\n", path.c_str());
+    return entry;
 }
 
-void reportNoDisplay()
+int runUnattended(int argc, char* argv[], const QStringList& arguments)
 {
-    const QByteArray display = qgetenv("DISPLAY");
-    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    std::fprintf(stderr,
-                 "JVZ: no usable display (DISPLAY=\"%s\", WAYLAND_DISPLAY=\"%s\"): the window cannot be shown. "
-                 "Start it from a desktop session, or give a batch action (-c, -d or -u).\n",
-                 display.constData(), wayland.constData());
+    QCoreApplication app(argc, argv);
+    jvz::QSettingsUserStore userStore;
+    jvz::BatchHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
+                        QCoreApplication::applicationFilePath());
+    return host.run(arguments);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // Taken before Qt removes the options it knows from argv.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const bool batchRun = [&arguments] {
-        jvz::BatchRun batch;
-        jvz::AppSettings settings;
-        jvz::ParseCommandLine(arguments, batch, settings);
-        return batch.gBatchMode;
-    }();
-    const bool userChoice = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    if (!userChoice && !chooseDisplayPlatform(batchRun)) {
-        reportNoDisplay();
-        return 2;
-    }
-
-    QApplication app(argc, argv);
-    if (!userChoice && !batchRun && QGuiApplication::platformName() == QLatin1String(kOffscreen)) {
-        reportNoDisplay();
-        return 2;
-    }
-    jvz::QSettingsUserStore userStore;
-    jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
-                          QCoreApplication::applicationFilePath());
-    return host.run(arguments);
+    jvz::BatchRun batch;
+    jvz::AppSettings settings;
+    jvz::ParseCommandLine(arguments, batch, settings);
+    const bool unattended = batch.gBatchMode && !batch.gShowProgress;
+    if (unattended)
+        return runUnattended(argc, argv, arguments);
+    if (WindowMain windowMain = loadWindowProgram())
+        return windowMain(argc, argv);
+    // A batch run still ends with its result file, without the progress window.
+    if (batch.gBatchMode)
+        return runUnattended(argc, argv, arguments);
+    return 2;
 }

@@ -12,14 +12,16 @@ function(jvz_rerun_moc_on_new_files target files)
     endif()
 endfunction()
 
-# Every subsystem folder is one static library made of the .cpp files in the folder and its ui/ sub-folder.
+# Every subsystem folder is a static library made of the .cpp files in the folder; the windows in its ui/
+# sub-folder form a second one, <name>_ui, which the first links back to, so linking <name> gives both. Kept
+# apart so that a program using only the logic pulls no window code in (moc output is one object per library).
 # Program entries (main.cpp, <name>_main.cpp) are left out; the folder's CMakeLists adds them as executables.
 function(jvz_library name)
     cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
-    file(GLOB srcs CONFIGURE_DEPENDS
-        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-        ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.h)
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    file(GLOB ui_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.h)
     list(FILTER srcs EXCLUDE REGEX "/(main|[A-Za-z0-9]+_main)\\.cpp$")
+    list(FILTER srcs EXCLUDE REGEX "/ui/")
     set(has_cpp FALSE)
     foreach(s IN LISTS srcs)
         if(s MATCHES "\\.cpp$")
@@ -33,6 +35,12 @@ function(jvz_library name)
     jvz_rerun_moc_on_new_files(${name} "${srcs}")
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_LINK})
+    if(ui_srcs)
+        add_library(${name}_ui STATIC ${ui_srcs})
+        jvz_rerun_moc_on_new_files(${name}_ui "${ui_srcs}")
+        target_link_libraries(${name}_ui PUBLIC ${name} ${ARG_LINK})
+        target_link_libraries(${name} PUBLIC ${name}_ui)
+    endif()
 endfunction()
 
 # One test executable per tests/<sub>/<name>_test.cpp, named <sub>_<name>; the other .cpp files of the

@@ -1,5 +1,8 @@
 #include "ConnectionList.h"
 
+#include "core/BatchRun.h"
+#include "core/MBLanguages.h"
+
 namespace jvz {
 
 ConnectionListFill fillConnectionList(const QList<RasEntryItem>& entries, int32_t count, const QString& defaultName)
@@ -12,6 +15,19 @@ ConnectionListFill fillConnectionList(const QList<RasEntryItem>& entries, int32_
             fill.current = static_cast<int>(i);
     }
     return fill;
+}
+
+QString unattendedConnectionEntry(const RasFunctions& ras, const MBLanguages& language, const QString& defaultName,
+                                  BatchRun& batch)
+{
+    QString path;
+    if (!ras.GetPhonebookPath(path)) {
+        batch.set(BatchCode::ConnectionSetup, language.GetFormLabel(QStringLiteral("MSG_ConnectionNotFound")) + path);
+        return {};
+    }
+    QList<RasEntryItem> entries;
+    const ConnectionListFill fill = fillConnectionList(entries, ras.ListRasEntries(entries, path), defaultName);
+    return fill.names.isEmpty() ? QString() : fill.names.at(fill.current);
 }
 
 } // namespace jvz

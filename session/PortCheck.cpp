@@ -1,6 +1,7 @@
 #include "PortCheck.h"
 
 #include "PrivatePhonebook.h"
+#include "core/MBLanguages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -147,6 +148,20 @@ std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& s
     step(PortCheck::PortNotLocked, !holder,
          holder ? QStringLiteral("%1 is locked by process %2").arg(device).arg(*holder) : device);
     return steps;
+}
+
+QStringList portCheckStepLines(const PortCheckStep& step, const MBLanguages& language)
+{
+    const auto text = [](const QString& found, const char* fallback) {
+        return found.isEmpty() ? QLatin1String(fallback) : found;
+    };
+    const QString name = text(language.GetGeneralLabel(traceKey(step.check)), describe(step.check));
+    if (step.passed)
+        return {name + QStringLiteral(": OK (") + step.detail + QLatin1Char(')')};
+    return {name + QStringLiteral(": ") + step.detail,
+            text(language.GetFormLabel(remedyKey(step.check)), remedy(step.check)),
+            text(language.GetFormLabel(QStringLiteral("MSG_ERR_DuringModemComConfig")),
+                 "The port could not be set up for the link.")};
 }
 
 } // namespace jvz

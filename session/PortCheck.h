@@ -4,11 +4,14 @@
 // Each check is one traced step with a remedy; the first failure ends the run.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace jvz {
+
+class MBLanguages;
 
 enum class PortCheck {
     DevicePresent, // the port's device node exists
@@ -73,5 +76,9 @@ struct PortCheckStep {
 
 // Runs the checks in order for a port ("ttyACM0" or "/dev/ttyACM0"); stops after the first failure.
 std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& system);
+
+// The trace lines of one step: its name and what was found; after a failure also the remedy and the
+// installer's failure text. language reads the port installer's texts (its section first, then [General]).
+QStringList portCheckStepLines(const PortCheckStep& step, const MBLanguages& language);
 
 } // namespace jvz

@@ -1,8 +1,9 @@
 #include "MessageBoxNotifier.h"
 
+#include "platform/ConsoleNotifier.h"
+
 #include <QMessageBox>
 #include <QWidget>
-#include <cstdio>
 
 namespace jvz {
 
@@ -11,20 +12,8 @@ MessageBoxNotifier::MessageBoxNotifier(std::function<bool()> isBatch) : m_isBatc
 MessageAnswer MessageBoxNotifier::message(const QString& text, const QString& title, MessageIcon icon,
                                           MessageButtons buttons, QObject* owner)
 {
-    if (m_isBatch && m_isBatch()) {
-        const QByteArray line = (title.isEmpty() ? text : title + QStringLiteral(": ") + text).toLocal8Bit();
-        std::fprintf(stderr, "%s\n", line.constData());
-        std::fflush(stderr);
-        switch (buttons) {
-        case MessageButtons::Ok:
-            return MessageAnswer::Ok;
-        case MessageButtons::OkCancel: // nothing is started that nobody confirmed
-            return MessageAnswer::Cancel;
-        case MessageButtons::YesNo:
-            return MessageAnswer::No;
-        }
-        return MessageAnswer::Ok;
-    }
+    if (m_isBatch && m_isBatch())
+        return ConsoleNotifier().message(text, title, icon, buttons, owner);
     QMessageBox box(qobject_cast<QWidget*>(owner));
     box.setText(text);
     box.setWindowTitle(title);

@@ -73,18 +73,12 @@ bool FrmConfigComModem::InstallPort(const QString& port, QWidget* owner)
         QCoreApplication::processEvents();
         if (m_closing)
             return false;
-        const QString name = generalText(traceKey(s.check), describe(s.check));
-        if (s.passed) {
-            trace(name + QStringLiteral(": OK (") + s.detail + QLatin1Char(')'));
+        const QStringList lines = portCheckStepLines(s, m_language);
+        for (const QString& line : lines)
+            trace(line);
+        if (s.passed)
             continue;
-        }
-        // The first failure: its remedy, then the installer's failure text.
-        trace(name + QStringLiteral(": ") + s.detail);
-        trace(m_language.GetFormLabel(remedyKey(s.check)).isEmpty() ? QLatin1String(remedy(s.check))
-                                                                    : m_language.GetFormLabel(remedyKey(s.check)));
-        const QString failure = formText("MSG_ERR_DuringModemComConfig", "The port could not be set up for the link.");
-        trace(failure);
-        m_message->setText(failure);
+        m_message->setText(lines.last()); // the installer's failure text
         QCoreApplication::processEvents();
         Form_Unload();
         return false;

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -47,9 +48,8 @@ struct ProgramCopy {
         qint64 ms = 0;
         QByteArray err;
     };
-    Outcome run(const QStringList& args, int boundMs = 30000, const char* display = nullptr)
+    QProcessEnvironment environment(const char* display = nullptr) const
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(var));
@@ -60,7 +60,15 @@ struct ProgramCopy {
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
         // A run that gets as far as dialling finds a pppd that fails at once, never the machine's.
         env.insert(QStringLiteral("PATH"), stubs + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
-        p.setProcessEnvironment(env);
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
+            env.insert(it.key(), it.value());
+        return env;
+    }
+
+    Outcome run(const QStringList& args, int boundMs = 30000, const char* display = nullptr)
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment(display));
         p.setWorkingDirectory(folder);
         Outcome o;
         QElapsedTimer clock;
@@ -92,6 +100,7 @@ struct ProgramCopy {
     QString folder = root + QStringLiteral("/prog");
     QString home = root + QStringLiteral("/home");
     QString stubs = root + QStringLiteral("/stubs");
+    QHash<QString, QString> extraEnv; // set for the runs on top of the above
 };
 
 // The terminal's port for runs that reach the connection: a device no machine has, so no real port is used.
@@ -157,18 +166,27 @@ TEST(Display, BatchWritesItsResultInteractiveFailsWithAMessage)
         const char* name;
         const char* display;
         bool batch;
+        bool progress;
+        bool emptyPlatform; // QT_QPA_PLATFORM set but empty, as a script may leave it
     } rows[] = {
-        {"batch, stale display", ":99", true},
-        {"batch, no display", nullptr, true},
-        {"interactive, stale display", ":99", false},
-        {"interactive, no display", nullptr, false},
+        {"batch, stale display", ":99", true, false, false},
+        {"batch, no display", nullptr, true, false, false},
+        {"batch with progress window, stale display", ":99", true, true, false},
+        {"batch with progress window, no display", nullptr, true, true, false},
+        {"batch with progress window, empty platform", nullptr, true, true, true},
+        {"interactive, stale display", ":99", false, false, false},
+        {"interactive, no display", nullptr, false, false, false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         ProgramCopy copy;
+        if (r.emptyPlatform)
+            copy.extraEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
         QStringList args;
         if (r.batch)
-            args << QStringLiteral("-c/nonexistent/A.M40") << QStringLiteral("-n");
+            args << QStringLiteral("-c/nonexistent/A.M40");
+        if (r.batch && !r.progress)
+            args << QStringLiteral("-n");
         const auto o = copy.run(args, 30000, r.display);
         ASSERT_TRUE(o.ended) << o.err.toStdString();
         if (r.batch) {
@@ -442,4 +460,77 @@ TEST(MainWindow, ConnectWithoutALinkLayer)
         EXPECT_EQ(f.notifier.shown.size(), batch ? 0u : 1u);
         EXPECT_TRUE(w.TraceText().startsWith(QStringLiteral("no link could be set up")));
     }
+}
+
+// The libraries a failed unattended run has mapped while its message stands (it writes its result, then waits
+// two seconds before it ends).
+QString librariesWhileEnding(const ProgramCopy& copy, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessEnvironment(copy.environment());
+    p.setWorkingDirectory(copy.folder);
+    p.start(copy.folder + QStringLiteral("/JVZ"), args);
+    if (!p.waitForStarted(30000))
+        return {};
+    QString maps;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000 && p.state() == QProcess::Running) {
+        if (QFileInfo::exists(copy.folder + QStringLiteral("/ResBatch.txt"))) {
+            QFile file(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+            if (file.open(QIODevice::ReadOnly))
+                maps = QString::fromLocal8Bit(file.readAll());
+            break;
+        }
+        QTest::qWait(20);
+    }
+    p.waitForFinished(30000);
+    return maps;
+}
+
+// An unattended run without progress window needs no window code, so it neither loads the windowed program
+// nor the window libraries; a run that may show a window loads both.
+TEST(ProgramFile, OnlyRunsThatMayShowAWindowLoadTheWindowCode)
+{
+    const struct {
+        const char* name;
+        QStringList args;
+        bool windowCode;
+    } rows[] = {
+        {"unattended, no progress window", {QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")}, false},
+        {"unattended, progress window", {QStringLiteral("-c/nonexistent/A.M40")}, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ProgramCopy copy;
+        const QString maps = librariesWhileEnding(copy, r.args);
+        ASSERT_TRUE(maps.contains(QStringLiteral("libQt6Core"))) << "the run was not seen";
+        EXPECT_EQ(maps.contains(QStringLiteral("libJVZWindows.so")), r.windowCode);
+        EXPECT_EQ(maps.contains(QStringLiteral("libQt6Widgets")), r.windowCode);
+        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+    }
+}
+
+// Without the windowed program beside it, a batch run still ends with its result (without progress window)
+// and an interactive start says why it cannot show the window.
+TEST(ProgramFile, WithoutTheWindowedProgram)
+{
+    for (const bool progress : {false, true}) {
+        SCOPED_TRACE(progress ? "progress window asked" : "no progress window");
+        ProgramCopy copy;
+        copy.remove("libJVZWindows.so");
+        QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
+        if (!progress)
+            args << QStringLiteral("-n");
+        const auto o = copy.run(args);
+        EXPECT_TRUE(o.ended);
+        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+        EXPECT_EQ(o.err.contains("cannot load the windows"), progress) << o.err.constData();
+    }
+    ProgramCopy copy;
+    copy.remove("libJVZWindows.so");
+    const auto o = copy.run({}, 30000, ":99");
+    EXPECT_TRUE(o.ended);
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_TRUE(o.err.contains("cannot load the windows")) << o.err.constData();
 }

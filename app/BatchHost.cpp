@@ -1,0 +1,102 @@
+#include "BatchHost.h"
+
+#include "BatchWindow.h"
+#include "LinkConnect.h"
+#include "ProgramCommon.h"
+#include "core/AppState.h"
+#include "core/PerUserFolder.h"
+#include "platform/PppDialer.h"
+#include "session/PrivatePhonebook.h"
+#include "session/RasFunctions.h"
+#include "session/SessionRuntime.h"
+#include "terminal_files/CatalogBatchActions.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace jvz {
+
+BatchHost::BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
+                     const QString& executablePath)
+    : m_state(state), m_executablePath(executablePath)
+{
+    m_startup = std::make_unique<Startup>(
+        StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
+        m_notifier, executablePath);
+    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir());
+    m_ras = std::make_unique<RasFunctions>(*m_dialer, m_notifier, QFileInfo(executablePath).absolutePath());
+}
+
+BatchHost::~BatchHost() = default;
+
+int BatchHost::run(const QStringList& arguments)
+{
+    if (m_startup->Main(arguments) == Startup::Outcome::Ended)
+        return 0;
+    return QCoreApplication::exec();
+}
+
+StartupMainWindow& BatchHost::mainWindow()
+{
+    if (m_window)
+        return *m_window;
+    BatchWindow::Hooks hooks;
+    hooks.connect = [this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); };
+    hooks.endProgram = [this] { endProgram(); };
+    hooks.phonebookPort = [this] {
+        return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
+    };
+    m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, m_notifier, *m_ras, std::move(hooks));
+    BatchWindow& window = *m_window;
+    m_actions = std::make_unique<CatalogBatchActions>(
+        TransferContext{m_ftp, window, m_notifier, window.texts(), m_state.batch, m_state.session, m_state.identity,
+                        m_state.terminalInfo, window.terminalDir()});
+    m_session = std::make_unique<SessionRuntime>(
+        window,
+        SessionRuntimeState{m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo,
+                            m_state.link},
+        SessionServices{m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(), m_actions.get(),
+                        [this] { m_startup->QuitApplication(); }},
+        RuntimeTimings{});
+    window.setRuntime(m_session.get());
+    ConnectWindowParts parts;
+    parts.entryName = [&window] { return window.entryName(); };
+    // No window to choose a terminal in; an unattended run never asks.
+    parts.selectUsbPort = [](int, const QString&, const QString&) { return QString(); };
+    // The port installer's checks and trace lines, without its window.
+    parts.installPort = [this, &window](const QString& port) {
+        MBLanguages texts;
+        texts.Copy(window.texts());
+        texts.SetCurrentSection(QStringLiteral("FrmConfigComModem"));
+        for (const PortCheckStep& step : runPortChecks(port, m_connect->portCheckSystem())) {
+            for (const QString& line : portCheckStepLines(step, texts))
+                window.AddTrace(line);
+            if (!step.passed)
+                return false;
+        }
+        return true;
+    };
+    m_connect = std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
+                                              m_notifier, *m_ras, m_ports);
+    applyDialSettings(*m_dialer, m_state.settings.gIniPath);
+    return window;
+}
+
+// A network link dials nothing: the port list is made only for a run over a serial link.
+void BatchHost::FindModemPorts()
+{
+    if (m_state.batch.gSerialLink)
+        findModemPorts(m_state, m_ports);
+}
+
+bool BatchHost::isAnotherInstanceRunning()
+{
+    return anotherInstanceRunning(m_instanceLock, m_executablePath);
+}
+
+void BatchHost::endProgram()
+{
+    QCoreApplication::exit(0);
+}
+
+} // namespace jvz
