@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <algorithm>
 #include <array>
@@ -16,14 +17,6 @@ namespace jvz {
 namespace {
 
 enum class LoadStatus { Loaded, Missing, Unreadable };
-
-// The file's bytes and its lines (line ends removed) as views into them: reads compare names byte by
-// byte and decode only what they return; a write puts back every other line byte for byte.
-struct IniLines {
-    LoadStatus status = LoadStatus::Missing;
-    QByteArray bytes;
-    QList<QByteArrayView> lines;
-};
 
 enum class LineKind { Other, Section, Key };
 
@@ -52,25 +45,6 @@ QByteArray readWholeFile(FileReader& reader, const QString& path, LoadStatus& st
     }
     status = LoadStatus::Unreadable;
     return {};
-}
-
-IniLines loadLines(FileReader& reader, const QString& path)
-{
-    IniLines ini;
-    ini.bytes = readWholeFile(reader, path, ini.status);
-    const QByteArrayView all(ini.bytes);
-    qsizetype start = 0;
-    while (start < all.size()) {
-        qsizetype lf = all.indexOf('\n', start);
-        if (lf < 0)
-            lf = all.size();
-        QByteArrayView line = all.sliced(start, lf - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        ini.lines.append(line);
-        start = lf + 1;
-    }
-    return ini;
 }
 
 bool isBlank(char c)
@@ -125,57 +99,18 @@ const std::array<unsigned char, 256>& foldTable()
     return table;
 }
 
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    const auto& fold = foldTable();
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
-            return false;
-    }
-    return true;
-}
-
-// Lines [header + 1, end) of the first section of that name; header is -1 when there is none.
-struct SectionRange {
-    qsizetype header = -1;
-    qsizetype end = -1;
-};
-
-SectionRange findSection(const QList<QByteArrayView>& lines, QByteArrayView section)
-{
-    SectionRange r;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const ParsedLine p = parseLine(lines[i]);
-        if (p.kind != LineKind::Section)
-            continue;
-        if (r.header >= 0) {
-            r.end = i;
-            return r;
-        }
-        if (sameName(p.name, section))
-            r.header = i;
-    }
-    if (r.header >= 0)
-        r.end = lines.size();
-    return r;
-}
-
-// The first line of the section holding that key, or -1.
-qsizetype findKey(const QList<QByteArrayView>& lines, const SectionRange& range, QByteArrayView key)
-{
-    for (qsizetype i = range.header + 1; i < range.end; ++i) {
-        const ParsedLine p = parseLine(lines[i]);
-        if (p.kind == LineKind::Key && sameName(p.name, key))
-            return i;
-    }
-    return -1;
-}
-
 QByteArray nameBytes(const QString& name)
 {
     return trimmedView(Cp1252::encode(name)).toByteArray();
+}
+
+QByteArray folded(QByteArrayView name)
+{
+    const auto& fold = foldTable();
+    QByteArray out(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        out[i] = static_cast<char>(fold[static_cast<unsigned char>(name[i])]);
+    return out;
 }
 
 bool fitsOnOneLine(const QString& text)
@@ -215,33 +150,122 @@ QString nextInputField(const QString& text, qsizetype& i)
 
 } // namespace
 
+// The file's bytes and its lines (line ends removed) as views into them: reads compare names byte by byte and
+// decode only what they return; a write puts back every other line byte for byte. Names are looked up with
+// their letter case folded, in a copy of the bytes folded once.
+struct MbFileIni::Loaded {
+    // Lines [header + 1, end) of the first section of a name, and the first line of each key in it.
+    struct Section {
+        qsizetype header = -1;
+        qsizetype end = -1;
+        QHash<QByteArrayView, qsizetype> keys;
+    };
+
+    LoadStatus status = LoadStatus::Missing;
+    std::optional<FileIdentity> identity;
+    QByteArray bytes;
+    QByteArray foldedBytes;
+    QList<QByteArrayView> lines;
+    QList<Section> sections;
+    QHash<QByteArrayView, qsizetype> sectionIndex;
+
+    Loaded(FileReader& reader, const QString& path);
+    QByteArrayView foldedName(QByteArrayView name) const
+    {
+        return name.isEmpty() ? QByteArrayView("", 0)
+                              : QByteArrayView(foldedBytes).sliced(name.data() - bytes.constData(), name.size());
+    }
+    const Section* section(const QString& name) const
+    {
+        const auto it = sectionIndex.constFind(folded(nameBytes(name)));
+        return it == sectionIndex.cend() ? nullptr : &sections[*it];
+    }
+    // The line of the key, or -1.
+    qsizetype keyLine(const Section& s, QByteArrayView keyBytes) const { return s.keys.value(folded(keyBytes), -1); }
+};
+
+MbFileIni::Loaded::Loaded(FileReader& reader, const QString& path)
+{
+    bytes = readWholeFile(reader, path, status);
+    foldedBytes = folded(bytes);
+    const QByteArrayView all(bytes);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        qsizetype lf = all.indexOf('\n', start);
+        if (lf < 0)
+            lf = all.size();
+        QByteArrayView line = all.sliced(start, lf - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        lines.append(line);
+        start = lf + 1;
+    }
+    // Only the first section of a name counts, and in it the first line of a key.
+    Section* open = nullptr;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const ParsedLine p = parseLine(lines[i]);
+        if (p.kind == LineKind::Section) {
+            if (open)
+                open->end = i;
+            open = nullptr;
+            const QByteArrayView name = foldedName(p.name);
+            if (!sectionIndex.contains(name)) {
+                sectionIndex.insert(name, sections.size());
+                open = &sections.emplace_back();
+                open->header = i;
+            }
+        } else if (p.kind == LineKind::Key && open) {
+            const QByteArrayView name = foldedName(p.name);
+            if (!open->keys.contains(name))
+                open->keys.insert(name, i);
+        }
+    }
+    if (open)
+        open->end = lines.size();
+}
+
+std::shared_ptr<const MbFileIni::Loaded> MbFileIni::load() const
+{
+    const std::optional<FileIdentity> identity = m_reader.identity(m_fileName);
+    if (identity && m_kept && m_kept->identity == identity)
+        return m_kept;
+    auto fresh = std::make_shared<Loaded>(m_reader, m_fileName);
+    fresh->identity = identity;
+    // Only a whole read of a file the reader can tell again is kept; anything else is read anew next time.
+    if (identity && fresh->status == LoadStatus::Loaded)
+        m_kept = fresh;
+    else
+        m_kept.reset();
+    return fresh;
+}
+
 MbFileIni::MbFileIni(FileWriter* writer, FileReader* reader)
-    : m_writer(writer ? *writer : AtomicFileWriter::standard()), m_reader(reader ? *reader : PlainFileReader::standard())
+    : m_writer(writer ? *writer : AtomicFileWriter::standard()),
+      m_reader(reader ? *reader : PlainFileReader::standard())
 {
 }
 
 bool MbFileIni::Readable() const
 {
-    LoadStatus status;
-    readWholeFile(m_reader, m_fileName, status);
-    return status == LoadStatus::Loaded;
+    return load()->status == LoadStatus::Loaded;
 }
 
 void MbFileIni::Create(const QString& fileName)
 {
     m_fileName = fileName;
+    m_kept.reset();
 }
 
 QString MbFileIni::StringGet(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const IniLines ini = loadLines(m_reader, m_fileName);
-    const SectionRange range = findSection(ini.lines, nameBytes(section));
-    if (range.header < 0)
+    const std::shared_ptr<const Loaded> ini = load();
+    const Loaded::Section* range = ini->section(section);
+    if (!range)
         return defaultValue;
-    const qsizetype line = findKey(ini.lines, range, nameBytes(key));
+    const qsizetype line = ini->keyLine(*range, nameBytes(key));
     if (line < 0)
         return defaultValue;
-    const QByteArrayView value = parseLine(ini.lines[line]).value;
+    const QByteArrayView value = parseLine(ini->lines[line]).value;
     return value.isEmpty() ? defaultValue : Cp1252::decode(value.first(std::min(value.size(), ValueBufferSize - 1)));
 }
 
@@ -286,31 +310,31 @@ bool MbFileIni::StringSet(const QString& section, const QString& key, const QStr
         qCWarning(jvzCore) << "INI write refused:" << section << key;
         return false;
     }
-    IniLines ini = loadLines(m_reader, m_fileName);
-    if (ini.status == LoadStatus::Unreadable) {
+    const std::shared_ptr<const Loaded> ini = load();
+    if (ini->status == LoadStatus::Unreadable) {
         m_lastWriteError = {EIO, QStringLiteral("cannot read %1").arg(m_fileName)};
         qCWarning(jvzCore) << "INI write refused, file unreadable:" << m_fileName;
         return false;
     }
     const QByteArray keyBytes = nameBytes(keyName);
     const QByteArray valueBytes = Cp1252::encode(value);
-    const SectionRange range = findSection(ini.lines, nameBytes(sectionName));
-    QList<QByteArrayView> lines = ini.lines;
+    const Loaded::Section* range = ini->section(sectionName);
+    QList<QByteArrayView> lines = ini->lines; // views into the loaded bytes, held by ini
     QByteArray keyLine = keyBytes + '=' + valueBytes;
     QByteArray sectionLine;
-    if (range.header < 0) {
+    if (!range) {
         if (!lines.isEmpty() && !trimmedView(lines.last()).isEmpty())
             lines.append(QByteArrayView());
         sectionLine = '[' + nameBytes(sectionName) + ']';
         lines.append(sectionLine);
         lines.append(keyLine);
-    } else if (const qsizetype found = findKey(lines, range, keyBytes); found >= 0) {
+    } else if (const qsizetype found = ini->keyLine(*range, keyBytes); found >= 0) {
         // The key keeps its spelling in the file; only its value changes.
         keyLine = parseLine(lines[found]).name.toByteArray() + '=' + valueBytes;
         lines[found] = keyLine;
     } else {
-        qsizetype lastKey = range.header;
-        for (qsizetype i = range.header + 1; i < range.end; ++i) {
+        qsizetype lastKey = range->header;
+        for (qsizetype i = range->header + 1; i < range->end; ++i) {
             if (parseLine(lines[i]).kind == LineKind::Key)
                 lastKey = i;
         }
@@ -321,6 +345,8 @@ bool MbFileIni::StringSet(const QString& section, const QString& key, const QStr
         bytes += line;
         bytes += "\r\n";
     }
+    // Whatever the writer did, the kept copy no longer stands for the file.
+    m_kept.reset();
     if (!m_writer.writeAll(m_fileName, bytes, &m_lastWriteError)) {
         qCWarning(jvzCore) << "INI write failed:" << m_lastWriteError.text;
         return false;
@@ -342,13 +368,13 @@ void MbFileIni::KeyIteratorCreate(const QString& section)
 {
     m_keyList.clear();
     m_keyCursor = 0;
-    const IniLines ini = loadLines(m_reader, m_fileName);
-    const SectionRange range = findSection(ini.lines, nameBytes(section));
-    if (range.header < 0)
+    const std::shared_ptr<const Loaded> ini = load();
+    const Loaded::Section* range = ini->section(section);
+    if (!range)
         return;
     QByteArray list;
-    for (qsizetype i = range.header + 1; i < range.end && list.size() <= KeyListSize; ++i) {
-        const ParsedLine p = parseLine(ini.lines[i]);
+    for (qsizetype i = range->header + 1; i < range->end && list.size() <= KeyListSize; ++i) {
+        const ParsedLine p = parseLine(ini->lines[i]);
         if (p.kind == LineKind::Key) {
             list += p.name;
             list += '\0';
@@ -386,8 +412,7 @@ void MbFileIni::SectionIteratorCreate()
 {
     m_sectionList.clear();
     m_sectionCursor = 0;
-    LoadStatus status;
-    const QString text = Cp1252::decode(readWholeFile(m_reader, m_fileName, status));
+    const QString text = Cp1252::decode(load()->bytes);
     qsizetype i = 0;
     bool anyField = false;
     while (i < text.size() && m_sectionList.size() < SectionListSize) {

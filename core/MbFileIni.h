@@ -2,14 +2,17 @@
 
 // Reads and writes one INI file with the classic profile rules: sections and keys compared without regard
 // to letter case, the first match wins, blanks around values removed, a value in matching quotes loses
-// them, ';' comments kept. Text is Windows-1252; CR LF is written, LF or CR LF read. Every read and write
-// goes to the file (no cache). A write replaces the file atomically and keeps every other line as it was.
+// them, ';' comments kept. Text is Windows-1252; CR LF is written, LF or CR LF read. The file is read and
+// indexed once and kept while the reader tells, by one look at the file each time, that it is the same file
+// unchanged; so another program's change is seen at the next read, and the object's own writes drop what it
+// kept. A write replaces the file atomically and keeps every other line as it was. One thread at a time.
 
 #include "platform/FileReader.h"
 #include "platform/FileWriter.h"
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace jvz {
@@ -56,11 +59,15 @@ public:
     static bool isTrueWord(const QString& text);
 
 private:
+    struct Loaded;
+    // The file as it is now: the kept copy while the file is unchanged, else a fresh read.
+    std::shared_ptr<const Loaded> load() const;
     static QString nextListName(const QString& list, qsizetype& cursor);
 
     FileWriter& m_writer;
     FileReader& m_reader;
     QString m_fileName;
+    mutable std::shared_ptr<const Loaded> m_kept; // copies share it: it never changes once made
     QString m_keyList;
     qsizetype m_keyCursor = 0;
     QString m_sectionList;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace jvz {
 
@@ -21,15 +22,32 @@ struct FileReadResult {
     QByteArray bytes; // only when status is Read
 };
 
+// Which file a name stands for and in which state: while two answers are equal the file has the same bytes,
+// so a reader of it may keep what it read.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0; // since the epoch
+    qint64 changedNs = 0;  // status change: any write, rename in or time set moves it
+
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 class FileReader {
 public:
     virtual ~FileReader() = default;
     virtual FileReadResult read(const QString& path, qint64 maxBytes) = 0;
+    // The identity of the regular file at path; none when the reader cannot tell, which makes every caller
+    // read the file again.
+    virtual std::optional<FileIdentity> identity(const QString& path);
 };
 
 class PlainFileReader final : public FileReader {
 public:
     FileReadResult read(const QString& path, qint64 maxBytes) override;
+    // None also for a file changed so lately that a further change could still carry the same times.
+    std::optional<FileIdentity> identity(const QString& path) override;
 
     // The real reader, for code that was handed no other.
     static PlainFileReader& standard();
