@@ -78,7 +78,7 @@ StartupMainWindow& BatchHost::mainWindow()
     };
     m_connect = std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
                                               m_notifier, *m_ras, m_ports);
-    applyDialSettings(*m_dialer, m_state.settings.gIniPath);
+    applyDialSettings(*m_dialer, *m_state.settings.gIniFile);
     return window;
 }
 

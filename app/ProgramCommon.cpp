@@ -36,10 +36,8 @@ void findModemPorts(AppState& state, SerialPortInventory& ports)
     state.link.gModemPorts = phonebook.gModemPorts;
 }
 
-void applyDialSettings(PppDialer& dialer, const QString& iniPath)
+void applyDialSettings(PppDialer& dialer, const MbFileIni& ini)
 {
-    MbFileIni ini;
-    ini.Create(iniPath);
     PppDialerTimes times = dialer.times();
     times.dialTimeoutMs = dialTimeoutMs(ini);
     dialer.setTimes(times);

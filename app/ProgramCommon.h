@@ -8,6 +8,7 @@ namespace jvz {
 
 struct AppState;
 class InstanceLock;
+class MbFileIni;
 class PppDialer;
 class SerialPortInventory;
 
@@ -17,6 +18,6 @@ bool anotherInstanceRunning(InstanceLock& lock, const QString& executablePath);
 // The serial ports usable for the link, into the program-wide list.
 void findModemPorts(AppState& state, SerialPortInventory& ports);
 // The dial wait from the settings, which are read by the time the main window is first used.
-void applyDialSettings(PppDialer& dialer, const QString& iniPath);
+void applyDialSettings(PppDialer& dialer, const MbFileIni& ini);
 
 } // namespace jvz

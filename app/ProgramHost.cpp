@@ -97,7 +97,7 @@ StartupMainWindow& ProgramHost::mainWindow()
             [this] { fillConnectionList(*m_mainWindow->controls().comboDefaultConnection); },
             [this] { return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort(); },
             [this](const QString& port) { return m_connect->installPort(port); }}));
-        applyDialSettings(*m_dialer, m_state.settings.gIniPath);
+        applyDialSettings(*m_dialer, *m_state.settings.gIniFile);
     }
     return *m_mainWindow;
 }
