@@ -2,29 +2,21 @@
 
 #include "BatchWindow.h"
 #include "LinkConnect.h"
-#include "ProgramCommon.h"
 #include "core/AppState.h"
-#include "core/PerUserFolder.h"
-#include "platform/PppDialer.h"
 #include "session/PrivatePhonebook.h"
-#include "session/RasFunctions.h"
+#include "platform/ConsoleNotifier.h"
+#include "platform/PppDialer.h"
 #include "session/SessionRuntime.h"
 #include "terminal_files/CatalogBatchActions.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 namespace jvz {
 
 BatchHost::BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                      const QString& executablePath)
-    : m_state(state), m_executablePath(executablePath)
+    : ProgramHostBase(state, userStore, writer, executablePath, std::make_unique<ConsoleNotifier>())
 {
-    m_startup = std::make_unique<Startup>(
-        StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
-        m_notifier, executablePath);
-    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir());
-    m_ras = std::make_unique<RasFunctions>(*m_dialer, m_notifier, QFileInfo(executablePath).absolutePath());
 }
 
 BatchHost::~BatchHost() = default;
@@ -46,16 +38,16 @@ StartupMainWindow& BatchHost::mainWindow()
     hooks.phonebookPort = [this] {
         return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
     };
-    m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, m_notifier, *m_ras, std::move(hooks));
+    m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_notifier, *m_ras, std::move(hooks));
     BatchWindow& window = *m_window;
     m_actions = std::make_unique<CatalogBatchActions>(
-        TransferContext{m_ftp, window, m_notifier, window.texts(), m_state.batch, m_state.session, m_state.identity,
+        TransferContext{m_ftp, window, *m_notifier, window.texts(), m_state.batch, m_state.session, m_state.identity,
                         m_state.terminalInfo, window.terminalDir()});
     m_session = std::make_unique<SessionRuntime>(
         window,
         SessionRuntimeState{m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo,
                             m_state.link},
-        SessionServices{m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(), m_actions.get(),
+        SessionServices{*m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(), m_actions.get(),
                         [this] { m_startup->QuitApplication(); }},
         RuntimeTimings{});
     window.setRuntime(m_session.get());
@@ -77,8 +69,8 @@ StartupMainWindow& BatchHost::mainWindow()
         return true;
     };
     m_connect = std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
-                                              m_notifier, *m_ras, m_ports);
-    applyDialSettings(*m_dialer, *m_state.settings.gIniFile);
+                                              *m_notifier, *m_ras, m_ports);
+    applyDialSettings(*m_state.settings.gIniFile);
     return window;
 }
 
@@ -86,17 +78,7 @@ StartupMainWindow& BatchHost::mainWindow()
 void BatchHost::FindModemPorts()
 {
     if (m_state.batch.gSerialLink)
-        findModemPorts(m_state, m_ports);
-}
-
-bool BatchHost::isAnotherInstanceRunning()
-{
-    return anotherInstanceRunning(m_instanceLock, m_executablePath);
-}
-
-void BatchHost::endProgram()
-{
-    QCoreApplication::exit(0);
+        ProgramHostBase::FindModemPorts();
 }
 
 } // namespace jvz

@@ -3,21 +3,42 @@
 #include "core/AppState.h"
 #include "core/MbFileIni.h"
 #include "core/PerUserFolder.h"
-#include "platform/InstanceLock.h"
+#include "platform/Notifier.h"
 #include "platform/PppDialer.h"
 #include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
 
 namespace jvz {
 
-bool anotherInstanceRunning(InstanceLock& lock, const QString& executablePath)
+ProgramHostBase::ProgramHostBase(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
+                                 const QString& executablePath, std::unique_ptr<Notifier> notifier)
+    : m_state(state), m_executablePath(executablePath), m_notifier(std::move(notifier))
 {
-    const QString name = QFileInfo(executablePath).completeBaseName();
+    m_startup = std::make_unique<Startup>(
+        StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
+        *m_notifier, executablePath);
+    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir());
+    m_ras = std::make_unique<RasFunctions>(*m_dialer, *m_notifier, QFileInfo(executablePath).absolutePath());
+}
+
+ProgramHostBase::~ProgramHostBase() = default;
+
+void ProgramHostBase::FindModemPorts()
+{
+    PrivatePhonebook phonebook(m_state.settings.gProgramFolder, m_ports);
+    phonebook.FindModemPorts();
+    m_state.link.gModemPorts = phonebook.gModemPorts;
+}
+
+bool ProgramHostBase::isAnotherInstanceRunning()
+{
+    const QString name = QFileInfo(m_executablePath).completeBaseName();
     const QString path = GetAppDataDir() + name + QStringLiteral(".lock");
-    switch (lock.acquire(path)) {
+    switch (m_instanceLock.acquire(path)) {
     case InstanceLock::Result::Acquired:
         return false;
     case InstanceLock::Result::HeldElsewhere:
@@ -29,18 +50,16 @@ bool anotherInstanceRunning(InstanceLock& lock, const QString& executablePath)
     return false;
 }
 
-void findModemPorts(AppState& state, SerialPortInventory& ports)
+void ProgramHostBase::endProgram()
 {
-    PrivatePhonebook phonebook(state.settings.gProgramFolder, ports);
-    phonebook.FindModemPorts();
-    state.link.gModemPorts = phonebook.gModemPorts;
+    QCoreApplication::exit(0);
 }
 
-void applyDialSettings(PppDialer& dialer, const MbFileIni& ini)
+void ProgramHostBase::applyDialSettings(const MbFileIni& ini)
 {
-    PppDialerTimes times = dialer.times();
+    PppDialerTimes times = m_dialer->times();
     times.dialTimeoutMs = dialTimeoutMs(ini);
-    dialer.setTimes(times);
+    m_dialer->setTimes(times);
 }
 
 } // namespace jvz

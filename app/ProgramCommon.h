@@ -1,23 +1,55 @@
 #pragma once
 
-// What the windowed program and the unattended run without windows do alike at start-up.
+// What the windowed program and the unattended run without windows have alike: the start-up, the dial-up
+// functions, the instance lock, the port list and the end of the process.
+
+#include "core/Startup.h"
+#include "platform/Clock.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProcessRunner.h"
+#include "platform/SerialPortInventory.h"
 
 #include <QString>
+#include <memory>
 
 namespace jvz {
 
 struct AppState;
-class InstanceLock;
+class FileWriter;
 class MbFileIni;
+class Notifier;
 class PppDialer;
-class SerialPortInventory;
+class RasFunctions;
+class UserSettingsStore;
 
-// True when another run of the same program holds its instance lock; a lock that cannot be opened lets the
-// run go on (reported on standard error) rather than refuse every start.
-bool anotherInstanceRunning(InstanceLock& lock, const QString& executablePath);
-// The serial ports usable for the link, into the program-wide list.
-void findModemPorts(AppState& state, SerialPortInventory& ports);
-// The dial wait from the settings, which are read by the time the main window is first used.
-void applyDialSettings(PppDialer& dialer, const MbFileIni& ini);
+class ProgramHostBase : public StartupHost {
+public:
+    ~ProgramHostBase() override;
+
+    // The serial ports usable for the link, into the program-wide list.
+    void FindModemPorts() override;
+    // A lock that cannot be opened lets the run go on (reported on standard error) rather than refuse every start.
+    bool isAnotherInstanceRunning() override;
+    // Leaves the event loop without closing any window; before the loop runs, Main reports the end instead.
+    void endProgram() override;
+
+protected:
+    ProgramHostBase(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
+                    const QString& executablePath, std::unique_ptr<Notifier> notifier);
+
+    // The dial wait from the settings, which are read by the time the main window is first used.
+    void applyDialSettings(const MbFileIni& ini);
+
+    AppState& m_state;
+    QString m_executablePath;
+    std::unique_ptr<Notifier> m_notifier;
+    std::unique_ptr<Startup> m_startup;
+    SteadyClock m_clock;
+    InstanceLock m_instanceLock;
+    UdevSerialPortInventory m_ports;
+    PosixProcessRunner m_runner;
+    std::unique_ptr<PppDialer> m_dialer; // dropping it at the end of the run hangs up
+    std::unique_ptr<RasFunctions> m_ras;
+};
 
 } // namespace jvz

@@ -1,6 +1,5 @@
 #include "ProgramHost.h"
 
-#include "ProgramCommon.h"
 #include "ProgramConnect.h"
 #include "ProgramTransfers.h"
 #include "core/AppState.h"
@@ -29,15 +28,9 @@ namespace jvz {
 
 ProgramHost::ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                          const QString& executablePath)
-    : m_state(state), m_executablePath(executablePath)
+    : ProgramHostBase(state, userStore, writer, executablePath,
+                      std::make_unique<MessageBoxNotifier>([&batch = state.batch] { return batch.gBatchMode; }))
 {
-    BatchRun& batch = m_state.batch;
-    m_notifier = std::make_unique<MessageBoxNotifier>([&batch] { return batch.gBatchMode; });
-    m_startup = std::make_unique<Startup>(
-        StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
-        *m_notifier, executablePath);
-    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir());
-    m_ras = std::make_unique<RasFunctions>(*m_dialer, *m_notifier, QFileInfo(executablePath).absolutePath());
 }
 
 ProgramHost::~ProgramHost() = default;
@@ -97,7 +90,7 @@ StartupMainWindow& ProgramHost::mainWindow()
             [this] { fillConnectionList(*m_mainWindow->controls().comboDefaultConnection); },
             [this] { return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort(); },
             [this](const QString& port) { return m_connect->installPort(port); }}));
-        applyDialSettings(*m_dialer, *m_state.settings.gIniFile);
+        applyDialSettings(*m_state.settings.gIniFile);
     }
     return *m_mainWindow;
 }
@@ -131,11 +124,6 @@ void ProgramHost::unloadProgressWindow()
         w->close();
 }
 
-void ProgramHost::FindModemPorts()
-{
-    findModemPorts(m_state, m_ports);
-}
-
 void ProgramHost::fillConnectionList(QComboBox& combo)
 {
     ConnectionListContext context{*m_ras,
@@ -148,17 +136,6 @@ void ProgramHost::fillConnectionList(QComboBox& combo)
                                       return RasCreatePhonebookEntry(owner, path, m_ports, &m_mainWindow->language());
                                   }};
     FillDefaultConnectionCombo(combo, context);
-}
-
-bool ProgramHost::isAnotherInstanceRunning()
-{
-    return anotherInstanceRunning(m_instanceLock, m_executablePath);
-}
-
-void ProgramHost::endProgram()
-{
-    // Leaves the event loop without closing any window; before the loop runs, Main reports the end instead.
-    QCoreApplication::exit(0);
 }
 
 } // namespace jvz

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "core/Startup.h"
-#include "platform/Clock.h"
-#include "platform/InstanceLock.h"
-#include "platform/ProcessRunner.h"
-#include "platform/SerialPortInventory.h"
+#include "ProgramCommon.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,7 +24,7 @@ class ProgramConnect;
 class ProgramTransfers;
 
 // The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
-class ProgramHost : public StartupHost {
+class ProgramHost : public ProgramHostBase {
 public:
     ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath);
     ~ProgramHost() override;
@@ -39,32 +35,19 @@ public:
     StartupMainWindow& mainWindow() override;
     void showProgressWindow(const QString& comment) override;
     void progressComment(const QString& text) override;
-    void FindModemPorts() override;
-    bool isAnotherInstanceRunning() override;
-    void endProgram() override;
 
 private:
     FrmComment& progressWindow();
     void fillConnectionList(QComboBox& combo);
     void unloadProgressWindow();
 
-    AppState& m_state;
-    QString m_executablePath;
-    std::unique_ptr<MessageBoxNotifier> m_notifier;
-    std::unique_ptr<Startup> m_startup;
     // The main window's session uses these: they outlive it.
-    SteadyClock m_clock;
     std::unique_ptr<CurlFtpClient> m_ftp;
     std::unique_ptr<TcpSessionTransport> m_transport;
     std::unique_ptr<frmMainJVZ> m_mainWindow;
     std::unique_ptr<ProgramTransfers> m_transfers; // the session's batch actions
     std::unique_ptr<ProgramConnect> m_connect;     // the window's connect sequence
     std::unique_ptr<FrmComment> m_progress;        // when no one else made the progress window first
-    InstanceLock m_instanceLock;
-    UdevSerialPortInventory m_ports;
-    PosixProcessRunner m_runner;
-    std::unique_ptr<PppDialer> m_dialer; // dropping it at the end of the run hangs up
-    std::unique_ptr<RasFunctions> m_ras;
 };
 
 } // namespace jvz

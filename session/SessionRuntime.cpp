@@ -413,6 +413,8 @@ void SessionRuntime::waitHandlingEvents(int boundMs, QTimer* endsEarly)
     QEventLoop loop;
     QTimer bound;
     bound.setSingleShot(true);
+    // A coarse timer may end up to 5 % early; these waits are promised in full (the terminal's time to finish).
+    bound.setTimerType(Qt::PreciseTimer);
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (endsEarly)
         connect(endsEarly, &QTimer::timeout, &loop, &QEventLoop::quit);
