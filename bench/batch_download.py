@@ -10,7 +10,8 @@ After every run the arrived files are compared with the sources by content (SHA-
 
     bench/batch_download.py [--build-dir build] [--rounds 3] [--address 127.0.0.24]
 
-Loads: one small file, 200 files of 64 KiB, one file of 64 MiB, 1,000 small files; median of the rounds.
+Loads: one small file, 200 files of 64 KiB, one file of 64 MiB, 1,000 small files (once more with the list naming
+them in capitals, as a list written on Windows may); median of the rounds.
 Then the start-up of one small-file run, split by stage, from the program's own timestamped diagnostics.
 
 The program's FTP client calls port 21 on the terminal's address, so the server listens on port 21 of an
@@ -50,7 +51,7 @@ def start_server(root, log, address):
     return server
 
 
-def make_load(folder, count, size):
+def make_load(folder, count, size, capitals=False):
     os.makedirs(folder)
     names = []
     for i in range(count):
@@ -60,7 +61,8 @@ def make_load(folder, count, size):
         names.append(name)
     # A list whose name ends in X suits any terminal: a network-link run has no terminal identification.
     with open(os.path.join(folder, "LOAD.M4X"), "w", newline="\r\n") as f:
-        f.write(";benchmark load\n-eSWAP\n" + "".join(n + "\n" for n in names))
+        # A list written on Windows may name the files in another case than the disk has them.
+        f.write(";benchmark load\n-eSWAP\n" + "".join((n.upper() if capitals else n) + "\n" for n in names))
     return names
 
 
@@ -211,18 +213,19 @@ def main():
             f.write("[Running Component List]\nfilename=LIST.TXT\n[exchange]\nDisk free size=100000000000\n")
         program_dir = os.path.join(work, "program")
         write_program_folder(build_dir, program_dir, args.address)
-        loads = [("1 small file", 1, 5000), ("200 files of 64 KiB", 200, 64 * 1024),
-                 ("1 file of 64 MiB", 1, 64 * 1024 * 1024), ("1,000 small files", 1000, 5000)]
+        loads = [("1 small file", 1, 5000, False), ("200 files of 64 KiB", 200, 64 * 1024, False),
+                 ("1 file of 64 MiB", 1, 64 * 1024 * 1024, False), ("1,000 small files", 1000, 5000, False),
+                 ("the same, list in capitals", 1000, 5000, True)]
         prepared = []
-        for title, count, size in loads:
-            folder = os.path.join(work, "load-%d-%d" % (count, size))
-            names = make_load(folder, count, size)
+        for index, (title, count, size, capitals) in enumerate(loads):
+            folder = os.path.join(work, "load-%d" % index)
+            names = make_load(folder, count, size, capitals)
             prepared.append((title, folder, names, size, {n: digest(os.path.join(folder, n)) for n in names}))
 
         fcntl.flock(lock, fcntl.LOCK_EX)
         server_log = os.path.join(work, "ftp.log")
         server = start_server(root, server_log, args.address)
-        print("%-20s %10s %10s %7s" % ("load", "JVZ s", "curl s", "ratio"))
+        print("%-28s %10s %10s %7s" % ("load", "JVZ s", "curl s", "ratio"))
         for index, (title, folder, names, size, sources) in enumerate(prepared):
             program, curl = [], []
             for r in range(rounds):
@@ -237,7 +240,7 @@ def main():
                 curl.append(run_curl(args.address, folder, names))
                 check_arrived(swap, folder, names, False, sources)
             p, c = statistics.median(program), statistics.median(curl)
-            print("%-20s %10.3f %10.3f %6.2fx" % (title, p, c, p / c), flush=True)
+            print("%-28s %10.3f %10.3f %6.2fx" % (title, p, c, p / c), flush=True)
 
         # Start-up split: one small file, with the program's diagnostics timestamped.
         title, folder, names, size, sources = prepared[0]
