@@ -3,7 +3,6 @@
 #include "BatchWindow.h"
 #include "LinkConnect.h"
 #include "core/AppState.h"
-#include "session/PrivatePhonebook.h"
 #include "platform/ConsoleNotifier.h"
 #include "platform/PppDialer.h"
 #include "session/SessionRuntime.h"
@@ -35,9 +34,7 @@ StartupMainWindow& BatchHost::mainWindow()
     BatchWindow::Hooks hooks;
     hooks.connect = [this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); };
     hooks.endProgram = [this] { endProgram(); };
-    hooks.phonebookPort = [this] {
-        return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
-    };
+    hooks.phonebookPort = [this] { return phonebookPort(); };
     m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_notifier, *m_ras, std::move(hooks));
     BatchWindow& window = *m_window;
     m_actions = std::make_unique<CatalogBatchActions>(

@@ -61,7 +61,8 @@ QString ProgramConnect::selectUsbPort(int count, const QString& list, const QStr
 bool ProgramConnect::installPort(const QString& port)
 {
     if (!m_portInstaller) {
-        m_portInstaller = new FrmConfigComModem(m_link->portCheckSystem()); // its first use gives it the main window as owner
+        // Its first use gives it the main window as owner.
+        m_portInstaller = new FrmConfigComModem(m_link->portCheckSystem());
         m_portInstaller->setTrace([this](const QString& line) { m_window.AddTrace(line); });
     }
     m_portInstaller->InitLanguage(m_window.language());

@@ -8,7 +8,6 @@
 #include "core/ui/MessageBoxNotifier.h"
 #include "platform/FtpClient.h"
 #include "platform/PppDialer.h"
-#include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
 #include "session/SessionRuntime.h"
 #include "session/TcpSessionTransport.h"
@@ -63,9 +62,7 @@ StartupMainWindow& ProgramHost::mainWindow()
         m_transport = std::make_unique<TcpSessionTransport>();
         MainSessionWindowParts parts;
         parts.progressComment = [this](const QString& text) { progressComment(text); };
-        parts.phonebookPort = [this] {
-            return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
-        };
+        parts.phonebookPort = [this] { return phonebookPort(); };
         setTerminalListParts(parts, *m_mainWindow);
         m_transfers = std::make_unique<ProgramTransfers>(m_state, *m_mainWindow, *m_notifier, *m_ftp);
         m_mainWindow->createSession(
@@ -88,7 +85,7 @@ StartupMainWindow& ProgramHost::mainWindow()
                 return RasCreatePhonebookEntry(owner, path, m_ports, &m_mainWindow->language());
             },
             [this] { fillConnectionList(*m_mainWindow->controls().comboDefaultConnection); },
-            [this] { return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort(); },
+            [this] { return phonebookPort(); },
             [this](const QString& port) { return m_connect->installPort(port); }}));
         applyDialSettings(*m_state.settings.gIniFile);
     }
