@@ -2,7 +2,7 @@
 """Batch download benchmark (not a test): the program against curl, both as whole processes.
 
 The same files go to the same loopback FTP server in the same run:
-- the real program, `JVZ -c<list> -n -sls -l<user> -p<password>`, started in a scratch copy of the program folder
+- the real program, `JVZ -c<list> -n -l<user> -p<password> -sls`, started in a scratch copy of the program folder
   with its own HOME, timed from its start to the moment its last file is in place on the server (final name,
   full size); the program's fixed wait before it disconnects comes after that and is not counted;
 - one `curl -P - -K <config>` process, timed from its start to its exit; the config file names the files
@@ -13,8 +13,8 @@ Two servers, one after the other:
 - the test server (tests/support/ftp_server.py, pyftpdlib: one Python event loop, usually the bottleneck);
 - vsftpd (Debian package vsftpd), a C server that is not: started here with a configuration of its own in the
   scratch folder (anonymous user on a scratch root, uploads, active mode only), touching no system file or
-  account, and stopped at the end. The terminal's paths use backslashes (CWD ..\\SWAP), which the test server
-  understands; for vsftpd the scratch root holds "..\\SWAP" as a link to SWAP.
+  account, and stopped at the end. The terminal's paths use backslashes (CWD \\SWAP\\, CWD ..\\SWAP), which
+  the test server understands; for vsftpd the scratch root holds such names as links to itself and to SWAP.
 
     bench/batch_download.py [--build-dir build] [--rounds 5] [--servers test,vsftpd] [--loads 0,1,2,...]
 
@@ -53,7 +53,7 @@ POLL = 0.0005
 FTP21_LOCK = "/tmp/jvz-ftp21.lock"
 VSFTPD = "/usr/sbin/vsftpd"
 # Loopback TIME_WAIT sockets allowed before a run starts: well inside the ephemeral port range (about 28,000).
-TIME_WAIT_CEILING = 14000
+TIME_WAIT_CEILING = 18000
 DRAIN_BOUND = 90.0
 
 
@@ -172,10 +172,11 @@ def make_load(folder, count, size, capitals=False):
     with open(os.path.join(folder, "LOAD.M4X"), "w", newline="\r\n") as f:
         # A list written on Windows may name the files in another case than the disk has them.
         f.write(";benchmark load\n-eSWAP\n" + "".join((n.upper() if capitals else n) + "\n" for n in names))
-    # curl's side: names relative to the load's folder, in a config file instead of on the command line.
-    with open(os.path.join(folder, "curl.config"), "w") as f:
-        f.write('upload-file = "{%s}"\n' % ",".join(names))
     return names
+
+
+# curl reads no config line longer than 100 KiB, so the names go in sets of this many, each with its URL.
+CURL_NAMES_A_LINE = 1000
 
 
 def digest(path):
@@ -188,8 +189,9 @@ def digest(path):
 
 def clear_swap(swap):
     for name in os.listdir(swap):
-        if name != "ACTIVITY.INF":
-            os.remove(os.path.join(swap, name))
+        path = os.path.join(swap, name)
+        if name != "ACTIVITY.INF" and not os.path.islink(path):
+            os.remove(path)
 
 
 def check_arrived(swap, names, upper, sources):
@@ -257,8 +259,9 @@ def run_program(program_dir, home, list_path, last_remote, last_size, trace=Fals
     env = program_env(home, trace)
     err = open(os.path.join(home, "stderr.txt"), "w+")
     start = time.monotonic()
-    process = subprocess.Popen([os.path.join(program_dir, "JVZ"), "-c" + list_path, "-n", "-sls", "-l" + USER,
-                                "-p" + PASSWORD], cwd=program_dir, env=env, stdin=subprocess.DEVNULL,
+    process = subprocess.Popen([os.path.join(program_dir, "JVZ"), "-c" + list_path, "-n", "-l" + USER, "-p" + PASSWORD,
+                                # Last: the option's value must be "ls" exactly, with no blank after it.
+                                "-sls"], cwd=program_dir, env=env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=err)
     arrived = wait_for_last(last_remote, last_size, process, start)
     try:
@@ -278,11 +281,17 @@ def run_program(program_dir, home, list_path, last_remote, last_size, trace=Fals
     return arrived - start, start, log
 
 
-def run_curl(address, folder, home):
+def run_curl(address, folder, names, home):
+    # Names relative to the load's folder (curl's working folder), in a config file instead of on the command
+    # line, which would be too long for 10,000 files; one process, one connection for all the sets.
     url = "ftp://%s:%s@%s/SWAP/" % (USER, PASSWORD, address)
+    config = os.path.join(home, "curl.config")
+    with open(config, "w") as f:
+        for i in range(0, len(names), CURL_NAMES_A_LINE):
+            f.write('upload-file = "{%s}"\nurl = "%s"\n' % (",".join(names[i:i + CURL_NAMES_A_LINE]), url))
     env = dict(os.environ, HOME=home)
     start = time.monotonic()
-    subprocess.run(["curl", "-q", "-s", "-S", "-P", "-", "-K", "curl.config", url], cwd=folder, env=env, check=True,
+    subprocess.run(["curl", "-q", "-s", "-S", "-P", "-", "-K", config], cwd=folder, env=env, check=True,
                    timeout=RUN_BOUND)
     return time.monotonic() - start
 
@@ -339,6 +348,8 @@ def main():
     if "vsftpd" in servers and not os.access(VSFTPD, os.X_OK):
         sys.exit("vsftpd is needed for the second server: apt-get install vsftpd")
     rounds = max(5, min(args.rounds, 20))
+    # Stopped from outside, it still stops its servers and removes its scratch folder.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
 
     work = tempfile.mkdtemp(prefix="jvz-bench-")
     os.chmod(work, 0o755)  # vsftpd's anonymous user walks to its root below
@@ -363,7 +374,12 @@ def main():
             sys.exit("vsftpd's anonymous user 'ftp' is missing (it comes with the vsftpd package)")
         if ftp_ids:
             os.chown(swap, *ftp_ids)
-        os.symlink("SWAP", os.path.join(root, "..\\SWAP"))
+        # The terminal's paths use backslashes: after the login the program changes to "\\SWAP\\" (or "\\"),
+        # reads "\\SWAP\\ACTIVITY.INF", then changes to "..\\SWAP". The test server reads them as separators; for
+        # vsftpd they are names, so the root and SWAP hold them as links.
+        for folder, name, target in ((root, "\\", "."), (root, "\\SWAP\\", "SWAP"), (root, "..\\SWAP", "SWAP"),
+                                     (swap, "..\\SWAP", "."), (swap, "\\SWAP\\ACTIVITY.INF", "ACTIVITY.INF")):
+            os.symlink(target, os.path.join(folder, name))
         program_dir = os.path.join(work, "program")
         write_program_folder(build_dir, program_dir)
         loads = [("1 small file", 1, 5000, False), ("200 files of 64 KiB", 200, 64 * 1024, False),
@@ -403,7 +419,7 @@ def main():
                                 seconds, _, _ = run_program(program_dir, home, os.path.join(folder, "LOAD.M4X"),
                                                             last, size)
                             else:
-                                seconds = run_curl(address, folder, home)
+                                seconds = run_curl(address, folder, names, home)
                         finally:
                             server.stop()
                         times[side].append(seconds)
