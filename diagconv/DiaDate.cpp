@@ -1,6 +1,8 @@
 #include "DiaDate.h"
 
-#include "TextFormat.h"
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace diagconv {
 
@@ -17,44 +19,108 @@ int byteValue(std::uint8_t byte, ByteSign sign)
     return byte;
 }
 
+// "%02d" of every value a byte gives, signed or not (-128..255): two to four characters.
+struct NumberText {
+    char text[4];
+    std::uint8_t length;
+};
+
+constexpr NumberText numberText(int value)
+{
+    NumberText number{};
+    char* at = number.text;
+    if (value < 0) {
+        *at++ = '-';
+        value = -value;
+    } else if (value < 10) {
+        *at++ = '0';
+    }
+    if (value >= 100)
+        *at++ = static_cast<char>('0' + value / 100);
+    if (value >= 10)
+        *at++ = static_cast<char>('0' + value / 10 % 10);
+    *at++ = static_cast<char>('0' + value % 10);
+    number.length = static_cast<std::uint8_t>(at - number.text);
+    return number;
+}
+
+constexpr int kLowestByteValue = -128;
+
+constexpr std::array<NumberText, 256 + 128> kNumberTexts = [] {
+    std::array<NumberText, 256 + 128> texts{};
+    for (int value = kLowestByteValue; value <= 255; ++value)
+        texts[static_cast<std::size_t>(value - kLowestByteValue)] = numberText(value);
+    return texts;
+}();
+
+// value as "%02d" writes it; returns the end. Four characters are always copied: the text has room.
+char* putNumber(char* at, int value)
+{
+    const NumberText& number = kNumberTexts[static_cast<std::size_t>(value - kLowestByteValue)];
+    std::memcpy(at, number.text, sizeof number.text);
+    return at + number.length;
+}
+
+// One piece of a date text: written at position, over the end of the piece before.
+struct Piece {
+    std::size_t position;
+    const char* before;
+    int field; // timestamp byte shown as "%02d", or -1 for none
+    const char* after;
+};
+
 // The date texts are built piece by piece at fixed positions, each piece written over the end of the one
 // before, so a number wider than two characters loses its last character to the next piece. Stored reports
 // look like that, so the layout is kept; the text itself grows as far as the last piece needs.
-void lay(std::string& text, std::size_t position, const std::string& piece)
+template <std::size_t N>
+std::size_t layPieces(char* text, const Piece (&pieces)[N], const DiaTimestamp& stamp, ByteSign sign)
 {
-    if (text.size() > position)
-        text.resize(position);
-    text += piece;
+    char* end = text;
+    for (const Piece& piece : pieces) {
+        end = std::min(end, text + piece.position);
+        for (const char* c = piece.before; *c; ++c)
+            *end++ = *c;
+        if (piece.field >= 0)
+            end = putNumber(end, byteValue(stamp[static_cast<std::size_t>(piece.field)], sign));
+        for (const char* c = piece.after; *c; ++c)
+            *end++ = *c;
+    }
+    return static_cast<std::size_t>(end - text);
 }
 
-// "dd/mm/yy", common to both forms.
-std::string datePart(const DiaTimestamp& stamp, ByteSign sign)
+// "dd/mm/yy", common to both forms, then the form's own hours and minutes.
+constexpr Piece kHeaderPieces[] = {{0, "", 0, ""},   {2, "/", -1, ""},  {3, "", 1, ""},        {5, "/", -1, ""},
+                                   {6, "", 2, ""},   {8, " ", 3, "h"},  {12, " ", 4, "min\n"}};
+constexpr Piece kRecordPieces[] = {{0, "", 0, ""}, {2, "/", -1, ""}, {3, "", 1, ""}, {5, "/", -1, ""},
+                                   {6, "", 2, ""}, {8, " ", 3, ":"}, {12, "", 4, ""}};
+
+std::string asText(std::size_t (*lay)(char*, const DiaTimestamp&, ByteSign), const DiaTimestamp& stamp,
+                   ByteSign sign)
 {
-    std::string text;
-    lay(text, 0, strFormat("%02d", byteValue(stamp[0], sign)));
-    lay(text, 2, "/");
-    lay(text, 3, strFormat("%02d", byteValue(stamp[1], sign)));
-    lay(text, 5, "/");
-    lay(text, 6, strFormat("%02d", byteValue(stamp[2], sign)));
-    return text;
+    char text[kLongestDateText];
+    return std::string(text, lay(text, stamp, sign));
 }
 
 } // namespace
 
+std::size_t layHeaderDate(char* text, const DiaTimestamp& stamp, ByteSign sign)
+{
+    return layPieces(text, kHeaderPieces, stamp, sign);
+}
+
+std::size_t layRecordDate(char* text, const DiaTimestamp& stamp, ByteSign sign)
+{
+    return layPieces(text, kRecordPieces, stamp, sign);
+}
+
 std::string headerDateText(const DiaTimestamp& stamp, ByteSign sign)
 {
-    std::string text = datePart(stamp, sign);
-    lay(text, 8, strFormat(" %02dh", byteValue(stamp[3], sign)));
-    lay(text, 12, strFormat(" %02dmin\n", byteValue(stamp[4], sign)));
-    return text;
+    return asText(&layHeaderDate, stamp, sign);
 }
 
 std::string recordDateText(const DiaTimestamp& stamp, ByteSign sign)
 {
-    std::string text = datePart(stamp, sign);
-    lay(text, 8, strFormat(" %02d:", byteValue(stamp[3], sign)));
-    lay(text, 12, strFormat("%02d", byteValue(stamp[4], sign)));
-    return text;
+    return asText(&layRecordDate, stamp, sign);
 }
 
 } // namespace diagconv

@@ -50,8 +50,10 @@ int runRecordConverter(const RecordConverter& converter, const std::vector<std::
     }
     const std::string& inputPath = args[1];
     std::istringstream in;
-    if (!openInputFile(resolvePath(env, inputPath), in)) {
-        out << banner << "  Error : " << inputPath << " impossible to open or to find\n";
+    const InputOpen opened = openInputFile(resolvePath(env, inputPath), in);
+    if (opened != InputOpen::Opened) {
+        out << banner << "  Error : " << inputPath
+            << (opened == InputOpen::TooLarge ? kInputTooLargeText : " impossible to open or to find") << "\n";
         out.flush();
         return kInputNotOpened;
     }

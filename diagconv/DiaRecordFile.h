@@ -35,7 +35,7 @@ struct RecordConverter {
 };
 
 // The shared command line: input path, optional output path. Exit codes: 0 done, 1 input cannot be
-// opened, 2 output cannot be opened (or the report could not be stored), 6 no argument.
+// opened or is over the ceiling, 2 output cannot be opened (or the report could not be stored), 6 no argument.
 // args[0] is the program as typed, as in argv.
 int runRecordConverter(const RecordConverter& converter, const std::vector<std::string>& args, std::ostream& out,
                        const RunEnv& env);

@@ -64,8 +64,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& /
 
     const std::string& inputPath = args[1];
     std::istringstream in;
-    if (!openInputFile(resolvePath(env, inputPath), in)) {
-        out << "error : " << kInputNotFound << "\n" << currentDir << "/" << inputPath << " file not found\n";
+    const InputOpen opened = openInputFile(resolvePath(env, inputPath), in);
+    if (opened != InputOpen::Opened) {
+        out << "error : " << kInputNotFound << "\n" << currentDir << "/" << inputPath
+            << (opened == InputOpen::TooLarge ? kInputTooLargeText : " file not found") << "\n";
         out.flush();
         return kInputNotFound;
     }

@@ -22,7 +22,7 @@ bool isOptionArgument(const std::string& argument);
 View viewForOption(const std::string& option);
 
 // args as argv: the program as typed, the diagnostic file, then up to two of output path and option.
-// Exit codes: 0 done, -1 syntax, -2 input not found, -3 output cannot be written.
+// Exit codes: 0 done, -1 syntax, -2 input not found or over the ceiling, -3 output cannot be written.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const RunEnv& env);
 

@@ -45,14 +45,22 @@ std::unique_ptr<OutputTarget> makeOutputOf(const RunEnv& env)
     return std::make_unique<FileOutput>();
 }
 
-bool openInputFile(const std::string& path, std::istringstream& in)
+InputOpen openInputFile(const std::string& path, std::istringstream& in)
 {
     std::string bytes;
-    if (jvzio::readRegularFile(path, kMaxInputBytes, bytes) != jvzio::InputStatus::Read)
-        return false;
+    switch (jvzio::readRegularFile(path, kMaxInputBytes, bytes)) {
+    case jvzio::InputStatus::Read:
+        break;
+    case jvzio::InputStatus::TooLarge:
+        return InputOpen::TooLarge;
+    case jvzio::InputStatus::Missing:
+    case jvzio::InputStatus::NotAFile:
+    case jvzio::InputStatus::Failed:
+        return InputOpen::NotOpened;
+    }
     in.str(std::move(bytes));
     in.clear();
-    return true;
+    return InputOpen::Opened;
 }
 
 bool isInputFile(const std::string& inputPath, const std::string& outputPath)

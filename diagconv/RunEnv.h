@@ -34,9 +34,15 @@ std::unique_ptr<OutputTarget> makeOutputOf(const RunEnv& env);
 // The largest diagnostic file read; real ones are a few kilobytes.
 inline constexpr std::size_t kMaxInputBytes = 16 * 1024 * 1024;
 
+// What the converters say after the path of an input over the ceiling.
+inline constexpr const char* kInputTooLargeText = " is larger than the 16 MiB limit";
+
+enum class InputOpen { Opened, NotOpened, TooLarge };
+
 // Reads an input file whole for binary reading. Only a regular file within the ceiling: a folder, a FIFO or a
-// device counts as a file that cannot be opened, so nothing is read for ever.
-bool openInputFile(const std::string& path, std::istringstream& in);
+// device counts as a file that cannot be opened, so nothing is read for ever; a larger file is told apart, as
+// it exists and the user needs to hear why it is refused.
+InputOpen openInputFile(const std::string& path, std::istringstream& in);
 
 // True when the output path names the input file itself (however spelt): the report would destroy it.
 bool isInputFile(const std::string& inputPath, const std::string& outputPath);

@@ -1,9 +1,11 @@
 #include "Vitrane.h"
 
 #include "DiaRecordFile.h"
-#include "TextFormat.h"
+#include "BufferedWriter.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 
 namespace diagconv::vitrane {
 
@@ -14,16 +16,35 @@ const RecordConverter kConverter{"AppDefault", "Vitrane", &writeReport};
 void writeReport(std::istream& in, std::ostream& report)
 {
     const DiaTimestamp header = readDiaHeader(in);
-    report << "AppDefault V" << kRecordConverterVersion << "\n\n";
-    report << "Date : " << headerDateText(header, ByteSign::Unsigned) << "\n";
-    report << " Date            Critical  Default\n";
+    BufferedWriter out(report);
+    const auto text = [&out](std::string_view piece) { out.append(piece.data(), piece.size()); };
+    text("AppDefault V");
+    text(kRecordConverterVersion);
+    text("\n\nDate : ");
+    out.commit(layHeaderDate(out.reserve(kLongestDateText), header, ByteSign::Unsigned));
+    text("\n Date            Critical  Default\n");
+
+    // " <date>  <yes|no >       <code>\n", written in place.
+    constexpr std::size_t kLongestLine = 1 + kLongestDateText + 5 + 7 + 4 + 1;
+    static constexpr char kHexDigits[] = "0123456789abcdef";
+    // Records straight from the buffer: the stream's per-call checks cost more than the formatting.
+    std::streambuf* const records = in.rdbuf();
     DiaRecord record{};
-    while (readDiaRecord(in, record)) {
+    while (records && records->sgetn(reinterpret_cast<char*>(record.data()), kDiaRecordSize) ==
+                          static_cast<std::streamsize>(kDiaRecordSize)) {
         DiaTimestamp stamp{};
         std::copy_n(record.begin(), stamp.size(), stamp.begin());
-        const bool critical = record[5] != 0;
-        report << " " << recordDateText(stamp, ByteSign::Unsigned) << "  " << (critical ? "yes" : "no ")
-               << strFormat("       %04x\n", littleEndian16(&record[6]));
+        char* const line = out.reserve(kLongestLine);
+        char* at = line;
+        *at++ = ' ';
+        at += layRecordDate(at, stamp, ByteSign::Unsigned);
+        std::memcpy(at, record[5] != 0 ? "  yes       " : "  no        ", 12);
+        at += 12;
+        const std::uint16_t code = littleEndian16(&record[6]);
+        for (int shift = 12; shift >= 0; shift -= 4)
+            *at++ = kHexDigits[(code >> shift) & 0xF];
+        *at++ = '\n';
+        out.commit(static_cast<std::size_t>(at - line));
     }
 }
 

@@ -29,6 +29,22 @@ std::string appCounterRecord(std::uint16_t number, std::uint32_t value, std::uin
                   static_cast<int>(value >> 24)});
 }
 
+std::string appDefaultFileOfSize(std::size_t size, std::uint32_t seed)
+{
+    std::string out = stamp(0x17, 0x05, 0x11, 0x0E, 0x2A);
+    out.reserve(size);
+    std::uint32_t state = seed ? seed : 1;
+    while (out.size() < size) {
+        // xorshift32: cheap, and the same bytes on every machine.
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        out.push_back(static_cast<char>(state & 0xFF));
+    }
+    out.resize(size);
+    return out;
+}
+
 std::string hexPairs(const std::string& data)
 {
     std::string out;

@@ -20,6 +20,11 @@ std::string appDefaultRecord(const std::string& stamp5, int critical, std::uint1
 // An application-counter record: number (little-endian), two unused bytes, value (little-endian).
 std::string appCounterRecord(std::uint16_t number, std::uint32_t value, std::uint16_t unused = 0);
 
+// An application-default file of exactly size bytes (at least the header): a header, then records whose bytes
+// are drawn from a fixed pseudo-random sequence (every byte value occurs, so dates of 100 and more too), then
+// whatever piece of a record is left. The same seed gives the same file.
+std::string appDefaultFileOfSize(std::size_t size, std::uint32_t seed = 1);
+
 // A security processor diagnostic text: 22 header lines, the trap-reset lines, then the 256-byte block as
 // hexadecimal digits spread over lines.
 struct SecurityDiag {
