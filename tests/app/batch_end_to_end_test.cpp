@@ -1,10 +1,12 @@
 // Batch runs of the real program end to end: JVZ in a scratch program folder, the stand-in pppd first on
 // PATH, a pty the test opens as the terminal's port, and the terminal played on loopback by the scripted
 // session peer (calling from 127.0.0.2) and the FTP server on 127.0.0.2 port 21, where the program's FTP
-// client looks for it as on a real terminal.
+// client looks for it as on a real terminal. The download runs the real program file; the runs that wait on the
+// terminal (or on a closing message) run the same batch host in this process with the program's waits shortened.
 
 #include "../session/SessionFrames.h"
 #include "FtpServerFixture.h"
+#include "InProcessBatch.h"
 #include "ProgramFolderCopy.h"
 #include "ScriptedTerminalPeer.h"
 #include "StandInPppd.h"
@@ -104,6 +106,14 @@ public:
         m_process.waitForStarted(10000);
     }
 
+    // The batch host in this process, the program's waits shortened. whileRunning: see runBatchInProcess.
+    Outcome runInProcess(const QStringList& args, const std::function<void()>& whileRunning = {})
+    {
+        const auto r = jvztest::runBatchInProcess(folder, args, jvztest::shortProgramTimings(), kRunBoundMs,
+                                                  whileRunning);
+        return {r.ended, r.log};
+    }
+
     // Waits, handling events (the peer lives on them), until the program ends by itself.
     Outcome finish(int boundMs = kRunBoundMs)
     {
@@ -156,6 +166,18 @@ protected:
     bool waitForDial() const
     {
         return QTest::qWaitFor([&] { return m_pppd.pid() > 0; }, 30000);
+    }
+
+    // A run in this process; the peer, when given, calls in once the program has dialled.
+    ProgramFolder::Outcome runInProcess(const QStringList& args, jvztest::ScriptedTerminalPeer* peer = nullptr)
+    {
+        bool called = false;
+        return m_program.runInProcess(args, [&] {
+            if (peer && !called && m_pppd.pid() > 0) {
+                called = true;
+                peer->start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+            }
+        });
     }
 
     Pty m_pty;
@@ -238,12 +260,9 @@ TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
         Step::expect(bytes({0, 1, 0})),
         Step::close(),
     });
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    ASSERT_TRUE(waitForDial());
-    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
-    EXPECT_TRUE(peer.waitFinished(kRunBoundMs)) << peer.failure().toStdString();
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer);
     ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_TRUE(peer.waitFinished(5000)) << peer.failure().toStdString();
 
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt of a refused signature:\n" << result << std::endl;
@@ -254,10 +273,9 @@ TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
 TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
 {
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    ASSERT_TRUE(waitForDial());
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_GT(m_pppd.pid(), 0) << "the program dialled";
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt without a call:\n" << result << std::endl;
     EXPECT_EQ(result.substr(0, result.find('\r')), "-11") << result << o.err.toStdString();
@@ -268,8 +286,7 @@ TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
 {
     m_pppd.setMode(QStringLiteral("fail:7"));
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     const std::string result = m_program.result();
     EXPECT_EQ(result.substr(0, result.find('\r')), "-8") << result << o.err.toStdString();
@@ -280,8 +297,7 @@ TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
 TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
 {
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt with a port that does not exist:\n" << result << std::endl;
