@@ -206,34 +206,33 @@ const DisplayRow kDisplayRows[] = {
     {"interactive, no display", nullptr, false, false, false},
 };
 
-class Display : public ::testing::TestWithParam<DisplayRow> {};
+class DisplayRun : public ::testing::TestWithParam<DisplayRow> {};
 
-TEST_P(Display, BatchWritesItsResultInteractiveFailsWithAMessage)
+TEST_P(DisplayRun, BatchWritesItsResultInteractiveFailsWithAMessage)
 {
-    for (const auto& r : {GetParam()}) {
-        SCOPED_TRACE(r.name);
-        ProgramCopy copy;
-        if (r.emptyPlatform)
-            copy.extraEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
-        QStringList args;
-        if (r.batch)
-            args << QStringLiteral("-c/nonexistent/A.M40");
-        if (r.batch && !r.progress)
-            args << QStringLiteral("-n");
-        const auto o = copy.run(args, 30000, r.display);
-        ASSERT_TRUE(o.ended) << o.err.toStdString();
-        if (r.batch) {
-            EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
-            EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
-        } else {
-            EXPECT_NE(o.exitCode, 0);
-            EXPECT_TRUE(o.err.contains("no usable display")) << o.err.toStdString();
-            EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
-        }
+    const DisplayRow& r = GetParam();
+    SCOPED_TRACE(r.name);
+    ProgramCopy copy;
+    if (r.emptyPlatform)
+        copy.extraEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+    QStringList args;
+    if (r.batch)
+        args << QStringLiteral("-c/nonexistent/A.M40");
+    if (r.batch && !r.progress)
+        args << QStringLiteral("-n");
+    const auto o = copy.run(args, 30000, r.display);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    if (r.batch) {
+        EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+    } else {
+        EXPECT_NE(o.exitCode, 0);
+        EXPECT_TRUE(o.err.contains("no usable display")) << o.err.toStdString();
+        EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Display, Display, ::testing::ValuesIn(kDisplayRows),
+INSTANTIATE_TEST_SUITE_P(Display, DisplayRun, ::testing::ValuesIn(kDisplayRows),
                          [](const auto& info) { return std::to_string(info.index); });
 
 // The settings file decides where the run connects: one that cannot be read whole stops the run with -6, and
@@ -337,22 +336,26 @@ TEST(BatchRun, SecondInstanceCarriesOn)
 }
 
 // A batch run that reaches the connection and cannot set up a link still ends by itself, with a reason.
-TEST(BatchRun, NoLinkEndsTheRunByItself)
+class NoLink : public ::testing::TestWithParam<bool> {};
+
+TEST_P(NoLink, EndsTheRunByItself)
 {
-    for (const bool progress : {false, true}) {
-        ProgramCopy copy;
-        QStringList args{QStringLiteral("-c") + existingList(copy), kNoSuchPort};
-        if (!progress)
-            args << QStringLiteral("-n");
-        // A progress window needs the real program; the run without one goes in this process.
-        const auto o = progress ? copy.run(args) : copy.runInProcess(args);
-        ASSERT_TRUE(o.ended) << o.err.toStdString();
-        EXPECT_EQ(o.exitCode, 0);
-        expectEndedAtTheConnection(copy.result());
-        const std::string result = copy.result();
-        EXPECT_GT(result.size(), result.find("\r\n") + 4) << "a failure carries its text";
-    }
+    const bool progress = GetParam();
+    ProgramCopy copy;
+    QStringList args{QStringLiteral("-c") + existingList(copy), kNoSuchPort};
+    if (!progress)
+        args << QStringLiteral("-n");
+    // A progress window needs the real program; the run without one goes in this process.
+    const auto o = progress ? copy.run(args) : copy.runInProcess(args);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_EQ(o.exitCode, 0);
+    expectEndedAtTheConnection(copy.result());
+    const std::string result = copy.result();
+    EXPECT_GT(result.size(), result.find("\r\n") + 4) << "a failure carries its text";
 }
+
+INSTANTIATE_TEST_SUITE_P(BatchRun, NoLink, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "ProgressWindow" : "NoProgressWindow"); });
 
 // A previous result is replaced, never appended to; an unwritable place leaves the run's end intact.
 TEST(BatchRun, ResultReplacesTheOldOneAndAFailedWriteStillEnds)
@@ -528,33 +531,35 @@ QString librariesWhileEnding(const ProgramCopy& copy, const QStringList& args)
 
 // An unattended run without progress window needs no window code, so it neither loads the windowed program
 // nor the window libraries; a run that may show a window loads both. The real program, one run a case.
-class WindowCode : public ::testing::TestWithParam<bool> {};
+struct WindowCodeRow {
+    const char* name;
+    bool progress;
+    bool windowCode;
+};
+const WindowCodeRow kWindowCodeRows[] = {
+    {"unattended, no progress window", false, false},
+    {"unattended, progress window", true, true},
+};
+
+class WindowCode : public ::testing::TestWithParam<WindowCodeRow> {};
 
 TEST_P(WindowCode, OnlyRunsThatMayShowAWindowLoadTheWindowCode)
 {
-    const struct {
-        const char* name;
-        QStringList args;
-        bool windowCode;
-    } rows[] = {
-        {"unattended, no progress window", {QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")}, false},
-        {"unattended, progress window", {QStringLiteral("-c/nonexistent/A.M40")}, true},
-    };
-    for (const auto& r : rows) {
-        if (r.windowCode != GetParam())
-            continue;
-        SCOPED_TRACE(r.name);
-        ProgramCopy copy;
-        const QString maps = librariesWhileEnding(copy, r.args);
-        ASSERT_TRUE(maps.contains(QStringLiteral("libQt6Core"))) << "the run was not seen";
-        EXPECT_EQ(maps.contains(QStringLiteral("libJVZWindows.so")), r.windowCode);
-        EXPECT_EQ(maps.contains(QStringLiteral("libQt6Widgets")), r.windowCode);
-        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
-    }
+    const WindowCodeRow& r = GetParam();
+    SCOPED_TRACE(r.name);
+    ProgramCopy copy;
+    QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
+    if (!r.progress)
+        args << QStringLiteral("-n");
+    const QString maps = librariesWhileEnding(copy, args);
+    ASSERT_TRUE(maps.contains(QStringLiteral("libQt6Core"))) << "the run was not seen";
+    EXPECT_EQ(maps.contains(QStringLiteral("libJVZWindows.so")), r.windowCode);
+    EXPECT_EQ(maps.contains(QStringLiteral("libQt6Widgets")), r.windowCode);
+    EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(ProgramFile, WindowCode, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "Windowed" : "Unattended"); });
+INSTANTIATE_TEST_SUITE_P(ProgramFile, WindowCode, ::testing::ValuesIn(kWindowCodeRows),
+                         [](const auto& info) { return std::string(info.param.progress ? "Windowed" : "Unattended"); });
 
 // Without the windowed program beside it, a batch run still ends with its result (without progress window)
 // and an interactive start says why it cannot show the window. The real program, one run a case.
@@ -562,18 +567,17 @@ class WithoutWindows : public ::testing::TestWithParam<bool> {};
 
 TEST_P(WithoutWindows, BatchRunStillEndsWithItsResult)
 {
-    for (const bool progress : {GetParam()}) {
-        SCOPED_TRACE(progress ? "progress window asked" : "no progress window");
-        ProgramCopy copy;
-        copy.remove("libJVZWindows.so");
-        QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
-        if (!progress)
-            args << QStringLiteral("-n");
-        const auto o = copy.run(args);
-        EXPECT_TRUE(o.ended);
-        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
-        EXPECT_EQ(o.err.contains("cannot load the windows"), progress) << o.err.constData();
-    }
+    const bool progress = GetParam();
+    SCOPED_TRACE(progress ? "progress window asked" : "no progress window");
+    ProgramCopy copy;
+    copy.remove("libJVZWindows.so");
+    QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
+    if (!progress)
+        args << QStringLiteral("-n");
+    const auto o = copy.run(args);
+    EXPECT_TRUE(o.ended);
+    EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+    EXPECT_EQ(o.err.contains("cannot load the windows"), progress) << o.err.constData();
 }
 
 INSTANTIATE_TEST_SUITE_P(ProgramFile, WithoutWindows, ::testing::Bool(),
