@@ -13,8 +13,9 @@
 namespace jvz {
 
 BatchHost::BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
-                     const QString& executablePath)
-    : ProgramHostBase(state, userStore, writer, executablePath, std::make_unique<ConsoleNotifier>())
+                     const QString& executablePath, const RuntimeTimings& timings)
+    : ProgramHostBase(state, userStore, writer, executablePath, std::make_unique<ConsoleNotifier>(), timings),
+      m_ftp(m_timings.ftp)
 {
 }
 
@@ -46,7 +47,7 @@ StartupMainWindow& BatchHost::mainWindow()
                             m_state.link},
         SessionServices{*m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(), m_actions.get(),
                         [this] { m_startup->QuitApplication(); }},
-        RuntimeTimings{});
+        m_timings);
     window.setRuntime(m_session.get());
     ConnectWindowParts parts;
     parts.entryName = [&window] { return window.entryName(); };

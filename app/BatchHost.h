@@ -21,7 +21,9 @@ class SessionRuntime;
 // and none of the window libraries.
 class BatchHost : public ProgramHostBase {
 public:
-    BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath);
+    // timings: the program's waits; tests that run a batch in their own process shorten them.
+    BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath,
+              const RuntimeTimings& timings = {});
     ~BatchHost() override;
 
     // Start-up, then the event loop unless the run is already over. Returns the process exit status.

@@ -15,8 +15,9 @@
 namespace jvz {
 
 ProgramHostBase::ProgramHostBase(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
-                                 const QString& executablePath, std::unique_ptr<Notifier> notifier)
-    : m_state(state), m_executablePath(executablePath), m_notifier(std::move(notifier)),
+                                 const QString& executablePath, std::unique_ptr<Notifier> notifier,
+                                 const RuntimeTimings& timings)
+    : m_state(state), m_executablePath(executablePath), m_timings(timings), m_notifier(std::move(notifier)),
       m_demoPorts(qEnvironmentVariableIsSet("JVZ_DEMO_PORT")
                       ? std::make_unique<WithStandInPort>(m_machinePorts, qgetenv("JVZ_DEMO_PORT").toStdString())
                       : nullptr),
@@ -24,8 +25,8 @@ ProgramHostBase::ProgramHostBase(AppState& state, const UserSettingsStore& userS
 {
     m_startup = std::make_unique<Startup>(
         StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,
-        *m_notifier, executablePath);
-    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir());
+        *m_notifier, executablePath, m_timings.quitMessageMs);
+    m_dialer = std::make_unique<PppDialer>(m_runner, GetAppDataDir(), m_timings.ppp);
     m_ras = std::make_unique<RasFunctions>(*m_dialer, *m_notifier, QFileInfo(executablePath).absolutePath());
 }
 

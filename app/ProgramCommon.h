@@ -3,6 +3,7 @@
 // What the windowed program and the unattended run without windows have alike: the start-up, the dial-up
 // functions, the instance lock, the port list and the end of the process.
 
+#include "core/RuntimeTimings.h"
 #include "core/Startup.h"
 #include "platform/Clock.h"
 #include "platform/InstanceLock.h"
@@ -35,7 +36,7 @@ public:
 
 protected:
     ProgramHostBase(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
-                    const QString& executablePath, std::unique_ptr<Notifier> notifier);
+                    const QString& executablePath, std::unique_ptr<Notifier> notifier, const RuntimeTimings& timings);
 
     // The port of the program's dial-up entry.
     QString phonebookPort();
@@ -44,6 +45,7 @@ protected:
 
     AppState& m_state;
     QString m_executablePath;
+    RuntimeTimings m_timings; // every wait of the run
     std::unique_ptr<Notifier> m_notifier;
     std::unique_ptr<Startup> m_startup;
     SteadyClock m_clock;

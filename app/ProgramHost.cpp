@@ -26,9 +26,10 @@
 namespace jvz {
 
 ProgramHost::ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
-                         const QString& executablePath)
+                         const QString& executablePath, const RuntimeTimings& timings)
     : ProgramHostBase(state, userStore, writer, executablePath,
-                      std::make_unique<MessageBoxNotifier>([&batch = state.batch] { return batch.gBatchMode; }))
+                      std::make_unique<MessageBoxNotifier>([&batch = state.batch] { return batch.gBatchMode; }),
+                      timings)
 {
 }
 
@@ -58,7 +59,7 @@ StartupMainWindow& ProgramHost::mainWindow()
             [this] { endProgram(); },
         });
         m_mainWindow->setConnectionListFiller([this](QComboBox& combo) { fillConnectionList(combo); });
-        m_ftp = std::make_unique<CurlFtpClient>();
+        m_ftp = std::make_unique<CurlFtpClient>(m_timings.ftp);
         m_transport = std::make_unique<TcpSessionTransport>();
         MainSessionWindowParts parts;
         parts.progressComment = [this](const QString& text) { progressComment(text); };
@@ -69,12 +70,13 @@ StartupMainWindow& ProgramHost::mainWindow()
             {m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo, m_state.link},
             {*m_notifier, *m_ftp, m_clock, *m_transport, m_dialer.get(), &m_transfers->batchActions(),
              [this] { m_startup->QuitApplication(); }},
-            std::move(parts), RuntimeTimings{});
+            std::move(parts), m_timings);
         m_mainWindow->attachFileCommands(m_runner, m_state.terminalInfo, [this] { return &m_transfers->context(); });
         m_connect = std::make_unique<ProgramConnect>(m_state, *m_mainWindow, *m_notifier, *m_ras, m_ports);
         m_mainWindow->setConnectSequence([this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); });
         // main window frame: the quit's link wait and child program, the Connection menu
         m_mainWindow->setLinkStateQuery([this] { return m_ras->GetRasConnectionState(); });
+        m_mainWindow->setLinkDownWaitMs(m_timings.quitLinkDownWaitMs);
         m_mainWindow->setChildProgramRunner(m_runner);
         m_mainWindow->attachLinkMenus(std::make_unique<LinkMenus>(LinkMenuContext{
             *m_ras, *m_notifier, m_mainWindow->language(), m_mainWindow.get(),

@@ -26,7 +26,9 @@ class ProgramTransfers;
 // The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
 class ProgramHost : public ProgramHostBase {
 public:
-    ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath);
+    // timings: the program's waits; tests that run the program in their own process shorten them.
+    ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath,
+                const RuntimeTimings& timings = {});
     ~ProgramHost() override;
 
     // Start-up, then the event loop unless the run is already over. Returns the process exit status.

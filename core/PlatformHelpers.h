@@ -10,8 +10,8 @@ namespace jvz {
 class Clock;
 
 // ---- Registry reads ----
-// Linux has no registry: the program-wide view answers "not found" for everything. The layers that serve
-// what the Windows registry held (the serial port inventory) hand their own view to RegGetString.
+// Settings read by key path and value name. The program-wide view is empty and answers "not found" for
+// everything; a layer with values of its own (the serial port inventory) hands its view to RegGetString.
 
 enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine, Users };
 
@@ -52,7 +52,8 @@ QString RegGetString(const RegistryView& registry, RegistryRoot root, const QStr
 
 // ---- Platform version ----
 
-// Code of a version record of the original platform (0 and "Unknown Plateform" for one it does not know).
+// The version code of a (platform, major, minor) record of the version table, with its name; 0 and "Unknown
+// Plateform" for a record the table lacks. The code picks the phonebook file name and the version branches.
 int16_t windowsVersionFromRecord(int platformId, int major, int minor, QString* name = nullptr);
 
 // The newest version code the program knows, so every version-dependent branch takes the modern path.

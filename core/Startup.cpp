@@ -16,8 +16,9 @@
 
 namespace jvz {
 
-Startup::Startup(StartupState state, StartupHost& host, Notifier& notifier, const QString& executablePath)
-    : m_state(state), m_host(host), m_notifier(notifier)
+Startup::Startup(StartupState state, StartupHost& host, Notifier& notifier, const QString& executablePath,
+                 int quitMessageMs)
+    : m_state(state), m_host(host), m_notifier(notifier), m_quitMessageMs(quitMessageMs)
 {
     const QFileInfo exe(executablePath);
     m_programFolder = exe.absolutePath();
@@ -99,7 +100,7 @@ void Startup::QuitApplication()
     if (batch.gBatchMode && !batch.gErrorText.isEmpty()) {
         if (batch.gShowProgress)
             m_host.progressComment(batch.gErrorText);
-        m_host.mainWindow().armTimer4(kQuitMessageMs);
+        m_host.mainWindow().armTimer4(m_quitMessageMs);
         return;
     }
     m_ended = true;

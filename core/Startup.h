@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RuntimeTimings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -59,12 +61,14 @@ public:
         Ended,        // the run is over already: return from main
     };
 
-    // executablePath: the running program file; its folder holds the INI and data files.
-    Startup(StartupState state, StartupHost& host, Notifier& notifier, const QString& executablePath);
+    // executablePath: the running program file; its folder holds the INI and data files. quitMessageMs: how
+    // long a batch run's closing message stands.
+    Startup(StartupState state, StartupHost& host, Notifier& notifier, const QString& executablePath,
+            int quitMessageMs = RuntimeTimings{}.quitMessageMs);
 
     Outcome Main(const QStringList& arguments);
     // Writes the result file (once per run, whatever calls it), then ends the run: at once, or in a batch
-    // run with a message, after the message stood for two seconds.
+    // run with a message, after the message stood for its time.
     void QuitApplication();
 
     void InitControlLibrary() {}
@@ -77,8 +81,6 @@ public:
     const QString& programFolder() const { return m_programFolder; }
     const QString& programName() const { return m_programName; }
     bool hasEnded() const { return m_ended; }
-
-    static constexpr int kQuitMessageMs = 2000;
 
 private:
     void setStartValues();
@@ -94,6 +96,7 @@ private:
     bool m_languageLoaded = false;
     bool m_quitDone = false;
     bool m_ended = false;
+    int m_quitMessageMs;
 };
 
 } // namespace jvz

@@ -17,7 +17,8 @@ class SerialPortInventory;
 
 inline constexpr const char* kProgramEntryName = "JVZ Connection";
 
-// One entry as the dialer uses it. The original keys plus the pppd ones ("PppPeerName", "PppOptions").
+// One entry as the dialer uses it: the port keys the entry dialogs write plus the pppd ones ("PppPeerName",
+// "PppOptions").
 struct PhonebookEntry {
     QString name;
     QString port; // kernel device name: ttyACM0
@@ -27,7 +28,7 @@ struct PhonebookEntry {
     QString extraOptions; // further pppd options, separated by blanks
 };
 
-// The phonebook's file name for a version code of the original platform; empty when it has none.
+// The phonebook's file name for a version code (GetWindowsVersion); empty for a code that has no phonebook.
 QString phonebookFileName(int16_t versionCode);
 
 // The device name of a port text ("ttyACM0" or "/dev/ttyACM0"); empty when it names no tty device.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RuntimeTimings.h"
 #include "session/SessionHost.h"
 #include "session/SockProcessing.h"
 #include "session/Wininet.h"
@@ -30,17 +31,6 @@ enum class SocketStateNumber : int16_t;
 inline constexpr qsizetype kMaxFrameBytes = 2 + 255;
 // How much of a refused chunk the trace shows.
 inline constexpr qsizetype kTracedFrameBytes = 16;
-
-// Durations of the session's timers and waits; tests shrink them.
-struct RuntimeTimings {
-    int firstAnswerMs = 20000;  // from the dial to the terminal's call
-    int answerMs = 30000;       // from a frame to the terminal's answer, per round
-    int watchdogTickMs = 60000; // one tick of the connection watchdog
-    int16_t watchdogTicks = 60; // ticks after which the connection is ended
-    int closeDelayMs = 200;     // from the terminal's close to ours
-    int batchWaitMs = 8000;     // before an unattended run disconnects
-    int endCloseWaitMs = 30000; // from the session end to the terminal's close
-};
 
 // The session variables of the main window.
 struct SessionVariables {

@@ -2,6 +2,7 @@
 
 #include "core/BatchErrorCode.h"
 #include "core/MBLanguages.h"
+#include "core/RuntimeTimings.h"
 #include "core/TerminalSession.h"
 #include "platform/Notifier.h"
 
@@ -13,10 +14,10 @@ namespace jvz {
 class Notifier;
 class SessionHost;
 
-// Answer-timer intervals; the session runtime's tests shorten them.
+// Answer-timer intervals, taken from the program's timing table.
 struct SessionTimings {
-    int firstAnswerMs = 20000; // from the dial to the terminal's call
-    int answerMs = 30000;      // from a frame to the terminal's answer
+    int firstAnswerMs = RuntimeTimings{}.firstAnswerMs;
+    int answerMs = RuntimeTimings{}.answerMs;
 };
 
 // What the data-arrival handler does after one received frame.

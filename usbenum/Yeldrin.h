@@ -9,7 +9,7 @@ extern "C" {
 #endif
 
 // Lists the ports whose instance ID starts with prefix as "name," entries in buffer, assuming the
-// 100-byte buffer the original caller passes. Always 1.
+// 100-byte buffer its callers pass. Always 1.
 YELDRIN_EXPORT int DeviceUsbEnum(const char* prefix, int* count, char* buffer);
 
 // As DeviceUsbEnum for a buffer of size bytes: only whole entries that fit with the final NUL are

@@ -25,7 +25,7 @@ public:
     // Closes the window and, in an interactive run, brings the main window back to the front.
     void frmUnload();
 
-    // A colour value of the original platform (blue in the high byte, red in the low byte).
+    // A colour value as the settings and callers give it (blue in the high byte, red in the low byte).
     static QColor fromWindowsColor(uint32_t value);
     static constexpr uint32_t kBlinkYellow = 65535;
     static constexpr uint32_t kBlinkOrange = 49407;

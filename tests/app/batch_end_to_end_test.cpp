@@ -1,10 +1,13 @@
 // Batch runs of the real program end to end: JVZ in a scratch program folder, the stand-in pppd first on
 // PATH, a pty the test opens as the terminal's port, and the terminal played on loopback by the scripted
 // session peer (calling from 127.0.0.2) and the FTP server on 127.0.0.2 port 21, where the program's FTP
-// client looks for it as on a real terminal.
+// client looks for it as on a real terminal. Every run waits on the terminal or on a closing message, so each runs
+// the program's batch host in this process with the program's waits shortened; tests/app/startup_test.cpp starts
+// the real program file.
 
 #include "../session/SessionFrames.h"
 #include "FtpServerFixture.h"
+#include "InProcessBatch.h"
 #include "ProgramFolderCopy.h"
 #include "ScriptedTerminalPeer.h"
 #include "StandInPppd.h"
@@ -14,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTest>
 #include <fcntl.h>
@@ -93,28 +95,12 @@ public:
         QByteArray err;
     };
 
-    void start(const QStringList& args)
+    // The batch host in this process, the program's waits shortened. whileRunning: see runBatchInProcess.
+    Outcome runInProcess(const QStringList& args, const std::function<void()>& whileRunning = {})
     {
-        m_process.setWorkingDirectory(folder);
-        // The program's diagnostics on standard error tell how often it dialled.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jvz.*.info=true"));
-        m_process.setProcessEnvironment(env);
-        m_process.start(folder + QStringLiteral("/JVZ"), args);
-        m_process.waitForStarted(10000);
-    }
-
-    // Waits, handling events (the peer lives on them), until the program ends by itself.
-    Outcome finish(int boundMs = kRunBoundMs)
-    {
-        Outcome o;
-        o.ended = QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, boundMs);
-        if (!o.ended) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-        o.err = m_process.readAllStandardError();
-        return o;
+        const auto r = jvztest::runBatchInProcess(folder, args, jvztest::shortProgramTimings(), kRunBoundMs,
+                                                  whileRunning);
+        return {r.ended, r.log};
     }
 
     std::string result() const
@@ -125,9 +111,6 @@ public:
     QString folder = QString::fromStdString(jvztest::makeScratchDir("program"));
     quint16 sessionPort = 0;
     bool copied = false;
-
-private:
-    QProcess m_process;
 };
 
 QString writeCatalogue(const QString& folder, const QMap<QString, QByteArray>& files)
@@ -152,10 +135,16 @@ protected:
         ASSERT_TRUE(m_program.copied);
     }
 
-    // The program has opened its socket once it dials: the stand-in pppd records its start.
-    bool waitForDial() const
+    // A run in this process; the peer, when given, calls in once the program has dialled.
+    ProgramFolder::Outcome runInProcess(const QStringList& args, jvztest::ScriptedTerminalPeer* peer = nullptr)
     {
-        return QTest::qWaitFor([&] { return m_pppd.pid() > 0; }, 30000);
+        bool called = false;
+        return m_program.runInProcess(args, [&] {
+            if (peer && !called && m_pppd.pid() > 0) {
+                called = true;
+                peer->start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+            }
+        });
     }
 
     Pty m_pty;
@@ -194,12 +183,10 @@ TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
         Step::expect(bytes({0, 1, 0})),
         Step::close(),
     });
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    ASSERT_TRUE(waitForDial());
-    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
-    EXPECT_TRUE(peer.waitFinished(kRunBoundMs)) << peer.failure().toStdString();
-    const auto o = m_program.finish();
+    // In this process: the run waits eight seconds before its disconnect in the program.
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer);
     ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_TRUE(peer.waitFinished(5000)) << peer.failure().toStdString();
 
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt of the download:\n" << result << std::endl;
@@ -238,12 +225,9 @@ TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
         Step::expect(bytes({0, 1, 0})),
         Step::close(),
     });
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    ASSERT_TRUE(waitForDial());
-    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
-    EXPECT_TRUE(peer.waitFinished(kRunBoundMs)) << peer.failure().toStdString();
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer);
     ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_TRUE(peer.waitFinished(5000)) << peer.failure().toStdString();
 
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt of a refused signature:\n" << result << std::endl;
@@ -254,10 +238,9 @@ TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
 TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
 {
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    ASSERT_TRUE(waitForDial());
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_GT(m_pppd.pid(), 0) << "the program dialled";
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt without a call:\n" << result << std::endl;
     EXPECT_EQ(result.substr(0, result.find('\r')), "-11") << result << o.err.toStdString();
@@ -268,8 +251,7 @@ TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
 {
     m_pppd.setMode(QStringLiteral("fail:7"));
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n")});
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     const std::string result = m_program.result();
     EXPECT_EQ(result.substr(0, result.find('\r')), "-8") << result << o.err.toStdString();
@@ -280,8 +262,7 @@ TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
 TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
 {
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    m_program.start({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
-    const auto o = m_program.finish();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt with a port that does not exist:\n" << result << std::endl;

@@ -1,4 +1,5 @@
 #include "FakeNotifier.h"
+#include "InProcessBatch.h"
 #include "Paths.h"
 #include "ProgramFolderCopy.h"
 #include "SpecialFiles.h"
@@ -89,6 +90,28 @@ struct ProgramCopy {
         return o;
     }
 
+    // The same unattended run (-n) in this process, through the program's batch host with its waits shortened:
+    // what a run ends with, without waiting out the two seconds a closing message stands.
+    Outcome runInProcess(const QStringList& args)
+    {
+        // The environment the real program gets: the test's HOME and the failing pppd first on PATH.
+        const QProcessEnvironment env = environment();
+        QHash<QByteArray, QByteArray> saved;
+        for (const char* var : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH"}) {
+            saved.insert(var, qgetenv(var));
+            qputenv(var, env.value(QLatin1String(var)).toLocal8Bit());
+        }
+        const auto r = jvztest::runBatchInProcess(folder, args);
+        for (auto it = saved.cbegin(); it != saved.cend(); ++it)
+            qputenv(it.key().constData(), it.value());
+        Outcome o;
+        o.ended = r.ended;
+        o.exitCode = r.exitCode;
+        o.ms = r.ms;
+        o.err = r.log;
+        return o;
+    }
+
     std::string result(const QString& path = QString()) const
     {
         return jvztest::readFileBytes((path.isEmpty() ? folder + QStringLiteral("/ResBatch.txt") : path).toStdString());
@@ -125,80 +148,92 @@ QString existingList(const ProgramCopy& copy)
 
 } // namespace
 
-// A batch run always ends by itself and leaves its result, whatever stops it.
-TEST(BatchRun, EndsByItselfWithItsResult)
+// A batch run always ends by itself and leaves its result, whatever stops it. The runs with a progress window
+// start the real program (and so wait out the two seconds its message stands); the others run in this process.
+struct EndRow {
+    const char* name;
+    const char* missing; // start-up file removed from the program folder
+    bool listExists;
+    bool progress;
+    const char* expected; // "$" stands for the program folder
+};
+const EndRow kEndRows[] = {
+    {"catalogue list missing", nullptr, false, false, "-2\r\ncatalogue file not found\r\n"},
+    {"catalogue list missing, progress window shown", nullptr, false, true, "-2\r\ncatalogue file not found\r\n"},
+    {"no INI file", "JVZ.ini", false, false, "-6\r\nfile $/JVZ.ini missing\r\n"},
+    {"no language file", "JVZ.lng", true, true, "-6\r\nfile $/JVZ.lng missing\r\n"},
+};
+
+class BatchRunEnd : public ::testing::TestWithParam<EndRow> {};
+
+TEST_P(BatchRunEnd, EndsByItselfWithItsResult)
 {
-    const struct {
-        const char* name;
-        const char* missing; // start-up file removed from the program folder
-        bool listExists;
-        bool progress;
-        const char* expected; // "$" stands for the program folder
-    } rows[] = {
-        {"catalogue list missing", nullptr, false, false, "-2\r\ncatalogue file not found\r\n"},
-        {"catalogue list missing, progress window shown", nullptr, false, true, "-2\r\ncatalogue file not found\r\n"},
-        {"no INI file", "JVZ.ini", false, false, "-6\r\nfile $/JVZ.ini missing\r\n"},
-        {"no language file", "JVZ.lng", true, true, "-6\r\nfile $/JVZ.lng missing\r\n"},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        ProgramCopy copy;
-        if (r.missing)
-            copy.remove(r.missing);
-        QStringList args{r.listExists ? QStringLiteral("-c") + existingList(copy)
-                                      : QStringLiteral("-c/nonexistent/A.M40")};
-        if (!r.progress)
-            args << QStringLiteral("-n");
-        const auto o = copy.run(args);
-        ASSERT_TRUE(o.ended) << o.err.toStdString();
-        EXPECT_EQ(o.exitCode, 0);
-        EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
-        // A message stays on screen for two seconds before the end.
-        EXPECT_GE(o.ms, 1900);
-    }
+    const EndRow& r = GetParam();
+    ProgramCopy copy;
+    if (r.missing)
+        copy.remove(r.missing);
+    QStringList args{r.listExists ? QStringLiteral("-c") + existingList(copy) : QStringLiteral("-c/nonexistent/A.M40")};
+    if (!r.progress)
+        args << QStringLiteral("-n");
+    const auto o = r.progress ? copy.run(args) : copy.runInProcess(args);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_EQ(o.exitCode, 0);
+    EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
+    // A message stays on screen for its time before the end: two seconds in the program.
+    EXPECT_GE(o.ms, r.progress ? 1900 : jvztest::shortProgramTimings().quitMessageMs - 10);
 }
+
+INSTANTIATE_TEST_SUITE_P(BatchRun, BatchRunEnd, ::testing::ValuesIn(kEndRows),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 // No display at all, or one that cannot be reached (a stale DISPLAY over ssh): a batch run still writes its result;
 // an interactive start says why it cannot show its window and fails. ":99" names a display no test machine runs.
-TEST(Display, BatchWritesItsResultInteractiveFailsWithAMessage)
+// The real program, one run a case: a batch run's message stands two seconds before it ends.
+struct DisplayRow {
+    const char* name;
+    const char* display;
+    bool batch;
+    bool progress;
+    bool emptyPlatform; // QT_QPA_PLATFORM set but empty, as a script may leave it
+};
+const DisplayRow kDisplayRows[] = {
+    {"batch, stale display", ":99", true, false, false},
+    {"batch, no display", nullptr, true, false, false},
+    {"batch with progress window, stale display", ":99", true, true, false},
+    {"batch with progress window, no display", nullptr, true, true, false},
+    {"batch with progress window, empty platform", nullptr, true, true, true},
+    {"interactive, stale display", ":99", false, false, false},
+    {"interactive, no display", nullptr, false, false, false},
+};
+
+class DisplayRun : public ::testing::TestWithParam<DisplayRow> {};
+
+TEST_P(DisplayRun, BatchWritesItsResultInteractiveFailsWithAMessage)
 {
-    const struct {
-        const char* name;
-        const char* display;
-        bool batch;
-        bool progress;
-        bool emptyPlatform; // QT_QPA_PLATFORM set but empty, as a script may leave it
-    } rows[] = {
-        {"batch, stale display", ":99", true, false, false},
-        {"batch, no display", nullptr, true, false, false},
-        {"batch with progress window, stale display", ":99", true, true, false},
-        {"batch with progress window, no display", nullptr, true, true, false},
-        {"batch with progress window, empty platform", nullptr, true, true, true},
-        {"interactive, stale display", ":99", false, false, false},
-        {"interactive, no display", nullptr, false, false, false},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        ProgramCopy copy;
-        if (r.emptyPlatform)
-            copy.extraEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
-        QStringList args;
-        if (r.batch)
-            args << QStringLiteral("-c/nonexistent/A.M40");
-        if (r.batch && !r.progress)
-            args << QStringLiteral("-n");
-        const auto o = copy.run(args, 30000, r.display);
-        ASSERT_TRUE(o.ended) << o.err.toStdString();
-        if (r.batch) {
-            EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
-            EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
-        } else {
-            EXPECT_NE(o.exitCode, 0);
-            EXPECT_TRUE(o.err.contains("no usable display")) << o.err.toStdString();
-            EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
-        }
+    const DisplayRow& r = GetParam();
+    SCOPED_TRACE(r.name);
+    ProgramCopy copy;
+    if (r.emptyPlatform)
+        copy.extraEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+    QStringList args;
+    if (r.batch)
+        args << QStringLiteral("-c/nonexistent/A.M40");
+    if (r.batch && !r.progress)
+        args << QStringLiteral("-n");
+    const auto o = copy.run(args, 30000, r.display);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    if (r.batch) {
+        EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+    } else {
+        EXPECT_NE(o.exitCode, 0);
+        EXPECT_TRUE(o.err.contains("no usable display")) << o.err.toStdString();
+        EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Display, DisplayRun, ::testing::ValuesIn(kDisplayRows),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 // The settings file decides where the run connects: one that cannot be read whole stops the run with -6, and
 // the data files it names are found whatever their letter case.
@@ -228,7 +263,7 @@ TEST(BatchRun, SettingsFileOverItsCeilingOrNamingFilesInAnotherCase)
         if (r.oversized)
             ini.resize(16 * 1024 * 1024 + 1, ';');
         jvztest::writeFileBytes(iniPath, ini);
-        const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
+        const auto o = copy.runInProcess({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
         ASSERT_TRUE(o.ended) << o.err.toStdString();
         EXPECT_EQ(copy.result(), QString::fromLatin1(r.expected).replace(QLatin1Char('$'), copy.folder).toStdString());
     }
@@ -259,8 +294,8 @@ TEST(BatchRun, ResultThroughALinkAFifoOrADevice)
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         jvztest::FifoReader reader(dir + "/pipe");
-        const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"),
-                                 QStringLiteral("-r") + QString::fromStdString(r.path)});
+        const auto o = copy.runInProcess({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"),
+                                          QStringLiteral("-r") + QString::fromStdString(r.path)});
         ASSERT_TRUE(o.ended) << o.err.toStdString();
         EXPECT_EQ(o.exitCode, 0);
         if (std::string(r.name) == "FIFO")
@@ -281,7 +316,8 @@ TEST(BatchRun, ResultFileWhereTheCommandLineSays)
     ProgramCopy copy;
     const QString out = copy.root + QStringLiteral("/out/res.txt");
     QDir().mkpath(QFileInfo(out).path());
-    const auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"), QStringLiteral("-r") + out});
+    const auto o =
+        copy.runInProcess({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"), QStringLiteral("-r") + out});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_EQ(copy.result(out), "-2\r\ncatalogue file not found\r\n");
     EXPECT_FALSE(QFile::exists(copy.folder + QStringLiteral("/ResBatch.txt")));
@@ -294,38 +330,43 @@ TEST(BatchRun, SecondInstanceCarriesOn)
     QDir().mkpath(QFileInfo(copy.lockPath()).path());
     jvz::InstanceLock other;
     ASSERT_EQ(other.acquire(copy.lockPath()), jvz::InstanceLock::Result::Acquired);
-    const auto o = copy.run({QStringLiteral("-c") + existingList(copy), QStringLiteral("-n"), kNoSuchPort});
+    const auto o = copy.runInProcess({QStringLiteral("-c") + existingList(copy), QStringLiteral("-n"), kNoSuchPort});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     expectEndedAtTheConnection(copy.result());
 }
 
 // A batch run that reaches the connection and cannot set up a link still ends by itself, with a reason.
-TEST(BatchRun, NoLinkEndsTheRunByItself)
+class NoLink : public ::testing::TestWithParam<bool> {};
+
+TEST_P(NoLink, EndsTheRunByItself)
 {
-    for (const bool progress : {false, true}) {
-        ProgramCopy copy;
-        QStringList args{QStringLiteral("-c") + existingList(copy), kNoSuchPort};
-        if (!progress)
-            args << QStringLiteral("-n");
-        const auto o = copy.run(args);
-        ASSERT_TRUE(o.ended) << o.err.toStdString();
-        EXPECT_EQ(o.exitCode, 0);
-        expectEndedAtTheConnection(copy.result());
-        const std::string result = copy.result();
-        EXPECT_GT(result.size(), result.find("\r\n") + 4) << "a failure carries its text";
-    }
+    const bool progress = GetParam();
+    ProgramCopy copy;
+    QStringList args{QStringLiteral("-c") + existingList(copy), kNoSuchPort};
+    if (!progress)
+        args << QStringLiteral("-n");
+    // A progress window needs the real program; the run without one goes in this process.
+    const auto o = progress ? copy.run(args) : copy.runInProcess(args);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    EXPECT_EQ(o.exitCode, 0);
+    expectEndedAtTheConnection(copy.result());
+    const std::string result = copy.result();
+    EXPECT_GT(result.size(), result.find("\r\n") + 4) << "a failure carries its text";
 }
+
+INSTANTIATE_TEST_SUITE_P(BatchRun, NoLink, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "ProgressWindow" : "NoProgressWindow"); });
 
 // A previous result is replaced, never appended to; an unwritable place leaves the run's end intact.
 TEST(BatchRun, ResultReplacesTheOldOneAndAFailedWriteStillEnds)
 {
     ProgramCopy copy;
     jvztest::writeFileBytes((copy.folder + QStringLiteral("/ResBatch.txt")).toStdString(), "0\r\nold\r\nlines\r\n");
-    auto o = copy.run({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
+    auto o = copy.runInProcess({QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
 
-    o = copy.run(
+    o = copy.runInProcess(
         {QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n"), QStringLiteral("-r/nonexistent/dir/res.txt")});
     EXPECT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_EQ(o.exitCode, 0);
@@ -489,44 +530,61 @@ QString librariesWhileEnding(const ProgramCopy& copy, const QStringList& args)
 }
 
 // An unattended run without progress window needs no window code, so it neither loads the windowed program
-// nor the window libraries; a run that may show a window loads both.
-TEST(ProgramFile, OnlyRunsThatMayShowAWindowLoadTheWindowCode)
+// nor the window libraries; a run that may show a window loads both. The real program, one run a case.
+struct WindowCodeRow {
+    const char* name;
+    bool progress;
+    bool windowCode;
+};
+const WindowCodeRow kWindowCodeRows[] = {
+    {"unattended, no progress window", false, false},
+    {"unattended, progress window", true, true},
+};
+
+class WindowCode : public ::testing::TestWithParam<WindowCodeRow> {};
+
+TEST_P(WindowCode, OnlyRunsThatMayShowAWindowLoadTheWindowCode)
 {
-    const struct {
-        const char* name;
-        QStringList args;
-        bool windowCode;
-    } rows[] = {
-        {"unattended, no progress window", {QStringLiteral("-c/nonexistent/A.M40"), QStringLiteral("-n")}, false},
-        {"unattended, progress window", {QStringLiteral("-c/nonexistent/A.M40")}, true},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        ProgramCopy copy;
-        const QString maps = librariesWhileEnding(copy, r.args);
-        ASSERT_TRUE(maps.contains(QStringLiteral("libQt6Core"))) << "the run was not seen";
-        EXPECT_EQ(maps.contains(QStringLiteral("libJVZWindows.so")), r.windowCode);
-        EXPECT_EQ(maps.contains(QStringLiteral("libQt6Widgets")), r.windowCode);
-        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
-    }
+    const WindowCodeRow& r = GetParam();
+    SCOPED_TRACE(r.name);
+    ProgramCopy copy;
+    QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
+    if (!r.progress)
+        args << QStringLiteral("-n");
+    const QString maps = librariesWhileEnding(copy, args);
+    ASSERT_TRUE(maps.contains(QStringLiteral("libQt6Core"))) << "the run was not seen";
+    EXPECT_EQ(maps.contains(QStringLiteral("libJVZWindows.so")), r.windowCode);
+    EXPECT_EQ(maps.contains(QStringLiteral("libQt6Widgets")), r.windowCode);
+    EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
 }
 
+INSTANTIATE_TEST_SUITE_P(ProgramFile, WindowCode, ::testing::ValuesIn(kWindowCodeRows),
+                         [](const auto& info) { return std::string(info.param.progress ? "Windowed" : "Unattended"); });
+
 // Without the windowed program beside it, a batch run still ends with its result (without progress window)
-// and an interactive start says why it cannot show the window.
-TEST(ProgramFile, WithoutTheWindowedProgram)
+// and an interactive start says why it cannot show the window. The real program, one run a case.
+class WithoutWindows : public ::testing::TestWithParam<bool> {};
+
+TEST_P(WithoutWindows, BatchRunStillEndsWithItsResult)
 {
-    for (const bool progress : {false, true}) {
-        SCOPED_TRACE(progress ? "progress window asked" : "no progress window");
-        ProgramCopy copy;
-        copy.remove("libJVZWindows.so");
-        QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
-        if (!progress)
-            args << QStringLiteral("-n");
-        const auto o = copy.run(args);
-        EXPECT_TRUE(o.ended);
-        EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
-        EXPECT_EQ(o.err.contains("cannot load the windows"), progress) << o.err.constData();
-    }
+    const bool progress = GetParam();
+    SCOPED_TRACE(progress ? "progress window asked" : "no progress window");
+    ProgramCopy copy;
+    copy.remove("libJVZWindows.so");
+    QStringList args{QStringLiteral("-c/nonexistent/A.M40")};
+    if (!progress)
+        args << QStringLiteral("-n");
+    const auto o = copy.run(args);
+    EXPECT_TRUE(o.ended);
+    EXPECT_EQ(copy.result(), "-2\r\ncatalogue file not found\r\n");
+    EXPECT_EQ(o.err.contains("cannot load the windows"), progress) << o.err.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgramFile, WithoutWindows, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "ProgressWindow" : "NoProgressWindow"); });
+
+TEST(ProgramFile, WithoutTheWindowedProgramAnInteractiveStartSaysWhy)
+{
     ProgramCopy copy;
     copy.remove("libJVZWindows.so");
     const auto o = copy.run({}, 30000, ":99");

@@ -153,7 +153,7 @@ TEST(FrmWarningMsg, TimersRunOnlyForPositiveTimes)
     }
 }
 
-// The colour values are the original platform's (blue high, red low): 65535 yellow, then 49407 orange.
+// The colour values are given blue high, red low: 65535 yellow, then 49407 orange.
 TEST(FrmWarningMsg, BlinksYellowThenOrange)
 {
     EXPECT_EQ(jvz::FrmWarningMsg::fromWindowsColor(65535), QColor(255, 255, 0));

@@ -164,7 +164,7 @@ TEST(YeldrinBuffer, ThirtyMatchingPortsStayWithinTheBuffer)
         {1, 0},     // room for the NUL only
         {8, 0},     // "ttyACM0," needs 9 bytes with its NUL
         {9, 1},     //
-        {100, 12},  // the size the original caller passes: ten 8-byte and two 9-byte entries, 98 bytes
+        {100, 12},  // the size callers of DeviceUsbEnum pass: ten 8-byte and two 9-byte entries, 98 bytes
         {4096, 30}, //
     };
     for (const auto& c : cases) {

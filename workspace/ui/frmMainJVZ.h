@@ -23,7 +23,6 @@ namespace jvz {
 struct AppSettings;
 struct BatchRun;
 struct MainSessionWindowParts;
-struct RuntimeTimings;
 struct SessionRuntimeState;
 struct SessionServices;
 struct TerminalSession;
@@ -253,7 +252,7 @@ private:
     mutable QString m_trace;
     mutable bool m_traceStale = false;
     QStringList m_foldersNotCreated;
-    int m_linkDownWaitMs = 30000;
+    int m_linkDownWaitMs = RuntimeTimings{}.quitLinkDownWaitMs;
     bool m_ending = false;
     bool m_quitting = false;
     bool m_loaded = false;
