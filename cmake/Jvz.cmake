@@ -89,17 +89,22 @@ function(jvz_tests sub)
     endforeach()
 endfunction()
 
-# A parser's fuzz target tests/<sub>/fuzz/<kind>_fuzz.cpp. The parser's own sources (SOURCES, relative to the
-# project) are compiled into the target with ASan and UBSan; the rest comes from the ordinary libraries (LINK),
+# A parser's fuzz target tests/<sub>/fuzz/<kind>_fuzz.cpp (or ENTRY, with its corpus in CORPUS). The parser's
+# own sources (SOURCES, absolute or relative to the project) are compiled into the target with ASan and UBSan; the rest comes from the ordinary libraries (LINK),
 # whose copies of those objects the linker then leaves out. Every build replays fuzz/corpus/<kind> as the test
 # <sub>_fuzz_replay.<kind> (but the sanitized one, where every test runs sanitized already); with -DJVZ_FUZZ=ON
 # (clang) the libFuzzer driver <sub>_fuzz_<kind> is built too.
 option(JVZ_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 set(JVZ_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 function(jvz_fuzz_target sub kind)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+    cmake_parse_arguments(ARG "" "ENTRY;CORPUS" "SOURCES;LINK" ${ARGN})
     set(entry ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${kind}_fuzz.cpp)
-    list(TRANSFORM ARG_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
+    set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${kind})
+    if(ARG_ENTRY)
+        set(entry ${ARG_ENTRY})
+        set(corpus ${ARG_CORPUS})
+    endif()
+    list(TRANSFORM ARG_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/ REGEX "^[^/]")
     set(replay ${sub}_fuzz_replay_${kind})
     if(NOT JVZ_SANITIZE)
         add_executable(${replay} ${entry} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz/replay_main.cpp)
@@ -108,7 +113,7 @@ function(jvz_fuzz_target sub kind)
         target_link_options(${replay} PRIVATE ${JVZ_SANITIZE_FLAGS})
         target_link_libraries(${replay} PRIVATE ${ARG_LINK})
         set_target_properties(${replay} PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-        add_test(NAME ${sub}_fuzz_replay.${kind} COMMAND ${replay} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${kind})
+        add_test(NAME ${sub}_fuzz_replay.${kind} COMMAND ${replay} ${corpus})
         set_tests_properties(${sub}_fuzz_replay.${kind} PROPERTIES TIMEOUT 120
             ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endif()
