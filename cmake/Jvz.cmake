@@ -90,10 +90,10 @@ function(jvz_tests sub)
 endfunction()
 
 # A parser's fuzz target tests/<sub>/fuzz/<kind>_fuzz.cpp (or ENTRY, with its corpus in CORPUS). The parser's
-# own sources (SOURCES, absolute or relative to the project) are compiled into the target with ASan and UBSan; the rest comes from the ordinary libraries (LINK),
-# whose copies of those objects the linker then leaves out. Every build replays fuzz/corpus/<kind> as the test
-# <sub>_fuzz_replay.<kind> (but the sanitized one, where every test runs sanitized already); with -DJVZ_FUZZ=ON
-# (clang) the libFuzzer driver <sub>_fuzz_<kind> is built too.
+# own sources (SOURCES, absolute or relative to the project) are compiled into the target with ASan and UBSan;
+# the rest comes from the ordinary libraries (LINK), whose copies of those objects the linker then leaves out.
+# Every build but the sanitized one (where every test runs sanitized) replays the corpus, fuzz/corpus/<kind>, as
+# the test <sub>_fuzz_replay.<kind>; with -DJVZ_FUZZ=ON (clang) the libFuzzer driver <sub>_fuzz_<kind> is built.
 option(JVZ_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 set(JVZ_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 function(jvz_fuzz_target sub kind)
