@@ -422,9 +422,9 @@ bool TerminalExplorerView::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool dragEvent = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
-    if (m_listViewport && watched == m_listViewport && dragEvent)
+    if (watched == m_listViewport && dragEvent)
         return dropOnTerminalList(event);
-    if (m_listViewport && watched == m_listViewport) {
+    if (watched == m_listViewport) {
         // The view starts its drag on this move: the flags are set before any drop can land.
         if (type == QEvent::MouseButtonPress)
             m_pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
