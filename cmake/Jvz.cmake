@@ -12,12 +12,15 @@ function(jvz_rerun_moc_on_new_files target files)
     endif()
 endfunction()
 
-# Every subsystem folder is a static library made of the .cpp files in the folder; the windows in its ui/
-# sub-folder form a second one, <name>_ui, which the first links back to, so linking <name> gives both. Kept
-# apart so that a program using only the logic pulls no window code in (moc output is one object per library).
+# Every subsystem folder is a static library made of the .cpp files in the folder: the logic, which includes no
+# widget and links no window library (LINK: what its code uses). The windows in its ui/ sub-folder form a second
+# one, <name>_ui, linking the logic and what the windows use besides (UI_LINK: Qt Widgets, other folders' _ui).
+# A target that shows windows links the _ui libraries it uses; one that shows none links only logic, so no
+# window code or window library reaches it. tests/layers checks that this holds; JVZ_LAYER=windows marks the
+# targets that may hold windows.
 # Program entries (main.cpp, <name>_main.cpp) are left out; the folder's CMakeLists adds them as executables.
 function(jvz_library name)
-    cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "LINK;UI_LINK" ${ARGN})
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     file(GLOB ui_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.h)
     list(FILTER srcs EXCLUDE REGEX "/(main|[A-Za-z0-9]+_main)\\.cpp$")
@@ -38,8 +41,10 @@ function(jvz_library name)
     if(ui_srcs)
         add_library(${name}_ui STATIC ${ui_srcs})
         jvz_rerun_moc_on_new_files(${name}_ui "${ui_srcs}")
-        target_link_libraries(${name}_ui PUBLIC ${name} ${ARG_LINK})
-        target_link_libraries(${name} PUBLIC ${name}_ui)
+        target_link_libraries(${name}_ui PUBLIC ${name} ${ARG_UI_LINK})
+        set_property(TARGET ${name}_ui PROPERTY JVZ_LAYER windows)
+    elseif(ARG_UI_LINK)
+        message(FATAL_ERROR "jvz_library(${name}): UI_LINK given but there is no ${name}/ui folder")
     endif()
 endfunction()
 
@@ -84,26 +89,34 @@ function(jvz_tests sub)
     endforeach()
 endfunction()
 
-# A parser's fuzz target tests/<sub>/fuzz/<kind>_fuzz.cpp. The parser's own sources (SOURCES, relative to the
-# project) are compiled into the target with ASan and UBSan; the rest comes from the ordinary libraries (LINK),
-# whose copies of those objects the linker then leaves out. Every build replays fuzz/corpus/<kind> as the test
-# <sub>_fuzz_replay.<kind>; with -DJVZ_FUZZ=ON (clang) the libFuzzer driver <sub>_fuzz_<kind> is built too.
+# A parser's fuzz target tests/<sub>/fuzz/<kind>_fuzz.cpp (or ENTRY, with its corpus in CORPUS). The parser's
+# own sources (SOURCES, absolute or relative to the project) are compiled into the target with ASan and UBSan;
+# the rest comes from the ordinary libraries (LINK), whose copies of those objects the linker then leaves out.
+# Every build but the sanitized one (where every test runs sanitized) replays the corpus, fuzz/corpus/<kind>, as
+# the test <sub>_fuzz_replay.<kind>; with -DJVZ_FUZZ=ON (clang) the libFuzzer driver <sub>_fuzz_<kind> is built.
 option(JVZ_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 set(JVZ_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 function(jvz_fuzz_target sub kind)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+    cmake_parse_arguments(ARG "" "ENTRY;CORPUS" "SOURCES;LINK" ${ARGN})
     set(entry ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${kind}_fuzz.cpp)
-    list(TRANSFORM ARG_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)
+    set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${kind})
+    if(ARG_ENTRY)
+        set(entry ${ARG_ENTRY})
+        set(corpus ${ARG_CORPUS})
+    endif()
+    list(TRANSFORM ARG_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/ REGEX "^[^/]")
     set(replay ${sub}_fuzz_replay_${kind})
-    add_executable(${replay} ${entry} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz/replay_main.cpp)
-    target_include_directories(${replay} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/fuzz)
-    target_compile_options(${replay} PRIVATE ${JVZ_SANITIZE_FLAGS})
-    target_link_options(${replay} PRIVATE ${JVZ_SANITIZE_FLAGS})
-    target_link_libraries(${replay} PRIVATE ${ARG_LINK})
-    set_target_properties(${replay} PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_test(NAME ${sub}_fuzz_replay.${kind} COMMAND ${replay} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${kind})
-    set_tests_properties(${sub}_fuzz_replay.${kind} PROPERTIES TIMEOUT 120
-        ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    if(NOT JVZ_SANITIZE)
+        add_executable(${replay} ${entry} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz/replay_main.cpp)
+        target_include_directories(${replay} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/fuzz)
+        target_compile_options(${replay} PRIVATE ${JVZ_SANITIZE_FLAGS})
+        target_link_options(${replay} PRIVATE ${JVZ_SANITIZE_FLAGS})
+        target_link_libraries(${replay} PRIVATE ${ARG_LINK})
+        set_target_properties(${replay} PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+        add_test(NAME ${sub}_fuzz_replay.${kind} COMMAND ${replay} ${corpus})
+        set_tests_properties(${sub}_fuzz_replay.${kind} PROPERTIES TIMEOUT 120
+            ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    endif()
     if(JVZ_FUZZ)
         if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
             message(FATAL_ERROR "JVZ_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++)")
@@ -116,4 +129,42 @@ function(jvz_fuzz_target sub kind)
         target_link_libraries(${driver} PRIVATE ${ARG_LINK})
         set_target_properties(${driver} PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     endif()
+endfunction()
+
+# The targets as tests/layers reads them: one line per library or program with its folder, sources, what it
+# links and the file it builds. Call once, at the end of the top-level CMakeLists, when every target exists.
+function(jvz_collect_targets dir out)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(sub IN LISTS subdirs)
+        jvz_collect_targets(${sub} more)
+        list(APPEND targets ${more})
+    endforeach()
+    set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+function(jvz_write_target_map file)
+    jvz_collect_targets(${PROJECT_SOURCE_DIR} targets)
+    set(lines "")
+    foreach(t IN LISTS targets)
+        get_target_property(type ${t} TYPE)
+        if(NOT type MATCHES "^(STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|EXECUTABLE)$")
+            continue()
+        endif()
+        get_target_property(layer ${t} JVZ_LAYER)
+        get_target_property(dir ${t} SOURCE_DIR)
+        get_target_property(srcs ${t} SOURCES)
+        get_target_property(links ${t} LINK_LIBRARIES)
+        foreach(v layer srcs links)
+            if(NOT ${v})
+                set(${v} "")
+            endif()
+        endforeach()
+        set(output "")
+        if(NOT type STREQUAL "STATIC_LIBRARY")
+            set(output "$<TARGET_FILE:${t}>")
+        endif()
+        string(APPEND lines "${t}\t${type}\t${layer}\t${dir}\t${srcs}\t${links}\t${output}\n")
+    endforeach()
+    file(GENERATE OUTPUT ${file} CONTENT "${lines}")
 endfunction()

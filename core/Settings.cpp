@@ -27,12 +27,12 @@ void readKey(AppSettings& settings, const MbFileIni& ini, const SettingKey& k)
     const QString section = QString::fromLatin1(k.section);
     const QString key = QString::fromLatin1(k.key);
     const QString fallback = QString::fromLatin1(k.defaultText);
-    if (auto p = std::get_if<bool AppSettings::*>(&k.field))
-        settings.*(*p) = ini.BooleanGet(section, key, fallback);
-    else if (auto p = std::get_if<int32_t AppSettings::*>(&k.field))
-        settings.*(*p) = ini.IntegerGet(section, key, fallback.toInt());
-    else if (auto p = std::get_if<QString AppSettings::*>(&k.field))
-        settings.*(*p) = ini.StringGet(section, key, fallback);
+    if (auto flag = std::get_if<bool AppSettings::*>(&k.field))
+        settings.*(*flag) = ini.BooleanGet(section, key, fallback);
+    else if (auto number = std::get_if<int32_t AppSettings::*>(&k.field))
+        settings.*(*number) = ini.IntegerGet(section, key, fallback.toInt());
+    else if (auto text = std::get_if<QString AppSettings::*>(&k.field))
+        settings.*(*text) = ini.StringGet(section, key, fallback);
 }
 
 } // namespace

@@ -111,7 +111,7 @@ DriveKind SystemVolumeSource::classify(const QByteArray& fileSystemType, const Q
 QList<VolumeInfo> SystemVolumeSource::volumes() const
 {
     QList<VolumeInfo> result;
-    auto describe = [this](const QStorageInfo& s, const QString& path, DriveKind kind) {
+    auto describe = [](const QStorageInfo& s, const QString& path, DriveKind kind) {
         VolumeInfo v;
         v.path = withSlash(path);
         v.kind = kind;

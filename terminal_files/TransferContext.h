@@ -62,7 +62,7 @@ struct TransferContext {
     const TerminalIdentity& identity;
     const TerminalInfoFields& terminalInfo; // ProductCodeTerminal
     QString& currentTerminalDir;            // the main window's CurrentTerminalDir ("\SWAP\")
-    QString tempFolder;                     // fetched terminal files; empty: the per-user temp folder
+    QString tempFolder{};                   // fetched terminal files; empty: the per-user temp folder
     SecondsSinceMidnight clock = localSecondsSinceMidnight;
     int maxAnimationWaitMs = 30000; // bound of the wait for the per-file animation
 

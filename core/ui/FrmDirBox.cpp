@@ -107,8 +107,11 @@ void FrmDirBox::InitLanguage(const MBLanguages& language)
 void FrmDirBox::init(const QString& path)
 {
     QList<VolumeInfo> places;
-    for (int i = 0; i < m_drive1->count(); ++i)
-        places.append(VolumeInfo{m_drive1->itemData(i).toString()});
+    for (int i = 0; i < m_drive1->count(); ++i) {
+        VolumeInfo place;
+        place.path = m_drive1->itemData(i).toString();
+        places.append(place);
+    }
     const int index = m_drive1->findData(volumeHolding(places, path));
     if (index >= 0 && index != m_drive1->currentIndex())
         m_drive1->setCurrentIndex(index); // runs the place change

@@ -124,7 +124,8 @@ void TerminalExplorerView::attach()
             view->resizeColumnToContents(TerminalListModel::SizeColumn);
         });
         view->installEventFilter(this);
-        view->viewport()->installEventFilter(this);
+        m_listViewport = view->viewport();
+        m_listViewport->installEventFilter(this);
         view->viewport()->setAcceptDrops(true);
         connect(view, &QAbstractItemView::doubleClicked, this, [this] { OpenTerminalItem(); });
         connect(view, &QAbstractItemView::clicked, this, [this] { ListView2_ItemClick(); });
@@ -421,9 +422,9 @@ bool TerminalExplorerView::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     const bool dragEvent = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
-    if (m_w.listView2 && watched == m_w.listView2->viewport() && dragEvent)
+    if (watched == m_listViewport && dragEvent)
         return dropOnTerminalList(event);
-    if (m_w.listView2 && watched == m_w.listView2->viewport()) {
+    if (watched == m_listViewport) {
         // The view starts its drag on this move: the flags are set before any drop can land.
         if (type == QEvent::MouseButtonPress)
             m_pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();

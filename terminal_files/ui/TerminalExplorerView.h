@@ -113,6 +113,9 @@ private:
     TerminalListModel m_model;
     TerminalExplorer m_explorer;
     TerminalPaneWidgets m_w;
+    // ListView2's viewport, kept from the start: while the window is destroyed the list may already be half gone
+    // when its viewport still sends events here.
+    QObject* m_listViewport = nullptr;
     TerminalPaneHooks m_hooks;
     void enableDelete(bool on);
 

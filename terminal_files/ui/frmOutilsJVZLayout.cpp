@@ -148,7 +148,7 @@ void frmOutilsJVZ::buildControls()
     }
     left->addLayout(sizes);
 
-    auto bitFrame = [this](const ConfigMember& m, QWidget* parent) {
+    auto bitFrame = [](const ConfigMember& m, QWidget* parent) {
         auto* frame = new QGroupBox(QString::fromLatin1(m.caption), parent);
         frame->setObjectName(QLatin1String(m.labelName));
         if (m.labelIndex >= 0)

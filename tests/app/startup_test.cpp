@@ -298,8 +298,9 @@ TEST(BatchRun, ResultThroughALinkAFifoOrADevice)
                                           QStringLiteral("-r") + QString::fromStdString(r.path)});
         ASSERT_TRUE(o.ended) << o.err.toStdString();
         EXPECT_EQ(o.exitCode, 0);
-        if (std::string(r.name) == "FIFO")
+        if (std::string(r.name) == "FIFO") {
             EXPECT_EQ(reader.readAll(), expected);
+        }
     }
     EXPECT_TRUE(jvztest::isSymlinkTo(dir + "/link.txt", "target.txt"));
     EXPECT_EQ(jvztest::readFileBytes(dir + "/target.txt"), expected);

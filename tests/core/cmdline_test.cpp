@@ -75,16 +75,16 @@ namespace {
 struct Expected {
     bool batchMode = false;
     BatchAction action = BatchAction::Download;
-    QString file;
-    QString resultFile;
+    QString file{};
+    QString resultFile{};
     int activity = 1;
-    QString terminalDir;
-    QString comPort;
+    QString terminalDir{};
+    QString comPort{};
     bool serialLink = true;
     bool showProgress = true;
     int errorCode = 0;
-    QString ftpUser;
-    QString ftpPassword;
+    QString ftpUser{};
+    QString ftpPassword{};
 };
 
 struct CommandLineCase {

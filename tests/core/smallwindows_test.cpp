@@ -145,10 +145,12 @@ TEST(FrmWarningMsg, TimersRunOnlyForPositiveTimes)
         auto* t2 = w.findChild<QTimer*>(QStringLiteral("Timer2"));
         EXPECT_EQ(t1->isActive(), c.blinks);
         EXPECT_EQ(t2->isActive(), c.closesItself);
-        if (c.blinks)
+        if (c.blinks) {
             EXPECT_EQ(t1->interval(), c.flashing);
-        if (c.closesItself)
+        }
+        if (c.closesItself) {
             EXPECT_EQ(t2->interval(), c.displaying);
+        }
         EXPECT_EQ(background(w), before);
     }
 }

@@ -206,8 +206,9 @@ TEST(Startup, PathsFromStartToQuit)
         EXPECT_EQ(static_cast<int>(f.notifier.shown.size()), r.boxes);
         EXPECT_EQ(f.host.ends, r.outcome == Startup::Outcome::Ended ? 1 : 0);
         EXPECT_EQ(f.resultWritten(), r.resultWritten);
-        if (r.resultWritten)
+        if (r.resultWritten) {
             EXPECT_EQ(f.resultFile(), std::to_string(r.code) + "\r\n" + text.toStdString() + "\r\n");
+        }
         if (r.connected) {
             EXPECT_EQ(f.session.swapTotalSize, 0);
             EXPECT_TRUE(f.session.swapUnchecked);

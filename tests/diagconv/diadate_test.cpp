@@ -65,8 +65,8 @@ TEST_P(DiaDateTest, HeaderAndRecordForms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DiaDateTest, testing::ValuesIn(kDateCases),
-                         [](const testing::TestParamInfo<DateCase>& info) {
-                             return diagtest::testName(info.param.what);
+                         [](const testing::TestParamInfo<DateCase>& row) {
+                             return diagtest::testName(row.param.what);
                          });
 
 } // namespace

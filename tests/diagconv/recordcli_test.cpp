@@ -139,6 +139,6 @@ TEST_P(RecordCliTest, OutputThatIsTheInputIsRefusedAndTheInputStaysWhole)
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, RecordCliTest, testing::ValuesIn(kPrograms),
-                         [](const testing::TestParamInfo<Program>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Program>& row) { return std::string(row.param.name); });
 
 } // namespace

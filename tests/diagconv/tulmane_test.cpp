@@ -56,8 +56,8 @@ TEST_P(TulmaneReportTest, MatchesGolden)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TulmaneReportTest, testing::ValuesIn(kReportCases),
-                         [](const testing::TestParamInfo<ReportCase>& info) {
-                             return diagtest::testName(info.param.what);
+                         [](const testing::TestParamInfo<ReportCase>& row) {
+                             return diagtest::testName(row.param.what);
                          });
 
 TEST(TulmaneReport, OnlyTheFirst128RecordsAreTaken)

@@ -48,8 +48,8 @@ TEST_P(VitraneReportTest, MatchesGolden)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, VitraneReportTest, testing::ValuesIn(kReportCases),
-                         [](const testing::TestParamInfo<ReportCase>& info) {
-                             return diagtest::testName(info.param.what);
+                         [](const testing::TestParamInfo<ReportCase>& row) {
+                             return diagtest::testName(row.param.what);
                          });
 
 TEST(VitraneReport, ManyRecordsAllListed)

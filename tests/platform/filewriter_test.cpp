@@ -219,8 +219,9 @@ TEST(UserOutputWriter, LinksFifosDevicesAndFolders)
         SCOPED_TRACE(r.name);
         FileWriteError err;
         EXPECT_EQ(UserOutputWriter::standard().writeAll(q(r.path), "new\r\n", &err), r.written) << err.text.toStdString();
-        if (!r.written)
+        if (!r.written) {
             EXPECT_NE(err.number, 0);
+        }
         EXPECT_EQ(AtomicFileWriter::standard().writeAll(q(r.path), "own\r\n"), r.ownFileWritten);
     }
     EXPECT_TRUE(jvztest::isSymlinkTo(dir + "/link.txt", "target.txt"));

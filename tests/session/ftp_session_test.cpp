@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FtpErrorReport, ::testing::Values(
               "<ErrorIn> FtpGetFile <Function>.<ErrorNumber:>12002", false},
     ReportRow{"LocalWriteFault", FtpError::WriteFault, "FtpGetFile", "",
               "<ErrorIn> FtpGetFile <Function>.<ErrorNumber:>29", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
 TEST(FtpErrorKeys, OneKeyPerNumberThatHasItsOwnText)

@@ -136,8 +136,9 @@ TEST_F(LinkMenusTest, MissingEntryOrPhonebookOffersCreation)
         EXPECT_TRUE(asked.startsWith(QStringLiteral("not found:")));
         EXPECT_TRUE(asked.contains(phonebook())) << "the question shows the path";
         EXPECT_TRUE(asked.endsWith(QStringLiteral("\r\ncreate?")));
-        if (c.phonebook)
+        if (c.phonebook) {
             EXPECT_TRUE(asked.contains(QStringLiteral("'JVZ Connection' ")));
+        }
         EXPECT_EQ(creates.size(), c.creates);
         EXPECT_EQ(refills, c.refills);
         EXPECT_TRUE(edits.isEmpty());
@@ -172,8 +173,9 @@ TEST_F(LinkMenusTest, PortCheckRunsOnTheEntrysPort)
         EXPECT_EQ(menus().MNU_Connection_Modem_Click(), c.result);
         EXPECT_EQ(checked, *c.port ? QStringList{QLatin1String(c.port)} : QStringList{});
         ASSERT_EQ(notifier.shown.size(), size_t(c.boxes));
-        if (c.boxes)
+        if (c.boxes) {
             EXPECT_EQ(notifier.shown[0].text, QStringLiteral("no port"));
+        }
     }
 }
 

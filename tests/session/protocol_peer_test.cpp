@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SessionConversation, ::testing::Values(
                      Step::send(bytes({33, 1, 0})), Step::expect(bytes({34, 1, 0})),
                      Step::send(bytes({34, 4, 5}) + "DSK"), Step::expect(bytes({0, 1, 0})), Step::close()},
                     -15}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
 // The peer itself: it must report the first mismatch, an early close, a timeout and stray bytes.
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ScriptedPeer, ::testing::Values(
                    {Step::send(bytes({16, 1, 'M'})), Step::expect(bytes({17, 1, 1})), Step::expectClosed(),
                     Step::send(bytes({17, 1, 0}))},
                    kBoundMs, "step 4 send [11 01 00]: the program already closed the connection"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
 TEST(ScriptedPeerAddress, RefusesNonLoopback)

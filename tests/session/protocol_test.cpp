@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SessionTransition, ::testing::Values(
                   false, false, false, S4, std::nullopt, 0, ""},
     TransitionRow{"State4IgnoresEmptyChunk", S4, 0, 1, {}, {},
                   false, false, false, S4, std::nullopt, 0, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
 TEST_F(SessionProtocol, OwnFtpFailureKeepsTheFirstRecordedCause)
@@ -443,7 +443,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Bytes past the last field are ignored.
         IdentityRow{"TrailingBytes", kFull + "EXTRA", "M40", "0102", "CONSTRUC", "B123", "8", "C12345678", "0A0B0C0D",
                     bytes({3, 5})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SessionProtocol, RawBytesSurviveInTextFields)
 {
@@ -616,6 +616,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TraceRow{"EndNormalWithDetail", 0, bytes({34, 5, 0}) + "DONE", "220500\r\nDONE\r\n"},
                       // A frame of no known type is shown as it is.
                       TraceRow{"UnknownTypeAsIs", 0, bytes({'A', 'B', 'C'}), "ABC"}, TraceRow{"EmptyChunk", 0, {}, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SessionConversation, ::testing::Values(
                     then(opening(1), QList<Step>{Step::send(authorised()), Step::expect(bytes({34, 1, 0})),
                                              Step::expectClosed()}),
                     -11, "<SocketState><MSG_NoAnswer>", kDownload}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 // clang-format on
 
 TEST(SessionRuntime, NoCallAfterTheDialEndsWithNoAnswer)
@@ -372,7 +372,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SocketErrors,
                                            SocketErrorRow{"ClosingByPeer", SocketStateNumber::ClosingByPeer, true},
                                            SocketErrorRow{"Closed", SocketStateNumber::Closed, true},
                                            SocketErrorRow{"StillConnected", SocketStateNumber::Connected, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SessionRuntimeEvents, SocketStateTexts)
 {
@@ -492,7 +492,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HangUp,
                                            HangUpRow{"SlowHangUpDoesNotWait", 500, 200, 0, false, false, false},
                                            HangUpRow{"FailedHangUpShowsTheError", 10, 200, 6, false, false, true},
                                            HangUpRow{"FailedHangUpUnattendedIsSilent", 10, 200, 6, true, false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SessionRuntimeDisconnect, NetworkLinkWithoutProtocolOnlyResetsTheWindow)
 {
@@ -601,7 +601,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FtpAddress,
                          ::testing::Values(AddressRow{"ProtocolOverDialUp", true, true, "127.0.0.2"},
                                            AddressRow{"ProtocolOverNetwork", true, false, "127.0.0.3"},
                                            AddressRow{"NoProtocol", false, true, "127.0.0.3"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SessionRuntimeFtp, OpenSessionRecordsTheLoginAndSwitchesTheCommands)
 {
@@ -671,7 +671,7 @@ INSTANTIATE_TEST_SUITE_P(Table, StartFolder,
                                            FolderRow{"RootWithProtocol", true, true, "\\", "\\SWAP\\"},
                                            FolderRow{"RootWithoutProtocol", false, false, "", "\\"},
                                            FolderRow{"KeptFolder", true, false, "\\HOST\\", "\\HOST\\"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SessionRuntimeFtp, FailedOpeningKeepsTheMessagesAndRecordsMinusNine)
 {
@@ -750,7 +750,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AfterDialRow{"Upload", BatchAction::Upload, 1, 0, "upload /lists/LOAD.M40", 0},
                       AfterDialRow{"FtpFailureClosesAtOnce", BatchAction::Download, 1, FtpError::CannotConnect, "",
                                    -9}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 

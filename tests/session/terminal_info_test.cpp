@@ -68,10 +68,10 @@ protected:
         fields.SetFlashSize("?");
     }
 
-    QStringList shownTexts(const frmTerminalInfo& form)
+    QStringList shownTexts(const frmTerminalInfo& window)
     {
         QStringList texts;
-        for (QLineEdit* t : controlArray<QLineEdit>(form, "Text1"))
+        for (QLineEdit* t : controlArray<QLineEdit>(window, "Text1"))
             texts << t->text();
         return texts;
     }

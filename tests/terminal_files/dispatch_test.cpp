@@ -240,8 +240,9 @@ TEST_F(TerminalOpenTest, EditedTextGoesBackUnderATemporaryNameThenTakesItsName)
         EXPECT_EQ(m_viewers.texts[0].content, QByteArray("old\r\n"));
         EXPECT_EQ(m_ftp.commands.mid(1), c.commands);
         EXPECT_EQ(result.putBack, c.saved ? TerminalFileOpener::PutBack::Done : TerminalFileOpener::PutBack::NotNeeded);
-        if (c.saved)
+        if (c.saved) {
             EXPECT_EQ(jvztest::readFile(m_ftp.local(upper.toLatin1())), QByteArray("new\r\n"));
+        }
         EXPECT_TRUE(tempFiles().isEmpty());
     }
     EXPECT_TRUE(m_world.host.reports.empty());
@@ -283,8 +284,9 @@ TEST_F(TerminalOpenTest, FailedPutBackKeepsTheEditedCopyAndSaysWhere)
         EXPECT_EQ(m_world.notifier.shown[0].text, result.keptCopy + " : <General:MSG_EditedCopyKept>");
         const QString onTerminalPath = m_ftp.local("CONFIG.TXT");
         EXPECT_EQ(QFile::exists(onTerminalPath), !c.terminalAfter.isEmpty());
-        if (!c.terminalAfter.isEmpty())
+        if (!c.terminalAfter.isEmpty()) {
             EXPECT_EQ(jvztest::readFile(onTerminalPath), c.terminalAfter);
+        }
         EXPECT_FALSE(QFile::exists(m_ftp.local("TMP3512"))) << "the temporary name is cleaned up";
         // A later open of the same name does not overwrite the kept copy.
         m_ftp.failPut = m_ftp.failRename = false;

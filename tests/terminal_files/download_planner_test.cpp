@@ -133,10 +133,11 @@ TEST_F(DownloadTest, QuestionsFollowTheNameAndTheSettings)
         m_world.notifier.shown.clear();
         planDownload(m_ctx, m_request);
         const QString expected = QString::fromLatin1(c.question);
-        if (expected.isEmpty())
+        if (expected.isEmpty()) {
             EXPECT_TRUE(m_world.notifier.shown.empty()) << c.list;
-        else
+        } else {
             EXPECT_TRUE(shownTexts().value(0).startsWith(expected)) << c.list;
+        }
     }
 }
 

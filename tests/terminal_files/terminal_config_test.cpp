@@ -285,10 +285,11 @@ TEST(TerminalConfigFile, ReadsTheFirstRecordOfAFile)
         writeFile(dir + c.name, c.content);
         const ConfigReadResult r = readTerminalConfigFile(dir + c.name);
         EXPECT_EQ(r.status, c.status) << c.name;
-        if (c.status == ConfigReadStatus::Ok)
+        if (c.status == ConfigReadStatus::Ok) {
             EXPECT_EQ(r.record, fixtureRecord()) << c.name;
-        else
+        } else {
             EXPECT_TRUE(r.record.isEmpty()) << c.name;
+        }
     }
     EXPECT_EQ(readTerminalConfigFile(dir + "missing.cnf").status, ConfigReadStatus::CannotOpen);
     EXPECT_EQ(readTerminalConfigFile(dir).status, ConfigReadStatus::CannotOpen);

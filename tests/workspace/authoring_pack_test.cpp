@@ -385,10 +385,10 @@ TEST_F(PackWindow, ExamplePackFromTheMenuThenSavedAndPictured)
     EXPECT_EQ(nameStarts, QStringList{QString()});
     EXPECT_EQ(window().findChild<QLineEdit*>("TxtFilename")->text(), QStringLiteral("PACK.M30"));
     EXPECT_EQ(window().findChild<QLineEdit*>("TxtPath")->text(), root + "/packs/PACK/");
-    const QByteArray pack = fileBytes(root + "/packs/PACK/PACK.M30");
-    EXPECT_TRUE(pack.startsWith("; Catalogue pack: PACK.M30\r\n; Created on 02-03-2026 14:05:09\r\n; Catalogue "))
-        << pack.constData();
-    EXPECT_TRUE(pack.endsWith("/lib/LIB.SGN\r\nLIB.SGN"));
+    const QByteArray saved = fileBytes(root + "/packs/PACK/PACK.M30");
+    EXPECT_TRUE(saved.startsWith("; Catalogue pack: PACK.M30\r\n; Created on 02-03-2026 14:05:09\r\n; Catalogue "))
+        << saved.constData();
+    EXPECT_TRUE(saved.endsWith("/lib/LIB.SGN\r\nLIB.SGN"));
     ASSERT_EQ(rig.notifier.shown.size(), 1u);
     EXPECT_EQ(rig.notifier.shown[0].text, "Catalogue pack created: " + root + "/packs/PACK/PACK.M30");
 

@@ -37,13 +37,6 @@ void writeFile(const QString& path, const std::string& bytes)
     ASSERT_TRUE(jvztest::writeFileBytes(path.toStdString(), bytes)) << path.toStdString();
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 const QStringList kFilters = {QStringLiteral("*.M40"), QStringLiteral("*.*")};
 
 class OpenByTypeTest : public testing::Test {

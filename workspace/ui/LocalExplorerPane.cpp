@@ -79,8 +79,9 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volum
     connect(m_w.typeCombo, &QComboBox::currentTextChanged, this, [this] { Combo2_Change(); });
     connect(m_w.typeCombo, &QComboBox::activated, this, [this] { Combo2_Click(); });
     m_w.typeCombo->installEventFilter(this);
-    if (m_w.typeCombo->lineEdit())
-        m_w.typeCombo->lineEdit()->installEventFilter(this);
+    m_typeEdit = m_w.typeCombo->lineEdit();
+    if (m_typeEdit)
+        m_typeEdit->installEventFilter(this);
     connect(m_w.filter, &QLineEdit::textChanged, this, [this] { Filter_Change(); });
     m_w.filter->installEventFilter(this);
 
@@ -586,9 +587,9 @@ bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
         start();
         return QObject::eventFilter(watched, event);
     }
-    const bool isCombo2 = watched == m_w.typeCombo || (m_w.typeCombo && watched == m_w.typeCombo->lineEdit());
+    const bool isCombo2 = watched == m_w.typeCombo || watched == m_typeEdit;
     if (event->type() == QEvent::FocusIn && (isCombo2 || watched == m_w.filter)) {
-        QLineEdit* edit = watched == m_w.filter ? m_w.filter : m_w.typeCombo->lineEdit();
+        QLineEdit* edit = watched == m_w.filter ? m_w.filter : m_typeEdit;
         if (edit)
             QTimer::singleShot(0, edit, &QLineEdit::selectAll); // after the click that gave the focus
     } else if (event->type() == QEvent::FocusOut && watched == m_w.typeCombo) {

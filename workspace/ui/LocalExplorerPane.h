@@ -147,6 +147,9 @@ private:
     void onTreeCurrentChanged(const QModelIndex& current);
 
     Widgets m_w;
+    // Combo2's edit box, kept from the start: while the window is destroyed the combo may already be half gone
+    // when its edit box still sends events here.
+    QLineEdit* m_typeEdit = nullptr;
     std::unique_ptr<VolumeSource> m_ownVolumes;
     VolumeSource* m_volumeSource = nullptr;
     QWidget* m_window = nullptr;

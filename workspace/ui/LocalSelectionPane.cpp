@@ -27,11 +27,11 @@ void call(const std::function<F>& f, Args&&... args)
 
 LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Notifier& notifier,
                                        const MBLanguages& language, QObject* parent)
-    : QObject(parent), m_list(list), m_model(model), m_text3(text3), m_notifier(notifier), m_language(language)
+    : QObject(parent), m_list(list), m_listViewport(list->viewport()), m_model(model), m_text3(text3), m_notifier(notifier), m_language(language)
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->installEventFilter(this);
-    m_list->viewport()->installEventFilter(this);
+    m_listViewport->installEventFilter(this);
     if (QItemSelectionModel* selection = m_list->selectionModel()) {
         connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { UpdateLocalSelection(); });
     }
@@ -253,7 +253,7 @@ bool LocalSelectionPane::filterViewportEvent(QEvent* event)
 
 bool LocalSelectionPane::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_list->viewport())
+    if (watched == m_listViewport)
         return filterViewportEvent(event);
     if (watched != m_list)
         return QObject::eventFilter(watched, event);

@@ -66,6 +66,9 @@ private:
     bool filterViewportEvent(QEvent* event);
 
     QTreeView* m_list;
+    // The list's viewport, kept from the start: while the window is destroyed the list may already be half gone
+    // when its viewport still sends events here.
+    QObject* m_listViewport;
     LocalListModel& m_model;
     QPointer<QLineEdit> m_text3; // the window may take it down first
 

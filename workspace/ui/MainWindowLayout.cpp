@@ -26,7 +26,8 @@ MainWindowLayout::MainWindowLayout(MainWindowControls& ui, QObject* parent) : QO
     m_ui.listView1->setMinimumWidth(toPixels(kLeftDividerGap - kTreeListGap));
     m_ui.terminalArea->setMinimumWidth(toPixels(kTerminalMinWidth));
     m_ui.treeView1->installEventFilter(this);
-    m_ui.txtTrace->viewport()->installEventFilter(this);
+    m_traceViewport = m_ui.txtTrace->viewport();
+    m_traceViewport->installEventFilter(this);
     m_ui.txtTrace->resize(toPixels(6000), toPixels(2400));
 }
 
@@ -93,7 +94,7 @@ bool MainWindowLayout::eventFilter(QObject* watched, QEvent* event)
         followTree();
         return false;
     }
-    if (watched != m_ui.txtTrace->viewport())
+    if (watched != m_traceViewport)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {

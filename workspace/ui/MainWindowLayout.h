@@ -32,6 +32,9 @@ private:
     void moveTraceBox(const QPoint& delta);
 
     MainWindowControls& m_ui;
+    // The trace box's viewport, kept from the start: while the window is destroyed the box may already be half
+    // gone when its viewport still sends events here.
+    QObject* m_traceViewport = nullptr;
     QPoint m_anchor;
     bool m_dragging = false;
 };
