@@ -22,6 +22,13 @@ public:
         quint16 port = 0;                           // 0: a free port
         // The server accepts PORT and then never connects to it: every transfer waits for its data connection.
         bool neverOpenDataConnections = false;
+        // A crawling or stalled terminal: every data connection (listings, fetches) sends at most this many
+        // bytes a second (0: no limit), and nothing more once dataSilentAfterBytes are out (-1: never), keeping
+        // the connection open.
+        int dataBytesPerSecond = 0;
+        qint64 dataSilentAfterBytes = -1;
+        // LIST sends lines and never ends.
+        bool endlessListing = false;
     };
 
     FtpServerFixture();
