@@ -11,7 +11,6 @@
 #include <QHostAddress>
 #include <QLoggingCategory>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -230,8 +229,8 @@ private:
 
 // How often the worker looks at the cancel flag and the bounds while libcurl waits on its sockets.
 constexpr int WorkerPollMs = 25;
-// How often the calling thread asks its cancel check while a call runs.
-constexpr int CancelCheckMs = 20;
+// How often the calling thread serves its events and asks its cancel check while a call runs.
+constexpr int ServeEventsMs = 10;
 
 } // namespace
 
@@ -755,45 +754,25 @@ public:
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    // Runs the job on the worker and returns its result. cancelCheck, asked on this thread meanwhile, raises
-    // the cancel flag the job looks at.
+    // Runs the job on the worker and returns its result. While it runs this thread serves its pending events
+    // every few milliseconds (when it has an event loop) and asks cancelCheck, which raises the cancel flag the
+    // job looks at. A job done within the first slice costs one wake-up each way, nothing more.
     uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck,
                      std::atomic<bool>& cancel)
     {
         const bool serveEvents = QCoreApplication::instance() && QThread::currentThread()->eventDispatcher();
-        std::optional<QEventLoop> loop;
-        if (serveEvents)
-            loop.emplace();
-        {
-            const std::lock_guard lock(m_mutex);
-            m_job = std::move(job);
-            m_done = false;
-            m_loop = loop ? &*loop : nullptr;
-        }
+        std::unique_lock lock(m_mutex);
+        m_job = std::move(job);
+        m_done = false;
         m_wake.notify_all();
-        const auto checkCancel = [&] {
+        while (!m_wake.wait_for(lock, std::chrono::milliseconds(ServeEventsMs), [this] { return m_done; })) {
+            lock.unlock();
+            if (serveEvents)
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
             if (cancelCheck && !cancel.load() && cancelCheck())
                 cancel.store(true);
-        };
-        if (loop) {
-            QTimer poll;
-            if (cancelCheck) {
-                QObject::connect(&poll, &QTimer::timeout, &poll, checkCancel);
-                poll.start(CancelCheckMs);
-            }
-            // The worker posts the loop's quit once the job is done. An application quitting ends every loop
-            // early: the rest of the wait is then a plain one.
-            loop->exec();
-        }
-        std::unique_lock lock(m_mutex);
-        while (!m_done) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(CancelCheckMs));
-            lock.unlock();
-            checkCancel();
             lock.lock();
         }
-        // The quit was posted under the lock: from here on nothing refers to the loop.
-        m_loop = nullptr;
         return m_result;
     }
 
@@ -812,8 +791,6 @@ private:
             lock.lock();
             m_result = result;
             m_done = true;
-            if (m_loop)
-                QMetaObject::invokeMethod(m_loop, "quit", Qt::QueuedConnection);
             m_wake.notify_all();
         }
     }
@@ -824,7 +801,6 @@ private:
     bool m_done = false;
     bool m_stopping = false;
     uint32_t m_result = FtpError::None;
-    QEventLoop* m_loop = nullptr;
     std::thread m_thread; // last: it starts once the members above exist
 };
 

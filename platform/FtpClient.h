@@ -107,9 +107,9 @@ private:
 
 // The client on libcurl: one easy handle, and so one control connection, kept for the whole session.
 // Gets are written through the writer (the standard atomic writer when none is given).
-// A worker thread of the client owns the handle and runs every call; the calling thread waits for the result in
-// a nested event loop when it has one (the window repaints, timers run, the copy window's Cancel works), else
-// on a condition. Nothing re-enters: a call made while another runs (from an event of that nested loop) is
+// A worker thread of the client owns the handle and runs every call; the calling thread waits for the result,
+// serving its pending events every 10 ms when it has an event loop (the window repaints, timers run, the copy
+// window's Cancel works). Nothing re-enters: a call made while another runs (from one of those events) is
 // refused with TransferInProgress; close() meanwhile cancels the running call and ends the session after it.
 class CurlFtpClient final : public FtpClient {
 public:

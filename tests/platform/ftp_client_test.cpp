@@ -517,7 +517,7 @@ jvztest::FtpServerFixture::Options producerOptions(const Producer& p)
 // the local file stays as it was, and no temporary file is left beside it.
 TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
 {
-    enum class Call { List, Get };
+    enum class Call { List, Get, Put };
     struct Case {
         const char* what;
         Producer producer;
@@ -540,6 +540,8 @@ TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
         {"fetch silent midway", {0, 30000, false, false}, Call::Get, FtpError::Timeout, stall},
         {"fetch whose data connection never opens", {0, -1, false, true}, Call::Get, FtpError::Timeout,
          HostileBounds.connectMs},
+        // The put's bytes vanish into the socket buffers at once; the reply that never comes ends it.
+        {"put to a terminal taking 45 B/s", {45, -1, false, false}, Call::Put, FtpError::Timeout, window},
         // A real 9,600-baud link (about 960 B/s) keeps over the floor: 6,000 bytes take three windows.
         {"fetch at 9,600 baud", {960, -1, false, false}, Call::Get, FtpError::None, 6000 * 1000 / 960 + 2000},
     };
@@ -551,7 +553,8 @@ TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
         ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", content));
         const QString folder = scratch("hostile");
         const QString local = folder + "/A.BIN";
-        ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
+        ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(),
+                                            c.call == Call::Put ? content.toStdString() : std::string("old")));
         CurlFtpClient client(HostileBounds);
         ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
         ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
@@ -559,14 +562,22 @@ TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
         QElapsedTimer timer;
         timer.start();
         QByteArrayList lines;
-        const uint32_t error = c.call == Call::List ? client.listDirectory(&lines) : client.getFile("A.BIN", local);
+        uint32_t error = FtpError::None;
+        if (c.call == Call::List)
+            error = client.listDirectory(&lines);
+        else if (c.call == Call::Get)
+            error = client.getFile("A.BIN", local);
+        else
+            error = client.putFile(local, "UP.BIN");
         const qint64 elapsed = timer.elapsed();
         EXPECT_EQ(error, c.error);
         EXPECT_LE(elapsed, c.boundMs + BoundSlackMs);
-        if (c.error == FtpError::Timeout) {
+        if (c.error == FtpError::Timeout && c.call != Call::Put) {
             EXPECT_GE(elapsed, c.boundMs - 100) << "ended by another bound than its own";
             EXPECT_FALSE(client.isOpen()) << "a timed-out terminal is gone for the session";
         }
+        if (c.call == Call::Put)
+            EXPECT_FALSE(client.isOpen());
         if (c.call == Call::Get) {
             EXPECT_EQ(jvztest::readFileBytes(local.toStdString()),
                       c.error == FtpError::None ? content.toStdString() : std::string("old"));

@@ -1,0 +1,355 @@
+// The main window (offscreen) against a terminal whose FTP data crawls: the FTP calls run while the window's
+// thread keeps serving its events, and the copy window's Cancel ends the file under way. The terminal is the
+// scripted session peer calling from 127.0.0.2 and the FTP server on 127.0.0.2 port 21; nothing is dialled.
+
+#include "../session/SessionFrames.h"
+#include "FakeNotifier.h"
+#include "FtpServerFixture.h"
+#include "Paths.h"
+#include "ScriptedTerminalPeer.h"
+#include "TestEnv.h"
+#include "core/AppSettings.h"
+#include "core/AppState.h"
+#include "core/BatchRun.h"
+#include "core/MBLanguages.h"
+#include "core/TerminalSession.h"
+#include "platform/Clock.h"
+#include "platform/FtpClient.h"
+#include "session/SessionRuntime.h"
+#include "session/TcpSessionTransport.h"
+#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/LocalExplorerPane.h"
+#include "workspace/ui/MainSessionWindow.h"
+#include "workspace/ui/TerminalPane.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <pthread.h>
+#include <sched.h>
+#include <thread>
+#include <vector>
+#include <gtest/gtest.h>
+
+using namespace jvz;
+using jvztest::bytes;
+using Step = jvztest::ScriptedTerminalPeer::Step;
+
+namespace {
+
+const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
+const QHostAddress kTerminalAddress(QStringLiteral("127.0.0.2"));
+constexpr int kBoundMs = 20000;
+// The terminal's data connections move 2,000 bytes a second: DIAG.DIA takes 10 s.
+constexpr int kTerminalRate = 2000;
+constexpr int kSlowFileBytes = 10 * kTerminalRate;
+
+QByteArray authorisation()
+{
+    return bytes({33, 27, 0}) + "DOWNLOAD   SWAP           ";
+}
+
+QByteArray readLocal(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A thread that only wakes every 2 ms, on the processor the window's thread is held to meanwhile: when it too
+// stayed silent, that processor did not run (a loaded host), and the silence is not the window's. Times in ms
+// of the given clock.
+class MachineWakeups {
+public:
+    explicit MachineWakeups(const QElapsedTimer& clock) : m_clock(clock)
+    {
+        const int cpu = sched_getcpu();
+        CPU_ZERO(&m_one);
+        CPU_SET(cpu < 0 ? 0 : cpu, &m_one);
+        pthread_getaffinity_np(pthread_self(), sizeof(m_before), &m_before);
+        pthread_setaffinity_np(pthread_self(), sizeof(m_one), &m_one);
+        m_thread = std::thread([this] {
+            pthread_setaffinity_np(pthread_self(), sizeof(m_one), &m_one);
+            while (!m_stop.load()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                const std::lock_guard lock(m_mutex);
+                m_times.push_back(m_clock.elapsed());
+            }
+        });
+    }
+    ~MachineWakeups()
+    {
+        m_stop.store(true);
+        m_thread.join();
+        pthread_setaffinity_np(pthread_self(), sizeof(m_before), &m_before);
+    }
+
+    // The longest stretch inside [from, to] without a wake-up of this thread.
+    qint64 longestSilence(qint64 from, qint64 to)
+    {
+        const std::lock_guard lock(m_mutex);
+        qint64 previous = from;
+        qint64 longest = 0;
+        for (const qint64 t : m_times) {
+            if (t <= from)
+                continue;
+            longest = std::max(longest, std::min(t, to) - previous);
+            previous = t;
+            if (t >= to)
+                return longest;
+        }
+        return std::max(longest, to - previous);
+    }
+
+private:
+    const QElapsedTimer& m_clock;
+    cpu_set_t m_one;
+    cpu_set_t m_before;
+    std::mutex m_mutex;
+    std::vector<qint64> m_times;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Counts the paints a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+class SlowTerminalWindow : public ::testing::Test {
+protected:
+    SlowTerminalWindow() : window(settings, batch, notifier)
+    {
+        jvztest::FtpServerFixture::Options options;
+        options.host = kTerminalAddress.toString();
+        options.port = 21;
+        options.user = "ftpuser";
+        options.password = "905173";
+        options.maxSeconds = 120;
+        options.dataBytesPerSecond = kTerminalRate;
+        ftp = std::make_unique<jvztest::FtpServerFixture>(options);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(ftp->start()) << ftp->errorString().toStdString();
+        ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(kSlowFileBytes, 'n')));
+
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(kProgramAddress, 0));
+        sessionPort = probe.serverPort();
+        probe.close();
+
+        settings.gNTProtocol = true;
+        settings.gFtpUserName = QStringLiteral("ftpuser");
+        settings.gFtpPassword = QStringLiteral("905173");
+        settings.gIpLocalAddress = kProgramAddress.toString();
+        settings.gIpPort = QString::number(sessionPort);
+        settings.gWaitingDcxTime = 0;
+        batch.gSerialLink = true; // the FTP server is the calling terminal's address
+        settings.gProgramFolder = jvztest::binDir();
+        settings.gCataExtFile = QStringLiteral("JVZ.prm");
+        MBLanguages language;
+        language.init(jvztest::binDir() + QStringLiteral("/JVZ.lng"), 1);
+        window.init(language);
+
+        MainSessionWindowParts parts;
+        parts.phonebookPort = [] { return QStringLiteral("pts/0"); };
+        setTerminalListParts(parts, window);
+        window.createSession({settings, batch, session, identity, terminalInfo, link},
+                             {notifier, client, clock, transport, nullptr, nullptr, [] {}}, std::move(parts),
+                             RuntimeTimings{});
+        window.setConnectSequence([this](bool) {
+            SessionRuntime* runtime = window.session();
+            ASSERT_TRUE(runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)));
+            runtime->vars.SocketActive = true;
+            runtime->vars.LinkUp = true;
+        });
+        ASSERT_NE(window.terminalPane(), nullptr);
+        listView2 = window.findChild<QTreeView*>(QStringLiteral("ListView2"));
+        ASSERT_TRUE(listView2);
+        window.resize(1100, 700);
+        window.show();
+    }
+
+    void TearDown() override
+    {
+        if (SessionRuntime* runtime = window.session())
+            runtime->CloseFtpSession();
+        transport.close();
+    }
+
+    QStringList terminalRows() const
+    {
+        QStringList names;
+        for (int r = 0; r < listView2->model()->rowCount(); ++r)
+            names << listView2->model()->index(r, 0).data().toString();
+        return names;
+    }
+
+    void selectRow(const QString& name)
+    {
+        listView2->clearSelection();
+        for (int r = 0; r < listView2->model()->rowCount(); ++r) {
+            const QModelIndex i = listView2->model()->index(r, 0);
+            if (i.data().toString() == name)
+                listView2->selectionModel()->select(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+
+    static QPushButton* copyWindowCancel()
+    {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->isVisible())
+                continue;
+            if (auto* button = top->findChild<QPushButton*>(QStringLiteral("BTN_Cancel")))
+                return button;
+        }
+        return nullptr;
+    }
+
+    QAction* action(const char* name) { return window.findChild<QAction*>(QLatin1String(name)); }
+
+    std::unique_ptr<jvztest::FtpServerFixture> ftp;
+    AppSettings settings;
+    BatchRun batch;
+    TerminalSession session;
+    TerminalIdentity identity;
+    TerminalInfoFields terminalInfo;
+    LinkState link;
+    jvztest::FakeNotifier notifier;
+    CurlFtpClient client{FtpTimeouts{5000, 5}};
+    SteadyClock clock;
+    TcpSessionTransport transport;
+    frmMainJVZ window;
+    quint16 sessionPort = 0;
+    QTreeView* listView2 = nullptr;
+};
+
+// During a 10-second fetch the window's timer ticks keep coming every 100 ms at the latest and the window
+// repaints; Cancel, answered Yes, ends the fetch within 200 ms, the old local file whole, no temporary file.
+TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
+{
+    jvztest::ScriptedTerminalPeer peer({
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(authorisation()),
+        Step::wait(30000),
+    });
+    action("MNU_Terminal_Connect")->trigger();
+    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+    ASSERT_FALSE(window.isBusy());
+
+    // The folder the upload fills holds an older DIAG.DIA.
+    const QString folder = QString::fromStdString(jvztest::makeScratchDir("slowtree")) + u'/';
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
+    LocalExplorerPane* local = localExplorerOf(window);
+    ASSERT_NE(local, nullptr);
+    local->GoToTypedPath(folder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return local->CurrentLocalFolder() == folder; }, kBoundMs));
+    listView2->setFocus();
+    selectRow(QStringLiteral("DIAG.DIA"));
+    window.RefreshUploadCommand();
+    ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    MachineWakeups machine(sinceStart);
+    qint64 lastTick = -1;
+    std::vector<std::pair<qint64, qint64>> gaps; // (from, to) between two ticks of the window's thread
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = sinceStart.elapsed();
+        if (lastTick >= 0)
+            gaps.emplace_back(lastTick, now);
+        lastTick = now;
+    });
+    PaintCounter painted;
+    listView2->viewport()->installEventFilter(&painted);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, listView2->viewport(), [&] { listView2->viewport()->update(); });
+
+    qint64 answeredAt = -1;
+    bool busyDuringTransfer = false;
+    bool closeRefused = false;
+    // Most of the 10 s go by before the cancel; the copy window is photographed on the way.
+    QTimer::singleShot(1000, [&] {
+        const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/slow_transfer_copy_window.png");
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        if (QPushButton* cancel = copyWindowCancel())
+            EXPECT_TRUE(cancel->window()->grab().save(shot));
+        lastTick = -1; // the photograph's own time is not the window's wait
+    });
+    QTimer::singleShot(8000, [&] {
+        busyDuringTransfer = window.isBusy();
+        closeRefused = !window.close();
+        QPushButton* cancel = copyWindowCancel();
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton); // asks, and the notifier answers Yes
+        answeredAt = sinceStart.elapsed();
+        lastTick = -1;
+    });
+    ticker.start(10);
+    repaint.start(200);
+    action("MNU_Terminal_Upload")->trigger();
+    const qint64 endedAt = sinceStart.elapsed();
+    ticker.stop();
+    repaint.stop();
+    listView2->viewport()->removeEventFilter(&painted);
+
+    qint64 longestGap = 0;
+    qint64 longestRawGap = 0;
+    for (const auto& [from, to] : gaps) {
+        longestRawGap = std::max(longestRawGap, to - from);
+        longestGap = std::max(longestGap, to - from - machine.longestSilence(from, to));
+    }
+    std::printf("%zu ticks; longest gap %lld ms, %lld ms of it the window's; answer to end %lld ms; %d paints\n",
+                gaps.size(), static_cast<long long>(longestRawGap), static_cast<long long>(longestGap),
+                static_cast<long long>(endedAt - answeredAt), painted.paints);
+    ASSERT_GE(answeredAt, 0) << "the transfer ended before the cancel";
+    EXPECT_LT(endedAt - answeredAt, 200) << "from the answer to the end of the transfer";
+    EXPECT_LT(longestGap, 100) << "the window's thread stopped serving its timers";
+    EXPECT_GT(painted.paints, 0);
+    EXPECT_TRUE(busyDuringTransfer);
+    EXPECT_TRUE(closeRefused);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")), "old local");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("DIAG.DIA")});
+    ASSERT_FALSE(notifier.shown.empty());
+    bool asked = false; // the copy window's question
+    for (const auto& box : notifier.shown) {
+        asked = asked || box.buttons == MessageButtons::YesNo;
+        EXPECT_NE(box.title, QStringLiteral("FTP Error")) << box.text.toStdString();
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
+}
+
+} // namespace
