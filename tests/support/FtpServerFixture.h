@@ -77,4 +77,23 @@ private:
     bool m_frozen = false;
 };
 
+// How a hostile terminal produces its data: the options of a server that plays it.
+struct SlowTerminal {
+    int bytesPerSecond = 0; // 0: no limit
+    qint64 silentAfter = -1; // bytes, then silence; -1: never
+    bool endlessListing = false;
+    bool neverOpenData = false;
+
+    FtpServerFixture::Options options() const
+    {
+        FtpServerFixture::Options o;
+        o.dataBytesPerSecond = bytesPerSecond;
+        o.dataSilentAfterBytes = silentAfter;
+        o.endlessListing = endlessListing;
+        o.neverOpenDataConnections = neverOpenData;
+        o.maxSeconds = 60;
+        return o;
+    }
+};
+
 } // namespace jvztest

@@ -26,10 +26,25 @@ namespace {
 constexpr FtpTimeouts HostileBounds{1000, 1, 2, 200, 2};
 constexpr qint64 BoundSlackMs = 1500;
 
-struct Producer {
-    int bytesPerSecond = 0;
-    qint64 silentAfter = -1;
-    bool neverOpenData = false;
+// A session on a server that plays the terminal, with a run's state around it.
+struct HostileRun {
+    explicit HostileRun(const jvztest::SlowTerminal& terminal, FtpTimeouts bounds)
+        : server(terminal.options()), client(bounds)
+    {
+    }
+
+    // Starts the server with APP.SGN of the given size and logs in.
+    void start(qsizetype appSize)
+    {
+        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+        ASSERT_TRUE(server.putLocal(QStringLiteral("\\APP.SGN"), QByteArray(appSize, 'a')));
+        ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    }
+
+    jvztest::FtpServerFixture server;
+    CurlFtpClient client;
+    jvztest::TransferWorld world;
+    TransferContext ctx = world.context(client);
 };
 
 struct ResultFile {
@@ -50,28 +65,21 @@ TEST(BatchHostileTerminal, RunEndsWithinTheBoundAndTheResultFileSaysWhy)
 {
     struct Case {
         const char* what;
-        Producer producer;
+        jvztest::SlowTerminal producer;
         qint64 boundMs;
     };
     const Case cases[] = {
-        {"fetch trickling 45 B/s", {45, -1, false}, HostileBounds.floorWindowSeconds * 1000},
-        {"fetch silent midway", {0, 30000, false}, HostileBounds.stallSeconds * 1000},
-        {"data connection never opens", {0, -1, true}, HostileBounds.connectMs},
+        {"fetch trickling 45 B/s", {45}, HostileBounds.floorWindowSeconds * 1000},
+        {"fetch silent midway", {0, 30000}, HostileBounds.stallSeconds * 1000},
+        {"data connection never opens", {0, -1, false, true}, HostileBounds.connectMs},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        jvztest::FtpServerFixture::Options options;
-        options.dataBytesPerSecond = c.producer.bytesPerSecond;
-        options.dataSilentAfterBytes = c.producer.silentAfter;
-        options.neverOpenDataConnections = c.producer.neverOpenData;
-        options.maxSeconds = 60;
-        jvztest::FtpServerFixture server(options);
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-        ASSERT_TRUE(server.putLocal(QStringLiteral("\\APP.SGN"), QByteArray(100000, 'a')));
-        CurlFtpClient client(HostileBounds);
-        ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
-        jvztest::TransferWorld world;
-        TransferContext ctx = world.context(client);
+        HostileRun run(c.producer, HostileBounds);
+        ASSERT_NO_FATAL_FAILURE(run.start(100000));
+        jvztest::TransferWorld& world = run.world;
+        jvztest::FtpServerFixture& server = run.server;
+        TransferContext& ctx = run.ctx;
         const QString folder = scratchFolder("hostile");
         writeFile(folder + QStringLiteral("APP.SGN"), "old");
         writeFile(folder + QStringLiteral("UP.M40"), "APP.SGN\r\nNEXT.SGN\r\n");
@@ -97,16 +105,11 @@ TEST(BatchHostileTerminal, RunEndsWithinTheBoundAndTheResultFileSaysWhy)
 // stays whole, no temporary file is left, and the run ends with the cancel code and text.
 TEST(BatchHostileTerminal, CancelEndsTheFileUnderWay)
 {
-    jvztest::FtpServerFixture::Options options;
-    options.dataBytesPerSecond = 2000;
-    jvztest::FtpServerFixture server(options);
-    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-    ASSERT_TRUE(server.putLocal(QStringLiteral("\\APP.SGN"), QByteArray(40000, 'a'))); // 20 s
-    CurlFtpClient client(FtpTimeouts{3000, 5});
-    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
-    jvztest::TransferWorld world;
+    HostileRun run(jvztest::SlowTerminal{2000}, FtpTimeouts{3000, 5});
+    ASSERT_NO_FATAL_FAILURE(run.start(40000)); // 20 s
+    jvztest::TransferWorld& world = run.world;
     world.batch.gShowProgress = true;
-    TransferContext ctx = world.context(client);
+    TransferContext& ctx = run.ctx;
     const QString folder = scratchFolder("cancel");
     writeFile(folder + QStringLiteral("APP.SGN"), "old");
     writeFile(folder + QStringLiteral("UP.M40"), "APP.SGN\r\n");
