@@ -2,12 +2,21 @@
 
 #include "platform/FileWriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QLoggingCategory>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <optional>
+#include <thread>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -182,11 +191,57 @@ bool isUnspecifiedFtpHost(const QString& host)
     return (isV4 && mapped == 0) || address == QHostAddress(QHostAddress::AnyIPv6);
 }
 
+namespace {
+
+// Whether a transfer keeps the floor rate: at every moment from one window after its start on, the bytes of the
+// last window must reach floor x window.
+class RateFloor {
+public:
+    RateFloor(int floorBytesPerSecond, int windowSeconds)
+        : m_floor(std::max(0, floorBytesPerSecond)), m_windowMs(qint64(std::max(0, windowSeconds)) * 1000)
+    {
+    }
+
+    bool tooSlow(qint64 nowMs, qint64 moved)
+    {
+        if (m_floor == 0 || m_windowMs == 0)
+            return false;
+        if (m_samples.empty() || nowMs - m_samples.back().atMs >= SampleMs)
+            m_samples.push_back({nowMs, moved});
+        // Keep the newest sample at or before the window's start, and those after it.
+        while (m_samples.size() >= 2 && m_samples[1].atMs <= nowMs - m_windowMs)
+            m_samples.pop_front();
+        if (m_samples.front().atMs > nowMs - m_windowMs)
+            return false; // less than one window seen
+        return moved - m_samples.front().moved < qint64(m_floor) * m_windowMs / 1000;
+    }
+
+private:
+    static constexpr qint64 SampleMs = 100;
+    struct Sample {
+        qint64 atMs;
+        qint64 moved;
+    };
+    qint64 m_floor;
+    qint64 m_windowMs;
+    std::deque<Sample> m_samples;
+};
+
+// How often the worker looks at the cancel flag and the bounds while libcurl waits on its sockets.
+constexpr int WorkerPollMs = 25;
+// How often the calling thread serves its events and asks its cancel check while a call runs.
+constexpr int ServeEventsMs = 10;
+
+} // namespace
+
 struct CurlFtpClient::Impl {
     enum class Stage { Idle, Opening, Open };
+    // The bound a call has on top of the stall bound.
+    enum class Bound { None, ListingTotal, TransferFloor };
 
     FtpTimeouts timeouts;
     CURL* easy = nullptr;
+    CURLM* multi = nullptr;
     Stage stage = Stage::Idle;
     QByteArray baseUrl;
     QByteArray user;
@@ -199,21 +254,27 @@ struct CurlFtpClient::Impl {
     QByteArray lastResponse;
     QByteArray lastVerb;
     uint32_t lastError = FtpError::None;
+    int replyLines = 0; // reply lines so far: a server that answers is not silent
 
     FileWriter* writer = nullptr;
 
     // Every address the login tried, so a silent reconnection to the server can be refused.
     QList<sockaddr_storage> serverEndpoints;
     bool sessionLost = false;
-    // We broke off the last transfer ourselves (a local file failed), and libcurl may have dropped the
-    // control connection over it: the next call may log in again, and goes back to our directory first.
+    // We broke off the last transfer ourselves (a local file failed, a cancel), and libcurl may have dropped
+    // the control connection over it: the next call may log in again, and goes back to our directory first.
     bool mayReconnect = false;
+
+    // Set from the calling thread; the worker ends the running call at its next look.
+    std::atomic<bool> cancel{false};
 
     // Per-call sinks and sources.
     FileReplacement* target = nullptr;
     QByteArray* listing = nullptr;
     bool listingTooLong = false;
     QFile* source = nullptr;
+    qint64 moved = 0;          // data bytes of the running call, either way
+    qint64 expectedBytes = -1; // a put's size: once all is sent, only the stall bound waits for the reply
 
     ~Impl() { release(); }
 
@@ -222,6 +283,10 @@ struct CurlFtpClient::Impl {
         if (easy)
             curl_easy_cleanup(easy);
         easy = nullptr;
+        // The connection cache is the multi handle's: without it no control connection stays behind.
+        if (multi)
+            curl_multi_cleanup(multi);
+        multi = nullptr;
         stage = Stage::Idle;
         serverEndpoints.clear();
         sessionLost = false;
@@ -237,6 +302,7 @@ struct CurlFtpClient::Impl {
 
     void onReplyLine(QByteArray line)
     {
+        ++replyLines;
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         if (openReplyCode != 0) {
@@ -304,11 +370,82 @@ struct CurlFtpClient::Impl {
         listing = nullptr;
         listingTooLong = false;
         source = nullptr;
+        expectedBytes = -1;
+    }
+
+    // Drives the easy handle to its end on the multi handle, looking at the cancel flag and the call's bound
+    // between socket waits. A cancel reads as libcurl's own abort, a broken bound as its timeout; taking
+    // the handle off early drops the control connection, as both do.
+    CURLcode drive(Bound bound)
+    {
+        if (!multi)
+            multi = curl_multi_init();
+        if (!multi || curl_multi_add_handle(multi, easy) != CURLM_OK)
+            return CURLE_OUT_OF_MEMORY;
+        moved = 0;
+        QElapsedTimer clock;
+        clock.start();
+        RateFloor floor(timeouts.floorBytesPerSecond, timeouts.floorWindowSeconds);
+        const qint64 listingLimitMs = qint64(std::max(0, timeouts.listingTotalSeconds)) * 1000;
+        // libcurl's own speed check judges an average over seconds, so a burst before a silence would keep it
+        // quiet for longer than the stall bound: the silence is measured here, on data and replies alike.
+        const qint64 stallMs = qint64(std::max(1, timeouts.stallSeconds)) * 1000;
+        qint64 lastActivityMs = 0;
+        qint64 seenMoved = 0;
+        int seenReplies = replyLines;
+        CURLcode code = CURLE_OK;
+        for (;;) {
+            int running = 0;
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                code = CURLE_OUT_OF_MEMORY;
+                break;
+            }
+            bool done = false;
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    code = message->data.result;
+                    done = true;
+                }
+            }
+            if (done || running == 0)
+                break;
+            if (cancel.load()) {
+                qCInfo(lcFtp) << "FTP call cancelled";
+                code = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
+            const qint64 now = clock.elapsed();
+            if (moved != seenMoved || replyLines != seenReplies) {
+                seenMoved = moved;
+                seenReplies = replyLines;
+                lastActivityMs = now;
+            } else if (now - lastActivityMs >= stallMs) {
+                qCWarning(lcFtp) << "FTP call silent for" << now - lastActivityMs << "ms";
+                code = CURLE_OPERATION_TIMEDOUT;
+                break;
+            }
+            if (bound == Bound::ListingTotal && listingLimitMs > 0 && now >= listingLimitMs) {
+                qCWarning(lcFtp) << "listing still running after" << now << "ms";
+                code = CURLE_OPERATION_TIMEDOUT;
+                break;
+            }
+            const bool allSent = expectedBytes >= 0 && moved >= expectedBytes;
+            if (bound == Bound::TransferFloor && !allSent && floor.tooSlow(now, moved)) {
+                qCWarning(lcFtp) << "transfer below" << timeouts.floorBytesPerSecond << "B/s over"
+                                 << timeouts.floorWindowSeconds << "s:" << moved << "bytes in" << now << "ms";
+                code = CURLE_OPERATION_TIMEDOUT;
+                break;
+            }
+            curl_multi_poll(multi, nullptr, 0, WorkerPollMs, nullptr);
+        }
+        curl_multi_remove_handle(multi, easy);
+        return code;
     }
 
     // One libcurl call. The quote commands go first, on the control connection; after a transfer we broke
     // off, a CWD back to our directory goes before them, so a new login does not work in the wrong place.
-    uint32_t perform(const QByteArrayList& quoteCommands = {})
+    uint32_t perform(const QByteArrayList& quoteCommands = {}, Bound bound = Bound::None)
     {
         QByteArrayList commands;
         if (mayReconnect && !currentDirectory.isEmpty())
@@ -327,7 +464,7 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_QUOTE, list);
         openReplyCode = 0;
         lastResponse.clear();
-        const CURLcode code = curl_easy_perform(easy);
+        const CURLcode code = drive(bound);
         curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
         long osErrno = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
@@ -403,6 +540,7 @@ struct CurlFtpClient::Impl {
     {
         auto* self = static_cast<Impl*>(user);
         const qsizetype bytes = qsizetype(size * count);
+        self->moved += bytes;
         if (self->target)
             return self->target->write(QByteArrayView(data, bytes)) ? size * count : 0;
         if (self->listing) {
@@ -422,8 +560,248 @@ struct CurlFtpClient::Impl {
         if (!self->source)
             return CURL_READFUNC_ABORT;
         const qint64 got = self->source->read(buffer, qint64(size * count));
-        return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+        if (got < 0)
+            return CURL_READFUNC_ABORT;
+        self->moved += got;
+        return size_t(got);
     }
+
+    uint32_t open(const QString& host, uint16_t port, const QByteArray& userName, const QByteArray& secret)
+    {
+        release();
+        lastResponse.clear();
+        lastVerb.clear();
+        const QString name = host.trimmed();
+        if (isUnspecifiedFtpHost(name) || !isPlainHost(name))
+            return finish(FtpError::CannotConnect);
+        if (hasControlCharacter(userName) || hasControlCharacter(secret))
+            return finish(FtpError::InvalidParameter);
+
+        easy = curl_easy_init();
+        if (!easy)
+            return finish(FtpError::NotEnoughMemory);
+        const QByteArray hostPart =
+            name.contains(QLatin1Char(':')) ? "[" + name.toLatin1() + "]" : name.toLatin1();
+        baseUrl = "ftp://" + hostPart + ":" + QByteArray::number(port == 0 ? 21 : port) + "/";
+        user = userName;
+        password = secret;
+
+        CURL* e = easy;
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_USERNAME, user.constData());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, password.constData());
+        // Active mode as the terminal expects: PORT on the control connection's own address, never EPRT.
+        curl_easy_setopt(e, CURLOPT_FTPPORT, "-");
+        curl_easy_setopt(e, CURLOPT_FTP_USE_EPRT, 0L);
+        // Bare names on the server's current directory, which only our own CWD commands change.
+        curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+        curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, 0L);
+        // RETR straight away, as the terminal has always been asked (no SIZE first).
+        curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(timeouts.connectMs));
+        curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, long(timeouts.connectMs));
+        curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(std::max(1, timeouts.stallSeconds)));
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(std::max(1, timeouts.stallSeconds)));
+        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Impl::headerCallback);
+        curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &Impl::debugCallback);
+        curl_easy_setopt(e, CURLOPT_DEBUGDATA, this);
+        curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Impl::openSocketCallback);
+        curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::writeCallback);
+        curl_easy_setopt(e, CURLOPT_READFUNCTION, &Impl::readCallback);
+
+        stage = Stage::Opening;
+        prepare(baseUrl);
+        curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+        const uint32_t error = perform();
+        if (error != FtpError::None) {
+            const QByteArray response = lastResponse;
+            release();
+            lastResponse = response;
+            return finish(error);
+        }
+        stage = Stage::Open;
+        return finish(FtpError::None);
+    }
+
+    uint32_t setCurrentDirectory(const QByteArray& path)
+    {
+        if (const uint32_t error = checkReady({&path}))
+            return finish(error);
+        const uint32_t error = command("CWD " + path);
+        if (error == FtpError::None) {
+            // Follow the change ourselves: \ and / separate, .. climbs, a leading separator starts at the root.
+            QByteArrayList parts;
+            const bool absolute = path.startsWith('\\') || path.startsWith('/');
+            if (!absolute) {
+                for (const QByteArray& part : currentDirectory.split('\\'))
+                    if (!part.isEmpty())
+                        parts.append(part);
+            }
+            for (const QByteArray& part : QByteArray(path).replace('/', '\\').split('\\')) {
+                if (part.isEmpty() || part == ".")
+                    continue;
+                if (part == "..") {
+                    if (!parts.isEmpty())
+                        parts.removeLast();
+                } else {
+                    parts.append(part);
+                }
+            }
+            currentDirectory = parts.isEmpty() ? QByteArray("\\") : "\\" + parts.join('\\') + "\\";
+        }
+        return finish(error);
+    }
+
+    uint32_t getFile(const QByteArray& remoteName, const QString& localPath)
+    {
+        if (const uint32_t error = checkTransferName(remoteName))
+            return finish(error);
+        FileWriteError writeError;
+        std::unique_ptr<FileReplacement> replacement = writer->begin(localPath, &writeError);
+        if (!replacement)
+            return finish(localWriteError(writeError.number, FtpError::AccessDenied));
+        prepare(fileUrl(remoteName));
+        target = replacement.get();
+        uint32_t error = perform({}, Bound::TransferFloor);
+        target = nullptr;
+        if (error == FtpError::WriteFault)
+            error = localWriteError(replacement->error().number, FtpError::WriteFault);
+        else if (error == FtpError::None && !replacement->commit())
+            error = localWriteError(replacement->error().number, FtpError::WriteFault);
+        // Dropping an uncommitted replacement discards the temporary file: an older file under the name stays.
+        return finish(error);
+    }
+
+    uint32_t putFile(const QString& localPath, const QByteArray& remoteName)
+    {
+        if (const uint32_t error = checkTransferName(remoteName))
+            return finish(error);
+        QFile file(localPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return finish(file.exists() ? FtpError::AccessDenied : FtpError::FileNotFound);
+        prepare(fileUrl(remoteName));
+        curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+        source = &file;
+        expectedBytes = file.size();
+        const uint32_t error = perform({}, Bound::TransferFloor);
+        source = nullptr;
+        return finish(error);
+    }
+
+    uint32_t deleteFile(const QByteArray& remoteName)
+    {
+        if (const uint32_t error = checkReady({&remoteName}))
+            return finish(error);
+        return finish(command("DELE " + remoteName));
+    }
+
+    uint32_t renameFile(const QByteArray& from, const QByteArray& to)
+    {
+        if (const uint32_t error = checkReady({&from, &to}))
+            return finish(error);
+        // Two calls, so a refused RNFR is reported with its own reply and RNTO is never sent.
+        uint32_t error = command("RNFR " + from);
+        if (error == FtpError::None)
+            error = command("RNTO " + to);
+        return finish(error);
+    }
+
+    uint32_t listDirectory(QByteArrayList* lines)
+    {
+        lines->clear();
+        if (stage != Stage::Open)
+            return finish(FtpError::InvalidHandle);
+        QByteArray text;
+        prepare(baseUrl);
+        listing = &text;
+        uint32_t error = perform({}, Bound::ListingTotal);
+        listing = nullptr;
+        if (listingTooLong)
+            error = FtpError::InternalError;
+        if (error == FtpError::None) {
+            for (QByteArray line : text.split('\n')) {
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                if (!line.isEmpty())
+                    lines->append(line);
+            }
+        }
+        return finish(error);
+    }
+};
+
+// The thread that owns the curl handles. One job at a time; the caller waits for it, serving its own events
+// when it has an event loop.
+class CurlFtpClient::Worker {
+public:
+    Worker() : m_thread([this] { run(); }) {}
+
+    ~Worker()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    // Runs the job on the worker and returns its result. While it runs this thread serves its pending events
+    // every few milliseconds (when it has an event loop) and asks cancelCheck, which raises the cancel flag the
+    // job looks at. A job done within the first slice costs one wake-up each way, nothing more.
+    uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck,
+                     std::atomic<bool>& cancel)
+    {
+        const bool serveEvents = QCoreApplication::instance() && QThread::currentThread()->eventDispatcher();
+        std::unique_lock lock(m_mutex);
+        m_job = std::move(job);
+        m_done = false;
+        m_wake.notify_all();
+        while (!m_wake.wait_for(lock, std::chrono::milliseconds(ServeEventsMs), [this] { return m_done; })) {
+            lock.unlock();
+            if (serveEvents)
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (cancelCheck && !cancel.load() && cancelCheck())
+                cancel.store(true);
+            lock.lock();
+        }
+        return m_result;
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || m_job; });
+            if (!m_job)
+                return;
+            std::function<uint32_t()> job = std::move(m_job);
+            m_job = nullptr;
+            lock.unlock();
+            const uint32_t result = job();
+            lock.lock();
+            m_result = result;
+            m_done = true;
+            m_wake.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::function<uint32_t()> m_job;
+    bool m_done = false;
+    bool m_stopping = false;
+    uint32_t m_result = FtpError::None;
+    std::thread m_thread; // last: it starts once the members above exist
 };
 
 CurlFtpClient::CurlFtpClient(FtpTimeouts timeouts, FileWriter* writer) : m_impl(std::make_unique<Impl>())
@@ -432,206 +810,122 @@ CurlFtpClient::CurlFtpClient(FtpTimeouts timeouts, FileWriter* writer) : m_impl(
     static std::once_flag globalInit;
     std::call_once(globalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     m_impl->timeouts = timeouts;
+    m_worker = std::make_unique<Worker>();
 }
 
-CurlFtpClient::~CurlFtpClient() = default;
+CurlFtpClient::~CurlFtpClient()
+{
+    // The worker goes first; the session then ends on this thread.
+    m_worker.reset();
+}
+
+uint32_t CurlFtpClient::call(const std::function<uint32_t(Impl&)>& job)
+{
+    if (m_calling) {
+        qCWarning(lcFtp) << "FTP call refused: another one still runs";
+        return FtpError::TransferInProgress;
+    }
+    m_calling = true;
+    Impl& d = *m_impl;
+    d.cancel.store(false);
+    const std::function<bool()> cancelCheck = m_cancelCheck;
+    const std::function<void(bool)> observer = m_observer;
+    if (observer)
+        observer(true);
+    uint32_t result = m_worker->execute([&d, &job] { return job(d); }, cancelCheck, d.cancel);
+    if (m_closeAfterCall) {
+        // The session was closed while the call ran: the call ends with it.
+        m_closeAfterCall = false;
+        m_worker->execute([&d] {
+            d.release();
+            return FtpError::None;
+        }, {}, d.cancel);
+        if (result == FtpError::OperationCancelled)
+            result = d.finish(FtpError::ConnectionAborted);
+    }
+    m_snapshot = {d.stage == Impl::Stage::Open, d.currentDirectory, d.lastResponse, d.lastError};
+    m_calling = false;
+    if (observer)
+        observer(false);
+    return result;
+}
 
 uint32_t CurlFtpClient::open(const QString& host, uint16_t port, const QByteArray& user, const QByteArray& password)
 {
-    Impl& d = *m_impl;
-    d.release();
-    d.lastResponse.clear();
-    d.lastVerb.clear();
-    const QString name = host.trimmed();
-    if (isUnspecifiedFtpHost(name) || !isPlainHost(name))
-        return d.finish(FtpError::CannotConnect);
-    if (hasControlCharacter(user) || hasControlCharacter(password))
-        return d.finish(FtpError::InvalidParameter);
-
-    d.easy = curl_easy_init();
-    if (!d.easy)
-        return d.finish(FtpError::NotEnoughMemory);
-    const QByteArray hostPart = name.contains(QLatin1Char(':')) ? "[" + name.toLatin1() + "]" : name.toLatin1();
-    d.baseUrl = "ftp://" + hostPart + ":" + QByteArray::number(port == 0 ? 21 : port) + "/";
-    d.user = user;
-    d.password = password;
-
-    CURL* e = d.easy;
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_USERNAME, d.user.constData());
-    curl_easy_setopt(e, CURLOPT_PASSWORD, d.password.constData());
-    // Active mode as the terminal expects: PORT on the control connection's own address, never EPRT.
-    curl_easy_setopt(e, CURLOPT_FTPPORT, "-");
-    curl_easy_setopt(e, CURLOPT_FTP_USE_EPRT, 0L);
-    // Bare names on the server's current directory, which only our own CWD commands change.
-    curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, 0L);
-    // RETR straight away, as the terminal has always been asked (no SIZE first).
-    curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d.timeouts.connectMs));
-    curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, long(d.timeouts.connectMs));
-    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(std::max(1, d.timeouts.stallSeconds)));
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(std::max(1, d.timeouts.stallSeconds)));
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Impl::headerCallback);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, &d);
-    curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &Impl::debugCallback);
-    curl_easy_setopt(e, CURLOPT_DEBUGDATA, &d);
-    curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Impl::openSocketCallback);
-    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, &d);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::writeCallback);
-    curl_easy_setopt(e, CURLOPT_READFUNCTION, &Impl::readCallback);
-
-    d.stage = Impl::Stage::Opening;
-    d.prepare(d.baseUrl);
-    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-    const uint32_t error = d.perform();
-    if (error != FtpError::None) {
-        const QByteArray response = d.lastResponse;
-        d.release();
-        d.lastResponse = response;
-        return d.finish(error);
-    }
-    d.stage = Impl::Stage::Open;
-    return d.finish(FtpError::None);
+    return call([&](Impl& d) { return d.open(host, port, user, password); });
 }
 
 bool CurlFtpClient::isOpen() const
 {
-    return m_impl->stage == Impl::Stage::Open;
+    return m_snapshot.open && !m_closeAfterCall;
 }
 
 void CurlFtpClient::close()
 {
-    m_impl->release();
+    if (m_calling) {
+        m_closeAfterCall = true;
+        m_impl->cancel.store(true);
+        return;
+    }
+    call([](Impl& d) {
+        d.release();
+        return d.lastError;
+    });
 }
 
 uint32_t CurlFtpClient::setCurrentDirectory(const QByteArray& path)
 {
-    Impl& d = *m_impl;
-    if (const uint32_t error = d.checkReady({&path}))
-        return d.finish(error);
-    const uint32_t error = d.command("CWD " + path);
-    if (error == FtpError::None) {
-        // Follow the change ourselves: \ and / separate, .. climbs, a leading separator starts at the root.
-        QByteArrayList parts;
-        const bool absolute = path.startsWith('\\') || path.startsWith('/');
-        if (!absolute) {
-            for (const QByteArray& part : d.currentDirectory.split('\\'))
-                if (!part.isEmpty())
-                    parts.append(part);
-        }
-        for (const QByteArray& part : QByteArray(path).replace('/', '\\').split('\\')) {
-            if (part.isEmpty() || part == ".")
-                continue;
-            if (part == "..") {
-                if (!parts.isEmpty())
-                    parts.removeLast();
-            } else {
-                parts.append(part);
-            }
-        }
-        d.currentDirectory = parts.isEmpty() ? QByteArray("\\") : "\\" + parts.join('\\') + "\\";
-    }
-    return d.finish(error);
+    return call([&](Impl& d) { return d.setCurrentDirectory(path); });
 }
 
 QByteArray CurlFtpClient::currentDirectory() const
 {
-    return m_impl->currentDirectory;
+    return m_snapshot.currentDirectory;
 }
 
 uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& localPath)
 {
-    Impl& d = *m_impl;
-    if (const uint32_t error = d.checkTransferName(remoteName))
-        return d.finish(error);
-    FileWriteError writeError;
-    std::unique_ptr<FileReplacement> target = d.writer->begin(localPath, &writeError);
-    if (!target)
-        return d.finish(localWriteError(writeError.number, FtpError::AccessDenied));
-    d.prepare(d.fileUrl(remoteName));
-    d.target = target.get();
-    uint32_t error = d.perform();
-    d.target = nullptr;
-    if (error == FtpError::WriteFault)
-        error = localWriteError(target->error().number, FtpError::WriteFault);
-    else if (error == FtpError::None && !target->commit())
-        error = localWriteError(target->error().number, FtpError::WriteFault);
-    // Dropping an uncommitted replacement discards the temporary file: an older file under the name stays.
-    return d.finish(error);
+    return call([&](Impl& d) { return d.getFile(remoteName, localPath); });
 }
 
 uint32_t CurlFtpClient::putFile(const QString& localPath, const QByteArray& remoteName)
 {
-    Impl& d = *m_impl;
-    if (const uint32_t error = d.checkTransferName(remoteName))
-        return d.finish(error);
-    QFile source(localPath);
-    if (!source.open(QIODevice::ReadOnly))
-        return d.finish(source.exists() ? FtpError::AccessDenied : FtpError::FileNotFound);
-    d.prepare(d.fileUrl(remoteName));
-    curl_easy_setopt(d.easy, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(d.easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(source.size()));
-    d.source = &source;
-    const uint32_t error = d.perform();
-    d.source = nullptr;
-    return d.finish(error);
+    return call([&](Impl& d) { return d.putFile(localPath, remoteName); });
 }
 
 uint32_t CurlFtpClient::deleteFile(const QByteArray& remoteName)
 {
-    Impl& d = *m_impl;
-    if (const uint32_t error = d.checkReady({&remoteName}))
-        return d.finish(error);
-    return d.finish(d.command("DELE " + remoteName));
+    return call([&](Impl& d) { return d.deleteFile(remoteName); });
 }
 
 uint32_t CurlFtpClient::renameFile(const QByteArray& from, const QByteArray& to)
 {
-    Impl& d = *m_impl;
-    if (const uint32_t error = d.checkReady({&from, &to}))
-        return d.finish(error);
-    // Two calls, so a refused RNFR is reported with its own reply and RNTO is never sent.
-    uint32_t error = d.command("RNFR " + from);
-    if (error == FtpError::None)
-        error = d.command("RNTO " + to);
-    return d.finish(error);
+    return call([&](Impl& d) { return d.renameFile(from, to); });
 }
 
 uint32_t CurlFtpClient::listDirectory(QByteArrayList* lines)
 {
-    Impl& d = *m_impl;
-    lines->clear();
-    if (d.stage != Impl::Stage::Open)
-        return d.finish(FtpError::InvalidHandle);
-    QByteArray listing;
-    d.prepare(d.baseUrl);
-    d.listing = &listing;
-    uint32_t error = d.perform();
-    d.listing = nullptr;
-    if (d.listingTooLong)
-        error = FtpError::InternalError;
-    if (error == FtpError::None) {
-        for (QByteArray line : listing.split('\n')) {
-            if (line.endsWith('\r'))
-                line.chop(1);
-            if (!line.isEmpty())
-                lines->append(line);
-        }
-    }
-    return d.finish(error);
+    return call([&](Impl& d) { return d.listDirectory(lines); });
 }
 
 QByteArray CurlFtpClient::lastResponse() const
 {
-    return m_impl->lastResponse;
+    return m_snapshot.lastResponse;
 }
 
 uint32_t CurlFtpClient::lastError() const
 {
-    return m_impl->lastError;
+    return m_snapshot.lastError;
+}
+
+void CurlFtpClient::setCancelCheck(std::function<bool()> check)
+{
+    m_cancelCheck = std::move(check);
+}
+
+void CurlFtpClient::setCallObserver(std::function<void(bool running)> observer)
+{
+    m_observer = std::move(observer);
 }
 
 } // namespace jvz

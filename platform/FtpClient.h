@@ -4,6 +4,7 @@
 #include <QByteArrayList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace jvz {
@@ -34,17 +35,26 @@ inline constexpr uint32_t OperationCancelled = 12017;
 inline constexpr uint32_t CannotConnect = 12029;
 inline constexpr uint32_t ConnectionAborted = 12030;
 inline constexpr uint32_t ConnectionReset = 12031;
+inline constexpr uint32_t TransferInProgress = 12110; // a call came while another one still runs
 } // namespace FtpError
 
-// How long a dead link may keep a call waiting. stallSeconds bounds both a silent server reply and a
-// transfer that moves no byte.
+// How long a dead or crawling link may keep a call waiting; every bound ends the call with Timeout.
+// stallSeconds bounds both a silent server reply and a transfer that moves no byte. A listing is a few
+// kilobytes: 120 s carry over 100 KiB on a 9,600-baud link. A transfer must keep floorBytesPerSecond over
+// every floorWindowSeconds: a 9,600-baud link moves about 960 B/s, nearly five times the floor, and may
+// still pause for most of a window; a terminal dribbling 45 B/s does not pass. The window is as long as
+// the stall bound, so a pause the stall bound allows is not cut short on a sound link. Zero turns a bound off.
 struct FtpTimeouts {
     int connectMs = 30000;
     int stallSeconds = 60;
+    int listingTotalSeconds = 120;
+    int floorBytesPerSecond = 200;
+    int floorWindowSeconds = 60;
 };
 
-// The FTP session with the terminal (the terminal is the server). Calls block and return 0 or an error
-// number of FtpError. Remote names and paths are the terminal's bytes and are sent exactly as given
+// The FTP session with the terminal (the terminal is the server). Calls return 0 or an error number of
+// FtpError to the code that made them; on a thread with an event loop they serve its events meanwhile, so a
+// call made from the window's thread leaves the window live (see CurlFtpClient). Remote names and paths are the terminal's bytes and are sent exactly as given
 // (CWD \SWAP\); names without a folder are relative to the current directory.
 class FtpClient {
 public:
@@ -74,10 +84,33 @@ public:
     virtual QByteArray lastResponse() const = 0;
     // The result of the last call.
     virtual uint32_t lastError() const = 0;
+
+    // Asked on the calling thread every few tens of milliseconds while a call runs: true ends the running call
+    // with OperationCancelled. Empty: nothing cancels.
+    virtual void setCancelCheck(std::function<bool()> check) { (void)check; }
+    // Told on the calling thread when a call starts (true) and when it has ended (false), so the caller can
+    // refuse its other commands meanwhile.
+    virtual void setCallObserver(std::function<void(bool running)> observer) { (void)observer; }
+};
+
+// Sets a cancel check for one scope (a transfer), and takes it away again.
+class FtpCancelScope {
+public:
+    FtpCancelScope(FtpClient& ftp, std::function<bool()> check) : m_ftp(ftp) { m_ftp.setCancelCheck(std::move(check)); }
+    ~FtpCancelScope() { m_ftp.setCancelCheck({}); }
+    FtpCancelScope(const FtpCancelScope&) = delete;
+    FtpCancelScope& operator=(const FtpCancelScope&) = delete;
+
+private:
+    FtpClient& m_ftp;
 };
 
 // The client on libcurl: one easy handle, and so one control connection, kept for the whole session.
 // Gets are written through the writer (the standard atomic writer when none is given).
+// A worker thread of the client owns the handle and runs every call; the calling thread waits for the result,
+// serving its pending events every 10 ms when it has an event loop (the window repaints, timers run, the copy
+// window's Cancel works). Nothing re-enters: a call made while another runs (from one of those events) is
+// refused with TransferInProgress; close() meanwhile cancels the running call and ends the session after it.
 class CurlFtpClient final : public FtpClient {
 public:
     explicit CurlFtpClient(FtpTimeouts timeouts = {}, FileWriter* writer = nullptr);
@@ -97,11 +130,28 @@ public:
     uint32_t listDirectory(QByteArrayList* lines) override;
     QByteArray lastResponse() const override;
     uint32_t lastError() const override;
+    void setCancelCheck(std::function<bool()> check) override;
+    void setCallObserver(std::function<void(bool running)> observer) override;
 
     struct Impl;
+    class Worker;
 
 private:
+    uint32_t call(const std::function<uint32_t(Impl&)>& job);
+
     std::unique_ptr<Impl> m_impl;
+    std::unique_ptr<Worker> m_worker;
+    // What the accessors give: taken after each call, so they never read what the worker is writing.
+    struct Snapshot {
+        bool open = false;
+        QByteArray currentDirectory;
+        QByteArray lastResponse;
+        uint32_t lastError = 0;
+    } m_snapshot;
+    bool m_calling = false;
+    bool m_closeAfterCall = false;
+    std::function<bool()> m_cancelCheck;
+    std::function<void(bool)> m_observer;
 };
 
 // What went wrong in a libcurl call, as far as the error number depends on it.

@@ -49,6 +49,34 @@ void waitForAnimation(TransferContext& ctx, bool& cancelled)
     cancelled = progress->Canceled();
 }
 
+// The copy window's Cancel, once confirmed, ends the file under way, not only the files after it.
+std::function<bool()> cancelCheck(TransferContext& ctx)
+{
+    if (!ctx.showProgress())
+        return {};
+    TransferProgress* progress = ctx.host.progressWindow();
+    if (!progress)
+        return {};
+    return [progress] { return progress->Canceled(); };
+}
+
+uint32_t cancellablePut(TransferContext& ctx, const QString& localPath, const QByteArray& remoteName)
+{
+    const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));
+    return ctx.ftp.putFile(localPath, remoteName);
+}
+
+// A file cut short by the cancel is no failure to report: the user asked for it.
+void reportCancel(TransferContext& ctx, bool& cancelled)
+{
+    cancelled = true;
+    const QString text = ctx.label("MSG_TransferCancelled");
+    ctx.host.setTransferStatus(text);
+    // An unattended run traces it with its result.
+    if (!ctx.batch.gBatchMode)
+        ctx.host.trace(text);
+}
+
 void reportSuccess(TransferContext& ctx, const char* okKey)
 {
     const QString text = ctx.label("FTPCmd") + ctx.label(okKey);
@@ -64,8 +92,13 @@ struct PutOutcome {
 PutOutcome putThroughTemporaryName(TransferContext& ctx, const QString& localPath, const QByteArray& finalName)
 {
     const QByteArray temporary = Cp1252::encode(TemporaryPutName(ctx.clock()));
-    if (const uint32_t error = ctx.ftp.putFile(localPath, temporary))
+    if (const uint32_t error = cancellablePut(ctx, localPath, temporary)) {
+        // The final name was never touched; what arrived under the temporary one goes, where the terminal
+        // lets it (a session that ended with the failure cannot).
+        if (ctx.ftp.isOpen() && ctx.ftp.deleteFile(temporary) != FtpError::None)
+            qCWarning(lcTransfer) << "temporary file left on the terminal:" << temporary;
         return {error, false};
+    }
     const uint32_t renameError = ctx.ftp.renameFile(temporary, finalName);
     if (renameError == FtpError::None)
         return {};
@@ -115,11 +148,15 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
     else if (remote.size() >= kTemporaryNameThreshold)
         outcome = putThroughTemporaryName(ctx, localPath, terminalFileName(remote));
     else
-        outcome.error = ctx.ftp.putFile(localPath, terminalFileName(remote));
+        outcome.error = cancellablePut(ctx, localPath, terminalFileName(remote));
     waitForAnimation(ctx, cancelled);
     if (outcome.error == FtpError::None) {
         reportSuccess(ctx, "PutOK");
         return true;
+    }
+    if (outcome.error == FtpError::OperationCancelled) {
+        reportCancel(ctx, cancelled);
+        return false;
     }
     if (!outcome.reported)
         ctx.host.ReportFtpError(outcome.error, QStringLiteral("FtpPutFile"));
@@ -134,12 +171,19 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
     announceFile(ctx, name, srcLabel, localFolder, first, total);
     const QByteArray remote =
         nameCase == TerminalNameCase::UpperCased ? terminalFileName(name) : Cp1252::encode(name);
-    const uint32_t error =
-        isPlainFileName(name) ? ctx.ftp.getFile(remote, localFolder + name) : FtpError::InvalidParameter;
+    uint32_t error = FtpError::InvalidParameter;
+    if (isPlainFileName(name)) {
+        const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));
+        error = ctx.ftp.getFile(remote, localFolder + name);
+    }
     waitForAnimation(ctx, cancelled);
     if (error == FtpError::None) {
         reportSuccess(ctx, "GetOK");
         return true;
+    }
+    if (error == FtpError::OperationCancelled) {
+        reportCancel(ctx, cancelled);
+        return false;
     }
     ctx.host.ReportFtpError(error, QStringLiteral("FtpGetFile"));
     return false;

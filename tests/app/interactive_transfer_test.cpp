@@ -1,4 +1,5 @@
-// The interactive transfers on the real main window (offscreen) with the real session, FTP client and socket:
+// The interactive transfers on the real main window (offscreen) with the real session, FTP client and socket,
+// also against a terminal whose FTP data crawls (the window stays live, Cancel ends the file under way):
 // the terminal is played by the scripted session peer calling from 127.0.0.2 and the FTP server on 127.0.0.2
 // port 21. The link itself is not dialled: the window's connect sequence only opens the session socket.
 
@@ -26,13 +27,26 @@
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <pthread.h>
+#include <sched.h>
+#include <thread>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -72,9 +86,90 @@ QByteArray readLocal(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A thread that only wakes every 2 ms, on the processor the window's thread is held to meanwhile: when it too
+// stayed silent, that processor did not run (a loaded host), and the silence is not the window's. Times in ms
+// of the given clock.
+class MachineWakeups {
+public:
+    explicit MachineWakeups(const QElapsedTimer& clock) : m_clock(clock)
+    {
+        const int cpu = sched_getcpu();
+        CPU_ZERO(&m_one);
+        CPU_SET(cpu < 0 ? 0 : cpu, &m_one);
+        pthread_getaffinity_np(pthread_self(), sizeof(m_before), &m_before);
+        pthread_setaffinity_np(pthread_self(), sizeof(m_one), &m_one);
+        m_thread = std::thread([this] {
+            pthread_setaffinity_np(pthread_self(), sizeof(m_one), &m_one);
+            while (!m_stop.load()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                const std::lock_guard lock(m_mutex);
+                m_times.push_back(m_clock.elapsed());
+            }
+        });
+    }
+    ~MachineWakeups()
+    {
+        m_stop.store(true);
+        m_thread.join();
+        pthread_setaffinity_np(pthread_self(), sizeof(m_before), &m_before);
+    }
+
+    // The longest stretch inside [from, to] without a wake-up of this thread.
+    qint64 longestSilence(qint64 from, qint64 to)
+    {
+        const std::lock_guard lock(m_mutex);
+        qint64 previous = from;
+        qint64 longest = 0;
+        for (const qint64 t : m_times) {
+            if (t <= from)
+                continue;
+            longest = std::max(longest, std::min(t, to) - previous);
+            previous = t;
+            if (t >= to)
+                return longest;
+        }
+        return std::max(longest, to - previous);
+    }
+
+private:
+    const QElapsedTimer& m_clock;
+    cpu_set_t m_one;
+    cpu_set_t m_before;
+    std::mutex m_mutex;
+    std::vector<qint64> m_times;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Counts the paints a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// The Cancel button of the copy window on screen.
+QPushButton* copyWindowCancel()
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible())
+            continue;
+        if (auto* button = top->findChild<QPushButton*>(QStringLiteral("BTN_Cancel")))
+            return button;
+    }
+    return nullptr;
+}
+
 class InteractiveTransfer : public ::testing::Test {
 protected:
-    InteractiveTransfer() : window(settings, batch, notifier)
+    explicit InteractiveTransfer(int terminalBytesPerSecond = 0) : window(settings, batch, notifier)
     {
         jvztest::FtpServerFixture::Options options;
         options.host = kTerminalAddress.toString();
@@ -82,6 +177,7 @@ protected:
         options.user = "ftpuser";
         options.password = "905173";
         options.maxSeconds = 120;
+        options.dataBytesPerSecond = terminalBytesPerSecond;
         ftp = std::make_unique<jvztest::FtpServerFixture>(options);
     }
 
@@ -293,6 +389,118 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     EXPECT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
         << peer.failure().toStdString();
     EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+}
+
+// The terminal's data connections move 2,000 bytes a second: a DIAG.DIA of 20,000 bytes takes 10 s.
+constexpr int kTerminalRate = 2000;
+constexpr int kSlowFileBytes = 10 * kTerminalRate;
+
+class SlowTerminalWindow : public InteractiveTransfer {
+protected:
+    SlowTerminalWindow() : InteractiveTransfer(kTerminalRate) {}
+};
+
+// During a 10-second fetch the window's timer ticks keep coming every 100 ms at the latest and the window
+// repaints; Cancel, answered Yes, ends the fetch within 200 ms, the old local file whole, no temporary file.
+TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
+{
+    jvztest::ScriptedTerminalPeer peer({
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(authorisation()),
+        Step::wait(30000),
+    });
+    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(kSlowFileBytes, 'n')));
+    action("MNU_Terminal_Connect")->trigger();
+    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+    ASSERT_FALSE(window.isBusy());
+
+    // The folder the upload fills holds an older DIAG.DIA.
+    const QString folder = QString::fromStdString(jvztest::makeScratchDir("slowtree")) + u'/';
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
+    openLocal(folder);
+    listView2->setFocus();
+    selectRows(listView2, {QStringLiteral("DIAG.DIA")});
+    window.RefreshUploadCommand();
+    ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    MachineWakeups machine(sinceStart);
+    qint64 lastTick = -1;
+    std::vector<std::pair<qint64, qint64>> gaps; // (from, to) between two ticks of the window's thread
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = sinceStart.elapsed();
+        if (lastTick >= 0)
+            gaps.emplace_back(lastTick, now);
+        lastTick = now;
+    });
+    PaintCounter painted;
+    listView2->viewport()->installEventFilter(&painted);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, listView2->viewport(), [&] { listView2->viewport()->update(); });
+
+    qint64 answeredAt = -1;
+    bool busyDuringTransfer = false;
+    bool closeRefused = false;
+    // Most of the 10 s go by before the cancel; the copy window is photographed on the way.
+    QTimer::singleShot(1000, [&] {
+        const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/slow_transfer_copy_window.png");
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        if (QPushButton* cancel = copyWindowCancel())
+            EXPECT_TRUE(cancel->window()->grab().save(shot));
+        lastTick = -1; // the photograph's own time is not the window's wait
+    });
+    QTimer::singleShot(8000, [&] {
+        busyDuringTransfer = window.isBusy();
+        closeRefused = !window.close();
+        QPushButton* cancel = copyWindowCancel();
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton); // asks, and the notifier answers Yes
+        answeredAt = sinceStart.elapsed();
+        lastTick = -1;
+    });
+    ticker.start(10);
+    repaint.start(200);
+    action("MNU_Terminal_Upload")->trigger();
+    const qint64 endedAt = sinceStart.elapsed();
+    ticker.stop();
+    repaint.stop();
+    listView2->viewport()->removeEventFilter(&painted);
+
+    qint64 longestGap = 0;
+    qint64 longestRawGap = 0;
+    for (const auto& [from, to] : gaps) {
+        longestRawGap = std::max(longestRawGap, to - from);
+        longestGap = std::max(longestGap, to - from - machine.longestSilence(from, to));
+    }
+    std::printf("%zu ticks; longest gap %lld ms, %lld ms of it the window's; answer to end %lld ms; %d paints\n",
+                gaps.size(), static_cast<long long>(longestRawGap), static_cast<long long>(longestGap),
+                static_cast<long long>(endedAt - answeredAt), painted.paints);
+    ASSERT_GE(answeredAt, 0) << "the transfer ended before the cancel";
+    EXPECT_LT(endedAt - answeredAt, 200) << "from the answer to the end of the transfer";
+    EXPECT_LT(longestGap, 100) << "the window's thread stopped serving its timers";
+    EXPECT_GT(painted.paints, 0);
+    EXPECT_TRUE(busyDuringTransfer);
+    EXPECT_TRUE(closeRefused);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")), "old local");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("DIAG.DIA")});
+    ASSERT_FALSE(notifier.shown.empty());
+    bool asked = false; // the copy window's question
+    for (const auto& box : notifier.shown) {
+        asked = asked || box.buttons == MessageButtons::YesNo;
+        EXPECT_NE(box.title, QStringLiteral("FTP Error")) << box.text.toStdString();
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
 }
 
 } // namespace

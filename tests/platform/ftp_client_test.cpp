@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using jvz::CurlFtpClient;
@@ -482,6 +483,162 @@ TEST(FtpClientNoDataConnection, FirstTimeoutEndsTheSessionAndTheRestFailAtOnce)
     // About one timeout, far from ten.
     EXPECT_LT(elapsed, 3 * timeouts.connectMs) << elapsed;
     EXPECT_EQ(countOf(server.commands(), "STOR UP1.BIN"), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Bounds shrunk so every hostile case ends within seconds: 1 s of silence, 2 s for a whole listing, 200 B/s
+// over every 2 s of a transfer.
+constexpr FtpTimeouts HostileBounds{1000, 1, 2, 200, 2};
+// What a bound may be overrun by: the worker's poll, a loaded machine.
+constexpr qint64 BoundSlackMs = 1500;
+
+// A terminal that floods, crawls or stalls: each call ends with its error within the bound that applies to it,
+// the local file stays as it was, and no temporary file is left beside it.
+TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
+{
+    enum class Call { List, Get, Put };
+    struct Case {
+        const char* what;
+        jvztest::SlowTerminal producer;
+        Call call;
+        uint32_t error;
+        qint64 boundMs; // when the call ends at the latest (and, for a timeout, at the earliest)
+    };
+    const qint64 stall = HostileBounds.stallSeconds * 1000;
+    const qint64 listing = HostileBounds.listingTotalSeconds * 1000;
+    const qint64 window = HostileBounds.floorWindowSeconds * 1000;
+    const Case cases[] = {
+        {"listing without end, fast", {1000000, -1, true, false}, Call::List, FtpError::Timeout, listing},
+        {"listing trickling 45 B/s", {45, -1, true, false}, Call::List, FtpError::Timeout, listing},
+        {"listing silent after 150 bytes", {0, 150, true, false}, Call::List, FtpError::Timeout, stall},
+        {"listing whose data connection never opens", {0, -1, false, true}, Call::List, FtpError::Timeout,
+         HostileBounds.connectMs},
+        {"fetch trickling 45 B/s", {45, -1, false, false}, Call::Get, FtpError::Timeout, window},
+        {"fetch silent midway", {0, 30000, false, false}, Call::Get, FtpError::Timeout, stall},
+        {"fetch whose data connection never opens", {0, -1, false, true}, Call::Get, FtpError::Timeout,
+         HostileBounds.connectMs},
+        // The put's bytes vanish into the socket buffers at once; the reply that never comes ends it.
+        {"put to a terminal taking 45 B/s", {45, -1, false, false}, Call::Put, FtpError::Timeout, window},
+        // A real 9,600-baud link (about 960 B/s) keeps over the floor: 6,000 bytes take three windows.
+        {"fetch at 9,600 baud", {960, -1, false, false}, Call::Get, FtpError::None, 6000 * 1000 / 960 + 2000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        jvztest::FtpServerFixture server(c.producer.options());
+        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+        const QByteArray content = randomBytes(c.error == FtpError::None ? 6000 : 100000);
+        ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", content));
+        const QString folder = scratch("hostile");
+        const QString local = folder + "/A.BIN";
+        ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(),
+                                            c.call == Call::Put ? content.toStdString() : std::string("old")));
+        CurlFtpClient client(HostileBounds);
+        ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+        ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+
+        QElapsedTimer timer;
+        timer.start();
+        QByteArrayList lines;
+        uint32_t error = FtpError::None;
+        if (c.call == Call::List)
+            error = client.listDirectory(&lines);
+        else if (c.call == Call::Get)
+            error = client.getFile("A.BIN", local);
+        else
+            error = client.putFile(local, "UP.BIN");
+        const qint64 elapsed = timer.elapsed();
+        EXPECT_EQ(error, c.error);
+        EXPECT_LE(elapsed, c.boundMs + BoundSlackMs);
+        if (c.error == FtpError::Timeout && c.call != Call::Put) {
+            EXPECT_GE(elapsed, c.boundMs - 100) << "ended by another bound than its own";
+            EXPECT_FALSE(client.isOpen()) << "a timed-out terminal is gone for the session";
+        }
+        if (c.call == Call::Put)
+            EXPECT_FALSE(client.isOpen());
+        if (c.call == Call::Get) {
+            EXPECT_EQ(jvztest::readFileBytes(local.toStdString()),
+                      c.error == FtpError::None ? content.toStdString() : std::string("old"));
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"A.BIN"});
+        }
+    }
+}
+
+// The calling thread's events run while a call waits on the terminal: a timer of this thread keeps ticking.
+// A cancel asked meanwhile ends the call within a fraction of a second with OperationCancelled; the old local
+// file stays whole, no temporary file is left, and the session goes on in its directory.
+TEST(FtpClientCancel, SlowFetchServesEventsAndEndsPromptlyOnCancel)
+{
+    jvztest::FtpServerFixture server(jvztest::SlowTerminal{2000}.options());
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", randomBytes(40000))); // 20 s at 2,000 B/s
+    ASSERT_TRUE(server.putLocal("\\SWAP\\B.BIN", "b"));
+    const QString folder = scratch("cancel");
+    const QString local = folder + "/A.BIN";
+    ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
+    CurlFtpClient client(FtpTimeouts{3000, 5});
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+    ticker.start(10);
+    qint64 cancelledAt = -1;
+    client.setCancelCheck([&] {
+        if (cancelledAt < 0 && clock.elapsed() >= 1500)
+            cancelledAt = clock.elapsed();
+        return cancelledAt >= 0;
+    });
+    std::vector<uint32_t> nested;
+    QTimer::singleShot(300, [&] { nested.push_back(client.getFile("B.BIN", folder + "/B.BIN")); });
+    const uint32_t error = client.getFile("A.BIN", local);
+    const qint64 endedAt = clock.elapsed();
+    client.setCancelCheck({});
+    ticker.stop();
+
+    EXPECT_EQ(error, FtpError::OperationCancelled);
+    ASSERT_GE(cancelledAt, 0);
+    EXPECT_LT(endedAt - cancelledAt, 200) << "the cancel took effect late";
+    EXPECT_LT(longestGap, 100) << "the calling thread's events waited";
+    EXPECT_EQ(nested, std::vector<uint32_t>{FtpError::TransferInProgress}) << "a call from the nested loop";
+    EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"A.BIN"});
+
+    // The session goes on where it was.
+    EXPECT_TRUE(client.isOpen());
+    ASSERT_EQ(client.getFile("B.BIN", folder + "/B.BIN"), FtpError::None) << client.lastResponse().toStdString();
+    EXPECT_EQ(jvztest::readFileBytes((folder + "/B.BIN").toStdString()), "b");
+}
+
+// The session closed while a call runs (the terminal ended its activity): the call ends at once, and the
+// session with it.
+TEST(FtpClientCancel, CloseDuringACallEndsItAndTheSession)
+{
+    jvztest::FtpServerFixture server(jvztest::SlowTerminal{2000}.options());
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", randomBytes(40000)));
+    const QString local = scratch("closing") + "/A.BIN";
+    CurlFtpClient client(FtpTimeouts{3000, 5});
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(500, [&] { client.close(); });
+    EXPECT_EQ(client.getFile("A.BIN", local), FtpError::ConnectionAborted);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_FALSE(client.isOpen());
+    EXPECT_FALSE(QFile::exists(local));
+    QByteArrayList lines;
+    EXPECT_EQ(client.listDirectory(&lines), FtpError::InvalidHandle);
 }
 
 } // namespace

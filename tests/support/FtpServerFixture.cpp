@@ -43,8 +43,16 @@ bool FtpServerFixture::start()
          QStringLiteral("--password"), QString::fromLatin1(m_options.password), QStringLiteral("--log"), m_logPath,
          QStringLiteral("--max-seconds"), QString::number(m_options.maxSeconds), QStringLiteral("--host"),
          m_options.host, QStringLiteral("--port"), QString::number(m_options.port)});
+    QStringList arguments = m_process.arguments();
     if (m_options.neverOpenDataConnections)
-        m_process.setArguments(m_process.arguments() << QStringLiteral("--never-open-data"));
+        arguments << QStringLiteral("--never-open-data");
+    if (m_options.dataBytesPerSecond > 0)
+        arguments << QStringLiteral("--data-rate") << QString::number(m_options.dataBytesPerSecond);
+    if (m_options.dataSilentAfterBytes >= 0)
+        arguments << QStringLiteral("--data-silent-after") << QString::number(m_options.dataSilentAfterBytes);
+    if (m_options.endlessListing)
+        arguments << QStringLiteral("--endless-listing");
+    m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(m_options.startTimeoutMs)) {

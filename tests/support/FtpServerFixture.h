@@ -22,6 +22,13 @@ public:
         quint16 port = 0;                           // 0: a free port
         // The server accepts PORT and then never connects to it: every transfer waits for its data connection.
         bool neverOpenDataConnections = false;
+        // A crawling or stalled terminal: every data connection (listings, fetches) sends at most this many
+        // bytes a second (0: no limit), and nothing more once dataSilentAfterBytes are out (-1: never), keeping
+        // the connection open.
+        int dataBytesPerSecond = 0;
+        qint64 dataSilentAfterBytes = -1;
+        // LIST sends lines and never ends.
+        bool endlessListing = false;
     };
 
     FtpServerFixture();
@@ -68,6 +75,25 @@ private:
     QString m_error;
     quint16 m_port = 0;
     bool m_frozen = false;
+};
+
+// How a hostile terminal produces its data: the options of a server that plays it.
+struct SlowTerminal {
+    int bytesPerSecond = 0; // 0: no limit
+    qint64 silentAfter = -1; // bytes, then silence; -1: never
+    bool endlessListing = false;
+    bool neverOpenData = false;
+
+    FtpServerFixture::Options options() const
+    {
+        FtpServerFixture::Options o;
+        o.dataBytesPerSecond = bytesPerSecond;
+        o.dataSilentAfterBytes = silentAfter;
+        o.endlessListing = endlessListing;
+        o.neverOpenDataConnections = neverOpenData;
+        o.maxSeconds = 60;
+        return o;
+    }
 };
 
 } // namespace jvztest

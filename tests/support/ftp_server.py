@@ -9,10 +9,11 @@ import os
 import signal
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import BufferedIteratorProducer, DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 
 
@@ -21,6 +22,79 @@ class BackslashFS(AbstractedFS):
 
     def ftpnorm(self, ftppath):
         return super().ftpnorm(ftppath.replace("\\", "/"))
+
+
+class PacedDTPHandler(DTPHandler):
+    """A data channel that moves at most `rate` bytes a second either way (0: as fast as it can) and, once
+    `silent_after` bytes are out (-1: never), sends nothing more, keeping the connection open: a crawling or
+    stalled terminal."""
+    rate = 0
+    silent_after = -1
+
+    def __init__(self, sock, cmd_channel):
+        super().__init__(sock, cmd_channel)
+        self._paced_sent = 0
+        self._paced_received = 0
+        self._paced_start = time.monotonic()
+        self._paced_timer = None
+        if self.rate > 0:
+            self.ac_in_buffer_size = max(1, min(self.ac_in_buffer_size, self.rate // 10))
+
+    def use_sendfile(self):
+        return False
+
+    def _pause(self, seconds):
+        self.del_channel()
+        if seconds is None:
+            return  # silent for good
+        if self._paced_timer is not None and not self._paced_timer.cancelled:
+            self._paced_timer.cancel()
+
+        def resume():
+            if not self._closed:
+                self.add_channel(events=self.ioloop.READ if self.receive else self.ioloop.WRITE)
+
+        self._paced_timer = self.ioloop.call_later(seconds, resume, _errback=self.handle_error)
+
+    def send(self, data):
+        room = len(data)
+        if self.silent_after >= 0:
+            room = min(room, self.silent_after - self._paced_sent)
+            if room <= 0:
+                self._pause(None)
+                return 0
+        if self.rate > 0:
+            elapsed = time.monotonic() - self._paced_start
+            # A burst of a tenth of a second at most, so the rate holds over any second.
+            allowed = int(elapsed * self.rate) + max(1, self.rate // 10) - self._paced_sent
+            if allowed <= 0:
+                self._pause(max(0.01, (self._paced_sent - elapsed * self.rate) / self.rate))
+                return 0
+            room = min(room, allowed)
+        sent = super().send(data[:room])
+        self._paced_sent += sent
+        return sent
+
+    def recv(self, buffer_size):
+        chunk = super().recv(buffer_size)
+        if self.rate > 0 and chunk:
+            self._paced_received += len(chunk)
+            ahead = self._paced_received / self.rate - (time.monotonic() - self._paced_start)
+            if ahead > 0:
+                self._pause(ahead)
+        return chunk
+
+    def close(self):
+        if self._paced_timer is not None and not self._paced_timer.cancelled:
+            self._paced_timer.cancel()
+        super().close()
+
+
+def endless_listing():
+    number = 0
+    while True:
+        number += 1
+        yield ("-rw-r--r--   1 owner    group        1024 Jan 01 00:00 FILE%06d.BIN\r\n" % number).encode()
 
 
 def main():
@@ -36,6 +110,11 @@ def main():
                         help="one thread per connection instead of one event loop for all (no SIGUSR1 hang-up)")
     parser.add_argument("--never-open-data", action="store_true",
                         help="accept PORT but never connect: transfers wait for a data connection that never comes")
+    parser.add_argument("--data-rate", type=int, default=0,
+                        help="bytes a second every data connection moves at most (LIST, RETR, STOR); 0: no limit")
+    parser.add_argument("--data-silent-after", type=int, default=-1,
+                        help="bytes after which a data connection sends nothing more and stays open; -1: never")
+    parser.add_argument("--endless-listing", action="store_true", help="LIST sends lines and never ends")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -65,6 +144,15 @@ def main():
         if args.never_open_data:
             def ftp_PORT(self, line):
                 self.respond("200 Active data connection established.")
+
+        if args.data_rate > 0 or args.data_silent_after >= 0:
+            dtp_handler = type("Paced", (PacedDTPHandler,),
+                               {"rate": args.data_rate, "silent_after": args.data_silent_after})
+
+        if args.endless_listing:
+            def ftp_LIST(self, path):
+                self.push_dtp_data(BufferedIteratorProducer(endless_listing()), isproducer=True, cmd="LIST")
+                return path
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")

@@ -36,6 +36,7 @@ public:
     void unload() override { ++unloads; }
 
     int cancelAfterFiles = -1; // -1: never
+    void pressCancel() { m_canceled = true; } // the Cancel button, at any moment
     // Runs from the event loop during the wait after each file (filesDone counts that file), as a socket event
     // would: the terminal may close the FTP session there.
     std::function<void(int filesDone)> duringWait;

@@ -58,8 +58,16 @@ std::unique_ptr<TerminalPane> TerminalPane::attach(frmMainJVZ& window, const Ses
 TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp)
     : m_window(window), m_host(window, notifier, state.settings, state.batch),
       m_context{ftp, m_host, notifier, window.language(), state.batch, state.session, state.identity,
-                state.terminalInfo, window.CurrentTerminalDir}
+                state.terminalInfo, window.CurrentTerminalDir},
+      m_ftp(ftp)
 {
+    // An FTP call lets the window repaint and take input; its commands wait for the call's end.
+    m_ftp.setCallObserver([this](bool running) {
+        if (running)
+            m_callBusy.emplace(m_window);
+        else
+            m_callBusy.reset();
+    });
     frmMainJVZ* w = &window;
     const AppSettings* settings = &state.settings;
     auto* combo2 = named<QComboBox>(window, "Combo2");
@@ -166,7 +174,10 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     });
 }
 
-TerminalPane::~TerminalPane() = default;
+TerminalPane::~TerminalPane()
+{
+    m_ftp.setCallObserver({});
+}
 
 void setTerminalListParts(MainSessionWindowParts& parts, frmMainJVZ& window)
 {
