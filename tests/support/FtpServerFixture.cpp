@@ -45,6 +45,16 @@ bool FtpServerFixture::start()
          m_options.host, QStringLiteral("--port"), QString::number(m_options.port)});
     if (m_options.neverOpenDataConnections)
         m_process.setArguments(m_process.arguments() << QStringLiteral("--never-open-data"));
+    if (!m_options.cannedListing.isEmpty()) {
+        const QString listingPath = base + QStringLiteral("/listing");
+        QFile listing(listingPath);
+        if (!listing.open(QIODevice::WriteOnly) || listing.write(m_options.cannedListing) != m_options.cannedListing.size()) {
+            m_error = QStringLiteral("cannot write %1").arg(listingPath);
+            return false;
+        }
+        listing.close();
+        m_process.setArguments(m_process.arguments() << QStringLiteral("--listing") << listingPath);
+    }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(m_options.startTimeoutMs)) {

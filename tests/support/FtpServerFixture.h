@@ -22,6 +22,9 @@ public:
         quint16 port = 0;                           // 0: a free port
         // The server accepts PORT and then never connects to it: every transfer waits for its data connection.
         bool neverOpenDataConnections = false;
+        // Not empty: every LIST is answered with these bytes instead of the folder's entries, so a test can
+        // list names no file system holds (a CR, a NUL) or lines no server writes.
+        QByteArray cannedListing;
     };
 
     FtpServerFixture();

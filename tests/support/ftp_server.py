@@ -36,6 +36,7 @@ def main():
                         help="one thread per connection instead of one event loop for all (no SIGUSR1 hang-up)")
     parser.add_argument("--never-open-data", action="store_true",
                         help="accept PORT but never connect: transfers wait for a data connection that never comes")
+    parser.add_argument("--listing", help="file whose bytes answer every LIST, whatever the folder holds")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -61,6 +62,12 @@ def main():
 
         def on_disconnect(self):
             self.log_line("#disconnect")
+
+        if args.listing:
+            def ftp_LIST(self, path):
+                with open(args.listing, "rb") as canned:
+                    self.push_dtp_data(canned.read(), isproducer=False, cmd="LIST")
+                return path
 
         if args.never_open_data:
             def ftp_PORT(self, line):
