@@ -17,6 +17,20 @@ void LocalListModel::setHeaders(const QStringList& headers)
     emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
+namespace {
+
+// Such bytes are their own UTF-8 text: no copy of them is kept.
+bool isPlainAscii(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 quint8 LocalListModel::imageIndex(const QString& key)
 {
     if (key.isEmpty())
@@ -79,7 +93,7 @@ void LocalListModel::showFolder(const QByteArray& nativeFolder, const QList<Loca
     for (const LocalEntry& e : entries) {
         Row r;
         r.text = e.name;
-        if (e.nativeName != e.name.toUtf8())
+        if (!isPlainAscii(e.nativeName) && e.nativeName != e.name.toUtf8())
             r.native = e.nativeName;
         r.kind = e.kind;
         r.image = imageIndex(e.imageKey);

@@ -7,6 +7,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QPromise>
@@ -254,6 +255,7 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
     QList<RawEntry> folders;
     QList<RawEntry> files;
     const QList<LikeItem> pattern = listPatternItems(options.namePattern, options.typePattern);
+    QHash<QString, QString> imageByExtension;
     result.readable = readFolder(folder, [&](const QByteArray& name, const struct stat& st, int fd) {
         RawEntry raw;
         LocalEntry& e = raw.entry;
@@ -282,9 +284,15 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
                 e.size = target.st_size; // what a transfer of the link reads; a dangling one keeps its own
             }
         }
-        e.imageKey = fileImageKey(e.name, options.filterItems);
+        // Many files share few extensions: each is looked up once per listing.
+        const qsizetype dot = e.name.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot < 0 ? QString() : e.name.mid(dot + 1);
+        auto known = imageByExtension.constFind(extension);
+        if (known == imageByExtension.cend())
+            known = imageByExtension.insert(extension, fileImageKey(e.name, options.filterItems));
+        e.imageKey = *known;
         const bool matches = likeItemsMatch(raw.sortKey, pattern);
-        if (e.name.toUpper().contains(QLatin1String("DESCRIPTOR.XML"))) {
+        if (raw.sortKey.contains(QLatin1String("DESCRIPTOR.XML"))) {
             if (!descriptorSuitsTerminal(folder + name, options.productCode))
                 return;
             if (!matches)
