@@ -1,5 +1,7 @@
 #include "FtpClientListing.h"
 
+#include "platform/WildcardMatch.h"
+
 #include <QTime>
 #include <algorithm>
 
@@ -33,12 +35,17 @@ QList<Token> leadingTokens(const QByteArray& line, int count)
     return tokens;
 }
 
-// The rest of the line after a token: the separating blanks go, the name keeps inner and trailing blanks.
-QByteArray restAfter(const QByteArray& line, qsizetype end)
+// The name after the last column: one separating blank goes, the name keeps every other blank, leading ones
+// too, since it is sent back as listed. A folder's "<DIR>" column is padded, so all blanks go after it.
+QByteArray restAfter(const QByteArray& line, qsizetype end, bool padded = false)
 {
     qsizetype i = end;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+    if (padded) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+    } else if (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
         ++i;
+    }
     return line.mid(i);
 }
 
@@ -91,7 +98,7 @@ std::optional<QTime> clockTime(QByteArray text)
     return QTime(*hour, *minute);
 }
 
-std::optional<FtpFileEntry> parseUnix(const QByteArray& line, const QDate& today)
+std::optional<FtpFileEntry> parseUnix(const QByteArray& line, const QDate& today, FtpLineDrop* drop)
 {
     const char kind = line.isEmpty() ? 0 : line[0];
     if (!QByteArray("-dlbcps").contains(kind))
@@ -102,8 +109,13 @@ std::optional<FtpFileEntry> parseUnix(const QByteArray& line, const QDate& today
     // Owner and group are optional on some servers: find the month, which follows the size.
     for (int m = 3; m <= 5 && m + 2 < tokens.size(); ++m) {
         const int month = monthNumber(tokens[m].text);
-        if (month == 0 || !allDigits(tokens[m - 1].text, MaxSizeDigits))
+        if (month == 0)
             continue;
+        if (!allDigits(tokens[m - 1].text, MaxSizeDigits)) {
+            if (drop && allDigits(tokens[m - 1].text, int(tokens[m - 1].text.size())))
+                *drop = FtpLineDrop::SizeTooLarge;
+            continue;
+        }
         const std::optional<int> day = number(tokens[m + 1].text, 1, 31);
         if (!day)
             continue;
@@ -139,7 +151,7 @@ std::optional<FtpFileEntry> parseUnix(const QByteArray& line, const QDate& today
     return std::nullopt;
 }
 
-std::optional<FtpFileEntry> parseDos(const QByteArray& line)
+std::optional<FtpFileEntry> parseDos(const QByteArray& line, FtpLineDrop* drop)
 {
     const QList<Token> tokens = leadingTokens(line, 3);
     if (tokens.size() < 3)
@@ -160,15 +172,29 @@ std::optional<FtpFileEntry> parseDos(const QByteArray& line)
         entry.isDirectory = true;
     else if (allDigits(tokens[2].text, MaxSizeDigits))
         entry.size = tokens[2].text.toULongLong();
-    else
+    else {
+        if (drop && allDigits(tokens[2].text, int(tokens[2].text.size())))
+            *drop = FtpLineDrop::SizeTooLarge;
         return std::nullopt;
+    }
     const QDate date(*year, *month, *day);
     if (date.isValid())
         entry.lastWrite = QDateTime(date, *time, Qt::UTC);
-    entry.name = restAfter(line, tokens[2].end);
+    entry.name = restAfter(line, tokens[2].end, entry.isDirectory);
     if (entry.name.isEmpty())
         return std::nullopt;
     return entry;
+}
+
+// The start of a line of either form, or of a "total" line: no name's continuation starts so.
+bool looksLikeListingLine(const QByteArray& line)
+{
+    if (line.startsWith("total"))
+        return true;
+    if (line.size() >= 10 && QByteArray("-dlbcps").contains(line[0]) &&
+        std::all_of(line.begin() + 1, line.begin() + 10, [](char c) { return QByteArray("rwxsStTl-").contains(c); }))
+        return true;
+    return line.size() >= 8 && line[0] >= '0' && line[0] <= '9' && line[2] == '-' && line[5] == '-';
 }
 
 char foldCase(char c)
@@ -178,21 +204,46 @@ char foldCase(char c)
 
 } // namespace
 
-std::optional<FtpFileEntry> parseFtpListLine(const QByteArray& line, const QDate& today)
+std::optional<FtpFileEntry> parseFtpListLine(const QByteArray& line, const QDate& today, FtpLineDrop* drop)
 {
-    if (line.isEmpty() || line.size() > MaxLineBytes)
+    FtpLineDrop none = FtpLineDrop::None;
+    if (!drop)
+        drop = &none;
+    *drop = FtpLineDrop::None;
+    if (line.isEmpty())
         return std::nullopt;
-    if (line[0] >= '0' && line[0] <= '9')
-        return parseDos(line);
-    return parseUnix(line, today);
+    if (line.size() > MaxLineBytes) {
+        *drop = FtpLineDrop::TooLong;
+        return std::nullopt;
+    }
+    std::optional<FtpFileEntry> entry =
+        (line[0] >= '0' && line[0] <= '9') ? parseDos(line, drop) : parseUnix(line, today, drop);
+    if (entry)
+        *drop = FtpLineDrop::None;
+    return entry;
 }
 
-QList<FtpFileEntry> parseFtpListing(const QByteArrayList& lines, const QDate& today)
+QList<FtpFileEntry> parseFtpListing(const QByteArrayList& lines, const QDate& today, QList<FtpDroppedLine>* dropped)
 {
     QList<FtpFileEntry> entries;
+    bool afterEntry = false;
     for (const QByteArray& line : lines) {
-        if (std::optional<FtpFileEntry> entry = parseFtpListLine(line, today))
+        FtpLineDrop drop = FtpLineDrop::None;
+        if (std::optional<FtpFileEntry> entry = parseFtpListLine(line, today, &drop)) {
             entries.append(std::move(*entry));
+            afterEntry = true;
+            continue;
+        }
+        if (drop != FtpLineDrop::None) {
+            if (dropped)
+                dropped->append({drop, line});
+        } else if (afterEntry && !looksLikeListingLine(line)) {
+            // The rest of a name holding a line break: the transfer delivers a CR of the name as a line
+            // end. Kept with the name, which can then never be mistaken for the shorter one.
+            entries.last().name += '\n' + line;
+            continue;
+        }
+        afterEntry = false;
     }
     return entries;
 }
@@ -201,34 +252,19 @@ bool matchesFtpPattern(const QByteArray& name, const QByteArray& pattern)
 {
     if (pattern.isEmpty() || pattern == "*" || pattern == "*.*")
         return true;
-    // Greedy match with one backtrack point: linear enough for names and patterns of this size.
-    qsizetype n = 0, p = 0, starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || foldCase(pattern[p]) == foldCase(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return wildcardMatch(
+        name.size(), pattern.size(), [&](std::size_t p) { return pattern[p] == '*'; },
+        [&](std::size_t p, std::size_t n) { return pattern[p] == '?' || foldCase(pattern[p]) == foldCase(name[n]); });
 }
 
-uint32_t findFtpFiles(FtpClient& client, const QByteArray& pattern, QList<FtpFileEntry>* entries, const QDate& today)
+uint32_t findFtpFiles(FtpClient& client, const QByteArray& pattern, QList<FtpFileEntry>* entries, const QDate& today,
+                      QList<FtpDroppedLine>* dropped)
 {
     entries->clear();
     QByteArrayList lines;
     if (const uint32_t error = client.listDirectory(&lines))
         return error;
-    for (FtpFileEntry& entry : parseFtpListing(lines, today)) {
+    for (FtpFileEntry& entry : parseFtpListing(lines, today, dropped)) {
         if (matchesFtpPattern(entry.name, pattern))
             entries->append(std::move(entry));
     }

@@ -8,6 +8,7 @@ namespace jvz {
 inline constexpr TextKey kFileToolTexts[] = {
     {"General", "MSG_FileNotFound"},
     {"General", "MSG_EditedCopyKept"},
+    {"General", "MSG_TerminalCopyKept"},
     {"General", "ToolTitle"},
     {"FrmReadTextFile", "MSG_SaveChanges"},
     {"FrmReadTextFile", "MSG_FileReadOnly"},

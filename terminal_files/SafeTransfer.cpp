@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "platform/FtpClient.h"
+#include "platform/Notifier.h"
 #include "terminal_files/TransferLog.h"
 
 #include <QCoreApplication>
@@ -134,6 +135,41 @@ bool isPlainFileName(const QString& name)
     return true;
 }
 
+QString visibleName(const QString& name)
+{
+    QString out;
+    for (QChar c : name) {
+        switch (c.unicode()) {
+        case 0:
+            out += QStringLiteral("<NUL>");
+            break;
+        case '\r':
+            out += QStringLiteral("<CR>");
+            break;
+        case '\n':
+            out += QStringLiteral("<LF>");
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                out += QStringLiteral("<%1>").arg(uint(c.unicode()), 2, 16, QLatin1Char('0')).toUpper();
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+bool refuseUnsendableTerminalName(TransferContext& ctx, const QString& listedName)
+{
+    if (isPlainFileName(listedName))
+        return false;
+    const QString shown = visibleName(listedName);
+    ctx.host.trace(ctx.label("TRC_TerminalNameRefused") + shown);
+    ctx.notifier.message(ctx.label("MSG_TerminalNameNotSendable") + QStringLiteral(" '") + shown + u'\'',
+                         QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    return true;
+}
+
 bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& localFolder, QString& destLabel,
                     bool first, bool& cancelled, int total, const QString& remoteName)
 {
@@ -169,6 +205,10 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
     if (first && srcLabel.isEmpty())
         srcLabel = QStringLiteral(".");
     announceFile(ctx, name, srcLabel, localFolder, first, total);
+    if (nameCase == TerminalNameCase::AsListed && refuseUnsendableTerminalName(ctx, name)) {
+        waitForAnimation(ctx, cancelled);
+        return false;
+    }
     const QByteArray remote =
         nameCase == TerminalNameCase::UpperCased ? terminalFileName(name) : Cp1252::encode(name);
     uint32_t error = FtpError::InvalidParameter;

@@ -25,6 +25,12 @@ QByteArray terminalFileName(const QString& name);
 // separator and no control character.
 bool isPlainFileName(const QString& name);
 
+// A listed terminal name that cannot go back on the wire as listed (see isPlainFileName) is refused: a
+// message names it, a trace line too, and true is returned. Nothing is sent for it, never another name.
+bool refuseUnsendableTerminalName(TransferContext& ctx, const QString& listedName);
+// A name with its control characters written out ("X<CR>Y.TXT"), for messages and traces.
+QString visibleName(const QString& name);
+
 // Puts localFolder + name into the current terminal directory under the upper-cased name, or under the
 // upper-cased remoteName when one is given. first opens the progress window (an empty destLabel then
 // becomes "."); total is the operation's file count. cancelled takes the progress window's Cancel once the

@@ -47,7 +47,16 @@ void TerminalExplorer::FtpEnumDirectory(const QString& /*directory*/, const QStr
     m_ctx.host.setTransferStatus(command);
     m_ctx.host.trace(command);
     QList<FtpFileEntry> entries;
-    const uint32_t error = findFtpFiles(m_ctx.ftp, Cp1252::encode(pattern), &entries);
+    QList<FtpDroppedLine> droppedLines;
+    const uint32_t error = findFtpFiles(m_ctx.ftp, Cp1252::encode(pattern), &entries, QDate::currentDate(), &droppedLines);
+    for (const FtpDroppedLine& line : droppedLines) {
+        const char* key = line.reason == FtpLineDrop::TooLong ? "TRC_TerminalLineTooLong" : "TRC_TerminalSizeTooLarge";
+        constexpr qsizetype kShown = 120; // of a line that may hold megabytes
+        QString text = visibleName(Cp1252::decode(line.line.left(kShown)));
+        if (line.line.size() > kShown)
+            text += QStringLiteral("...");
+        m_ctx.host.trace(label(key) + text);
+    }
     if (error != FtpError::None && error != FtpError::NoMoreFiles)
         m_ctx.host.ReportFtpError(error, QStringLiteral("FtpFindFirstFile"));
     TerminalImageRules rules;
@@ -75,6 +84,8 @@ void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
         return;
     const TerminalListRow row = m_model.rows().at(rowIndex);
     if (row.imageKey == QLatin1String("ClsFolder")) {
+        if (refuseUnsendableTerminalName(m_ctx, row.listedName))
+            return;
         if (row.name == QLatin1String("HOST")) {
             if (m_hooks.showAllLocalFiles)
                 m_hooks.showAllLocalFiles();
@@ -82,7 +93,7 @@ void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
             m_hooks.seeProductCode(m_ctx.identity.productCode);
         }
         const QString remembered = m_ctx.currentTerminalDir;
-        m_ctx.currentTerminalDir = remembered + row.name + u'\\';
+        m_ctx.currentTerminalDir = remembered + row.listedName + u'\\';
         if (changeTerminalDirectory(m_ctx, m_ctx.currentTerminalDir) != FtpError::None) {
             m_ctx.currentTerminalDir = remembered;
             return;
@@ -96,7 +107,7 @@ void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
         return;
     }
     if (m_hooks.openTerminalFile)
-        m_hooks.openTerminalFile(m_ctx.currentTerminalDir, row.name);
+        m_hooks.openTerminalFile(m_ctx.currentTerminalDir, row.listedName);
 }
 
 TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()
@@ -122,7 +133,7 @@ TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()
         }
     }
     for (int i = 0; i < rows.size(); ++i) {
-        if (u'\\' + rows.at(i).name + u'\\' == old) {
+        if (u'\\' + rows.at(i).listedName + u'\\' == old) {
             selection.select = i;
             break;
         }
@@ -132,8 +143,8 @@ TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()
 
 bool TerminalExplorer::DeleteTerminalFile(const QString& name)
 {
-    const uint32_t error =
-        isPlainFileName(name) ? m_ctx.ftp.deleteFile(Cp1252::encode(name)) : FtpError::InvalidParameter;
+    const bool refused = refuseUnsendableTerminalName(m_ctx, name);
+    const uint32_t error = refused ? FtpError::InvalidParameter : m_ctx.ftp.deleteFile(Cp1252::encode(name));
     if (error == FtpError::None) {
         const QString status = label("FTPCmd") + label("DelOK");
         m_ctx.host.setTransferStatus(status);
@@ -142,7 +153,8 @@ bool TerminalExplorer::DeleteTerminalFile(const QString& name)
                          QStringLiteral(": ") + name);
         return true;
     }
-    m_ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
+    if (!refused)
+        m_ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
     const QString status = label("FTPCmd") + label("DelKO");
     m_ctx.host.setTransferStatus(status);
     m_ctx.host.trace(status);
@@ -159,9 +171,12 @@ bool TerminalExplorer::DeleteTerminalSelection(const QList<int>& selectedRows)
     if (rows.isEmpty())
         return false;
     std::sort(rows.begin(), rows.end());
-    QStringList names;
-    for (int r : rows)
+    QStringList names;  // as shown, for the question
+    QStringList listed; // as the terminal listed them, to delete
+    for (int r : rows) {
         names.append(m_model.rows().at(r).name);
+        listed.append(m_model.rows().at(r).listedName);
+    }
     const QString text = names.size() == 1
                              ? label("MSG_DelFile") + QStringLiteral(" '") + names.first() + QStringLiteral("' ?")
                              : label("MSG_DelFiles1") + u' ' + QString::number(names.size()) + u' ' +
@@ -169,7 +184,7 @@ bool TerminalExplorer::DeleteTerminalSelection(const QList<int>& selectedRows)
     const MessageAnswer answer =
         m_ctx.notifier.message(text, label("TIT_DelFile"), MessageIcon::Question, MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes) {
-        for (const QString& name : names)
+        for (const QString& name : std::as_const(listed))
             DeleteTerminalFile(name);
     }
     relist();

@@ -25,7 +25,7 @@ struct TerminalExplorerHooks {
     std::function<void(const QString&)> seeProductCode; // the local filter of the terminal's product
     std::function<QStringList()> catalogFilterItems;    // Combo2's list
     std::function<bool(const QString&)> isFolderShortcut;
-    // A file entry opened from the list: directory, name (the terminal file dispatch sets it).
+    // A file entry opened from the list: directory, name as listed (the terminal file dispatch sets it).
     std::function<void(const QString&, const QString&)> openTerminalFile;
     std::function<void()> closeFtpSession;
     std::function<void(uint8_t, uint8_t)> sendTerminalMessage; // end-of-activity code, activity
@@ -57,6 +57,7 @@ public:
 
     // Asks, deletes the selected rows' names, and relists whatever the answer. False when nothing was selected.
     bool DeleteTerminalSelection(const QList<int>& selectedRows);
+    // name: as the terminal listed it.
     bool DeleteTerminalFile(const QString& name);
     void RefreshTerminalList();
 

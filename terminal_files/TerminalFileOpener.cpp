@@ -9,6 +9,7 @@
 #include "terminal_files/FileViewers.h"
 #include "terminal_files/SafeTransfer.h"
 #include "terminal_files/TerminalFetch.h"
+#include "terminal_files/TerminalListModel.h"
 #include "terminal_files/TransferContext.h"
 #include "terminal_files/TransferLog.h"
 
@@ -41,11 +42,10 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
                                                                 const TerminalOpenSettings& settings)
 {
     Result result;
-    // The name came from the terminal: it must not lead out of the temp folder.
-    if (!isPlainFileName(name)) {
-        qCWarning(lcTransfer) << "refused terminal file name" << name;
+    // The name came from the terminal: sent back exactly as listed, and it must not lead out of the temp
+    // folder.
+    if (refuseUnsendableTerminalName(ctx, name))
         return result;
-    }
     const QString temp = ctx.tempDir();
     const QString localPath = temp + name;
     if (const uint32_t error = ctx.ftp.getFile(Cp1252::encode(name), localPath); error != FtpError::None) {
@@ -57,7 +57,7 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
         ctx.notifier.message(ctx.label("MSG_FileNotFound"), QString(), MessageIcon::Exclamation, MessageButtons::Ok);
         return result;
     }
-    result.tool = terminalFileTool(name, settings.dispatch);
+    result.tool = terminalFileTool(terminalRowText(name), settings.dispatch);
     switch (result.tool) {
     case FileTool::SecurityDiagnostic:
     case FileTool::SignedFileDump:
@@ -86,7 +86,7 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
         request.writable = settings.updateTermFiles;
         const TextViewResult shown = m_viewers.showTextFile(request);
         if (shown.status == 0 && shown.fileSaved && settings.updateTermFiles)
-            result.putBack = putBack(ctx, name, localPath, result.keptCopy);
+            result.putBack = putBack(ctx, name, localPath, result.keptCopy, result.terminalCopy);
         break;
     }
     case FileTool::Nothing:
@@ -101,29 +101,47 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
 }
 
 // The new text goes under a temporary name first; only once it has arrived does the old file go and the new
-// one take its name, since many servers refuse a rename onto an existing name.
+// one take its name, since many servers refuse a rename onto an existing name. Once the old file is gone the
+// new text is never removed from the terminal: a refused rename stores it again under its name, and when
+// that fails too it stays under the temporary name.
 TerminalFileOpener::PutBack TerminalFileOpener::putBack(TransferContext& ctx, const QString& name,
-                                                        const QString& localPath, QString& keptCopy)
+                                                        const QString& localPath, QString& keptCopy,
+                                                        QString& terminalCopy)
 {
-    const QByteArray finalName = terminalFileName(name);
+    const QByteArray finalName = Cp1252::encode(name); // the file as listed, not an upper-cased namesake
     const QByteArray temporary = Cp1252::encode(TemporaryPutName(ctx.clock()));
-    const auto fail = [&](uint32_t error) {
+    const auto fail = [&](uint32_t error, bool temporaryStays) {
         ctx.host.ReportFtpError(error, QStringLiteral("FtpPutFile"));
-        ctx.ftp.deleteFile(temporary);
-        keptCopy = keepEditedCopy(ctx, name, localPath);
+        if (temporaryStays)
+            terminalCopy = Cp1252::decode(temporary);
+        else
+            ctx.ftp.deleteFile(temporary);
+        keptCopy = keepEditedCopy(ctx, name, localPath, terminalCopy);
         return PutBack::Failed;
     };
     if (const uint32_t error = ctx.ftp.putFile(localPath, temporary); error != FtpError::None)
-        return fail(error);
-    ctx.ftp.deleteFile(finalName); // a missing old file is no reason to stop
-    if (const uint32_t error = ctx.ftp.renameFile(temporary, finalName); error != FtpError::None)
-        return fail(error);
-    return PutBack::Done;
+        return fail(error, false);
+    // A missing old file is no reason to stop; a refused delete leaves the old file, so the rename below fails
+    // and the terminal keeps it.
+    const bool oldGone = ctx.ftp.deleteFile(finalName) == FtpError::None;
+    const uint32_t renameError = ctx.ftp.renameFile(temporary, finalName);
+    if (renameError == FtpError::None)
+        return PutBack::Done;
+    if (!oldGone)
+        return fail(renameError, false);
+    ctx.host.trace(QStringLiteral("RNFR %1 RNTO %2 : STOR %2")
+                       .arg(Cp1252::decode(temporary), Cp1252::decode(finalName)));
+    if (ctx.ftp.putFile(localPath, finalName) == FtpError::None) {
+        ctx.ftp.deleteFile(temporary);
+        return PutBack::Done;
+    }
+    return fail(renameError, true);
 }
 
 // The edited copy moves out of the way of later fetches (which overwrite the temp folder's files), and the
-// user is told where it is.
-QString TerminalFileOpener::keepEditedCopy(TransferContext& ctx, const QString& name, const QString& localPath)
+// user is told where it is, and where the terminal holds the new text when it holds it under another name.
+QString TerminalFileOpener::keepEditedCopy(TransferContext& ctx, const QString& name, const QString& localPath,
+                                           const QString& terminalCopy)
 {
     const QString folder = ctx.tempDir() + QStringLiteral("unsent/");
     QDir().mkpath(folder);
@@ -132,8 +150,10 @@ QString TerminalFileOpener::keepEditedCopy(TransferContext& ctx, const QString& 
         kept = folder + name + QLatin1Char('.') + QString::number(n);
     if (!QFile::rename(localPath, kept))
         kept = localPath; // it stays where it is
-    ctx.notifier.message(kept + QStringLiteral(" : ") + ctx.label("MSG_EditedCopyKept"), QString(),
-                         MessageIcon::Exclamation, MessageButtons::Ok);
+    QString text = kept + QStringLiteral(" : ") + ctx.label("MSG_EditedCopyKept");
+    if (!terminalCopy.isEmpty())
+        text += u'\n' + terminalCopy + QStringLiteral(" : ") + ctx.label("MSG_TerminalCopyKept");
+    ctx.notifier.message(text, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
     return kept;
 }
 

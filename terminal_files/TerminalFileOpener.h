@@ -27,27 +27,32 @@ public:
     enum class PutBack {
         NotNeeded, // not a text file, or not changed
         Done,      // the edited file stands under its name on the terminal
-        Failed,    // the terminal keeps its old file (or none); the edited copy was kept locally
+        Failed,    // the terminal keeps its old file, or the new text under terminalCopy; the edited copy
+                   // was kept locally
     };
 
     struct Result {
         bool fetched = false;
         FileTool tool = FileTool::Nothing;
         PutBack putBack = PutBack::NotNeeded;
-        QString keptCopy; // where the edited copy was kept when the put back failed
+        QString keptCopy;     // where the edited copy was kept when the put back failed
+        QString terminalCopy; // the terminal's name for the new text when it is not the file's own
     };
 
     TerminalFileOpener(FileViewers& viewers, CompanionRunner& companions);
 
-    // name: an entry of the current terminal directory (ctx.currentTerminalDir, the FTP session's one).
+    // name: an entry of the current terminal directory (ctx.currentTerminalDir, the FTP session's one), as the
+    // terminal listed it; fetched and put back under exactly that name.
     Result OpenTerminalFile(TransferContext& ctx, const QString& name, const TerminalOpenSettings& settings);
 
     // The running-component list named in \SWAP\ACTIVITY.INF, in the text viewer. Silent when a fetch fails.
     bool MNU_Terminal_Application_List_Click(TransferContext& ctx);
 
 private:
-    PutBack putBack(TransferContext& ctx, const QString& name, const QString& localPath, QString& keptCopy);
-    QString keepEditedCopy(TransferContext& ctx, const QString& name, const QString& localPath);
+    PutBack putBack(TransferContext& ctx, const QString& name, const QString& localPath, QString& keptCopy,
+                    QString& terminalCopy);
+    QString keepEditedCopy(TransferContext& ctx, const QString& name, const QString& localPath,
+                           const QString& terminalCopy);
 
     FileViewers& m_viewers;
     CompanionRunner& m_companions;

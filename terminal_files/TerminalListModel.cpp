@@ -35,16 +35,21 @@ QString terminalImageKey(const QString& name, bool isDirectory, const TerminalIm
     return catalogueImageKey(rules.catalogFilterItems, dot < 0 ? name : name.mid(dot + 1));
 }
 
+QString terminalRowText(const QString& listedName)
+{
+    const qsizetype nul = listedName.indexOf(QChar(0));
+    return (nul < 0 ? listedName : listedName.left(nul)).trimmed();
+}
+
 QList<TerminalListRow> terminalListRows(const QList<FtpFileEntry>& entries, const TerminalImageRules& rules,
                                         QStringList* dropped)
 {
     QList<TerminalListRow> rows;
     QSet<QString> seen;
     for (const FtpFileEntry& entry : entries) {
-        QByteArray raw = entry.name;
-        if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
-            raw.truncate(nul);
-        const QString listed = Cp1252::decode(raw);
+        const QString whole = Cp1252::decode(entry.name);
+        const qsizetype nul = whole.indexOf(QChar(0));
+        const QString listed = nul < 0 ? whole : whole.left(nul);
         if (listed == QLatin1String("TERMINAL.CNF") || listed == QLatin1String(".") || listed == QLatin1String(".."))
             continue;
         const QString name = listed.trimmed();
@@ -56,11 +61,12 @@ QList<TerminalListRow> terminalListRows(const QList<FtpFileEntry>& entries, cons
                 dropped->append(name);
             continue;
         }
-        if (seen.contains(name))
+        if (seen.contains(whole))
             continue;
-        seen.insert(name);
+        seen.insert(whole);
         TerminalListRow row;
         row.name = name;
+        row.listedName = whole;
         row.isFolder = entry.isDirectory;
         row.imageKey = terminalImageKey(listed, entry.isDirectory, rules);
         row.size = entry.size;

@@ -15,7 +15,8 @@
 namespace jvz {
 
 struct TerminalListRow {
-    QString name;
+    QString name;       // as shown: cut at a NUL and trimmed
+    QString listedName; // the bytes the terminal listed (Cp1252, which keeps every byte): what commands send
     QString imageKey; // "ClsFolder", "RacFolder", "CatFile" or "Unknown"
     bool isFolder = false;
     quint64 size = 0;
@@ -36,8 +37,12 @@ struct TerminalImageRules {
 // The image key of a listed entry.
 QString terminalImageKey(const QString& name, bool isDirectory, const TerminalImageRules& rules);
 
+// The text a row shows for a listed name: cut at its first NUL and trimmed.
+QString terminalRowText(const QString& listedName);
+
 // Rows of a listing: TERMINAL.CNF (exactly so), "." and ".." never show; a name holding "/" or "\" is
-// dropped (into dropped, for the trace); a name listed twice shows once; names are cut at a NUL and trimmed.
+// dropped (into dropped, for the trace); a name listed twice shows once; names are cut at a NUL and trimmed,
+// so two listed names may show the same text, each row still naming its own file.
 QList<TerminalListRow> terminalListRows(const QList<FtpFileEntry>& entries, const TerminalImageRules& rules,
                                         QStringList* dropped = nullptr);
 

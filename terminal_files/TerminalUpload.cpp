@@ -3,12 +3,13 @@
 #include "core/Cp1252.h"
 #include "platform/Notifier.h"
 #include "terminal_files/SafeTransfer.h"
+#include "terminal_files/TerminalListModel.h"
 
 namespace jvz {
 
 bool isDiskSizeEntry(const QString& name)
 {
-    return Cp1252::toUpper(name.right(4)) == QLatin1String(".SIZ");
+    return Cp1252::toUpper(terminalRowText(name).right(4)) == QLatin1String(".SIZ");
 }
 
 int UploadSelectedTerminalFiles(TransferContext& ctx, const QStringList& selectedNames, const QString& destination,

@@ -16,7 +16,8 @@ struct UploadHooks {
     std::function<void(const QString&)> refreshLocalList; // the local list, for the destination folder
 };
 
-// Whether an entry is one of the terminal's disk-size pseudo-files, which are never fetched.
+// Whether an entry (as listed or as shown) is one of the terminal's disk-size pseudo-files, which are never
+// fetched.
 bool isDiskSizeEntry(const QString& name);
 
 // Gets every selected name but the ".SIZ" ones from the current terminal directory into destination (a local

@@ -44,7 +44,11 @@ bool LocalDeletion::deletable(const SelectionRow& row)
 
 DeleteError LocalDeletion::DeleteLocalFile(const SelectionRow& row) const
 {
-    return m_deleter(row.nativePath.isEmpty() ? QFile::encodeName(row.fullPath) : row.nativePath);
+    QByteArray path = row.nativePath.isEmpty() ? QFile::encodeName(row.fullPath) : row.nativePath;
+    // A folder link is listed as a container ("name/"); with the "/" the system would name its folder.
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return m_deleter(path);
 }
 
 void LocalDeletion::reportError(const DeleteError& error)

@@ -17,23 +17,88 @@ void LocalListModel::setHeaders(const QStringList& headers)
     emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
+namespace {
+
+// Such bytes are their own UTF-8 text: no copy of them is kept.
+bool isPlainAscii(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+quint8 LocalListModel::imageIndex(const QString& key)
+{
+    if (key.isEmpty())
+        return 0;
+    const qsizetype i = m_imageKeys.indexOf(key);
+    if (i >= 0)
+        return quint8(i);
+    if (m_imageKeys.size() >= 255)
+        return 0; // never reached by the keys the list uses
+    m_imageKeys.append(key);
+    return quint8(m_imageKeys.size() - 1);
+}
+
+bool LocalListModel::isContainer(const Row& r) const
+{
+    return r.kind == LocalItemKind::Folder || r.kind == LocalItemKind::FolderLink;
+}
+
+QString LocalListModel::pathOf(qsizetype row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    if (m_drives)
+        return m_drivePaths.value(row);
+    const Row& r = m_rows.at(row);
+    QString p = m_folder + r.text;
+    if (isContainer(r))
+        p += QLatin1Char('/');
+    return p;
+}
+
+QByteArray LocalListModel::nativeOf(qsizetype row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    if (m_drives)
+        return nativeFromText(m_drivePaths.value(row));
+    const Row& r = m_rows.at(row);
+    QByteArray p = m_nativeFolder + (r.native.isEmpty() ? r.text.toUtf8() : r.native);
+    if (isContainer(r))
+        p += '/';
+    return p;
+}
+
+QDateTime LocalListModel::modifiedOf(const Row& r) const
+{
+    return r.modified == kNoTime ? QDateTime() : QDateTime::fromSecsSinceEpoch(r.modified, Qt::UTC);
+}
+
 void LocalListModel::showFolder(const QByteArray& nativeFolder, const QList<LocalEntry>& entries)
 {
     beginResetModel();
     m_drives = false;
+    m_drivePaths.clear();
     m_rows.clear();
+    m_rows.squeeze();
     m_rows.reserve(entries.size());
-    const QString folder = displayPath(nativeFolder);
+    m_nativeFolder = nativeFolder;
+    m_folder = displayPath(nativeFolder);
     for (const LocalEntry& e : entries) {
         Row r;
         r.text = e.name;
-        r.path = e.fullPath(folder);
-        r.native = e.nativePath(nativeFolder);
+        if (!isPlainAscii(e.nativeName) && e.nativeName != e.name.toUtf8())
+            r.native = e.nativeName;
         r.kind = e.kind;
-        r.imageKey = e.imageKey;
+        r.image = imageIndex(e.imageKey);
         r.size = e.size;
-        r.modified = e.modified;
-        r.sizeText = e.size >= 0 ? sizeText(e.size) : QString();
+        r.modified = e.modified.isValid() ? e.modified.toSecsSinceEpoch() : kNoTime;
         m_rows.append(std::move(r));
     }
     applyOrder();
@@ -45,14 +110,16 @@ void LocalListModel::showDrives(const QList<DriveEntry>& drives)
     beginResetModel();
     m_drives = true;
     m_rows.clear();
+    m_drivePaths.clear();
+    m_folder.clear();
+    m_nativeFolder.clear();
     for (const DriveEntry& d : drives) {
         Row r;
         r.text = d.text;
-        r.path = d.path;
-        r.native = nativeFromText(d.path);
         r.kind = LocalItemKind::Drive;
-        r.imageKey = d.imageKey;
+        r.image = imageIndex(d.imageKey);
         m_rows.append(std::move(r));
+        m_drivePaths.append(d.path);
     }
     endResetModel();
 }
@@ -61,6 +128,9 @@ void LocalListModel::clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_drivePaths.clear();
+    m_folder.clear();
+    m_nativeFolder.clear();
     m_drives = false;
     endResetModel();
 }
@@ -79,7 +149,7 @@ void LocalListModel::sort(int, Qt::SortOrder order)
     const QModelIndexList before = persistentIndexList();
     QList<QString> paths;
     for (const QModelIndex& i : before)
-        paths.append(m_rows.value(i.row()).path);
+        paths.append(pathOf(i.row()));
     applyOrder();
     QModelIndexList after;
     for (qsizetype k = 0; k < before.size(); ++k)
@@ -91,34 +161,37 @@ void LocalListModel::sort(int, Qt::SortOrder order)
 void LocalListModel::applyOrder()
 {
     const bool descending = m_order == Qt::DescendingOrder;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [descending](const Row& a, const Row& b) {
+    const auto before = [descending](const Row& a, const Row& b) {
         const bool aFolder = a.kind != LocalItemKind::File;
         const bool bFolder = b.kind != LocalItemKind::File;
         if (aFolder != bFolder)
             return aFolder;
         const int c = a.text.compare(b.text, Qt::CaseInsensitive);
         return descending ? c > 0 : c < 0;
-    });
+    };
+    // A listing arrives in this order already: one pass tells.
+    if (!std::is_sorted(m_rows.cbegin(), m_rows.cend(), before))
+        std::stable_sort(m_rows.begin(), m_rows.end(), before);
 }
 
 QString LocalListModel::fullPath(int row) const
 {
-    return m_rows.value(row).path;
+    return pathOf(row);
 }
 
 QByteArray LocalListModel::nativePath(int row) const
 {
-    return m_rows.value(row).native;
+    return nativeOf(row);
 }
 
 QString LocalListModel::imageKey(int row) const
 {
-    return m_rows.value(row).imageKey;
+    return row >= 0 && row < m_rows.size() ? m_imageKeys.value(m_rows.at(row).image) : QString();
 }
 
 LocalItemKind LocalListModel::kind(int row) const
 {
-    return m_rows.value(row).kind;
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).kind : LocalItemKind::File;
 }
 
 qint64 LocalListModel::size(int row) const
@@ -128,8 +201,17 @@ qint64 LocalListModel::size(int row) const
 
 int LocalListModel::rowOfPath(const QString& path) const
 {
+    if (m_drives)
+        return int(m_drivePaths.indexOf(path));
+    if (!path.startsWith(m_folder))
+        return -1;
+    QStringView rest = QStringView(path).mid(m_folder.size());
+    const bool container = rest.endsWith(QLatin1Char('/'));
+    if (container)
+        rest.chop(1);
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i).path == path)
+        const Row& r = m_rows.at(i);
+        if (isContainer(r) == container && r.text == rest)
             return int(i);
     }
     return -1;
@@ -155,30 +237,30 @@ QVariant LocalListModel::data(const QModelIndex& index, int role) const
         if (index.column() == NameColumn)
             return r.text;
         if (index.column() == SizeColumn)
-            return r.sizeText;
-        return dateText(r.modified); // only for the rows a view shows
+            return r.size >= 0 && !m_drives ? sizeText(r.size) : QString();
+        return dateText(modifiedOf(r)); // only for the rows a view shows
     case Qt::DecorationRole:
         if (index.column() == NameColumn && m_icons)
-            return m_icons(r.imageKey);
+            return m_icons(m_imageKeys.value(r.image));
         return {};
     case Qt::TextAlignmentRole:
         if (index.column() == SizeColumn)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
         return {};
     case LocalRole::FullPath:
-        return r.path;
+        return pathOf(index.row());
     case LocalRole::NativePath:
-        return r.native;
+        return nativeOf(index.row());
     case LocalRole::ImageKey:
-        return r.imageKey;
+        return m_imageKeys.value(r.image);
     case LocalRole::Kind:
         return int(r.kind);
     case LocalRole::Size:
         return r.size;
     case LocalRole::SavedImageKey:
-        return r.savedImageKey;
+        return m_imageKeys.value(r.savedImage);
     case LocalRole::Modified:
-        return r.modified.toLocalTime();
+        return modifiedOf(r).toLocalTime();
     default:
         return {};
     }
@@ -188,13 +270,14 @@ bool LocalListModel::setData(const QModelIndex& index, const QVariant& value, in
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
+    if (role != LocalRole::ImageKey && role != LocalRole::SavedImageKey)
+        return false;
+    const quint8 image = imageIndex(value.toString());
     Row& r = m_rows[index.row()];
     if (role == LocalRole::ImageKey)
-        r.imageKey = value.toString();
-    else if (role == LocalRole::SavedImageKey)
-        r.savedImageKey = value.toString();
+        r.image = image;
     else
-        return false;
+        r.savedImage = image;
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), ColumnCount - 1), {role});
     return true;
 }

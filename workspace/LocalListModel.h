@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <functional>
+#include <limits>
 
 namespace jvz {
 
@@ -55,22 +56,33 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
+    // One row in as few bytes as a list of 100,000 files allows: the folder is kept once, paths, size texts
+    // and dates are made when asked for, image keys are kept as indexes into a small table.
     struct Row {
         QString text;
-        QString path;
-        QByteArray native;
-        LocalItemKind kind = LocalItemKind::File;
-        QString imageKey;
-        QString savedImageKey;
+        QByteArray native; // the entry's own bytes, only when they are not text's UTF-8 form
         qint64 size = -1;
-        QDateTime modified;
-        QString sizeText;
+        qint64 modified = kNoTime; // seconds since the epoch
+        LocalItemKind kind = LocalItemKind::File;
+        quint8 image = 0;
+        quint8 savedImage = 0; // 0: none
     };
+    static constexpr qint64 kNoTime = std::numeric_limits<qint64>::min();
+
     void applyOrder();
+    quint8 imageIndex(const QString& key);
+    bool isContainer(const Row& r) const;
+    QString pathOf(qsizetype row) const;
+    QByteArray nativeOf(qsizetype row) const;
+    QDateTime modifiedOf(const Row& r) const;
 
     IconLookup m_icons;
     QStringList m_headers;
     QList<Row> m_rows;
+    QStringList m_imageKeys{QString()}; // index 0: none
+    QString m_folder;          // the folder shown, as text; empty for the drives
+    QByteArray m_nativeFolder; // and as bytes
+    QStringList m_drivePaths;  // the drive view's paths, by row
     bool m_drives = false;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 };

@@ -2,9 +2,17 @@
 
 #include "core/CatalogExtension.h"
 #include "core/Cp1252.h"
+#include "platform/WildcardMatch.h"
 #include "terminal_files/PackageDescriptor.h"
 
+#include <QEventLoop>
 #include <QFile>
+#include <QHash>
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThreadPool>
+#include <QTimer>
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
@@ -40,14 +48,25 @@ void sortByName(QList<RawEntry>& entries)
 }
 
 // Reads the folder's entries (hidden ones left out) and hands each with its lstat record to the visitor.
-template <typename Visit> bool readFolder(const QByteArray& folder, Visit visit)
+// stop is asked every few hundred entries; *stopped tells whether it ended the read.
+// foldersOnly: entries the directory itself says are no folders are passed over unread, so the tree's
+// read of a folder of many files costs little more than the directory.
+template <typename Visit>
+bool readFolder(const QByteArray& folder, Visit visit, const ListingStop& stop, bool* stopped, bool foldersOnly = false)
 {
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return false;
     const int fd = ::dirfd(dir);
+    unsigned seen = 0;
     while (const dirent* d = ::readdir(dir)) {
+        if (stop && (++seen & 255) == 0 && stop()) {
+            *stopped = true;
+            break;
+        }
         if (isHidden(d->d_name))
+            continue;
+        if (foldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
             continue;
         struct stat st {};
         if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -72,53 +91,71 @@ bool charInList(QChar c, const QString& list)
     return false;
 }
 
-bool likeFrom(const QString& t, qsizetype ti, const QString& p, qsizetype pi)
-{
-    while (pi < p.size()) {
-        const QChar pc = p.at(pi);
-        if (pc == QLatin1Char('*')) {
-            while (pi < p.size() && p.at(pi) == QLatin1Char('*'))
-                ++pi;
-            if (pi == p.size())
-                return true;
-            for (qsizetype k = ti; k <= t.size(); ++k) {
-                if (likeFrom(t, k, p, pi))
-                    return true;
-            }
-            return false;
+// One item of a name pattern; every item but a star takes exactly one character.
+struct LikeItem {
+    enum Kind { Star, AnyOne, Digit, List, Literal } kind = Literal;
+    QChar literal;
+    QString list;
+    bool negate = false;
+
+    bool takes(QChar c) const
+    {
+        switch (kind) {
+        case AnyOne:
+            return true;
+        case Digit:
+            return c.isDigit();
+        case List:
+            return charInList(c, list) != negate;
+        default:
+            return c == literal;
         }
-        if (ti >= t.size())
-            return false;
-        const QChar tc = t.at(ti);
-        if (pc == QLatin1Char('?')) {
-            ++pi;
-        } else if (pc == QLatin1Char('#')) {
-            if (!tc.isDigit())
-                return false;
-            ++pi;
-        } else if (pc == QLatin1Char('[')) {
-            const qsizetype close = p.indexOf(QLatin1Char(']'), pi + 1);
-            if (close < 0) { // an unclosed bracket is taken literally
-                if (tc != pc)
-                    return false;
-                ++pi;
-            } else {
-                QString list = p.mid(pi + 1, close - pi - 1);
-                const bool negate = list.startsWith(QLatin1Char('!'));
-                if (negate)
-                    list.remove(0, 1);
-                if (charInList(tc, list) == negate)
-                    return false;
-                pi = close + 1;
-            }
-        } else {
-            if (tc != pc)
-                return false;
-            ++pi;
-        }
-        ++ti;
     }
-    return ti == t.size();
+};
+
+QList<LikeItem> likeItems(const QString& p)
+{
+    QList<LikeItem> items;
+    for (qsizetype pi = 0; pi < p.size(); ++pi) {
+        const QChar pc = p.at(pi);
+        LikeItem item;
+        if (pc == QLatin1Char('*')) {
+            if (!items.isEmpty() && items.last().kind == LikeItem::Star)
+                continue;
+            item.kind = LikeItem::Star;
+        } else if (pc == QLatin1Char('?')) {
+            item.kind = LikeItem::AnyOne;
+        } else if (pc == QLatin1Char('#')) {
+            item.kind = LikeItem::Digit;
+        } else if (pc == QLatin1Char('[') && p.indexOf(QLatin1Char(']'), pi + 1) >= 0) {
+            const qsizetype close = p.indexOf(QLatin1Char(']'), pi + 1);
+            item.kind = LikeItem::List;
+            item.list = p.mid(pi + 1, close - pi - 1);
+            item.negate = item.list.startsWith(QLatin1Char('!'));
+            if (item.negate)
+                item.list.remove(0, 1);
+            pi = close;
+        } else { // an unclosed bracket is taken literally
+            item.literal = pc;
+        }
+        items.append(item);
+    }
+    return items;
+}
+
+bool likeItemsMatch(const QString& text, const QList<LikeItem>& items)
+{
+    return wildcardMatch(
+        text.size(), items.size(), [&](std::size_t p) { return items.at(p).kind == LikeItem::Star; },
+        [&](std::size_t p, std::size_t n) { return items.at(p).takes(text.at(n)); });
+}
+
+// The list's pattern: the name pattern followed by the type pattern, upper-cased; "*.*" means every file,
+// names without an extension have no "." to match.
+QList<LikeItem> listPatternItems(const QString& namePattern, const QString& typePattern)
+{
+    const QString type = typePattern == QLatin1String("*.*") ? QStringLiteral("*") : typePattern;
+    return likeItems((namePattern + type).toUpper());
 }
 
 } // namespace
@@ -151,14 +188,12 @@ QByteArray nativeFromText(const QString& path)
 
 bool likeMatch(const QString& text, const QString& pattern)
 {
-    return likeFrom(text, 0, pattern, 0);
+    return likeItemsMatch(text, likeItems(pattern));
 }
 
 bool matchesListPattern(const QString& name, const QString& namePattern, const QString& typePattern)
 {
-    // "*.*" means every file; names without an extension have no "." to match.
-    const QString type = typePattern == QLatin1String("*.*") ? QStringLiteral("*") : typePattern;
-    return likeMatch(name.toUpper(), (namePattern + type).toUpper());
+    return likeItemsMatch(name.toUpper(), listPatternItems(namePattern, typePattern));
 }
 
 qint64 sizeInKb(qint64 bytes)
@@ -219,6 +254,8 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
     FolderListing result;
     QList<RawEntry> folders;
     QList<RawEntry> files;
+    const QList<LikeItem> pattern = listPatternItems(options.namePattern, options.typePattern);
+    QHash<QString, QString> imageByExtension;
     result.readable = readFolder(folder, [&](const QByteArray& name, const struct stat& st, int fd) {
         RawEntry raw;
         LocalEntry& e = raw.entry;
@@ -232,20 +269,30 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
             folders.append(raw);
             return;
         }
-        if (S_ISLNK(st.st_mode)) {
-            struct stat target {};
-            if (::fstatat(fd, name.constData(), &target, 0) == 0 && S_ISDIR(target.st_mode)) {
-                e.kind = LocalItemKind::FolderLink;
-                e.imageKey = QStringLiteral("RacFolder");
-                folders.append(raw);
-                return;
-            }
-        }
         e.kind = LocalItemKind::File;
         e.size = st.st_size;
-        e.imageKey = fileImageKey(e.name, options.filterItems);
-        const bool matches = matchesListPattern(e.name, options.namePattern, options.typePattern);
-        if (e.name.toUpper().contains(QLatin1String("DESCRIPTOR.XML"))) {
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target {};
+            if (::fstatat(fd, name.constData(), &target, 0) == 0) {
+                if (S_ISDIR(target.st_mode)) {
+                    e.kind = LocalItemKind::FolderLink;
+                    e.imageKey = QStringLiteral("RacFolder");
+                    e.size = -1;
+                    folders.append(raw);
+                    return;
+                }
+                e.size = target.st_size; // what a transfer of the link reads; a dangling one keeps its own
+            }
+        }
+        // Many files share few extensions: each is looked up once per listing.
+        const qsizetype dot = e.name.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot < 0 ? QString() : e.name.mid(dot + 1);
+        auto known = imageByExtension.constFind(extension);
+        if (known == imageByExtension.cend())
+            known = imageByExtension.insert(extension, fileImageKey(e.name, options.filterItems));
+        e.imageKey = *known;
+        const bool matches = likeItemsMatch(raw.sortKey, pattern);
+        if (raw.sortKey.contains(QLatin1String("DESCRIPTOR.XML"))) {
             if (!descriptorSuitsTerminal(folder + name, options.productCode))
                 return;
             if (!matches)
@@ -255,18 +302,19 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
         }
         if (matches)
             files.append(raw);
-    });
+    }, options.stop, &result.stopped);
     sortByName(folders);
     sortByName(files);
     result.entries.reserve(folders.size() + files.size());
-    for (const RawEntry& r : std::as_const(folders))
-        result.entries.append(r.entry);
-    for (const RawEntry& r : std::as_const(files))
-        result.entries.append(r.entry);
+    for (RawEntry& r : folders)
+        result.entries.append(std::move(r.entry));
+    folders = {};
+    for (RawEntry& r : files)
+        result.entries.append(std::move(r.entry));
     return result;
 }
 
-FolderListing listSubFolders(const QByteArray& folder)
+FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop)
 {
     FolderListing result;
     QList<RawEntry> folders;
@@ -281,11 +329,70 @@ FolderListing listSubFolders(const QByteArray& folder)
         raw.entry.modified = modifiedOf(st);
         raw.sortKey = raw.entry.name.toUpper();
         folders.append(raw);
-    });
+    }, stop, &result.stopped, true);
     sortByName(folders);
-    for (const RawEntry& r : std::as_const(folders))
-        result.entries.append(r.entry);
+    for (RawEntry& r : folders)
+        result.entries.append(std::move(r.entry));
     return result;
+}
+
+ServedFolderReads::ServedFolderReads(int waitLimitMs)
+    : m_listGeneration(std::make_shared<std::atomic<quint64>>(0)),
+      m_treeGeneration(std::make_shared<std::atomic<quint64>>(0)), m_waitLimitMs(waitLimitMs)
+{
+}
+
+template <typename Read>
+FolderListing ServedFolderReads::served(std::atomic<quint64>& generation, Read read, bool* superseded)
+{
+    const quint64 mine = ++generation;
+    auto promise = std::make_shared<QPromise<FolderListing>>();
+    QFuture<FolderListing> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, read] {
+        promise->addResult(read());
+        promise->finish();
+    });
+    if (!future.isFinished()) {
+        ++m_waiting;
+        QEventLoop loop;
+        QFutureWatcher<FolderListing> watcher;
+        QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+        watcher.setFuture(future);
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        limit.start(m_waitLimitMs);
+        if (!future.isFinished())
+            loop.exec();
+        --m_waiting;
+    }
+    const bool newer = generation.load() != mine;
+    if (superseded)
+        *superseded = newer;
+    if (!future.isFinished()) {
+        // Still reading: it is left to end on its own, its result unused.
+        if (generation.load() == mine)
+            ++generation;
+        return {};
+    }
+    return future.result();
+}
+
+FolderListing ServedFolderReads::listFolder(const QByteArray& folder, ListingOptions options, bool* superseded)
+{
+    const std::shared_ptr<std::atomic<quint64>> generation = m_listGeneration;
+    const quint64 next = generation->load() + 1;
+    options.stop = [generation, next] { return generation->load() != next; };
+    return served(*generation, [folder, options] { return jvz::listFolder(folder, options); }, superseded);
+}
+
+FolderListing ServedFolderReads::listSubFolders(const QByteArray& folder, bool* superseded)
+{
+    const std::shared_ptr<std::atomic<quint64>> generation = m_treeGeneration;
+    const quint64 next = generation->load() + 1;
+    ListingStop stop = [generation, next] { return generation->load() != next; };
+    return served(*generation, [folder, stop] { return jvz::listSubFolders(folder, stop); }, superseded);
 }
 
 } // namespace jvz

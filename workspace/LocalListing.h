@@ -11,6 +11,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
 
 namespace jvz {
 
@@ -27,15 +30,20 @@ struct LocalEntry {
     QString fullPath(const QString& folder) const;
 };
 
+// Asked now and then while a folder is read: true ends the read early (a newer read took its place).
+using ListingStop = std::function<bool()>;
+
 struct ListingOptions {
     QString typePattern;      // Combo2's text, "*.M40", "*.*"
     QString namePattern;      // Filter's text, put in front of the type pattern
     QStringList filterItems;  // Combo2's list: its product codes are the catalogue extensions
     QString productCode;      // of the connected terminal; empty without a session
+    ListingStop stop;         // unset: read to the end
 };
 
 struct FolderListing {
     bool readable = false; // false: the folder is gone or cannot be read; entries is empty
+    bool stopped = false;  // the read was ended early by its stop test: entries is incomplete
     QList<LocalEntry> entries;
 };
 
@@ -45,7 +53,33 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
 
 // The tree's sub-folders of a folder: real folders only (links are not followed, so a link loop cannot
 // grow the tree), hidden ones left out, sorted by name.
-FolderListing listSubFolders(const QByteArray& folder);
+FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop = {});
+
+// Folder reads for the window: each runs on a worker thread while the calling thread's event loop keeps
+// being served (timers, repaints, sockets, input), so a large or slow folder never freezes the window. The
+// call still returns the listing it asked for. A newer read of the same kind supersedes one still running:
+// that one stops early and comes back with superseded set, and its caller leaves the list to the newer one.
+// A read that outlasts waitLimitMs (a hung network mount) comes back unreadable.
+class ServedFolderReads {
+public:
+    explicit ServedFolderReads(int waitLimitMs = 60000);
+
+    FolderListing listFolder(const QByteArray& folder, ListingOptions options, bool* superseded = nullptr);
+    FolderListing listSubFolders(const QByteArray& folder, bool* superseded = nullptr);
+    // Reads being waited for now (nested waits included).
+    int waiting() const { return m_waiting; }
+    // The list's reads still running give way (the list was given other contents).
+    void supersedeLists() { ++*m_listGeneration; }
+
+private:
+    template <typename Read>
+    FolderListing served(std::atomic<quint64>& generation, Read read, bool* superseded);
+
+    std::shared_ptr<std::atomic<quint64>> m_listGeneration;
+    std::shared_ptr<std::atomic<quint64>> m_treeGeneration;
+    int m_waitLimitMs;
+    int m_waiting = 0;
+};
 
 // The name patterns: "*" any run, "?" one character, "#" one digit, "[abc]", "[a-z]", "[!abc]"; compared
 // upper-cased. A type pattern "*.*" takes every name, names without an extension too.

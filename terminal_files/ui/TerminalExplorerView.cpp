@@ -200,7 +200,7 @@ QStringList TerminalExplorerView::selectedNames() const
 {
     QStringList names;
     for (int row : selectedRows())
-        names.append(m_model.rows().at(row).name);
+        names.append(m_model.rows().at(row).listedName);
     return names;
 }
 

@@ -91,7 +91,7 @@ public:
     bool terminalDragStarted() const { return m_terminalDragStarted; }
 
     QList<int> selectedRows() const;
-    QStringList selectedNames() const;
+    QStringList selectedNames() const; // as the terminal listed them
     bool isBusy() const;
 
 protected:

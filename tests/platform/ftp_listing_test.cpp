@@ -19,7 +19,7 @@ const QDate Today(2026, 3, 15);
 TEST(FtpListingParser, ReadsUnixAndDosLines)
 {
     struct Case {
-        const char* line;
+        QByteArray line;
         FtpFileEntry expected;
     };
     const Case cases[] = {
@@ -38,9 +38,14 @@ TEST(FtpListingParser, ReadsUnixAndDosLines)
         {"03-09-26  12:05AM                 1234 APP.SGN", {"APP.SGN", false, 1234, at(2026, 3, 9, 0, 5)}},
         {"12-31-1999  23:59  1 Y2K.TXT", {"Y2K.TXT", false, 1, at(1999, 12, 31, 23, 59)}},
         {"01-01-70  00:00  0 EPOCH", {"EPOCH", false, 0, at(1970, 1, 1)}},
+        // The name is kept as listed after its one separating blank: a leading blank is part of it.
+        {"-rw-r--r-- 1 u g 6 Mar 01 2025  LEAD.TXT", {" LEAD.TXT", false, 6, at(2025, 3, 1)}},
+        {"03-09-26  12:05AM  6  LEAD.TXT", {" LEAD.TXT", false, 6, at(2026, 3, 9, 0, 5)}},
+        {"-rw-r--r-- 1 u g 6 Mar 01 2025 X\rY.TXT", {"X\rY.TXT", false, 6, at(2025, 3, 1)}},
+        {QByteArray("-rw-r--r-- 1 u g 6 Mar 01 2025 A\0B.TXT", 38), {QByteArray("A\0B.TXT", 7), false, 6, at(2025, 3, 1)}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(c.line.toStdString());
         const std::optional<FtpFileEntry> entry = parseFtpListLine(c.line, Today);
         ASSERT_TRUE(entry.has_value());
         EXPECT_EQ(entry->name, c.expected.name);
@@ -71,9 +76,55 @@ TEST(FtpListingParser, RefusesWhatIsNotAnEntry)
         EXPECT_FALSE(parseFtpListLine(line, Today).has_value()) << line.left(80).toStdString();
 }
 
+TEST(FtpListingParser, SaysWhichLinesItLeftOutForTheirLengthOrSize)
+{
+    const struct {
+        QByteArray line;
+        FtpLineDrop drop;
+    } cases[] = {
+        {"-rw-r--r-- 1 u g 5 Mar 01 2025 " + QByteArray(5000, 'N'), FtpLineDrop::TooLong},
+        {"-rw-r--r-- 1 u g 99999999999999999999 Mar 01 2025 X", FtpLineDrop::SizeTooLarge},
+        {"03-09-26  10:30AM  12345678901234567890 X", FtpLineDrop::SizeTooLarge},
+        {"total 12", FtpLineDrop::None},
+        {"garbage line", FtpLineDrop::None},
+        {"-rw-r--r-- 1 u g 5 Foo 01 2025 X", FtpLineDrop::None},
+    };
+    QByteArrayList lines;
+    QList<FtpDroppedLine> expected;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.left(60).toStdString());
+        FtpLineDrop drop = FtpLineDrop::TooLong;
+        EXPECT_FALSE(parseFtpListLine(c.line, Today, &drop).has_value());
+        EXPECT_EQ(drop, c.drop);
+        lines << c.line;
+        if (c.drop != FtpLineDrop::None)
+            expected.append({c.drop, c.line});
+    }
+    lines << "-rw-r--r-- 1 u g 1 Mar 01 2025 KEPT";
+    QList<FtpDroppedLine> dropped;
+    ASSERT_EQ(parseFtpListing(lines, Today, &dropped).size(), 1);
+    ASSERT_EQ(dropped.size(), expected.size());
+    for (qsizetype i = 0; i < dropped.size(); ++i) {
+        EXPECT_EQ(dropped[i].reason, expected[i].reason);
+        EXPECT_EQ(dropped[i].line, expected[i].line);
+    }
+}
+
+TEST(FtpListingParser, ANameCutByALineBreakKeepsItsRest)
+{
+    // "X<CR>Y.TXT" as the transfer delivers it: the CR became a line end.
+    const QByteArrayList lines = {"-rw-r--r-- 1 u g 1 Mar 01 2025 X", "Y.TXT", "-rw-r--r-- 1 u g 2 Mar 01 2025 B",
+                                  "total 3", "garbage after no entry"};
+    const QList<FtpFileEntry> entries = parseFtpListing(lines, Today);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].name, "X\nY.TXT");
+    EXPECT_EQ(entries[1].name, "B");
+}
+
 TEST(FtpListingParser, ListingKeepsTheServersOrderAndSkipsNoise)
 {
-    const QByteArrayList lines = {"total 3", "-rw-r--r-- 1 u g 1 Mar 01 2025 B", "nonsense",
+    // Noise ahead of the entries; a line right after an entry is the rest of its name (below).
+    const QByteArrayList lines = {"total 3", "nonsense", "-rw-r--r-- 1 u g 1 Mar 01 2025 B",
                                   "-rw-r--r-- 1 u g 2 Mar 01 2025 A"};
     const QList<FtpFileEntry> entries = parseFtpListing(lines, Today);
     ASSERT_EQ(entries.size(), 2);

@@ -52,6 +52,16 @@ bool FtpServerFixture::start()
         arguments << QStringLiteral("--data-silent-after") << QString::number(m_options.dataSilentAfterBytes);
     if (m_options.endlessListing)
         arguments << QStringLiteral("--endless-listing");
+    if (!m_options.cannedListing.isEmpty()) {
+        const QString listingPath = base + QStringLiteral("/listing");
+        QFile listing(listingPath);
+        if (!listing.open(QIODevice::WriteOnly) || listing.write(m_options.cannedListing) != m_options.cannedListing.size()) {
+            m_error = QStringLiteral("cannot write %1").arg(listingPath);
+            return false;
+        }
+        listing.close();
+        arguments << QStringLiteral("--listing") << listingPath;
+    }
     m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();

@@ -29,6 +29,9 @@ public:
         qint64 dataSilentAfterBytes = -1;
         // LIST sends lines and never ends.
         bool endlessListing = false;
+        // Not empty: every LIST is answered with these bytes instead of the folder's entries, so a test can
+        // list names no file system holds (a CR, a NUL) or lines no server writes.
+        QByteArray cannedListing;
     };
 
     FtpServerFixture();

@@ -115,6 +115,7 @@ def main():
     parser.add_argument("--data-silent-after", type=int, default=-1,
                         help="bytes after which a data connection sends nothing more and stays open; -1: never")
     parser.add_argument("--endless-listing", action="store_true", help="LIST sends lines and never ends")
+    parser.add_argument("--listing", help="file whose bytes answer every LIST, whatever the folder holds")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -140,6 +141,12 @@ def main():
 
         def on_disconnect(self):
             self.log_line("#disconnect")
+
+        if args.listing:
+            def ftp_LIST(self, path):
+                with open(args.listing, "rb") as canned:
+                    self.push_dtp_data(canned.read(), isproducer=False, cmd="LIST")
+                return path
 
         if args.never_open_data:
             def ftp_PORT(self, line):

@@ -1,7 +1,8 @@
 #pragma once
 
 // A terminal's FTP server as a local folder: names relative to the current directory (\SWAP\), absolute
-// terminal paths from the root; every call recorded; puts and renames can be made to fail. Like many
+// terminal paths from the root; every call recorded; puts and renames can be made to fail, and so can any
+// one command by its recorded text (refused). Like many
 // servers, a rename onto an existing name is refused.
 
 #include "platform/FtpClient.h"
@@ -42,14 +43,15 @@ public:
     }
     uint32_t putFile(const QString& localPath, const QByteArray& remote) override
     {
-        if (failPut)
+        if (failPut || refused.contains("STOR " + remote))
             return record("STOR " + remote, jvz::FtpError::ExtendedError);
         QFile::remove(local(remote));
         return record("STOR " + remote, QFile::copy(localPath, local(remote)) ? 0 : jvz::FtpError::ExtendedError);
     }
     uint32_t deleteFile(const QByteArray& remote) override
     {
-        return record("DELE " + remote, QFile::remove(local(remote)) ? 0 : jvz::FtpError::ExtendedError);
+        const bool ok = !refused.contains("DELE " + remote) && QFile::remove(local(remote));
+        return record("DELE " + remote, ok ? 0 : jvz::FtpError::ExtendedError);
     }
     uint32_t renameFile(const QByteArray& from, const QByteArray& to) override
     {
@@ -64,6 +66,7 @@ public:
     bool failPut = false;
     bool phantomGet = false;
     bool failRename = false;
+    QByteArrayList refused; // "STOR X", "DELE X": that command fails
 
 private:
     uint32_t record(const QByteArray& command, uint32_t result)

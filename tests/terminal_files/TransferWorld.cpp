@@ -27,6 +27,10 @@ const std::vector<const char*>& transferTextKeys()
         // the terminal explorer and the interactive transfers
         "TerminalContent",
         "TRC_TerminalNameDropped",
+        "TRC_TerminalNameRefused",
+        "MSG_TerminalNameNotSendable",
+        "TRC_TerminalLineTooLong",
+        "TRC_TerminalSizeTooLarge",
         "DelOK",
         "DelKO",
         "TRC_DelFile",

@@ -210,7 +210,8 @@ TEST_F(TerminalOpenTest, EditedTextGoesBackUnderATemporaryNameThenTakesItsName)
         QByteArrayList commands; // after the fetch
     };
     const PutCase cases[] = {
-        {"config.txt", true, true, {"STOR TMP3512", "DELE CONFIG.TXT", "RNFR TMP3512 RNTO CONFIG.TXT"}},
+        // Back under the name as listed: an upper-cased namesake would be another file.
+        {"config.txt", true, true, {"STOR TMP3512", "DELE config.txt", "RNFR TMP3512 RNTO config.txt"}},
         {"A_LONG_NAME_16CH.TXT",
          true,
          true,
@@ -222,8 +223,7 @@ TEST_F(TerminalOpenTest, EditedTextGoesBackUnderATemporaryNameThenTakesItsName)
     for (const PutCase& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.updateTermFiles ? " editable" : " read-only"));
         const QString name = QLatin1String(c.name);
-        const QString upper = name.toUpper();
-        QFile::remove(m_ftp.local(upper.toLatin1()));
+        QFile::remove(m_ftp.local(name.toLatin1()));
         onTerminal(name, "old\r\n");
         m_viewers.texts.clear();
         m_viewers.whileShown = [&](const TextViewRequest& request) {
@@ -241,31 +241,43 @@ TEST_F(TerminalOpenTest, EditedTextGoesBackUnderATemporaryNameThenTakesItsName)
         EXPECT_EQ(m_ftp.commands.mid(1), c.commands);
         EXPECT_EQ(result.putBack, c.saved ? TerminalFileOpener::PutBack::Done : TerminalFileOpener::PutBack::NotNeeded);
         if (c.saved) {
-            EXPECT_EQ(jvztest::readFile(m_ftp.local(upper.toLatin1())), QByteArray("new\r\n"));
+            EXPECT_EQ(jvztest::readFile(m_ftp.local(name.toLatin1())), QByteArray("new\r\n"));
         }
         EXPECT_TRUE(tempFiles().isEmpty());
     }
     EXPECT_TRUE(m_world.host.reports.empty());
 }
 
-TEST_F(TerminalOpenTest, FailedPutBackKeepsTheEditedCopyAndSaysWhere)
+TEST_F(TerminalOpenTest, PutBackWithEachStepRefusedLosesNoText)
 {
     struct FailCase {
         const char* what;
         bool failPut;
         bool failRename;
-        QByteArray terminalAfter; // what the terminal holds under the name afterwards ("" for nothing)
+        QByteArrayList refused;
+        TerminalFileOpener::PutBack outcome;
+        QByteArray finalAfter;     // what the terminal holds under CONFIG.TXT afterwards ("" for nothing)
+        QByteArray temporaryAfter; // and under TMP3512
+        const char* terminalCopy;  // the name the message gives for the terminal's copy
     };
+    using PB = TerminalFileOpener::PutBack;
     const FailCase cases[] = {
-        {"put refused", true, false, "old\r\n"},
-        {"rename refused", false, true, ""},
+        {"upload refused", true, false, {}, PB::Failed, "old\r\n", "", ""},
+        {"delete refused", false, false, {"DELE CONFIG.TXT"}, PB::Failed, "old\r\n", "", ""},
+        // The old file is gone: the new text is stored again under its name.
+        {"rename refused", false, true, {}, PB::Done, "edited\r\n", "", ""},
+        // Nor can it be stored again: it stays under the temporary name, which the message gives.
+        {"rename and the second store refused", false, true, {"STOR CONFIG.TXT"}, PB::Failed, "", "edited\r\n",
+         "TMP3512"},
     };
     auto ctx = m_world.context(m_ftp);
     for (const FailCase& c : cases) {
         SCOPED_TRACE(c.what);
+        QFile::remove(m_ftp.local("TMP3512"));
         onTerminal(QStringLiteral("CONFIG.TXT"), "old\r\n");
         m_ftp.failPut = c.failPut;
         m_ftp.failRename = c.failRename;
+        m_ftp.refused = c.refused;
         m_world.host.reports.clear();
         m_world.notifier.shown.clear();
         m_viewers.whileShown = [](const TextViewRequest& request) {
@@ -275,21 +287,36 @@ TEST_F(TerminalOpenTest, FailedPutBackKeepsTheEditedCopyAndSaysWhere)
         TerminalOpenSettings settings;
         settings.updateTermFiles = true;
         const auto result = m_opener.OpenTerminalFile(ctx, QStringLiteral("CONFIG.TXT"), settings);
-        EXPECT_EQ(result.putBack, TerminalFileOpener::PutBack::Failed);
+        EXPECT_EQ(result.putBack, c.outcome);
+        // The terminal's tree.
+        const QString finalPath = m_ftp.local("CONFIG.TXT");
+        EXPECT_EQ(QFile::exists(finalPath), !c.finalAfter.isEmpty());
+        if (!c.finalAfter.isEmpty())
+            EXPECT_EQ(jvztest::readFile(finalPath), c.finalAfter);
+        const QString temporaryPath = m_ftp.local("TMP3512");
+        EXPECT_EQ(QFile::exists(temporaryPath), !c.temporaryAfter.isEmpty());
+        if (!c.temporaryAfter.isEmpty())
+            EXPECT_EQ(jvztest::readFile(temporaryPath), c.temporaryAfter);
+        EXPECT_EQ(result.terminalCopy, QLatin1String(c.terminalCopy));
+        if (c.outcome == PB::Done) {
+            EXPECT_TRUE(result.keptCopy.isEmpty());
+            EXPECT_TRUE(m_world.host.reports.empty());
+            EXPECT_TRUE(m_world.notifier.shown.empty());
+            EXPECT_TRUE(tempFiles().isEmpty());
+            continue;
+        }
         ASSERT_EQ(m_world.host.reports.size(), 1u);
         EXPECT_EQ(m_world.host.reports[0].operation, QStringLiteral("FtpPutFile"));
         ASSERT_FALSE(result.keptCopy.isEmpty());
         EXPECT_EQ(jvztest::readFile(result.keptCopy), QByteArray("edited\r\n"));
         ASSERT_EQ(m_world.notifier.shown.size(), 1u);
-        EXPECT_EQ(m_world.notifier.shown[0].text, result.keptCopy + " : <General:MSG_EditedCopyKept>");
-        const QString onTerminalPath = m_ftp.local("CONFIG.TXT");
-        EXPECT_EQ(QFile::exists(onTerminalPath), !c.terminalAfter.isEmpty());
-        if (!c.terminalAfter.isEmpty()) {
-            EXPECT_EQ(jvztest::readFile(onTerminalPath), c.terminalAfter);
-        }
-        EXPECT_FALSE(QFile::exists(m_ftp.local("TMP3512"))) << "the temporary name is cleaned up";
+        QString said = result.keptCopy + " : <General:MSG_EditedCopyKept>";
+        if (*c.terminalCopy)
+            said += QStringLiteral("\n") + QLatin1String(c.terminalCopy) + " : <General:MSG_TerminalCopyKept>";
+        EXPECT_EQ(m_world.notifier.shown[0].text, said);
         // A later open of the same name does not overwrite the kept copy.
         m_ftp.failPut = m_ftp.failRename = false;
+        m_ftp.refused.clear();
         m_viewers.whileShown = nullptr;
         onTerminal(QStringLiteral("CONFIG.TXT"), "other\r\n");
         m_opener.OpenTerminalFile(ctx, QStringLiteral("CONFIG.TXT"), settings);

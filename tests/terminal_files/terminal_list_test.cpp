@@ -1,10 +1,14 @@
 // The terminal list: rows made from the terminal's listing, the model under the item-model checks, and the
 // list commands (navigation, back, delete, refresh, filter) against a real FTP server on loopback.
 #include "FtpServerFixture.h"
+#include "TestEnv.h"
 #include "TransferWorld.h"
+#include "core/Cp1252.h"
 #include "platform/FtpClient.h"
+#include "terminal_files/SafeTransfer.h"
 #include "terminal_files/TerminalExplorer.h"
 #include "terminal_files/TerminalListModel.h"
+#include "terminal_files/TerminalUpload.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -326,6 +330,134 @@ TEST_F(TerminalExplorerTest, SizeEntriesShowTheDiskAndListingsOfFiveGibibytesKee
               QStringLiteral("4 <MSG_SIZ_VisibleItemsIn> \\SWAP\\\r\n    <MSG_SIZ_FreeSpace>\t1 Kb"
                              "\r\n    <MSG_SIZ_UsedSpace>\t5242879 Kb\r\n    <MSG_SIZ_TotalSpace>\t5242880 Kb"));
     EXPECT_TRUE(m_calls.filter(QStringLiteral(".SIZ")).isEmpty()) << "never fetched";
+}
+
+// Names go back to the terminal as it listed them. The server answers LIST with canned lines (names no file
+// system holds) and holds the files a changed name would reach instead: "LEAD.TXT" for " LEAD.TXT", "X" for
+// "X<CR>Y.TXT", "A" for "A<NUL>B.TXT".
+class ListedNamesTest : public ::testing::Test {
+protected:
+    static jvztest::FtpServerFixture::Options cannedListing()
+    {
+        jvztest::FtpServerFixture::Options options;
+        options.cannedListing = "-rw-r--r-- 1 u g 6 Mar 01 2025  LEAD.TXT\r\n"
+                                "-rw-r--r-- 1 u g 5 Mar 01 2025 LEAD.TXT\r\n"
+                                "-rw-r--r-- 1 u g 6 Mar 01 2025 X\rY.TXT\r\n" +
+                                QByteArray("-rw-r--r-- 1 u g 6 Mar 01 2025 A\0B.TXT\r\n", 40) +
+                                "-rw-r--r-- 1 u g 6 Mar 01 2025 " + QByteArray(5000, 'L') + "\r\n" +
+                                "-rw-r--r-- 1 u g 99999999999999999999 Mar 01 2025 HUGE.BIN\r\n";
+        return options;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.start()) << m_server.errorString().toStdString();
+        for (const auto& [name, bytes] : {std::pair{" LEAD.TXT", "spaced"}, {"LEAD.TXT", "plain"}, {"X", "x"},
+                                          {"A", "a"}})
+            ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\") + QLatin1String(name), bytes));
+        ASSERT_EQ(m_client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
+                  FtpError::None);
+        m_world.currentTerminalDir = QStringLiteral("\\");
+        m_world.batch.gBatchMode = false;
+        m_hooks.filterText = [] { return QStringLiteral("*.*"); };
+        m_hooks.openTerminalFile = [this](const QString& d, const QString& n) { m_opened << d + n; };
+        m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_hooks);
+        m_explorer->relist();
+    }
+
+    QByteArrayList wire(const char* verb) const
+    {
+        QByteArrayList lines;
+        for (const QByteArray& line : m_server.commands()) {
+            if (line.startsWith(verb))
+                lines << line;
+        }
+        return lines;
+    }
+
+    jvztest::FtpServerFixture m_server{cannedListing()};
+    CurlFtpClient m_client{FtpTimeouts{5000, 5}};
+    jvztest::TransferWorld m_world;
+    TransferContext m_ctx = m_world.context(m_client);
+    TerminalListModel m_model;
+    TerminalExplorerHooks m_hooks;
+    std::unique_ptr<TerminalExplorer> m_explorer;
+    QStringList m_opened;
+};
+
+TEST_F(ListedNamesTest, RowsShowTheirTextAndTheDroppedLinesAreTraced)
+{
+    QStringList shown;
+    for (const TerminalListRow& row : m_model.rows())
+        shown << row.name;
+    // The CR reaches the list as a line break: the row keeps both parts.
+    EXPECT_EQ(shown, QStringList({"LEAD.TXT", "LEAD.TXT", "X\nY.TXT", "A"}));
+    EXPECT_TRUE(m_world.host.traces.contains("<TRC_TerminalLineTooLong>-rw-r--r-- 1 u g 6 Mar 01 2025 " +
+                                             QString(89, u'L') + "..."));
+    EXPECT_TRUE(m_world.host.traces.contains(
+        "<TRC_TerminalSizeTooLarge>-rw-r--r-- 1 u g 99999999999999999999 Mar 01 2025 HUGE.BIN"));
+}
+
+TEST_F(ListedNamesTest, EveryCommandSendsTheListedNameOrNothing)
+{
+    const QString local = QString::fromStdString(jvztest::makeScratchDir("listed")) + u'/';
+    const struct {
+        int row;
+        const char* refusedAs; // empty: the command goes through
+        const char* fetched;   // what the fetch gets
+    } cases[] = {
+        {0, "", "spaced"},
+        {1, "", "plain"},
+        {2, "X<LF>Y.TXT", ""},
+        {3, "A<NUL>B.TXT", ""},
+    };
+    for (const auto& c : cases) {
+        const TerminalListRow row = m_model.rows().at(c.row);
+        SCOPED_TRACE(visibleName(row.listedName).toStdString());
+        m_world.notifier.shown.clear();
+        m_world.host.traces.clear();
+        m_world.host.reports.clear();
+        const qsizetype retrBefore = wire("RETR").size();
+        // Fetch.
+        const int got = UploadSelectedTerminalFiles(m_ctx, {row.listedName}, local, {});
+        // Open.
+        m_opened.clear();
+        m_explorer->OpenTerminalItem({c.row});
+        ASSERT_EQ(m_opened.size(), 1);
+        EXPECT_EQ(m_opened[0], u'\\' + row.listedName) << "the dispatch gets the listed name";
+        if (!*c.refusedAs) {
+            EXPECT_EQ(got, 1);
+            EXPECT_EQ(wire("RETR").mid(retrBefore), QByteArrayList{"RETR " + Cp1252::encode(row.listedName)});
+            QFile fetched(local + row.listedName);
+            ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
+            EXPECT_EQ(fetched.readAll(), QByteArray(c.fetched));
+            EXPECT_TRUE(m_world.notifier.shown.empty());
+            continue;
+        }
+        EXPECT_EQ(got, 0);
+        EXPECT_EQ(wire("RETR").size(), retrBefore) << "nothing fetched, no other file either";
+        ASSERT_EQ(m_world.notifier.shown.size(), 1u);
+        EXPECT_EQ(m_world.notifier.shown[0].text,
+                  QStringLiteral("<MSG_TerminalNameNotSendable> '") + QLatin1String(c.refusedAs) + u'\'');
+        EXPECT_TRUE(
+            m_world.host.traces.contains(QStringLiteral("<TRC_TerminalNameRefused>") + QLatin1String(c.refusedAs)));
+        EXPECT_TRUE(m_world.host.reports.empty());
+        // Delete.
+        m_world.notifier.shown.clear();
+        EXPECT_FALSE(m_explorer->DeleteTerminalFile(row.listedName));
+        EXPECT_EQ(m_world.notifier.shown.size(), 1u);
+    }
+    EXPECT_FALSE(QFile::exists(local + "X")) << "the CR name never fetched the file X";
+    EXPECT_FALSE(QFile::exists(local + "A"));
+
+    // Delete the spaced one: the plain one stays.
+    m_world.notifier.answers = {MessageAnswer::Yes};
+    EXPECT_TRUE(m_explorer->DeleteTerminalSelection({0}));
+    EXPECT_TRUE(wire("DELE").contains("DELE  LEAD.TXT"));
+    EXPECT_FALSE(QFile::exists(m_server.localPath(" LEAD.TXT")));
+    EXPECT_EQ(m_server.readLocal("LEAD.TXT"), QByteArray("plain"));
+    EXPECT_TRUE(QFile::exists(m_server.localPath("X")));
+    EXPECT_TRUE(QFile::exists(m_server.localPath("A")));
 }
 
 } // namespace

@@ -103,7 +103,12 @@ TEST_F(TerminalUploadTest, NamesThatLeaveTheFolderAreRefusedAndAClosedSessionSto
     EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("../APP.SGN"), QStringLiteral("..")}, inner, m_hooks),
               0);
     EXPECT_TRUE(localFiles().isEmpty());
-    EXPECT_EQ(m_world.host.reports.size(), 2u);
+    // Refused before anything is sent: a message and a trace line each, no FTP error.
+    EXPECT_TRUE(m_world.host.reports.empty());
+    ASSERT_EQ(m_world.notifier.shown.size(), 2u);
+    EXPECT_EQ(m_world.notifier.shown[0].text, QStringLiteral("<MSG_TerminalNameNotSendable> '../APP.SGN'"));
+    EXPECT_TRUE(m_world.host.traces.contains(QStringLiteral("<TRC_TerminalNameRefused>..")));
+    m_world.notifier.shown.clear();
 
     m_hooks.sessionOpen = [] { return false; };
     EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}, m_dest,

@@ -5,6 +5,8 @@
 #include "Paths.h"
 #include "core/MBLanguages.h"
 #include "workspace/LocalDeletion.h"
+#include "workspace/LocalListModel.h"
+#include "workspace/LocalListing.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -164,6 +166,88 @@ TEST_F(Deletion, ALinkIsRemovedButNotWhatItPointsTo)
     EXPECT_EQ(deletion.DeleteLocalSelection(one).result, Result::Deleted);
     EXPECT_FALSE(QFileInfo(dir.folder + "shortcut").isSymLink());
     EXPECT_TRUE(dir.exists("sub/inner.txt"));
+}
+
+// The rows as the list shows a folder: read from disk, through the list model, as the selection pane takes them.
+std::vector<SelectionRow> listedRows(const QString& folder, LocalListModel& model)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    model.showFolder(native, listFolder(native, {"*.*", "", {"*.M40", "*.*"}, ""}).entries);
+    std::vector<SelectionRow> rows;
+    for (int row = 0; row < model.rowCount(); ++row)
+        rows.push_back({model.index(row, 0).data().toString(), model.imageKey(row), {}, false, model.kind(row),
+                        model.fullPath(row), model.nativePath(row)});
+    return rows;
+}
+
+int rowNamed(const std::vector<SelectionRow>& rows, const QString& name)
+{
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].text == name)
+            return int(i);
+    }
+    return -1;
+}
+
+TEST_F(Deletion, ListedLinksAreRemovedAsLinksAndTheRunGoesOn)
+{
+    LocalListModel model;
+    struct Case {
+        const char* name;
+        QStringList chosen;
+        Result result;
+        QStringList gone;
+    };
+    const Case cases[] = {
+        {"a folder link alone", {"folderlink"}, Result::Deleted, {"folderlink"}},
+        {"links, a file and a folder",
+         {"folderlink", "sub", "filelink", "dangling", "a.bin"},
+         Result::Deleted,
+         {"folderlink", "filelink", "dangling", "a.bin"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeletionScene fresh;
+        fresh.dir.write("sub/inner.txt", "keep");
+        fresh.dir.write("target.bin", "target");
+        ASSERT_TRUE(QFile::link(fresh.dir.folder + "sub", fresh.dir.folder + "folderlink"));
+        ASSERT_TRUE(QFile::link(fresh.dir.folder + "target.bin", fresh.dir.folder + "filelink"));
+        ASSERT_TRUE(QFile::link(fresh.dir.folder + "nowhere", fresh.dir.folder + "dangling"));
+        std::vector<SelectionRow> rows = listedRows(fresh.dir.folder, model);
+        for (const QString& name : c.chosen) {
+            const int row = rowNamed(rows, name);
+            ASSERT_GE(row, 0) << name.toStdString();
+            rows[size_t(row)].selected = true;
+        }
+        fresh.notifier.answers = {MessageAnswer::Yes};
+        LocalDeletion deletion(fresh.notifier, fresh.language);
+        const LocalDeletionOutcome out = deletion.DeleteLocalSelection(rows);
+        EXPECT_EQ(out.result, c.result);
+        EXPECT_EQ(fresh.notifier.shown.size(), 1u) << "the question only, no error";
+        for (const QString& name : c.gone)
+            EXPECT_FALSE(QFileInfo(fresh.dir.folder + name).isSymLink() || fresh.dir.exists(name)) << name.toStdString();
+        EXPECT_TRUE(fresh.dir.exists("sub/inner.txt")) << "a link's folder is never touched";
+        EXPECT_TRUE(fresh.dir.exists("target.bin")) << "a link's file is never touched";
+    }
+}
+
+TEST_F(Deletion, AListedReadOnlyFileAfterALinkStillStopsTheRun)
+{
+    ASSERT_TRUE(QFile::link(dir.folder + "sub", dir.folder + "folderlink"));
+    dir.makeReadOnly("c.bin");
+    LocalListModel model;
+    std::vector<SelectionRow> listed = listedRows(dir.folder, model);
+    for (const char* name : {"folderlink", "a.bin", "c.bin", "d.bin"})
+        listed[size_t(rowNamed(listed, name))].selected = true;
+    notifier.answers = {MessageAnswer::Yes};
+    LocalDeletion deletion(notifier, language);
+    const LocalDeletionOutcome out = deletion.DeleteLocalSelection(listed);
+    EXPECT_EQ(out.result, Result::Failed);
+    EXPECT_FALSE(QFileInfo(dir.folder + "folderlink").isSymLink());
+    EXPECT_EQ(present(), QStringList({"sub", "b.M40", "c.bin", "d.bin"}));
+    ASSERT_EQ(notifier.shown.size(), 2u);
+    EXPECT_EQ(notifier.shown[1].text,
+              label("MSG_DeleteError") + QString(" %1: ").arg(EACCES) + QString::fromLocal8Bit(strerror(EACCES)));
 }
 
 } // namespace

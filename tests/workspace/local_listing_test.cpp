@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QDir>
+#include <QTimer>
 #include <QTreeView>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -50,9 +52,11 @@ FolderListing list(const QString& folder, const QString& type, const QString& na
 
 TEST(LocalPatterns, LikeRules)
 {
+    const std::string longName(255, 'a');
+    const std::string longNameB = std::string(254, 'a') + "b";
     const struct {
-        const char* text;
-        const char* pattern;
+        std::string text;
+        std::string pattern;
         bool match;
     } cases[] = {
         {"C.M40", "*.M40", true},
@@ -69,10 +73,20 @@ TEST(LocalPatterns, LikeRules)
         {"A[.TXT", "A[.TXT", true},
         {"", "*", true},
         {"X", "", false},
+        {"ABAB", "*B*B", true},
+        {"ABA", "*B*B", false},
+        {"F12.M40", "*#*.M40", true},
+        {"X.M40", "*[!X]*.M40", false},
+        {"ZX.M40", "*[!X]*.M40", true},
+        {"A*B", "*[*]B", true},
+        // Many stars before a letter the name lacks: each try of the earlier stars is no use, so the match
+        // ends at once instead of trying every way to split the name.
+        {longName, "*a*a*a*a*a*b", false},
+        {longNameB, "*a*a*a*a*a*b", true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.text) + " ~ " + c.pattern);
-        EXPECT_EQ(likeMatch(QString::fromLatin1(c.text), QString::fromLatin1(c.pattern)), c.match);
+        SCOPED_TRACE(c.text.substr(0, 20) + " ~ " + c.pattern);
+        EXPECT_EQ(likeMatch(QString::fromStdString(c.text), QString::fromStdString(c.pattern)), c.match);
     }
 }
 
@@ -170,6 +184,42 @@ TEST(LocalListing, FixtureFolderInOrderWithoutHiddenEntries)
         EXPECT_EQ(found->imageKey, QString::fromLatin1(e.image));
         EXPECT_EQ(found->size, e.size);
         EXPECT_TRUE(found->modified.isValid());
+    }
+}
+
+TEST(LocalListing, ALinkToAFileHasTheSizeOfTheFileItNames)
+{
+    const QString folder = QString::fromStdString(jvztest::makeScratchDir("linksizes")) + QLatin1Char('/');
+    {
+        QFile f(folder + QStringLiteral("target.bin"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'x'));
+    }
+    ASSERT_TRUE(QFile::link(folder + QStringLiteral("target.bin"), folder + QStringLiteral("filelink")));
+    const QByteArray gone = folder.toUtf8() + "gone.bin";
+    ASSERT_TRUE(QFile::link(QString::fromUtf8(gone), folder + QStringLiteral("dangling")));
+    const FolderListing l = list(folder, QStringLiteral("*.*"));
+    const struct {
+        const char* name;
+        qint64 size;
+        const char* text;
+    } cases[] = {
+        {"target.bin", 5000, "5 Kb   "},
+        {"filelink", 5000, "5 Kb   "},                    // what a transfer of it reads
+        {"dangling", qint64(gone.size()), "1 Kb   "}, // nothing to read: the link's own size
+    };
+    LocalListModel model;
+    model.showFolder(QFile::encodeName(folder), l.entries);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LocalEntry* found = entryNamed(l, QString::fromLatin1(c.name));
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->kind, LocalItemKind::File);
+        EXPECT_EQ(found->size, c.size);
+        const int row = model.rowOfPath(folder + QString::fromLatin1(c.name));
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(model.size(row), c.size) << "the status total adds this";
+        EXPECT_EQ(model.index(row, LocalListModel::SizeColumn).data().toString(), QString::fromLatin1(c.text));
     }
 }
 
@@ -335,6 +385,87 @@ TEST(LocalListing, TenThousandFilesFillTheListQuickly)
     EXPECT_EQ(model.rowCount(), 10000);
     EXPECT_LT(ms, 2000) << "the list must fill in well under a second on an idle machine";
     EXPECT_LT(iconCalls, 1000) << "only the rows in view ask for an icon";
+}
+
+// A folder of many files read in the pane: the window's thread keeps serving its timers throughout, and a
+// newer request takes the place of one still being read.
+struct ManyFilesPane {
+    explicit ManyFilesPane(int count)
+    {
+        many = f.tree.vol1 + QStringLiteral("many/");
+        QDir().mkpath(many);
+        for (int i = 0; i < count; ++i) {
+            const QByteArray path = QFile::encodeName(many + QStringLiteral("file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
+            const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        f.start();
+        f.pane->OpenFolderInTree(f.tree.vol1);
+    }
+
+    // Runs the call with a 10 ms timer on this thread; the longest time the timer went unserved.
+    template <typename Call> qint64 longestGap(Call call)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0, longest = 0;
+        ticks = 0;
+        QTimer timer;
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            longest = std::max(longest, clock.elapsed() - last);
+            last = clock.elapsed();
+            ++ticks;
+        });
+        timer.start();
+        call();
+        return std::max(longest, clock.elapsed() - last);
+    }
+
+    PaneFixture f;
+    QString many;
+    int ticks = 0;
+};
+
+TEST(LocalListingWindow, TwentyThousandFilesNeverStopTheWindowsTimers)
+{
+    ManyFilesPane p(20000);
+    const qint64 gap = p.longestGap([&] { p.f.pane->OpenFolderInTree(p.many); });
+    std::cout << "[ figure ] 20,000-file folder: longest timer gap " << gap << " ms, " << p.ticks << " ticks"
+              << std::endl;
+    EXPECT_EQ(p.f.listTexts().size(), 20000);
+    EXPECT_EQ(p.f.status2(1), QStringLiteral("20,000 objects found"));
+    EXPECT_LT(gap, 100) << "the window's thread went unserved while the folder was read";
+    // The relist the filters ask for is read the same way.
+    const qint64 relist = p.longestGap([&] { p.f.filter->setText(QStringLiteral("FILE1")); });
+    EXPECT_EQ(p.f.listTexts().size(), 10000);
+    EXPECT_LT(relist, 100);
+}
+
+TEST(LocalListingWindow, ANewerRequestTakesThePlaceOfOneStillBeingRead)
+{
+    ManyFilesPane p(20000);
+    const QModelIndex data = p.f.pane->treeModel().findFolder(p.f.tree.vol1 + QStringLiteral("data/"));
+    ASSERT_TRUE(data.isValid());
+    // While the big folder is read, the user clicks another folder of the tree.
+    bool clicked = false;
+    QTimer::singleShot(0, [&] {
+        clicked = true;
+        p.f.pane->TreeView1_NodeClick(p.f.pane->treeModel().findFolder(p.f.tree.vol1 + QStringLiteral("data/")));
+    });
+    p.f.pane->OpenFolderInTree(p.many);
+    EXPECT_TRUE(clicked) << "the window served its events while the folder was read";
+    EXPECT_EQ(p.f.listTexts(), (QStringList{"b", "pack", "a.txt", "C.M40", "D.M23", "README"}));
+    EXPECT_EQ(p.f.pane->CurrentLocalFolder(), p.f.tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(p.f.folderPanel, p.f.tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(p.f.status2(1), QStringLiteral("6 objects found"));
+
+    // A filter typed while the big folder is read: the list is the filtered one, not the first read's.
+    QTimer::singleShot(0, [&] { p.f.filter->setText(QStringLiteral("FILE0000")); });
+    p.f.pane->OpenFolderInTree(p.many);
+    EXPECT_EQ(p.f.listTexts().size(), 10);
+    EXPECT_EQ(p.f.filter->text(), QStringLiteral("FILE0000"));
 }
 
 // The filters of the pane: Combo2 and Filter relist the shown folder, never the drive view.

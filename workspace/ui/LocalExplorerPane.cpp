@@ -207,6 +207,7 @@ void LocalExplorerPane::BuildDriveTree()
 
 void LocalExplorerPane::ShowDrivesInList()
 {
+    m_reads.supersedeLists(); // a folder still being read never replaces the drives
     m_list.showDrives(m_drives);
     m_w.list->clearSelection();
     if (m_hooks.listingCleared)
@@ -215,14 +216,28 @@ void LocalExplorerPane::ShowDrivesInList()
 
 void LocalExplorerPane::TreeView1_NodeClick(const QModelIndex& node)
 {
-    if (!node.isValid() || m_inNodeClick)
+    if (!node.isValid())
         return;
+    if (m_inNodeClick) {
+        // A click while a folder is being read: that read gives way, and this node is shown once it has.
+        if (m_reads.waiting() > 0) {
+            m_pendingNode = node;
+            m_reads.supersedeLists();
+        }
+        return;
+    }
     m_inNodeClick = true;
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    selectNode(node);
-    RefreshNode(node);
-    m_w.tree->expand(node);
-    ShowNodeContents(node);
+    QPersistentModelIndex next(node);
+    while (next.isValid()) {
+        const QModelIndex current = next;
+        m_pendingNode = QPersistentModelIndex();
+        selectNode(current);
+        RefreshNode(current);
+        m_w.tree->expand(current);
+        ShowNodeContents(current);
+        next = m_pendingNode;
+    }
     QGuiApplication::restoreOverrideCursor();
     m_inNodeClick = false;
 }
@@ -315,14 +330,22 @@ void LocalExplorerPane::GoToTypedPath(const QString& text)
     QGuiApplication::restoreOverrideCursor();
 }
 
-void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
+ListingOptions LocalExplorerPane::listingOptions() const
 {
     ListingOptions options;
     options.typePattern = m_w.typeCombo->currentText();
     options.namePattern = m_w.filter->text();
     options.filterItems = filterItems();
     options.productCode = m_hooks.productCode ? m_hooks.productCode() : QString();
-    const FolderListing listing = listFolder(folder, options);
+    return options;
+}
+
+void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
+{
+    bool superseded = false;
+    const FolderListing listing = m_reads.listFolder(folder, listingOptions(), &superseded);
+    if (superseded)
+        return; // a newer read shows its own folder
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
     m_w.list->setCurrentIndex({});
@@ -526,23 +549,24 @@ void LocalExplorerPane::relistForFilters(CountFormat format)
 {
     m_list.clear();
     setFolderStatus(m_currentFolder);
-    listCurrentFolder();
+    if (!listCurrentFolder())
+        return;
     writeCount(format);
     ShowLocalSelectionSize();
 }
 
-void LocalExplorerPane::listCurrentFolder()
+bool LocalExplorerPane::listCurrentFolder()
 {
-    ListingOptions options;
-    options.typePattern = m_w.typeCombo->currentText();
-    options.namePattern = m_w.filter->text();
-    options.filterItems = filterItems();
-    options.productCode = m_hooks.productCode ? m_hooks.productCode() : QString();
-    const FolderListing listing = listFolder(m_currentNative, options);
-    m_list.showFolder(m_currentNative, listing.entries);
+    const QByteArray folder = m_currentNative;
+    bool superseded = false;
+    const FolderListing listing = m_reads.listFolder(folder, listingOptions(), &superseded);
+    if (superseded)
+        return false; // a newer read shows its own folder
+    m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
     if (m_hooks.listingCleared)
         m_hooks.listingCleared();
+    return true;
 }
 
 void LocalExplorerPane::Combo2_Change()

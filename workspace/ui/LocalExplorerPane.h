@@ -12,6 +12,7 @@
 #include "workspace/PathComboModel.h"
 
 #include <QObject>
+#include <QPersistentModelIndex>
 #include <functional>
 #include <memory>
 
@@ -136,7 +137,9 @@ protected:
 private:
     void setCurrentFolder(const QByteArray& native);
     void relistForFilters(CountFormat format);
-    void listCurrentFolder();
+    // False when a newer read took its place (the list is that read's).
+    bool listCurrentFolder();
+    ListingOptions listingOptions() const;
     void selectNode(const QModelIndex& node);
     void setStatus2(int panel, const QString& text);
     void setFolderStatus(const QString& text);
@@ -165,6 +168,8 @@ private:
     QByteArray m_currentNative;
     QTimer* m_dragTimer = nullptr;
     bool m_started = false;
+    ServedFolderReads m_reads;
+    QPersistentModelIndex m_pendingNode; // clicked while a node's folder was being read
     bool m_inNodeClick = false; // a node's fill is never re-entered
     bool m_selecting = false;   // selection changes made by the pane itself
 };
