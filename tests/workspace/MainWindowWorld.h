@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window built by the program's own assembly (WindowAssembly) over a scratch program folder with the
-// shipped settings, language and product-code files. Only what sits behind platform/ is replaced: boxes, the
+// shipped settings, language, phonebook and product-code files. Only what sits behind platform/ is replaced: boxes, the
 // per-user store, the FTP client, the session socket, the clock, the dial-up link, the port list and the
 // process runner.
 #include "../session/RuntimeDoubles.h"
@@ -52,6 +52,9 @@ public:
             QFile::copy(binDir() + QLatin1Char('/') + QLatin1String(name),
                         folder + QLatin1Char('/') + QLatin1String(name));
         writeFileBytes((folder + QStringLiteral("/JVZ.prm")).toStdString(), productCodes);
+        // The program's private phonebook with its one entry, as shipped beside the program.
+        QDir(folder).mkpath(QStringLiteral("ras"));
+        QFile::copy(binDir() + QStringLiteral("/ras/rasphone2000.pbk"), folder + QStringLiteral("/ras/rasphone2000.pbk"));
         settings.gProgramFolder = folder;
         settings.gIniPath = folder + QStringLiteral("/JVZ.ini");
         settings.gIniFile->Create(settings.gIniPath);

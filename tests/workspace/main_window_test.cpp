@@ -337,17 +337,20 @@ TEST(MainWindowLoad, BatchRunLooksUpNoIconAndFillsNothing)
 TEST(MainWindowLoad, FolderThatCannotBeCreatedIsReportedOnce)
 {
     MainWindowWorld w;
+    QDir(w.folder + QStringLiteral("/ras")).removeRecursively(); // no phonebook folder beside the program
     w.assemble();
     QStringList asked;
     w.window->setFolderMaker([&](const QString& path) {
         asked << path;
         return false;
     });
+    w.notifier.answers = {MessageAnswer::No}; // no phonebook entry created now
     w.window->init(w.language(1));
     EXPECT_TRUE(asked.contains(w.folder + QStringLiteral("/ras")));
-    ASSERT_EQ(w.notifier.shown.size(), 1u);
-    EXPECT_TRUE(w.notifier.shown[0].text.startsWith(QStringLiteral("Cannot create the folder: ")));
-    EXPECT_TRUE(w.notifier.shown[0].text.contains(QStringLiteral("/ras")));
+    ASSERT_EQ(w.notifier.shown.size(), 2u);
+    EXPECT_EQ(w.notifier.shown[0].buttons, MessageButtons::YesNo) << "the phonebook entry offered first";
+    EXPECT_TRUE(w.notifier.shown[1].text.startsWith(QStringLiteral("Cannot create the folder: ")));
+    EXPECT_TRUE(w.notifier.shown[1].text.contains(QStringLiteral("/ras")));
 }
 
 TEST(MainWindowTrace, NewestOnTopBoundedTo5000Lines)
@@ -444,9 +447,9 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     ASSERT_TRUE(window.FtpSessionOpen());
     adapter.RefreshTransferCommands(true);
     adapter.EnableTerminalInfoCommand();
-    EXPECT_FALSE(download->isEnabled()) << "the download's handler comes later: it stays off";
+    EXPECT_FALSE(download->isEnabled()) << "no selection allows it yet";
     EXPECT_FALSE(window.IconButton(4)->isEnabled());
-    EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
+    EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled()) << "the assembled window has its handler";
     EXPECT_TRUE(ui.listView1->acceptDrops());
 
     window.wireCommand(Command::Download, [] {});
