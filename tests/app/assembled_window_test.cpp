@@ -96,6 +96,25 @@ struct ScratchDrives {
     jvztest::FakeVolumeSource volumes;
 };
 
+// The assembled window over the scratch drives, shown and active (keys reach their shortcuts).
+struct ShownWindow {
+    explicit ShownWindow(const QString& selection = QString())
+    {
+        world.volumes = &drives.volumes;
+        if (!selection.isEmpty())
+            world.settings.gSelection = selection;
+        window = &world.build();
+        window->resize(1100, 700);
+        window->show();
+        window->activateWindow();
+        active = QTest::qWaitForWindowActive(window);
+    }
+    ScratchDrives drives;
+    jvztest::MainWindowWorld world;
+    frmMainJVZ* window = nullptr;
+    bool active = false;
+};
+
 // The program's window on a terminal at the given loopback address. With the session protocol, the link is
 // not dialled: the connect sequence only opens the session socket, and the peer calls it. Without (a network
 // link), the program's own connect sequence opens the FTP session at the address of TXT_IP.
@@ -258,15 +277,10 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
 // folder again.
 TEST(AssembledWindowLocal, TypedPathOpensAndF5InTheListShowsAFileAddedMeanwhile)
 {
-    ScratchDrives drives;
-    jvztest::MainWindowWorld w;
-    w.volumes = &drives.volumes;
-    w.settings.gSelection = QStringLiteral("*.*"); // every file listed, not only catalogues
-    frmMainJVZ& window = w.build();
-    window.resize(1100, 700);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ShownWindow shown(QStringLiteral("*.*")); // every file listed, not only catalogues
+    ASSERT_TRUE(shown.active);
+    frmMainJVZ& window = *shown.window;
+    const ScratchDrives& drives = shown.drives;
     const MainWindowControls& ui = window.controls();
     EXPECT_FALSE(ui.imageCombo1->isEditable());
     EXPECT_EQ(ui.imageCombo1->lineEdit(), nullptr);
@@ -294,13 +308,9 @@ TEST(AssembledWindowLocal, TypedPathOpensAndF5InTheListShowsAFileAddedMeanwhile)
 // At "My Computer" the drive rows are listed whole: the name column is as wide as the longest.
 TEST(AssembledWindowLocal, DriveNamesAreNotCut)
 {
-    ScratchDrives drives;
-    jvztest::MainWindowWorld w;
-    w.volumes = &drives.volumes;
-    frmMainJVZ& window = w.build();
-    window.resize(1100, 700);
-    window.show();
-    QTreeView* list = window.controls().listView1;
+    ShownWindow shown;
+    const ScratchDrives& drives = shown.drives;
+    QTreeView* list = shown.window->controls().listView1;
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, kBoundMs));
     for (const QString& name : rowsOf(list))
         EXPECT_TRUE(name.contains(drives.home.chopped(1)) || name.contains(drives.data.chopped(1)))
@@ -312,14 +322,9 @@ TEST(AssembledWindowLocal, DriveNamesAreNotCut)
 // and Shift+Del too, each once.
 TEST(AssembledWindowKeys, CatalogueAndFavouriteKeysGoThroughTheCommandTable)
 {
-    ScratchDrives drives;
-    jvztest::MainWindowWorld w;
-    w.volumes = &drives.volumes;
-    frmMainJVZ& window = w.build();
-    window.resize(1100, 700);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ShownWindow shown;
+    ASSERT_TRUE(shown.active);
+    frmMainJVZ& window = *shown.window;
     const MainWindowControls& ui = window.controls();
 
     const struct {
@@ -421,10 +426,15 @@ TEST(AssembledWindowTerminal, UnknownProductCodeNamedAfterTheText)
     frmMainJVZ& window = *t.window;
     jvztest::ScriptedTerminalPeer peer(identifiedTerminal("Q77"));
     t.connect(&peer);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !t.world.notifier.shown.empty(); }, kBoundMs))
-        << window.TraceText().toStdString();
-    EXPECT_EQ(t.world.notifier.shown.front().text,
-              window.language().GetFormLabel(QStringLiteral("MSG_UnknownProductCode")) + QStringLiteral(": Q77"));
+    const QString expected =
+        window.language().GetFormLabel(QStringLiteral("MSG_UnknownProductCode")) + QStringLiteral(": Q77");
+    const auto shown = [&] {
+        for (const auto& box : t.world.notifier.shown)
+            if (box.text == expected)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(shown, kBoundMs)) << window.TraceText().toStdString();
 }
 
 // A network link: the program's own connect sequence opens the FTP session. The icon bar's Disconnect can end
