@@ -368,7 +368,7 @@ TEST(MainWindow, InitTranslatesAndKeepsItsTitle)
     EXPECT_EQ(w.StatusPanel(4), QStringLiteral("Terminal: not connected"));
     for (const char* name : {"TXT_Trace", "StatusBar2", "TLB_Icon", "TLB_Connect", "Timer4", "Combo_DefaultConnection"})
         EXPECT_NE(w.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
-    EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 0); // no phonebook yet
+    EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 1); // the shipped phonebook's one entry
     EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());
     // Not connected: button 2 (disconnect) pressed, button 1 released.
     EXPECT_FALSE(w.IconButton(1)->isChecked());
@@ -457,7 +457,9 @@ TEST(MainWindow, ConnectWithoutALinkLayer)
     for (const bool batch : {true, false}) {
         MainWindowFixture f;
         f.batch.gBatchMode = batch;
-        jvz::frmMainJVZ& w = f.make();
+        // A window outside the assembly: the assembly always gives the program's connect sequence.
+        jvz::frmMainJVZ w({f.notifier, f.world.store, f.world.runner, {}, {}, {}}, f.settings, f.batch);
+        w.init(f.language);
         w.TerminalConnect(false);
         EXPECT_EQ(f.batch.gErrorCode, batch ? -7 : 0);
         EXPECT_EQ(f.notifier.shown.size(), batch ? 0u : 1u);

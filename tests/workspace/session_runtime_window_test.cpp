@@ -110,8 +110,7 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsFolderAndSettings)
     EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\"));
     EXPECT_EQ(window.StatusPanel(4), QStringLiteral("F:open (ttyACM0)"));
 
-    auto* box = new QLineEdit(QStringLiteral("127.0.0.7"), &window);
-    box->setObjectName(QStringLiteral("TXT_IP"));
+    window.controls().txtIp->setText(QStringLiteral("127.0.0.7")); // the window's own box, not one by its name
     window.session()->OpenFtpSession();
     EXPECT_EQ(ftp.calls.count(QStringLiteral("open 127.0.0.7:21 jvz")), 1);
 
