@@ -16,7 +16,11 @@ namespace jvz {
 
 ProgramHostBase::ProgramHostBase(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                                  const QString& executablePath, std::unique_ptr<Notifier> notifier)
-    : m_state(state), m_executablePath(executablePath), m_notifier(std::move(notifier))
+    : m_state(state), m_executablePath(executablePath), m_notifier(std::move(notifier)),
+      m_demoPorts(qEnvironmentVariableIsSet("JVZ_DEMO_PORT")
+                      ? std::make_unique<WithStandInPort>(m_machinePorts, qgetenv("JVZ_DEMO_PORT").toStdString())
+                      : nullptr),
+      m_ports(m_demoPorts ? *m_demoPorts : static_cast<SerialPortInventory&>(m_machinePorts))
 {
     m_startup = std::make_unique<Startup>(
         StartupState{m_state.settings, m_state.batch, m_state.session, m_state.ui.gLanguage, userStore, writer}, *this,

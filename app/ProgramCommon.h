@@ -48,7 +48,10 @@ protected:
     std::unique_ptr<Startup> m_startup;
     SteadyClock m_clock;
     InstanceLock m_instanceLock;
-    UdevSerialPortInventory m_ports;
+    UdevSerialPortInventory m_machinePorts;
+    // scripts/demo names its simulated terminal's pty in JVZ_DEMO_PORT: it is listed with the machine's ports.
+    std::unique_ptr<SerialPortInventory> m_demoPorts;
+    SerialPortInventory& m_ports;
     PosixProcessRunner m_runner;
     std::unique_ptr<PppDialer> m_dialer; // dropping it at the end of the run hangs up
     std::unique_ptr<RasFunctions> m_ras;

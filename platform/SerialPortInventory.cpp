@@ -10,6 +10,7 @@
 #include <linux/usbdevice_fs.h>
 #include <memory>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace jvz {
@@ -249,6 +250,22 @@ UsbResetOutcome LinuxUsbDeviceResetter::reset(const SerialPort& port, std::strin
     if (rc < 0)
         return fail(UsbResetOutcome::Failed, node + ": " + std::strerror(savedErrno));
     return UsbResetOutcome::Done;
+}
+
+std::optional<std::vector<SerialPort>> WithStandInPort::ports()
+{
+    std::optional<std::vector<SerialPort>> ports = m_machine.ports();
+    if (!ports)
+        return ports;
+    SerialPort pty;
+    pty.deviceName = m_pty;
+    pty.deviceNode = "/dev/" + m_pty;
+    pty.friendlyName = "Simulated terminal (" + m_pty + ")";
+    pty.instanceId = "SERIAL\\" + m_pty;
+    struct stat st {};
+    pty.canOpen = m_pty.rfind("pts/", 0) == 0 && ::stat(pty.deviceNode.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+    ports->push_back(std::move(pty));
+    return ports;
 }
 
 } // namespace jvz

@@ -86,6 +86,22 @@ private:
     std::optional<std::string> m_unavailable;
 };
 
+// The machine's ports and one more: the pty a simulated terminal hangs on (scripts/demo), which the machine
+// does not count as a serial port. It is listed as usable when its node is a character device.
+class WithStandInPort : public SerialPortInventory {
+public:
+    WithStandInPort(SerialPortInventory& machine, std::string ptyName) : m_machine(machine), m_pty(std::move(ptyName))
+    {
+    }
+
+    std::optional<std::vector<SerialPort>> ports() override;
+    std::string lastError() const override { return m_machine.lastError(); }
+
+private:
+    SerialPortInventory& m_machine;
+    std::string m_pty; // pts/3
+};
+
 enum class UsbResetOutcome {
     Done,         // the device was reset
     NotUsb,       // nothing to reset: the port is not on USB

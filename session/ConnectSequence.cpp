@@ -54,9 +54,10 @@ RouteLauncher detachedRouteLauncher()
     };
 }
 
+// A pseudo-terminal (pts/N) carries PPP as a serial port does, as the phonebook's port names allow.
 bool isPortToken(const QString& token)
 {
-    return token.startsWith(QLatin1String("tty"));
+    return token.startsWith(QLatin1String("tty")) || token.startsWith(QLatin1String("pts/"));
 }
 
 bool IsComPortListed(const QString& port, const QString& list)

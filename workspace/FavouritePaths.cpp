@@ -37,6 +37,12 @@ void FavouritePaths::choose(int index)
     emit changed();
 }
 
+QString FavouritePaths::driveViewText() const
+{
+    const QString text = m_language.GetFormLabel(QStringLiteral("MyComputer"), QStringLiteral("frmMainJVZ"));
+    return text.isEmpty() ? kMyComputer : text;
+}
+
 int FavouritePaths::FindComboItem(const QString& text) const
 {
     return int(m_entries.indexOf(text));
@@ -63,7 +69,8 @@ void FavouritePaths::DeleteFavouritePath(const QString& path)
     if (!m_entries.isEmpty()) {
         const int index = FindComboItem(path);
         if (index >= 0) {
-            const QString question = m_language.GetFormLabel(QStringLiteral("MSG_DeletePath")) + QStringLiteral("\r\n") + path;
+            const QString shown = path == kMyComputer ? driveViewText() : path;
+            const QString question = m_language.GetFormLabel(QStringLiteral("MSG_DeletePath")) + QStringLiteral("\r\n") + shown;
             if (m_notifier.message(question, QCoreApplication::applicationName(), MessageIcon::Question,
                                    MessageButtons::YesNo) == MessageAnswer::Yes) {
                 m_entries.removeAt(index);

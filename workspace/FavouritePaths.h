@@ -72,6 +72,7 @@ signals:
     void statusMessage(const QString& text);
 
 private:
+    QString driveViewText() const; // the stored name as the question shows it
     void setText(const QString& text);
 
     Options m_options;

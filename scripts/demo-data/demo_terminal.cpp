@@ -5,8 +5,9 @@
 //
 //   jvz_demo_terminal <phonebook file> <session port> [seconds] [terminal tree]
 //
-// With a terminal tree (a folder of SWAP, HOST...) the terminal serves that tree to a program on the network
-// link (its FTP server only) and stays until the program's FTP session ends.
+// With a terminal tree (a folder of SWAP, HOST...) the terminal serves that tree and plays the session for as
+// many sessions as the program opens (each Connect is a call: identification, then the activity asked), until
+// it is ended or its time is up. It prints each file that reaches it.
 
 #include "../../tests/session/SessionFrames.h"
 #include "FtpServerFixture.h"
@@ -17,7 +18,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QTcpSocket>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -46,51 +49,128 @@ QList<Step> downloadSession()
     };
 }
 
-// The terminal of the window demo, reached over the network link: its FTP server serves the tree until the
-// program's FTP session ends (the program disconnects or ends).
-class StayingTerminal : public QObject {
+volatile std::sig_atomic_t g_ended = 0;
+
+void say(const QString& text)
+{
+    std::printf("demo terminal: %s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+// The terminal of the window demo: it calls the program's session socket again and again, so each session the
+// user opens (Connect) is answered; it identifies itself as a terminal of the demo catalogue's product and
+// authorises every activity asked. Each frame is written on its own, after the program's answer, as a
+// terminal does.
+class CallingTerminal : public QObject {
 public:
-    explicit StayingTerminal(jvztest::FtpServerFixture& ftp) : m_ftp(ftp)
+    CallingTerminal(quint16 sessionPort, jvztest::FtpServerFixture& ftp) : m_port(sessionPort), m_ftp(ftp)
     {
-        connect(&m_watch, &QTimer::timeout, this, &StayingTerminal::watchFtp);
-        m_watch.start(100);
+        connect(&m_retry, &QTimer::timeout, this, &CallingTerminal::call);
+        m_retry.start(300);
+        connect(&m_watch, &QTimer::timeout, this, &CallingTerminal::watchFtp);
+        m_watch.start(200);
     }
 
-    bool done() const { return m_done; }
-
 private:
+    void call()
+    {
+        if (m_socket)
+            return;
+        m_socket = new QTcpSocket(this);
+        m_socket->bind(kTerminal);
+        connect(m_socket, &QTcpSocket::connected, this, [this] {
+            m_buffer.clear();
+            say(QStringLiteral("session %1: the terminal called the program").arg(++m_sessions));
+            send(jvztest::terminalIdentification("M40"));
+        });
+        connect(m_socket, &QTcpSocket::readyRead, this, &CallingTerminal::onFrames);
+        connect(m_socket, &QTcpSocket::disconnected, this, &CallingTerminal::drop);
+        connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+            if (m_socket && m_socket->state() != QAbstractSocket::ConnectedState)
+                drop(); // the program is not listening yet: called again shortly
+        });
+        m_socket->connectToHost(kProgram, m_port);
+    }
+
+    void drop()
+    {
+        if (!m_socket)
+            return;
+        m_socket->disconnect(this);
+        m_socket->deleteLater();
+        m_socket = nullptr;
+    }
+
+    void send(const QByteArray& frame)
+    {
+        m_socket->write(frame);
+        m_socket->flush();
+    }
+
+    void onFrames()
+    {
+        m_buffer += m_socket->readAll();
+        while (m_buffer.size() >= 2 && m_buffer.size() >= 2 + quint8(m_buffer.at(1))) {
+            const QByteArray frame = m_buffer.left(2 + quint8(m_buffer.at(1)));
+            m_buffer.remove(0, frame.size());
+            answer(frame);
+            if (!m_socket)
+                return;
+        }
+    }
+
+    void answer(const QByteArray& frame)
+    {
+        const int type = quint8(frame.at(0));
+        const int code = frame.size() > 2 ? quint8(frame.at(2)) : 0;
+        switch (type) {
+        case 16: // the program's identification
+            send(bytes({17, 1, 0}));
+            break;
+        case 32: { // an activity asked: authorised, on the SWAP disk
+            static const char* const names[] = {"DOWNLOAD", "DIAGNOSTIC", "MAINTENANCE"};
+            const QByteArray name = code >= 1 && code <= 3 ? names[code - 1] : "UNKNOWN";
+            say(QStringLiteral("session %1: activity %2 authorised").arg(m_sessions).arg(QLatin1String(name)));
+            send(bytes({33, 27, 0}) + name.leftJustified(11, ' ') + QByteArray("SWAP").leftJustified(15, ' '));
+            break;
+        }
+        case 34: // the end of the activity, reported back
+            send(bytes({34, 1, 0}));
+            break;
+        case 0: // the end of the session
+            say(QStringLiteral("session %1: ended").arg(m_sessions));
+            m_socket->disconnectFromHost();
+            break;
+        default:
+            break;
+        }
+    }
+
     void watchFtp()
     {
         const QByteArrayList commands = m_ftp.commands();
         for (; m_seen < commands.size(); ++m_seen) {
             const QByteArray& c = commands.at(m_seen);
-            if (c.startsWith("PASS") && !m_inSession) {
-                m_inSession = true;
-                say("the program opened its FTP session");
-            } else if (c.startsWith("LIST") && !m_listed) {
-                m_listed = true;
-                say("the program listed the terminal");
-            } else if (c.startsWith("#disconnect") && m_inSession) {
-                m_done = true;
-                say("the program ended its session");
-                QCoreApplication::exit(0);
-                return;
-            }
+            if (c.startsWith("CWD "))
+                m_folder = c.mid(4);
+            else if (c.startsWith("STOR "))
+                say(QStringLiteral("received %1 in %2").arg(QString::fromLatin1(c.mid(5)), QString::fromLatin1(m_folder)));
+            else if (c.startsWith("RNTO "))
+                say(QStringLiteral("renamed it %1").arg(QString::fromLatin1(c.mid(5))));
+            else if (c.startsWith("RETR "))
+                say(QStringLiteral("sent %1").arg(QString::fromLatin1(c.mid(5))));
         }
     }
 
-    static void say(const char* text)
-    {
-        std::printf("demo terminal: %s\n", text);
-        std::fflush(stdout);
-    }
-
+    const quint16 m_port;
     jvztest::FtpServerFixture& m_ftp;
+    QTimer m_retry;
     QTimer m_watch;
+    QTcpSocket* m_socket = nullptr;
+    QByteArray m_buffer;
+    QByteArray m_folder;
     qsizetype m_seen = 0;
-    bool m_inSession = false;
-    bool m_listed = false;
-    bool m_done = false;
+    int m_sessions = 0;
 };
 
 // Copies the fixture tree into the served folder; the size entries stand for the disk's total and free space.
@@ -163,15 +243,24 @@ int main(int argc, char* argv[])
     std::fflush(stdout);
 
     if (!tree.isEmpty()) {
-        StayingTerminal terminal(ftp);
+        CallingTerminal terminal(sessionPort, ftp);
         QTimer limit;
         limit.setSingleShot(true);
         QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(0); });
         limit.start(int(qMax<qint64>(1, deadline.remainingTime())));
+        // Ended by a signal (the demo's end): the FTP server goes with it.
+        for (int sig : {SIGTERM, SIGINT})
+            std::signal(sig, [](int) { g_ended = 1; });
+        QTimer ended;
+        QObject::connect(&ended, &QTimer::timeout, [] {
+            if (g_ended)
+                QCoreApplication::exit(0);
+        });
+        ended.start(100);
         QCoreApplication::exec();
         ftp.stop();
         ::close(master);
-        return terminal.done() ? 0 : 1;
+        return 0;
     }
 
     // The program opens its socket just before it dials: until then a call is refused, and is tried again.

@@ -37,10 +37,10 @@ namespace {
 // One run of the program's window over the fake machine; a second one over the same folder is a restart.
 struct WindowRun {
     WindowRun(const jvztest::FixtureTree& tree, jvztest::FakeVolumeSource& volumes, AppSettings& settings,
-              jvztest::FakeNotifier& notifier)
+              jvztest::FakeNotifier& notifier, int16_t languageNumber = 1)
         : window({notifier, store, runner, {}, {}, {}}, settings, batch)
     {
-        window.InitLanguage(jvztest::shippedLanguage());
+        window.InitLanguage(jvztest::shippedLanguage(languageNumber));
         const MainWindowControls& ui = window.controls();
         explorer = localExplorerOf(window);
         wiring = localSelectionOf(window);
@@ -199,6 +199,54 @@ TEST_F(MainWindowSelection, ChoosingDeletingAndTheFavouritesThroughTheWindow)
     auto again = std::make_unique<WindowRun>(tree, volumes, settings, notifier);
     EXPECT_EQ(again->wiring->favourites().entries(), saved);
     EXPECT_EQ(again->window.controls().combo5->count(), saved.size());
+}
+
+// The drive view is stored as "My Computer" in every language and shown as the language file's text; a list
+// saved in one language is read back in the other.
+TEST_F(MainWindowSelection, TheDriveViewEntryOfTheFavouritesReturnsToTheDriveViewInEitherLanguage)
+{
+    const struct {
+        int16_t writtenIn;
+        int16_t readIn;
+        const char* shown;
+    } cases[] = {{2, 1, "My Computer"}, {1, 2, "Poste de travail"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.readIn);
+        {
+            QFile f(bookmark);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write((tree.vol1 + "data/\r\n" + tree.vol2 + "\r\n").toUtf8());
+        }
+        {
+            WindowRun writer(tree, volumes, settings, notifier, c.writtenIn);
+            notifier.answers = {MessageAnswer::Yes};
+            writer.window.close(); // the confirmed quit saves the list
+        }
+        ASSERT_EQ(bookmarkBytes(), (tree.vol1 + "data/\r\n" + tree.vol2 + "\r\nMy Computer\r\n").toUtf8());
+
+        WindowRun run(tree, volumes, settings, notifier, c.readIn);
+        const MainWindowControls& ui = run.window.controls();
+        QStringList entries;
+        for (int i = 0; i < ui.combo5->count(); ++i)
+            entries << ui.combo5->itemText(i);
+        EXPECT_EQ(entries, QStringList({tree.vol1 + "data/", tree.vol2, c.shown}));
+        // One text wherever the drive view shows.
+        EXPECT_EQ(ui.treeView1->model()->index(0, 0).data().toString(), c.shown);
+        EXPECT_EQ(ui.imageCombo1->itemText(0), c.shown);
+
+        run.explorer->GoToTypedPath(tree.vol1 + "data/");
+        QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/");
+        ui.combo5->setCurrentIndex(2);
+        emit ui.combo5->activated(2);
+        QTRY_VERIFY(run.explorer->CurrentLocalFolder().isEmpty());
+        EXPECT_EQ(ui.treeView1->currentIndex(), ui.treeView1->model()->index(0, 0));
+        EXPECT_EQ(ui.combo5->currentText(), c.shown);
+
+        // The stored name goes on being written, whatever the box shows.
+        run.wiring->favourites().SavePathHistory();
+        EXPECT_TRUE(bookmarkBytes().endsWith("\r\nMy Computer\r\n"));
+        notifier.answers = {MessageAnswer::Yes};
+    }
 }
 
 TEST_F(MainWindowSelection, EachKeyOfTheListRunsItsCommandOnce)

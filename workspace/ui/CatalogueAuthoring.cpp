@@ -49,23 +49,30 @@ CatalogueAuthoring::CatalogueAuthoring(Context context, QObject* parent)
     runModal = [](QDialog& dialog) { return dialog.exec(); };
     chooseFolder = [this](const QString& start) { return defaultChooseFolder(start); };
     choosePackFiles = [this](const QString& filters) {
-        QFileDialog dialog(m_context.window);
+        QFileDialog dialog(m_context.window, QString(), localFolder());
         dialog.setFileMode(QFileDialog::ExistingFiles);
         dialog.setNameFilters(qtFilters(filters));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
     };
     choosePackName = [this](const QString& start, const QString& filters) {
-        QFileDialog dialog(m_context.window);
+        QFileDialog dialog(m_context.window, QString(), localFolder());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters(qtFilters(filters));
         if (!start.isEmpty())
-            dialog.selectFile(start);
+            dialog.selectFile(start); // a pack already named is saved where it is
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                        : QString();
     };
 }
 
 CatalogueAuthoring::~CatalogueAuthoring() = default;
+
+QString CatalogueAuthoring::localFolder() const
+{
+    // The folder the explorer shows, not the working folder the program started in.
+    const QString folder = m_context.currentFolder ? m_context.currentFolder() : QString();
+    return folder.isEmpty() ? QDir::homePath() : folder;
+}
 
 QStringList CatalogueAuthoring::selectedPaths(const QAbstractItemView& view)
 {

@@ -83,6 +83,7 @@ signals:
 private:
     QStringList catalogueSelection() const;
     QString defaultChooseFolder(const QString& start);
+    QString localFolder() const; // where the file choosers open
 
     Context m_context;
     std::unique_ptr<VolumeSource> m_systemVolumes;

@@ -2,6 +2,7 @@
 
 #include "core/AppSettings.h"
 #include "core/MBLanguages.h"
+#include "workspace/FavouritePaths.h"
 #include "workspace/LocalListing.h"
 
 #include <QComboBox>
@@ -197,9 +198,9 @@ void LocalExplorerPane::MajListeLecteurs()
 
 void LocalExplorerPane::BuildDriveTree()
 {
-    m_tree.setRootText(label("MyComputer"));
+    m_tree.setRootText(driveViewText());
     m_tree.setDrives(m_drives);
-    m_path.setDrives(label("MyComputer"), m_drives);
+    m_path.setDrives(driveViewText(), m_drives);
     m_w.pathCombo->setCurrentIndex(0);
 }
 
@@ -295,7 +296,8 @@ void LocalExplorerPane::RefreshLocalTree()
 void LocalExplorerPane::GoToTypedPath(const QString& text)
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    if (text == m_tree.data(m_tree.rootIndex()).toString()) {
+    // The favourites keep the drive view under its stored name, whatever the language.
+    if (text == FavouritePaths::kMyComputer || text == m_tree.data(m_tree.rootIndex()).toString()) {
         selectNode(m_tree.rootIndex());
     } else if (text.startsWith(QLatin1Char('/'))) {
         // Level by level: opening a level fills the nodes of the next one.

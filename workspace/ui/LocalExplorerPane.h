@@ -99,6 +99,8 @@ public:
     void ShowNodeContents(const QModelIndex& node);
     void RefreshLocalTree();
     void GoToTypedPath(const QString& text);
+    // The drive view's name in the language file, as the tree, the path combo and the favourites show it.
+    QString driveViewText() const { return label("MyComputer"); }
     // List
     void ShowDrivesInList();
     void MajListeFichiers(const QByteArray& folder);

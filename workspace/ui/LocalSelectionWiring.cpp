@@ -44,6 +44,7 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
             [this](const QString& text) { m_window.controls().statusBar2->showMessage(text, kStatusMessageMs); });
     m_combo = std::make_unique<FavouritesCombo>(ui.combo5, *m_favourites,
                                                 [this](const QString& path) { m_explorer.GoToTypedPath(path); });
+    m_combo->setDriveViewText([this] { return m_explorer.driveViewText(); });
     window.setPathHistorySaver([this] { m_favourites->SavePathHistory(); });
 
     // The tree's Shift+Ins and Shift+Del stay with the command table (LocalExplorerAttach): its busy check holds.

@@ -20,6 +20,7 @@
 #include "core/TerminalSession.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "core/ui/IconTable.h"
+#include "core/ui/QtTranslations.h"
 #include "platform/FileWriter.h"
 #include "platform/Notifier.h"
 #include "platform/UserSettingsStore.h"
@@ -568,6 +569,7 @@ void frmMainJVZ::init(const MBLanguages& language)
 void frmMainJVZ::InitLanguage(const MBLanguages& language)
 {
     m_language.Copy(language);
+    QtTranslations::program().apply(m_language.LanguageNumber()); // Qt's own texts follow the language
     GetAllFormLabel(m_language, *this);
     setWindowTitle(QStringLiteral("Pendraxa")); // other windows find this one by its title
     applyAccessibleTexts();
