@@ -77,7 +77,8 @@ int PathComboModel::rowCount(const QModelIndex& parent) const
 
 QVariant PathComboModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    // Views ask with invalid indexes too (no current row): no data, no warning.
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const Entry& e = m_entries.at(index.row());
     switch (role) {

@@ -35,6 +35,7 @@ struct TerminalPaneWidgets {
     QMenu* contextMenu = nullptr;    // MNU_Contextuel
     QAction* contextDelete = nullptr; // MNU_ContextuelDelete
     QWidget* window = nullptr;       // disabled while a transfer runs
+    QMenu* catalogMenu = nullptr;    // MNU_Catalog: off while the terminal list's menu shows
 };
 
 // What the pane reads of the rest of the window.

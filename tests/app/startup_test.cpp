@@ -8,6 +8,7 @@
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
 #include "platform/InstanceLock.h"
+#include "../workspace/MainWindowWorld.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -379,20 +380,22 @@ struct MainWindowFixture {
     MainWindowFixture() { language.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), 1); }
     jvz::frmMainJVZ& make()
     {
-        window = std::make_unique<jvz::frmMainJVZ>(settings, batch, notifier);
-        window->setHooks({[this] { calls << QStringLiteral("quit"); },
-                          [this] { calls << QStringLiteral("unloadProgress"); },
-                          [this] { calls << QStringLiteral("end"); }});
+        world.hooks = {{[this] { calls << QStringLiteral("quit"); },
+                        [this] { calls << QStringLiteral("unloadProgress"); },
+                        [this] { calls << QStringLiteral("end"); }},
+                       {}};
+        window = &world.assemble();
         return *window;
     }
     template <typename T> T* child(const char* name) { return window->findChild<T*>(QLatin1String(name)); }
 
-    jvz::AppSettings settings;
-    jvz::BatchRun batch;
-    jvztest::FakeNotifier notifier;
+    jvztest::MainWindowWorld world;
+    jvz::AppSettings& settings = world.settings;
+    jvz::BatchRun& batch = world.batch;
+    jvztest::FakeNotifier& notifier = world.notifier;
     jvz::MBLanguages language;
     QStringList calls;
-    std::unique_ptr<jvz::frmMainJVZ> window;
+    jvz::frmMainJVZ* window = nullptr;
 };
 
 } // namespace
@@ -407,7 +410,7 @@ TEST(MainWindow, InitTranslatesAndKeepsItsTitle)
     EXPECT_EQ(w.StatusPanel(4), QStringLiteral("Terminal: not connected"));
     for (const char* name : {"TXT_Trace", "StatusBar2", "TLB_Icon", "TLB_Connect", "Timer4", "Combo_DefaultConnection"})
         EXPECT_NE(w.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
-    EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 0); // no phonebook yet
+    EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 1); // the shipped phonebook's one entry
     EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());
     // Not connected: button 2 (disconnect) pressed, button 1 released.
     EXPECT_FALSE(w.IconButton(1)->isChecked());
@@ -496,7 +499,9 @@ TEST(MainWindow, ConnectWithoutALinkLayer)
     for (const bool batch : {true, false}) {
         MainWindowFixture f;
         f.batch.gBatchMode = batch;
-        jvz::frmMainJVZ& w = f.make();
+        // A window outside the assembly: the assembly always gives the program's connect sequence.
+        jvz::frmMainJVZ w({f.notifier, f.world.store, f.world.runner, {}, {}, {}}, f.settings, f.batch);
+        w.init(f.language);
         w.TerminalConnect(false);
         EXPECT_EQ(f.batch.gErrorCode, batch ? -7 : 0);
         EXPECT_EQ(f.notifier.shown.size(), batch ? 0u : 1u);

@@ -184,8 +184,8 @@ class FrenchWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window = std::make_unique<frmMainJVZ>(world.settings, world.batch, boxes);
-        window->setUserStore(&world.store);
+        window = std::make_unique<frmMainJVZ>(frmMainJVZ::Services{boxes, world.store, world.runner, {}, {}, {}},
+                                              world.settings, world.batch);
         window->init(world.language(2));
         qtEnglish = englishOfTranslatedQtTexts(); // read while Qt's French is in force
         window->resize(1100, 700);

@@ -1,5 +1,6 @@
 // The session runtime on the real main window (offscreen): commands found by their names, the window's
 // state switched as a connection opens and closes.
+#include "MainWindowWorld.h"
 #include "../session/RuntimeDoubles.h"
 #include "FakeNotifier.h"
 #include "TestEnv.h"
@@ -34,7 +35,7 @@ MBLanguages windowTexts()
 
 class SessionOnMainWindow : public ::testing::Test {
 protected:
-    SessionOnMainWindow() : dialUp(clock), window(settings, batch, notifier)
+    SessionOnMainWindow() : dialUp(clock), window({notifier, store, runner, {}, {}, {}}, settings, batch)
     {
         settings.gIpLocalAddress = QStringLiteral("127.0.0.9");
         settings.gFtpUserName = QStringLiteral("jvz");
@@ -63,6 +64,8 @@ protected:
     jvztest::ShiftableClock clock;
     jvztest::FakeDialUpLink dialUp;
     jvztest::ScriptedTransport transport;
+    jvztest::FakeUserSettingsStore store;
+    jvztest::RefusingProcessRunner runner;
     frmMainJVZ window;
     int quits = 0;
     int listClears = 0;
@@ -107,8 +110,7 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsFolderAndSettings)
     EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\"));
     EXPECT_EQ(window.StatusPanel(4), QStringLiteral("F:open (ttyACM0)"));
 
-    auto* box = new QLineEdit(QStringLiteral("127.0.0.7"), &window);
-    box->setObjectName(QStringLiteral("TXT_IP"));
+    window.controls().txtIp->setText(QStringLiteral("127.0.0.7")); // the window's own box, not one by its name
     window.session()->OpenFtpSession();
     EXPECT_EQ(ftp.calls.count(QStringLiteral("open 127.0.0.7:21 jvz")), 1);
 
