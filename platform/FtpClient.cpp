@@ -1,12 +1,12 @@
 #include "FtpClient.h"
 
 #include "platform/FileWriter.h"
+#include "platform/TransferLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QLoggingCategory>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -19,8 +19,6 @@
 namespace jvz {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcFtp, "jvz.transfer", QtInfoMsg)
 
 // A listing larger than this is not a terminal's directory.
 constexpr qsizetype MaxListingBytes = 16 * 1024 * 1024;
@@ -256,7 +254,7 @@ struct CurlFtpClient::Impl {
             openReplyCode = code;
         else
             lastResponse = reply;
-        qCDebug(lcFtp) << "<" << line;
+        qCDebug(lcTransfer) << "<" << line;
     }
 
     void onCommandSent(QByteArray line)
@@ -265,7 +263,7 @@ struct CurlFtpClient::Impl {
             line.chop(1);
         const qsizetype blank = line.indexOf(' ');
         lastVerb = (blank < 0 ? line : line.left(blank)).toUpper();
-        qCDebug(lcFtp) << ">" << (lastVerb == "PASS" ? QByteArray("PASS ****") : line);
+        qCDebug(lcTransfer) << ">" << (lastVerb == "PASS" ? QByteArray("PASS ****") : line);
     }
 
     curl_socket_t openSocket(curlsocktype purpose, curl_sockaddr* address)
@@ -332,7 +330,7 @@ struct CurlFtpClient::Impl {
         long osErrno = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
         if (code != CURLE_OK)
-            qCDebug(lcFtp) << "libcurl:" << curl_easy_strerror(code);
+            qCDebug(lcTransfer) << "libcurl:" << curl_easy_strerror(code);
         if (code == CURLE_OK)
             mayReconnect = false;
         else if (code == CURLE_WRITE_ERROR || code == CURLE_READ_ERROR || code == CURLE_ABORTED_BY_CALLBACK)
@@ -341,7 +339,7 @@ struct CurlFtpClient::Impl {
         if (error == FtpError::Timeout && stage == Stage::Open) {
             // A terminal that let a call time out (a stalled transfer, a data connection it never opened) is
             // gone for this session: the calls after it fail at once instead of each waiting its own timeout.
-            qCWarning(lcFtp) << "FTP call timed out: the session ends";
+            qCWarning(lcTransfer) << "FTP call timed out: the session ends";
             release();
         }
         return error;

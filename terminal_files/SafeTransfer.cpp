@@ -2,7 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "platform/FtpClient.h"
-#include "terminal_files/TransferLog.h"
+#include "platform/TransferLog.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
