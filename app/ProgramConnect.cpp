@@ -33,8 +33,7 @@ ConnectWindowParts ProgramConnect::windowParts()
     ConnectWindowParts parts;
     parts.clearTrace = [this] { m_window.ClearTrace(); };
     parts.entryName = [this] {
-        const auto* combo = m_window.findChild<QComboBox*>(QStringLiteral("Combo_DefaultConnection"));
-        return combo ? combo->currentText() : QString();
+        return m_window.controls().comboDefaultConnection->currentText();
     };
     parts.setBusyCursor = [this](bool busy) {
         if (busy && !QApplication::overrideCursor())

@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <memory>
 
-class QComboBox;
-
 namespace jvz {
 
 struct AppState;
@@ -20,13 +18,12 @@ class PppDialer;
 class CurlFtpClient;
 class TcpSessionTransport;
 class RasFunctions;
-class ProgramConnect;
-class ProgramTransfers;
+class WindowAssembly;
 
 // The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
 class ProgramHost : public ProgramHostBase {
 public:
-    ProgramHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath);
+    ProgramHost(AppState& state, UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath);
     ~ProgramHost() override;
 
     // Start-up, then the event loop unless the run is already over. Returns the process exit status.
@@ -38,15 +35,13 @@ public:
 
 private:
     FrmComment& progressWindow();
-    void fillConnectionList(QComboBox& combo);
     void unloadProgressWindow();
 
+    UserSettingsStore& m_userStore;
     // The main window's session uses these: they outlive it.
     std::unique_ptr<CurlFtpClient> m_ftp;
     std::unique_ptr<TcpSessionTransport> m_transport;
-    std::unique_ptr<frmMainJVZ> m_mainWindow;
-    std::unique_ptr<ProgramTransfers> m_transfers; // the session's batch actions
-    std::unique_ptr<ProgramConnect> m_connect;     // the window's connect sequence
+    std::unique_ptr<WindowAssembly> m_assembly;
     std::unique_ptr<FrmComment> m_progress;        // when no one else made the progress window first
 };
 

@@ -59,6 +59,8 @@ void SessionRuntime::OpenFtpSession()
         showStatus(label("FTPState") + label("FTP_successful") + QStringLiteral(" (") + port + QLatin1Char(')'),
                    Progress::Copy);
         m_window.SetMenuEnabled(SessionMenu::TerminalConfig, true);
+        // An open session can always be ended from the icon bar, whatever link carries it.
+        m_window.SetIconButtonEnabled(IconBarButton::Disconnect, true);
         m_window.ResetMousePointer();
     } else {
         ftpOpenFailed(port);

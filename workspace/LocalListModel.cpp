@@ -147,7 +147,8 @@ int LocalListModel::columnCount(const QModelIndex& parent) const
 
 QVariant LocalListModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    // Views ask with invalid indexes too: no data, no warning.
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const Row& r = m_rows.at(index.row());
     switch (role) {

@@ -217,7 +217,8 @@ int LocalTreeModel::columnCount(const QModelIndex&) const
 
 QVariant LocalTreeModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    // Views ask with invalid indexes too (a combo with no current row): no data, no warning.
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const Node* n = nodeOf(index);
     switch (role) {

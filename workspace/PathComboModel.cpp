@@ -77,10 +77,8 @@ int PathComboModel::rowCount(const QModelIndex& parent) const
 
 QVariant PathComboModel::data(const QModelIndex& index, int role) const
 {
-    // A combo box with no current entry asks for the icon of an invalid index: nothing, and no warning.
-    if (!index.isValid())
-        return {};
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    // Views ask with invalid indexes too (no current row): no data, no warning.
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const Entry& e = m_entries.at(index.row());
     switch (role) {

@@ -32,7 +32,7 @@ QAction* toolbarAction(QToolBar* bar, const char* name)
         if (a->objectName() == QLatin1String(name))
             return a;
     }
-    return bar->findChild<QAction*>(QLatin1String(name));
+    return nullptr;
 }
 
 QWidget* viewportOf(QWidget* w)
@@ -327,10 +327,8 @@ void TerminalExplorerView::ListView2_MouseUp(const QPoint& pos)
     const auto& open = m_explorer.hooks().sessionOpen;
     if (!m_w.contextMenu || !m_w.listView2 || !open || !open())
         return;
-    if (m_w.window) {
-        if (auto* catalog = m_w.window->findChild<QAction*>(QStringLiteral("MNU_Catalog")))
-            catalog->setEnabled(false);
-    }
+    if (m_w.catalogMenu)
+        m_w.catalogMenu->setEnabled(false); // the catalogue commands serve the local list only
     m_w.contextMenu->popup(m_w.listView2->viewport()->mapToGlobal(pos));
 }
 

@@ -34,6 +34,7 @@ struct TerminalPaneWidgets {
     QList<QWidget*> uploadDropTargets; // local panes whose drops of terminal items this pane handles itself
     QMenu* contextMenu = nullptr;    // MNU_Contextuel
     QAction* contextDelete = nullptr; // MNU_ContextuelDelete
+    QMenu* catalogMenu = nullptr;     // MNU_Catalog
     QWidget* window = nullptr;       // disabled while a transfer runs
 };
 

@@ -3,6 +3,7 @@
 // port 21. The link itself is not dialled: the window's connect sequence only opens the session socket.
 
 #include "../session/SessionFrames.h"
+#include "../workspace/MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "FtpServerFixture.h"
 #include "Paths.h"
@@ -74,7 +75,7 @@ QByteArray readLocal(const QString& path)
 
 class InteractiveTransfer : public ::testing::Test {
 protected:
-    InteractiveTransfer() : window(settings, batch, notifier)
+    InteractiveTransfer()
     {
         jvztest::FtpServerFixture::Options options;
         options.host = kTerminalAddress.toString();
@@ -107,25 +108,7 @@ protected:
         settings.gIpPort = QString::number(sessionPort);
         settings.gWaitingDcxTime = 0;
         batch.gSerialLink = true; // the FTP server is the calling terminal's address
-        settings.gProgramFolder = jvztest::binDir(); // the product codes behind the catalogue filters
-        settings.gCataExtFile = QStringLiteral("JVZ.prm");
-        MBLanguages language;
-        language.init(jvztest::binDir() + QStringLiteral("/JVZ.lng"), 1);
-        window.init(language);
-
-        MainSessionWindowParts parts;
-        parts.phonebookPort = [] { return QStringLiteral("pts/0"); };
-        setTerminalListParts(parts, window);
-        window.createSession({settings, batch, session, identity, terminalInfo, link},
-                             {notifier, client, clock, transport, nullptr, nullptr, [] {}}, std::move(parts),
-                             RuntimeTimings{});
-        // The connect sequence as far as a terminal without a link needs it: the session socket listens.
-        window.setConnectSequence([this](bool) {
-            SessionRuntime* runtime = window.session();
-            ASSERT_TRUE(runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)));
-            runtime->vars.SocketActive = true;
-            runtime->vars.LinkUp = true;
-        });
+        window.init(world.language(1));
         ASSERT_NE(window.terminalPane(), nullptr);
 
         localFolder = QString::fromStdString(jvztest::makeScratchDir("local")) + u'/';
@@ -138,6 +121,22 @@ protected:
         ASSERT_NE(local, nullptr);
         window.resize(1100, 700);
         window.show();
+    }
+
+    // The window over the real FTP client and session socket. The connect sequence as far as a terminal
+    // without a link needs it: the session socket listens.
+    frmMainJVZ& assembleOnTheTerminal()
+    {
+        world.realFtp = &client;
+        world.realTransport = &transport;
+        world.realClock = &clock;
+        world.connectSequence = [this](bool) {
+            SessionRuntime* runtime = world.window->session();
+            ASSERT_TRUE(runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)));
+            runtime->vars.SocketActive = true;
+            runtime->vars.LinkUp = true;
+        };
+        return world.assemble();
     }
 
     void TearDown() override
@@ -187,17 +186,15 @@ protected:
     }
 
     std::unique_ptr<jvztest::FtpServerFixture> ftp;
-    AppSettings settings;
-    BatchRun batch;
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields terminalInfo;
-    LinkState link;
-    jvztest::FakeNotifier notifier;
     CurlFtpClient client{FtpTimeouts{5000, 5}};
     SteadyClock clock;
     TcpSessionTransport transport;
-    frmMainJVZ window;
+    jvztest::MainWindowWorld world; // after the client and the socket its session uses
+    AppSettings& settings = world.settings;
+    BatchRun& batch = world.batch;
+    TerminalSession& session = world.state.session;
+    jvztest::FakeNotifier& notifier = world.notifier;
+    frmMainJVZ& window = assembleOnTheTerminal();
     quint16 sessionPort = 0;
     QByteArray dia = fileBytes(2500, 1);
     QByteArray adf = fileBytes(700, 2);
@@ -267,6 +264,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
                                      "STOR HOST.CFG", "LIST"};
     EXPECT_EQ(wire, expected) << wire.join(" | ").toStdString();
     EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\HOST\\"));
+    EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'")) << "the caption names the last folder";
     EXPECT_EQ(terminalRows(), QStringList{QStringLiteral("HOST.CFG")});
     EXPECT_FALSE(window.isBusy());
 

@@ -7,6 +7,7 @@
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
 #include "platform/InstanceLock.h"
+#include "../workspace/MainWindowWorld.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -370,20 +371,22 @@ struct MainWindowFixture {
     MainWindowFixture() { language.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), 1); }
     jvz::frmMainJVZ& make()
     {
-        window = std::make_unique<jvz::frmMainJVZ>(settings, batch, notifier);
-        window->setHooks({[this] { calls << QStringLiteral("quit"); },
-                          [this] { calls << QStringLiteral("unloadProgress"); },
-                          [this] { calls << QStringLiteral("end"); }});
+        world.hooks = {{[this] { calls << QStringLiteral("quit"); },
+                        [this] { calls << QStringLiteral("unloadProgress"); },
+                        [this] { calls << QStringLiteral("end"); }},
+                       {}};
+        window = &world.assemble();
         return *window;
     }
     template <typename T> T* child(const char* name) { return window->findChild<T*>(QLatin1String(name)); }
 
-    jvz::AppSettings settings;
-    jvz::BatchRun batch;
-    jvztest::FakeNotifier notifier;
+    jvztest::MainWindowWorld world;
+    jvz::AppSettings& settings = world.settings;
+    jvz::BatchRun& batch = world.batch;
+    jvztest::FakeNotifier& notifier = world.notifier;
     jvz::MBLanguages language;
     QStringList calls;
-    std::unique_ptr<jvz::frmMainJVZ> window;
+    jvz::frmMainJVZ* window = nullptr;
 };
 
 } // namespace

@@ -157,9 +157,15 @@ public:
         m_clock.shiftMs += hangUpTakesMs;
         return hangUpResult;
     }
-    int32_t state() override { return jvz::kLinkStateDown; }
+    int32_t state() override
+    {
+        ++stateQueries;
+        return linkState;
+    }
     QString activeEntry() const override { return {}; }
 
+    int32_t linkState = jvz::kLinkStateDown;
+    int stateQueries = 0;
     int hangUps = 0;
     uint64_t hangUpTakesMs = 0;
     int32_t hangUpResult = 0;

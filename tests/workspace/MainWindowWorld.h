@@ -1,20 +1,25 @@
 #pragma once
 
-// A main window built as start-up builds it, over a scratch program folder with the shipped settings,
-// language and product-code files, with fakes for the boxes and the per-user store.
+// The main window built by the program's own assembly (WindowAssembly) over a scratch program folder with the
+// shipped settings, language and product-code files. Only what sits behind platform/ is replaced: boxes, the
+// per-user store, the FTP client, the session socket, the clock, the dial-up link, the port list and the
+// process runner.
 #include "../session/RuntimeDoubles.h"
 #include "FakeNotifier.h"
 #include "FakeUserSettingsStore.h"
 #include "Paths.h"
 #include "TestEnv.h"
+#include "app/WindowAssembly.h"
 #include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
 #include "core/MbFileIni.h"
 #include "core/TerminalSession.h"
+#include "platform/ProcessRunner.h"
+#include "platform/SerialPortInventory.h"
+#include "session/RasFunctions.h"
 #include "session/SessionRuntime.h"
-#include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -23,6 +28,19 @@
 #include <memory>
 
 namespace jvztest {
+
+// Starts no program: a window test never runs a companion for real.
+class RefusingProcessRunner : public jvz::ProcessRunner {
+public:
+    std::unique_ptr<jvz::ChildProcess> start(const jvz::ProcessSpec&, QString* error = nullptr) override
+    {
+        ++starts;
+        if (error)
+            *error = QStringLiteral("no program is started in this test");
+        return nullptr;
+    }
+    int starts = 0;
+};
 
 class MainWindowWorld {
 public:
@@ -42,6 +60,13 @@ public:
         settings.gBookmarkFile = QStringLiteral("JVZ.bmk");
     }
 
+    ~MainWindowWorld()
+    {
+        if (assembly)
+            assembly->window().hide();
+        assembly.reset(); // before the doubles its session uses
+    }
+
     jvz::MBLanguages language(int16_t number) const
     {
         jvz::MBLanguages table;
@@ -49,49 +74,70 @@ public:
         return table;
     }
 
-    // Builds and initialises the window (load, then init) in the language given.
-    jvz::frmMainJVZ& build(int16_t languageNumber = 1)
-    {
-        window = std::make_unique<jvz::frmMainJVZ>(settings, batch, notifier);
-        window->setUserStore(&store);
-        window->init(language(languageNumber));
-        return *window;
-    }
-
-    // The session's state and doubles, for a window that runs its session.
+    // The session's doubles; the dial-up link's state is what the window's quit and the session read.
     struct SessionDoubles {
-        jvz::TerminalSession session;
-        jvz::TerminalIdentity identity;
-        jvz::TerminalInfoFields info;
-        jvz::LinkState link;
         FakeFtpClient ftp;
         ShiftableClock clock;
         FakeDialUpLink dialUp{clock};
         ScriptedTransport transport;
     };
 
-    // Builds the window's session over the doubles (with a dial-up link when asked).
-    SessionDoubles& attachSession(bool dialUpLink = false)
+    // Builds the window as start-up does: the assembly once the settings are read, then init in the language
+    // given. A window with dialUpLink set runs its session over the fake dial-up link.
+    jvz::frmMainJVZ& build(int16_t languageNumber = 1)
+    {
+        assemble();
+        window->init(language(languageNumber));
+        return *window;
+    }
+
+    // The assembly alone, before start-up labels the window.
+    jvz::frmMainJVZ& assemble()
     {
         doubles = std::make_unique<SessionDoubles>();
-        SessionDoubles& d = *doubles;
-        window->createSession({settings, batch, d.session, d.identity, d.info, d.link},
-                              {notifier, d.ftp, d.clock, d.transport, dialUpLink ? &d.dialUp : nullptr, nullptr, [] {}},
-                              jvz::MainSessionWindowParts{}, jvz::RuntimeTimings{});
-        return d;
+        ras = std::make_unique<jvz::RasFunctions>(doubles->dialUp, notifier, folder);
+        jvz::FtpClient& ftp = realFtp ? *realFtp : static_cast<jvz::FtpClient&>(doubles->ftp);
+        jvz::SessionTransport& transport =
+            realTransport ? *realTransport : static_cast<jvz::SessionTransport&>(doubles->transport);
+        jvz::Clock& clock = realClock ? *realClock : static_cast<jvz::Clock&>(doubles->clock);
+        assembly = std::make_unique<jvz::WindowAssembly>(
+            state,
+            jvz::WindowPlatform{notifier, store, ftp, transport, clock, runner, ports, *ras,
+                                dialUpLink ? &doubles->dialUp : nullptr, volumes, connectSequence},
+            hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
+        window = &assembly->window();
+        return *window;
     }
+
+    // The doubles of the built window's session.
+    SessionDoubles& attachSession() { return *doubles; }
 
     QAction* action(const char* name) const { return window->findChild<QAction*>(QString::fromUtf8(name)); }
 
     QString iniText() const { return QString::fromStdString(readFileBytes(settings.gIniPath.toStdString())); }
 
     QString folder;
-    jvz::AppSettings settings;
-    jvz::BatchRun batch;
+    jvz::AppState state;
+    jvz::AppSettings& settings = state.settings;
+    jvz::BatchRun& batch = state.batch;
     FakeNotifier notifier;
     FakeUserSettingsStore store;
-    std::unique_ptr<SessionDoubles> doubles; // before the window, whose session uses them
-    std::unique_ptr<jvz::frmMainJVZ> window;
+    RefusingProcessRunner runner;
+    jvz::FixedSerialPortInventory ports;
+    jvz::RuntimeTimings timings;
+    jvz::VolumeSource* volumes = nullptr; // null: the machine's own (read only)
+    bool dialUpLink = false;
+    std::function<void(bool)> connectSequence; // empty: the program's own
+    // Set before build for a window that talks to a real terminal (loopback FTP server and session peer).
+    jvz::FtpClient* realFtp = nullptr;
+    jvz::SessionTransport* realTransport = nullptr;
+    jvz::Clock* realClock = nullptr;
+    int quits = 0;
+    jvz::WindowHooks hooks; // empty: the user's close counts in quits
+    std::unique_ptr<SessionDoubles> doubles; // before the assembly, whose session uses them
+    std::unique_ptr<jvz::RasFunctions> ras;
+    std::unique_ptr<jvz::WindowAssembly> assembly;
+    jvz::frmMainJVZ* window = nullptr;
 };
 
 } // namespace jvztest

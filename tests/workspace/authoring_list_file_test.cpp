@@ -1,4 +1,5 @@
 // "Software.org": one line per catalogue list, the catalogues taken, and the file byte for byte.
+#include "MainWindowWorld.h"
 #include "AuthoringWorld.h"
 #include "FailingFileWriter.h"
 #include "platform/FileWriter.h"
@@ -190,10 +191,11 @@ TEST(CatalogListCommandState, OfferedWheneverTheDescriptionIs)
 // The Catalog menu of the real main window opens each window; the dialogs are answered at once.
 TEST(CatalogueMenu, EachCommandOpensItsWindow)
 {
-    AppSettings settings;
-    BatchRun batch;
-    FakeNotifier notifier;
-    frmMainJVZ window{settings, batch, notifier};
+    jvztest::MainWindowWorld world;
+    AppSettings& settings = world.settings;
+    BatchRun& batch = world.batch;
+    FakeNotifier& notifier = world.notifier;
+    frmMainJVZ& window = world.assemble();
     QStringList opened;
     window.catalogueAuthoring().runModal = [&](QDialog& d) {
         opened << d.objectName();

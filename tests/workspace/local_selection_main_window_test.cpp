@@ -1,5 +1,6 @@
 // The local selection, favourites and deletion attached to the real main window and its local explorer,
 // driven through the window's controls by their names.
+#include "MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "FakeVolumeSource.h"
 #include "LocalExplorerFixture.h"
@@ -37,7 +38,7 @@ namespace {
 struct WindowRun {
     WindowRun(const jvztest::FixtureTree& tree, jvztest::FakeVolumeSource& volumes, AppSettings& settings,
               jvztest::FakeNotifier& notifier)
-        : window(settings, batch, notifier)
+        : window({notifier, store, runner, {}, {}, {}}, settings, batch)
     {
         window.InitLanguage(jvztest::shippedLanguage());
         const MainWindowControls& ui = window.controls();
@@ -76,6 +77,8 @@ struct WindowRun {
     }
 
     BatchRun batch;
+    jvztest::FakeUserSettingsStore store;
+    jvztest::RefusingProcessRunner runner;
     frmMainJVZ window;
     LocalExplorerPane* explorer = nullptr;
     LocalSelectionWiring* wiring = nullptr;

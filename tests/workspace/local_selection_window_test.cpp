@@ -97,7 +97,19 @@ protected:
         dir.write("app.bin", "x");
         dir.write("z.txt", "z");
         relist();
-        pane = std::make_unique<LocalSelectionPane>(host.list, host.model, host.text3, notifier, language);
+        LocalSelectionPane::Controls controls;
+        controls.catalog = host.catalog;
+        controls.catalogPack = host.pack;
+        controls.catalogCreate = host.action("MNU_Catalog_create");
+        controls.catalogFamily = host.action("MNU_Catalog_family");
+        controls.catalogDescription = host.action("MNU_Catalog_description");
+        controls.packAdd = host.action("MNU_CatalogPack_Add");
+        controls.packCreate = host.action("MNU_CatalogPack_Create");
+        controls.packReset = host.action("MNU_CatalogPack_Reset");
+        controls.terminalList = host.terminalList;
+        controls.statusBar3 = host.statusBar3;
+        controls.contextMenu = host.context;
+        pane = std::make_unique<LocalSelectionPane>(host.list, host.model, host.text3, controls, notifier, language);
         LocalSelectionPane::Hooks hooks;
         hooks.inputs = [this] { return inputs; };
         hooks.applyFlags = [this](const LocalSelectionFlags& f) {

@@ -1,4 +1,5 @@
 // The drive and folder tree: drive texts and images, selecting, refreshing and leaving nodes, its keys.
+#include "MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "LocalExplorerFixture.h"
 #include "Paths.h"
@@ -329,10 +330,11 @@ protected:
 
     jvztest::FixtureTree tree;
     jvztest::FakeVolumeSource volumes;
-    AppSettings settings;
-    BatchRun batch;
-    jvztest::FakeNotifier notifier;
-    frmMainJVZ window{settings, batch, notifier};
+    jvztest::MainWindowWorld world;
+    AppSettings& settings = world.settings;
+    BatchRun& batch = world.batch;
+    jvztest::FakeNotifier& notifier = world.notifier;
+    frmMainJVZ& window = world.assemble();
     LocalExplorerPane* pane = nullptr;
     QComboBox* combo2 = nullptr;
 };

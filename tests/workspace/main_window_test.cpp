@@ -1,5 +1,6 @@
 // The main window frame: its controls under their names and kinds, load and initialisation.
 #include "FakeNotifier.h"
+#include "MainWindowWorld.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "workspace/ui/frmMainJVZ.h"
@@ -22,10 +23,8 @@ class MainWindowFrame : public ::testing::Test {
 protected:
     template <typename T> T* child(const char* name) { return window.findChild<T*>(QString::fromUtf8(name)); }
 
-    AppSettings settings;
-    BatchRun batch;
-    jvztest::FakeNotifier notifier;
-    frmMainJVZ window{settings, batch, notifier};
+    jvztest::MainWindowWorld world;
+    frmMainJVZ& window = world.assemble();
 };
 
 TEST_F(MainWindowFrame, EveryControlHasItsNameAndKind)
@@ -128,9 +127,8 @@ QMap<QString, QString> iniValues(const QString& text)
 TEST(MainWindowQuit, AnsweredNoKeepsTheWindowAndSavesNothing)
 {
     MainWindowWorld w;
-    int quits = 0;
+    const int& quits = w.quits;
     frmMainJVZ& window = w.build();
-    window.setHooks({[&] { ++quits; }, {}, {}});
     window.show();
     const QString before = w.iniText();
     w.notifier.answers = {MessageAnswer::No};
@@ -151,10 +149,9 @@ TEST(MainWindowQuit, AnsweredNoKeepsTheWindowAndSavesNothing)
 TEST(MainWindowQuit, AnsweredYesSavesExactlyTheWindowsKeysIntoTheFileStartUpRead)
 {
     MainWindowWorld w;
-    int quits = 0;
+    const int& quits = w.quits;
     int historySaves = 0;
     frmMainJVZ& window = w.build();
-    window.setHooks({[&] { ++quits; }, {}, {}});
     window.setPathHistorySaver([&] { ++historySaves; });
     window.show();
     const QMap<QString, QString> before = iniValues(w.iniText());
@@ -232,11 +229,9 @@ TEST(MainWindowQuit, WaitForTheLinkIsBoundedAndSkippedWhenItIsDown)
         SCOPED_TRACE(c.name);
         MainWindowWorld w;
         frmMainJVZ& window = w.build();
-        int queries = 0;
-        window.setLinkStateQuery([&] {
-            ++queries;
-            return c.state;
-        });
+        w.attachSession().dialUp.linkState = c.state;
+        const int& queries = w.attachSession().dialUp.stateQueries;
+        w.attachSession().dialUp.stateQueries = 0;
         window.setLinkDownWaitMs(100);
         window.show();
         QElapsedTimer clock;
@@ -342,8 +337,7 @@ TEST(MainWindowLoad, BatchRunLooksUpNoIconAndFillsNothing)
 TEST(MainWindowLoad, FolderThatCannotBeCreatedIsReportedOnce)
 {
     MainWindowWorld w;
-    w.window = std::make_unique<frmMainJVZ>(w.settings, w.batch, w.notifier);
-    w.window->setUserStore(&w.store);
+    w.assemble();
     QStringList asked;
     w.window->setFolderMaker([&](const QString& path) {
         asked << path;

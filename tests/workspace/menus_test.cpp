@@ -107,18 +107,18 @@ TEST(Menus, ConnectButtonRunsTheSequenceThenResetsTheExchangeBookkeeping)
     window.setConnectSequence([&](bool modemSetupDone) {
         EXPECT_FALSE(modemSetupDone);
         EXPECT_TRUE(window.isBusy()) << "the sequence's waits run inside the busy bracket";
-        d.session.swapTotalSize = 99;
-        d.session.swapUnchecked = false;
+        w.state.session.swapTotalSize = 99;
+        w.state.session.swapUnchecked = false;
         ++sequences;
     });
     window.TLB_Icon_ButtonClick(1);
     EXPECT_EQ(sequences, 1);
-    EXPECT_EQ(d.session.swapTotalSize, 0);
-    EXPECT_TRUE(d.session.swapUnchecked);
-    d.session.swapTotalSize = 99;
+    EXPECT_EQ(w.state.session.swapTotalSize, 0);
+    EXPECT_TRUE(w.state.session.swapUnchecked);
+    w.state.session.swapTotalSize = 99;
     w.action("MNU_Terminal_Connect")->trigger(); // the menu item leaves the bookkeeping alone
     EXPECT_EQ(sequences, 2);
-    EXPECT_EQ(d.session.swapTotalSize, 99);
+    EXPECT_EQ(w.state.session.swapTotalSize, 99);
 }
 
 TEST(Menus, HangUpRunsTheDisconnect)
@@ -126,8 +126,9 @@ TEST(Menus, HangUpRunsTheDisconnect)
     MainWindowWorld w;
     w.settings.gNTProtocol = false;
     w.settings.gWaitingDcxTime = 0;
+    w.dialUpLink = true;
     frmMainJVZ& window = w.build();
-    auto& d = w.attachSession(true);
+    auto& d = w.attachSession();
     window.session()->vars.LinkUp = true;
     QAction* hangUp = w.action("MNU_Connection_HangUp");
     EXPECT_FALSE(hangUp->isVisible());

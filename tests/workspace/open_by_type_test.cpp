@@ -1,5 +1,6 @@
 // Opening local list items by kind, and the main window's viewer commands attached to its actions:
 // the catalogue description (F9), the help list of compliant terminals and the terminal identity window.
+#include "FakeUserSettingsStore.h"
 #include "FakeNotifier.h"
 #include "LocalExplorerFixture.h"
 #include "TestEnv.h"
@@ -162,7 +163,7 @@ namespace {
 struct MainWindowWithCommands {
     MainWindowWithCommands(AppSettings& settings, jvztest::FakeNotifier& notifier, ProcessRunner& runner,
                            TerminalInfoFields& info, FileViewers& viewers, const QString& folder)
-        : window(settings, batch, notifier)
+        : window({notifier, store, runner, {}, {}, {}}, settings, batch)
     {
         window.attachFileCommands(runner, info, {}, &viewers);
         window.CurrentLocalFolder = folder;
@@ -178,6 +179,7 @@ struct MainWindowWithCommands {
     }
 
     BatchRun batch;
+    jvztest::FakeUserSettingsStore store;
     QStandardItemModel model;
     frmMainJVZ window;
 };

@@ -155,7 +155,7 @@ TEST_F(WindowFilters, SeeProductCodeSelectsOrRefuses)
             EXPECT_EQ(window.controls().combo2->currentText(), before);
             EXPECT_EQ(window.controls().listView2->toolTip(), tipBefore);
             ASSERT_EQ(w.notifier.shown.size(), 1u);
-            EXPECT_EQ(w.notifier.shown[0].text, QLatin1String(c.code) + QStringLiteral(": unknown product code"));
+            EXPECT_EQ(w.notifier.shown[0].text, QStringLiteral("unknown product code: ") + QLatin1String(c.code));
             EXPECT_EQ(w.notifier.shown[0].icon, MessageIcon::Exclamation);
         }
     }

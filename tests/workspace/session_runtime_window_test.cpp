@@ -1,5 +1,6 @@
 // The session runtime on the real main window (offscreen): commands found by their names, the window's
 // state switched as a connection opens and closes.
+#include "MainWindowWorld.h"
 #include "../session/RuntimeDoubles.h"
 #include "FakeNotifier.h"
 #include "TestEnv.h"
@@ -34,7 +35,7 @@ MBLanguages windowTexts()
 
 class SessionOnMainWindow : public ::testing::Test {
 protected:
-    SessionOnMainWindow() : dialUp(clock), window(settings, batch, notifier)
+    SessionOnMainWindow() : dialUp(clock), window({notifier, store, runner, {}, {}, {}}, settings, batch)
     {
         settings.gIpLocalAddress = QStringLiteral("127.0.0.9");
         settings.gFtpUserName = QStringLiteral("jvz");
@@ -63,6 +64,8 @@ protected:
     jvztest::ShiftableClock clock;
     jvztest::FakeDialUpLink dialUp;
     jvztest::ScriptedTransport transport;
+    jvztest::FakeUserSettingsStore store;
+    jvztest::RefusingProcessRunner runner;
     frmMainJVZ window;
     int quits = 0;
     int listClears = 0;

@@ -1,5 +1,6 @@
 // The main window's terminal-information command: enabled by the session, refused while busy, and running the
 // fetch-show-delete of the terminal's configuration file.
+#include "MainWindowWorld.h"
 #include "FailingFileWriter.h"
 #include "FakeNotifier.h"
 #include "TestEnv.h"
@@ -56,10 +57,11 @@ public:
 };
 
 struct Fixture {
-    AppSettings settings;
-    BatchRun batch;
-    jvztest::FakeNotifier notifier;
-    frmMainJVZ window{settings, batch, notifier};
+    jvztest::MainWindowWorld world;
+    AppSettings& settings = world.settings;
+    BatchRun& batch = world.batch;
+    jvztest::FakeNotifier& notifier = world.notifier;
+    frmMainJVZ& window = world.assemble();
     OneFileTerminal terminal;
     SilentHost host;
     TerminalSession session;

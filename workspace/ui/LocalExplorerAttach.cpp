@@ -57,7 +57,7 @@ LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& se
 
 LocalExplorerPane* localExplorerOf(const frmMainJVZ& window)
 {
-    return window.findChild<LocalExplorerPane*>(QStringLiteral("LocalExplorerPane"), Qt::FindDirectChildrenOnly);
+    return window.localExplorer();
 }
 
 } // namespace jvz

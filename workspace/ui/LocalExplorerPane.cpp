@@ -206,6 +206,7 @@ void LocalExplorerPane::BuildDriveTree()
 void LocalExplorerPane::ShowDrivesInList()
 {
     m_list.showDrives(m_drives);
+    m_w.list->resizeColumnToContents(LocalListModel::NameColumn); // drive names are never cut
     m_w.list->clearSelection();
     if (m_hooks.listingCleared)
         m_hooks.listingCleared();
@@ -620,10 +621,6 @@ bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             OpenListItem();
-            return true;
-        }
-        if (key->key() == Qt::Key_F5) {
-            RefreshLocalTree();
             return true;
         }
         if (key->key() == Qt::Key_B && (key->modifiers() & Qt::ControlModifier)) {

@@ -25,9 +25,10 @@ void call(const std::function<F>& f, Args&&... args)
 }
 } // namespace
 
-LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Notifier& notifier,
-                                       const MBLanguages& language, QObject* parent)
-    : QObject(parent), m_list(list), m_model(model), m_text3(text3), m_notifier(notifier), m_language(language)
+LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Controls controls,
+                                       Notifier& notifier, const MBLanguages& language, QObject* parent)
+    : QObject(parent), m_list(list), m_model(model), m_text3(text3), m_controls(controls), m_notifier(notifier),
+      m_language(language)
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->installEventFilter(this);
@@ -115,13 +116,10 @@ void LocalSelectionPane::SelectAllItems()
     m_list->selectAll();
 }
 
-void LocalSelectionPane::runWhenEnabled(const char* menu, const char* entry)
+void LocalSelectionPane::runWhenEnabled(QMenu* menu, QAction* entry)
 {
-    QWidget* window = m_list->window();
-    auto* m = window->findChild<QMenu*>(QLatin1String(menu));
-    auto* action = window->findChild<QAction*>(QLatin1String(entry));
-    if (m && action && m->menuAction()->isEnabled() && action->isEnabled())
-        action->trigger();
+    if (menu && entry && menu->menuAction()->isEnabled() && entry->isEnabled())
+        entry->trigger();
 }
 
 bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -131,20 +129,20 @@ bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifi
     switch (key) {
     case Qt::Key_F6:
         if (shift && ctrl)
-            runWhenEnabled("MNU_CatalogPack", "MNU_CatalogPack_Reset");
+            runWhenEnabled(m_controls.catalogPack, m_controls.packReset);
         else if (!ctrl)
-            runWhenEnabled("MNU_CatalogPack", "MNU_CatalogPack_Add");
+            runWhenEnabled(m_controls.catalogPack, m_controls.packAdd);
         else
-            runWhenEnabled("MNU_CatalogPack", "MNU_CatalogPack_Create");
+            runWhenEnabled(m_controls.catalogPack, m_controls.packCreate);
         return true;
     case Qt::Key_F7:
-        runWhenEnabled("MNU_Catalog", "MNU_Catalog_create");
+        runWhenEnabled(m_controls.catalog, m_controls.catalogCreate);
         return true;
     case Qt::Key_F8:
-        runWhenEnabled("MNU_Catalog", "MNU_Catalog_family");
+        runWhenEnabled(m_controls.catalog, m_controls.catalogFamily);
         return true;
     case Qt::Key_F9:
-        runWhenEnabled("MNU_Catalog", "MNU_Catalog_description");
+        runWhenEnabled(m_controls.catalog, m_controls.catalogDescription);
         return true;
     case Qt::Key_Delete:
         DeleteLocalSelection();
@@ -163,7 +161,7 @@ bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifi
         if (!ctrl)
             return false;
         // Reached only while the terminal-information command is off: its menu shortcut takes Ctrl+J otherwise.
-        if (auto* terminalList = m_list->window()->findChild<QWidget*>(QStringLiteral("ListView2")))
+        if (QWidget* terminalList = m_controls.terminalList)
             terminalList->setFocus(Qt::ShortcutFocusReason);
         return true;
     case Qt::Key_A:
@@ -178,18 +176,17 @@ bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifi
 
 void LocalSelectionPane::setCatalogueMenusVisible(bool visible)
 {
-    QWidget* window = m_list->window();
-    for (const char* name : {"MNU_CatalogPack", "MNU_Catalog"}) {
-        if (auto* menu = window->findChild<QMenu*>(QLatin1String(name)))
+    for (QMenu* menu : {m_controls.catalogPack, m_controls.catalog}) {
+        if (menu)
             menu->menuAction()->setVisible(visible);
     }
-    if (auto* separator = window->findChild<QAction*>(QStringLiteral("MNU_C1")))
+    if (QAction* separator = m_controls.catalogSeparator)
         separator->setVisible(visible);
 }
 
 void LocalSelectionPane::ListView1_GotFocus()
 {
-    if (auto* bar = m_list->window()->findChild<QWidget*>(QStringLiteral("StatusBar3"))) {
+    if (QWidget* bar = m_controls.statusBar3) {
         QFont font = bar->font();
         font.setBold(true);
         bar->setFont(font);
@@ -203,7 +200,7 @@ void LocalSelectionPane::ListView1_LostFocus()
 {
     if (m_text3)
         m_text3->clear();
-    if (auto* bar = m_list->window()->findChild<QWidget*>(QStringLiteral("StatusBar3"))) {
+    if (QWidget* bar = m_controls.statusBar3) {
         QFont font = bar->font();
         font.setBold(false);
         bar->setFont(font);
@@ -213,7 +210,7 @@ void LocalSelectionPane::ListView1_LostFocus()
 
 void LocalSelectionPane::ListView1_MouseUp(const QPoint& globalPos)
 {
-    if (auto* menu = m_list->window()->findChild<QMenu*>(QStringLiteral("MNU_Contextuel")))
+    if (QMenu* menu = m_controls.contextMenu)
         menu->popup(globalPos);
 }
 

@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <functional>
 
+class QAction;
+class QMenu;
 class QTreeView;
 
 namespace jvz {
@@ -39,8 +41,24 @@ public:
         std::function<void()> beep;
     };
 
+    // The window's controls the list's keys, focus and menu reach; any may be absent.
+    struct Controls {
+        QMenu* catalog = nullptr;     // MNU_Catalog
+        QMenu* catalogPack = nullptr; // MNU_CatalogPack
+        QAction* catalogSeparator = nullptr; // MNU_C1
+        QAction* packAdd = nullptr;     // F6
+        QAction* packCreate = nullptr;  // Ctrl+F6
+        QAction* packReset = nullptr;   // Ctrl+Shift+F6
+        QAction* catalogCreate = nullptr;      // F7
+        QAction* catalogFamily = nullptr;      // F8
+        QAction* catalogDescription = nullptr; // F9
+        QWidget* terminalList = nullptr; // ListView2, Ctrl+J
+        QWidget* statusBar3 = nullptr;   // bold while the list has the focus
+        QMenu* contextMenu = nullptr;    // MNU_Contextuel
+    };
+
     // The widgets are the window's; the model is the local explorer's list model shown by the list.
-    LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Notifier& notifier,
+    LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Controls controls, Notifier& notifier,
                        const MBLanguages& language, QObject* parent = nullptr);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
@@ -61,13 +79,14 @@ private:
     void ListView1_LostFocus();
     void ListView1_MouseUp(const QPoint& globalPos);
     void setCatalogueMenusVisible(bool visible);
-    // Runs the menu entry when it and its menu are both enabled.
-    void runWhenEnabled(const char* menu, const char* entry);
+    // Runs the menu entry (through the window's command table) when it and its menu are both enabled.
+    static void runWhenEnabled(QMenu* menu, QAction* entry);
     bool filterViewportEvent(QEvent* event);
 
     QTreeView* m_list;
     LocalListModel& m_model;
     QPointer<QLineEdit> m_text3; // the window may take it down first
+    Controls m_controls;
 
     Notifier& m_notifier;
     const MBLanguages& m_language;

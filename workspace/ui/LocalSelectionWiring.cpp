@@ -46,15 +46,24 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
                                                 [this](const QString& path) { m_explorer.GoToTypedPath(path); });
     window.setPathHistorySaver([this] { m_favourites->SavePathHistory(); });
 
-    LocalExplorerPane::Hooks& tree = explorer.hooks();
-    tree.addFolderToFavourites = [this] { m_favourites->AddFolderToFavourites(m_explorer.CurrentLocalFolder()); };
-    tree.removeFolderFromFavourites = [this] {
-        m_favourites->RemoveFolderFromFavourites(m_explorer.CurrentLocalFolder());
-    };
-    tree.focusFavourites = [this] { m_window.controls().combo5->setFocus(Qt::ShortcutFocusReason); };
+    // The tree's Shift+Ins and Shift+Del stay with the command table (LocalExplorerAttach): its busy check holds.
+    explorer.hooks().focusFavourites = [this] { m_window.controls().combo5->setFocus(Qt::ShortcutFocusReason); };
 
-    m_selection = std::make_unique<LocalSelectionPane>(ui.listView1, explorer.listModel(), ui.text3, notifier,
-                                                       window.language());
+    LocalSelectionPane::Controls controls;
+    controls.catalog = ui.mnuCatalog;
+    controls.catalogPack = ui.mnuCatalogPack;
+    controls.catalogSeparator = ui.mnuC1;
+    controls.packAdd = ui.action(Command::PackAdd);
+    controls.packCreate = ui.action(Command::PackCreate);
+    controls.packReset = ui.action(Command::PackReset);
+    controls.catalogCreate = ui.action(Command::CatalogCreate);
+    controls.catalogFamily = ui.action(Command::CatalogFamily);
+    controls.catalogDescription = ui.action(Command::CatalogDescription);
+    controls.terminalList = ui.listView2;
+    controls.statusBar3 = ui.statusBar3;
+    controls.contextMenu = ui.mnuContextuel;
+    m_selection = std::make_unique<LocalSelectionPane>(ui.listView1, explorer.listModel(), ui.text3, controls,
+                                                       notifier, window.language());
     LocalSelectionPane::Hooks hooks;
     hooks.inputs = [this] {
         LocalSelectionInputs in;
@@ -119,7 +128,7 @@ bool LocalSelectionWiring::eventFilter(QObject* watched, QEvent* event)
 
 LocalSelectionWiring* localSelectionOf(const frmMainJVZ& window)
 {
-    return window.findChild<LocalSelectionWiring*>(QStringLiteral("LocalSelectionWiring"), Qt::FindDirectChildrenOnly);
+    return window.localSelection();
 }
 
 QWidget* LocalSelectionWiring::activeControl() const

@@ -126,7 +126,7 @@ QString& MainSessionWindow::CurrentTerminalDir()
 
 void MainSessionWindow::HideStatusBar1()
 {
-    if (auto* bar = m_window.findChild<QWidget*>(QStringLiteral("StatusBar1")))
+    if (QWidget* bar = m_window.controls().statusBar1)
         bar->hide();
 }
 
@@ -156,26 +156,24 @@ void MainSessionWindow::UnloadWarningMessage()
         m_warning->frmUnload();
 }
 
-QString MainSessionWindow::lineText(const char* name, const QString& fallback) const
+QString MainSessionWindow::lineText(const QLineEdit* box, const QString& fallback)
 {
-    if (auto* box = m_window.findChild<QLineEdit*>(QLatin1String(name)))
-        return box->text();
-    return fallback;
+    return box ? box->text() : fallback;
 }
 
 QString MainSessionWindow::TerminalAddressText() const
 {
-    return lineText("TXT_IP", m_settings.gIpLocalAddress);
+    return lineText(m_window.controls().txtIp, m_settings.gIpLocalAddress);
 }
 
 QString MainSessionWindow::LoginText() const
 {
-    return lineText("TXT_login", m_settings.gFtpUserName);
+    return lineText(m_window.controls().txtLogin, m_settings.gFtpUserName);
 }
 
 QString MainSessionWindow::PasswordText() const
 {
-    return lineText("TXT_password", m_settings.gFtpPassword);
+    return lineText(m_window.controls().txtPassword, m_settings.gFtpPassword);
 }
 
 QString MainSessionWindow::PhonebookPort() const

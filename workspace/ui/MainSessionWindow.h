@@ -7,6 +7,7 @@
 #include <functional>
 
 class QAction;
+class QLineEdit;
 
 namespace jvz {
 
@@ -26,8 +27,8 @@ struct MainSessionWindowParts {
     std::function<void()> enableTransferCommands; // from the selections, with an FTP session open
 };
 
-// The main window as the session runtime sees it. Controls are found by their names; one that the window
-// does not have (yet) is left alone, and the text boxes fall back to the settings they are filled from.
+// The main window as the session runtime sees it, through the window's controls; the text boxes fall back to
+// the settings they are filled from.
 class MainSessionWindow : public SessionWindow {
 public:
     MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch, MainSessionWindowParts parts = {});
@@ -63,7 +64,7 @@ public:
     void SeeProductCode(const QString& productCode) override;
 
 private:
-    QString lineText(const char* name, const QString& fallback) const;
+    static QString lineText(const QLineEdit* box, const QString& fallback);
 
     frmMainJVZ& m_window;
     AppSettings& m_settings;

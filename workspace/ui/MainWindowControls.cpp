@@ -135,6 +135,14 @@ const QStringList& captionlessControlNames()
     return names;
 }
 
+QList<QWidget*> MainWindowControls::captionless() const
+{
+    return {treeView1, listView1, listView2,  imageCombo1, combo2,     filter,     combo5,     combo3,
+            comboDefaultConnection, text3,    txtLogin,    txtPassword, txtPort,   txtIp,      txtTrace,
+            tlbIcon,   tlbConnect, toolbar1,  toolbar2,    toolbar3,   statusBar1, statusBar2, statusBar3,
+            statusBar4};
+}
+
 void MainWindowControls::build(QMainWindow& window)
 {
     buildMenus(window);
@@ -350,7 +358,7 @@ void MainWindowControls::buildPanes(QMainWindow& window)
     auto* treeTop = new QHBoxLayout(treeHeader);
     treeTop->setContentsMargins(0, 0, 0, 0);
     toolbar2 = paneToolbar(treeHeader, "Toolbar2");
-    imageCombo1 = combo(treeHeader, "ImageCombo1", true);
+    imageCombo1 = combo(treeHeader, "ImageCombo1", false); // picks only: typed paths go to Combo5
     combo5 = combo(treeHeader, "Combo5", false);
     treeTop->addWidget(toolbar2);
     treeTop->addWidget(imageCombo1, 3);

@@ -28,6 +28,9 @@ struct MainWindowControls {
     // Builds the controls into the window (menus, bars, panes in their splitters, status bars, trace box).
     void build(QMainWindow& window);
 
+    // The controls without a caption of their own (see captionlessControlNames), held by the window.
+    QList<QWidget*> captionless() const;
+
     // The action of a command (a menu item or a toolbar button); null for none.
     QAction* action(Command command) const { return actions[static_cast<int>(command)]; }
 

@@ -16,18 +16,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
 
 namespace jvz {
 
 namespace {
-
-template <typename T>
-T* named(frmMainJVZ& window, const char* name)
-{
-    return window.findChild<T*>(QLatin1String(name));
-}
 
 QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
 {
@@ -50,7 +45,7 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
 std::unique_ptr<TerminalPane> TerminalPane::attach(frmMainJVZ& window, const SessionRuntimeState& state,
                                                    Notifier& notifier, FtpClient& ftp)
 {
-    if (!named<QTreeView>(window, "ListView2"))
+    if (!window.controls().listView2)
         return nullptr;
     return std::unique_ptr<TerminalPane>(new TerminalPane(window, state, notifier, ftp));
 }
@@ -62,8 +57,9 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
 {
     frmMainJVZ* w = &window;
     const AppSettings* settings = &state.settings;
-    auto* combo2 = named<QComboBox>(window, "Combo2");
-    auto* listView1 = named<QTreeView>(window, "ListView1");
+    const MainWindowControls& ui = window.controls();
+    QComboBox* combo2 = ui.combo2;
+    QTreeView* listView1 = ui.listView1;
 
     TerminalExplorerHooks explorer;
     explorer.sessionOpen = [w] { return w->FtpSessionOpen(); };
@@ -88,6 +84,7 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
             items.append(combo2->itemText(i));
         return items;
     };
+    explorer.setStatusBar4 = [w](const QString& text) { w->SetStatusBar4(text); };
     explorer.closeFtpSession = [w] {
         if (SessionRuntime* session = w->session())
             session->CloseFtpSession();
@@ -97,7 +94,7 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
             session->SendTerminalMessage(code, activity);
     };
 
-    auto* treeView1 = named<QTreeView>(window, "TreeView1");
+    QTreeView* treeView1 = ui.treeView1;
     TerminalPaneHooks pane;
     pane.localSelection = [listView1] { return selectedLocalItems(listView1); };
     pane.localFolder = [w] {
@@ -136,15 +133,16 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     };
 
     TerminalPaneWidgets widgets;
-    widgets.listView2 = named<QTreeView>(window, "ListView2");
-    widgets.combo3 = named<QComboBox>(window, "Combo3");
-    widgets.toolbar3 = named<QToolBar>(window, "Toolbar3");
-    widgets.statusBar4 = named<QWidget>(window, "StatusBar4");
+    widgets.listView2 = ui.listView2;
+    widgets.combo3 = ui.combo3;
+    widgets.toolbar3 = ui.toolbar3;
+    widgets.statusBar4 = ui.statusBar4;
     widgets.localList = listView1;
     // Terminal items dropped on the local panes: handled here before the panes' own drops see them.
     widgets.uploadDropTargets = {listView1, treeView1};
-    widgets.contextMenu = named<QMenu>(window, "MNU_Contextuel");
-    widgets.contextDelete = named<QAction>(window, "MNU_ContextuelDelete");
+    widgets.contextMenu = ui.mnuContextuel;
+    widgets.contextDelete = ui.action(Command::ContextDelete);
+    widgets.catalogMenu = ui.mnuCatalog;
     widgets.window = &window;
     m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(pane));
 
@@ -159,10 +157,14 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     window.wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
     if (LocalSelectionWiring* local = localSelectionOf(window))
         local->setTerminalDelete([view] { view->DeleteTerminalSelection(); });
-    // The context menu's refresh acts on the list it was opened on; the local list's refresh is its own.
-    window.wireCommand(Command::ContextRefresh, [view, listView2 = widgets.listView2] {
-        if (QApplication::focusWidget() == listView2)
+    // The context menu's refresh (and its F5) acts on the list that has the focus.
+    window.wireCommand(Command::ContextRefresh, [view, w, listView1, listView2 = widgets.listView2] {
+        QWidget* focused = QApplication::focusWidget();
+        if (focused == listView2)
             view->RefreshTerminalList();
+        else if (focused == listView1)
+            if (LocalExplorerPane* local = localExplorerOf(*w))
+                local->RefreshLocalTree();
     });
 }
 

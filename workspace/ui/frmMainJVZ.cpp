@@ -6,6 +6,9 @@
 #include "FileOpenCommands.h"
 #include "MainSessionWindow.h"
 #include "TerminalPane.h"
+#include "QuitProcedure.h"
+#include "TraceBox.h"
+#include "WindowEnvironment.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/CaseLookup.h"
@@ -66,12 +69,30 @@ BusyScope::~BusyScope()
     m_window.setBusy(false);
 }
 
-frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifier, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_batch(batch), m_notifier(notifier)
+frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_batch(batch), m_notifier(services.notifier),
+      m_hooks(std::move(services.hooks)), m_fillConnectionList(std::move(services.fillConnectionList)),
+      m_linkState(std::move(services.linkState)), m_userStore(services.userStore),
+      m_childProgram(std::make_unique<MBApplications>(services.runner, &services.notifier))
 {
     setObjectName(QStringLiteral("frmMainJVZ"));
     setWindowTitle(QStringLiteral("Pendraxa"));
     m_ui.build(*this);
+    m_trace = std::make_unique<TraceBox>(*m_ui.txtTrace);
+    m_environment = std::make_unique<WindowEnvironment>(*this, m_ui, m_settings, m_userStore);
+    m_quit = std::make_unique<QuitProcedure>(QuitProcedure::Parts{
+        m_notifier, m_language, this, [this] { return isBusy(); },
+        [this] {
+            SaveEnvironment();
+            if (m_savePathHistory)
+                m_savePathHistory();
+        },
+        m_linkState,
+        [this] {
+            if (m_session)
+                m_session->DisconnectTerminal();
+        },
+        [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); }});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
@@ -100,10 +121,9 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
     setTabOrder();
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
-    attachLocalExplorer(*this, m_settings);
+    m_localExplorer = attachLocalExplorer(*this, m_settings);
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
-    if (LocalExplorerPane* explorer = localExplorerOf(*this))
-        new LocalSelectionWiring(*this, *explorer, m_settings, m_notifier);
+    m_localSelection = new LocalSelectionWiring(*this, *m_localExplorer, m_settings, m_notifier);
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
@@ -114,20 +134,6 @@ frmMainJVZ::frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifie
 }
 
 frmMainJVZ::~frmMainJVZ() = default;
-
-void frmMainJVZ::setChildProgramRunner(ProcessRunner& runner)
-{
-    m_childProgram = std::make_unique<MBApplications>(runner, &m_notifier);
-}
-
-UserSettingsStore& frmMainJVZ::userStore()
-{
-    if (m_userStore)
-        return *m_userStore;
-    if (!m_ownUserStore)
-        m_ownUserStore = std::make_unique<QSettingsUserStore>();
-    return *m_ownUserStore;
-}
 
 void frmMainJVZ::setTabOrder()
 {
@@ -565,15 +571,16 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     GetAllFormLabel(m_language, *this);
     setWindowTitle(QStringLiteral("Pendraxa")); // other windows find this one by its title
     applyAccessibleTexts();
+    if (m_terminalPane)
+        m_terminalPane->view().translate();
     SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
 }
 
 // Controls without a caption of their own are named for screen readers, with the same text as their tooltip.
 void frmMainJVZ::applyAccessibleTexts()
 {
-    for (const QString& name : captionlessControlNames()) {
-        auto* w = findChild<QWidget*>(name);
-        const QString text = m_language.GetFormLabel(QStringLiteral("ToolTipText") + name);
+    for (QWidget* w : m_ui.captionless()) {
+        const QString text = w ? m_language.GetFormLabel(QStringLiteral("ToolTipText") + w->objectName()) : QString();
         if (!w || text.isEmpty())
             continue;
         w->setToolTip(text);
@@ -656,9 +663,12 @@ void frmMainJVZ::LoadCatalogFilters()
 
 void frmMainJVZ::SeeProductCode(const QString& code)
 {
+    // A terminal that has not identified itself has no code: there is nothing to look up.
+    if (code.trimmed().isEmpty())
+        return;
     const QString text = m_products.text(code);
     if (text.isEmpty()) {
-        m_notifier.message(code + QStringLiteral(": ") + label("MSG_UnknownProductCode"), QLatin1String(kProgramTitle),
+        m_notifier.message(label("MSG_UnknownProductCode") + QStringLiteral(": ") + code, QLatin1String(kProgramTitle),
                            MessageIcon::Exclamation, MessageButtons::Ok, this);
         return;
     }
@@ -718,7 +728,7 @@ void frmMainJVZ::Form_Activate()
 void frmMainJVZ::restoreWindowState()
 {
     bool ok = false;
-    const int state = userStore()
+    const int state = m_userStore
                           .value(QLatin1String(kProgramTitle), QStringLiteral("Parameter"),
                                  QStringLiteral("WindowState"), QStringLiteral("-1"))
                           .trimmed()
@@ -813,67 +823,19 @@ void frmMainJVZ::closeEvent(QCloseEvent* event)
         m_hooks.quitApplication();
 }
 
-// The user's close: refused while a nested wait runs or while an earlier close is under way; asked; then the
-// settings are saved, the link is taken down (waiting a bounded time) and the child program is ended.
-bool frmMainJVZ::Form_QueryUnload()
+void frmMainJVZ::setLinkDownWaitMs(int ms)
 {
-    if (isBusy() || m_quitting) {
-        QApplication::beep();
-        if (isBusy())
-            AddTrace(label("MSG_BusyNoQuit"));
-        return false;
-    }
-    if (m_notifier.message(label("Sur"), label("Quitter"), MessageIcon::Information, MessageButtons::YesNo, this) !=
-        MessageAnswer::Yes)
-        return false;
-    m_quitting = true;
-    SaveEnvironment();
-    if (m_savePathHistory)
-        m_savePathHistory();
-    if (m_linkState && m_linkState() != kLinkDown) {
-        if (m_session)
-            m_session->DisconnectTerminal();
-        waitForLinkDown();
-    }
-    if (m_childProgram && m_childProgram->AppIsRunning())
-        m_childProgram->AppTerminate(0);
-    return true;
+    m_quit->setLinkDownWaitMs(ms);
 }
 
-void frmMainJVZ::waitForLinkDown()
+bool frmMainJVZ::Form_QueryUnload()
 {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(20);
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (m_linkState() == kLinkDown || clock.elapsed() >= m_linkDownWaitMs)
-            loop.quit();
-    });
-    poll.start();
-    if (m_linkState() != kLinkDown && m_linkDownWaitMs > 0)
-        loop.exec();
-    if (m_linkState() != kLinkDown)
-        AddTrace(label("MSG_LinkStillUp"));
+    return m_quit->run();
 }
 
 void frmMainJVZ::SaveEnvironment()
 {
-    const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    userStore().setValue(QLatin1String(kProgramTitle), QStringLiteral("Parameter"), QStringLiteral("WindowState"),
-                         QString::number(state));
-    // The file start-up read: settings written under any other name would never be read again.
-    MbFileIni& ini = *m_settings.gIniFile;
-    const QString env = QStringLiteral("Environnement");
-    const auto yesNo = [](bool on) { return on ? QStringLiteral("yes") : QStringLiteral("no"); };
-    ini.StringSet(env, QStringLiteral("Selection"), m_ui.combo2->currentText());
-    ini.StringSet(env, QStringLiteral("ConnectBar"), yesNo(m_ui.action(Command::ViewConnectBar)->isChecked()));
-    ini.StringSet(env, QStringLiteral("IconBar"), yesNo(m_ui.action(Command::ViewIconBar)->isChecked()));
-    ini.StringSet(env, QStringLiteral("CatalogFamilyDir"), m_settings.gCatalogFamilyDir);
-    ini.StringSet(env, QStringLiteral("CatalogFamilyName"), m_settings.gCatalogFamilyName);
-    ini.StringSet(env, QStringLiteral("FilterField"), m_ui.filter->text());
-    SaveConnectionName(ini, m_ui.comboDefaultConnection->currentText());
+    m_environment->save();
 }
 
 // ------------------------------------------------------------------------------------ viewers and companion runs
@@ -932,46 +894,19 @@ void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
 
 // ---------------------------------------------------------------------------------------------- trace, bars
 
-// The new line goes on top of the box without laying the rest out again; the oldest lines past the bound go.
 void frmMainJVZ::AddTrace(const QString& line)
 {
-    const QStringList parts = line.split(QStringLiteral("\r\n"));
-    for (auto it = parts.crbegin(); it != parts.crend(); ++it)
-        m_traceLines.push_front(*it + QStringLiteral("\r\n"));
-    if (m_traceLines.size() > size_t(kTraceLines))
-        m_traceLines.resize(kTraceLines);
-    m_traceStale = true;
-
-    QTextDocument* doc = m_ui.txtTrace->document();
-    QTextCursor top(doc);
-    top.insertText(parts.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    // The document holds one block more than lines: the empty one after the last line end.
-    if (doc->blockCount() > kTraceLines + 1) {
-        QTextCursor tail(doc->findBlockByNumber(kTraceLines));
-        tail.movePosition(QTextCursor::PreviousCharacter);
-        tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        tail.removeSelectedText();
-        tail.insertText(QStringLiteral("\n"));
-    }
+    m_trace->add(line);
 }
 
 const QString& frmMainJVZ::TraceText() const
 {
-    if (m_traceStale) {
-        m_trace.clear();
-        for (const QString& l : m_traceLines)
-            m_trace += l;
-        m_traceStale = false;
-    }
-    return m_trace;
+    return m_trace->text();
 }
 
 void frmMainJVZ::ClearTrace()
 {
-    m_traceLines.clear();
-    m_trace.clear();
-    m_traceStale = false;
-    m_ui.txtTrace->clear();
+    m_trace->clear();
 }
 
 void frmMainJVZ::SetStatusPanel(int panel, const QString& text)

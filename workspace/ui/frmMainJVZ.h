@@ -5,6 +5,8 @@
 #include "workspace/CommandState.h"
 #include "workspace/ProductCodes.h"
 #include "workspace/ui/MainWindowControls.h"
+#include "workspace/ui/QuitProcedure.h"
+#include "workspace/ui/TraceBox.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -38,8 +40,11 @@ class Notifier;
 class SessionRuntime;
 class SessionWindow;
 class TerminalPane;
+class WindowEnvironment;
 class UserSettingsStore;
 class LinkMenus;
+class LocalExplorerPane;
+class LocalSelectionWiring;
 class MBApplications;
 class MainWindowLayout;
 class ProcessRunner;
@@ -71,22 +76,23 @@ public:
         std::function<void()> endProgram;           // Timer4: then the program ends
     };
 
-    frmMainJVZ(AppSettings& settings, BatchRun& batch, Notifier& notifier, QWidget* parent = nullptr);
+    // What the window is given by its assembly.
+    struct Services {
+        Notifier& notifier;
+        UserSettingsStore& userStore; // the per-user window state
+        ProcessRunner& runner;        // the window's child program (ended on quit when it still runs)
+        Hooks hooks;
+        std::function<void(QComboBox&)> fillConnectionList; // Combo_DefaultConnection from the phonebook
+        std::function<int32_t()> linkState; // the dial-up link's state (8193: down); empty: always down
+    };
+
+    frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent = nullptr);
     ~frmMainJVZ() override;
 
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
-    // Fills Combo_DefaultConnection from the private phonebook.
-    void setConnectionListFiller(std::function<void(QComboBox&)> fill) { m_fillConnectionList = std::move(fill); }
-    // The per-user store of the window state; without one the platform's store is used.
-    void setUserStore(UserSettingsStore* store) { m_userStore = store; }
-    // The dial-up link's state (8193: down); without it the link counts as down.
-    void setLinkStateQuery(std::function<int32_t()> query) { m_linkState = std::move(query); }
     // The favourites write their path history on a confirmed quit.
     void setPathHistorySaver(std::function<void()> save) { m_savePathHistory = std::move(save); }
     // How long the quit waits for the link to go down.
-    void setLinkDownWaitMs(int ms) { m_linkDownWaitMs = ms; }
-    // The window's child program (ended on quit when it still runs) is started through this runner.
-    void setChildProgramRunner(ProcessRunner& runner);
+    void setLinkDownWaitMs(int ms);
     MBApplications* childProgram() const { return m_childProgram.get(); }
     // Opens a document (the user's guide) with the desktop's program for it; false when none could.
     void setDocumentOpener(std::function<bool(const QString& path)> open) { m_openDocument = std::move(open); }
@@ -99,6 +105,9 @@ public:
     void attachLinkMenus(std::unique_ptr<LinkMenus> menus);
 
     const MainWindowControls& controls() const { return m_ui; }
+    // The local explorer (tree, file list, path combo, filters) and the local selection with the favourites.
+    LocalExplorerPane* localExplorer() const { return m_localExplorer; }
+    LocalSelectionWiring* localSelection() const { return m_localSelection; }
 
     // StartupMainWindow
     void init(const MBLanguages& language) override;
@@ -114,9 +123,9 @@ public:
     void AddTrace(const QString& line);
     const QString& TraceText() const;
     void ClearTrace();
-    static constexpr int kTraceLines = 5000;
+    static constexpr int kTraceLines = TraceBox::kLines;
     // The dial-up link's state when it is down.
-    static constexpr int32_t kLinkDown = 8193;
+    static constexpr int32_t kLinkDown = QuitProcedure::kLinkDown;
 
     // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
     void SetStatusPanel(int panel, const QString& text);
@@ -224,13 +233,11 @@ private:
     void FillDefaultConnectionCombo();
     void Form_Load();
     bool Form_QueryUnload();
-    void waitForLinkDown();
     void applyIcons();
     void applyAccessibleTexts();
     void setTabOrder();
     void showContextMenu(QWidget* view, const QPoint& pos);
     void restoreWindowState();
-    UserSettingsStore& userStore();
     QString label(const char* key) const;
 
     AppSettings& m_settings;
@@ -240,28 +247,27 @@ private:
     std::function<void(QComboBox&)> m_fillConnectionList;
     std::function<void(bool)> m_connect;
     std::function<int32_t()> m_linkState;
+    UserSettingsStore& m_userStore;
     std::function<void()> m_savePathHistory;
     std::function<bool(const QString&)> m_openDocument;
     std::function<void()> m_refreshTerminalList;
     std::function<bool(const QString&)> m_makeFolder;
-    UserSettingsStore* m_userStore = nullptr;
-    std::unique_ptr<UserSettingsStore> m_ownUserStore;
     std::unique_ptr<MBApplications> m_childProgram;
     std::unique_ptr<LinkMenus> m_linkMenus;
     MBLanguages m_language;
-    std::deque<QString> m_traceLines; // newest first, each with its CR LF
-    mutable QString m_trace;
-    mutable bool m_traceStale = false;
+    std::unique_ptr<TraceBox> m_trace;
+    std::unique_ptr<WindowEnvironment> m_environment;
+    std::unique_ptr<QuitProcedure> m_quit; // the close's questions, saving and bounded link wait
     QStringList m_foldersNotCreated;
-    int m_linkDownWaitMs = 30000;
     bool m_ending = false;
-    bool m_quitting = false;
     bool m_loaded = false;
     bool m_firstActivation = true;
     int m_busyDepth = 0;
 
     MainWindowControls m_ui;
     MainWindowLayout* m_layout = nullptr;
+    LocalExplorerPane* m_localExplorer = nullptr;     // a child of the window
+    LocalSelectionWiring* m_localSelection = nullptr; // a child of the window
     CommandState m_commands;
     std::array<std::function<void()>, kCommandCount> m_handlers;
     ProductCodeTable m_products;

@@ -1,0 +1,498 @@
+// The main window as the program assembles it (WindowAssembly), driven with keys as a user drives it and read
+// where a user reads: the header texts, the caption over the terminal list, the icon bar. Where a terminal is
+// needed it is played on loopback by the scripted session peer calling from the terminal's own address and an
+// FTP server on that address, port 21; each test has an address of its own so that they run side by side.
+
+#include "../session/SessionFrames.h"
+#include "../workspace/MainWindowWorld.h"
+#include "FakeVolumeSource.h"
+#include "FtpServerFixture.h"
+#include "Paths.h"
+#include "ScriptedTerminalPeer.h"
+#include "TestEnv.h"
+#include "platform/Clock.h"
+#include "platform/FtpClient.h"
+#include "session/SessionRuntime.h"
+#include "session/TcpSessionTransport.h"
+#include "workspace/CommandState.h"
+#include "workspace/ui/LocalExplorerPane.h"
+#include "workspace/ui/frmMainJVZ.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTcpServer>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+using namespace jvz;
+using jvztest::bytes;
+using Step = jvztest::ScriptedTerminalPeer::Step;
+
+namespace {
+
+const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
+constexpr int kBoundMs = 20000;
+
+QStringList rowsOf(const QTreeView* view)
+{
+    QStringList names;
+    for (int r = 0; view->model() && r < view->model()->rowCount(); ++r)
+        names << view->model()->index(r, 0).data().toString();
+    return names;
+}
+
+QStringList headersOf(const QTreeView* view)
+{
+    QStringList titles;
+    for (int c = 0; view->model() && c < view->model()->columnCount(); ++c)
+        titles << view->model()->headerData(c, Qt::Horizontal).toString();
+    return titles;
+}
+
+// The key goes where a user's key goes: to the widget that has the focus.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr) << "no widget has the focus";
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+}
+
+void focus(QWidget* widget)
+{
+    widget->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return widget->hasFocus(); }, kBoundMs)) << widget->objectName().toStdString();
+}
+
+// Moves the current row of the list to the named one with the arrow keys, as a user picks it.
+void goToRow(QTreeView* view, const QString& name)
+{
+    focus(view);
+    press(Qt::Key_Home);
+    for (int i = 0; i < view->model()->rowCount() && view->currentIndex().data().toString() != name; ++i)
+        press(Qt::Key_Down);
+    ASSERT_EQ(view->currentIndex().data().toString(), name) << rowsOf(view).join(u',').toStdString();
+}
+
+// The drives the local explorer shows: two scratch folders with long names, the first as the home folder.
+struct ScratchDrives {
+    ScratchDrives()
+    {
+        home = QString::fromStdString(jvztest::makeScratchDir("home-of-a-user-with-a-long-name")) + u'/';
+        data = QString::fromStdString(jvztest::makeScratchDir("data-volume")) + u'/';
+        volumes.add(home, DriveKind::Fixed, true, QStringLiteral("SYSTEM"), QStringLiteral("1234-ABCD"));
+        volumes.add(data, DriveKind::Removable, true, QStringLiteral("DATA"), QStringLiteral("5678-EF01"));
+    }
+    QString home;
+    QString data;
+    jvztest::FakeVolumeSource volumes;
+};
+
+// The program's window on a terminal at the given loopback address. With the session protocol, the link is
+// not dialled: the connect sequence only opens the session socket, and the peer calls it. Without (a network
+// link), the program's own connect sequence opens the FTP session at the address of TXT_IP.
+class TerminalWorld {
+public:
+    TerminalWorld(const char* terminalAddress, bool sessionProtocol) : m_terminal(QLatin1String(terminalAddress))
+    {
+        jvztest::FtpServerFixture::Options options;
+        options.host = m_terminal.toString();
+        options.port = 21;
+        options.user = "ftpuser";
+        options.password = "905173";
+        options.maxSeconds = 120;
+        ftp = std::make_unique<jvztest::FtpServerFixture>(options);
+
+        QTcpServer probe;
+        if (probe.listen(kProgramAddress, 0))
+            sessionPort = probe.serverPort();
+        probe.close();
+
+        AppSettings& s = world.settings;
+        s.gNTProtocol = sessionProtocol;
+        s.gFtpUserName = QStringLiteral("ftpuser");
+        s.gFtpPassword = QStringLiteral("905173");
+        s.gIpLocalAddress = sessionProtocol ? kProgramAddress.toString() : m_terminal.toString();
+        s.gIpPort = QString::number(sessionPort);
+        s.gWaitingDcxTime = 0;
+        world.batch.gSerialLink = sessionProtocol;
+        world.realFtp = &client;
+        world.realTransport = &transport;
+        world.realClock = &clock;
+        world.volumes = &drives.volumes;
+        if (sessionProtocol) {
+            world.connectSequence = [this](bool) {
+                SessionRuntime* runtime = world.window->session();
+                if (!runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)))
+                    return;
+                runtime->vars.SocketActive = true;
+                runtime->vars.LinkUp = true;
+            };
+        }
+    }
+
+    ~TerminalWorld()
+    {
+        if (world.window && world.window->session())
+            world.window->session()->CloseFtpSession();
+        transport.close();
+    }
+
+    // The terminal's files, then the window built as start-up builds it, shown and active.
+    bool start(int16_t language = 1)
+    {
+        if (!ftp->start() || sessionPort == 0)
+            return false;
+        ftp->putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n");
+        ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(2500, 'd'));
+        ftp->putLocal(QStringLiteral("\\SWAP\\APPLI.ADF"), QByteArray(700, 'a'));
+        ftp->putLocal(QStringLiteral("\\HOST\\HOST.CFG"), QByteArray(900, 'h'));
+        ftp->putLocal(QStringLiteral("\\HOST\\PARAM.PAR"), QByteArray(120, 'p'));
+        ftp->putLocal(QStringLiteral("\\APPS\\APP.SGN"), QByteArray(64, 's'));
+        window = &world.build(language);
+        window->resize(1280, 720);
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window);
+    }
+
+    // F4 with the focus in the terminal list: the connect, then the terminal's call when it plays one.
+    void connect(jvztest::ScriptedTerminalPeer* peer)
+    {
+        focus(window->controls().listView2);
+        press(Qt::Key_F4);
+        if (peer)
+            peer->start(kProgramAddress, sessionPort, m_terminal);
+    }
+
+    QString caption(const QString& folder) const
+    {
+        return window->language().GetFormLabel(QStringLiteral("TerminalContent")) + u'\'' + folder + u'\'';
+    }
+
+    bool waitForTerminalRows(const QString& name) const
+    {
+        return QTest::qWaitFor([&] { return rowsOf(window->controls().listView2).contains(name); }, kBoundMs);
+    }
+
+    std::unique_ptr<jvztest::FtpServerFixture> ftp;
+    CurlFtpClient client{FtpTimeouts{5000, 5}};
+    SteadyClock clock;
+    TcpSessionTransport transport;
+    ScratchDrives drives;
+    jvztest::MainWindowWorld world; // after what its session uses
+    frmMainJVZ* window = nullptr;
+    quint16 sessionPort = 0;
+
+private:
+    QHostAddress m_terminal;
+};
+
+QList<Step> identifiedTerminal(const QByteArray& productCode)
+{
+    return {
+        Step::send(jvztest::terminalIdentification(productCode)),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
+        Step::wait(15000),
+    };
+}
+
+// The terminal list names its columns as the program starts, in each language; a second InitLanguage with the
+// other column labels every pane again.
+TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage)
+{
+    for (int16_t number : {1, 2}) {
+        SCOPED_TRACE(number);
+        jvztest::MainWindowWorld w;
+        frmMainJVZ& window = w.build(number);
+        const MBLanguages texts = w.language(number);
+        const auto label = [&](const char* key) { return texts.GetFormLabel(QLatin1String(key)); };
+        const QStringList terminalTitles = {label("TerminalListName"), label("TerminalListSize"),
+                                            label("TerminalListDate")};
+        for (const QString& t : terminalTitles)
+            EXPECT_FALSE(t.isEmpty());
+        EXPECT_EQ(headersOf(window.controls().listView2), terminalTitles);
+    }
+
+    jvztest::MainWindowWorld w;
+    frmMainJVZ& window = w.build(1);
+    window.show();
+    const MainWindowControls& ui = window.controls();
+    const auto shown = [&] {
+        return QStringList{headersOf(ui.listView2).join(u'|'),
+                           headersOf(ui.listView1).join(u'|'),
+                           ui.mnuTerminal->title(),
+                           ui.action(Command::Connect)->text(),
+                           ui.combo5->toolTip(),
+                           ui.combo5->accessibleName(),
+                           ui.listView2->accessibleName(),
+                           window.StatusPanel(4)};
+    };
+    const QStringList english = shown();
+    window.InitLanguage(w.language(2));
+    const QStringList french = shown();
+    const MBLanguages fr = w.language(2);
+    EXPECT_EQ(french.at(0), QStringList({fr.GetFormLabel(QStringLiteral("TerminalListName")),
+                                         fr.GetFormLabel(QStringLiteral("TerminalListSize")),
+                                         fr.GetFormLabel(QStringLiteral("TerminalListDate"))})
+                                .join(u'|'));
+    for (int i = 0; i < english.size(); ++i) {
+        EXPECT_FALSE(french.at(i).isEmpty()) << i;
+        EXPECT_NE(french.at(i), english.at(i)) << i << " " << english.at(i).toStdString();
+    }
+    window.InitLanguage(w.language(1));
+    EXPECT_EQ(shown(), english) << "and back";
+}
+
+// The path combo only picks; a path is typed into Combo5, where Enter opens it. F5 in the local list lists the
+// folder again.
+TEST(AssembledWindowLocal, TypedPathOpensAndF5InTheListShowsAFileAddedMeanwhile)
+{
+    ScratchDrives drives;
+    jvztest::MainWindowWorld w;
+    w.volumes = &drives.volumes;
+    frmMainJVZ& window = w.build();
+    window.resize(1100, 700);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const MainWindowControls& ui = window.controls();
+    EXPECT_FALSE(ui.imageCombo1->isEditable());
+    EXPECT_EQ(ui.imageCombo1->lineEdit(), nullptr);
+
+    const QString folder = drives.data + QStringLiteral("work");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    jvztest::writeFileBytes((folder + QStringLiteral("/first.txt")).toStdString(), "1");
+    focus(ui.combo5);
+    ui.combo5->lineEdit()->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), folder);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.localExplorer()->CurrentLocalFolder() == folder + u'/'; },
+                                kBoundMs))
+        << window.localExplorer()->CurrentLocalFolder().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowsOf(ui.listView1).contains(QStringLiteral("first.txt")); }, kBoundMs));
+
+    jvztest::writeFileBytes((folder + QStringLiteral("/added.txt")).toStdString(), "2");
+    focus(ui.listView1);
+    press(Qt::Key_F5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rowsOf(ui.listView1).contains(QStringLiteral("added.txt")); }, kBoundMs))
+        << rowsOf(ui.listView1).join(u',').toStdString();
+    EXPECT_EQ(window.localExplorer()->CurrentLocalFolder(), folder + u'/');
+}
+
+// At "My Computer" the drive rows are listed whole: the name column is as wide as the longest.
+TEST(AssembledWindowLocal, DriveNamesAreNotCut)
+{
+    ScratchDrives drives;
+    jvztest::MainWindowWorld w;
+    w.volumes = &drives.volumes;
+    frmMainJVZ& window = w.build();
+    window.resize(1100, 700);
+    window.show();
+    QTreeView* list = window.controls().listView1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, kBoundMs));
+    for (const QString& name : rowsOf(list))
+        EXPECT_TRUE(name.contains(drives.home.chopped(1)) || name.contains(drives.data.chopped(1)))
+            << name.toStdString();
+    EXPECT_GE(list->columnWidth(0), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0));
+}
+
+// F6-F9 run their commands through the command table, refused while the window is busy; the tree's Shift+Ins
+// and Shift+Del too, each once.
+TEST(AssembledWindowKeys, CatalogueAndFavouriteKeysGoThroughTheCommandTable)
+{
+    ScratchDrives drives;
+    jvztest::MainWindowWorld w;
+    w.volumes = &drives.volumes;
+    frmMainJVZ& window = w.build();
+    window.resize(1100, 700);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const MainWindowControls& ui = window.controls();
+
+    const struct {
+        Command command;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {
+        {Command::PackAdd, Qt::Key_F6, Qt::NoModifier},
+        {Command::CatalogCreate, Qt::Key_F7, Qt::NoModifier},
+        {Command::CatalogFamily, Qt::Key_F8, Qt::NoModifier},
+        {Command::CatalogDescription, Qt::Key_F9, Qt::NoModifier},
+    };
+    QMap<int, int> runs;
+    for (const auto& k : keys) {
+        window.wireCommand(k.command, [&runs, c = k.command] { ++runs[int(c)]; });
+        window.switchCommand(k.command, true);
+    }
+    ui.mnuCatalog->setEnabled(true);
+    focus(ui.listView1);
+    for (const auto& k : keys) {
+        SCOPED_TRACE(commandName(k.command));
+        press(k.key, k.modifiers);
+        EXPECT_EQ(runs.value(int(k.command)), 1);
+        {
+            BusyScope busy(window);
+            press(k.key, k.modifiers);
+        }
+        EXPECT_EQ(runs.value(int(k.command)), 1) << "refused while busy";
+    }
+
+    int adds = 0;
+    int removes = 0;
+    window.wireCommand(Command::ContextAddPath, [&] { ++adds; });
+    window.wireCommand(Command::ContextDelPath, [&] { ++removes; });
+    focus(ui.treeView1);
+    press(Qt::Key_Insert, Qt::ShiftModifier);
+    press(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(adds, 1);
+    EXPECT_EQ(removes, 1);
+    {
+        BusyScope busy(window);
+        press(Qt::Key_Insert, Qt::ShiftModifier);
+        press(Qt::Key_Delete, Qt::ShiftModifier);
+    }
+    EXPECT_EQ(adds, 1);
+    EXPECT_EQ(removes, 1);
+}
+
+// The caption over the terminal list names the folder shown: \SWAP\, then \HOST\ and back. With screenshots
+// of the window inside \HOST\ in each language.
+TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
+{
+    const struct {
+        const char* address;
+        int16_t language;
+        const char* screenshot;
+    } runs[] = {{"127.0.0.31", 1, "terminal_list_en.png"}, {"127.0.0.32", 2, "terminal_list_fr.png"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.screenshot);
+        TerminalWorld t(run.address, true);
+        ASSERT_TRUE(t.start(run.language)) << t.ftp->errorString().toStdString();
+        frmMainJVZ& window = *t.window;
+        QTreeView* list = window.controls().listView2;
+        jvztest::ScriptedTerminalPeer peer(identifiedTerminal("M40"));
+        t.connect(&peer);
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
+            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+        EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
+
+        focus(list);
+        press(Qt::Key_B);
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("HOST"))) << rowsOf(list).join(u',').toStdString();
+        goToRow(list, QStringLiteral("HOST"));
+        press(Qt::Key_Return);
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("HOST.CFG"))) << rowsOf(list).join(u',').toStdString();
+        EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\HOST\\")));
+        EXPECT_TRUE(t.world.notifier.shown.empty()) << "HOST asks no product code";
+
+        const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/") + QLatin1String(run.screenshot);
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        QTest::qWait(50); // laid out before the grab
+        EXPECT_TRUE(window.grab().save(shot));
+
+        press(Qt::Key_B);
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("SWAP")));
+        goToRow(list, QStringLiteral("SWAP"));
+        press(Qt::Key_Return);
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")));
+        EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
+    }
+}
+
+// A terminal of a code the product table does not know: opening a folder names the code after the text.
+TEST(AssembledWindowTerminal, UnknownProductCodeNamedAfterTheText)
+{
+    TerminalWorld t("127.0.0.33", true);
+    ASSERT_TRUE(t.start()) << t.ftp->errorString().toStdString();
+    frmMainJVZ& window = *t.window;
+    QTreeView* list = window.controls().listView2;
+    jvztest::ScriptedTerminalPeer peer(identifiedTerminal("Q77"));
+    t.connect(&peer);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+    focus(list);
+    press(Qt::Key_B);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("APPS")));
+    const size_t before = t.world.notifier.shown.size();
+    goToRow(list, QStringLiteral("APPS"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("APP.SGN")));
+    ASSERT_EQ(t.world.notifier.shown.size(), before + 1);
+    EXPECT_EQ(t.world.notifier.shown.back().text,
+              window.language().GetFormLabel(QStringLiteral("MSG_UnknownProductCode")) + QStringLiteral(": Q77"));
+}
+
+// A network link: the program's own connect sequence opens the FTP session. The icon bar's Disconnect can end
+// it, and a terminal that never identified itself asks no product code when a folder is opened.
+TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnUnidentifiedTerminal)
+{
+    TerminalWorld t("127.0.0.34", false);
+    ASSERT_TRUE(t.start()) << t.ftp->errorString().toStdString();
+    frmMainJVZ& window = *t.window;
+    QTreeView* list = window.controls().listView2;
+    EXPECT_FALSE(window.IconButton(2)->isEnabled()) << "nothing to end yet";
+    t.connect(nullptr);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+    ASSERT_TRUE(window.FtpSessionOpen());
+    EXPECT_TRUE(window.IconButton(2)->isEnabled());
+
+    focus(list);
+    press(Qt::Key_B);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("APPS")));
+    goToRow(list, QStringLiteral("APPS"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("APP.SGN")));
+    EXPECT_TRUE(t.world.notifier.shown.empty()) << t.world.notifier.shown.front().text.toStdString();
+
+    // The toolbar's Disconnect ends the session.
+    window.IconButton(2)->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, kBoundMs));
+}
+
+} // namespace
+
+namespace {
+
+QStringList g_modelWarnings;
+
+void recordModelWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const QString category = QLatin1String(context.category ? context.category : "");
+    if (type == QtWarningMsg && (category.contains(QLatin1String("checkindex")) ||
+                                 text.contains(QLatin1String("invalid index"), Qt::CaseInsensitive)))
+        g_modelWarnings << category + QStringLiteral(": ") + text;
+}
+
+// An interactive start (shown, at "My Computer", the combos filled) asks no model for data it does not have.
+TEST(AssembledWindowStart, NoModelIndexWarningAtAnInteractiveStart)
+{
+    ScratchDrives drives;
+    g_modelWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordModelWarnings);
+    {
+        jvztest::MainWindowWorld w;
+        w.volumes = &drives.volumes;
+        frmMainJVZ& window = w.build();
+        window.resize(1100, 700);
+        window.show();
+        QTest::qWait(200);
+        window.InitLanguage(w.language(2));
+        QTest::qWait(50);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(g_modelWarnings.isEmpty()) << g_modelWarnings.join(u'\n').toStdString();
+}
+
+} // namespace

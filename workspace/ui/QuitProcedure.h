@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+
+namespace jvz {
+
+class MBApplications;
+class MBLanguages;
+class Notifier;
+
+// The user's close of the main window: refused while a nested wait runs or while an earlier close is under
+// way; asked; then the environment is saved, the link is taken down (waiting a bounded time) and the child
+// program is ended.
+class QuitProcedure {
+public:
+    struct Parts {
+        Notifier& notifier;
+        const MBLanguages& language; // the window's own
+        QWidget* owner = nullptr;
+        std::function<bool()> busy;
+        std::function<void()> saveEnvironment;
+        std::function<int32_t()> linkState; // empty: the link counts as down
+        std::function<void()> takeLinkDown;
+        std::function<void(const QString&)> trace;
+        std::function<MBApplications*()> childProgram;
+    };
+
+    explicit QuitProcedure(Parts parts) : m_parts(std::move(parts)) {}
+
+    // True when the window may close.
+    bool run();
+    // How long the close waits for the link to go down.
+    void setLinkDownWaitMs(int ms) { m_linkDownWaitMs = ms; }
+
+    // The dial-up link's state when it is down.
+    static constexpr int32_t kLinkDown = 8193;
+
+private:
+    bool linkDown() const;
+    void waitForLinkDown();
+    QString label(const char* key) const;
+
+    Parts m_parts;
+    int m_linkDownWaitMs = 30000;
+    bool m_quitting = false;
+};
+
+} // namespace jvz
