@@ -112,6 +112,18 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// The program's current printer as the window's tests have it: the QPrinter the test sets up (a PDF file).
+class PdfPrinter final : public PrinterDevice {
+public:
+    std::optional<PrinterSetup> query(QString*) const override { return PrinterSetup{}; }
+    QStringList installedPrinters() const override { return {}; }
+    void selectPrinter(const QString&) override {}
+    void selectFile(const QString&) override {}
+    bool setCopies(int16_t) override { return true; }
+    bool setDuplex(int16_t) override { return true; }
+    bool setOrientation(int16_t) override { return true; }
+};
+
 MBLanguages shippedTexts()
 {
     MBLanguages table;
@@ -525,16 +537,7 @@ TEST(CertificateWindow, ShowsThePrintsOnlyWhenConfirmed)
     const QString& dir = f.dir;
 
     // The current printer writes a PDF; the dialog answers from the test.
-    class PdfPrinter final : public PrinterDevice {
-    public:
-        std::optional<PrinterSetup> query(QString*) const override { return PrinterSetup{}; }
-        QStringList installedPrinters() const override { return {}; }
-        void selectPrinter(const QString&) override {}
-        void selectFile(const QString&) override {}
-        bool setCopies(int16_t) override { return true; }
-        bool setDuplex(int16_t) override { return true; }
-        bool setOrientation(int16_t) override { return true; }
-    } device;
+    PdfPrinter device;
     jvztest::FakeNotifier notifier;
     bool confirm = false;
     int dialogs = 0;
@@ -584,16 +587,7 @@ TEST(CertificateWindow, PrintFailureIsToldAndLongNamesPrintWhole)
     MbCertifReadWrite c{writer};
     ASSERT_TRUE(c.Finit(path));
 
-    class PdfPrinter final : public PrinterDevice {
-    public:
-        std::optional<PrinterSetup> query(QString*) const override { return PrinterSetup{}; }
-        QStringList installedPrinters() const override { return {}; }
-        void selectPrinter(const QString&) override {}
-        void selectFile(const QString&) override {}
-        bool setCopies(int16_t) override { return true; }
-        bool setDuplex(int16_t) override { return true; }
-        bool setOrientation(int16_t) override { return true; }
-    } device;
+    PdfPrinter device;
     jvztest::FakeNotifier notifier;
     PrinterConfig choice(
         device, notifier, [](const PrinterSetup& p, QObject*, int32_t) { return std::optional<PrinterSetup>(p); },
