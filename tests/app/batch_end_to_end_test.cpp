@@ -100,7 +100,7 @@ public:
         m_process.setWorkingDirectory(folder);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (diagnostics)
-            env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jvz.*.debug=true"));
+            env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("jvz.link.debug=true"));
         m_process.setProcessEnvironment(env);
         m_process.start(folder + QStringLiteral("/JVZ"), args);
         m_process.waitForStarted(10000);
