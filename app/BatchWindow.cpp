@@ -13,7 +13,7 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcBatchTrace, "jvz.trace", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcBatchTrace, "jvz.trace", QtInfoMsg)
 
 namespace jvz {
 

@@ -1,3 +1,3 @@
 #include "CoreLog.h"
 
-Q_LOGGING_CATEGORY(jvzCore, "jvz.core")
+Q_LOGGING_CATEGORY(jvzCore, "jvz.core", QtInfoMsg)

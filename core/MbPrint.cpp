@@ -130,6 +130,45 @@ void MbPrint::PrintLine(float x, const QString& text, int16_t skipLines)
     }
 }
 
+void MbPrint::PrintWrapped(float x, const QString& text, int16_t skipLines)
+{
+    if (!m_source)
+        return;
+    beginOutput(); // the font and the page are the ones the lines go on
+    const double width = m_pageWidth - m_right - m_left - conv(x);
+    const auto fits = [&](qsizetype from, qsizetype length) {
+        return m_source->textWidthMm(text.mid(from, length)) <= width;
+    };
+    qsizetype from = 0;
+    do {
+        const qsizetype rest = text.size() - from;
+        qsizetype length = rest;
+        if (!fits(from, rest)) {
+            // The longest piece that fits, at least one character so that every line moves on.
+            qsizetype low = 1;
+            qsizetype high = rest - 1;
+            while (low < high) {
+                const qsizetype mid = (low + high + 1) / 2;
+                if (fits(from, mid))
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            length = low;
+            for (qsizetype i = length - 1; i > 0; --i) {
+                const QChar c = text.at(from + i);
+                if (c == u'/' || c == u' ') {
+                    length = i + 1;
+                    break;
+                }
+            }
+        }
+        const bool last = from + length >= text.size();
+        PrintLine(x, text.mid(from, length), last ? skipLines : int16_t(1));
+        from += length;
+    } while (from < text.size());
+}
+
 void MbPrint::SkipPage(float height)
 {
     // At the top of a page (or with the page already ended) the block starts where it would anyway.

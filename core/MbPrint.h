@@ -47,6 +47,10 @@ public:
                  std::optional<bool> underline = std::nullopt);
     // Prints text at x (mm) on the current line, then moves down skipLines lines (0 stays on the line).
     void PrintLine(float x, const QString& text, int16_t skipLines = 1);
+    // Prints text from x on as many lines as it needs to end inside the right margin, each line broken after
+    // its last "/" or blank that fits (between characters when none does); the lines together hold the whole
+    // text. Then moves down skipLines lines after the last.
+    void PrintWrapped(float x, const QString& text, int16_t skipLines = 1);
     // When a block of this height (mm) does not fit below the current line, it starts on the next page.
     void SkipPage(float height);
     // The current vertical position in device millimetres below the top margin.

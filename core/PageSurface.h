@@ -39,6 +39,8 @@ public:
     virtual PrintFont font() const = 0;
     // Height of one line of text in the current font (mm).
     virtual double lineHeightMm() const = 0;
+    // Width of the text in the current font (mm).
+    virtual double textWidthMm(const QString& text) const = 0;
 
     // Text whose line cell starts at topLeft (the top of the line, not the baseline).
     virtual void drawText(QPointF topLeftMm, const QString& text) = 0;

@@ -48,7 +48,7 @@ Startup::Outcome Startup::Main(const QStringList& arguments)
     setStartValues();
     InitControlLibrary();
     ParseCommandLine(arguments, batch, m_state.settings);
-    qCInfo(jvzCore) << "start-up, batch" << batch.gBatchMode << "code" << batch.gErrorCode;
+    qCDebug(jvzCore) << "start-up, batch" << batch.gBatchMode << "code" << batch.gErrorCode;
 
     const bool reachedConnect = [&] {
         if (!OpenSettingsFile() || !CheckLanguageFile())
@@ -96,7 +96,7 @@ void Startup::QuitApplication()
     m_quitDone = true;
     BatchRun& batch = m_state.batch;
     WriteBatchResult(batch, m_programFolder, m_languageLoaded ? &m_state.language : nullptr, m_state.writer);
-    qCInfo(jvzCore) << "quit with" << batch.gErrorCode << batch.gErrorText;
+    qCDebug(jvzCore) << "quit with" << batch.gErrorCode << batch.gErrorText;
     if (batch.gBatchMode && !batch.gErrorText.isEmpty()) {
         if (batch.gShowProgress)
             m_host.progressComment(batch.gErrorText);

@@ -1,6 +1,7 @@
 #include "FtpClient.h"
 
 #include "platform/FileWriter.h"
+#include "platform/TransferLog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QLoggingCategory>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -28,8 +28,6 @@
 namespace jvz {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcFtp, "jvz.transfer", QtInfoMsg)
 
 // A listing larger than this is not a terminal's directory.
 constexpr qsizetype MaxListingBytes = 16 * 1024 * 1024;
@@ -322,7 +320,7 @@ struct CurlFtpClient::Impl {
             openReplyCode = code;
         else
             lastResponse = reply;
-        qCDebug(lcFtp) << "<" << line;
+        qCDebug(lcTransfer) << "<" << line;
     }
 
     void onCommandSent(QByteArray line)
@@ -331,7 +329,7 @@ struct CurlFtpClient::Impl {
             line.chop(1);
         const qsizetype blank = line.indexOf(' ');
         lastVerb = (blank < 0 ? line : line.left(blank)).toUpper();
-        qCDebug(lcFtp) << ">" << (lastVerb == "PASS" ? QByteArray("PASS ****") : line);
+        qCDebug(lcTransfer) << ">" << (lastVerb == "PASS" ? QByteArray("PASS ****") : line);
     }
 
     curl_socket_t openSocket(curlsocktype purpose, curl_sockaddr* address)
@@ -469,7 +467,7 @@ struct CurlFtpClient::Impl {
         long osErrno = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
         if (code != CURLE_OK)
-            qCDebug(lcFtp) << "libcurl:" << curl_easy_strerror(code);
+            qCDebug(lcTransfer) << "libcurl:" << curl_easy_strerror(code);
         if (code == CURLE_OK)
             mayReconnect = false;
         else if (code == CURLE_WRITE_ERROR || code == CURLE_READ_ERROR || code == CURLE_ABORTED_BY_CALLBACK)
@@ -478,7 +476,7 @@ struct CurlFtpClient::Impl {
         if (error == FtpError::Timeout && stage == Stage::Open) {
             // A terminal that let a call time out (a stalled transfer, a data connection it never opened) is
             // gone for this session: the calls after it fail at once instead of each waiting its own timeout.
-            qCWarning(lcFtp) << "FTP call timed out: the session ends";
+            qCWarning(lcTransfer) << "FTP call timed out: the session ends";
             release();
         }
         return error;

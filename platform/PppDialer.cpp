@@ -445,7 +445,7 @@ PppLinkResult PppDialer::dial(const PppLinkRequest& request)
                                   QByteArray::number(static_cast<qulonglong>(*start)) + '\n' + bootId() + '\n';
         writePrivateFile(pidPath(request.entryName), record, nullptr);
     }
-    qCInfo(lcLink) << "pppd" << pid << "dialling" << request.entryName << "on" << request.deviceNode;
+    qCDebug(lcLink) << "pppd" << pid << "dialling" << request.entryName << "on" << request.deviceNode;
 
     LogTail tail(log);
     auto readLog = [&] {
@@ -474,7 +474,7 @@ PppLinkResult PppDialer::dial(const PppLinkRequest& request)
         if (m_up && m_child->isRunning()) {
             QFile::remove(options); // pppd read it long before the link came up
             m_optionsFile.clear();
-            qCInfo(lcLink) << "link up, local" << result.localAddress << "remote" << result.remoteAddress;
+            qCDebug(lcLink) << "link up, local" << result.localAddress << "remote" << result.remoteAddress;
             return result;
         }
         if (!m_child->isRunning()) {

@@ -26,7 +26,7 @@ void YeldrinUsbTerminalPorts::restart(const QString& port)
 {
     // The answer only says whether the port was found; the dial tells the rest.
     const std::optional<int> found = m_library.restart(QFile::encodeName(port).toStdString());
-    qCInfo(lcSession) << "restart of" << port << (found ? *found : -1);
+    qCDebug(lcSession) << "restart of" << port << (found ? *found : -1);
 }
 
 PrivatePhonebookConnect::PrivatePhonebookConnect(PrivatePhonebook& phonebook, QString* modemList)

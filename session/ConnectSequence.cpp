@@ -213,7 +213,7 @@ void ConnectSequence::TerminalConnect(bool modemSetupDone)
         fail(BatchCode::ConnectionSetup, QStringLiteral("USB port library: ") + usbError);
         return;
     }
-    qCInfo(lcSession) << "USB terminals" << m_usbPorts << "phonebook port" << phonebookPort;
+    qCDebug(lcSession) << "USB terminals" << m_usbPorts << "phonebook port" << phonebookPort;
 
     PortChoiceInput input;
     input.batchMode = batch.gBatchMode;

@@ -82,7 +82,10 @@ void SessionRuntime::enableDisconnectButton()
 
 void SessionRuntime::SeeProductCode(const QString& productCode)
 {
-    m_window.SeeProductCode(productCode);
+    // The window may ask about the code in a box: it opens once the handler has sent the identification's
+    // reply, so the terminal never waits on the user.
+    QMetaObject::invokeMethod(
+        this, [this, productCode] { m_window.SeeProductCode(productCode); }, Qt::QueuedConnection);
 }
 
 TerminalInfoFields& SessionRuntime::terminalInfo()

@@ -6,7 +6,7 @@
 #include "terminal_files/CatalogList.h"
 #include "terminal_files/SafeTransfer.h"
 #include "terminal_files/TerminalFetch.h"
-#include "terminal_files/TransferLog.h"
+#include "platform/TransferLog.h"
 
 #include <QFileInfo>
 #include <functional>

@@ -8,7 +8,8 @@ namespace jvz {
 inline constexpr TextKey kCertificateTexts[] = {
     {"FrmReadCertifIntoFile", "Caption"},   {"FrmReadCertifIntoFile", "CmdPrint"},
     {"FrmReadCertifIntoFile", "CmdFermer"}, {"FrmReadCertifIntoFile", "LBL_FileName"},
-    {"FrmReadCertifIntoFile", "LBL_Page"},  {"frmPrintPreview", "Caption"},
+    {"FrmReadCertifIntoFile", "LBL_Page"},  {"FrmReadCertifIntoFile", "MSG_PrintFailed"},
+    {"frmPrintPreview", "Caption"},
     {"frmPrintPreview", "CmdPrevious"},     {"frmPrintPreview", "CmdNext"},
     {"frmPrintPreview", "CmdClose"},        {"frmPrintPreview", "LBL_PageOf"},
     {"General", "MSG_PrinterSystemError"},

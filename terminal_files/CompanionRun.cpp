@@ -7,7 +7,7 @@
 #include "platform/Notifier.h"
 #include "platform/ProcessRunner.h"
 #include "terminal_files/FileViewers.h"
-#include "terminal_files/TransferLog.h"
+#include "platform/TransferLog.h"
 
 #include <QFile>
 #include <algorithm>

@@ -258,7 +258,7 @@ bool MbCertifReadWrite::PrintFile(MbPrint& printer, PageSurface& device) const
     if (!printer.StartDoc(device))
         return false;
     printer.SetFont(QStringLiteral("Courier New"), 7, false, false, false);
-    printer.PrintLine(0, QStringLiteral("Certificate file name: ") + m_fileName, 2);
+    printer.PrintWrapped(0, QStringLiteral("Certificate file name: ") + m_fileName, 2);
     for (const CertificateReportField& field : reportFields()) {
         printer.SkipPage(float(field.lines.size()) * kLineMm);
         printer.PrintLine(0, field.label, 0);

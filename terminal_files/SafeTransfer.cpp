@@ -3,7 +3,7 @@
 #include "core/Cp1252.h"
 #include "platform/FtpClient.h"
 #include "platform/Notifier.h"
-#include "terminal_files/TransferLog.h"
+#include "platform/TransferLog.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -4,7 +4,7 @@
 #include "core/MbFileIni.h"
 #include "platform/FtpClient.h"
 #include "terminal_files/SafeTransfer.h"
-#include "terminal_files/TransferLog.h"
+#include "platform/TransferLog.h"
 
 #include <QFileInfo>
 #include <cmath>

@@ -11,7 +11,7 @@
 #include "terminal_files/TerminalFetch.h"
 #include "terminal_files/TerminalListModel.h"
 #include "terminal_files/TransferContext.h"
-#include "terminal_files/TransferLog.h"
+#include "platform/TransferLog.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,7 +7,7 @@ namespace jvz {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcUsbEnum, "jvz.usbenum")
+Q_LOGGING_CATEGORY(lcUsbEnum, "jvz.usbenum", QtInfoMsg)
 
 // The Linux counterpart of "COM": a port name is a kernel tty name.
 constexpr std::string_view portPrefix = "tty";
@@ -130,12 +130,12 @@ void PortList::RestartPort(const PortRecord& record)
     std::string why;
     const UsbResetOutcome outcome = m_resetter.reset(record.Device, &why);
     if (outcome == UsbResetOutcome::Done) {
-        qCInfo(lcUsbEnum) << "restarted" << record.ComName.c_str();
+        qCDebug(lcUsbEnum) << "restarted" << record.ComName.c_str();
         return;
     }
     // Not being allowed to reset is normal for a plain user; the port is still there to dial.
     m_lastError = why;
-    qCInfo(lcUsbEnum) << "restart of" << record.ComName.c_str() << "skipped:" << describe(outcome) << why.c_str();
+    qCDebug(lcUsbEnum) << "restart of" << record.ComName.c_str() << "skipped:" << describe(outcome) << why.c_str();
 }
 
 int PortList::GetPort(int index, PortRecord& record) const

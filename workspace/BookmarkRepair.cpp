@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace jvz {
 
@@ -103,9 +104,29 @@ BookmarkRepair::BookmarkRepair(BookmarkVolumes volumes, FolderExists folderExist
 
 bool BookmarkRepair::exists(const QString& folder) const
 {
-    if (m_folderExists)
-        return m_folderExists(folder);
-    return QFileInfo(folder).isDir();
+    // A long file names the same parents again and again: each folder is looked at once per load.
+    const auto known = m_exists.constFind(folder);
+    if (known != m_exists.cend())
+        return *known;
+    bool found = false;
+    if (m_folderExists) {
+        found = m_folderExists(folder);
+    } else {
+        struct stat st {};
+        found = ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    m_exists.insert(folder, found);
+    return found;
+}
+
+bool BookmarkRepair::underAbsentMountPoint(const QString& path) const
+{
+    const QString p = withSlash(path);
+    for (const QString& point : m_volumes.absentMountPoints) {
+        if (p.startsWith(point) && !exists(point))
+            return true;
+    }
+    return false;
 }
 
 QString BookmarkRepair::volumeOf(const QString& path) const
@@ -115,11 +136,9 @@ QString BookmarkRepair::volumeOf(const QString& path) const
 
 bool BookmarkRepair::liesOnAbsentVolume(const QString& path) const
 {
+    if (underAbsentMountPoint(path))
+        return true;
     const QString p = withSlash(path);
-    for (const QString& point : m_volumes.absentMountPoints) {
-        if (p.startsWith(point) && !exists(point))
-            return true;
-    }
     // Under a removable-media place: the first missing folder below it was the medium's mount point.
     QString existing = parentFolder(p);
     QString missing = p;
@@ -142,6 +161,9 @@ std::optional<QString> BookmarkRepair::repair(const QString& line) const
         return line;
     if (!line.startsWith(u'/'))
         return std::nullopt; // empty, relative or written for another system: on no volume
+    // Below a mount point that has nothing mounted the folder cannot be there: kept without looking.
+    if (underAbsentMountPoint(line))
+        return line;
     if (exists(line))
         return volumeOf(line).isEmpty() ? std::nullopt : std::optional<QString>(line);
     if (liesOnAbsentVolume(line))

@@ -7,6 +7,7 @@
 
 #include "platform/VolumeSource.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -48,9 +49,11 @@ public:
 
 private:
     bool exists(const QString& folder) const;
+    bool underAbsentMountPoint(const QString& path) const;
 
     BookmarkVolumes m_volumes;
     FolderExists m_folderExists;
+    mutable QHash<QString, bool> m_exists; // the folders looked at so far
 };
 
 } // namespace jvz

@@ -71,6 +71,7 @@ inline constexpr TextKey kCatalogueAuthoringTexts[] = {
     {"FrmCataloguePack", "MSG_CopyError"},
     {"FrmCataloguePack", "MSG_CatalogueCycle"},
     {"FrmCataloguePack", "MSG_PackIsSource"},
+    {"FrmCataloguePack", "MSG_PackSameName"},
 };
 
 } // namespace jvz

@@ -9,7 +9,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
+#include <algorithm>
 
 namespace jvz {
 
@@ -105,6 +107,65 @@ QString CataloguePack::FindDuplicates() const
     return report.isEmpty() ? report : text("MSG_SaveDuplicateError") + report;
 }
 
+void CataloguePack::collectPackFiles(const QString& entry, QStringList& expanding, QStringList& files) const
+{
+    if (!IsPackCatalogue(entry)) {
+        files << entry;
+        return;
+    }
+    for (const QString& open : expanding) {
+        if (isSameFile(open, entry))
+            return;
+    }
+    CatalogListReader reader;
+    if (!QFileInfo(entry).isFile() || !reader.OpenTextFileForRead(entry))
+        return;
+    expanding << entry;
+    const QString base = catalogBaseFolder(entry);
+    const CatalogLineRules rules{CatalogLineRules::EmptyLines::SkipBlank, CatalogLineRules::DirectoryLines::AsFiles};
+    while (!reader.AtEndOfStream()) {
+        QString line;
+        reader.ReadTextLine(line);
+        if (classifyCatalogLine(line, rules) != CatalogLineKind::File)
+            continue;
+        const CatalogFileRef ref = resolveCatalogFile(line, base);
+        if (ref.form != CatalogPathForm::Network)
+            collectPackFiles(ref.localPath(), expanding, files);
+    }
+    expanding.removeLast();
+}
+
+QString CataloguePack::FindNameConflicts() const
+{
+    QStringList files;
+    QStringList expanding;
+    for (const QString& entry : entries)
+        collectPackFiles(entry, expanding, files);
+    // Per name in the pack (upper case): its different sources, in the order first met.
+    QHash<QString, QStringList> sources;
+    QStringList names;
+    for (const QString& file : std::as_const(files)) {
+        const QString name = Cp1252::toUpper(FileNameOf(file));
+        QStringList& same = sources[name];
+        if (same.isEmpty())
+            names << name;
+        const bool known = std::any_of(same.cbegin(), same.cend(), [&](const QString& source) {
+            return source == file || isSameFile(source, file);
+        });
+        if (!known)
+            same << file;
+    }
+    QString report;
+    for (const QString& name : std::as_const(names)) {
+        const QStringList& same = sources[name];
+        if (same.size() < 2)
+            continue;
+        for (const QString& source : same)
+            report += kCrLf + QStringLiteral("   ") + source;
+    }
+    return report.isEmpty() ? report : text("MSG_PackSameName") + report;
+}
+
 QString CataloguePack::headerLines() const
 {
     const QDateTime now = m_services.now ? m_services.now() : QDateTime::currentDateTime();
@@ -116,6 +177,12 @@ CataloguePack::SaveOutcome CataloguePack::SavePack()
 {
     if (PackName.isEmpty() || PackFolder.isEmpty())
         return SaveOutcome::NoName;
+    // One name in the pack folder cannot hold two files: refused before anything is copied.
+    const QString conflicts = FindNameConflicts();
+    if (!conflicts.isEmpty()) {
+        warn(text("MSG_SaveListError") + kCrLf + conflicts);
+        return SaveOutcome::Failed;
+    }
     const QString duplicates = FindDuplicates();
     if (!duplicates.isEmpty() && !askContinue(duplicates + kCrLf + kCrLf + text("MSG_SaveContinue")))
         return SaveOutcome::Cancelled;

@@ -59,6 +59,9 @@ public:
     void choosePath(const QString& path, const QString& filterText);
 
     QString FindDuplicates() const;
+    // Two different files that would take the same name in the pack folder (letter case aside), each name
+    // with every source that has it; empty when none. The same file named twice is no conflict.
+    QString FindNameConflicts() const;
     SaveOutcome SavePack();
     QString ExpandCatalogue(const QString& catalogPath, const QString& packFolder);
     QString CopyFileToPack(const QString& filePath, const QString& packFolder);
@@ -67,6 +70,9 @@ public:
     QString headerLines() const;
 
 private:
+    // The files the entry puts in the pack, nested lists followed as the save follows them; what cannot be
+    // read is left to the save to report.
+    void collectPackFiles(const QString& entry, QStringList& expanding, QStringList& files) const;
     QString text(const char* key) const;
     void warn(const QString& message);
     bool askContinue(const QString& message);

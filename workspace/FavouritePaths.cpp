@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSet>
 
 namespace jvz {
 
@@ -105,18 +106,29 @@ void FavouritePaths::LoadPathHistory()
         m_refusedReason = m_language.GetFormLabel(QStringLiteral("MSG_BookmarkLongLine")) + m_options.bookmarkPath;
         break;
     }
+    // Each line is looked up in a set of what is listed, and the window hears of the list once: a long file
+    // loads in time that grows with its lines, not with their square.
+    QSet<QString> listed;
+    listed.reserve(read.lines.size());
+    const auto addOnce = [&](const QString& path) {
+        if (!listed.contains(path)) {
+            listed.insert(path);
+            m_entries.append(path);
+        }
+    };
     if (m_options.updateBookmarks) {
         const BookmarkRepair repair(m_volumes ? m_volumes() : BookmarkVolumes{});
         for (const QString& line : read.lines) {
             // Folders that differ only in case are different folders here: only exact twins are dropped.
             if (const std::optional<QString> kept = repair.repair(line))
-                ShowPathInCombo(*kept, 1);
+                addOnce(*kept);
         }
     } else {
         for (const QString& line : read.lines)
-            ShowPathInCombo(line, 1);
+            addOnce(line);
     }
-    ShowPathInCombo(kMyComputer, -1);
+    addOnce(kMyComputer);
+    SavePathHistory();
     m_listIndex = 0;
     setText(m_entries.value(0));
     emit changed();

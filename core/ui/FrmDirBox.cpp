@@ -8,11 +8,14 @@
 #include <QAbstractFileIconProvider>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -94,6 +97,17 @@ FrmDirBox::FrmDirBox(const VolumeSource& volumes, QWidget* parent) : QDialog(par
     connect(m_cmdOK, &QPushButton::clicked, this, &FrmDirBox::CmdOK_Click);
     connect(m_cmdAnnuler, &QPushButton::clicked, this, &FrmDirBox::CmdAnnuler_Click);
     connect(m_dir1, &QTreeView::activated, this, [this](const QModelIndex& index) { m_dir1->expand(index); });
+    // The tree reads folders in the background and sorts what it read: the start folder is shown again each
+    // time, until the user takes over.
+    m_revealTimer = new QTimer(this);
+    m_revealTimer->setSingleShot(true);
+    m_revealTimer->setInterval(0);
+    connect(m_revealTimer, &QTimer::timeout, this, &FrmDirBox::revealStartFolder);
+    connect(m_model, &QFileSystemModel::directoryLoaded, m_revealTimer, qOverload<>(&QTimer::start));
+    connect(m_model, &QAbstractItemModel::layoutChanged, m_revealTimer, qOverload<>(&QTimer::start));
+    connect(m_dir1->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { m_startFolder.clear(); });
+    m_dir1->installEventFilter(this);
+    m_dir1->viewport()->installEventFilter(this);
     if (m_drive1->count() > 0)
         Drive1_Change();
 }
@@ -118,8 +132,37 @@ void FrmDirBox::init(const QString& path)
     showFolder(path);
 }
 
+bool FrmDirBox::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+    case QEvent::Wheel:
+        m_startFolder.clear(); // the user's own choice from now on
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmDirBox::revealStartFolder()
+{
+    if (m_startFolder.isEmpty())
+        return;
+    const QModelIndex index = m_model->index(m_startFolder);
+    if (!index.isValid())
+        return;
+    for (QModelIndex parent = index.parent(); parent.isValid() && parent != m_dir1->rootIndex();
+         parent = parent.parent())
+        m_dir1->expand(parent);
+    m_dir1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
 void FrmDirBox::Drive1_Change()
 {
+    m_startFolder.clear();
     const QString place = m_drive1->currentData().toString();
     // A place that cannot be read leaves the tree as it was.
     if (place.isEmpty() || !QFileInfo(place).isDir())
@@ -142,8 +185,8 @@ void FrmDirBox::showFolder(const QString& path)
     if (place.isEmpty() || !(folder == place || folder.startsWith(place == QLatin1String("/") ? place : place + u'/')))
         m_dir1->setRootIndex(m_model->index(QStringLiteral("/")).parent());
     if (folder != place) {
-        m_dir1->setCurrentIndex(index);
-        m_dir1->scrollTo(index);
+        m_startFolder = folder;
+        revealStartFolder();
     }
 }
 

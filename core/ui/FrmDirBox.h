@@ -8,6 +8,7 @@
 class QComboBox;
 class QFileSystemModel;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace jvz {
@@ -31,11 +32,16 @@ public:
 
     QString SelectedDirectory;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Drive1_Change();
     void CmdOK_Click();
     void CmdAnnuler_Click();
     void showFolder(const QString& path);
+    // Opens the start folder's parents, selects it and scrolls to it.
+    void revealStartFolder();
 
     const VolumeSource& m_volumes;
     MBLanguages m_language;
@@ -44,6 +50,8 @@ private:
     QFileSystemModel* m_model;
     QPushButton* m_cmdOK;
     QPushButton* m_cmdAnnuler;
+    QTimer* m_revealTimer;
+    QString m_startFolder; // shown again as the tree loads, until the user acts; empty then
 };
 
 } // namespace jvz

@@ -41,6 +41,13 @@ double PainterPageSurface::lineHeightMm() const
     return QFontMetricsF(m_painter.font(), m_painter.device()).height() / m_dotsPerMm;
 }
 
+double PainterPageSurface::textWidthMm(const QString& text) const
+{
+    if (!m_painter.isActive())
+        return double(text.size()) * m_font.size * 0.6 * 25.4 / 72; // a fixed-pitch estimate
+    return QFontMetricsF(m_painter.font(), m_painter.device()).horizontalAdvance(text) / m_dotsPerMm;
+}
+
 void PainterPageSurface::drawText(QPointF topLeftMm, const QString& text)
 {
     if (!m_painter.isActive() || text.isEmpty())

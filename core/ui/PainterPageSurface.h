@@ -18,6 +18,7 @@ public:
     void setFont(const PrintFont& font) override;
     PrintFont font() const override { return m_font; }
     double lineHeightMm() const override;
+    double textWidthMm(const QString& text) const override;
     void drawText(QPointF topLeftMm, const QString& text) override;
     void drawLine(QPointF fromMm, QPointF toMm) override;
     void drawImage(QRectF targetMm, const QImage& image) override;

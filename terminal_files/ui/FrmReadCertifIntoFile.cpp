@@ -4,6 +4,7 @@
 #include "core/PrinterConfig.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "core/ui/PainterPageSurface.h"
+#include "platform/Notifier.h"
 #include "terminal_files/MbCertifReadWrite.h"
 
 #include <QFontDatabase>
@@ -15,8 +16,9 @@
 
 namespace jvz {
 
-FrmReadCertifIntoFile::FrmReadCertifIntoFile(PrinterConfig& printerChoice, QPrinter& printer, QWidget* parent)
-    : QDialog(parent), m_printerChoice(printerChoice), m_printer(printer)
+FrmReadCertifIntoFile::FrmReadCertifIntoFile(PrinterConfig& printerChoice, QPrinter& printer, Notifier& notifier,
+                                             QWidget* parent)
+    : QDialog(parent), m_printerChoice(printerChoice), m_printer(printer), m_notifier(notifier)
 {
     setObjectName(QStringLiteral("FrmReadCertifIntoFile"));
     setWindowTitle(QStringLiteral("Certificate"));
@@ -75,7 +77,13 @@ void FrmReadCertifIntoFile::CmdPrint_Click()
     MbPrint report;
     report.PageLabel = m_language.GetFormLabel(QStringLiteral("LBL_Page"));
     PrinterPageSurface surface(m_printer);
-    m_certificate->PrintFile(report, surface);
+    if (m_certificate->PrintFile(report, surface))
+        return;
+    // The printer (or the file it writes) could not be opened: nothing was printed.
+    QString text = m_language.GetFormLabel(QStringLiteral("MSG_PrintFailed"));
+    if (!m_printer.outputFileName().isEmpty())
+        text += QStringLiteral("\r\n") + m_printer.outputFileName();
+    m_notifier.message(text, windowTitle(), MessageIcon::Exclamation, MessageButtons::Ok, this);
 }
 
 void FrmReadCertifIntoFile::CmdFermer_Click()

@@ -11,14 +11,17 @@ class QPushButton;
 namespace jvz {
 
 class MbCertifReadWrite;
+class Notifier;
 class PrinterConfig;
 
 // Shows a legacy certificate block and prints it on the printer the user chooses.
 class FrmReadCertifIntoFile : public QDialog {
     Q_OBJECT
 public:
-    // printer: the program's current printer, which the printer choice changes.
-    FrmReadCertifIntoFile(PrinterConfig& printerChoice, QPrinter& printer, QWidget* parent = nullptr);
+    // printer: the program's current printer, which the printer choice changes; notifier: says when a print
+    // cannot be made.
+    FrmReadCertifIntoFile(PrinterConfig& printerChoice, QPrinter& printer, Notifier& notifier,
+                          QWidget* parent = nullptr);
 
     void init(const MBLanguages& language, MbCertifReadWrite* certificate);
     void CmdPrint_Click();
@@ -29,6 +32,7 @@ private:
 
     PrinterConfig& m_printerChoice;
     QPrinter& m_printer;
+    Notifier& m_notifier;
     MBLanguages m_language;
     MbCertifReadWrite* m_certificate = nullptr;
     QPlainTextEdit* m_text = nullptr;

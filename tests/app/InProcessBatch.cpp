@@ -50,7 +50,7 @@ InProcessOutcome runBatchInProcess(const QString& programFolder, const QStringLi
                                    const std::function<void()>& whileRunning)
 {
     InProcessOutcome o;
-    QLoggingCategory::setFilterRules(QStringLiteral("jvz.*.info=true"));
+    QLoggingCategory::setFilterRules(QStringLiteral("jvz.*.info=true\njvz.link.debug=true"));
     {
         const QMutexLocker lock(&g_logLock);
         g_log = &o.log;

@@ -191,6 +191,7 @@ TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt of the download:\n" << result << std::endl;
     EXPECT_EQ(result.substr(0, result.find('\r')), "0") << result << o.err.toStdString();
+    EXPECT_EQ(o.err.toStdString(), "") << "a run that went well prints nothing on standard error";
     EXPECT_EQ(ftp.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
     EXPECT_EQ(ftp.readLocal(QStringLiteral("\\SWAP\\LIB.SGN")), lib);
     EXPECT_EQ(m_pppd.arguments().value(0), QStringLiteral("/dev/") + m_pty.name());

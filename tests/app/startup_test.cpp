@@ -149,6 +149,41 @@ QString existingList(const ProgramCopy& copy)
 
 } // namespace
 
+// An interactive start, offscreen, in a HOME, XDG folders and runtime folder of its own: the window opens and
+// runs, and nothing is written on standard error (no warning, no debug line) until the user ends it.
+TEST(QuietRun, InteractiveStartPrintsNothingOnStandardError)
+{
+    ProgramCopy copy;
+    const QString runtime = copy.root + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    copy.extraEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    copy.extraEnv.insert(QStringLiteral("XDG_CACHE_HOME"), copy.home + QStringLiteral("/.cache"));
+    copy.extraEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess p;
+    p.setProcessEnvironment(copy.environment());
+    p.setWorkingDirectory(copy.folder);
+    p.start(copy.folder + QStringLiteral("/JVZ"), QStringList());
+    ASSERT_TRUE(p.waitForStarted(30000));
+    // The lock is taken just before the window is shown; then the window lives a while.
+    const bool locked = QTest::qWaitFor([&] { return QFileInfo::exists(copy.lockPath()); }, 30000);
+    QTest::qWait(2000);
+    const bool running = p.state() == QProcess::Running;
+    p.terminate();
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    QByteArray err = p.readAllStandardError();
+    // The offscreen platform's own notes on what it cannot do with windows: not the program's (a display has
+    // none of them).
+    for (const char* note : {"propagateSizeHints()", "raise()"})
+        err.replace("This plugin does not support " + QByteArray(note) + "\n", "");
+    EXPECT_TRUE(locked);
+    EXPECT_TRUE(running) << "the window's run ended by itself: " << err.toStdString();
+    EXPECT_EQ(err.toStdString(), "");
+}
+
 // A batch run always ends by itself and leaves its result, whatever stops it. The runs with a progress window
 // start the real program (and so wait out the two seconds its message stands); the others run in this process.
 struct EndRow {

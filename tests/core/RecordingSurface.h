@@ -1,7 +1,7 @@
 #pragma once
 
 // A page surface that keeps what is drawn, page by page. A line of text is half its font size in millimetres
-// high, so layouts come out in round numbers.
+// high and each character a quarter of it wide, so layouts come out in round numbers.
 
 #include "core/PageSurface.h"
 
@@ -39,6 +39,7 @@ public:
     void setFont(const jvz::PrintFont& font) override { m_font = font; }
     jvz::PrintFont font() const override { return m_font; }
     double lineHeightMm() const override { return m_font.size / 2; }
+    double textWidthMm(const QString& text) const override { return double(text.size()) * m_font.size / 4; }
     void drawText(QPointF at, const QString& text) override { ops.append({Op::Text, pages, at, at, text, m_font}); }
     void drawLine(QPointF from, QPointF to) override { ops.append({Op::Line, pages, from, to, {}, m_font}); }
     void drawImage(QRectF target, const QImage&) override

@@ -59,6 +59,41 @@ TEST_F(FolderChooser, StartsOnThePlaceAndFolderOfThePathAndOkReturnsTheFolder)
     EXPECT_FALSE(box.isVisible());
 }
 
+// The start folder is where the user sees it: its parents open, scrolled into view and selected, once the
+// tree has read the folders around it (many siblings sort before it and push it down while they load).
+TEST_F(FolderChooser, StartFolderIsShownOpenAndSelectedOnceLoaded)
+{
+    for (int i = 0; i < 80; ++i)
+        QDir().mkpath(root + QStringLiteral("/disk/loads/a%1").arg(i, 2, 10, QLatin1Char('0')));
+    const QString start = root + "/disk/loads/zz/inner";
+    QDir().mkpath(start + "/below");
+    FrmDirBox box(volumes);
+    box.init(start);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    QTreeView* view = tree(box);
+    auto* model = qobject_cast<QFileSystemModel*>(view->model());
+    ASSERT_TRUE(model);
+    const QModelIndex index = model->index(start);
+    // Loaded: the siblings of every level are in the tree (the fixture's M30 and M40 beside them).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(model->index(root + "/disk/loads")) == 83; }, 10000));
+    const auto shown = [&] {
+        const QRect rect = view->visualRect(index);
+        return view->isExpanded(model->index(root + "/disk/loads")) &&
+               view->isExpanded(model->index(root + "/disk/loads/zz")) && !rect.isEmpty() &&
+               view->viewport()->rect().contains(rect.center()) &&
+               view->selectionModel()->isSelected(index) && view->currentIndex() == index;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(shown, 5000));
+    QTest::qWait(300);
+    EXPECT_TRUE(shown()) << "the folder stays in view after the tree settles";
+    const QString shot = jvztest::binDir() + "/../screenshots/folder_chooser_start.png";
+    QDir().mkpath(QFileInfo(shot).absolutePath());
+    EXPECT_TRUE(box.grab().save(shot));
+    click(box, "CmdOK");
+    EXPECT_EQ(box.SelectedDirectory, start);
+}
+
 TEST_F(FolderChooser, CancelReturnsNothingAndTheFrameKeepsTheEarlierAnswer)
 {
     FrmDirBox box(volumes);

@@ -54,7 +54,12 @@ public:
     QString PasswordText() const override { return password; }
     QString PhonebookPort() const override { return port; }
     uint8_t ActivityAsked() const override { return activity; }
-    void SeeProductCode(const QString& productCode) override { productCodes << productCode; }
+    void SeeProductCode(const QString& productCode) override
+    {
+        productCodes << productCode;
+        if (onProductCode)
+            onProductCode(productCode);
+    }
 
     bool menu(jvz::SessionMenu m) const { return menus.value(int(m), false); }
 
@@ -83,6 +88,7 @@ public:
     QString port = QStringLiteral("ttyACM0");
     uint8_t activity = 1;
     QStringList productCodes;
+    std::function<void(const QString&)> onProductCode; // where the window would show its box
 };
 
 // An FTP client that answers from set results and records every call.

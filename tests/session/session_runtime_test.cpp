@@ -212,6 +212,25 @@ TEST(SessionRuntime, NoAnswerShowsItsBoxOutsideBatchRuns)
     EXPECT_EQ(world.quits, 0);
 }
 
+// The window may answer the product code with a box; the terminal has our identification before that box opens.
+TEST(SessionRuntime, ProductCodeIsShownAfterTheReplyIsSent)
+{
+    RuntimeWorld world;
+    const quint16 port = world.listen();
+    ScriptedTerminalPeer peer({Step::send(terminalIdentification("M40")), Step::expect(ownIdentification())});
+    bool replyArrivedWhileShown = false;
+    world.window.onProductCode = [&](const QString&) {
+        // A modal box runs the event loop until it is answered.
+        replyArrivedWhileShown =
+            QTest::qWaitFor([&] { return peer.received().startsWith(ownIdentification()); }, 2000);
+    };
+    peer.start(QHostAddress::LocalHost, port);
+    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !world.window.productCodes.isEmpty(); }, kBoundMs));
+    EXPECT_EQ(world.window.productCodes, QStringList{"M40"});
+    EXPECT_TRUE(replyArrivedWhileShown);
+}
+
 // The Activity menu's refresh: end the activity, and ask for the new one once the terminal has reported.
 TEST(SessionRuntime, ActivityRequestWaitsForTheTerminalsReport)
 {

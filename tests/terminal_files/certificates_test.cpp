@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <cerrno>
@@ -90,6 +91,38 @@ int pdfPageCount(const QByteArray& pdf)
     const QRegularExpressionMatch tree = count.match(text);
     return tree.hasMatch() && tree.captured(1).toInt() == n ? n : -1;
 }
+
+// A certificate file whose full path is longer than a line of the page.
+QString longCertificatePath(const QString& dir)
+{
+    QString folder = dir;
+    for (int i = 0; i < 4; ++i)
+        folder += QStringLiteral("a_rather_long_folder_name_for_certificates_%1/").arg(i);
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("certificate_of_the_acquirer_with_a_long_name.crt");
+}
+
+// The printed text of a PDF file, through poppler's pdftotext (text outside the page is not part of it).
+QString pdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!p.waitForStarted(10000) || !p.waitForFinished(30000))
+        return QStringLiteral("pdftotext did not run (scripts/setup installs poppler-utils)");
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The program's current printer as the window's tests have it: the QPrinter the test sets up (a PDF file).
+class PdfPrinter final : public PrinterDevice {
+public:
+    std::optional<PrinterSetup> query(QString*) const override { return PrinterSetup{}; }
+    QStringList installedPrinters() const override { return {}; }
+    void selectPrinter(const QString&) override {}
+    void selectFile(const QString&) override {}
+    bool setCopies(int16_t) override { return true; }
+    bool setDuplex(int16_t) override { return true; }
+    bool setOrientation(int16_t) override { return true; }
+};
 
 MBLanguages shippedTexts()
 {
@@ -408,6 +441,41 @@ TEST(CertificatePrint, LabelsAndValuesInTheirColumns)
     }
 }
 
+// A file name longer than the line goes on as many lines as it needs, each inside the right margin, and
+// the lines together hold the whole name.
+TEST(CertificatePrint, LongFileNameIsKeptWholeInsideTheMargins)
+{
+    const QString dir = scratchFolder("cert-long");
+    const QString path = longCertificatePath(dir);
+    writeFile(path, fixtureBlock());
+    jvztest::FailingFileWriter writer{jvztest::FailingFileWriter::FailAt::Never};
+    MbCertifReadWrite c{writer};
+    ASSERT_TRUE(c.Finit(path));
+    jvztest::RecordingSurface surface; // 200 mm wide
+    MbPrint report;
+    ASSERT_TRUE(c.PrintFile(report, surface));
+    const double rightEdge = 200 - report.RightMargin;
+    QString joined;
+    double lastY = -1;
+    bool inName = false;
+    for (const auto& op : surface.ops) {
+        if (op.kind != jvztest::RecordingSurface::Op::Text)
+            continue;
+        inName = inName || op.text.startsWith("Certificate file name: ");
+        if (op.text == "Issuer Name")
+            break;
+        if (!inName)
+            continue;
+        EXPECT_EQ(op.from.x(), report.LeftMargin) << op.text.toStdString();
+        EXPECT_LE(op.from.x() + surface.textWidthMm(op.text), rightEdge) << op.text.toStdString();
+        EXPECT_GT(op.from.y(), lastY) << "one line under the other";
+        lastY = op.from.y();
+        joined += op.text;
+    }
+    EXPECT_EQ(joined, "Certificate file name: " + path);
+    EXPECT_GT(lastY, surface.findText("EFT Security Chain")->from.y());
+}
+
 TEST(CertificatePrint, PdfAndPreview)
 {
     LoadedFixture f("cert-pdf");
@@ -469,16 +537,7 @@ TEST(CertificateWindow, ShowsThePrintsOnlyWhenConfirmed)
     const QString& dir = f.dir;
 
     // The current printer writes a PDF; the dialog answers from the test.
-    class PdfPrinter final : public PrinterDevice {
-    public:
-        std::optional<PrinterSetup> query(QString*) const override { return PrinterSetup{}; }
-        QStringList installedPrinters() const override { return {}; }
-        void selectPrinter(const QString&) override {}
-        void selectFile(const QString&) override {}
-        bool setCopies(int16_t) override { return true; }
-        bool setDuplex(int16_t) override { return true; }
-        bool setOrientation(int16_t) override { return true; }
-    } device;
+    PdfPrinter device;
     jvztest::FakeNotifier notifier;
     bool confirm = false;
     int dialogs = 0;
@@ -495,7 +554,7 @@ TEST(CertificateWindow, ShowsThePrintsOnlyWhenConfirmed)
     printer.setOutputFileName(dir + "printed.pdf");
 
     const MBLanguages lang = shippedTexts();
-    FrmReadCertifIntoFile window(choice, printer);
+    FrmReadCertifIntoFile window(choice, printer, notifier);
     window.init(lang, &c);
     window.show();
     const QString shown = window.findChild<QPlainTextEdit*>("TXT_Certificate")->toPlainText();
@@ -512,7 +571,53 @@ TEST(CertificateWindow, ShowsThePrintsOnlyWhenConfirmed)
     print->click();
     EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(pdfPageCount(readFile(dir + "printed.pdf")), 1);
+    EXPECT_TRUE(notifier.shown.empty());
 
     window.findChild<QPushButton*>("CmdFermer")->click();
     EXPECT_FALSE(window.isVisible());
+}
+
+// The window's Print: a print whose output cannot be opened says so; a long file name reaches the PDF whole.
+TEST(CertificateWindow, PrintFailureIsToldAndLongNamesPrintWhole)
+{
+    const QString dir = scratchFolder("cert-window-print");
+    const QString path = longCertificatePath(dir);
+    writeFile(path, fixtureBlock());
+    jvztest::FailingFileWriter writer{jvztest::FailingFileWriter::FailAt::Never};
+    MbCertifReadWrite c{writer};
+    ASSERT_TRUE(c.Finit(path));
+
+    PdfPrinter device;
+    jvztest::FakeNotifier notifier;
+    PrinterConfig choice(
+        device, notifier, [](const PrinterSetup& p, QObject*, int32_t) { return std::optional<PrinterSetup>(p); },
+        "System error");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    FrmReadCertifIntoFile window(choice, printer, notifier);
+    window.init(shippedTexts(), &c);
+    window.show();
+    auto* print = window.findChild<QPushButton*>("CmdPrint");
+
+    const QString unwritable = dir + "no such folder/printed.pdf";
+    printer.setOutputFileName(unwritable);
+    print->click();
+    ASSERT_EQ(notifier.shown.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].text, "The certificate could not be printed: the printer or its output file cannot be "
+                                      "opened\r\n" +
+                                          unwritable);
+    EXPECT_EQ(notifier.shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_FALSE(QFile::exists(unwritable));
+
+    const QString pdf = screenshots() + "/certificate_long_name.pdf";
+    QFile::remove(pdf);
+    printer.setOutputFileName(pdf);
+    print->click();
+    EXPECT_EQ(notifier.shown.size(), 1u) << "a print that worked says nothing";
+    EXPECT_EQ(pdfPageCount(readFile(pdf)), 1);
+    // The lines of the name, read back from the page, give the whole name.
+    QString text = pdfText(pdf);
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Certificatefilename:") + path)) << text.left(600).toStdString();
 }

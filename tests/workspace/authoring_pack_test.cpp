@@ -181,6 +181,58 @@ TEST_F(Pack, DuplicatesReportedOnceInFirstOrderAndTheUserDecides)
                     .endsWith("LIB.SGN\r\n; File: " + QFile::encodeName(root) + "/lib/LIB.SGN\r\nLIB.SGN"));
 }
 
+// Two different files with one bare name would leave only one of them in the pack folder: the save refuses
+// before it copies or writes anything, naming each source. The same file reached twice is no conflict.
+TEST_F(Pack, DifferentFilesWithTheSameNameAreRefusedBeforeAnythingIsWritten)
+{
+    putFile(root + "/a/APP.SGN", "first");
+    putFile(root + "/b/APP.SGN", "second");
+    putFile(root + "/b/app.sgn", "second, small letters");
+    putFile(root + "/b/OTHER.SGN", "other");
+    putFile(root + "/a/LA.M30", "; a\r\nAPP.SGN\r\n");
+    putFile(root + "/b/LB.M30", "; b\r\nAPP.SGN\r\nOTHER.SGN\r\n");
+    putFile(root + "/b/NESTED.M30", "; nested\r\n../a/LA.M30\r\nOTHER.SGN\r\n");
+    putFile(root + "/b/TWICE.M30", "; the same file twice\r\nAPP.SGN\r\n./APP.SGN\r\n../b/APP.SGN\r\n");
+    ASSERT_TRUE(QFile::link(root + "/b/APP.SGN", root + "/a/LINK.SGN"));
+    const QString sameName = "The pack cannot be written.\r\nSame name in the pack:";
+    const struct {
+        const char* name;
+        QStringList entries;
+        QString refusal; // empty: the pack is written
+    } rows[] = {
+        {"two lists naming a/APP.SGN and b/APP.SGN",
+         {root + "/a/LA.M30", root + "/b/LB.M30"},
+         sameName + "\r\n   " + root + "/a/APP.SGN\r\n   " + root + "/b/APP.SGN"},
+        {"a single file and a list", {root + "/b/APP.SGN", root + "/a/LA.M30"},
+         sameName + "\r\n   " + root + "/b/APP.SGN\r\n   " + root + "/a/APP.SGN"},
+        {"through a nested list (named as the list names it)", {root + "/b/LB.M30", root + "/b/NESTED.M30"},
+         sameName + "\r\n   " + root + "/b/APP.SGN\r\n   " + root + "/b/../a/APP.SGN"},
+        {"names that differ only in letter case", {root + "/b/APP.SGN", root + "/b/app.sgn"},
+         sameName + "\r\n   " + root + "/b/APP.SGN\r\n   " + root + "/b/app.sgn"},
+        {"the same file under three spellings", {root + "/b/TWICE.M30"}, QString()},
+        {"the same file through a link of another name", {root + "/b/APP.SGN", root + "/a/LINK.SGN"}, QString()},
+        {"the same file listed twice", {root + "/b/APP.SGN", root + "/b/OTHER.SGN", root + "/b/APP.SGN"}, QString()},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QDir(root + "/packs/SAME").removeRecursively();
+        notifier.shown.clear();
+        pack.entries = r.entries;
+        pack.choosePath(root + "/packs/SAME.M30", "*.M30");
+        const Outcome outcome = pack.SavePack();
+        if (r.refusal.isEmpty()) {
+            EXPECT_EQ(outcome, Outcome::Written);
+            EXPECT_TRUE(QFileInfo::exists(root + "/packs/SAME/SAME.M30"));
+            EXPECT_TRUE(shownTexts().last().startsWith("Pack written: "));
+            continue;
+        }
+        EXPECT_EQ(outcome, Outcome::Failed);
+        EXPECT_EQ(shownTexts().join("|").toStdString(), r.refusal.toStdString());
+        EXPECT_FALSE(QFileInfo::exists(root + "/packs/SAME")) << "nothing copied, no folder made";
+        EXPECT_TRUE(busyChanges.empty() || !busyChanges.back());
+    }
+}
+
 TEST_F(Pack, ListNamingItselfOrACycleIsReportedNotFollowed)
 {
     putFile(root + "/cat/SELF.M30", "; self\r\nSELF.M30\r\n");

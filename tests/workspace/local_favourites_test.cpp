@@ -1,5 +1,6 @@
 // The favourite folders (Combo5) and their bookmark file: loading with and without the repair, the
 // removable volume that is out, files that must not be overwritten, adding, removing, typing.
+#include "BookmarkCorpus.h"
 #include "FailingFileWriter.h"
 #include "FakeNotifier.h"
 #include "Paths.h"
@@ -8,6 +9,8 @@
 #include "workspace/FavouritePaths.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QSet>
 #include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -134,6 +137,39 @@ TEST_F(Favourites, LoadRepairsOrKeepsLinesAsTheSettingSays)
         EXPECT_EQ(savedLines(), c.expected);
     }
     EXPECT_TRUE(notifier.shown.empty());
+}
+
+// A long file loads whole: each folder once, in the order of its first line, and the file written back the same.
+// The bound is far above what the load takes, and far below what a load that grows with the square of the
+// lines takes.
+TEST_F(Favourites, LongFileLoadsEachFolderOnceInOrder)
+{
+    using jvztest::BookmarkCorpus;
+    const QString absent = root + "/backup/";
+    const QString vol = root + "/vol/";
+    writeBytes(bookmark, BookmarkCorpus::make(100000, absent, vol));
+    auto f = make(true);
+    QSignalSpy changes(f.get(), &FavouritePaths::changed);
+    QElapsedTimer clock;
+    clock.start();
+    f->LoadPathHistory();
+    const qint64 ms = clock.elapsed();
+    EXPECT_LT(ms, 5000);
+
+    const QStringList& entries = f->entries();
+    ASSERT_EQ(entries.size(), 60000 + BookmarkCorpus::kExistingFolders + 1);
+    EXPECT_EQ(QSet<QString>(entries.begin(), entries.end()).size(), entries.size());
+    // In each ten lines: six absent folders, then one existing folder named twice and once more below a
+    // folder that is gone.
+    EXPECT_EQ(entries.mid(0, 8), (QStringList{BookmarkCorpus::absent(absent, 0), BookmarkCorpus::absent(absent, 1),
+                                              BookmarkCorpus::absent(absent, 2), BookmarkCorpus::absent(absent, 3),
+                                              BookmarkCorpus::absent(absent, 4), BookmarkCorpus::absent(absent, 5),
+                                              BookmarkCorpus::existing(vol, 0), BookmarkCorpus::absent(absent, 10)}));
+    EXPECT_EQ(entries.last(), "My Computer");
+    EXPECT_EQ(entries.at(entries.size() - 2), BookmarkCorpus::absent(absent, 99995));
+    EXPECT_EQ(savedLines(), entries);
+    EXPECT_GE(changes.count(), 1);
+    EXPECT_LE(changes.count(), 3) << "the window is told once, not once a line";
 }
 
 TEST_F(Favourites, LinesEndAtCrLfOrLfAndTheLastMayHaveNoEnd)

@@ -1,0 +1,3 @@
+#include "platform/TransferLog.h"
+
+Q_LOGGING_CATEGORY(lcTransfer, "jvz.transfer", QtInfoMsg)
