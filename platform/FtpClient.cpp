@@ -409,7 +409,7 @@ struct CurlFtpClient::Impl {
             if (done || running == 0)
                 break;
             if (cancel.load()) {
-                qCInfo(lcFtp) << "FTP call cancelled";
+                qCInfo(lcTransfer) << "FTP call cancelled";
                 code = CURLE_ABORTED_BY_CALLBACK;
                 break;
             }
@@ -419,18 +419,18 @@ struct CurlFtpClient::Impl {
                 seenReplies = replyLines;
                 lastActivityMs = now;
             } else if (now - lastActivityMs >= stallMs) {
-                qCWarning(lcFtp) << "FTP call silent for" << now - lastActivityMs << "ms";
+                qCWarning(lcTransfer) << "FTP call silent for" << now - lastActivityMs << "ms";
                 code = CURLE_OPERATION_TIMEDOUT;
                 break;
             }
             if (bound == Bound::ListingTotal && listingLimitMs > 0 && now >= listingLimitMs) {
-                qCWarning(lcFtp) << "listing still running after" << now << "ms";
+                qCWarning(lcTransfer) << "listing still running after" << now << "ms";
                 code = CURLE_OPERATION_TIMEDOUT;
                 break;
             }
             const bool allSent = expectedBytes >= 0 && moved >= expectedBytes;
             if (bound == Bound::TransferFloor && !allSent && floor.tooSlow(now, moved)) {
-                qCWarning(lcFtp) << "transfer below" << timeouts.floorBytesPerSecond << "B/s over"
+                qCWarning(lcTransfer) << "transfer below" << timeouts.floorBytesPerSecond << "B/s over"
                                  << timeouts.floorWindowSeconds << "s:" << moved << "bytes in" << now << "ms";
                 code = CURLE_OPERATION_TIMEDOUT;
                 break;
@@ -820,7 +820,7 @@ CurlFtpClient::~CurlFtpClient()
 uint32_t CurlFtpClient::call(const std::function<uint32_t(Impl&)>& job)
 {
     if (m_calling) {
-        qCWarning(lcFtp) << "FTP call refused: another one still runs";
+        qCWarning(lcTransfer) << "FTP call refused: another one still runs";
         return FtpError::TransferInProgress;
     }
     m_calling = true;

@@ -450,8 +450,9 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
     QTimer::singleShot(1000, [&] {
         const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/slow_transfer_copy_window.png");
         QDir().mkpath(QFileInfo(shot).absolutePath());
-        if (QPushButton* cancel = copyWindowCancel())
+        if (QPushButton* cancel = copyWindowCancel()) {
             EXPECT_TRUE(cancel->window()->grab().save(shot));
+        }
         lastTick = -1; // the photograph's own time is not the window's wait
     });
     QTimer::singleShot(8000, [&] {

@@ -220,7 +220,7 @@ TEST_P(BatchRunEnd, EndsByItselfWithItsResult)
 }
 
 INSTANTIATE_TEST_SUITE_P(BatchRun, BatchRunEnd, ::testing::ValuesIn(kEndRows),
-                         [](const auto& info) { return std::to_string(info.index); });
+                         [](const auto& row) { return std::to_string(row.index); });
 
 // No display at all, or one that cannot be reached (a stale DISPLAY over ssh): a batch run still writes its result;
 // an interactive start says why it cannot show its window and fails. ":99" names a display no test machine runs.
@@ -269,7 +269,7 @@ TEST_P(DisplayRun, BatchWritesItsResultInteractiveFailsWithAMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Display, DisplayRun, ::testing::ValuesIn(kDisplayRows),
-                         [](const auto& info) { return std::to_string(info.index); });
+                         [](const auto& row) { return std::to_string(row.index); });
 
 // The settings file decides where the run connects: one that cannot be read whole stops the run with -6, and
 // the data files it names are found whatever their letter case.
@@ -392,7 +392,7 @@ TEST_P(NoLink, EndsTheRunByItself)
 }
 
 INSTANTIATE_TEST_SUITE_P(BatchRun, NoLink, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "ProgressWindow" : "NoProgressWindow"); });
+                         [](const auto& row) { return std::string(row.param ? "ProgressWindow" : "NoProgressWindow"); });
 
 // A previous result is replaced, never appended to; an unwritable place leaves the run's end intact.
 TEST(BatchRun, ResultReplacesTheOldOneAndAFailedWriteStillEnds)
@@ -600,7 +600,7 @@ TEST_P(WindowCode, OnlyRunsThatMayShowAWindowLoadTheWindowCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(ProgramFile, WindowCode, ::testing::ValuesIn(kWindowCodeRows),
-                         [](const auto& info) { return std::string(info.param.progress ? "Windowed" : "Unattended"); });
+                         [](const auto& row) { return std::string(row.param.progress ? "Windowed" : "Unattended"); });
 
 // Without the windowed program beside it, a batch run still ends with its result (without progress window)
 // and an interactive start says why it cannot show the window. The real program, one run a case.
@@ -622,7 +622,7 @@ TEST_P(WithoutWindows, BatchRunStillEndsWithItsResult)
 }
 
 INSTANTIATE_TEST_SUITE_P(ProgramFile, WithoutWindows, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "ProgressWindow" : "NoProgressWindow"); });
+                         [](const auto& row) { return std::string(row.param ? "ProgressWindow" : "NoProgressWindow"); });
 
 TEST(ProgramFile, WithoutTheWindowedProgramAnInteractiveStartSaysWhy)
 {

@@ -109,6 +109,6 @@ TEST_P(InputLimitTest, AtTheLimitConvertedWholeOneByteOverRefusedWithItsReason)
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, InputLimitTest, testing::ValuesIn(kLimitCases),
-                         [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.program); });
+                         [](const testing::TestParamInfo<LimitCase>& row) { return std::string(row.param.program); });
 
 } // namespace

@@ -72,8 +72,8 @@ TEST_P(VitraneOutputTest, SameBytesAsThePreviousFormatter)
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, VitraneOutputTest, testing::ValuesIn(kHashCases),
-                         [](const testing::TestParamInfo<HashCase>& info) {
-                             return diagtest::testName(info.param.what);
+                         [](const testing::TestParamInfo<HashCase>& row) {
+                             return diagtest::testName(row.param.what);
                          });
 
 } // namespace

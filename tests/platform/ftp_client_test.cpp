@@ -556,8 +556,9 @@ TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
             EXPECT_GE(elapsed, c.boundMs - 100) << "ended by another bound than its own";
             EXPECT_FALSE(client.isOpen()) << "a timed-out terminal is gone for the session";
         }
-        if (c.call == Call::Put)
+        if (c.call == Call::Put) {
             EXPECT_FALSE(client.isOpen());
+        }
         if (c.call == Call::Get) {
             EXPECT_EQ(jvztest::readFileBytes(local.toStdString()),
                       c.error == FtpError::None ? content.toStdString() : std::string("old"));

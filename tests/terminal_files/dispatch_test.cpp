@@ -291,12 +291,14 @@ TEST_F(TerminalOpenTest, PutBackWithEachStepRefusedLosesNoText)
         // The terminal's tree.
         const QString finalPath = m_ftp.local("CONFIG.TXT");
         EXPECT_EQ(QFile::exists(finalPath), !c.finalAfter.isEmpty());
-        if (!c.finalAfter.isEmpty())
+        if (!c.finalAfter.isEmpty()) {
             EXPECT_EQ(jvztest::readFile(finalPath), c.finalAfter);
+        }
         const QString temporaryPath = m_ftp.local("TMP3512");
         EXPECT_EQ(QFile::exists(temporaryPath), !c.temporaryAfter.isEmpty());
-        if (!c.temporaryAfter.isEmpty())
+        if (!c.temporaryAfter.isEmpty()) {
             EXPECT_EQ(jvztest::readFile(temporaryPath), c.temporaryAfter);
+        }
         EXPECT_EQ(result.terminalCopy, QLatin1String(c.terminalCopy));
         if (c.outcome == PB::Done) {
             EXPECT_TRUE(result.keptCopy.isEmpty());

@@ -192,9 +192,6 @@ TEST(CatalogListCommandState, OfferedWheneverTheDescriptionIs)
 TEST(CatalogueMenu, EachCommandOpensItsWindow)
 {
     jvztest::MainWindowWorld world;
-    AppSettings& settings = world.settings;
-    BatchRun& batch = world.batch;
-    FakeNotifier& notifier = world.notifier;
     frmMainJVZ& window = world.assemble();
     QStringList opened;
     window.catalogueAuthoring().runModal = [&](QDialog& d) {

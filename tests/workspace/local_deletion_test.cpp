@@ -172,7 +172,7 @@ TEST_F(Deletion, ALinkIsRemovedButNotWhatItPointsTo)
 std::vector<SelectionRow> listedRows(const QString& folder, LocalListModel& model)
 {
     const QByteArray native = QFile::encodeName(folder);
-    model.showFolder(native, listFolder(native, {"*.*", "", {"*.M40", "*.*"}, ""}).entries);
+    model.showFolder(native, listFolder(native, {"*.*", "", {"*.M40", "*.*"}, "", {}}).entries);
     std::vector<SelectionRow> rows;
     for (int row = 0; row < model.rowCount(); ++row)
         rows.push_back({model.index(row, 0).data().toString(), model.imageKey(row), {}, false, model.kind(row),
@@ -213,15 +213,15 @@ TEST_F(Deletion, ListedLinksAreRemovedAsLinksAndTheRunGoesOn)
         ASSERT_TRUE(QFile::link(fresh.dir.folder + "sub", fresh.dir.folder + "folderlink"));
         ASSERT_TRUE(QFile::link(fresh.dir.folder + "target.bin", fresh.dir.folder + "filelink"));
         ASSERT_TRUE(QFile::link(fresh.dir.folder + "nowhere", fresh.dir.folder + "dangling"));
-        std::vector<SelectionRow> rows = listedRows(fresh.dir.folder, model);
+        std::vector<SelectionRow> listed = listedRows(fresh.dir.folder, model);
         for (const QString& name : c.chosen) {
-            const int row = rowNamed(rows, name);
+            const int row = rowNamed(listed, name);
             ASSERT_GE(row, 0) << name.toStdString();
-            rows[size_t(row)].selected = true;
+            listed[size_t(row)].selected = true;
         }
         fresh.notifier.answers = {MessageAnswer::Yes};
         LocalDeletion deletion(fresh.notifier, fresh.language);
-        const LocalDeletionOutcome out = deletion.DeleteLocalSelection(rows);
+        const LocalDeletionOutcome out = deletion.DeleteLocalSelection(listed);
         EXPECT_EQ(out.result, c.result);
         EXPECT_EQ(fresh.notifier.shown.size(), 1u) << "the question only, no error";
         for (const QString& name : c.gone)

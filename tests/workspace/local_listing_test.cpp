@@ -45,7 +45,7 @@ const LocalEntry* entryNamed(const FolderListing& l, const QString& name)
 FolderListing list(const QString& folder, const QString& type, const QString& name = QString(),
                    const QString& product = QString())
 {
-    return listFolder(QFile::encodeName(folder), {type, name, kFilters, product});
+    return listFolder(QFile::encodeName(folder), {type, name, kFilters, product, {}});
 }
 
 } // namespace
@@ -327,7 +327,7 @@ TEST(LocalListModel, RowsRolesOrderAndMarks)
     LocalListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     const QByteArray folder = QFile::encodeName(t.vol1 + QStringLiteral("data/"));
-    model.showFolder(folder, listFolder(folder, {QStringLiteral("*.*"), QString(), kFilters, QString()}).entries);
+    model.showFolder(folder, listFolder(folder, {QStringLiteral("*.*"), QString(), kFilters, QString(), {}}).entries);
     ASSERT_EQ(model.rowCount(), 6);
     const QModelIndex pack = model.index(1, 0);
     EXPECT_EQ(pack.data().toString(), QStringLiteral("pack"));
@@ -376,7 +376,7 @@ TEST(LocalListing, TenThousandFilesFillTheListQuickly)
     QElapsedTimer timer;
     timer.start();
     const QByteArray native = QFile::encodeName(folder);
-    model.showFolder(native, listFolder(native, {QStringLiteral("*.*"), QString(), kFilters, QString()}).entries);
+    model.showFolder(native, listFolder(native, {QStringLiteral("*.*"), QString(), kFilters, QString(), {}}).entries);
     QCoreApplication::processEvents();
     view.grab(); // paint the visible rows
     const qint64 ms = timer.elapsed();

@@ -136,7 +136,7 @@ protected:
     void relist()
     {
         const QByteArray native = nativeFromText(dir.folder);
-        host.model.showFolder(native, listFolder(native, {"*.*", "", {"*.M40", "*.*"}, ""}).entries);
+        host.model.showFolder(native, listFolder(native, {"*.*", "", {"*.M40", "*.*"}, "", {}}).entries);
     }
 
     int rowOf(const QString& name) const

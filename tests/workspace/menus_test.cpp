@@ -102,7 +102,7 @@ TEST(Menus, ConnectButtonRunsTheSequenceThenResetsTheExchangeBookkeeping)
 {
     MainWindowWorld w;
     frmMainJVZ& window = w.build();
-    auto& d = w.attachSession();
+    w.attachSession();
     int sequences = 0;
     window.setConnectSequence([&](bool modemSetupDone) {
         EXPECT_FALSE(modemSetupDone);
