@@ -18,12 +18,18 @@ namespace {
 
 QMutex g_logLock;
 QByteArray* g_log = nullptr;
+QByteArray* g_shown = nullptr;
 
-void captureMessage(QtMsgType, const QMessageLogContext& context, const QString& text)
+void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     const QMutexLocker lock(&g_logLock);
-    if (g_log)
-        *g_log += QByteArray(context.category ? context.category : "") + ": " + text.toLocal8Bit() + '\n';
+    if (!g_log)
+        return;
+    const QByteArray line = QByteArray(context.category ? context.category : "") + ": " + text.toLocal8Bit() + '\n';
+    *g_log += line;
+    // An ordinary run shows Info and above on standard error; the diagnostics enabled here do not count.
+    if (type != QtDebugMsg)
+        *g_shown += line;
 }
 
 } // namespace
@@ -54,6 +60,7 @@ InProcessOutcome runBatchInProcess(const QString& programFolder, const QStringLi
     {
         const QMutexLocker lock(&g_logLock);
         g_log = &o.log;
+        g_shown = &o.shown;
     }
     const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
 
@@ -87,6 +94,7 @@ InProcessOutcome runBatchInProcess(const QString& programFolder, const QStringLi
     QLoggingCategory::setFilterRules(QString());
     const QMutexLocker lock(&g_logLock);
     g_log = nullptr;
+    g_shown = nullptr;
     return o;
 }
 

@@ -17,7 +17,8 @@ struct InProcessOutcome {
     bool ended = false; // the run ended by itself within the bound
     int exitCode = -1;
     qint64 ms = 0;
-    QByteArray log; // what the run wrote through Qt's logging, its diagnostics enabled
+    QByteArray log;   // what the run wrote through Qt's logging, its diagnostics enabled
+    QByteArray shown; // of it, what an ordinary run shows on standard error (Info and above)
 };
 
 // Runs an unattended batch (the command line as given) in this process, through the program's own batch host

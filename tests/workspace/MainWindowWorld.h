@@ -97,6 +97,9 @@ public:
     // The assembly alone, before start-up labels the window.
     jvz::frmMainJVZ& assemble()
     {
+        // A window built before goes first: its session still uses the doubles replaced below.
+        window = nullptr;
+        assembly.reset();
         doubles = std::make_unique<SessionDoubles>();
         ras = std::make_unique<jvz::RasFunctions>(doubles->dialUp, notifier, folder);
         jvz::FtpClient& ftp = realFtp ? *realFtp : static_cast<jvz::FtpClient&>(doubles->ftp);
