@@ -38,16 +38,16 @@ StartupMainWindow& BatchHost::mainWindow()
     hooks.phonebookPort = [this] { return phonebookPort(); };
     m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_notifier, *m_ras, std::move(hooks));
     BatchWindow& window = *m_window;
-    m_actions = std::make_unique<CatalogBatchActions>(
-        TransferContext{m_ftp, window, *m_notifier, window.texts(), m_state.batch, m_state.session, m_state.identity,
-                        m_state.terminalInfo, window.terminalDir()});
-    m_session = std::make_unique<SessionRuntime>(
-        window,
-        SessionRuntimeState{m_state.settings, m_state.batch, m_state.session, m_state.identity, m_state.terminalInfo,
-                            m_state.link},
-        SessionServices{*m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(), m_actions.get(),
-                        [this] { m_startup->QuitApplication(); }},
-        m_timings);
+    m_actions = std::make_unique<CatalogBatchActions>(TransferContext{m_ftp, window, *m_notifier, window.texts(),
+                                                                      m_state.batch, m_state.session, m_state.identity,
+                                                                      m_state.terminalInfo, window.terminalDir()});
+    m_session =
+        std::make_unique<SessionRuntime>(window,
+                                         SessionRuntimeState{m_state.settings, m_state.batch, m_state.session,
+                                                             m_state.identity, m_state.terminalInfo, m_state.link},
+                                         SessionServices{*m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(),
+                                                         m_actions.get(), [this] { m_startup->QuitApplication(); }},
+                                         m_timings);
     window.setRuntime(m_session.get());
     ConnectWindowParts parts;
     parts.entryName = [&window] { return window.entryName(); };

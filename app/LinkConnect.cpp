@@ -6,8 +6,8 @@ namespace jvz {
 
 LinkConnect::LinkConnect(AppState& state, SessionWindow& window, SessionRuntime& session, ConnectWindowParts parts,
                          MBLanguages& language, Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports)
-    : m_phonebook(state.settings.gProgramFolder, ports),
-      m_phonebookConnect(m_phonebook, &state.link.gModemPorts), m_usb(state.settings.gProgramFolder)
+    : m_phonebook(state.settings.gProgramFolder, ports), m_phonebookConnect(m_phonebook, &state.link.gModemPorts),
+      m_usb(state.settings.gProgramFolder)
 {
     m_host = std::make_unique<RuntimeConnectHost>(window, session, std::move(parts), state.settings);
     m_sequence = std::make_unique<ConnectSequence>(ConnectSequenceParts{state.settings, state.batch, language, notifier,

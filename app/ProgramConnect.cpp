@@ -32,9 +32,7 @@ ConnectWindowParts ProgramConnect::windowParts()
 {
     ConnectWindowParts parts;
     parts.clearTrace = [this] { m_window.ClearTrace(); };
-    parts.entryName = [this] {
-        return m_window.controls().comboDefaultConnection->currentText();
-    };
+    parts.entryName = [this] { return m_window.controls().comboDefaultConnection->currentText(); };
     parts.setBusyCursor = [this](bool busy) {
         if (busy && !QApplication::overrideCursor())
             QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -1,7 +1,6 @@
 #include "ProgramHost.h"
 
 #include "WindowAssembly.h"
-
 #include "core/AppState.h"
 #include "core/PerUserFolder.h"
 #include "core/ui/FrmComment.h"
@@ -14,8 +13,8 @@
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace jvz {
 
@@ -47,14 +46,23 @@ int ProgramHost::run(const QStringList& arguments)
 StartupMainWindow& ProgramHost::mainWindow()
 {
     if (!m_assembly) {
-        m_assembly = std::make_unique<WindowAssembly>(
-            m_state,
-            WindowPlatform{*m_notifier, m_userStore, *m_ftp, *m_transport, m_clock, m_runner, m_ports, *m_ras,
-                           m_dialer.get(), nullptr, {}},
-            WindowHooks{{[this] { m_startup->QuitApplication(); }, [this] { unloadProgressWindow(); },
-                         [this] { endProgram(); }},
-                        [this](const QString& text) { progressComment(text); }},
-            m_timings);
+        m_assembly =
+            std::make_unique<WindowAssembly>(m_state,
+                                             WindowPlatform{*m_notifier,
+                                                            m_userStore,
+                                                            *m_ftp,
+                                                            *m_transport,
+                                                            m_clock,
+                                                            m_runner,
+                                                            m_ports,
+                                                            *m_ras,
+                                                            m_dialer.get(),
+                                                            nullptr,
+                                                            {}},
+                                             WindowHooks{{[this] { m_startup->QuitApplication(); },
+                                                          [this] { unloadProgressWindow(); }, [this] { endProgram(); }},
+                                                         [this](const QString& text) { progressComment(text); }},
+                                             m_timings);
         applyDialSettings(*m_state.settings.gIniFile);
     }
     return m_assembly->window();

@@ -24,11 +24,11 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     : m_state(state), m_platform(std::move(platform))
 {
     WindowPlatform& p = m_platform;
-    m_window = std::make_unique<frmMainJVZ>(
-        frmMainJVZ::Services{p.notifier, p.userStore, p.runner, hooks.window,
-                             [this](QComboBox& combo) { fillConnectionList(combo); },
-                             [ras = &p.ras] { return ras->GetRasConnectionState(); }},
-        state.settings, state.batch);
+    m_window =
+        std::make_unique<frmMainJVZ>(frmMainJVZ::Services{p.notifier, p.userStore, p.runner, hooks.window,
+                                                          [this](QComboBox& combo) { fillConnectionList(combo); },
+                                                          [ras = &p.ras] { return ras->GetRasConnectionState(); }},
+                                     state.settings, state.batch);
     frmMainJVZ& w = *m_window;
     state.ui.windows.insert(w.objectName(), &w);
     w.setLinkDownWaitMs(timings.quitLinkDownWaitMs);
@@ -43,10 +43,10 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     parts.phonebookPort = [this] { return phonebookPort(); };
     setTerminalListParts(parts, w);
     m_transfers = std::make_unique<ProgramTransfers>(state, w, p.notifier, p.ftp);
-    w.createSession({state.settings, state.batch, state.session, state.identity, state.terminalInfo, state.link},
-                    {p.notifier, p.ftp, p.clock, p.transport, p.dialUp, &m_transfers->batchActions(),
-                     hooks.window.quitApplication},
-                    std::move(parts), timings);
+    w.createSession(
+        {state.settings, state.batch, state.session, state.identity, state.terminalInfo, state.link},
+        {p.notifier, p.ftp, p.clock, p.transport, p.dialUp, &m_transfers->batchActions(), hooks.window.quitApplication},
+        std::move(parts), timings);
 
     // link: the connect sequence and the Connection menu
     m_connect = std::make_unique<ProgramConnect>(state, w, p.notifier, p.ras, p.ports);
@@ -62,8 +62,8 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
         [this](QWidget* owner, const QString& path) {
             return RasCreatePhonebookEntry(owner, path, m_platform.ports, &m_window->language());
         },
-        [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); }, [this] { return phonebookPort(); },
-        [this](const QString& port) { return m_connect->installPort(port); }}));
+        [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); },
+        [this] { return phonebookPort(); }, [this](const QString& port) { return m_connect->installPort(port); }}));
 
     // dialogs and companion runs: files opened by type, viewers, the terminal identity window
     w.attachFileCommands(p.runner, state.terminalInfo, [this] { return &m_transfers->context(); });

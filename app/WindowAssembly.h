@@ -36,10 +36,10 @@ struct WindowPlatform {
     FtpClient& ftp;
     SessionTransport& transport; // the terminal's session socket
     Clock& clock;
-    ProcessRunner& runner;       // companion programs, the child program
+    ProcessRunner& runner; // companion programs, the child program
     SerialPortInventory& ports;
-    RasFunctions& ras;           // the dial-up functions over the link below
-    DialUpLink* dialUp = nullptr; // the session's dial-up link; none on a network-only run
+    RasFunctions& ras;               // the dial-up functions over the link below
+    DialUpLink* dialUp = nullptr;    // the session's dial-up link; none on a network-only run
     VolumeSource* volumes = nullptr; // the drives the local explorer and the favourites see; null: the system's
     // The link's set-up on Connect; empty for the program's own sequence (ports, phonebook, dial). A test
     // that plays a calling terminal without a link only opens the session socket here.

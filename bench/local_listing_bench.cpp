@@ -15,8 +15,8 @@
 #include <QFile>
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <ctime>
+#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 #include <vector>
@@ -37,7 +37,7 @@ qint64 statusKb(const char* field)
 
 double cpuMs()
 {
-    timespec t {};
+    timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }

@@ -89,13 +89,12 @@ std::size_t layPieces(char* text, const Piece (&pieces)[N], const DiaTimestamp& 
 }
 
 // "dd/mm/yy", common to both forms, then the form's own hours and minutes.
-constexpr Piece kHeaderPieces[] = {{0, "", 0, ""},   {2, "/", -1, ""},  {3, "", 1, ""},        {5, "/", -1, ""},
-                                   {6, "", 2, ""},   {8, " ", 3, "h"},  {12, " ", 4, "min\n"}};
+constexpr Piece kHeaderPieces[] = {{0, "", 0, ""}, {2, "/", -1, ""}, {3, "", 1, ""},       {5, "/", -1, ""},
+                                   {6, "", 2, ""}, {8, " ", 3, "h"}, {12, " ", 4, "min\n"}};
 constexpr Piece kRecordPieces[] = {{0, "", 0, ""}, {2, "/", -1, ""}, {3, "", 1, ""}, {5, "/", -1, ""},
                                    {6, "", 2, ""}, {8, " ", 3, ":"}, {12, "", 4, ""}};
 
-std::string asText(std::size_t (*lay)(char*, const DiaTimestamp&, ByteSign), const DiaTimestamp& stamp,
-                   ByteSign sign)
+std::string asText(std::size_t (*lay)(char*, const DiaTimestamp&, ByteSign), const DiaTimestamp& stamp, ByteSign sign)
 {
     char text[kLongestDateText];
     return std::string(text, lay(text, stamp, sign));

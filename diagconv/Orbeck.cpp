@@ -66,7 +66,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& /
     std::istringstream in;
     const InputOpen opened = openInputFile(resolvePath(env, inputPath), in);
     if (opened != InputOpen::Opened) {
-        out << "error : " << kInputNotFound << "\n" << currentDir << "/" << inputPath
+        out << "error : " << kInputNotFound << "\n"
+            << currentDir << "/" << inputPath
             << (opened == InputOpen::TooLarge ? kInputTooLargeText : " file not found") << "\n";
         out.flush();
         return kInputNotFound;

@@ -3,9 +3,9 @@
 #include "ReportOutput.h"
 
 #include <cstddef>
-#include <sstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace diagconv {

@@ -1,7 +1,7 @@
 #include "Vitrane.h"
 
-#include "DiaRecordFile.h"
 #include "BufferedWriter.h"
+#include "DiaRecordFile.h"
 
 #include <algorithm>
 #include <cstring>

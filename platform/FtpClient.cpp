@@ -12,18 +12,18 @@
 #include <QHostAddress>
 #include <QThread>
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <optional>
-#include <thread>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <curl/curl.h>
+#include <deque>
 #include <mutex>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
+#include <thread>
 
 namespace jvz {
 
@@ -431,7 +431,7 @@ struct CurlFtpClient::Impl {
             const bool allSent = expectedBytes >= 0 && moved >= expectedBytes;
             if (bound == Bound::TransferFloor && !allSent && floor.tooSlow(now, moved)) {
                 qCWarning(lcTransfer) << "transfer below" << timeouts.floorBytesPerSecond << "B/s over"
-                                 << timeouts.floorWindowSeconds << "s:" << moved << "bytes in" << now << "ms";
+                                      << timeouts.floorWindowSeconds << "s:" << moved << "bytes in" << now << "ms";
                 code = CURLE_OPERATION_TIMEDOUT;
                 break;
             }
@@ -578,8 +578,7 @@ struct CurlFtpClient::Impl {
         easy = curl_easy_init();
         if (!easy)
             return finish(FtpError::NotEnoughMemory);
-        const QByteArray hostPart =
-            name.contains(QLatin1Char(':')) ? "[" + name.toLatin1() + "]" : name.toLatin1();
+        const QByteArray hostPart = name.contains(QLatin1Char(':')) ? "[" + name.toLatin1() + "]" : name.toLatin1();
         baseUrl = "ftp://" + hostPart + ":" + QByteArray::number(port == 0 ? 21 : port) + "/";
         user = userName;
         password = secret;
@@ -755,8 +754,7 @@ public:
     // Runs the job on the worker and returns its result. While it runs this thread serves its pending events
     // every few milliseconds (when it has an event loop) and asks cancelCheck, which raises the cancel flag the
     // job looks at. A job done within the first slice costs one wake-up each way, nothing more.
-    uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck,
-                     std::atomic<bool>& cancel)
+    uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck, std::atomic<bool>& cancel)
     {
         const bool serveEvents = QCoreApplication::instance() && QThread::currentThread()->eventDispatcher();
         std::unique_lock lock(m_mutex);
@@ -834,10 +832,12 @@ uint32_t CurlFtpClient::call(const std::function<uint32_t(Impl&)>& job)
     if (m_closeAfterCall) {
         // The session was closed while the call ran: the call ends with it.
         m_closeAfterCall = false;
-        m_worker->execute([&d] {
-            d.release();
-            return FtpError::None;
-        }, {}, d.cancel);
+        m_worker->execute(
+            [&d] {
+                d.release();
+                return FtpError::None;
+            },
+            {}, d.cancel);
         if (result == FtpError::OperationCancelled)
             result = d.finish(FtpError::ConnectionAborted);
     }

@@ -54,8 +54,9 @@ struct FtpTimeouts {
 
 // The FTP session with the terminal (the terminal is the server). Calls return 0 or an error number of
 // FtpError to the code that made them; on a thread with an event loop they serve its events meanwhile, so a
-// call made from the window's thread leaves the window live (see CurlFtpClient). Remote names and paths are the terminal's bytes and are sent exactly as given
-// (CWD \SWAP\); names without a folder are relative to the current directory.
+// call made from the window's thread leaves the window live (see CurlFtpClient). Remote names and paths are the
+// terminal's bytes and are sent exactly as given (CWD \SWAP\); names without a folder are relative to the current
+// directory.
 class FtpClient {
 public:
     virtual ~FtpClient() = default;

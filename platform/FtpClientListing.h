@@ -36,8 +36,7 @@ struct FtpDroppedLine {
 // the DOS form ("01-02-26  10:30AM  1234 NAME", "<DIR>" for folders). Lines of neither form ("total 12",
 // garbage, over-long lines) give nothing; drop says why when it is one of the reasons above. today places
 // Unix dates shown without a year.
-std::optional<FtpFileEntry> parseFtpListLine(const QByteArray& line, const QDate& today,
-                                             FtpLineDrop* drop = nullptr);
+std::optional<FtpFileEntry> parseFtpListLine(const QByteArray& line, const QDate& today, FtpLineDrop* drop = nullptr);
 // A line that is no entry right after an entry is taken as the rest of its name (the name held a line
 // break), joined with "\n", so the entry can never pass for the shorter name.
 QList<FtpFileEntry> parseFtpListing(const QByteArrayList& lines, const QDate& today,

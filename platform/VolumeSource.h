@@ -22,12 +22,12 @@ enum class DriveKind : int {
 };
 
 struct VolumeInfo {
-    QString path;          // the mount point, ending in "/" ("/", "/media/usb/")
+    QString path; // the mount point, ending in "/" ("/", "/media/usb/")
     DriveKind kind = DriveKind::Unknown;
-    bool ready = false;    // mounted and readable
-    QString serialNumber;  // the file system's UUID; empty stands for the serial number 0
-    QString volumeName;    // the file system's label
-    QString shareName;     // network volumes: what is mounted ("//srv/data", "srv:/export")
+    bool ready = false;   // mounted and readable
+    QString serialNumber; // the file system's UUID; empty stands for the serial number 0
+    QString volumeName;   // the file system's label
+    QString shareName;    // network volumes: what is mounted ("//srv/data", "srv:/export")
 };
 
 struct DiskSpace {

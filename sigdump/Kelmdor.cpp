@@ -1,11 +1,10 @@
 #include "sigdump/Kelmdor.h"
 
+#include "platform/posix/PlainFiles.h"
 #include "sigdump/CodeTables.h"
 #include "sigdump/SignedFileDump.h"
 #include "sigdump/SignedFileLayout.h"
 #include "sigdump/TextFormat.h"
-
-#include "platform/posix/PlainFiles.h"
 
 #include <optional>
 #include <string_view>

@@ -45,7 +45,7 @@ inline constexpr BlockField kCertificateVersion{0, 2};
 inline constexpr BlockField kCertificateIssuer{8, 16};
 inline constexpr int64_t kCertificateHeaderSize = 60;
 inline constexpr int64_t kCertificateTrailerSize = 18;
-inline constexpr int64_t kSignatureRest = 262; // after the certificate, to the end of the file
+inline constexpr int64_t kSignatureRest = 262;    // after the certificate, to the end of the file
 inline constexpr int64_t kShortTrailerSize = 600; // certificate version 02 01
 inline constexpr int64_t kLongTrailerSize = 852;  // certificate version 02 00
 // How far before the end of a file the trailer's issuer stands.

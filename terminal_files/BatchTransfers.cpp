@@ -3,10 +3,10 @@
 #include "core/Cp1252.h"
 #include "core/MbFilename.h"
 #include "platform/FtpClient.h"
+#include "platform/TransferLog.h"
 #include "terminal_files/CatalogList.h"
 #include "terminal_files/SafeTransfer.h"
 #include "terminal_files/TerminalFetch.h"
-#include "platform/TransferLog.h"
 
 #include <QFileInfo>
 #include <functional>

@@ -3,9 +3,8 @@
 // Catalogue lists as the transfers read them: one reader, the kinds of line, and where a file line points.
 // Lists come from Windows (CR LF, "\" paths, drive letters) or from Linux (LF, "/" paths); both read alike.
 
-#include "platform/FileReader.h"
-
 #include "core/CaseLookup.h"
+#include "platform/FileReader.h"
 
 #include <QString>
 #include <functional>

@@ -9,10 +9,9 @@ inline constexpr TextKey kCertificateTexts[] = {
     {"FrmReadCertifIntoFile", "Caption"},   {"FrmReadCertifIntoFile", "CmdPrint"},
     {"FrmReadCertifIntoFile", "CmdFermer"}, {"FrmReadCertifIntoFile", "LBL_FileName"},
     {"FrmReadCertifIntoFile", "LBL_Page"},  {"FrmReadCertifIntoFile", "MSG_PrintFailed"},
-    {"frmPrintPreview", "Caption"},
-    {"frmPrintPreview", "CmdPrevious"},     {"frmPrintPreview", "CmdNext"},
-    {"frmPrintPreview", "CmdClose"},        {"frmPrintPreview", "LBL_PageOf"},
-    {"General", "MSG_PrinterSystemError"},
+    {"frmPrintPreview", "Caption"},         {"frmPrintPreview", "CmdPrevious"},
+    {"frmPrintPreview", "CmdNext"},         {"frmPrintPreview", "CmdClose"},
+    {"frmPrintPreview", "LBL_PageOf"},      {"General", "MSG_PrinterSystemError"},
 };
 
 } // namespace jvz

@@ -6,8 +6,8 @@
 #include "core/PerUserFolder.h"
 #include "platform/Notifier.h"
 #include "platform/ProcessRunner.h"
-#include "terminal_files/FileViewers.h"
 #include "platform/TransferLog.h"
+#include "terminal_files/FileViewers.h"
 
 #include <QFile>
 #include <algorithm>

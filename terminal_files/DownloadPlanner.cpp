@@ -140,10 +140,9 @@ private:
         if (!m_answered) {
             const QString question = confirmationText(m_ctx, m_request.confirmations, item.text);
             if (!question.isEmpty()) {
-                const MessageAnswer answer =
-                    m_ctx.notifier.message(question + kCrLf + kCrLf + m_ctx.label("MSG_ConfirmThisOperation"),
-                                           m_ctx.label("TIT_ConfirmCatDL"), MessageIcon::Question,
-                                           MessageButtons::OkCancel);
+                const MessageAnswer answer = m_ctx.notifier.message(
+                    question + kCrLf + kCrLf + m_ctx.label("MSG_ConfirmThisOperation"), m_ctx.label("TIT_ConfirmCatDL"),
+                    MessageIcon::Question, MessageButtons::OkCancel);
                 if (answer != MessageAnswer::Ok)
                     return Step::Cancel;
                 m_answered = true;

@@ -165,8 +165,8 @@ bool refuseUnsendableTerminalName(TransferContext& ctx, const QString& listedNam
         return false;
     const QString shown = visibleName(listedName);
     ctx.host.trace(ctx.label("TRC_TerminalNameRefused") + shown);
-    ctx.notifier.message(ctx.label("MSG_TerminalNameNotSendable") + QStringLiteral(" '") + shown + u'\'',
-                         QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    ctx.notifier.message(ctx.label("MSG_TerminalNameNotSendable") + QStringLiteral(" '") + shown + u'\'', QString(),
+                         MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 
@@ -209,8 +209,7 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
         waitForAnimation(ctx, cancelled);
         return false;
     }
-    const QByteArray remote =
-        nameCase == TerminalNameCase::UpperCased ? terminalFileName(name) : Cp1252::encode(name);
+    const QByteArray remote = nameCase == TerminalNameCase::UpperCased ? terminalFileName(name) : Cp1252::encode(name);
     uint32_t error = FtpError::InvalidParameter;
     if (isPlainFileName(name)) {
         const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));

@@ -44,7 +44,6 @@ enum class TerminalNameCase { UpperCased, AsListed };
 
 // Gets name from the current terminal directory into localFolder + name.
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
-                      bool first, bool& cancelled, int total,
-                      TerminalNameCase nameCase = TerminalNameCase::UpperCased);
+                      bool first, bool& cancelled, int total, TerminalNameCase nameCase = TerminalNameCase::UpperCased);
 
 } // namespace jvz

@@ -11,8 +11,7 @@ namespace jvz {
 
 namespace {
 
-template <typename T>
-T callOr(const std::function<T()>& f, T fallback)
+template <typename T> T callOr(const std::function<T()>& f, T fallback)
 {
     return f ? f() : fallback;
 }
@@ -48,7 +47,8 @@ void TerminalExplorer::FtpEnumDirectory(const QString& /*directory*/, const QStr
     m_ctx.host.trace(command);
     QList<FtpFileEntry> entries;
     QList<FtpDroppedLine> droppedLines;
-    const uint32_t error = findFtpFiles(m_ctx.ftp, Cp1252::encode(pattern), &entries, QDate::currentDate(), &droppedLines);
+    const uint32_t error =
+        findFtpFiles(m_ctx.ftp, Cp1252::encode(pattern), &entries, QDate::currentDate(), &droppedLines);
     for (const FtpDroppedLine& line : droppedLines) {
         const char* key = line.reason == FtpLineDrop::TooLong ? "TRC_TerminalLineTooLong" : "TRC_TerminalSizeTooLarge";
         constexpr qsizetype kShown = 120; // of a line that may hold megabytes

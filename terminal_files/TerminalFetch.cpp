@@ -3,8 +3,8 @@
 #include "core/Cp1252.h"
 #include "core/MbFileIni.h"
 #include "platform/FtpClient.h"
-#include "terminal_files/SafeTransfer.h"
 #include "platform/TransferLog.h"
+#include "terminal_files/SafeTransfer.h"
 
 #include <QFileInfo>
 #include <cmath>

@@ -5,13 +5,13 @@
 #include "core/MbFileIni.h"
 #include "platform/FtpClient.h"
 #include "platform/Notifier.h"
+#include "platform/TransferLog.h"
 #include "terminal_files/CompanionRun.h"
 #include "terminal_files/FileViewers.h"
 #include "terminal_files/SafeTransfer.h"
 #include "terminal_files/TerminalFetch.h"
 #include "terminal_files/TerminalListModel.h"
 #include "terminal_files/TransferContext.h"
-#include "platform/TransferLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,8 +129,8 @@ TerminalFileOpener::PutBack TerminalFileOpener::putBack(TransferContext& ctx, co
         return PutBack::Done;
     if (!oldGone)
         return fail(renameError, false);
-    ctx.host.trace(QStringLiteral("RNFR %1 RNTO %2 : STOR %2")
-                       .arg(Cp1252::decode(temporary), Cp1252::decode(finalName)));
+    ctx.host.trace(
+        QStringLiteral("RNFR %1 RNTO %2 : STOR %2").arg(Cp1252::decode(temporary), Cp1252::decode(finalName)));
     if (ctx.ftp.putFile(localPath, finalName) == FtpError::None) {
         ctx.ftp.deleteFile(temporary);
         return PutBack::Done;

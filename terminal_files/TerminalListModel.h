@@ -17,7 +17,7 @@ namespace jvz {
 struct TerminalListRow {
     QString name;       // as shown: cut at a NUL and trimmed
     QString listedName; // the bytes the terminal listed (Cp1252, which keeps every byte): what commands send
-    QString imageKey; // "ClsFolder", "RacFolder", "CatFile" or "Unknown"
+    QString imageKey;   // "ClsFolder", "RacFolder", "CatFile" or "Unknown"
     bool isFolder = false;
     quint64 size = 0;
     QString sizeText; // files only: "<n> Kb   "
@@ -30,7 +30,7 @@ QString sizeInKbText(quint64 size);
 QString terminalDateText(const QDateTime& lastWrite);
 
 struct TerminalImageRules {
-    QStringList catalogFilterItems;                        // the local catalogue filters ("*.M40", ..., "*.*")
+    QStringList catalogFilterItems;                       // the local catalogue filters ("*.M40", ..., "*.*")
     std::function<bool(const QString&)> isFolderShortcut; // a ".LNK" name that leads to a local folder
 };
 

@@ -71,7 +71,8 @@ void FavouritePaths::DeleteFavouritePath(const QString& path)
         const int index = FindComboItem(path);
         if (index >= 0) {
             const QString shown = path == kMyComputer ? driveViewText() : path;
-            const QString question = m_language.GetFormLabel(QStringLiteral("MSG_DeletePath")) + QStringLiteral("\r\n") + shown;
+            const QString question =
+                m_language.GetFormLabel(QStringLiteral("MSG_DeletePath")) + QStringLiteral("\r\n") + shown;
             if (m_notifier.message(question, QCoreApplication::applicationName(), MessageIcon::Question,
                                    MessageButtons::YesNo) == MessageAnswer::Yes) {
                 m_entries.removeAt(index);
@@ -175,8 +176,8 @@ bool FavouritePaths::ConfirmTypedPath()
         return true;
     }
     emit changed();
-    m_notifier.message(m_language.GetFormLabel(QStringLiteral("MSG_ImpossibleToFound")) + m_text + QStringLiteral(". ") +
-                           m_language.GetFormLabel(QStringLiteral("MSG_CheckPath")),
+    m_notifier.message(m_language.GetFormLabel(QStringLiteral("MSG_ImpossibleToFound")) + m_text +
+                           QStringLiteral(". ") + m_language.GetFormLabel(QStringLiteral("MSG_CheckPath")),
                        QCoreApplication::applicationName(), MessageIcon::Critical, MessageButtons::Ok);
     return false;
 }

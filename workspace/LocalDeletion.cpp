@@ -86,8 +86,8 @@ LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<Selec
             out.result = LocalDeletionOutcome::Result::Beep;
             return out;
         }
-        const QString question =
-            m_language.GetFormLabel(QStringLiteral("MSG_DelFile")) + QStringLiteral(" '") + last->text + QStringLiteral("' ?");
+        const QString question = m_language.GetFormLabel(QStringLiteral("MSG_DelFile")) + QStringLiteral(" '") +
+                                 last->text + QStringLiteral("' ?");
         if (m_notifier.message(question, title, kNoIcon, MessageButtons::YesNo) != MessageAnswer::Yes) {
             out.result = LocalDeletionOutcome::Result::Declined;
             return out;
@@ -95,8 +95,8 @@ LocalDeletionOutcome LocalDeletion::DeleteLocalSelection(const std::vector<Selec
         victims.push_back(last);
     } else {
         const QString question = m_language.GetFormLabel(QStringLiteral("MSG_DelFiles1")) + u' ' +
-                                 QString::number(count) + u' ' + m_language.GetFormLabel(QStringLiteral("MSG_DelFiles2")) +
-                                 QStringLiteral(" ?");
+                                 QString::number(count) + u' ' +
+                                 m_language.GetFormLabel(QStringLiteral("MSG_DelFiles2")) + QStringLiteral(" ?");
         if (m_notifier.message(question, title, kNoIcon, MessageButtons::YesNo) != MessageAnswer::Yes) {
             out.result = LocalDeletionOutcome::Result::Declined;
             return out;

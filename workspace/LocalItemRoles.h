@@ -29,8 +29,8 @@ enum : int {
 } // namespace LocalRole
 
 enum class LocalItemKind : int {
-    Root = 0,       // "My Computer"
-    Drive = 1,      // a mounted volume
+    Root = 0,  // "My Computer"
+    Drive = 1, // a mounted volume
     Folder = 2,
     FolderLink = 3, // a symbolic link to a folder
     File = 4,

@@ -4,7 +4,8 @@
 
 namespace jvz {
 
-LocalListModel::LocalListModel(IconLookup icons, QObject* parent) : QAbstractTableModel(parent), m_icons(std::move(icons))
+LocalListModel::LocalListModel(IconLookup icons, QObject* parent)
+    : QAbstractTableModel(parent), m_icons(std::move(icons))
 {
     m_headers = {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Date")};
 }

@@ -51,7 +51,8 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // The window's translation writes the column headers; an empty text keeps the one there.
-    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role = Qt::EditRole) override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
@@ -80,9 +81,9 @@ private:
     QStringList m_headers;
     QList<Row> m_rows;
     QStringList m_imageKeys{QString()}; // index 0: none
-    QString m_folder;          // the folder shown, as text; empty for the drives
-    QByteArray m_nativeFolder; // and as bytes
-    QStringList m_drivePaths;  // the drive view's paths, by row
+    QString m_folder;                   // the folder shown, as text; empty for the drives
+    QByteArray m_nativeFolder;          // and as bytes
+    QStringList m_drivePaths;           // the drive view's paths, by row
     bool m_drives = false;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 };

@@ -7,9 +7,9 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QHash>
 #include <QFuture>
 #include <QFutureWatcher>
+#include <QHash>
 #include <QPromise>
 #include <QThreadPool>
 #include <QTimer>
@@ -256,53 +256,56 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
     QList<RawEntry> files;
     const QList<LikeItem> pattern = listPatternItems(options.namePattern, options.typePattern);
     QHash<QString, QString> imageByExtension;
-    result.readable = readFolder(folder, [&](const QByteArray& name, const struct stat& st, int fd) {
-        RawEntry raw;
-        LocalEntry& e = raw.entry;
-        e.nativeName = name;
-        e.name = QString::fromUtf8(name);
-        e.modified = modifiedOf(st);
-        raw.sortKey = e.name.toUpper();
-        if (S_ISDIR(st.st_mode)) {
-            e.kind = LocalItemKind::Folder;
-            e.imageKey = QStringLiteral("ClsFolder");
-            folders.append(raw);
-            return;
-        }
-        e.kind = LocalItemKind::File;
-        e.size = st.st_size;
-        if (S_ISLNK(st.st_mode)) {
-            struct stat target {};
-            if (::fstatat(fd, name.constData(), &target, 0) == 0) {
-                if (S_ISDIR(target.st_mode)) {
-                    e.kind = LocalItemKind::FolderLink;
-                    e.imageKey = QStringLiteral("RacFolder");
-                    e.size = -1;
-                    folders.append(raw);
-                    return;
-                }
-                e.size = target.st_size; // what a transfer of the link reads; a dangling one keeps its own
-            }
-        }
-        // Many files share few extensions: each is looked up once per listing.
-        const qsizetype dot = e.name.lastIndexOf(QLatin1Char('.'));
-        const QString extension = dot < 0 ? QString() : e.name.mid(dot + 1);
-        auto known = imageByExtension.constFind(extension);
-        if (known == imageByExtension.cend())
-            known = imageByExtension.insert(extension, fileImageKey(e.name, options.filterItems));
-        e.imageKey = *known;
-        const bool matches = likeItemsMatch(raw.sortKey, pattern);
-        if (raw.sortKey.contains(QLatin1String("DESCRIPTOR.XML"))) {
-            if (!descriptorSuitsTerminal(folder + name, options.productCode))
+    result.readable = readFolder(
+        folder,
+        [&](const QByteArray& name, const struct stat& st, int fd) {
+            RawEntry raw;
+            LocalEntry& e = raw.entry;
+            e.nativeName = name;
+            e.name = QString::fromUtf8(name);
+            e.modified = modifiedOf(st);
+            raw.sortKey = e.name.toUpper();
+            if (S_ISDIR(st.st_mode)) {
+                e.kind = LocalItemKind::Folder;
+                e.imageKey = QStringLiteral("ClsFolder");
+                folders.append(raw);
                 return;
-            if (!matches)
-                e.size = -1; // listed for the terminal, not for the patterns
-            files.append(raw);
-            return;
-        }
-        if (matches)
-            files.append(raw);
-    }, options.stop, &result.stopped);
+            }
+            e.kind = LocalItemKind::File;
+            e.size = st.st_size;
+            if (S_ISLNK(st.st_mode)) {
+                struct stat target {};
+                if (::fstatat(fd, name.constData(), &target, 0) == 0) {
+                    if (S_ISDIR(target.st_mode)) {
+                        e.kind = LocalItemKind::FolderLink;
+                        e.imageKey = QStringLiteral("RacFolder");
+                        e.size = -1;
+                        folders.append(raw);
+                        return;
+                    }
+                    e.size = target.st_size; // what a transfer of the link reads; a dangling one keeps its own
+                }
+            }
+            // Many files share few extensions: each is looked up once per listing.
+            const qsizetype dot = e.name.lastIndexOf(QLatin1Char('.'));
+            const QString extension = dot < 0 ? QString() : e.name.mid(dot + 1);
+            auto known = imageByExtension.constFind(extension);
+            if (known == imageByExtension.cend())
+                known = imageByExtension.insert(extension, fileImageKey(e.name, options.filterItems));
+            e.imageKey = *known;
+            const bool matches = likeItemsMatch(raw.sortKey, pattern);
+            if (raw.sortKey.contains(QLatin1String("DESCRIPTOR.XML"))) {
+                if (!descriptorSuitsTerminal(folder + name, options.productCode))
+                    return;
+                if (!matches)
+                    e.size = -1; // listed for the terminal, not for the patterns
+                files.append(raw);
+                return;
+            }
+            if (matches)
+                files.append(raw);
+        },
+        options.stop, &result.stopped);
     sortByName(folders);
     sortByName(files);
     result.entries.reserve(folders.size() + files.size());
@@ -318,18 +321,21 @@ FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop)
 {
     FolderListing result;
     QList<RawEntry> folders;
-    result.readable = readFolder(folder, [&](const QByteArray& name, const struct stat& st, int) {
-        if (!S_ISDIR(st.st_mode))
-            return;
-        RawEntry raw;
-        raw.entry.nativeName = name;
-        raw.entry.name = QString::fromUtf8(name);
-        raw.entry.kind = LocalItemKind::Folder;
-        raw.entry.imageKey = QStringLiteral("ClsFolder");
-        raw.entry.modified = modifiedOf(st);
-        raw.sortKey = raw.entry.name.toUpper();
-        folders.append(raw);
-    }, stop, &result.stopped, true);
+    result.readable = readFolder(
+        folder,
+        [&](const QByteArray& name, const struct stat& st, int) {
+            if (!S_ISDIR(st.st_mode))
+                return;
+            RawEntry raw;
+            raw.entry.nativeName = name;
+            raw.entry.name = QString::fromUtf8(name);
+            raw.entry.kind = LocalItemKind::Folder;
+            raw.entry.imageKey = QStringLiteral("ClsFolder");
+            raw.entry.modified = modifiedOf(st);
+            raw.sortKey = raw.entry.name.toUpper();
+            folders.append(raw);
+        },
+        stop, &result.stopped, true);
     sortByName(folders);
     for (RawEntry& r : folders)
         result.entries.append(std::move(r.entry));
@@ -384,7 +390,8 @@ FolderListing ServedFolderReads::listFolder(const QByteArray& folder, ListingOpt
     const std::shared_ptr<std::atomic<quint64>> generation = m_listGeneration;
     const quint64 next = generation->load() + 1;
     options.stop = [generation, next] { return generation->load() != next; };
-    return served(*generation, [folder, options] { return jvz::listFolder(folder, options); }, superseded);
+    return served(
+        *generation, [folder, options] { return jvz::listFolder(folder, options); }, superseded);
 }
 
 FolderListing ServedFolderReads::listSubFolders(const QByteArray& folder, bool* superseded)
@@ -392,7 +399,8 @@ FolderListing ServedFolderReads::listSubFolders(const QByteArray& folder, bool* 
     const std::shared_ptr<std::atomic<quint64>> generation = m_treeGeneration;
     const quint64 next = generation->load() + 1;
     ListingStop stop = [generation, next] { return generation->load() != next; };
-    return served(*generation, [folder, stop] { return jvz::listSubFolders(folder, stop); }, superseded);
+    return served(
+        *generation, [folder, stop] { return jvz::listSubFolders(folder, stop); }, superseded);
 }
 
 } // namespace jvz

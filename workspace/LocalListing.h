@@ -21,9 +21,9 @@ struct LocalEntry {
     QString name;          // as shown: invalid bytes become a replacement character
     QByteArray nativeName; // the exact bytes
     LocalItemKind kind = LocalItemKind::File;
-    QString imageKey;      // "ClsFolder", "RacFolder", "CatFile", "Unknown"
-    qint64 size = -1;      // files; -1 for folders and for a descriptor listed only because it was accepted
-    QDateTime modified;    // last write
+    QString imageKey;   // "ClsFolder", "RacFolder", "CatFile", "Unknown"
+    qint64 size = -1;   // files; -1 for folders and for a descriptor listed only because it was accepted
+    QDateTime modified; // last write
 
     // Full paths below the folder; containers end in "/".
     QByteArray nativePath(const QByteArray& folder) const;
@@ -34,11 +34,11 @@ struct LocalEntry {
 using ListingStop = std::function<bool()>;
 
 struct ListingOptions {
-    QString typePattern;      // Combo2's text, "*.M40", "*.*"
-    QString namePattern;      // Filter's text, put in front of the type pattern
-    QStringList filterItems;  // Combo2's list: its product codes are the catalogue extensions
-    QString productCode;      // of the connected terminal; empty without a session
-    ListingStop stop;         // unset: read to the end
+    QString typePattern;     // Combo2's text, "*.M40", "*.*"
+    QString namePattern;     // Filter's text, put in front of the type pattern
+    QStringList filterItems; // Combo2's list: its product codes are the catalogue extensions
+    QString productCode;     // of the connected terminal; empty without a session
+    ListingStop stop;        // unset: read to the end
 };
 
 struct FolderListing {
@@ -72,8 +72,7 @@ public:
     void supersedeLists() { ++*m_listGeneration; }
 
 private:
-    template <typename Read>
-    FolderListing served(std::atomic<quint64>& generation, Read read, bool* superseded);
+    template <typename Read> FolderListing served(std::atomic<quint64>& generation, Read read, bool* superseded);
 
     std::shared_ptr<std::atomic<quint64>> m_listGeneration;
     std::shared_ptr<std::atomic<quint64>> m_treeGeneration;

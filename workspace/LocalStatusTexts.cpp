@@ -2,7 +2,6 @@
 
 #include "core/MBLanguages.h"
 
-
 namespace jvz {
 
 QString objectCountText(qint64 count, CountFormat format, const QString& label)

@@ -39,7 +39,7 @@ public:
     // The child of the node with this folder path.
     QModelIndex childWithPath(const QModelIndex& node, const QString& path) const;
 
-    QString folderOf(const QModelIndex& node) const;      // "" for the root
+    QString folderOf(const QModelIndex& node) const; // "" for the root
     QByteArray nativeFolderOf(const QModelIndex& node) const;
     LocalItemKind kindOf(const QModelIndex& node) const;
     bool isRoot(const QModelIndex& node) const;

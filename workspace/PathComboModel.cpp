@@ -2,7 +2,8 @@
 
 namespace jvz {
 
-PathComboModel::PathComboModel(IconLookup icons, QObject* parent) : QAbstractListModel(parent), m_icons(std::move(icons))
+PathComboModel::PathComboModel(IconLookup icons, QObject* parent)
+    : QAbstractListModel(parent), m_icons(std::move(icons))
 {
 }
 

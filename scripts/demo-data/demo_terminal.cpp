@@ -14,9 +14,9 @@
 #include "ScriptedTerminalPeer.h"
 
 #include <QCoreApplication>
-#include <QDirIterator>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTcpSocket>
 #include <QTimer>
@@ -154,7 +154,8 @@ private:
             if (c.startsWith("CWD "))
                 m_folder = c.mid(4);
             else if (c.startsWith("STOR "))
-                say(QStringLiteral("received %1 in %2").arg(QString::fromLatin1(c.mid(5)), QString::fromLatin1(m_folder)));
+                say(QStringLiteral("received %1 in %2")
+                        .arg(QString::fromLatin1(c.mid(5)), QString::fromLatin1(m_folder)));
             else if (c.startsWith("RNTO "))
                 say(QStringLiteral("renamed it %1").arg(QString::fromLatin1(c.mid(5))));
             else if (c.startsWith("RETR "))

@@ -12,9 +12,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -101,8 +101,8 @@ void TerminalExplorerView::setOpenTerminalFile(std::function<void(const QString&
 
 void TerminalExplorerView::translate()
 {
-    m_model.setHeaders({m_ctx.label("TerminalListName"), m_ctx.label("TerminalListSize"),
-                        m_ctx.label("TerminalListDate")});
+    m_model.setHeaders(
+        {m_ctx.label("TerminalListName"), m_ctx.label("TerminalListSize"), m_ctx.label("TerminalListDate")});
 }
 
 void TerminalExplorerView::attach()
@@ -300,8 +300,8 @@ void TerminalExplorerView::Combo3_Validate()
 void TerminalExplorerView::ListView2_ItemClick()
 {
     const QModelIndex current = m_w.listView2 ? m_w.listView2->currentIndex() : QModelIndex();
-    const bool file = current.isValid() && current.data(TerminalListModel::ImageKeyRole).toString() !=
-                                               QLatin1String("ClsFolder");
+    const bool file =
+        current.isValid() && current.data(TerminalListModel::ImageKeyRole).toString() != QLatin1String("ClsFolder");
     enableDelete(file);
 }
 

@@ -29,13 +29,13 @@ struct TerminalPaneWidgets {
     QTreeView* listView2 = nullptr;
     QComboBox* combo3 = nullptr;
     QToolBar* toolbar3 = nullptr;
-    QWidget* statusBar4 = nullptr;   // a QLabel or a QStatusBar
-    QWidget* localList = nullptr;    // ListView1: Ctrl+K gives it the focus; drags from it start the download
+    QWidget* statusBar4 = nullptr;     // a QLabel or a QStatusBar
+    QWidget* localList = nullptr;      // ListView1: Ctrl+K gives it the focus; drags from it start the download
     QList<QWidget*> uploadDropTargets; // local panes whose drops of terminal items this pane handles itself
-    QMenu* contextMenu = nullptr;    // MNU_Contextuel
-    QAction* contextDelete = nullptr; // MNU_ContextuelDelete
-    QWidget* window = nullptr;       // disabled while a transfer runs
-    QMenu* catalogMenu = nullptr;    // MNU_Catalog: off while the terminal list's menu shows
+    QMenu* contextMenu = nullptr;      // MNU_Contextuel
+    QAction* contextDelete = nullptr;  // MNU_ContextuelDelete
+    QWidget* window = nullptr;         // disabled while a transfer runs
+    QMenu* catalogMenu = nullptr;      // MNU_Catalog: off while the terminal list's menu shows
 };
 
 // What the pane reads of the rest of the window.
@@ -45,7 +45,7 @@ struct TerminalPaneHooks {
     std::function<QString()> treeFolder; // the folder selected in TreeView1, "" for the root or none
     std::function<void(const QString&)> refreshLocalList;
     std::function<DownloadConfirmations()> confirmations;
-    std::function<bool()> downloadEnabled; // DownloadEnabled
+    std::function<bool()> downloadEnabled;     // DownloadEnabled
     std::function<void()> terminalListFocused; // RefreshUploadCommand and DisableDownloadCommand
     std::function<void()> copyNames;           // Ctrl+C on ListView2
     std::function<void()> selectionChanged;    // the window's command state follows the terminal selection

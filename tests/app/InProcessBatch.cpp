@@ -69,8 +69,8 @@ InProcessOutcome runBatchInProcess(const QString& programFolder, const QStringLi
     QElapsedTimer clock;
     clock.start();
     {
-        jvz::BatchHost host(state, userStore, jvz::UserOutputWriter::standard(),
-                            programFolder + QStringLiteral("/JVZ"), timings);
+        jvz::BatchHost host(state, userStore, jvz::UserOutputWriter::standard(), programFolder + QStringLiteral("/JVZ"),
+                            timings);
         // The run leaves the loop through the program's own end; the bound ends a run that would not.
         bool bounded = false;
         QTimer bound;

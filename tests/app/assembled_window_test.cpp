@@ -292,8 +292,8 @@ TEST(AssembledWindowLocal, TypedPathOpensAndF5InTheListShowsAFileAddedMeanwhile)
     ui.combo5->lineEdit()->selectAll();
     QTest::keyClicks(QApplication::focusWidget(), folder);
     press(Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.localExplorer()->CurrentLocalFolder() == folder + u'/'; },
-                                kBoundMs))
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window.localExplorer()->CurrentLocalFolder() == folder + u'/'; }, kBoundMs))
         << window.localExplorer()->CurrentLocalFolder().toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return rowsOf(ui.listView1).contains(QStringLiteral("first.txt")); }, kBoundMs));
 

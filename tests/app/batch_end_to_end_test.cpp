@@ -99,8 +99,8 @@ public:
     // The batch host in this process, the program's waits shortened. whileRunning: see runBatchInProcess.
     Outcome runInProcess(const QStringList& args, const std::function<void()>& whileRunning = {})
     {
-        const auto r = jvztest::runBatchInProcess(folder, args, jvztest::shortProgramTimings(), kRunBoundMs,
-                                                  whileRunning);
+        const auto r =
+            jvztest::runBatchInProcess(folder, args, jvztest::shortProgramTimings(), kRunBoundMs, whileRunning);
         return {r.ended, r.log, r.shown};
     }
 
@@ -264,7 +264,8 @@ TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
 TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
 {
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
+    const auto o =
+        runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt with a port that does not exist:\n" << result << std::endl;

@@ -11,8 +11,8 @@
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
-#include "core/BatchRun.h"
 #include "core/AppState.h"
+#include "core/BatchRun.h"
 #include "core/MBLanguages.h"
 #include "core/TerminalSession.h"
 #include "platform/Clock.h"
@@ -43,12 +43,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <pthread.h>
 #include <sched.h>
 #include <thread>
 #include <vector>
-#include <gtest/gtest.h>
 
 using namespace jvz;
 using jvztest::bytes;
@@ -356,8 +356,8 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
     EXPECT_EQ(ftp->readLocal(QStringLiteral("\\HOST\\HOST.CFG")), host);
     const QByteArrayList wire = commandsFrom(before);
-    const QByteArrayList expected = {"RETR \\SWAP\\ACTIVITY.INF", "CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST",
-                                     "STOR HOST.CFG", "LIST"};
+    const QByteArrayList expected = {
+        "RETR \\SWAP\\ACTIVITY.INF", "CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST", "STOR HOST.CFG", "LIST"};
     EXPECT_EQ(wire, expected) << wire.join(" | ").toStdString();
     EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\HOST\\"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'")) << "the caption names the last folder";

@@ -1,20 +1,20 @@
 // Every text key the code reads is in the shipped language file, in English and in French.
 // Each module keeps the keys it reads in one list beside its code; add the list to the table below.
 #include "Paths.h"
-#include "core/MBLanguages.h"
 #include "core/CoreTexts.h"
+#include "core/MBLanguages.h"
 #include "core/TextKeys.h"
+#include "core/ui/FolderChooserTexts.h"
+#include "session/SessionTexts.h"
 #include "terminal_files/CertificateTexts.h"
-#include "workspace/MainWindowTexts.h"
+#include "terminal_files/FileToolTexts.h"
 #include "terminal_files/TerminalConfigTexts.h"
+#include "terminal_files/TerminalExplorerTexts.h"
+#include "terminal_files/TransferTexts.h"
+#include "workspace/CatalogueAuthoringTexts.h"
 #include "workspace/LocalExplorerTexts.h"
 #include "workspace/LocalSelectionTexts.h"
-#include "terminal_files/TerminalExplorerTexts.h"
-#include "terminal_files/FileToolTexts.h"
-#include "core/ui/FolderChooserTexts.h"
-#include "workspace/CatalogueAuthoringTexts.h"
-#include "session/SessionTexts.h"
-#include "terminal_files/TransferTexts.h"
+#include "workspace/MainWindowTexts.h"
 
 #include <QString>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "../workspace/MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "InProcessBatch.h"
 #include "Paths.h"
@@ -8,7 +9,6 @@
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
 #include "platform/InstanceLock.h"
-#include "../workspace/MainWindowWorld.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -23,9 +23,9 @@
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <cstring>
 #include <filesystem>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -343,8 +343,8 @@ TEST(BatchRun, ResultThroughALinkAFifoOrADevice)
     EXPECT_TRUE(jvztest::isFifo(dir + "/pipe"));
     EXPECT_TRUE(jvztest::isCharDevice(dir + "/null"));
     EXPECT_TRUE(QFileInfo(QString::fromStdString(dir + "/folder")).isDir());
-    EXPECT_EQ(QDir(QString::fromStdString(dir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                                          QDir::System),
+    EXPECT_EQ(QDir(QString::fromStdString(dir))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
               (QStringList{"folder", "link.txt", "null", "pipe", "target.txt"}));
 }
 
@@ -391,8 +391,9 @@ TEST_P(NoLink, EndsTheRunByItself)
     EXPECT_GT(result.size(), result.find("\r\n") + 4) << "a failure carries its text";
 }
 
-INSTANTIATE_TEST_SUITE_P(BatchRun, NoLink, ::testing::Bool(),
-                         [](const auto& row) { return std::string(row.param ? "ProgressWindow" : "NoProgressWindow"); });
+INSTANTIATE_TEST_SUITE_P(BatchRun, NoLink, ::testing::Bool(), [](const auto& row) {
+    return std::string(row.param ? "ProgressWindow" : "NoProgressWindow");
+});
 
 // A previous result is replaced, never appended to; an unwritable place leaves the run's end intact.
 TEST(BatchRun, ResultReplacesTheOldOneAndAFailedWriteStillEnds)
@@ -621,8 +622,9 @@ TEST_P(WithoutWindows, BatchRunStillEndsWithItsResult)
     EXPECT_EQ(o.err.contains("cannot load the windows"), progress) << o.err.constData();
 }
 
-INSTANTIATE_TEST_SUITE_P(ProgramFile, WithoutWindows, ::testing::Bool(),
-                         [](const auto& row) { return std::string(row.param ? "ProgressWindow" : "NoProgressWindow"); });
+INSTANTIATE_TEST_SUITE_P(ProgramFile, WithoutWindows, ::testing::Bool(), [](const auto& row) {
+    return std::string(row.param ? "ProgressWindow" : "NoProgressWindow");
+});
 
 TEST(ProgramFile, WithoutTheWindowedProgramAnInteractiveStartSaysWhy)
 {

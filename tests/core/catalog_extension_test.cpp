@@ -12,10 +12,10 @@ TEST(CatalogExtension, UpperCasedExtensionAgainstTheLastThreeCharactersOfEachFil
         bool catalogue;
     };
     const Row rows[] = {
-        {"M40", true}, {"m40", true},  // the extension is upper-cased
+        {"M40", true},  {"m40", true},  // the extension is upper-cased
         {"M30", false}, {"m30", false}, // the items are not
         {"*.*", true},                  // as compared: the last item's own three characters
-        {"", false},   {"TXT", false}, {"M4", false},
+        {"", false},    {"TXT", false}, {"M4", false},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(isCatalogExtension(filters, r.extension), r.catalogue) << r.extension;

@@ -81,8 +81,8 @@ TEST_F(FolderChooser, StartFolderIsShownOpenAndSelectedOnceLoaded)
         const QRect rect = view->visualRect(index);
         return view->isExpanded(model->index(root + "/disk/loads")) &&
                view->isExpanded(model->index(root + "/disk/loads/zz")) && !rect.isEmpty() &&
-               view->viewport()->rect().contains(rect.center()) &&
-               view->selectionModel()->isSelected(index) && view->currentIndex() == index;
+               view->viewport()->rect().contains(rect.center()) && view->selectionModel()->isSelected(index) &&
+               view->currentIndex() == index;
     };
     EXPECT_TRUE(QTest::qWaitFor(shown, 5000));
     QTest::qWait(300);

@@ -361,9 +361,9 @@ TEST(IniFileRead, WhatCannotBeReadIsSaidSo)
         FileReader* reader;
         bool readable;
     } rows[] = {
-        {"plain file", plain, nullptr, true},   {"over the ceiling", big, nullptr, false},
-        {"FIFO", fifo, nullptr, false},         {"character device", device, nullptr, false},
-        {"folder", dir, nullptr, false},        {"missing", dir + "/none.ini", nullptr, false},
+        {"plain file", plain, nullptr, true},     {"over the ceiling", big, nullptr, false},
+        {"FIFO", fifo, nullptr, false},           {"character device", device, nullptr, false},
+        {"folder", dir, nullptr, false},          {"missing", dir + "/none.ini", nullptr, false},
         {"reader fails", plain, &failing, false},
     };
     for (const auto& r : rows) {

@@ -68,12 +68,13 @@ TEST(PrintDialog, ConfirmedChoiceBecomesTheCurrentPrinter)
         printer.refuseDuplex = c.refuseDuplex;
         jvztest::FakeNotifier notifier;
         PrinterSetup preset;
-        PrinterConfig config(printer, notifier,
-                             [&](const PrinterSetup& p, QObject*, int32_t) {
-                                 preset = p;
-                                 return std::optional<PrinterSetup>(c.chosen);
-                             },
-                             QStringLiteral("System error"));
+        PrinterConfig config(
+            printer, notifier,
+            [&](const PrinterSetup& p, QObject*, int32_t) {
+                preset = p;
+                return std::optional<PrinterSetup>(c.chosen);
+            },
+            QStringLiteral("System error"));
         EXPECT_EQ(config.ShowPrinter(nullptr, PrinterConfig::kPrintSetup), PrintDialogResult::Confirmed) << c.what;
         EXPECT_EQ(preset.deviceName, QStringLiteral("Office-Colour")) << c.what;
         EXPECT_EQ(printer.current.deviceName, c.expected.deviceName) << c.what;
@@ -92,13 +93,14 @@ TEST(PrintDialog, CancelledOrNoPrinterChangesNothing)
     jvztest::FakeNotifier notifier;
     int shown = 0;
     PrinterSetup preset;
-    PrinterConfig config(printer, notifier,
-                         [&](const PrinterSetup& p, QObject*, int32_t) {
-                             ++shown;
-                             preset = p;
-                             return std::optional<PrinterSetup>();
-                         },
-                         QStringLiteral("System error"));
+    PrinterConfig config(
+        printer, notifier,
+        [&](const PrinterSetup& p, QObject*, int32_t) {
+            ++shown;
+            preset = p;
+            return std::optional<PrinterSetup>();
+        },
+        QStringLiteral("System error"));
     EXPECT_EQ(config.ShowPrinter(nullptr, PrinterConfig::kPrintSetup, 2), PrintDialogResult::Cancelled);
     EXPECT_EQ(preset.orientation, 2); // the caller's orientation presets the dialog
     EXPECT_EQ(preset.copies, 3);

@@ -18,8 +18,8 @@ namespace {
 
 struct Converter {
     const char* program;
-    const char* input;  // its diagnostic file in the scratch folder
-    int inputError;     // exit status as the parent reads it
+    const char* input; // its diagnostic file in the scratch folder
+    int inputError;    // exit status as the parent reads it
     int outputError;
 };
 
@@ -97,8 +97,8 @@ TEST_F(SpecialFilesTest, OutputsThroughALinkIntoAFifoOrADeviceNode)
         for (const auto& e : fs::directory_iterator(m_dir))
             names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, (std::vector<std::string>{"APPDEFAULT.DIA", "VORBANE.DIA", "folder", "link.txt", "null", "pipe",
-                                                   "target.txt"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"APPDEFAULT.DIA", "VORBANE.DIA", "folder", "link.txt", "null",
+                                                   "pipe", "target.txt"}));
         for (const char* name : {"link.txt", "target.txt", "pipe", "null"})
             fs::remove(m_dir + "/" + name);
         fs::remove(m_dir + "/folder");
@@ -126,7 +126,8 @@ TEST_F(SpecialFilesTest, OutputThatIsTheInputIsRefusedAndTheInputStaysWhole)
     for (const Converter& c : kConverters) {
         const std::string original = jvztest::readFileBytes(m_dir + "/" + c.input);
         const std::string link = std::string(c.input) == "VORBANE.DIA" ? "vorbane-link.txt" : "appdefault-link.txt";
-        for (const std::string& output : {std::string(c.input), "./" + std::string(c.input), m_dir + "/" + c.input, link}) {
+        for (const std::string& output :
+             {std::string(c.input), "./" + std::string(c.input), m_dir + "/" + c.input, link}) {
             SCOPED_TRACE(std::string(c.program) + " -> " + output);
             EXPECT_EQ(run(c, {c.input, output}), c.outputError) << m_output;
             EXPECT_EQ(jvztest::readFileBytes(m_dir + "/" + c.input), original);

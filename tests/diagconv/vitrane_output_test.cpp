@@ -54,8 +54,7 @@ struct HashCase {
 
 const HashCase kHashCases[] = {
     {"fuzz corpus", &corpusReports, "52903706d77a8b70bed68625fb88b1a25004f5a602e5bb62d001c38549fa4a8d"},
-    {"16 MiB of pseudo-random records",
-     [] { return report(diagtest::appDefaultFileOfSize(diagconv::kMaxInputBytes)); },
+    {"16 MiB of pseudo-random records", [] { return report(diagtest::appDefaultFileOfSize(diagconv::kMaxInputBytes)); },
      "0b75eaf748ab3ddf5d9edda4e151ce94ecc0822a39cfd9495bdacc9b34f96fc7"},
 };
 

@@ -218,7 +218,8 @@ TEST(UserOutputWriter, LinksFifosDevicesAndFolders)
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         FileWriteError err;
-        EXPECT_EQ(UserOutputWriter::standard().writeAll(q(r.path), "new\r\n", &err), r.written) << err.text.toStdString();
+        EXPECT_EQ(UserOutputWriter::standard().writeAll(q(r.path), "new\r\n", &err), r.written)
+            << err.text.toStdString();
         if (!r.written) {
             EXPECT_NE(err.number, 0);
         }

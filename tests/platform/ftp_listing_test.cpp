@@ -42,7 +42,8 @@ TEST(FtpListingParser, ReadsUnixAndDosLines)
         {"-rw-r--r-- 1 u g 6 Mar 01 2025  LEAD.TXT", {" LEAD.TXT", false, 6, at(2025, 3, 1)}},
         {"03-09-26  12:05AM  6  LEAD.TXT", {" LEAD.TXT", false, 6, at(2026, 3, 9, 0, 5)}},
         {"-rw-r--r-- 1 u g 6 Mar 01 2025 X\rY.TXT", {"X\rY.TXT", false, 6, at(2025, 3, 1)}},
-        {QByteArray("-rw-r--r-- 1 u g 6 Mar 01 2025 A\0B.TXT", 38), {QByteArray("A\0B.TXT", 7), false, 6, at(2025, 3, 1)}},
+        {QByteArray("-rw-r--r-- 1 u g 6 Mar 01 2025 A\0B.TXT", 38),
+         {QByteArray("A\0B.TXT", 7), false, 6, at(2025, 3, 1)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line.toStdString());

@@ -40,7 +40,10 @@ QString makeSysfs()
         const char* name;
         QString target;
     } links[] = {
-        {"sda", pci}, {"sda1", pci + "/sda1"}, {"sdb", usb}, {"sdb1", usb + "/sdb1"},
+        {"sda", pci},
+        {"sda1", pci + "/sda1"},
+        {"sdb", usb},
+        {"sdb1", usb + "/sdb1"},
         {"mmcblk0p1", card + "/mmcblk0p1"},
     };
     for (const auto& l : links)
@@ -60,7 +63,7 @@ TEST(Volumes, KindFromTypeAndSysfs)
     } cases[] = {
         {"ext4", "/dev/sda1", DriveKind::Fixed},
         {"ext4", "/dev/sda", DriveKind::Fixed},
-        {"vfat", "/dev/sdb1", DriveKind::Removable},   // on a USB bus
+        {"vfat", "/dev/sdb1", DriveKind::Removable},      // on a USB bus
         {"vfat", "/dev/mmcblk0p1", DriveKind::Removable}, // removable attribute of its disk
         {"iso9660", "/dev/sr0", DriveKind::Optical},
         {"udf", "/dev/sr1", DriveKind::Optical},

@@ -221,8 +221,7 @@ TEST(SessionRuntime, ProductCodeIsShownAfterTheReplyIsSent)
     bool replyArrivedWhileShown = false;
     world.window.onProductCode = [&](const QString&) {
         // A modal box runs the event loop until it is answered.
-        replyArrivedWhileShown =
-            QTest::qWaitFor([&] { return peer.received().startsWith(ownIdentification()); }, 2000);
+        replyArrivedWhileShown = QTest::qWaitFor([&] { return peer.received().startsWith(ownIdentification()); }, 2000);
     };
     peer.start(QHostAddress::LocalHost, port);
     EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
@@ -804,8 +803,8 @@ TEST(SessionRuntimeFrames, OversizedChunkIsTracedAndEndsTheRunWithACode)
         ASSERT_TRUE(world.waitForQuit(kBoundMs));
         EXPECT_EQ(world.batch.gErrorCode, r.code);
         EXPECT_EQ(world.batch.gErrorText, QStringLiteral("<MSG_FrameTooLong>"));
-        const QRegularExpression line(
-            QStringLiteral("<SocketReceived><TRC_FrameTooLong>(\\d+)<TRC_FrameBytes>10205A5A5A5A5A5A5A5A5A5A5A5A5A5A\\.\\.\\."));
+        const QRegularExpression line(QStringLiteral(
+            "<SocketReceived><TRC_FrameTooLong>(\\d+)<TRC_FrameBytes>10205A5A5A5A5A5A5A5A5A5A5A5A5A5A\\.\\.\\."));
         const QRegularExpressionMatch match = line.match(world.window.trace);
         ASSERT_TRUE(match.hasMatch()) << world.window.trace.toStdString();
         EXPECT_GT(match.captured(1).toInt(), jvz::kMaxFrameBytes);

@@ -154,8 +154,8 @@ TEST(KelmdorSpecialFiles, OutputThatIsTheInputIsRefusedAndTheInputStaysWhole)
     KelmdorFolder f;
     const std::string original = jvztest::readFileBytes(f.dir + "/APP.AGN");
     fs::create_symlink("APP.AGN", f.dir + "/link.txt");
-    for (const std::string& output : {std::string("APP.AGN"), std::string("./APP.AGN"), f.dir + "/APP.AGN",
-                                     std::string("link.txt")}) {
+    for (const std::string& output :
+         {std::string("APP.AGN"), std::string("./APP.AGN"), f.dir + "/APP.AGN", std::string("link.txt")}) {
         SCOPED_TRACE(output);
         std::string console;
         EXPECT_EQ(runProgram(f.dir, {"-m", "APP.AGN", output}, console), 5) << console;

@@ -55,7 +55,8 @@ bool FtpServerFixture::start()
     if (!m_options.cannedListing.isEmpty()) {
         const QString listingPath = base + QStringLiteral("/listing");
         QFile listing(listingPath);
-        if (!listing.open(QIODevice::WriteOnly) || listing.write(m_options.cannedListing) != m_options.cannedListing.size()) {
+        if (!listing.open(QIODevice::WriteOnly) ||
+            listing.write(m_options.cannedListing) != m_options.cannedListing.size()) {
             m_error = QStringLiteral("cannot write %1").arg(listingPath);
             return false;
         }

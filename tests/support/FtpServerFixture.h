@@ -82,7 +82,7 @@ private:
 
 // How a hostile terminal produces its data: the options of a server that plays it.
 struct SlowTerminal {
-    int bytesPerSecond = 0; // 0: no limit
+    int bytesPerSecond = 0;  // 0: no limit
     qint64 silentAfter = -1; // bytes, then silence; -1: never
     bool endlessListing = false;
     bool neverOpenData = false;

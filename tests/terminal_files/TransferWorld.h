@@ -35,12 +35,12 @@ public:
     bool Canceled() const override { return m_canceled; }
     void unload() override { ++unloads; }
 
-    int cancelAfterFiles = -1; // -1: never
+    int cancelAfterFiles = -1;                // -1: never
     void pressCancel() { m_canceled = true; } // the Cancel button, at any moment
     // Runs from the event loop during the wait after each file (filesDone counts that file), as a socket event
     // would: the terminal may close the FTP session there.
     std::function<void(int filesDone)> duringWait;
-    QStringList files;         // names shown, in order
+    QStringList files; // names shown, in order
     QString from;
     QString to;
     int total = 0;

@@ -27,8 +27,10 @@ TEST(DemoTerminalTree, EachFileOpensInItsToolWithTheSettingsOfTheDemo)
         const char* name;
         FileTool tool;
     } cases[] = {
-        {"APPCOUNTER.DIA", FileTool::AppCounterRecords}, {"APPLI.ADF", FileTool::DescriptorViewer},
-        {"DEMOAPP.SGN", FileTool::SignedFileDump},       {"ACTIVITY.INF", FileTool::TextViewer},
+        {"APPCOUNTER.DIA", FileTool::AppCounterRecords},
+        {"APPLI.ADF", FileTool::DescriptorViewer},
+        {"DEMOAPP.SGN", FileTool::SignedFileDump},
+        {"ACTIVITY.INF", FileTool::TextViewer},
     };
     for (const auto& c : cases) {
         EXPECT_TRUE(QFile::exists(jvztest::sourceDir() + QStringLiteral("/scripts/demo-data/terminal/SWAP/") +

@@ -267,7 +267,13 @@ TEST_F(TerminalOpenTest, PutBackWithEachStepRefusedLosesNoText)
         // The old file is gone: the new text is stored again under its name.
         {"rename refused", false, true, {}, PB::Done, "edited\r\n", "", ""},
         // Nor can it be stored again: it stays under the temporary name, which the message gives.
-        {"rename and the second store refused", false, true, {"STOR CONFIG.TXT"}, PB::Failed, "", "edited\r\n",
+        {"rename and the second store refused",
+         false,
+         true,
+         {"STOR CONFIG.TXT"},
+         PB::Failed,
+         "",
+         "edited\r\n",
          "TMP3512"},
     };
     auto ctx = m_world.context(m_ftp);

@@ -41,7 +41,10 @@ protected:
     }
 
     void local(const QString& name, const QByteArray& bytes) { jvztest::writeFile(m_local + name, bytes); }
-    void local(const char* name, qsizetype size) { local(QString::fromLatin1(name), jvztest::patternBytes(size, size)); }
+    void local(const char* name, qsizetype size)
+    {
+        local(QString::fromLatin1(name), jvztest::patternBytes(size, size));
+    }
     void listFile(const char* name, const QStringList& lines)
     {
         local(QString::fromLatin1(name), (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
@@ -96,7 +99,8 @@ TEST_F(DownloadTest, ConfirmationIsAskedOnceAndCancelSendsNothing)
     const struct {
         MessageAnswer answer;
         DownloadPlan::Outcome outcome;
-    } cases[] = {{MessageAnswer::Cancel, DownloadPlan::Outcome::Cancelled}, {MessageAnswer::Ok, DownloadPlan::Outcome::Send}};
+    } cases[] = {{MessageAnswer::Cancel, DownloadPlan::Outcome::Cancelled},
+                 {MessageAnswer::Ok, DownloadPlan::Outcome::Send}};
     for (const auto& c : cases) {
         m_world.notifier.shown.clear();
         m_world.notifier.answers = {c.answer};
@@ -158,7 +162,8 @@ TEST_F(DownloadTest, FirstPassRefusals)
          m_local + QStringLiteral("LOAD.ALX\r\n<MSG_CatalogueFileNotAdapted>")},
         {list("NET.M40"), DownloadPlan::Outcome::Refused,
          QStringLiteral("\\\\server\\share\\A.SGN : <MSG_NetworkFileDenied>")},
-        {list("GONE.M40"), DownloadPlan::Outcome::Refused, m_local + QStringLiteral("MISSING.SGN : <MSG_FileNotFound>")},
+        {list("GONE.M40"), DownloadPlan::Outcome::Refused,
+         m_local + QStringLiteral("MISSING.SGN : <MSG_FileNotFound>")},
         {file("FOLDER", "ClsFolder"), DownloadPlan::Outcome::NothingToSend, {}},
     };
     for (const auto& c : cases) {
@@ -180,7 +185,7 @@ TEST_F(DownloadTest, MaintenanceKeepsDescriptorsAndSignaturesBack)
     const struct {
         const char* name;
         bool keptBack;
-    } names[] = {{"APP.ADF", true}, {"APP.SGN", true}, {"APP.AGN", true}, {"APP.DF", false},
+    } names[] = {{"APP.ADF", true},  {"APP.SGN", true},  {"APP.AGN", true}, {"APP.DF", false},
                  {"APP.adf", false}, {"APP.BIN", false}, {"ADF", false}};
     for (const auto& n : names)
         EXPECT_EQ(maintenanceKeepsBack(QString::fromLatin1(n.name)), n.keptBack) << n.name;
@@ -207,15 +212,15 @@ TEST_F(DownloadTest, DirectoryLinesDecideWhatCountsForTheExchangeDirectory)
     local("A.SGN", 100);
     local("B.SGN", 1000);
     local("C.SGN", 10);
-    listFile("ONE.M40", {QStringLiteral("-eSWAP"), QStringLiteral("A.SGN"), QStringLiteral("-eHOST"),
-                         QStringLiteral("B.SGN")});
+    listFile("ONE.M40",
+             {QStringLiteral("-eSWAP"), QStringLiteral("A.SGN"), QStringLiteral("-eHOST"), QStringLiteral("B.SGN")});
     listFile("TWO.M40", {QStringLiteral("; comment"), QStringLiteral("C.SGN")});
     m_request.items = {list("ONE.M40"), list("TWO.M40")};
     const DownloadPlan plan = planDownload(m_ctx, m_request);
     EXPECT_EQ(plan.count, 3);
     EXPECT_EQ(m_world.session.swapTotalSize, 100) << "the HOST line holds for the next list too";
-    EXPECT_EQ(putNames(plan), QStringList({QStringLiteral("-eSWAP"), QStringLiteral("A.SGN"),
-                                           QStringLiteral("-eHOST"), QStringLiteral("B.SGN"), QStringLiteral("C.SGN")}));
+    EXPECT_EQ(putNames(plan), QStringList({QStringLiteral("-eSWAP"), QStringLiteral("A.SGN"), QStringLiteral("-eHOST"),
+                                           QStringLiteral("B.SGN"), QStringLiteral("C.SGN")}));
 }
 
 TEST_F(DownloadTest, FreeSpaceOfTheExchangeDirectory)
@@ -232,8 +237,8 @@ TEST_F(DownloadTest, FreeSpaceOfTheExchangeDirectory)
     } cases[] = {
         {"missing key reads as no space", "[exchange]\r\n", QStringLiteral("\\SWAP\\"),
          DownloadPlan::Outcome::NoSwapSpace, true},
-        {"just enough", "[exchange]\r\nDisk free size=100\r\n", QStringLiteral("\\SWAP\\"),
-         DownloadPlan::Outcome::Send, true},
+        {"just enough", "[exchange]\r\nDisk free size=100\r\n", QStringLiteral("\\SWAP\\"), DownloadPlan::Outcome::Send,
+         true},
         {"too little", "[exchange]\r\nDisk free size=99\r\n", QStringLiteral("\\SWAP\\"),
          DownloadPlan::Outcome::NoSwapSpace, true},
         {"not in an exchange directory", "[exchange]\r\n", QStringLiteral("\\HOST\\"), DownloadPlan::Outcome::Send,
@@ -277,18 +282,19 @@ TEST_F(DownloadTest, SecondPassPutsEveryFileInOrderWhereTheListsSay)
                           QStringLiteral("host.cfg")});
     m_request.items = {list("LOAD.M40"), file("single.bin")};
     QStringList captions;
-    EXPECT_TRUE(DownloadSelectedCatalogues(m_ctx, m_request,
-                                           {[] { return true; }, [&](const QString& t) { captions << t; }}));
-    EXPECT_EQ(stores(), QByteArrayList({"CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST", "STOR HOST.CFG",
-                                        "STOR SINGLE.BIN"}));
+    EXPECT_TRUE(
+        DownloadSelectedCatalogues(m_ctx, m_request, {[] { return true; }, [&](const QString& t) { captions << t; }}));
+    EXPECT_EQ(stores(),
+              QByteArrayList({"CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST", "STOR HOST.CFG", "STOR SINGLE.BIN"}));
     EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
     EXPECT_EQ(m_server.readLocal(QStringLiteral("\\HOST\\HOST.CFG")), cfg);
     EXPECT_EQ(m_server.readLocal(QStringLiteral("\\HOST\\SINGLE.BIN")), single);
     EXPECT_EQ(m_world.currentTerminalDir, QStringLiteral("\\HOST\\"));
     EXPECT_EQ(captions.last(), QStringLiteral("<TerminalContent>'\\HOST\\'"));
-    EXPECT_EQ(m_world.host.traces.first(), QStringLiteral("<TRC_DownloadedFile><TRC_TerminalDisk>\\HOST\\: single.bin"));
-    EXPECT_TRUE(m_world.host.traces.contains(
-        QStringLiteral("<TRC_DownloadedFile><TRC_TerminalDisk>\\SWAP\\: sub\\app.sgn")));
+    EXPECT_EQ(m_world.host.traces.first(),
+              QStringLiteral("<TRC_DownloadedFile><TRC_TerminalDisk>\\HOST\\: single.bin"));
+    EXPECT_TRUE(
+        m_world.host.traces.contains(QStringLiteral("<TRC_DownloadedFile><TRC_TerminalDisk>\\SWAP\\: sub\\app.sgn")));
     EXPECT_EQ(m_world.host.progress.total, 3);
     EXPECT_EQ(m_world.host.progress.unloads, 1);
 }

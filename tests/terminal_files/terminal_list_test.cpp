@@ -235,9 +235,15 @@ TEST_F(TerminalExplorerTest, DeleteAsksOnceAndRelistsWhateverTheAnswer)
         QStringList left;
         const char* question;
     } cases[] = {
-        {"No to one file", MessageAnswer::No, {QStringLiteral("APP.SGN")},
-         {QStringLiteral("APP.SGN"), QStringLiteral("LIB.SGN")}, "<MSG_DelFile> 'APP.SGN' ?"},
-        {"Yes to two files", MessageAnswer::Yes, {QStringLiteral("APP.SGN"), QStringLiteral("LIB.SGN")}, {},
+        {"No to one file",
+         MessageAnswer::No,
+         {QStringLiteral("APP.SGN")},
+         {QStringLiteral("APP.SGN"), QStringLiteral("LIB.SGN")},
+         "<MSG_DelFile> 'APP.SGN' ?"},
+        {"Yes to two files",
+         MessageAnswer::Yes,
+         {QStringLiteral("APP.SGN"), QStringLiteral("LIB.SGN")},
+         {},
          "<MSG_DelFiles1> 2 <MSG_DelFiles2> ?"},
     };
     for (const auto& c : cases) {
@@ -352,8 +358,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_server.start()) << m_server.errorString().toStdString();
-        for (const auto& [name, bytes] : {std::pair{" LEAD.TXT", "spaced"}, {"LEAD.TXT", "plain"}, {"X", "x"},
-                                          {"A", "a"}})
+        for (const auto& [name, bytes] :
+             {std::pair{" LEAD.TXT", "spaced"}, {"LEAD.TXT", "plain"}, {"X", "x"}, {"A", "a"}})
             ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\") + QLatin1String(name), bytes));
         ASSERT_EQ(m_client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()),
                   FtpError::None);

@@ -29,7 +29,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_server.start()) << m_server.errorString().toStdString();
-        ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=99999\r\n"));
+        ASSERT_TRUE(
+            m_server.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=99999\r\n"));
         ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), m_dia));
         ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\APP.ADF"), m_adf));
         ASSERT_TRUE(QDir().mkpath(m_server.localPath(QStringLiteral("\\SWAP\\SUB"))));
@@ -75,11 +76,17 @@ protected:
         pane.treeFolder = [this] { return m_treeFolder; };
         pane.refreshLocalList = [this](const QString& f) { m_refreshed << f; };
         pane.downloadEnabled = [] { return true; };
-        m_view = std::make_unique<TerminalExplorerView>(
-            m_ctx, explorer,
-            TerminalPaneWidgets{m_listView2, m_combo3, m_toolbar3, m_statusBar4, m_listView1, {m_listView1}, nullptr,
-                                nullptr, &m_window},
-            pane);
+        m_view = std::make_unique<TerminalExplorerView>(m_ctx, explorer,
+                                                        TerminalPaneWidgets{m_listView2,
+                                                                            m_combo3,
+                                                                            m_toolbar3,
+                                                                            m_statusBar4,
+                                                                            m_listView1,
+                                                                            {m_listView1},
+                                                                            nullptr,
+                                                                            nullptr,
+                                                                            &m_window},
+                                                        pane);
         m_window.resize(600, 500);
         m_window.show();
         m_view->FtpEnumDirectory(QStringLiteral("\\SWAP\\"));
@@ -221,7 +228,8 @@ TEST_F(TerminalPaneTest, DropsThatDoNotComeFromTheOtherListDoNothing)
     QCoreApplication::sendEvent(m_listView1->viewport(), &onLocal);
     EXPECT_TRUE(QDir(m_treeFolder).entryList(QDir::Files).isEmpty());
     const auto commands = m_server.commands(); // one list: begin and end of two copies would not meet
-    EXPECT_FALSE(std::any_of(commands.begin(), commands.end(), [](const QByteArray& c) { return c.startsWith("STOR"); }));
+    EXPECT_FALSE(
+        std::any_of(commands.begin(), commands.end(), [](const QByteArray& c) { return c.startsWith("STOR"); }));
 }
 
 } // namespace

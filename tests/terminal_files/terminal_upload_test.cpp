@@ -44,8 +44,7 @@ protected:
 TEST_F(TerminalUploadTest, FilesArriveAsListedAndByteIdentical)
 {
     const int got = UploadSelectedTerminalFiles(
-        m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("DIRFREE.SIZ"), QStringLiteral("app.sgn")}, m_dest,
-        m_hooks);
+        m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("DIRFREE.SIZ"), QStringLiteral("app.sgn")}, m_dest, m_hooks);
     EXPECT_EQ(got, 2);
     EXPECT_EQ(localFiles(), QStringList({QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}));
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("APP.SGN")), m_app);
@@ -86,9 +85,9 @@ TEST_F(TerminalUploadTest, FailedGetLeavesTheLocalFileAndOverwritesOnSuccess)
 {
     jvztest::writeFile(m_dest + QStringLiteral("GONE.SGN"), "kept");
     jvztest::writeFile(m_dest + QStringLiteral("APP.SGN"), "old");
-    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("GONE.SGN"), QStringLiteral("APP.SGN")}, m_dest,
-                                          m_hooks),
-              1);
+    EXPECT_EQ(
+        UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("GONE.SGN"), QStringLiteral("APP.SGN")}, m_dest, m_hooks),
+        1);
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("GONE.SGN")), QByteArray("kept"));
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("APP.SGN")), m_app);
     ASSERT_EQ(m_world.host.reports.size(), 1u);
@@ -111,9 +110,8 @@ TEST_F(TerminalUploadTest, NamesThatLeaveTheFolderAreRefusedAndAClosedSessionSto
     m_world.notifier.shown.clear();
 
     m_hooks.sessionOpen = [] { return false; };
-    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}, m_dest,
-                                          m_hooks),
-              1);
+    EXPECT_EQ(
+        UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}, m_dest, m_hooks), 1);
     ASSERT_EQ(m_world.notifier.shown.size(), 1u);
     EXPECT_EQ(m_world.notifier.shown[0].text, QStringLiteral("<MSG_TerminalSessionClosed>"));
 }

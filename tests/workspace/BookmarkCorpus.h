@@ -42,7 +42,10 @@ struct BookmarkCorpus {
         }
         return out;
     }
-    static QString existing(const QString& root, int f) { return root + QStringLiteral("f%1/").arg(f, 3, 10, QChar(u'0')); }
+    static QString existing(const QString& root, int f)
+    {
+        return root + QStringLiteral("f%1/").arg(f, 3, 10, QChar(u'0'));
+    }
     static QString absent(const QString& root, int i) { return root + QStringLiteral("stick/folder%1/").arg(i); }
 };
 

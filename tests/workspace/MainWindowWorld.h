@@ -54,7 +54,8 @@ public:
         writeFileBytes((folder + QStringLiteral("/JVZ.prm")).toStdString(), productCodes);
         // The program's private phonebook with its one entry, as shipped beside the program.
         QDir(folder).mkpath(QStringLiteral("ras"));
-        QFile::copy(binDir() + QStringLiteral("/ras/rasphone2000.pbk"), folder + QStringLiteral("/ras/rasphone2000.pbk"));
+        QFile::copy(binDir() + QStringLiteral("/ras/rasphone2000.pbk"),
+                    folder + QStringLiteral("/ras/rasphone2000.pbk"));
         settings.gProgramFolder = folder;
         settings.gIniPath = folder + QStringLiteral("/JVZ.ini");
         settings.gIniFile->Create(settings.gIniPath);
@@ -139,7 +140,7 @@ public:
     jvz::SessionTransport* realTransport = nullptr;
     jvz::Clock* realClock = nullptr;
     int quits = 0;
-    jvz::WindowHooks hooks; // empty: the user's close counts in quits
+    jvz::WindowHooks hooks;                  // empty: the user's close counts in quits
     std::unique_ptr<SessionDoubles> doubles; // before the assembly, whose session uses them
     std::unique_ptr<jvz::RasFunctions> ras;
     std::unique_ptr<jvz::WindowAssembly> assembly;

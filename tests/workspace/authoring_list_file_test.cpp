@@ -1,7 +1,7 @@
 // "Software.org": one line per catalogue list, the catalogues taken, and the file byte for byte.
-#include "MainWindowWorld.h"
 #include "AuthoringWorld.h"
 #include "FailingFileWriter.h"
+#include "MainWindowWorld.h"
 #include "platform/FileWriter.h"
 #include "workspace/CatalogListFile.h"
 

@@ -2,7 +2,6 @@
 // key names in menus) follow the language file's column, and nothing the window or the boxes it opens show
 // is still the English of a text whose French differs.
 #include "MainWindowWorld.h"
-
 #include "core/Cp1252.h"
 #include "core/ui/MessageBoxNotifier.h"
 #include "core/ui/QtTranslations.h"
@@ -10,9 +9,6 @@
 #include "workspace/ui/LocalExplorerAttach.h"
 #include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/MainWindowControls.h"
-
-#include <algorithm>
-#include <functional>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -29,6 +25,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -95,7 +93,8 @@ QSet<QString> englishOfTranslatedEntries(const QString& languageFile)
     for (const QString& line : Cp1252::decode(f.readAll()).split(QStringLiteral("\r\n"))) {
         const qsizetype eq = line.indexOf(u'=');
         // DefaultLanguage is a number read whole, not a text per language.
-        if (line.startsWith(u';') || line.startsWith(u'[') || eq < 0 || line.startsWith(QLatin1String("DefaultLanguage=")))
+        if (line.startsWith(u';') || line.startsWith(u'[') || eq < 0 ||
+            line.startsWith(QLatin1String("DefaultLanguage=")))
             continue;
         const QString value = line.mid(eq + 1);
         const QString en = MBLanguages::pickColumn(value, 1);
@@ -112,17 +111,17 @@ struct QtText {
     const char* source;
 };
 constexpr QtText kQtTexts[] = {
-    {"QPlatformTheme", "OK"},      {"QPlatformTheme", "Cancel"},  {"QPlatformTheme", "&Yes"},
-    {"QPlatformTheme", "&No"},     {"QPlatformTheme", "Save"},    {"QPlatformTheme", "&Open"},
-    {"QPlatformTheme", "Close"},   {"QPlatformTheme", "Apply"},   {"QPlatformTheme", "Yes to &All"},
-    {"QPlatformTheme", "Abort"},   {"QPlatformTheme", "Retry"},   {"QPlatformTheme", "Ignore"},
-    {"QFileDialog", "Look in:"},   {"QFileDialog", "File &name:"}, {"QFileDialog", "Files of type:"},
-    {"QFileDialog", "&Open"},      {"QFileDialog", "&Save"},      {"QFileDialog", "Back"},
-    {"QFileDialog", "Detail View"}, {"QFileDialog", "List View"}, {"QFileDialog", "Create New Folder"},
-    {"QFileSystemModel", "Name"},  {"QFileSystemModel", "Size"},  {"QFileSystemModel", "Date Modified"},
-    {"QShortcut", "Del"},          {"QShortcut", "Ins"},          {"QShortcut", "Shift"},
-    {"QShortcut", "Ctrl"},         {"QShortcut", "Backspace"},    {"QShortcut", "Enter"},
-    {"QShortcut", "PgUp"},         {"QShortcut", "PgDown"},       {"QShortcut", "Home"},
+    {"QPlatformTheme", "OK"},       {"QPlatformTheme", "Cancel"},   {"QPlatformTheme", "&Yes"},
+    {"QPlatformTheme", "&No"},      {"QPlatformTheme", "Save"},     {"QPlatformTheme", "&Open"},
+    {"QPlatformTheme", "Close"},    {"QPlatformTheme", "Apply"},    {"QPlatformTheme", "Yes to &All"},
+    {"QPlatformTheme", "Abort"},    {"QPlatformTheme", "Retry"},    {"QPlatformTheme", "Ignore"},
+    {"QFileDialog", "Look in:"},    {"QFileDialog", "File &name:"}, {"QFileDialog", "Files of type:"},
+    {"QFileDialog", "&Open"},       {"QFileDialog", "&Save"},       {"QFileDialog", "Back"},
+    {"QFileDialog", "Detail View"}, {"QFileDialog", "List View"},   {"QFileDialog", "Create New Folder"},
+    {"QFileSystemModel", "Name"},   {"QFileSystemModel", "Size"},   {"QFileSystemModel", "Date Modified"},
+    {"QShortcut", "Del"},           {"QShortcut", "Ins"},           {"QShortcut", "Shift"},
+    {"QShortcut", "Ctrl"},          {"QShortcut", "Backspace"},     {"QShortcut", "Enter"},
+    {"QShortcut", "PgUp"},          {"QShortcut", "PgDown"},        {"QShortcut", "Home"},
 };
 
 QSet<QString> englishOfTranslatedQtTexts()
@@ -209,9 +208,8 @@ protected:
         QStringList found;
         for (const QString& t : shown) {
             const QStringList parts = keyNames({t});
-            const bool isQt = qt.contains(t) || std::any_of(parts.begin(), parts.end(), [&](const QString& p) {
-                                  return qt.contains(p);
-                              });
+            const bool isQt = qt.contains(t) ||
+                              std::any_of(parts.begin(), parts.end(), [&](const QString& p) { return qt.contains(p); });
             if (lng.contains(t) || isQt)
                 found << t;
         }

@@ -175,8 +175,13 @@ std::vector<SelectionRow> listedRows(const QString& folder, LocalListModel& mode
     model.showFolder(native, listFolder(native, {"*.*", "", {"*.M40", "*.*"}, "", {}}).entries);
     std::vector<SelectionRow> rows;
     for (int row = 0; row < model.rowCount(); ++row)
-        rows.push_back({model.index(row, 0).data().toString(), model.imageKey(row), {}, false, model.kind(row),
-                        model.fullPath(row), model.nativePath(row)});
+        rows.push_back({model.index(row, 0).data().toString(),
+                        model.imageKey(row),
+                        {},
+                        false,
+                        model.kind(row),
+                        model.fullPath(row),
+                        model.nativePath(row)});
     return rows;
 }
 
@@ -225,7 +230,8 @@ TEST_F(Deletion, ListedLinksAreRemovedAsLinksAndTheRunGoesOn)
         EXPECT_EQ(out.result, c.result);
         EXPECT_EQ(fresh.notifier.shown.size(), 1u) << "the question only, no error";
         for (const QString& name : c.gone)
-            EXPECT_FALSE(QFileInfo(fresh.dir.folder + name).isSymLink() || fresh.dir.exists(name)) << name.toStdString();
+            EXPECT_FALSE(QFileInfo(fresh.dir.folder + name).isSymLink() || fresh.dir.exists(name))
+                << name.toStdString();
         EXPECT_TRUE(fresh.dir.exists("sub/inner.txt")) << "a link's folder is never touched";
         EXPECT_TRUE(fresh.dir.exists("target.bin")) << "a link's file is never touched";
     }

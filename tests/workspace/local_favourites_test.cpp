@@ -10,8 +10,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSet>
 #include <QFile>
+#include <QSet>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QDir>
 #include <QTimer>
 #include <QTreeView>
 #include <fcntl.h>
@@ -205,7 +205,7 @@ TEST(LocalListing, ALinkToAFileHasTheSizeOfTheFileItNames)
         const char* text;
     } cases[] = {
         {"target.bin", 5000, "5 Kb   "},
-        {"filelink", 5000, "5 Kb   "},                    // what a transfer of it reads
+        {"filelink", 5000, "5 Kb   "},                // what a transfer of it reads
         {"dangling", qint64(gone.size()), "1 Kb   "}, // nothing to read: the link's own size
     };
     LocalListModel model;
@@ -395,7 +395,8 @@ struct ManyFilesPane {
         many = f.tree.vol1 + QStringLiteral("many/");
         QDir().mkpath(many);
         for (int i = 0; i < count; ++i) {
-            const QByteArray path = QFile::encodeName(many + QStringLiteral("file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
+            const QByteArray path =
+                QFile::encodeName(many + QStringLiteral("file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
             const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
             if (fd >= 0)
                 ::close(fd);

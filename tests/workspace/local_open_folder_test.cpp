@@ -153,7 +153,8 @@ TEST(LocalOpenItem, FolderWithInvalidBytesOpensAndLists)
     ::close(fd);
     f.start();
     f.pane->OpenFolderInTree(f.tree.vol2);
-    const QString shown = QString::fromUtf8("d\xfe" "r");
+    const QString shown = QString::fromUtf8("d\xfe"
+                                            "r");
     open(f, shown);
     EXPECT_EQ(f.pane->currentNativeFolder(), folder + "/");
     EXPECT_EQ(f.listTexts(), QStringList{QStringLiteral("inside.M40")});

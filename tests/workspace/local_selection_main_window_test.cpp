@@ -1,11 +1,10 @@
 // The local selection, favourites and deletion attached to the real main window and its local explorer,
 // driven through the window's controls by their names.
-#include "MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "FakeVolumeSource.h"
 #include "LocalExplorerFixture.h"
+#include "MainWindowWorld.h"
 #include "Paths.h"
-
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/ui/IconTable.h"

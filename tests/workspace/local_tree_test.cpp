@@ -1,24 +1,24 @@
 // The drive and folder tree: drive texts and images, selecting, refreshing and leaving nodes, its keys.
-#include "MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "LocalExplorerFixture.h"
+#include "MainWindowWorld.h"
 #include "Paths.h"
 #include "core/BatchRun.h"
-#include "workspace/ui/LocalExplorerAttach.h"
-#include "workspace/ui/frmMainJVZ.h"
 #include "workspace/DriveView.h"
 #include "workspace/LocalTreeModel.h"
+#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/frmMainJVZ.h"
 
 #include <QAbstractItemModelTester>
-#include <QContextMenuEvent>
-#include <QTimer>
 #include <QAction>
-#include <QLabel>
-#include <QStatusBar>
-#include <QToolBar>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -307,7 +307,8 @@ protected:
         settings.gProgramFolder = tree.root + QStringLiteral("program");
         QDir().mkpath(settings.gProgramFolder);
         settings.gCataExtFile = QStringLiteral("JVZ.prm");
-        QFile::copy(jvztest::binDir() + QStringLiteral("/JVZ.prm"), settings.gProgramFolder + QStringLiteral("/JVZ.prm"));
+        QFile::copy(jvztest::binDir() + QStringLiteral("/JVZ.prm"),
+                    settings.gProgramFolder + QStringLiteral("/JVZ.prm"));
         window.init(jvztest::shippedLanguage());
         pane = localExplorerOf(window);
         pane->setVolumeSource(volumes);

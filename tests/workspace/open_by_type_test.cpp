@@ -1,7 +1,7 @@
 // Opening local list items by kind, and the main window's viewer commands attached to its actions:
 // the catalogue description (F9), the help list of compliant terminals and the terminal identity window.
-#include "FakeUserSettingsStore.h"
 #include "FakeNotifier.h"
+#include "FakeUserSettingsStore.h"
 #include "LocalExplorerFixture.h"
 #include "TestEnv.h"
 #include "ViewerDoubles.h"

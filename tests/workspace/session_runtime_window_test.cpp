@@ -1,8 +1,8 @@
 // The session runtime on the real main window (offscreen): commands found by their names, the window's
 // state switched as a connection opens and closes.
-#include "MainWindowWorld.h"
 #include "../session/RuntimeDoubles.h"
 #include "FakeNotifier.h"
+#include "MainWindowWorld.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
 #include "core/AppState.h"

@@ -1,8 +1,8 @@
 // The main window's terminal-information command: enabled by the session, refused while busy, and running the
 // fetch-show-delete of the terminal's configuration file.
-#include "MainWindowWorld.h"
 #include "FailingFileWriter.h"
 #include "FakeNotifier.h"
+#include "MainWindowWorld.h"
 #include "TestEnv.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"

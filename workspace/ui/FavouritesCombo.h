@@ -33,8 +33,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QString shown(const QString& entry) const;  // an entry as the box shows it
-    QString stored(const QString& text) const;  // a text of the box as the entries hold it
+    QString shown(const QString& entry) const; // an entry as the box shows it
+    QString stored(const QString& text) const; // a text of the box as the entries hold it
 
     QComboBox* m_combo;
     FavouritePaths& m_favourites;

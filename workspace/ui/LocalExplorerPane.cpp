@@ -20,8 +20,8 @@ namespace jvz {
 
 LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
                                      MBLanguages& language, IconLookup icons, QObject* parent)
-    : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language),
-      m_list(icons), m_tree(icons), m_path(icons)
+    : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language), m_list(icons),
+      m_tree(icons), m_path(icons)
 {
     if (!m_volumeSource) {
         m_ownVolumes = std::make_unique<SystemVolumeSource>();

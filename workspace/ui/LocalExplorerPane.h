@@ -28,19 +28,19 @@ class MBLanguages;
 
 // A file of the local list handed to the open-by-type dispatch.
 struct LocalFileRef {
-    QString path;       // as shown
-    QByteArray native;  // the exact bytes, to open
-    QString name;       // the item's text
-    QString folder;     // CurrentLocalFolder
-    QString imageKey;   // "Unknown", "coche"...
+    QString path;      // as shown
+    QByteArray native; // the exact bytes, to open
+    QString name;      // the item's text
+    QString folder;    // CurrentLocalFolder
+    QString imageKey;  // "Unknown", "coche"...
 };
 
 class LocalExplorerPane : public QObject {
     Q_OBJECT
 public:
     struct Widgets {
-        QTreeView* tree = nullptr;     // TreeView1
-        QTreeView* list = nullptr;     // ListView1
+        QTreeView* tree = nullptr;      // TreeView1
+        QTreeView* list = nullptr;      // ListView1
         QComboBox* pathCombo = nullptr; // ImageCombo1
         QComboBox* typeCombo = nullptr; // Combo2
         QLineEdit* filter = nullptr;    // Filter
@@ -56,19 +56,19 @@ public:
         std::function<void()> disableDeleteCommands; // "DelFile", MNU_ContextuelDelete off
         std::function<void(bool enable)> refreshTransferCommands;
         std::function<void()> clearText3;
-        std::function<void()> addFolderToFavourites;      // Shift+Ins in the tree
-        std::function<void()> removeFolderFromFavourites; // Shift+Del in the tree
-        std::function<void()> focusFavourites;            // Shift+F in the tree
+        std::function<void()> addFolderToFavourites;                  // Shift+Ins in the tree
+        std::function<void()> removeFolderFromFavourites;             // Shift+Del in the tree
+        std::function<void()> focusFavourites;                        // Shift+F in the tree
         std::function<void(const QPoint& globalPos)> treeContextMenu; // MNU_Contextuel2
         std::function<void(const LocalFileRef& file)> openFile;       // the file branches of OpenListItem
-        std::function<QString()> productCode;  // of the connected terminal; empty without one
+        std::function<QString()> productCode;                         // of the connected terminal; empty without one
         std::function<void()> beep;
         std::function<bool()> busy; // a nested wait runs: clicks and keys of the panes do nothing
     };
 
     // Without a volume source the pane reads the machine's own volumes.
-    LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
-                      MBLanguages& language, IconLookup icons, QObject* parent = nullptr);
+    LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings, MBLanguages& language,
+                      IconLookup icons, QObject* parent = nullptr);
     ~LocalExplorerPane() override;
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
@@ -170,8 +170,8 @@ private:
     bool m_started = false;
     ServedFolderReads m_reads;
     QPersistentModelIndex m_pendingNode; // clicked while a node's folder was being read
-    bool m_inNodeClick = false; // a node's fill is never re-entered
-    bool m_selecting = false;   // selection changes made by the pane itself
+    bool m_inNodeClick = false;          // a node's fill is never re-entered
+    bool m_selecting = false;            // selection changes made by the pane itself
 };
 
 } // namespace jvz

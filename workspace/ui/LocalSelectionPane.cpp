@@ -17,8 +17,7 @@
 namespace jvz {
 
 namespace {
-template <typename F, typename... Args>
-void call(const std::function<F>& f, Args&&... args)
+template <typename F, typename... Args> void call(const std::function<F>& f, Args&&... args)
 {
     if (f)
         f(std::forward<Args>(args)...);

@@ -10,8 +10,8 @@
 #include "workspace/LocalDeletion.h"
 #include "workspace/LocalSelection.h"
 
-#include <QObject>
 #include <QLineEdit>
+#include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <functional>
@@ -43,18 +43,18 @@ public:
 
     // The window's controls the list's keys, focus and menu reach; any may be absent.
     struct Controls {
-        QMenu* catalog = nullptr;     // MNU_Catalog
-        QMenu* catalogPack = nullptr; // MNU_CatalogPack
-        QAction* catalogSeparator = nullptr; // MNU_C1
-        QAction* packAdd = nullptr;     // F6
-        QAction* packCreate = nullptr;  // Ctrl+F6
-        QAction* packReset = nullptr;   // Ctrl+Shift+F6
+        QMenu* catalog = nullptr;              // MNU_Catalog
+        QMenu* catalogPack = nullptr;          // MNU_CatalogPack
+        QAction* catalogSeparator = nullptr;   // MNU_C1
+        QAction* packAdd = nullptr;            // F6
+        QAction* packCreate = nullptr;         // Ctrl+F6
+        QAction* packReset = nullptr;          // Ctrl+Shift+F6
         QAction* catalogCreate = nullptr;      // F7
         QAction* catalogFamily = nullptr;      // F8
         QAction* catalogDescription = nullptr; // F9
-        QWidget* terminalList = nullptr; // ListView2, Ctrl+J
-        QWidget* statusBar3 = nullptr;   // bold while the list has the focus
-        QMenu* contextMenu = nullptr;    // MNU_Contextuel
+        QWidget* terminalList = nullptr;       // ListView2, Ctrl+J
+        QWidget* statusBar3 = nullptr;         // bold while the list has the focus
+        QMenu* contextMenu = nullptr;          // MNU_Contextuel
     };
 
     // The widgets are the window's; the model is the local explorer's list model shown by the list.

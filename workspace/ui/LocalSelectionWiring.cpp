@@ -6,8 +6,8 @@
 #include "core/AppSettings.h"
 #include "core/CaseLookup.h"
 #include "workspace/FavouritePaths.h"
-#include "workspace/ui/frmMainJVZ.h"
 #include "workspace/ui/MainWindowControls.h"
+#include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,8 +63,8 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
     controls.terminalList = ui.listView2;
     controls.statusBar3 = ui.statusBar3;
     controls.contextMenu = ui.mnuContextuel;
-    m_selection = std::make_unique<LocalSelectionPane>(ui.listView1, explorer.listModel(), ui.text3, controls,
-                                                       notifier, window.language());
+    m_selection = std::make_unique<LocalSelectionPane>(ui.listView1, explorer.listModel(), ui.text3, controls, notifier,
+                                                       window.language());
     LocalSelectionPane::Hooks hooks;
     hooks.inputs = [this] {
         LocalSelectionInputs in;

@@ -137,10 +137,14 @@ const QStringList& captionlessControlNames()
 
 QList<QWidget*> MainWindowControls::captionless() const
 {
-    return {treeView1, listView1, listView2,  imageCombo1, combo2,     filter,     combo5,     combo3,
-            comboDefaultConnection, text3,    txtLogin,    txtPassword, txtPort,   txtIp,      txtTrace,
-            tlbIcon,   tlbConnect, toolbar1,  toolbar2,    toolbar3,   statusBar1, statusBar2, statusBar3,
-            statusBar4};
+    return {treeView1,   listView1,  listView2,
+            imageCombo1, combo2,     filter,
+            combo5,      combo3,     comboDefaultConnection,
+            text3,       txtLogin,   txtPassword,
+            txtPort,     txtIp,      txtTrace,
+            tlbIcon,     tlbConnect, toolbar1,
+            toolbar2,    toolbar3,   statusBar1,
+            statusBar2,  statusBar3, statusBar4};
 }
 
 void MainWindowControls::build(QMainWindow& window)

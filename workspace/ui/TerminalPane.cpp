@@ -1,18 +1,18 @@
 #include "TerminalPane.h"
 
-#include "MainSessionWindow.h"
-#include "core/AppSettings.h"
-#include "workspace/CommandState.h"
-#include "workspace/LocalItemRoles.h"
 #include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
 #include "LocalSelectionWiring.h"
+#include "MainSessionWindow.h"
+#include "core/AppSettings.h"
 #include "frmMainJVZ.h"
 #include "session/SessionRuntime.h"
+#include "workspace/CommandState.h"
+#include "workspace/LocalItemRoles.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -31,8 +31,7 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
         return items;
     QModelIndexList rows = list->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    for (const QModelIndex& i : rows)
-    {
+    for (const QModelIndex& i : rows) {
         // A marked item shows the check mark; its own image waits in SavedImageKey.
         const QString saved = i.data(LocalRole::SavedImageKey).toString();
         items.append({i.data().toString(), saved.isEmpty() ? i.data(LocalRole::ImageKey).toString() : saved});
@@ -52,8 +51,8 @@ std::unique_ptr<TerminalPane> TerminalPane::attach(frmMainJVZ& window, const Ses
 
 TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp)
     : m_window(window), m_host(window, notifier, state.settings, state.batch),
-      m_context{ftp, m_host, notifier, window.language(), state.batch, state.session, state.identity,
-                state.terminalInfo, window.CurrentTerminalDir},
+      m_context{ftp,           m_host,         notifier,           window.language(),        state.batch,
+                state.session, state.identity, state.terminalInfo, window.CurrentTerminalDir},
       m_ftp(ftp)
 {
     // An FTP call lets the window repaint and take input; its commands wait for the call's end.

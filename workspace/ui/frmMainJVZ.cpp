@@ -1,12 +1,12 @@
 #include "frmMainJVZ.h"
 
+#include "FileOpenCommands.h"
 #include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
 #include "LocalSelectionWiring.h"
-#include "FileOpenCommands.h"
 #include "MainSessionWindow.h"
-#include "TerminalPane.h"
 #include "QuitProcedure.h"
+#include "TerminalPane.h"
 #include "TraceBox.h"
 #include "WindowEnvironment.h"
 #include "core/AppSettings.h"
@@ -81,19 +81,19 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     m_ui.build(*this);
     m_trace = std::make_unique<TraceBox>(*m_ui.txtTrace);
     m_environment = std::make_unique<WindowEnvironment>(*this, m_ui, m_settings, m_userStore);
-    m_quit = std::make_unique<QuitProcedure>(QuitProcedure::Parts{
-        m_notifier, m_language, this, [this] { return isBusy(); },
-        [this] {
-            SaveEnvironment();
-            if (m_savePathHistory)
-                m_savePathHistory();
-        },
-        m_linkState,
-        [this] {
-            if (m_session)
-                m_session->DisconnectTerminal();
-        },
-        [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); }});
+    m_quit = std::make_unique<QuitProcedure>(
+        QuitProcedure::Parts{m_notifier, m_language, this, [this] { return isBusy(); },
+                             [this] {
+                                 SaveEnvironment();
+                                 if (m_savePathHistory)
+                                     m_savePathHistory();
+                             },
+                             m_linkState,
+                             [this] {
+                                 if (m_session)
+                                     m_session->DisconnectTerminal();
+                             },
+                             [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); }});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();

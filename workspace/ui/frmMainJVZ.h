@@ -82,7 +82,7 @@ public:
         ProcessRunner& runner;        // the window's child program (ended on quit when it still runs)
         Hooks hooks;
         std::function<void(QComboBox&)> fillConnectionList; // Combo_DefaultConnection from the phonebook
-        std::function<int32_t()> linkState; // the dial-up link's state (8193: down); empty: always down
+        std::function<int32_t()> linkState;                 // the dial-up link's state (8193: down); empty: always down
     };
 
     frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent = nullptr);
@@ -274,7 +274,7 @@ private:
     QTimer* m_timer4 = nullptr;
     std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
-    std::unique_ptr<SessionRuntime> m_session; // goes before the window adapter it uses
+    std::unique_ptr<SessionRuntime> m_session;    // goes before the window adapter it uses
     std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
     std::unique_ptr<FileOpenCommands> m_fileCommands;
 };
