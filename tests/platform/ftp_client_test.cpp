@@ -13,7 +13,9 @@
 #include <QTcpServer>
 #include <QThread>
 #include <QTimer>
+#include <cctype>
 #include <gtest/gtest.h>
+#include <string>
 
 using jvz::CurlFtpClient;
 using jvz::FtpTimeouts;
@@ -496,82 +498,92 @@ constexpr FtpTimeouts HostileBounds{1000, 1, 2, 200, 2};
 constexpr qint64 BoundSlackMs = 1500;
 
 // A terminal that floods, crawls or stalls: each call ends with its error within the bound that applies to it,
-// the local file stays as it was, and no temporary file is left beside it.
-TEST(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
-{
-    enum class Call { List, Get, Put };
-    struct Case {
-        const char* what;
-        jvztest::SlowTerminal producer;
-        Call call;
-        uint32_t error;
-        qint64 boundMs; // when the call ends at the latest (and, for a timeout, at the earliest)
-    };
-    const qint64 stall = HostileBounds.stallSeconds * 1000;
-    const qint64 listing = HostileBounds.listingTotalSeconds * 1000;
-    const qint64 window = HostileBounds.floorWindowSeconds * 1000;
-    const Case cases[] = {
-        {"listing without end, fast", {1000000, -1, true, false}, Call::List, FtpError::Timeout, listing},
-        {"listing trickling 45 B/s", {45, -1, true, false}, Call::List, FtpError::Timeout, listing},
-        {"listing silent after 150 bytes", {0, 150, true, false}, Call::List, FtpError::Timeout, stall},
-        {"listing whose data connection never opens",
-         {0, -1, false, true},
-         Call::List,
-         FtpError::Timeout,
-         HostileBounds.connectMs},
-        {"fetch trickling 45 B/s", {45, -1, false, false}, Call::Get, FtpError::Timeout, window},
-        {"fetch silent midway", {0, 30000, false, false}, Call::Get, FtpError::Timeout, stall},
-        {"fetch whose data connection never opens",
-         {0, -1, false, true},
-         Call::Get,
-         FtpError::Timeout,
-         HostileBounds.connectMs},
-        // The put's bytes vanish into the socket buffers at once; the reply that never comes ends it.
-        {"put to a terminal taking 45 B/s", {45, -1, false, false}, Call::Put, FtpError::Timeout, window},
-        // A real 9,600-baud link (about 960 B/s) keeps over the floor: 6,000 bytes take three windows.
-        {"fetch at 9,600 baud", {960, -1, false, false}, Call::Get, FtpError::None, 6000 * 1000 / 960 + 2000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        jvztest::FtpServerFixture server(c.producer.options());
-        ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-        const QByteArray content = randomBytes(c.error == FtpError::None ? 6000 : 100000);
-        ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", content));
-        const QString folder = scratch("hostile");
-        const QString local = folder + "/A.BIN";
-        ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(),
-                                            c.call == Call::Put ? content.toStdString() : std::string("old")));
-        CurlFtpClient client(HostileBounds);
-        ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
-        ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+// the local file stays as it was, and no temporary file is left beside it. One test a row, so each runs alone.
+enum class HostileCall { List, Get, Put };
+struct HostileCase {
+    const char* what;
+    jvztest::SlowTerminal producer;
+    HostileCall call;
+    uint32_t error;
+    qint64 boundMs; // when the call ends at the latest (and, for a timeout, at the earliest)
+};
+constexpr qint64 HostileStallMs = HostileBounds.stallSeconds * 1000;
+constexpr qint64 HostileListingMs = HostileBounds.listingTotalSeconds * 1000;
+constexpr qint64 HostileWindowMs = HostileBounds.floorWindowSeconds * 1000;
+const HostileCase kHostileCases[] = {
+    {"listing without end, fast", {1000000, -1, true, false}, HostileCall::List, FtpError::Timeout, HostileListingMs},
+    {"listing trickling 45 B/s", {45, -1, true, false}, HostileCall::List, FtpError::Timeout, HostileListingMs},
+    {"listing silent after 150 bytes", {0, 150, true, false}, HostileCall::List, FtpError::Timeout, HostileStallMs},
+    {"listing whose data connection never opens",
+     {0, -1, false, true},
+     HostileCall::List,
+     FtpError::Timeout,
+     HostileBounds.connectMs},
+    {"fetch trickling 45 B/s", {45, -1, false, false}, HostileCall::Get, FtpError::Timeout, HostileWindowMs},
+    {"fetch silent midway", {0, 30000, false, false}, HostileCall::Get, FtpError::Timeout, HostileStallMs},
+    {"fetch whose data connection never opens",
+     {0, -1, false, true},
+     HostileCall::Get,
+     FtpError::Timeout,
+     HostileBounds.connectMs},
+    // The put's bytes vanish into the socket buffers at once; the reply that never comes ends it.
+    {"put to a terminal taking 45 B/s", {45, -1, false, false}, HostileCall::Put, FtpError::Timeout, HostileWindowMs},
+    // A real 9,600-baud link (about 960 B/s) keeps over the floor: 6,000 bytes take three windows.
+    {"fetch at 9,600 baud", {960, -1, false, false}, HostileCall::Get, FtpError::None, 6000 * 1000 / 960 + 2000},
+};
 
-        QElapsedTimer timer;
-        timer.start();
-        QByteArrayList lines;
-        uint32_t error = FtpError::None;
-        if (c.call == Call::List)
-            error = client.listDirectory(&lines);
-        else if (c.call == Call::Get)
-            error = client.getFile("A.BIN", local);
-        else
-            error = client.putFile(local, "UP.BIN");
-        const qint64 elapsed = timer.elapsed();
-        EXPECT_EQ(error, c.error);
-        EXPECT_LE(elapsed, c.boundMs + BoundSlackMs);
-        if (c.error == FtpError::Timeout && c.call != Call::Put) {
-            EXPECT_GE(elapsed, c.boundMs - 100) << "ended by another bound than its own";
-            EXPECT_FALSE(client.isOpen()) << "a timed-out terminal is gone for the session";
-        }
-        if (c.call == Call::Put) {
-            EXPECT_FALSE(client.isOpen());
-        }
-        if (c.call == Call::Get) {
-            EXPECT_EQ(jvztest::readFileBytes(local.toStdString()),
-                      c.error == FtpError::None ? content.toStdString() : std::string("old"));
-            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"A.BIN"});
-        }
+class FtpClientHostileTerminal : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
+{
+    const HostileCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    jvztest::FtpServerFixture server(c.producer.options());
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    const QByteArray content = randomBytes(c.error == FtpError::None ? 6000 : 100000);
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", content));
+    const QString folder = scratch("hostile");
+    const QString local = folder + "/A.BIN";
+    ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(),
+                                        c.call == HostileCall::Put ? content.toStdString() : std::string("old")));
+    CurlFtpClient client(HostileBounds);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+
+    QElapsedTimer timer;
+    timer.start();
+    QByteArrayList lines;
+    uint32_t error = FtpError::None;
+    if (c.call == HostileCall::List)
+        error = client.listDirectory(&lines);
+    else if (c.call == HostileCall::Get)
+        error = client.getFile("A.BIN", local);
+    else
+        error = client.putFile(local, "UP.BIN");
+    const qint64 elapsed = timer.elapsed();
+    EXPECT_EQ(error, c.error);
+    EXPECT_LE(elapsed, c.boundMs + BoundSlackMs);
+    if (c.error == FtpError::Timeout && c.call != HostileCall::Put) {
+        EXPECT_GE(elapsed, c.boundMs - 100) << "ended by another bound than its own";
+        EXPECT_FALSE(client.isOpen()) << "a timed-out terminal is gone for the session";
+    }
+    if (c.call == HostileCall::Put) {
+        EXPECT_FALSE(client.isOpen());
+    }
+    if (c.call == HostileCall::Get) {
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()),
+                  c.error == FtpError::None ? content.toStdString() : std::string("old"));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"A.BIN"});
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Producers, FtpClientHostileTerminal, ::testing::ValuesIn(kHostileCases),
+                         [](const ::testing::TestParamInfo<HostileCase>& row) {
+                             std::string name;
+                             for (const char* p = row.param.what; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
 
 // The calling thread's events run while a call waits on the terminal: a timer of this thread keeps ticking.
 // A cancel asked meanwhile ends the call within a fraction of a second with OperationCancelled; the old local
