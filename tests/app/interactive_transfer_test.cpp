@@ -66,6 +66,18 @@ QByteArray authorisation()
     return bytes({33, 27, 0}) + "DOWNLOAD   SWAP           ";
 }
 
+// The terminal identifies itself as an M40, asks for the download and authorises it.
+QList<Step> downloadAuthorised()
+{
+    return {
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(authorisation()),
+    };
+}
+
 QByteArray fileBytes(int size, int seed)
 {
     QByteArray b(size, '\0');
@@ -305,19 +317,14 @@ protected:
 
 TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
 {
-    jvztest::ScriptedTerminalPeer peer({
-        Step::send(jvztest::terminalIdentification("M40")),
-        Step::expect(jvztest::ownIdentification()),
-        Step::send(bytes({17, 1, 0})),
-        Step::expect(bytes({32, 1, 1})),
-        Step::send(authorisation()),
-        // The refresh ends the activity and asks for it again.
-        Step::expect(bytes({34, 1, 0})),
-        Step::send(bytes({34, 1, 0})),
-        Step::expect(bytes({32, 1, 1})),
-        Step::send(authorisation()),
-        Step::wait(300),
-    });
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << QList<Step>{
+                                           // The refresh ends the activity and asks for it again.
+                                           Step::expect(bytes({34, 1, 0})),
+                                           Step::send(bytes({34, 1, 0})),
+                                           Step::expect(bytes({32, 1, 1})),
+                                           Step::send(authorisation()),
+                                           Step::wait(300),
+                                       });
 
     action("MNU_Terminal_Connect")->trigger();
     peer.start(kProgramAddress, sessionPort, kTerminalAddress);
@@ -403,14 +410,7 @@ protected:
 // repaints; Cancel, answered Yes, ends the fetch within 200 ms, the old local file whole, no temporary file.
 TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
 {
-    jvztest::ScriptedTerminalPeer peer({
-        Step::send(jvztest::terminalIdentification("M40")),
-        Step::expect(jvztest::ownIdentification()),
-        Step::send(bytes({17, 1, 0})),
-        Step::expect(bytes({32, 1, 1})),
-        Step::send(authorisation()),
-        Step::wait(30000),
-    });
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
     ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(kSlowFileBytes, 'n')));
     action("MNU_Terminal_Connect")->trigger();
     peer.start(kProgramAddress, sessionPort, kTerminalAddress);
