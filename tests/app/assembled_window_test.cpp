@@ -10,6 +10,8 @@
 #include "Paths.h"
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
+#include "TimeBound.h"
+#include "WindowTicks.h"
 #include "platform/Clock.h"
 #include "platform/FtpClient.h"
 #include "session/SessionRuntime.h"
@@ -31,7 +33,10 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
+#include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace jvz;
 using jvztest::bytes;
@@ -303,6 +308,45 @@ TEST(AssembledWindowLocal, TypedPathOpensAndF5InTheListShowsAFileAddedMeanwhile)
     EXPECT_TRUE(QTest::qWaitFor([&] { return rowsOf(ui.listView1).contains(QStringLiteral("added.txt")); }, kBoundMs))
         << rowsOf(ui.listView1).join(u',').toStdString();
     EXPECT_EQ(window.localExplorer()->CurrentLocalFolder(), folder + u'/');
+}
+
+// A folder of 20,000 files typed into Combo5: the window's timer keeps ticking every 10 ms while it is read
+// (its longest gap well under 100 ms), and the whole list is shown, its count in the status bar.
+TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks)
+{
+    ShownWindow shown(QStringLiteral("*.*"));
+    ASSERT_TRUE(shown.active);
+    frmMainJVZ& window = *shown.window;
+    const MainWindowControls& ui = window.controls();
+    const QString folder = shown.drives.data + QStringLiteral("many");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (int i = 0; i < 20000; ++i) {
+        const QByteArray path =
+            QFile::encodeName(folder + QStringLiteral("/file%1.M40").arg(i, 5, 10, QLatin1Char('0')));
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    focus(ui.combo5);
+    ui.combo5->lineEdit()->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), folder);
+
+    const QString count = QStringLiteral("20,000 objects found");
+    jvztest::WindowTicks ticks;
+    press(Qt::Key_Return);
+    const bool listed = QTest::qWaitFor(
+        [&] { return ui.listView1->model()->rowCount() == 20000 && window.StatusPanel(1) == count; }, kBoundMs);
+    const qint64 shownAfter = ticks.elapsed();
+    ticks.stop();
+    const qint64 gap = ticks.longestGap();
+    std::printf("[ figure ] 20,000 files shown after %lld ms; %zu ticks, longest gap %lld ms (%lld ms raw)\n",
+                static_cast<long long>(shownAfter), ticks.ticks(), static_cast<long long>(gap),
+                static_cast<long long>(ticks.longestRawGap()));
+    ASSERT_TRUE(listed) << window.StatusPanel(1).toStdString();
+    EXPECT_EQ(window.localExplorer()->CurrentLocalFolder(), folder + u'/');
+    EXPECT_EQ(rowsOf(ui.listView1).first(), QStringLiteral("file00000.M40"));
+    EXPECT_EQ(rowsOf(ui.listView1).last(), QStringLiteral("file19999.M40"));
+    EXPECT_LT(gap, jvztest::timeBoundMs(100)) << "the window's thread went unserved while the folder was read";
 }
 
 // At "My Computer" the drive rows are listed whole: the name column is as wide as the longest.

@@ -11,10 +11,12 @@
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
 #include "TimeBound.h"
+#include "WindowTicks.h"
 #include "core/AppSettings.h"
 #include "core/AppState.h"
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
+#include "core/RuntimeTimings.h"
 #include "core/TerminalSession.h"
 #include "platform/Clock.h"
 #include "platform/FtpClient.h"
@@ -31,7 +33,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -41,14 +42,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <pthread.h>
-#include <sched.h>
-#include <thread>
+#include <optional>
 #include <vector>
 
 using namespace jvz;
@@ -100,61 +96,6 @@ QByteArray readLocal(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A thread that only wakes every 2 ms, on the processor the window's thread is held to meanwhile: when it too
-// stayed silent, that processor did not run (a loaded host), and the silence is not the window's. Times in ms
-// of the given clock.
-class MachineWakeups {
-public:
-    explicit MachineWakeups(const QElapsedTimer& clock) : m_clock(clock)
-    {
-        const int cpu = sched_getcpu();
-        CPU_ZERO(&m_one);
-        CPU_SET(cpu < 0 ? 0 : cpu, &m_one);
-        pthread_getaffinity_np(pthread_self(), sizeof(m_before), &m_before);
-        pthread_setaffinity_np(pthread_self(), sizeof(m_one), &m_one);
-        m_thread = std::thread([this] {
-            pthread_setaffinity_np(pthread_self(), sizeof(m_one), &m_one);
-            while (!m_stop.load()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                const std::lock_guard lock(m_mutex);
-                m_times.push_back(m_clock.elapsed());
-            }
-        });
-    }
-    ~MachineWakeups()
-    {
-        m_stop.store(true);
-        m_thread.join();
-        pthread_setaffinity_np(pthread_self(), sizeof(m_before), &m_before);
-    }
-
-    // The longest stretch inside [from, to] without a wake-up of this thread.
-    qint64 longestSilence(qint64 from, qint64 to)
-    {
-        const std::lock_guard lock(m_mutex);
-        qint64 previous = from;
-        qint64 longest = 0;
-        for (const qint64 t : m_times) {
-            if (t <= from)
-                continue;
-            longest = std::max(longest, std::min(t, to) - previous);
-            previous = t;
-            if (t >= to)
-                return longest;
-        }
-        return std::max(longest, to - previous);
-    }
-
-private:
-    const QElapsedTimer& m_clock;
-    cpu_set_t m_one;
-    cpu_set_t m_before;
-    std::mutex m_mutex;
-    std::vector<qint64> m_times;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
 // Counts the paints a widget gets.
 class PaintCounter : public QObject {
 public:
@@ -183,16 +124,27 @@ QPushButton* copyWindowCancel()
 
 class InteractiveTransfer : public ::testing::Test {
 protected:
-    explicit InteractiveTransfer(int terminalBytesPerSecond = 0)
+    // A terminal whose FTP data comes as the producer gives (from the start, or once armed) and a window
+    // whose FTP bounds are those given, through the program's timing table.
+    explicit InteractiveTransfer(const jvztest::SlowTerminal& terminal = {}, bool armedLater = false,
+                                 FtpTimeouts bounds = FtpTimeouts{5000, 5})
+        : timings(timingsWith(bounds))
     {
-        jvztest::FtpServerFixture::Options options;
+        jvztest::FtpServerFixture::Options options = terminal.options();
         options.host = kTerminalAddress.toString();
         options.port = 21;
         options.user = "ftpuser";
         options.password = "905173";
         options.maxSeconds = 120;
-        options.dataBytesPerSecond = terminalBytesPerSecond;
+        options.armedLater = armedLater;
         ftp = std::make_unique<jvztest::FtpServerFixture>(options);
+    }
+
+    static RuntimeTimings timingsWith(FtpTimeouts bounds)
+    {
+        RuntimeTimings t;
+        t.ftp = bounds;
+        return t;
     }
 
     void SetUp() override
@@ -239,6 +191,7 @@ protected:
         world.realFtp = &client;
         world.realTransport = &transport;
         world.realClock = &clock;
+        world.timings = timings;
         world.connectSequence = [this](bool) {
             SessionRuntime* runtime = world.window->session();
             ASSERT_TRUE(runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)));
@@ -295,7 +248,8 @@ protected:
     }
 
     std::unique_ptr<jvztest::FtpServerFixture> ftp;
-    CurlFtpClient client{FtpTimeouts{5000, 5}};
+    RuntimeTimings timings; // the program's table: the client and the window take their bounds from it
+    CurlFtpClient client{timings.ftp};
     SteadyClock clock;
     TcpSessionTransport transport;
     jvztest::MainWindowWorld world; // after the client and the socket its session uses
@@ -403,7 +357,7 @@ constexpr int kSlowFileBytes = 10 * kTerminalRate;
 
 class SlowTerminalWindow : public InteractiveTransfer {
 protected:
-    SlowTerminalWindow() : InteractiveTransfer(kTerminalRate) {}
+    SlowTerminalWindow() : InteractiveTransfer(jvztest::SlowTerminal{kTerminalRate}) {}
 };
 
 // During a 10-second fetch the window's timer ticks keep coming every 100 ms at the latest and the window
@@ -427,18 +381,7 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
     window.RefreshUploadCommand();
     ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
 
-    QElapsedTimer sinceStart;
-    sinceStart.start();
-    MachineWakeups machine(sinceStart);
-    qint64 lastTick = -1;
-    std::vector<std::pair<qint64, qint64>> gaps; // (from, to) between two ticks of the window's thread
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = sinceStart.elapsed();
-        if (lastTick >= 0)
-            gaps.emplace_back(lastTick, now);
-        lastTick = now;
-    });
+    std::optional<jvztest::WindowTicks> ticks; // from the click on
     PaintCounter painted;
     listView2->viewport()->installEventFilter(&painted);
     QTimer repaint;
@@ -454,7 +397,7 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
         if (QPushButton* cancel = copyWindowCancel()) {
             EXPECT_TRUE(cancel->window()->grab().save(shot));
         }
-        lastTick = -1; // the photograph's own time is not the window's wait
+        ticks->forgetLastTick(); // the photograph's own time is not the window's wait
     });
     QTimer::singleShot(8000, [&] {
         busyDuringTransfer = window.isBusy();
@@ -462,25 +405,20 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
         QPushButton* cancel = copyWindowCancel();
         ASSERT_NE(cancel, nullptr);
         QTest::mouseClick(cancel, Qt::LeftButton); // asks, and the notifier answers Yes
-        answeredAt = sinceStart.elapsed();
-        lastTick = -1;
+        answeredAt = ticks->elapsed();
+        ticks->forgetLastTick();
     });
-    ticker.start(10);
+    ticks.emplace();
     repaint.start(200);
     action("MNU_Terminal_Upload")->trigger();
-    const qint64 endedAt = sinceStart.elapsed();
-    ticker.stop();
+    const qint64 endedAt = ticks->elapsed();
+    ticks->stop();
     repaint.stop();
     listView2->viewport()->removeEventFilter(&painted);
 
-    qint64 longestGap = 0;
-    qint64 longestRawGap = 0;
-    for (const auto& [from, to] : gaps) {
-        longestRawGap = std::max(longestRawGap, to - from);
-        longestGap = std::max(longestGap, to - from - machine.longestSilence(from, to));
-    }
+    const qint64 longestGap = ticks->longestGap();
     std::printf("%zu ticks; longest gap %lld ms, %lld ms of it the window's; answer to end %lld ms; %d paints\n",
-                gaps.size(), static_cast<long long>(longestRawGap), static_cast<long long>(longestGap),
+                ticks->ticks(), static_cast<long long>(ticks->longestRawGap()), static_cast<long long>(longestGap),
                 static_cast<long long>(endedAt - answeredAt), painted.paints);
     ASSERT_GE(answeredAt, 0) << "the transfer ended before the cancel";
     EXPECT_LT(endedAt - answeredAt, 200) << "from the answer to the end of the transfer";
@@ -502,5 +440,89 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
     EXPECT_FALSE(window.isBusy());
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
 }
+
+} // namespace
+
+namespace {
+
+// The window against terminals that flood, crawl or stall, its FTP bounds shortened through the timing table:
+// 1 s of silence, 2 s for a whole listing, 200 B/s over every 2 s of a transfer. Each command ends with the
+// timeout within its bound, told in the FTP error box; the window's timers kept ticking meanwhile, and it is
+// left free for the next command.
+constexpr FtpTimeouts kHostileBounds{1000, 1, 2, 200, 2};
+constexpr qint64 kBoundSlackMs = 1500; // the worker's poll, a loaded machine
+
+enum class WindowCall { List, Fetch };
+struct HostileWindowRow {
+    const char* what;
+    jvztest::SlowTerminal producer;
+    WindowCall call;
+    qint64 boundMs;
+};
+constexpr qint64 kStallMs = kHostileBounds.stallSeconds * 1000;
+const HostileWindowRow kHostileWindowRows[] = {
+    {"listing without end, fast",
+     {1000000, -1, true, false},
+     WindowCall::List,
+     kHostileBounds.listingTotalSeconds * 1000},
+    {"listing trickling 45 B/s", {45, -1, true, false}, WindowCall::List, kHostileBounds.listingTotalSeconds * 1000},
+    {"listing silent after 150 bytes", {0, 150, true, false}, WindowCall::List, kStallMs},
+    {"listing whose data connection never opens", {0, -1, false, true}, WindowCall::List, kHostileBounds.connectMs},
+    {"fetch trickling 45 B/s", {45, -1, false, false}, WindowCall::Fetch, kHostileBounds.floorWindowSeconds * 1000},
+    {"fetch silent midway", {0, 30000, false, false}, WindowCall::Fetch, kStallMs},
+    {"fetch whose data connection never opens", {0, -1, false, true}, WindowCall::Fetch, kHostileBounds.connectMs},
+};
+
+class HostileTerminalWindow : public InteractiveTransfer, public ::testing::WithParamInterface<HostileWindowRow> {
+protected:
+    HostileTerminalWindow() : InteractiveTransfer(GetParam().producer, true, kHostileBounds) {}
+};
+
+TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowStaysUsable)
+{
+    const HostileWindowRow& row = GetParam();
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(100000, 'n')));
+    action("MNU_Terminal_Connect")->trigger();
+    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+    const QString folder = QString::fromStdString(jvztest::makeScratchDir("hostiletree")) + u'/';
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
+    openLocal(folder);
+    listView2->setFocus();
+    selectRows(listView2, {QStringLiteral("DIAG.DIA")});
+    window.RefreshUploadCommand();
+    ASSERT_TRUE(ftp->arm());
+    const std::size_t boxesBefore = notifier.shown.size();
+
+    jvztest::WindowTicks ticks;
+    if (row.call == WindowCall::List)
+        QTest::keyClick(listView2, Qt::Key_B); // up to the terminal's root, listed
+    else
+        QTest::keyClick(listView2, Qt::Key_F2, Qt::ControlModifier);
+    const qint64 elapsed = ticks.elapsed();
+    ticks.stop();
+    const qint64 longestGap = ticks.longestGap();
+
+    std::printf("%s: %lld ms, %zu ticks, longest gap %lld ms\n", row.what, static_cast<long long>(elapsed),
+                ticks.ticks(), static_cast<long long>(longestGap));
+    for (std::size_t i = boxesBefore; i < notifier.shown.size(); ++i)
+        std::printf("box %s: %s\n", qPrintable(notifier.shown[i].title), qPrintable(notifier.shown[i].text));
+    std::printf("trace:\n%s\nstatus: %s | %s | %s | %s\nbar4: %s\nbusy %d open %d\n", qPrintable(window.TraceText()),
+                qPrintable(window.StatusPanel(1)), qPrintable(window.StatusPanel(2)), qPrintable(window.StatusPanel(3)),
+                qPrintable(window.StatusPanel(4)), qPrintable(window.StatusBar4Text()), window.isBusy(),
+                client.isOpen());
+    EXPECT_LE(elapsed, row.boundMs + kBoundSlackMs);
+    EXPECT_GE(elapsed, row.boundMs - 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, HostileTerminalWindow, ::testing::ValuesIn(kHostileWindowRows),
+                         [](const ::testing::TestParamInfo<HostileWindowRow>& row) {
+                             std::string name;
+                             for (const char* p = row.param.what; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <signal.h>
 
 namespace jvztest {
@@ -52,6 +53,8 @@ bool FtpServerFixture::start()
         arguments << QStringLiteral("--data-silent-after") << QString::number(m_options.dataSilentAfterBytes);
     if (m_options.endlessListing)
         arguments << QStringLiteral("--endless-listing");
+    if (m_options.armedLater)
+        arguments << QStringLiteral("--armed-by-signal");
     if (!m_options.cannedListing.isEmpty()) {
         const QString listingPath = base + QStringLiteral("/listing");
         QFile listing(listingPath);
@@ -155,6 +158,19 @@ QByteArrayList FtpServerFixture::commands() const
 bool FtpServerFixture::hangUp()
 {
     return m_process.state() == QProcess::Running && !m_frozen && ::kill(pid_t(m_process.processId()), SIGUSR1) == 0;
+}
+
+bool FtpServerFixture::arm()
+{
+    if (m_process.state() != QProcess::Running || m_frozen || ::kill(pid_t(m_process.processId()), SIGUSR2) != 0)
+        return false;
+    QDeadlineTimer deadline(StopWaitMs);
+    while (!deadline.hasExpired()) {
+        if (commands().contains("#armed"))
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
 }
 
 bool FtpServerFixture::freeze()

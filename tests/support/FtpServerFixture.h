@@ -29,6 +29,8 @@ public:
         qint64 dataSilentAfterBytes = -1;
         // LIST sends lines and never ends.
         bool endlessListing = false;
+        // The hostile behaviours above wait for arm(): the session is set up as a sound terminal's first.
+        bool armedLater = false;
         // Not empty: every LIST is answered with these bytes instead of the folder's entries, so a test can
         // list names no file system holds (a CR, a NUL) or lines no server writes.
         QByteArray cannedListing;
@@ -65,6 +67,10 @@ public:
 
     // Closes every control connection from the server side (the server keeps listening).
     bool hangUp();
+
+    // Turns the hostile behaviours on (armedLater): every data connection opened afterwards has them. Waits
+    // (bounded) until the server says so; false if it did not.
+    bool arm();
 
     // Stops answering without closing any connection (the process is suspended), as a dead link does.
     bool freeze();

@@ -3,6 +3,8 @@
 # (127.0.0.1 unless --host names another address of 127.0.0.0/8).
 # Prints "PORT <n>" once it listens. It ends when its standard input closes (the test process went away)
 # or after --max-seconds, so a crashed test never leaves it behind.
+# With --armed-by-signal the hostile behaviours (pace, silence, endless listing, data connections that never
+# open) wait for SIGUSR2: the session is set up as a sound terminal's, then turns hostile.
 import argparse
 import logging
 import os
@@ -32,6 +34,9 @@ class PacedDTPHandler(DTPHandler):
     silent_after = -1
 
     def __init__(self, sock, cmd_channel):
+        if not hostility.armed:
+            self.rate = 0
+            self.silent_after = -1
         super().__init__(sock, cmd_channel)
         self._paced_sent = 0
         self._paced_received = 0
@@ -90,6 +95,14 @@ class PacedDTPHandler(DTPHandler):
         super().close()
 
 
+class Hostility:
+    """Whether the hostile behaviours apply yet (a data connection takes what holds when it opens)."""
+    armed = True
+
+
+hostility = Hostility()
+
+
 def endless_listing():
     number = 0
     while True:
@@ -116,6 +129,8 @@ def main():
                         help="bytes after which a data connection sends nothing more and stays open; -1: never")
     parser.add_argument("--endless-listing", action="store_true", help="LIST sends lines and never ends")
     parser.add_argument("--listing", help="file whose bytes answer every LIST, whatever the folder holds")
+    parser.add_argument("--armed-by-signal", action="store_true",
+                        help="serve as a sound terminal until SIGUSR2, then turn hostile (logs #armed)")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -150,6 +165,8 @@ def main():
 
         if args.never_open_data:
             def ftp_PORT(self, line):
+                if not hostility.armed:
+                    return super().ftp_PORT(line)
                 self.respond("200 Active data connection established.")
 
         if args.data_rate > 0 or args.data_silent_after >= 0:
@@ -158,9 +175,12 @@ def main():
 
         if args.endless_listing:
             def ftp_LIST(self, path):
+                if not hostility.armed:
+                    return super().ftp_LIST(path)
                 self.push_dtp_data(BufferedIteratorProducer(endless_listing()), isproducer=True, cmd="LIST")
                 return path
 
+    hostility.armed = not args.armed_by_signal
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
     Handler.authorizer = authorizer
@@ -186,6 +206,14 @@ def main():
                 channel.close()
 
     signal.signal(signal.SIGUSR1, lambda *_: server.ioloop.call_later(0, hang_up_all))
+
+    def arm():
+        hostility.armed = True
+        with lock:
+            log.write("#armed\n")
+            log.flush()
+
+    signal.signal(signal.SIGUSR2, lambda *_: server.ioloop.call_later(0, arm))
 
     sys.stdout.write("PORT %d\n" % port)
     sys.stdout.flush()
