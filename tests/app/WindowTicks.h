@@ -106,10 +106,17 @@ public:
     qint64 longestGap()
     {
         qint64 longest = 0;
-        for (const auto& [from, to] : m_gaps)
-            longest = std::max(longest, to - from - m_machine.longestSilence(from, to));
+        for (const auto& [from, to] : m_gaps) {
+            const qint64 gap = to - from - m_machine.longestSilence(from, to);
+            if (gap > longest) {
+                longest = gap;
+                m_longestFrom = from;
+            }
+        }
         return longest;
     }
+    // Where the longest gap began (ms since construction), once longestGap() has run.
+    qint64 longestGapFrom() const { return m_longestFrom; }
 
 private:
     static QElapsedTimer started()
@@ -123,6 +130,7 @@ private:
     MachineWakeups m_machine{m_clock};
     QTimer m_timer;
     qint64 m_last = -1;
+    qint64 m_longestFrom = -1;
     std::vector<std::pair<qint64, qint64>> m_gaps; // (from, to) between two ticks
 };
 

@@ -22,6 +22,7 @@
 #include "platform/FtpClient.h"
 #include "session/SessionRuntime.h"
 #include "session/TcpSessionTransport.h"
+#include "session/Wininet.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalItemRoles.h"
 #include "workspace/ui/LocalExplorerAttach.h"
@@ -45,6 +46,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 using namespace jvz;
@@ -473,15 +475,30 @@ const HostileWindowRow kHostileWindowRows[] = {
     {"fetch whose data connection never opens", {0, -1, false, true}, WindowCall::Fetch, kHostileBounds.connectMs},
 };
 
+// The row's own words where a test name shows its parameter.
+void PrintTo(const HostileWindowRow& row, std::ostream* out)
+{
+    *out << row.what;
+}
+
 class HostileTerminalWindow : public InteractiveTransfer, public ::testing::WithParamInterface<HostileWindowRow> {
 protected:
     HostileTerminalWindow() : InteractiveTransfer(GetParam().producer, true, kHostileBounds) {}
 };
 
+// B in the terminal list goes up to the root and lists it; Ctrl+F2 fetches the selected DIAG.DIA into the
+// local folder, over an older copy. The timed-out terminal is gone for the session: the window says so in the
+// trace box and the status bar and leaves the terminal commands; Ctrl+F4 then ends the session with the
+// terminal, and Connect is offered again.
 TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowStaysUsable)
 {
     const HostileWindowRow& row = GetParam();
-    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << QList<Step>{
+                                           Step::expect(bytes({34, 1, 0})),
+                                           Step::send(bytes({34, 1, 0})),
+                                           Step::expect(bytes({0, 1, 0})),
+                                           Step::close(),
+                                       });
     ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(100000, 'n')));
     action("MNU_Terminal_Connect")->trigger();
     peer.start(kProgramAddress, sessionPort, kTerminalAddress);
@@ -493,28 +510,60 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     listView2->setFocus();
     selectRows(listView2, {QStringLiteral("DIAG.DIA")});
     window.RefreshUploadCommand();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isBusy(); }, kBoundMs));
     ASSERT_TRUE(ftp->arm());
     const std::size_t boxesBefore = notifier.shown.size();
 
     jvztest::WindowTicks ticks;
     if (row.call == WindowCall::List)
-        QTest::keyClick(listView2, Qt::Key_B); // up to the terminal's root, listed
+        QTest::keyClick(listView2, Qt::Key_B);
     else
         QTest::keyClick(listView2, Qt::Key_F2, Qt::ControlModifier);
     const qint64 elapsed = ticks.elapsed();
     ticks.stop();
     const qint64 longestGap = ticks.longestGap();
-
-    std::printf("%s: %lld ms, %zu ticks, longest gap %lld ms\n", row.what, static_cast<long long>(elapsed),
-                ticks.ticks(), static_cast<long long>(longestGap));
-    for (std::size_t i = boxesBefore; i < notifier.shown.size(); ++i)
-        std::printf("box %s: %s\n", qPrintable(notifier.shown[i].title), qPrintable(notifier.shown[i].text));
-    std::printf("trace:\n%s\nstatus: %s | %s | %s | %s\nbar4: %s\nbusy %d open %d\n", qPrintable(window.TraceText()),
-                qPrintable(window.StatusPanel(1)), qPrintable(window.StatusPanel(2)), qPrintable(window.StatusPanel(3)),
-                qPrintable(window.StatusPanel(4)), qPrintable(window.StatusBar4Text()), window.isBusy(),
-                client.isOpen());
+    std::printf("%s: ended after %lld ms (bound %lld ms); %zu ticks, longest gap %lld ms from %lld ms\n", row.what,
+                static_cast<long long>(elapsed), static_cast<long long>(row.boundMs), ticks.ticks(),
+                static_cast<long long>(longestGap), static_cast<long long>(ticks.longestGapFrom()));
     EXPECT_LE(elapsed, row.boundMs + kBoundSlackMs);
-    EXPECT_GE(elapsed, row.boundMs - 100);
+    EXPECT_GE(elapsed, row.boundMs - 100) << "ended by another bound than its own";
+    EXPECT_LT(longestGap, jvztest::timeBoundMs(100)) << "the window's thread stopped serving its timers";
+
+    // The error as the window tells it: the timeout, in the box of the call that ran.
+    ASSERT_EQ(notifier.shown.size(), boxesBefore + 1);
+    const auto& box = notifier.shown.back();
+    const QString operation =
+        row.call == WindowCall::List ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("FtpGetFile");
+    EXPECT_EQ(box.title, QStringLiteral("FTP Error"));
+    EXPECT_EQ(box.text, ftpErrorMessage(FtpError::Timeout, operation, window.language(), {})) << box.text.toStdString();
+    if (row.call == WindowCall::Fetch) {
+        EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")), "old local");
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("DIAG.DIA")});
+    }
+
+    // The session the timeout ended is shown ended, and nothing is left busy.
+    const auto label = [&](const char* key) { return window.language().GetFormLabel(QLatin1String(key)); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanel(4) == label("FTPState") + label("FTP_Disconnected"); },
+                                kBoundMs))
+        << window.StatusPanel(4).toStdString();
+    EXPECT_TRUE(window.TraceText().contains(label("MSG_FtpSessionLost"))) << window.TraceText().left(200).toStdString();
+    EXPECT_TRUE(terminalRows().isEmpty());
+    EXPECT_FALSE(action("MNU_Terminal_Upload")->isEnabled());
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_TRUE(window.isVisible());
+
+    // The next command: Ctrl+F4 ends the session with the terminal (the window active again, as the user's
+    // click on it makes it once the copy window has gone).
+    ASSERT_TRUE(action("MNU_Terminal_Disconnect")->isEnabled());
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(listView2, Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString() << " "
+                                             << jvztest::ScriptedTerminalPeer::spacedHex(peer.received()).toStdString()
+                                             << " " << window.TraceText().left(400).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return action("MNU_Terminal_Connect")->isEnabled(); }, kBoundMs));
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_EQ(notifier.shown.size(), boxesBefore + 1) << notifier.shown.back().text.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Producers, HostileTerminalWindow, ::testing::ValuesIn(kHostileWindowRows),

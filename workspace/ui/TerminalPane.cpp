@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -57,11 +58,18 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
 {
     // An FTP call lets the window repaint and take input; its commands wait for the call's end.
     m_ftp.setCallObserver([this](bool running) {
-        if (running)
+        if (running) {
             m_callBusy.emplace(m_window);
-        else
-            m_callBusy.reset();
+            return;
+        }
+        m_callBusy.reset();
+        // A call that ended the session (a bound ran out, the terminal went): the window closes its side too,
+        // once the command under way is over, rather than show a session that answers nothing.
+        if (!m_ftp.isOpen() && m_window.FtpSessionOpen() && !m_sessionLost.isActive())
+            m_sessionLost.start(0);
     });
+    m_sessionLost.setSingleShot(true);
+    QObject::connect(&m_sessionLost, &QTimer::timeout, &m_window, [this] { closeLostSession(); });
     frmMainJVZ* w = &window;
     const AppSettings* settings = &state.settings;
     const MainWindowControls& ui = window.controls();
@@ -178,6 +186,20 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
 TerminalPane::~TerminalPane()
 {
     m_ftp.setCallObserver({});
+}
+
+void TerminalPane::closeLostSession()
+{
+    constexpr int kIdlePollMs = 50;
+    if (m_window.isBusy()) {
+        m_sessionLost.start(kIdlePollMs);
+        return;
+    }
+    if (m_ftp.isOpen() || !m_window.FtpSessionOpen())
+        return; // opened again or closed meanwhile
+    m_host.trace(m_context.label("MSG_FtpSessionLost"));
+    if (SessionRuntime* session = m_window.session())
+        session->CloseFtpSession();
 }
 
 void setTerminalListParts(MainSessionWindowParts& parts, frmMainJVZ& window)

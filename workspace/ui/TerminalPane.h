@@ -9,6 +9,7 @@
 #include "workspace/ui/MainWindowTransferHost.h"
 #include "workspace/ui/frmMainJVZ.h"
 
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,7 @@ public:
 
 private:
     TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp);
+    void closeLostSession();
 
     frmMainJVZ& m_window;
     MainWindowTransferHost m_host;
@@ -40,6 +42,7 @@ private:
     std::optional<BusyScope> m_busy; // held while a transfer runs
     FtpClient& m_ftp;
     std::optional<BusyScope> m_callBusy; // held while an FTP call runs: the window serves events meanwhile
+    QTimer m_sessionLost;                // closes the window's FTP session once a call ended it
 };
 
 // The session's two calls on the terminal list, through the window's pane.
