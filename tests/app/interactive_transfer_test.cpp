@@ -8,6 +8,7 @@
 #include "FakeNotifier.h"
 #include "FtpServerFixture.h"
 #include "Paths.h"
+#include "RowName.h"
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
 #include "TimeBound.h"
@@ -57,6 +58,8 @@ namespace {
 
 const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
 const QHostAddress kTerminalAddress(QStringLiteral("127.0.0.2"));
+// The hostile terminals' own address, so that they never meet another test's server on 127.0.0.2 port 21.
+const QHostAddress kHostileTerminalAddress(QStringLiteral("127.0.28.7"));
 constexpr int kBoundMs = 20000;
 
 QByteArray authorisation()
@@ -129,11 +132,12 @@ protected:
     // A terminal whose FTP data comes as the producer gives (from the start, or once armed) and a window
     // whose FTP bounds are those given, through the program's timing table.
     explicit InteractiveTransfer(const jvztest::SlowTerminal& terminal = {}, bool armedLater = false,
-                                 FtpTimeouts bounds = FtpTimeouts{5000, 5})
-        : timings(timingsWith(bounds))
+                                 FtpTimeouts bounds = FtpTimeouts{5000, 5},
+                                 const QHostAddress& address = kTerminalAddress)
+        : terminalAddress(address), timings(timingsWith(bounds))
     {
         jvztest::FtpServerFixture::Options options = terminal.options();
-        options.host = kTerminalAddress.toString();
+        options.host = terminalAddress.toString();
         options.port = 21;
         options.user = "ftpuser";
         options.password = "905173";
@@ -218,6 +222,24 @@ protected:
             << local->CurrentLocalFolder().toStdString();
     }
 
+    // Connects, the peer calling as the terminal; then a fresh local folder holding an older DIAG.DIA is opened
+    // and the terminal's DIAG.DIA selected, ready to be fetched over it.
+    void connectAndSelectDiagOverAnOlderCopy(jvztest::ScriptedTerminalPeer& peer, QString* folder)
+    {
+        action("MNU_Terminal_Connect")->trigger();
+        peer.start(kProgramAddress, sessionPort, terminalAddress);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+        *folder = QString::fromStdString(jvztest::makeScratchDir("fetchedinto")) + u'/';
+        ASSERT_TRUE(jvztest::writeFileBytes((*folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
+        openLocal(*folder);
+        listView2->setFocus();
+        selectRows(listView2, {QStringLiteral("DIAG.DIA")});
+        window.RefreshUploadCommand();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isBusy(); }, kBoundMs));
+        ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+    }
+
     QStringList terminalRows() const
     {
         QStringList names;
@@ -249,6 +271,7 @@ protected:
         return list;
     }
 
+    QHostAddress terminalAddress; // where the terminal calls from and serves FTP (port 21)
     std::unique_ptr<jvztest::FtpServerFixture> ftp;
     RuntimeTimings timings; // the program's table: the client and the window take their bounds from it
     CurlFtpClient client{timings.ftp};
@@ -283,7 +306,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
                                        });
 
     action("MNU_Terminal_Connect")->trigger();
-    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
+    peer.start(kProgramAddress, sessionPort, terminalAddress);
     ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().size() == 4; }, kBoundMs))
         << peer.failure().toStdString() << " " << window.TraceText().toStdString();
     EXPECT_FALSE(terminalRows().contains(QStringLiteral("TERMINAL.CNF")));
@@ -368,20 +391,8 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
 {
     jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
     ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(kSlowFileBytes, 'n')));
-    action("MNU_Terminal_Connect")->trigger();
-    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
-        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
-    ASSERT_FALSE(window.isBusy());
-
-    // The folder the upload fills holds an older DIAG.DIA.
-    const QString folder = QString::fromStdString(jvztest::makeScratchDir("slowtree")) + u'/';
-    ASSERT_TRUE(jvztest::writeFileBytes((folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
-    openLocal(folder);
-    listView2->setFocus();
-    selectRows(listView2, {QStringLiteral("DIAG.DIA")});
-    window.RefreshUploadCommand();
-    ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+    QString folder;
+    ASSERT_NO_FATAL_FAILURE(connectAndSelectDiagOverAnOlderCopy(peer, &folder));
 
     std::optional<jvztest::WindowTicks> ticks; // from the click on
     PaintCounter painted;
@@ -483,7 +494,7 @@ void PrintTo(const HostileWindowRow& row, std::ostream* out)
 
 class HostileTerminalWindow : public InteractiveTransfer, public ::testing::WithParamInterface<HostileWindowRow> {
 protected:
-    HostileTerminalWindow() : InteractiveTransfer(GetParam().producer, true, kHostileBounds) {}
+    HostileTerminalWindow() : InteractiveTransfer(GetParam().producer, true, kHostileBounds, kHostileTerminalAddress) {}
 };
 
 // B in the terminal list goes up to the root and lists it; Ctrl+F2 fetches the selected DIAG.DIA into the
@@ -500,17 +511,8 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
                                            Step::close(),
                                        });
     ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(100000, 'n')));
-    action("MNU_Terminal_Connect")->trigger();
-    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
-        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
-    const QString folder = QString::fromStdString(jvztest::makeScratchDir("hostiletree")) + u'/';
-    ASSERT_TRUE(jvztest::writeFileBytes((folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
-    openLocal(folder);
-    listView2->setFocus();
-    selectRows(listView2, {QStringLiteral("DIAG.DIA")});
-    window.RefreshUploadCommand();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isBusy(); }, kBoundMs));
+    QString folder;
+    ASSERT_NO_FATAL_FAILURE(connectAndSelectDiagOverAnOlderCopy(peer, &folder));
     ASSERT_TRUE(ftp->arm());
     const std::size_t boxesBefore = notifier.shown.size();
 
@@ -558,20 +560,12 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(listView2, Qt::Key_F4, Qt::ControlModifier);
-    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString() << " "
-                                             << jvztest::ScriptedTerminalPeer::spacedHex(peer.received()).toStdString()
-                                             << " " << window.TraceText().left(400).toStdString();
+    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return action("MNU_Terminal_Connect")->isEnabled(); }, kBoundMs));
     EXPECT_FALSE(window.isBusy());
     EXPECT_EQ(notifier.shown.size(), boxesBefore + 1) << notifier.shown.back().text.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Producers, HostileTerminalWindow, ::testing::ValuesIn(kHostileWindowRows),
-                         [](const ::testing::TestParamInfo<HostileWindowRow>& row) {
-                             std::string name;
-                             for (const char* p = row.param.what; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Producers, HostileTerminalWindow, ::testing::ValuesIn(kHostileWindowRows), jvztest::RowName());
 
 } // namespace

@@ -1,6 +1,7 @@
 // The libcurl FTP client against a real FTP server on 127.0.0.1 (the fixture plays the terminal).
 #include "FailingFileWriter.h"
 #include "FtpServerFixture.h"
+#include "RowName.h"
 #include "TestEnv.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
@@ -13,7 +14,6 @@
 #include <QTcpServer>
 #include <QThread>
 #include <QTimer>
-#include <cctype>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -577,13 +577,7 @@ TEST_P(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Producers, FtpClientHostileTerminal, ::testing::ValuesIn(kHostileCases),
-                         [](const ::testing::TestParamInfo<HostileCase>& row) {
-                             std::string name;
-                             for (const char* p = row.param.what; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Producers, FtpClientHostileTerminal, ::testing::ValuesIn(kHostileCases), jvztest::RowName());
 
 // The calling thread's events run while a call waits on the terminal: a timer of this thread keeps ticking.
 // A cancel asked meanwhile ends the call within a fraction of a second with OperationCancelled; the old local

@@ -64,8 +64,9 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
         }
         m_callBusy.reset();
         // A call that ended the session (a bound ran out, the terminal went): the window closes its side too,
-        // once the command under way is over, rather than show a session that answers nothing.
-        if (!m_ftp.isOpen() && m_window.FtpSessionOpen() && !m_sessionLost.isActive())
+        // once the command under way is over, rather than show a session that answers nothing. An unattended
+        // run reports the lost session itself and ends.
+        if (!m_ftp.isOpen() && m_window.FtpSessionOpen() && !m_context.batch.gBatchMode && !m_sessionLost.isActive())
             m_sessionLost.start(0);
     });
     m_sessionLost.setSingleShot(true);
@@ -197,7 +198,10 @@ void TerminalPane::closeLostSession()
     }
     if (m_ftp.isOpen() || !m_window.FtpSessionOpen())
         return; // opened again or closed meanwhile
-    m_host.trace(m_context.label("MSG_FtpSessionLost"));
+    // A walk of several files may have said it already, as it stopped.
+    const QString lost = m_context.label("MSG_FtpSessionLost");
+    if (!m_window.TraceText().startsWith(lost))
+        m_host.trace(lost);
     if (SessionRuntime* session = m_window.session())
         session->CloseFtpSession();
 }
