@@ -53,8 +53,12 @@ std::vector<SelectionRow> LocalSelectionPane::rows() const
         r.savedImageKey = index.data(LocalRole::SavedImageKey).toString();
         r.selected = selection && selection->isRowSelected(row, QModelIndex());
         r.kind = m_model.kind(row);
-        r.fullPath = m_model.fullPath(row);
-        r.nativePath = m_model.nativePath(row);
+        // Each path is built anew: for every row of a 20,000-file folder that would hold the window up at
+        // each listing and each click.
+        if (r.selected) {
+            r.fullPath = m_model.fullPath(row);
+            r.nativePath = m_model.nativePath(row);
+        }
         out.push_back(std::move(r));
     }
     return out;

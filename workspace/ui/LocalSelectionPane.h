@@ -68,6 +68,7 @@ public:
     void DeleteLocalSelection();
     void CopyNamesToClipboard();
     void SelectAllItems();
+    // Every row of the list; only the selected ones carry their paths, the only paths ever read.
     std::vector<SelectionRow> rows() const;
 
 protected:
