@@ -52,6 +52,8 @@ bool FtpServerFixture::start()
         arguments << QStringLiteral("--data-silent-after") << QString::number(m_options.dataSilentAfterBytes);
     if (m_options.endlessListing)
         arguments << QStringLiteral("--endless-listing");
+    for (const QByteArray& refused : m_options.refusedCommands)
+        arguments << QStringLiteral("--refuse") << QString::fromLatin1(refused);
     if (!m_options.cannedListing.isEmpty()) {
         const QString listingPath = base + QStringLiteral("/listing");
         QFile listing(listingPath);

@@ -116,6 +116,8 @@ def main():
                         help="bytes after which a data connection sends nothing more and stays open; -1: never")
     parser.add_argument("--endless-listing", action="store_true", help="LIST sends lines and never ends")
     parser.add_argument("--listing", help="file whose bytes answer every LIST, whatever the folder holds")
+    parser.add_argument("--refuse", action="append", default=[],
+                        help="command lines starting with this are answered 550 and not carried out (repeatable)")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -137,6 +139,9 @@ def main():
 
         def pre_process_command(self, line, cmd, arg):
             self.log_line(line)
+            if any(line.startswith(prefix) for prefix in args.refuse):
+                self.respond("550 Refused.")
+                return
             super().pre_process_command(line, cmd, arg)
 
         def on_disconnect(self):
