@@ -24,6 +24,7 @@
 #include <optional>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace jvz {
 
@@ -265,6 +266,11 @@ struct CurlFtpClient::Impl {
 
     // Set from the calling thread; the worker ends the running call at its next look.
     std::atomic<bool> cancel{false};
+    // The sockets libcurl opened through us and has not closed yet. Once a put's last bytes are handed to the
+    // system, libcurl waits for the server's final reply inside one call, where the cancel flag is not looked
+    // at; a cancel shuts these sockets down so that wait ends at once.
+    std::mutex socketsLock;
+    QList<curl_socket_t> sockets;
 
     // Per-call sinks and sources.
     FileReplacement* target = nullptr;
@@ -352,7 +358,28 @@ struct CurlFtpClient::Impl {
                 return CURL_SOCKET_BAD;
             }
         }
-        return ::socket(address->family, address->socktype, address->protocol);
+        const curl_socket_t opened = ::socket(address->family, address->socktype, address->protocol);
+        if (opened != CURL_SOCKET_BAD) {
+            const std::lock_guard lock(socketsLock);
+            sockets.append(opened);
+        }
+        return opened;
+    }
+
+    int closeSocket(curl_socket_t socket)
+    {
+        const std::lock_guard lock(socketsLock);
+        sockets.removeOne(socket);
+        return ::close(socket);
+    }
+
+    // From the calling thread: the running call's connections end, whatever libcurl is waiting for. Under the
+    // lock no listed socket can be closed and its number given to another file meanwhile.
+    void breakOff()
+    {
+        const std::lock_guard lock(socketsLock);
+        for (const curl_socket_t socket : sockets)
+            ::shutdown(socket, SHUT_RDWR);
     }
 
     // The options every call sets, so nothing of the previous call leaks into the next.
@@ -438,6 +465,9 @@ struct CurlFtpClient::Impl {
             curl_multi_poll(multi, nullptr, 0, WorkerPollMs, nullptr);
         }
         curl_multi_remove_handle(multi, easy);
+        // The connections a cancel shut down end the call with their own error.
+        if (code != CURLE_OK && cancel.load())
+            code = CURLE_ABORTED_BY_CALLBACK;
         return code;
     }
 
@@ -534,6 +564,11 @@ struct CurlFtpClient::Impl {
         return static_cast<Impl*>(user)->openSocket(purpose, address);
     }
 
+    static int closeSocketCallback(void* user, curl_socket_t socket)
+    {
+        return static_cast<Impl*>(user)->closeSocket(socket);
+    }
+
     static size_t writeCallback(char* data, size_t size, size_t count, void* user)
     {
         auto* self = static_cast<Impl*>(user);
@@ -607,6 +642,8 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
         curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Impl::openSocketCallback);
         curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &Impl::closeSocketCallback);
+        curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, this);
         curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::writeCallback);
         curl_easy_setopt(e, CURLOPT_READFUNCTION, &Impl::readCallback);
 
@@ -754,7 +791,8 @@ public:
     // Runs the job on the worker and returns its result. While it runs this thread serves its pending events
     // every few milliseconds (when it has an event loop) and asks cancelCheck, which raises the cancel flag the
     // job looks at. A job done within the first slice costs one wake-up each way, nothing more.
-    uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck, std::atomic<bool>& cancel)
+    uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck, std::atomic<bool>& cancel,
+                     const std::function<void()>& onCancel = {})
     {
         const bool serveEvents = QCoreApplication::instance() && QThread::currentThread()->eventDispatcher();
         std::unique_lock lock(m_mutex);
@@ -765,8 +803,11 @@ public:
             lock.unlock();
             if (serveEvents)
                 QCoreApplication::processEvents(QEventLoop::AllEvents);
-            if (cancelCheck && !cancel.load() && cancelCheck())
+            if (cancelCheck && !cancel.load() && cancelCheck()) {
                 cancel.store(true);
+                if (onCancel)
+                    onCancel();
+            }
             lock.lock();
         }
         return m_result;
@@ -828,7 +869,7 @@ uint32_t CurlFtpClient::call(const std::function<uint32_t(Impl&)>& job)
     const std::function<void(bool)> observer = m_observer;
     if (observer)
         observer(true);
-    uint32_t result = m_worker->execute([&d, &job] { return job(d); }, cancelCheck, d.cancel);
+    uint32_t result = m_worker->execute([&d, &job] { return job(d); }, cancelCheck, d.cancel, [&d] { d.breakOff(); });
     if (m_closeAfterCall) {
         // The session was closed while the call ran: the call ends with it.
         m_closeAfterCall = false;
@@ -863,6 +904,7 @@ void CurlFtpClient::close()
     if (m_calling) {
         m_closeAfterCall = true;
         m_impl->cancel.store(true);
+        m_impl->breakOff();
         return;
     }
     call([](Impl& d) {

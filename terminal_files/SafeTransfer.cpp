@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "platform/FtpClient.h"
+#include "platform/FtpClientListing.h"
 #include "platform/Notifier.h"
 #include "platform/TransferLog.h"
 
@@ -61,10 +62,55 @@ std::function<bool()> cancelCheck(TransferContext& ctx)
     return [progress] { return progress->Canceled(); };
 }
 
-uint32_t cancellablePut(TransferContext& ctx, const QString& localPath, const QByteArray& remoteName)
+uint32_t cancellablePut(TransferContext& ctx, const QString& localPath, const QByteArray& remoteName,
+                        const std::function<bool()>& cancel)
 {
-    const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));
+    const FtpCancelScope scope(ctx.ftp, cancel);
     return ctx.ftp.putFile(localPath, remoteName);
+}
+
+// What a cancelled put left on the terminal goes, where the terminal lets it; a refusal is reported and the
+// trace names the file left.
+void removeCutShortFile(TransferContext& ctx, const QByteArray& name)
+{
+    const uint32_t error = ctx.ftp.isOpen() ? ctx.ftp.deleteFile(name) : FtpError::InvalidHandle;
+    if (error == FtpError::None)
+        return;
+    ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
+    ctx.host.trace(ctx.label("TRC_LeftOnTerminal") + Cp1252::decode(name));
+}
+
+enum class Presence { Absent, Present, Cancelled };
+
+// Whether a name stands in the current terminal directory, from one listing of it per operation. Unknown
+// counts as present: the old file is then kept safe at the cost of a rename.
+Presence presenceOf(TransferContext& ctx, const QByteArray& finalName, const std::function<bool()>& cancel)
+{
+    const QByteArray directory = ctx.ftp.currentDirectory();
+    auto seen = ctx.namesSeen.directories.find(directory);
+    if (seen == ctx.namesSeen.directories.end()) {
+        QByteArrayList lines;
+        uint32_t error = FtpError::None;
+        {
+            const FtpCancelScope scope(ctx.ftp, cancel);
+            error = ctx.ftp.listDirectory(&lines);
+        }
+        if (error == FtpError::OperationCancelled)
+            return Presence::Cancelled;
+        TerminalNamesSeen::Directory listed;
+        if (error == FtpError::None) {
+            QList<FtpDroppedLine> dropped;
+            for (const FtpFileEntry& entry : parseFtpListing(lines, QDate::currentDate(), &dropped))
+                listed.names.insert(Cp1252::toUpper(Cp1252::decode(entry.name)));
+            listed.complete = dropped.isEmpty();
+        } else {
+            qCWarning(lcTransfer) << "listing before the put failed:" << error;
+        }
+        seen = ctx.namesSeen.directories.insert(directory, listed);
+    }
+    if (!seen->complete || seen->names.contains(Cp1252::toUpper(Cp1252::decode(finalName))))
+        return Presence::Present;
+    return Presence::Absent;
 }
 
 // A file cut short by the cancel is no failure to report: the user asked for it.
@@ -90,15 +136,33 @@ struct PutOutcome {
     bool reported = false;
 };
 
-PutOutcome putThroughTemporaryName(TransferContext& ctx, const QString& localPath, const QByteArray& finalName)
+// Long names: the final name is only ever given by the rename, and a refused rename leaves what stood
+// under it. An existing short name: the rename goes over the old file, which a cancel never touches.
+PutOutcome putThroughTemporaryName(TransferContext& ctx, const QString& localPath, const QByteArray& finalName,
+                                   const std::function<bool()>& cancel, bool overOldFile)
 {
     const QByteArray temporary = Cp1252::encode(TemporaryPutName(ctx.clock()));
-    if (const uint32_t error = cancellablePut(ctx, localPath, temporary)) {
+    if (const uint32_t error = cancellablePut(ctx, localPath, temporary, cancel)) {
+        if (error == FtpError::OperationCancelled) {
+            removeCutShortFile(ctx, temporary);
+            return {error, false};
+        }
         // The final name was never touched; what arrived under the temporary one goes, where the terminal
-        // lets it (a session that ended with the failure cannot).
+        // lets it (a session that ended with the failure cannot; a put refused at once left nothing).
         if (ctx.ftp.isOpen() && ctx.ftp.deleteFile(temporary) != FtpError::None)
             qCWarning(lcTransfer) << "temporary file left on the terminal:" << temporary;
         return {error, false};
+    }
+    if (overOldFile) {
+        const NameTaken taken = giveTemporaryItsName(ctx, localPath, temporary, finalName, OldFileRoad::RenameOver);
+        if (taken.error == FtpError::None)
+            return {};
+        ctx.host.ReportFtpError(taken.error, QStringLiteral("FtpPutFile"));
+        if (taken.temporaryHoldsTheFile)
+            ctx.host.trace(ctx.label("TRC_LeftOnTerminal") + Cp1252::decode(temporary));
+        else
+            removeCutShortFile(ctx, temporary);
+        return {taken.error, true};
     }
     const uint32_t renameError = ctx.ftp.renameFile(temporary, finalName);
     if (renameError == FtpError::None)
@@ -108,6 +172,35 @@ PutOutcome putThroughTemporaryName(TransferContext& ctx, const QString& localPat
     if (ctx.ftp.deleteFile(temporary) != FtpError::None)
         qCWarning(lcTransfer) << "temporary file left on the terminal:" << temporary;
     return {renameError, true};
+}
+
+// A short name: straight under its name, unless a cancel could cut it short over an older file.
+PutOutcome putShortName(TransferContext& ctx, const QString& localPath, const QByteArray& finalName)
+{
+    const std::function<bool()> cancel = cancelCheck(ctx);
+    if (!cancel)
+        return {cancellablePut(ctx, localPath, finalName, cancel), false};
+    switch (presenceOf(ctx, finalName, cancel)) {
+    case Presence::Cancelled:
+        return {FtpError::OperationCancelled, false};
+    case Presence::Present:
+        return putThroughTemporaryName(ctx, localPath, finalName, cancel, true);
+    case Presence::Absent:
+        break;
+    }
+    const uint32_t error = cancellablePut(ctx, localPath, finalName, cancel);
+    // Half a file under its final name would pass for the whole one.
+    if (error == FtpError::OperationCancelled)
+        removeCutShortFile(ctx, finalName);
+    return {error, false};
+}
+
+// The name a put gave stands in its directory from now on.
+void rememberPut(TransferContext& ctx, const QByteArray& finalName)
+{
+    const auto seen = ctx.namesSeen.directories.find(ctx.ftp.currentDirectory());
+    if (seen != ctx.namesSeen.directories.end())
+        seen->names.insert(Cp1252::toUpper(Cp1252::decode(finalName)));
 }
 
 } // namespace
@@ -170,10 +263,34 @@ bool refuseUnsendableTerminalName(TransferContext& ctx, const QString& listedNam
     return true;
 }
 
+NameTaken giveTemporaryItsName(TransferContext& ctx, const QString& localPath, const QByteArray& temporary,
+                               const QByteArray& finalName, OldFileRoad road)
+{
+    if (road == OldFileRoad::RenameOver && ctx.ftp.renameFile(temporary, finalName) == FtpError::None)
+        return {};
+    // Many servers refuse a rename onto an existing name. A missing old file is no reason to stop; a refused
+    // delete leaves the old file, so the rename below fails and the terminal keeps it.
+    const bool oldGone = ctx.ftp.deleteFile(finalName) == FtpError::None;
+    const uint32_t renameError = ctx.ftp.renameFile(temporary, finalName);
+    if (renameError == FtpError::None)
+        return {};
+    if (!oldGone)
+        return {renameError, false};
+    ctx.host.trace(
+        QStringLiteral("RNFR %1 RNTO %2 : STOR %2").arg(Cp1252::decode(temporary), Cp1252::decode(finalName)));
+    if (ctx.ftp.putFile(localPath, finalName) == FtpError::None) {
+        ctx.ftp.deleteFile(temporary);
+        return {};
+    }
+    return {renameError, true};
+}
+
 bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& localFolder, QString& destLabel,
                     bool first, bool& cancelled, int total, const QString& remoteName)
 {
     const QString remote = remoteName.isEmpty() ? name : remoteName;
+    if (first)
+        ctx.namesSeen = {};
     if (first && destLabel.isEmpty())
         destLabel = QStringLiteral(".");
     announceFile(ctx, name, localFolder, destLabel, first, total);
@@ -182,11 +299,12 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
     if (!isPlainFileName(name) || !isPlainFileName(remote))
         outcome.error = FtpError::InvalidParameter;
     else if (remote.size() >= kTemporaryNameThreshold)
-        outcome = putThroughTemporaryName(ctx, localPath, terminalFileName(remote));
+        outcome = putThroughTemporaryName(ctx, localPath, terminalFileName(remote), cancelCheck(ctx), false);
     else
-        outcome.error = cancellablePut(ctx, localPath, terminalFileName(remote));
+        outcome = putShortName(ctx, localPath, terminalFileName(remote));
     waitForAnimation(ctx, cancelled);
     if (outcome.error == FtpError::None) {
+        rememberPut(ctx, terminalFileName(remote));
         reportSuccess(ctx, "PutOK");
         return true;
     }

@@ -31,11 +31,33 @@ bool refuseUnsendableTerminalName(TransferContext& ctx, const QString& listedNam
 // A name with its control characters written out ("X<CR>Y.TXT"), for messages and traces.
 QString visibleName(const QString& name);
 
+// How a file that arrived complete under a temporary name takes the name of an older file.
+enum class OldFileRoad {
+    DeleteFirst, // the old file goes, then the rename
+    RenameOver,  // a rename onto the old name; a server that refuses it gets DeleteFirst's road
+};
+
+struct NameTaken {
+    uint32_t error = 0;                 // the rename's, when the file did not take its name
+    bool temporaryHoldsTheFile = false; // the old file went and the new one stands only under the temporary name
+};
+
+// The new file stands complete under temporary and takes finalName, over an older file standing there. Once
+// the old file is gone the new one is never lost: a refused rename stores localPath again under the final name,
+// and when that fails too the file stays under the temporary name. A failure is left to the caller to report,
+// and the temporary file to remove unless it holds the file.
+NameTaken giveTemporaryItsName(TransferContext& ctx, const QString& localPath, const QByteArray& temporary,
+                               const QByteArray& finalName, OldFileRoad road);
+
 // Puts localFolder + name into the current terminal directory under the upper-cased name, or under the
 // upper-cased remoteName when one is given. first opens the progress window (an empty destLabel then
 // becomes "."); total is the operation's file count. cancelled takes the progress window's Cancel once the
 // file is done, whatever its outcome. True when the file stands under its final name; a failure is reported
 // through the host.
+// While the progress window's Cancel can cut a put short, a short name that already stands in the directory
+// (the operation lists each directory once, at its first put) goes through the temporary name and a rename
+// over the old file, so a cancel leaves the old file whole; a new name is stored straight away, and what a
+// cancel left of it is removed. Whatever a cancel leaves and the terminal refuses to delete is reported.
 bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& localFolder, QString& destLabel,
                     bool first, bool& cancelled, int total, const QString& remoteName = QString());
 

@@ -101,9 +101,7 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
 }
 
 // The new text goes under a temporary name first; only once it has arrived does the old file go and the new
-// one take its name, since many servers refuse a rename onto an existing name. Once the old file is gone the
-// new text is never removed from the terminal: a refused rename stores it again under its name, and when
-// that fails too it stays under the temporary name.
+// one take its name (see giveTemporaryItsName).
 TerminalFileOpener::PutBack TerminalFileOpener::putBack(TransferContext& ctx, const QString& name,
                                                         const QString& localPath, QString& keptCopy,
                                                         QString& terminalCopy)
@@ -121,21 +119,10 @@ TerminalFileOpener::PutBack TerminalFileOpener::putBack(TransferContext& ctx, co
     };
     if (const uint32_t error = ctx.ftp.putFile(localPath, temporary); error != FtpError::None)
         return fail(error, false);
-    // A missing old file is no reason to stop; a refused delete leaves the old file, so the rename below fails
-    // and the terminal keeps it.
-    const bool oldGone = ctx.ftp.deleteFile(finalName) == FtpError::None;
-    const uint32_t renameError = ctx.ftp.renameFile(temporary, finalName);
-    if (renameError == FtpError::None)
+    const NameTaken taken = giveTemporaryItsName(ctx, localPath, temporary, finalName, OldFileRoad::DeleteFirst);
+    if (taken.error == FtpError::None)
         return PutBack::Done;
-    if (!oldGone)
-        return fail(renameError, false);
-    ctx.host.trace(
-        QStringLiteral("RNFR %1 RNTO %2 : STOR %2").arg(Cp1252::decode(temporary), Cp1252::decode(finalName)));
-    if (ctx.ftp.putFile(localPath, finalName) == FtpError::None) {
-        ctx.ftp.deleteFile(temporary);
-        return PutBack::Done;
-    }
-    return fail(renameError, true);
+    return fail(taken.error, taken.temporaryHoldsTheFile);
 }
 
 // The edited copy moves out of the way of later fetches (which overwrite the temp folder's files), and the

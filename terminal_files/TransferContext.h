@@ -8,6 +8,9 @@
 #include "core/MBLanguages.h"
 #include "core/TerminalSession.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -51,6 +54,17 @@ public:
 using SecondsSinceMidnight = std::function<double()>;
 double localSecondsSinceMidnight();
 
+// The names the terminal's directories held, as one operation listed them (upper case), so that a put the
+// Cancel may cut short never writes over an older file. A directory whose listing failed or left lines out
+// is not complete: any name may stand in it.
+struct TerminalNamesSeen {
+    struct Directory {
+        QSet<QString> names;
+        bool complete = false;
+    };
+    QHash<QByteArray, Directory> directories; // by the client's current directory
+};
+
 // Everything one transfer operation reads and writes. The references are the program-wide state.
 struct TransferContext {
     FtpClient& ftp;
@@ -65,6 +79,7 @@ struct TransferContext {
     QString tempFolder{};                   // fetched terminal files; empty: the per-user temp folder
     SecondsSinceMidnight clock = localSecondsSinceMidnight;
     int maxAnimationWaitMs = 30000; // bound of the wait for the per-file animation
+    TerminalNamesSeen namesSeen{};  // emptied by the first file of each operation
 
     QString label(const char* key) const { return language.GetFormLabel(QString::fromLatin1(key)); }
     bool showProgress() const { return batch.gShowProgress; }

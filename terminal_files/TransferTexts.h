@@ -13,6 +13,7 @@ inline constexpr TextKey kTransferTexts[] = {
     {"frmMainJVZ", "MSG_AllDelFile"},
     {"frmMainJVZ", "MSG_DescriptorBadTarget"},
     {"frmMainJVZ", "MSG_FtpSessionLost"},
+    {"frmMainJVZ", "TRC_LeftOnTerminal"},
     {"frmMainJVZ", "FTPCmd"},
     {"frmMainJVZ", "PutOK"},
     {"frmMainJVZ", "GetOK"},

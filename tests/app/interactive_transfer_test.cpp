@@ -343,8 +343,16 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
     EXPECT_EQ(ftp->readLocal(QStringLiteral("\\HOST\\HOST.CFG")), host);
     const QByteArrayList wire = commandsFrom(before);
-    const QByteArrayList expected = {
-        "RETR \\SWAP\\ACTIVITY.INF", "CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST", "STOR HOST.CFG", "LIST"};
+    // Each folder is listed before its first put, so that a put the Cancel may cut short never writes over an
+    // older file; new names are stored straight under their names.
+    const QByteArrayList expected = {"RETR \\SWAP\\ACTIVITY.INF",
+                                     "CWD ..\\SWAP",
+                                     "LIST",
+                                     "STOR APP.SGN",
+                                     "CWD ..\\HOST",
+                                     "LIST",
+                                     "STOR HOST.CFG",
+                                     "LIST"};
     EXPECT_EQ(wire, expected) << wire.join(" | ").toStdString();
     EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\HOST\\"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'")) << "the caption names the last folder";
@@ -451,6 +459,104 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
     EXPECT_TRUE(asked);
     EXPECT_TRUE(window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
     EXPECT_FALSE(window.isBusy());
+    EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
+}
+
+// A put Cancel cuts short, answered Yes: over a file the terminal holds, the old file stays whole and the temporary
+// file goes; a new file leaves nothing under its name. The transfer and its clean-up are over (the copy window
+// gone) within 200 ms of the answer.
+TEST_F(SlowTerminalWindow, CancelledPutLeavesTheTerminalsOldFileWhole)
+{
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    action("MNU_Terminal_Connect")->trigger();
+    peer.start(kProgramAddress, sessionPort, kTerminalAddress);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("APPLI.ADF")); }, kBoundMs))
+        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+
+    // Each file goes by a catalogue list into SWAP.
+    struct Case {
+        const char* what;
+        const char* list;
+        const char* name;
+        bool onTerminal;
+    } const cases[] = {
+        {"over a file the terminal holds", "OLD.M40", "APPLI.ADF", true},
+        {"a new file", "NEW.M40", "NEWAPP.SGN", false},
+    };
+    // The copy window is the main window's child: its button is found while it is hidden too.
+    const auto copyWindowShown = [] {
+        const QPushButton* cancel = copyWindowCancel();
+        return cancel && cancel->isVisible();
+    };
+    const QString folder = QString::fromStdString(jvztest::makeScratchDir("slowput")) + u'/';
+    for (const Case& c : cases) {
+        writeLocal(folder + QLatin1String(c.name), QByteArray(kSlowFileBytes, 'p'));
+        writeLocal(folder + QLatin1String(c.list), "-eSWAP\r\n" + QByteArray(c.name) + "\r\n");
+    }
+    openLocal(folder);
+    const QStringList before = QDir(ftp->localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = QLatin1String(c.list);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                for (int r = 0; r < listView1->model()->rowCount(); ++r)
+                    if (listView1->model()->index(r, 0).data().toString() == name)
+                        return true;
+                return false;
+            },
+            kBoundMs));
+        selectRows(listView1, {name});
+        window.commandState().setDownloadSelection(true);
+        window.RefreshTransferCommands(true);
+        ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
+        const qsizetype sentBefore = ftp->commands().size();
+        const size_t boxesBefore = notifier.shown.size();
+
+        QElapsedTimer sincePress;
+        sincePress.start();
+        qint64 answeredAt = -1;
+        qint64 goneAt = -1;
+        QTimer::singleShot(1500, [&] {
+            QPushButton* cancel = copyWindowCancel();
+            ASSERT_NE(cancel, nullptr);
+            QTest::mouseClick(cancel, Qt::LeftButton); // asks, and the notifier answers Yes
+            answeredAt = sincePress.elapsed();
+        });
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (answeredAt >= 0 && goneAt < 0 && !copyWindowShown())
+                goneAt = sincePress.elapsed();
+        });
+        watch.start(5);
+        action("MNU_Terminal_Download")->trigger();
+        const qint64 endedAt = sincePress.elapsed();
+        watch.stop();
+        if (goneAt < 0 && !copyWindowShown())
+            goneAt = endedAt; // gone with no event served in between: by the command's end at the latest
+        std::printf("%s: answer to copy window gone %lld ms, to the command's end (the list read again) %lld ms\n",
+                    c.what, static_cast<long long>(goneAt - answeredAt), static_cast<long long>(endedAt - answeredAt));
+        ASSERT_GE(answeredAt, 0) << "the transfer ended before the cancel";
+        ASSERT_GE(goneAt, 0);
+        EXPECT_LT(goneAt - answeredAt, 200) << "from the answer to the end of the transfer";
+
+        // The terminal's tree: as before, the old file whole.
+        EXPECT_EQ(QDir(ftp->localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files), before);
+        EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\APPLI.ADF")), adf);
+        const QByteArrayList sent = commandsFrom(sentBefore);
+        QByteArray stored;
+        for (const QByteArray& line : sent)
+            if (line.startsWith("STOR "))
+                stored = line.mid(5);
+        EXPECT_EQ(stored.startsWith("TMP"), c.onTerminal) << sent.join(" | ").toStdString();
+        EXPECT_TRUE(sent.contains("DELE " + stored)) << sent.join(" | ").toStdString();
+        EXPECT_FALSE(sent.join(' ').contains("RNFR"));
+        for (size_t i = boxesBefore; i < notifier.shown.size(); ++i)
+            EXPECT_NE(notifier.shown[i].title, QStringLiteral("FTP Error")) << notifier.shown[i].text.toStdString();
+        EXPECT_TRUE(
+            window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
+        EXPECT_FALSE(window.isBusy());
+    }
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
 }
 

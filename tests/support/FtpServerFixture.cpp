@@ -55,6 +55,8 @@ bool FtpServerFixture::start()
         arguments << QStringLiteral("--endless-listing");
     if (m_options.armedLater)
         arguments << QStringLiteral("--armed-by-signal");
+    for (const QByteArray& refused : m_options.refusedCommands)
+        arguments << QStringLiteral("--refuse") << QString::fromLatin1(refused);
     if (!m_options.cannedListing.isEmpty()) {
         const QString listingPath = base + QStringLiteral("/listing");
         QFile listing(listingPath);

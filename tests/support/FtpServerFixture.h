@@ -34,6 +34,9 @@ public:
         // Not empty: every LIST is answered with these bytes instead of the folder's entries, so a test can
         // list names no file system holds (a CR, a NUL) or lines no server writes.
         QByteArray cannedListing;
+        // Command lines starting with one of these ("DELE TMP") are refused with 550, as a terminal that will
+        // not delete a file does.
+        QByteArrayList refusedCommands;
     };
 
     FtpServerFixture();

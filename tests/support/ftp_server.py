@@ -131,6 +131,8 @@ def main():
     parser.add_argument("--listing", help="file whose bytes answer every LIST, whatever the folder holds")
     parser.add_argument("--armed-by-signal", action="store_true",
                         help="serve as a sound terminal until SIGUSR2, then turn hostile (logs #armed)")
+    parser.add_argument("--refuse", action="append", default=[],
+                        help="command lines starting with this are answered 550 and not carried out (repeatable)")
     args = parser.parse_args()
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
@@ -152,6 +154,9 @@ def main():
 
         def pre_process_command(self, line, cmd, arg):
             self.log_line(line)
+            if any(line.startswith(prefix) for prefix in args.refuse):
+                self.respond("550 Refused.")
+                return
             super().pre_process_command(line, cmd, arg)
 
         def on_disconnect(self):

@@ -3,7 +3,7 @@
 // A terminal's FTP server as a local folder: names relative to the current directory (\SWAP\), absolute
 // terminal paths from the root; every call recorded; puts and renames can be made to fail, and so can any
 // one command by its recorded text (refused). Like many
-// servers, a rename onto an existing name is refused.
+// servers, a rename onto an existing name is refused. LIST lists SWAP.
 
 #include "platform/FtpClient.h"
 
@@ -58,7 +58,14 @@ public:
         const bool ok = !failRename && !QFile::exists(local(to)) && QFile::rename(local(from), local(to));
         return record("RNFR " + from + " RNTO " + to, ok ? 0 : jvz::FtpError::ExtendedError);
     }
-    uint32_t listDirectory(QByteArrayList*) override { return 0; }
+    // The current directory (SWAP) in the Unix form.
+    uint32_t listDirectory(QByteArrayList* lines) override
+    {
+        lines->clear();
+        for (const QString& name : QDir(m_root + QStringLiteral("SWAP")).entryList(QDir::Files))
+            lines->append("-rw-r--r--   1 owner    group           4 Jan 01 00:00 " + name.toLatin1());
+        return record("LIST", 0);
+    }
     QByteArray lastResponse() const override { return "550 refused"; }
     uint32_t lastError() const override { return m_last; }
 

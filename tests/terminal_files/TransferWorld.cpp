@@ -56,6 +56,7 @@ const std::vector<const char*>& transferTextKeys()
         "MSG_MaintenanceDlFiles",
         "MSG_TerminalSessionClosed",
         "MSG_FtpSessionLost",
+        "TRC_LeftOnTerminal",
     };
     return keys;
 }

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -29,7 +30,10 @@ constexpr qint64 BoundSlackMs = 1500;
 // A session on a server that plays the terminal, with a run's state around it.
 struct HostileRun {
     explicit HostileRun(const jvztest::SlowTerminal& terminal, FtpTimeouts bounds)
-        : server(terminal.options()), client(bounds)
+        : HostileRun(terminal.options(), bounds)
+    {
+    }
+    HostileRun(const jvztest::FtpServerFixture::Options& options, FtpTimeouts bounds) : server(options), client(bounds)
     {
     }
 
@@ -131,6 +135,80 @@ TEST(BatchHostileTerminal, CancelEndsTheFileUnderWay)
     const ResultFile result = writtenResult(world.batch, folder);
     EXPECT_EQ(result.code, QString::number(int(BatchCode::TransferCancelled)));
     EXPECT_EQ(result.text, QStringLiteral("<MSG_TransferCancelled>\r\n"));
+}
+
+// The progress window's Cancel during a put of the unattended download: the terminal's old file stays whole,
+// what the put left goes (a delete the terminal refuses is reported, with the file left named in the trace),
+// and the run ends within 200 ms of the press with the cancel code and its text.
+TEST(BatchHostileTerminal, CancelledPutLeavesTheTerminalsOldFileWhole)
+{
+    struct Case {
+        const char* what;
+        bool oldFile;
+        QByteArrayList refused;
+        QByteArray deleted; // the name the clean-up deletes
+        QStringList swapAfter;
+        const char* resultText;
+    } const cases[] = {
+        {"over an old file", true, {}, "TMP3512", {"ACTIVITY.INF", "APP.SGN"}, "<MSG_TransferCancelled>\r\n"},
+        {"a new file", false, {}, "APP.SGN", {"ACTIVITY.INF"}, "<MSG_TransferCancelled>\r\n"},
+        {"over an old file, the terminal refusing the delete",
+         true,
+         {"DELE TMP"},
+         "TMP3512",
+         {"ACTIVITY.INF", "APP.SGN", "TMP3512"},
+         "FtpDeleteFile 12003: 550 Refused.\r\n\r\n<MSG_TransferCancelled>\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        jvztest::FtpServerFixture::Options options = jvztest::SlowTerminal{2000}.options();
+        options.refusedCommands = c.refused;
+        HostileRun run(options, FtpTimeouts{3000, 5});
+        ASSERT_TRUE(run.server.start()) << run.server.errorString().toStdString();
+        jvztest::FtpServerFixture& server = run.server;
+        ASSERT_TRUE(
+            server.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
+        if (c.oldFile) {
+            ASSERT_TRUE(server.putLocal(QStringLiteral("\\SWAP\\APP.SGN"), "old"));
+        }
+        ASSERT_EQ(run.client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+        ASSERT_EQ(run.client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+        jvztest::TransferWorld& world = run.world;
+        world.batch.gBatchMode = true;
+        world.batch.gShowProgress = true;
+        const QString folder = scratchFolder("cancelput");
+        writeFile(folder + QStringLiteral("app.sgn"), QByteArray(40000, 'n')); // 20 s
+        writeFile(folder + QStringLiteral("LOAD.M40"), "-eSWAP\r\napp.sgn\r\n");
+        const qsizetype before = server.commands().size();
+
+        QElapsedTimer timer;
+        timer.start();
+        qint64 pressedAt = -1;
+        QTimer::singleShot(1500, [&] {
+            world.host.progress.pressCancel();
+            pressedAt = timer.elapsed();
+        });
+        DownloadCatalogFile(run.ctx, folder + QStringLiteral("LOAD.M40"));
+        const qint64 endedAt = timer.elapsed();
+        ASSERT_GE(pressedAt, 0);
+        std::printf("%s: press to end %lld ms\n", c.what, static_cast<long long>(endedAt - pressedAt));
+        EXPECT_LT(endedAt - pressedAt, 200);
+
+        QStringList swap = QDir(server.localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files | QDir::Hidden);
+        swap.sort();
+        EXPECT_EQ(swap, c.swapAfter);
+        if (c.oldFile) {
+            EXPECT_EQ(server.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), "old");
+        }
+        const QByteArrayList sent = server.commands().mid(before);
+        EXPECT_TRUE(sent.contains("DELE " + c.deleted)) << sent.join(" | ").toStdString();
+        EXPECT_EQ(sent.contains("STOR APP.SGN"), !c.oldFile) << "an old file is never written over";
+        EXPECT_FALSE(sent.contains("RNFR TMP3512"));
+        EXPECT_EQ(world.host.traces.contains(QStringLiteral("<TRC_LeftOnTerminal>TMP3512")), !c.refused.isEmpty());
+        const ResultFile result = writtenResult(world.batch, folder);
+        EXPECT_EQ(result.code, QString::number(int(BatchCode::TransferCancelled)));
+        EXPECT_EQ(result.text, QString::fromLatin1(c.resultText)) << result.text.toStdString();
+    }
 }
 
 } // namespace

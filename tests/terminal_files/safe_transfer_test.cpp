@@ -1,5 +1,6 @@
 // Putting and getting one file at a time against a real FTP server on 127.0.0.1: upper-cased terminal
 // names, the temporary name and rename of long names, the progress window and the reports.
+#include "FakeTerminalFtp.h"
 #include "FtpServerFixture.h"
 #include "Paths.h"
 #include "TransferWorld.h"
@@ -210,6 +211,164 @@ TEST_F(SafeTransferTest, GetOfAnAbsentFileIsReportedWithTheServersReply)
     EXPECT_EQ(m_world.host.reports[0].operation, QStringLiteral("FtpGetFile"));
     EXPECT_EQ(m_world.host.reports[0].error, FtpError::ExtendedError);
     EXPECT_EQ(readFile(m_local + QStringLiteral("kept.sgn")), "local");
+}
+
+// The commands that name files or listings, without the data-connection set-up (PORT, TYPE).
+QByteArrayList fileCommands(const QByteArrayList& commands)
+{
+    QByteArrayList kept;
+    for (const QByteArray& line : commands) {
+        if (!line.startsWith("PORT") && !line.startsWith("TYPE") && !line.startsWith("EPRT") && !line.startsWith("PWD"))
+            kept << line;
+    }
+    return kept;
+}
+
+// While the Cancel can cut a put short, a short name that stands on the terminal goes through the temporary
+// name and a rename over the old file, as a long name does; a new name goes straight, as it always has. With
+// no progress window nothing can cancel, and nothing on the wire changes.
+TEST_F(SafeTransferTest, ShortNameOverAnOldFileGoesThroughTheTemporaryNameWhileACancelCanCutIt)
+{
+    struct Case {
+        const char* what;
+        bool progress;
+        const char* oldFile; // the name it stands under on the terminal; null: none
+        QByteArrayList wire;
+    } const cases[] = {
+        {"new name", true, nullptr, {"LIST", "STOR APP.SGN"}},
+        {"old file", true, "APP.SGN", {"LIST", "STOR TMP3512", "RNFR TMP3512", "RNTO APP.SGN"}},
+        // The terminal's names are upper case; another case is taken as the same file, to be safe.
+        {"old file listed in lower case", true, "app.sgn", {"LIST", "STOR TMP3512", "RNFR TMP3512", "RNTO APP.SGN"}},
+        {"new name, no progress window", false, nullptr, {"STOR APP.SGN"}},
+        {"old file, no progress window", false, "APP.SGN", {"STOR APP.SGN"}},
+    };
+    int seed = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const QString& name : swapEntries())
+            QFile::remove(m_server.localPath(QStringLiteral("\\SWAP\\") + name));
+        if (c.oldFile) {
+            ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\SWAP\\") + QLatin1String(c.oldFile), "old"));
+        }
+        m_world.batch.gShowProgress = c.progress;
+        const QByteArray bytes = patternBytes(30000, ++seed);
+        writeFile(m_local + QStringLiteral("app.sgn"), bytes);
+        const qsizetype before = m_server.commands().size();
+        EXPECT_TRUE(put(QStringLiteral("app.sgn")));
+        EXPECT_EQ(fileCommands(m_server.commands().mid(before)), c.wire);
+        EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), bytes);
+        EXPECT_FALSE(swapEntries().contains(QStringLiteral("TMP3512")));
+    }
+    EXPECT_TRUE(m_world.host.reports.empty());
+}
+
+// Each directory is listed once per operation, at its first put; a name the operation put stands from then on.
+TEST_F(SafeTransferTest, OneListingPerDirectoryAndOperation)
+{
+    ASSERT_TRUE(m_server.putLocal(QStringLiteral("\\HOST\\.keep"), QByteArray()));
+    for (const char* name : {"one.sgn", "two.sgn", "three.sgn"})
+        writeFile(m_local + QLatin1String(name), name);
+    const qsizetype before = m_server.commands().size();
+    EXPECT_TRUE(put(QStringLiteral("one.sgn"), true));
+    EXPECT_TRUE(put(QStringLiteral("two.sgn"), false));
+    EXPECT_TRUE(put(QStringLiteral("one.sgn"), false));
+    ASSERT_EQ(m_client.setCurrentDirectory("..\\HOST"), FtpError::None);
+    EXPECT_TRUE(put(QStringLiteral("three.sgn"), false));
+    ASSERT_EQ(m_client.setCurrentDirectory("..\\SWAP"), FtpError::None);
+    EXPECT_TRUE(put(QStringLiteral("three.sgn"), true)); // a new operation lists again
+    const QByteArrayList expected = {"LIST",           "STOR ONE.SGN", "STOR TWO.SGN", "STOR TMP3512",
+                                     "RNFR TMP3512",   "RNTO ONE.SGN", "CWD ..\\HOST", "LIST",
+                                     "STOR THREE.SGN", "CWD ..\\SWAP", "LIST",         "STOR THREE.SGN"};
+    EXPECT_EQ(fileCommands(m_server.commands().mid(before)), expected);
+    EXPECT_EQ(m_server.readLocal(QStringLiteral("\\HOST\\THREE.SGN")), "three.sgn");
+    EXPECT_TRUE(m_world.host.reports.empty());
+}
+
+// A terminal that refuses a rename onto an existing name: the old file is deleted, then the rename; once the
+// old file is gone the new one is never lost. The terminal's files are checked after each refusal.
+TEST(SafeTransferOverOldFile, RefusedStepsNeverLoseBothFiles)
+{
+    struct Case {
+        const char* what;
+        bool failRename;
+        QByteArrayList refused;
+        bool done;
+        QByteArrayList wire;
+        QByteArray finalAfter;     // under APP.SGN ("" for nothing)
+        QByteArray temporaryAfter; // under TMP3512
+        QStringList traces;
+    } const cases[] = {
+        {"rename onto the old name refused",
+         false,
+         {},
+         true,
+         {"LIST", "STOR TMP3512", "RNFR TMP3512 RNTO APP.SGN", "DELE APP.SGN", "RNFR TMP3512 RNTO APP.SGN"},
+         "new",
+         "",
+         {"<FTPCmd><PutOK>"}},
+        {"old file not deleted",
+         false,
+         {"DELE APP.SGN"},
+         false,
+         {"LIST", "STOR TMP3512", "RNFR TMP3512 RNTO APP.SGN", "DELE APP.SGN", "RNFR TMP3512 RNTO APP.SGN",
+          "DELE TMP3512"},
+         "old",
+         "",
+         {}},
+        {"every rename refused: stored again under the name",
+         true,
+         {},
+         true,
+         {"LIST", "STOR TMP3512", "RNFR TMP3512 RNTO APP.SGN", "DELE APP.SGN", "RNFR TMP3512 RNTO APP.SGN",
+          "STOR APP.SGN", "DELE TMP3512"},
+         "new",
+         "",
+         {"<FTPCmd><PutOK>", "RNFR TMP3512 RNTO APP.SGN : STOR APP.SGN"}},
+        {"every rename and the second store refused: kept under the temporary name",
+         true,
+         {"STOR APP.SGN"},
+         false,
+         {"LIST", "STOR TMP3512", "RNFR TMP3512 RNTO APP.SGN", "DELE APP.SGN", "RNFR TMP3512 RNTO APP.SGN",
+          "STOR APP.SGN"},
+         "",
+         "new",
+         {"<TRC_LeftOnTerminal>TMP3512", "RNFR TMP3512 RNTO APP.SGN : STOR APP.SGN"}},
+        {"temporary file not deleted either",
+         false,
+         {"DELE APP.SGN", "DELE TMP3512"},
+         false,
+         {"LIST", "STOR TMP3512", "RNFR TMP3512 RNTO APP.SGN", "DELE APP.SGN", "RNFR TMP3512 RNTO APP.SGN",
+          "DELE TMP3512"},
+         "old",
+         "new",
+         {"<TRC_LeftOnTerminal>TMP3512"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        jvztest::FakeTerminalFtp ftp(scratchFolder("terminal"));
+        ftp.failRename = c.failRename;
+        ftp.refused = c.refused;
+        jvztest::TransferWorld world;
+        TransferContext ctx = world.context(ftp);
+        const QString local = scratchFolder("local");
+        writeFile(local + QStringLiteral("APP.SGN"), "new");
+        writeFile(ftp.local("APP.SGN"), "old");
+        QString label = QStringLiteral("\\SWAP\\");
+        bool cancelled = false;
+        EXPECT_EQ(FtpPutFileSafe(ctx, QStringLiteral("APP.SGN"), local, label, true, cancelled, 1), c.done);
+        EXPECT_EQ(ftp.commands, c.wire);
+        EXPECT_EQ(readFile(ftp.local("APP.SGN")), c.finalAfter);
+        EXPECT_EQ(readFile(ftp.local("TMP3512")), c.temporaryAfter);
+        EXPECT_EQ(world.host.traces, c.traces);
+        // A failure is reported once for the rename, once more for a temporary file the terminal kept.
+        const size_t reports = c.done ? 0 : 1 + (c.refused.contains("DELE TMP3512") ? 1 : 0);
+        EXPECT_EQ(world.host.reports.size(), reports);
+        if (!c.done) {
+            ASSERT_FALSE(world.host.reports.empty());
+            EXPECT_EQ(world.host.reports[0].operation, QStringLiteral("FtpPutFile"));
+        }
+        EXPECT_FALSE(cancelled);
+    }
 }
 
 // The real copy progress window behind the transfers.
