@@ -230,7 +230,7 @@ TEST(LocalListing, NameWithInvalidBytesKeepsItsRealPath)
     const FolderListing l = list(t.vol1, QStringLiteral("*.TXT"));
     const LocalEntry* found = nullptr;
     for (const LocalEntry& e : l.entries) {
-        if (e.nativeName == t.badName)
+        if (e.bytes() == t.badName)
             found = &e;
     }
     ASSERT_NE(found, nullptr);
