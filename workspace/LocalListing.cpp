@@ -37,12 +37,6 @@ struct RawEntry {
     QString sortKey;
 };
 
-QDateTime modifiedOf(const struct stat& st)
-{
-    // Kept in UTC: the conversion to local time is made for the rows shown, not for every entry read.
-    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec, Qt::UTC);
-}
-
 bool isHidden(const char* name)
 {
     return name[0] == '.';
@@ -52,36 +46,6 @@ void sortByName(QList<RawEntry>& entries)
 {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const RawEntry& a, const RawEntry& b) { return a.sortKey < b.sortKey; });
-}
-
-// Reads the folder's entries (hidden ones left out) and hands each with its lstat record to the visitor.
-// stop is asked every few hundred entries; *stopped tells whether it ended the read.
-// foldersOnly: entries the directory itself says are no folders are passed over unread, so the tree's
-// read of a folder of many files costs little more than the directory.
-template <typename Visit>
-bool readFolder(const QByteArray& folder, Visit visit, const ListingStop& stop, bool* stopped, bool foldersOnly = false)
-{
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return false;
-    const int fd = ::dirfd(dir);
-    unsigned seen = 0;
-    while (const dirent* d = ::readdir(dir)) {
-        if (stop && (++seen & 255) == 0 && stop()) {
-            *stopped = true;
-            break;
-        }
-        if (isHidden(d->d_name))
-            continue;
-        if (foldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
-            continue;
-        struct stat st {};
-        if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone since the folder was read
-        visit(QByteArray(d->d_name), st, fd);
-    }
-    ::closedir(dir);
-    return true;
 }
 
 bool charInList(QChar c, const QString& list)
@@ -181,7 +145,11 @@ struct ScannedEntry {
 // open directory. No string is made per entry until the entries kept are known and sorted.
 class FolderScan {
 public:
-    bool read(const QByteArray& folder, const ListingStop& stop, bool* stopped);
+    // FoldersOnly: entries the directory itself says are no folders are passed over unread, so the tree's
+    // read of a folder of many files costs little more than the directory.
+    enum Entries { AllEntries, FoldersOnly };
+    // stop is asked every few hundred entries; *stopped tells whether it ended the read.
+    bool read(const QByteArray& folder, const ListingStop& stop, bool* stopped, Entries wanted = AllEntries);
 
     quint32 count() const { return quint32(m_entries.size()); }
     ScannedEntry& entry(quint32 i) { return m_entries[i]; }
@@ -205,7 +173,7 @@ private:
     std::vector<ScannedEntry> m_entries;
 };
 
-bool FolderScan::read(const QByteArray& folder, const ListingStop& stop, bool* stopped)
+bool FolderScan::read(const QByteArray& folder, const ListingStop& stop, bool* stopped, Entries wanted)
 {
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
@@ -218,6 +186,8 @@ bool FolderScan::read(const QByteArray& folder, const ListingStop& stop, bool* s
             break;
         }
         if (isHidden(d->d_name))
+            continue;
+        if (wanted == FoldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
             continue;
         ScannedEntry e;
         e.nameAt = quint32(m_names.size());
@@ -566,23 +536,17 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
 FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop)
 {
     FolderListing result;
+    FolderScan scan;
+    result.readable = scan.read(folder, stop, &result.stopped, FolderScan::FoldersOnly);
     QList<RawEntry> folders;
-    result.readable = readFolder(
-        folder,
-        [&](const QByteArray& name, const struct stat& st, int) {
-            if (!S_ISDIR(st.st_mode))
-                return;
-            RawEntry raw;
-            raw.entry.name = QString::fromUtf8(name);
-            if (raw.entry.name.toUtf8() != name)
-                raw.entry.nativeName = name;
-            raw.entry.kind = LocalItemKind::Folder;
-            raw.entry.imageKey = QStringLiteral("ClsFolder");
-            raw.entry.modified = modifiedOf(st);
-            raw.sortKey = raw.entry.name.toUpper();
-            folders.append(raw);
-        },
-        stop, &result.stopped, true);
+    for (quint32 i = 0; i < scan.count(); ++i) {
+        if (scan.entry(i).kind != ScannedEntry::Folder)
+            continue; // links are not followed: a link loop cannot grow the tree
+        RawEntry raw;
+        raw.entry = scan.localEntry(i, {});
+        raw.sortKey = raw.entry.name.toUpper();
+        folders.append(std::move(raw));
+    }
     sortByName(folders);
     for (RawEntry& r : folders)
         result.entries.append(std::move(r.entry));
