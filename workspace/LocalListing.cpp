@@ -163,7 +163,8 @@ public:
     }
     // The name upper-cased into out, whose buffer is reused from one name to the next.
     void upperName(quint32 i, QString& out) const;
-    LocalEntry localEntry(quint32 i, const QStringList& fileImages) const;
+    // Fills an entry made in place in the listing.
+    void fill(quint32 i, const QStringList& fileImages, LocalEntry& e) const;
 
 private:
     void statAll(int fd, const ListingStop& stop, bool* stopped);
@@ -297,10 +298,9 @@ void FolderScan::upperName(quint32 i, QString& out) const
     }
 }
 
-LocalEntry FolderScan::localEntry(quint32 i, const QStringList& fileImages) const
+void FolderScan::fill(quint32 i, const QStringList& fileImages, LocalEntry& e) const
 {
     const ScannedEntry& s = m_entries[i];
-    LocalEntry e;
     e.name = text(i);
     if (!s.ascii && e.name.toUtf8() != name(i))
         e.nativeName = name(i).toByteArray();
@@ -321,7 +321,6 @@ LocalEntry FolderScan::localEntry(quint32 i, const QStringList& fileImages) cons
         e.imageKey = fileImages.value(s.image);
         break;
     }
-    return e;
 }
 
 // The image of each file, looked up once per extension: many files share few extensions.
@@ -381,7 +380,11 @@ public:
 
     void sort(std::vector<quint32>& indexes) const
     {
-        std::stable_sort(indexes.begin(), indexes.end(), [this](quint32 a, quint32 b) { return key(a) < key(b); });
+        // Equal keys go by index, the directory's order: as stable as a stable sort, without its buffer.
+        std::sort(indexes.begin(), indexes.end(), [this](quint32 a, quint32 b) {
+            const int c = key(a).compare(key(b));
+            return c < 0 || (c == 0 && a < b);
+        });
     }
 
 private:
@@ -528,7 +531,7 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
     result.entries.reserve(qsizetype(folders.size() + files.size()));
     for (const std::vector<quint32>* part : {&folders, &files}) {
         for (const quint32 i : *part)
-            result.entries.append(scan.localEntry(i, images.keys()));
+            scan.fill(i, images.keys(), result.entries.emplaceBack());
     }
     return result;
 }
@@ -543,7 +546,7 @@ FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop)
         if (scan.entry(i).kind != ScannedEntry::Folder)
             continue; // links are not followed: a link loop cannot grow the tree
         RawEntry raw;
-        raw.entry = scan.localEntry(i, {});
+        scan.fill(i, {}, raw.entry);
         raw.sortKey = raw.entry.name.toUpper();
         folders.append(std::move(raw));
     }
