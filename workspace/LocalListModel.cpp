@@ -18,20 +18,6 @@ void LocalListModel::setHeaders(const QStringList& headers)
     emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
-namespace {
-
-// Such bytes are their own UTF-8 text: no copy of them is kept.
-bool isPlainAscii(const QByteArray& bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 quint8 LocalListModel::imageIndex(const QString& key)
 {
     if (key.isEmpty())
@@ -94,8 +80,7 @@ void LocalListModel::showFolder(const QByteArray& nativeFolder, const QList<Loca
     for (const LocalEntry& e : entries) {
         Row r;
         r.text = e.name;
-        if (!isPlainAscii(e.nativeName) && e.nativeName != e.name.toUtf8())
-            r.native = e.nativeName;
+        r.native = e.nativeName; // empty unless the bytes differ from the text's UTF-8
         r.kind = e.kind;
         r.image = imageIndex(e.imageKey);
         r.size = e.size;

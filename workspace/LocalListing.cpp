@@ -14,27 +14,28 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
+#include <condition_variable>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace jvz {
 
 namespace {
 
 constexpr qint64 kDescriptorReadLimit = 4 * 1024 * 1024;
+// Threads of the pool that help with the lstat of a large folder, besides the one reading it.
+constexpr int kStatHelpers = 3;
 
 struct RawEntry {
     LocalEntry entry;
     QString sortKey;
 };
-
-QDateTime modifiedOf(const struct stat& st)
-{
-    // Kept in UTC: the conversion to local time is made for the rows shown, not for every entry read.
-    return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec, Qt::UTC);
-}
 
 bool isHidden(const char* name)
 {
@@ -45,36 +46,6 @@ void sortByName(QList<RawEntry>& entries)
 {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const RawEntry& a, const RawEntry& b) { return a.sortKey < b.sortKey; });
-}
-
-// Reads the folder's entries (hidden ones left out) and hands each with its lstat record to the visitor.
-// stop is asked every few hundred entries; *stopped tells whether it ended the read.
-// foldersOnly: entries the directory itself says are no folders are passed over unread, so the tree's
-// read of a folder of many files costs little more than the directory.
-template <typename Visit>
-bool readFolder(const QByteArray& folder, Visit visit, const ListingStop& stop, bool* stopped, bool foldersOnly = false)
-{
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return false;
-    const int fd = ::dirfd(dir);
-    unsigned seen = 0;
-    while (const dirent* d = ::readdir(dir)) {
-        if (stop && (++seen & 255) == 0 && stop()) {
-            *stopped = true;
-            break;
-        }
-        if (isHidden(d->d_name))
-            continue;
-        if (foldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
-            continue;
-        struct stat st {};
-        if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone since the folder was read
-        visit(QByteArray(d->d_name), st, fd);
-    }
-    ::closedir(dir);
-    return true;
 }
 
 bool charInList(QChar c, const QString& list)
@@ -143,7 +114,7 @@ QList<LikeItem> likeItems(const QString& p)
     return items;
 }
 
-bool likeItemsMatch(const QString& text, const QList<LikeItem>& items)
+bool likeItemsMatch(QStringView text, const QList<LikeItem>& items)
 {
     return wildcardMatch(
         text.size(), items.size(), [&](std::size_t p) { return items.at(p).kind == LikeItem::Star; },
@@ -158,11 +129,276 @@ QList<LikeItem> listPatternItems(const QString& namePattern, const QString& type
     return likeItems((namePattern + type).toUpper());
 }
 
+// One entry of a folder being listed; its name is a slice of the scan's name buffer.
+struct ScannedEntry {
+    enum Kind : quint8 { Gone, Folder, FolderLink, File };
+    quint32 nameAt = 0;
+    quint16 nameLength = 0; // a name is at most 255 bytes
+    Kind kind = Gone;
+    bool ascii = true; // the bytes are their own upper-case and folded forms, once mapped
+    quint8 image = 0;  // of a file: an index into FileImages
+    qint64 size = -1;
+    qint64 modified = 0; // seconds since the epoch
+};
+
+// A folder read in two passes: the directory's names into one buffer, then one lstat of each relative to the
+// open directory. No string is made per entry until the entries kept are known and sorted.
+class FolderScan {
+public:
+    // FoldersOnly: entries the directory itself says are no folders are passed over unread, so the tree's
+    // read of a folder of many files costs little more than the directory.
+    enum Entries { AllEntries, FoldersOnly };
+    // stop is asked every few hundred entries; *stopped tells whether it ended the read.
+    bool read(const QByteArray& folder, const ListingStop& stop, bool* stopped, Entries wanted = AllEntries);
+
+    quint32 count() const { return quint32(m_entries.size()); }
+    ScannedEntry& entry(quint32 i) { return m_entries[i]; }
+    const ScannedEntry& entry(quint32 i) const { return m_entries[i]; }
+    const char* nameData(quint32 i) const { return m_names.data() + m_entries[i].nameAt; }
+    QByteArrayView name(quint32 i) const { return {nameData(i), m_entries[i].nameLength}; }
+    QString text(quint32 i) const
+    {
+        const ScannedEntry& e = m_entries[i];
+        return e.ascii ? QString::fromLatin1(nameData(i), e.nameLength) : QString::fromUtf8(name(i));
+    }
+    // The name upper-cased into out, whose buffer is reused from one name to the next.
+    void upperName(quint32 i, QString& out) const;
+    // Fills an entry made in place in the listing.
+    void fill(quint32 i, const QStringList& fileImages, LocalEntry& e) const;
+
+private:
+    void statAll(int fd, const ListingStop& stop, bool* stopped);
+    void statEntry(int fd, ScannedEntry& e) const;
+
+    std::string m_names; // each name followed by a NUL, for the calls that take a C string
+    std::vector<ScannedEntry> m_entries;
+};
+
+bool FolderScan::read(const QByteArray& folder, const ListingStop& stop, bool* stopped, Entries wanted)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return false;
+    const int fd = ::dirfd(dir);
+    unsigned seen = 0;
+    while (const dirent* d = ::readdir(dir)) {
+        if (stop && (++seen & 255) == 0 && stop()) {
+            *stopped = true;
+            break;
+        }
+        if (isHidden(d->d_name))
+            continue;
+        if (wanted == FoldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
+            continue;
+        ScannedEntry e;
+        e.nameAt = quint32(m_names.size());
+        for (const char* c = d->d_name; *c; ++c) {
+            m_names.push_back(*c);
+            e.ascii = e.ascii && static_cast<unsigned char>(*c) < 0x80;
+        }
+        m_names.push_back('\0');
+        e.nameLength = quint16(m_names.size() - e.nameAt - 1);
+        m_entries.push_back(e);
+    }
+    if (!*stopped)
+        statAll(fd, stop, stopped);
+    ::closedir(dir);
+    return true;
+}
+
+// The lstat of every entry is most of a large folder's read: it is shared out in slices to idle threads of
+// the pool, this thread taking slices too. A helper that starts late finds no slice left and touches
+// nothing, so this thread waits only for the helpers that are inside a slice.
+void FolderScan::statAll(int fd, const ListingStop& stop, bool* stopped)
+{
+    struct Shared {
+        std::atomic<quint32> next{0};
+        std::mutex mutex;
+        std::condition_variable idle;
+        int working = 0;
+    };
+    constexpr quint32 kSlice = 1024;
+    const quint32 total = count();
+    const auto shared = std::make_shared<Shared>();
+    const auto work = [this, fd, total](Shared& s) {
+        for (quint32 at = s.next.fetch_add(kSlice); at < total; at = s.next.fetch_add(kSlice)) {
+            const quint32 end = std::min(total, at + kSlice);
+            for (quint32 i = at; i < end; ++i)
+                statEntry(fd, m_entries[i]);
+        }
+    };
+    const int helpers = std::min<int>(kStatHelpers, int(total / (4 * kSlice)));
+    for (int h = 0; h < helpers; ++h) {
+        const bool started = QThreadPool::globalInstance()->tryStart([shared, work] {
+            {
+                const std::lock_guard<std::mutex> lock(shared->mutex);
+                ++shared->working;
+            }
+            work(*shared);
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            if (--shared->working == 0)
+                shared->idle.notify_all();
+        });
+        if (!started)
+            break; // no idle thread: this one does the rest
+    }
+    for (quint32 at = shared->next.fetch_add(kSlice); at < total; at = shared->next.fetch_add(kSlice)) {
+        if (stop && stop()) {
+            *stopped = true;
+            shared->next = total; // the helpers end with the slice they hold
+            break;
+        }
+        const quint32 end = std::min(total, at + kSlice);
+        for (quint32 i = at; i < end; ++i)
+            statEntry(fd, m_entries[i]);
+    }
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    shared->idle.wait(lock, [&] { return shared->working == 0; });
+}
+
+void FolderScan::statEntry(int fd, ScannedEntry& e) const
+{
+    const char* name = m_names.data() + e.nameAt;
+    struct stat st {};
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return; // gone since the folder was read
+    e.modified = st.st_mtim.tv_sec;
+    if (S_ISDIR(st.st_mode)) {
+        e.kind = ScannedEntry::Folder;
+        return;
+    }
+    e.kind = ScannedEntry::File;
+    e.size = st.st_size;
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        if (::fstatat(fd, name, &target, 0) == 0) {
+            if (S_ISDIR(target.st_mode)) {
+                e.kind = ScannedEntry::FolderLink;
+                e.size = -1;
+                return;
+            }
+            e.size = target.st_size; // what a transfer of the link reads; a dangling one keeps its own
+        }
+    }
+}
+
+void FolderScan::upperName(quint32 i, QString& out) const
+{
+    const ScannedEntry& e = m_entries[i];
+    if (!e.ascii) {
+        out = text(i).toUpper();
+        return;
+    }
+    out.resize(e.nameLength);
+    QChar* to = out.data();
+    const char* from = nameData(i);
+    for (quint16 k = 0; k < e.nameLength; ++k) {
+        const char c = from[k];
+        to[k] = QLatin1Char(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+    }
+}
+
+void FolderScan::fill(quint32 i, const QStringList& fileImages, LocalEntry& e) const
+{
+    const ScannedEntry& s = m_entries[i];
+    e.name = text(i);
+    if (!s.ascii && e.name.toUtf8() != name(i))
+        e.nativeName = name(i).toByteArray();
+    e.modified = QDateTime::fromSecsSinceEpoch(s.modified, Qt::UTC);
+    e.size = s.size;
+    switch (s.kind) {
+    case ScannedEntry::Folder:
+        e.kind = LocalItemKind::Folder;
+        e.imageKey = QStringLiteral("ClsFolder");
+        break;
+    case ScannedEntry::FolderLink:
+        e.kind = LocalItemKind::FolderLink;
+        e.imageKey = QStringLiteral("RacFolder");
+        break;
+    case ScannedEntry::File:
+    case ScannedEntry::Gone:
+        e.kind = LocalItemKind::File;
+        e.imageKey = fileImages.value(s.image);
+        break;
+    }
+}
+
+// The image of each file, looked up once per extension: many files share few extensions.
+class FileImages {
+public:
+    explicit FileImages(const QStringList& filterItems) : m_filterItems(filterItems) {}
+
+    quint8 of(const FolderScan& scan, quint32 i)
+    {
+        const QByteArrayView name = scan.name(i);
+        const qsizetype dot = name.lastIndexOf('.');
+        // The key keeps the dot: a name without one and a name ending in one are told apart.
+        const QByteArrayView extension = dot < 0 ? QByteArrayView() : name.sliced(dot);
+        const auto known = m_byExtension.constFind(QByteArray::fromRawData(extension.data(), extension.size()));
+        if (known != m_byExtension.cend())
+            return *known;
+        const QString key = fileImageKey(scan.text(i), m_filterItems);
+        qsizetype index = m_keys.indexOf(key);
+        if (index < 0) {
+            m_keys.append(key);
+            index = m_keys.size() - 1;
+        }
+        m_byExtension.insert(extension.toByteArray(), quint8(index));
+        return quint8(index);
+    }
+    const QStringList& keys() const { return m_keys; }
+
+private:
+    QStringList m_filterItems;
+    QStringList m_keys; // "CatFile", "Unknown": a handful
+    QHash<QByteArray, quint8> m_byExtension;
+};
+
+// The list's order: names compared as QString::compare without regard to case compares them, so the list
+// model finds the rows in its own order and has no sorting left to do. Each name's folded form is made once,
+// into one buffer; entries of equal keys keep the directory's order.
+class SortKeys {
+public:
+    void add(const FolderScan& scan, quint32 i)
+    {
+        if (m_at.size() < scan.count())
+            m_at.resize(scan.count());
+        const ScannedEntry& e = scan.entry(i);
+        m_at[i].first = quint32(m_keys.size());
+        if (e.ascii) {
+            const char* from = scan.nameData(i);
+            for (quint16 k = 0; k < e.nameLength; ++k) {
+                const char c = from[k];
+                m_keys.push_back(char16_t(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+            }
+        } else {
+            const QString folded = scan.text(i).toCaseFolded();
+            m_keys.insert(m_keys.end(), folded.utf16(), folded.utf16() + folded.size());
+        }
+        m_at[i].second = quint32(m_keys.size()) - m_at[i].first;
+    }
+
+    void sort(std::vector<quint32>& indexes) const
+    {
+        // Equal keys go by index, the directory's order: as stable as a stable sort, without its buffer.
+        std::sort(indexes.begin(), indexes.end(), [this](quint32 a, quint32 b) {
+            const int c = key(a).compare(key(b));
+            return c < 0 || (c == 0 && a < b);
+        });
+    }
+
+private:
+    std::u16string_view key(quint32 i) const { return {m_keys.data() + m_at[i].first, m_at[i].second}; }
+
+    std::vector<char16_t> m_keys;
+    std::vector<std::pair<quint32, quint32>> m_at; // by entry: where its key starts, its length
+};
+
 } // namespace
 
 QByteArray LocalEntry::nativePath(const QByteArray& folder) const
 {
-    QByteArray p = folder + nativeName;
+    QByteArray p = folder + bytes();
     if (kind == LocalItemKind::Folder || kind == LocalItemKind::FolderLink)
         p += '/';
     return p;
@@ -252,90 +488,68 @@ bool descriptorSuitsTerminal(const QByteArray& path, const QString& productCode)
 FolderListing listFolder(const QByteArray& folder, const ListingOptions& options)
 {
     FolderListing result;
-    QList<RawEntry> folders;
-    QList<RawEntry> files;
+    FolderScan scan;
+    result.readable = scan.read(folder, options.stop, &result.stopped);
+    if (!result.readable || result.stopped)
+        return result;
+
     const QList<LikeItem> pattern = listPatternItems(options.namePattern, options.typePattern);
-    QHash<QString, QString> imageByExtension;
-    result.readable = readFolder(
-        folder,
-        [&](const QByteArray& name, const struct stat& st, int fd) {
-            RawEntry raw;
-            LocalEntry& e = raw.entry;
-            e.nativeName = name;
-            e.name = QString::fromUtf8(name);
-            e.modified = modifiedOf(st);
-            raw.sortKey = e.name.toUpper();
-            if (S_ISDIR(st.st_mode)) {
-                e.kind = LocalItemKind::Folder;
-                e.imageKey = QStringLiteral("ClsFolder");
-                folders.append(raw);
-                return;
-            }
-            e.kind = LocalItemKind::File;
-            e.size = st.st_size;
-            if (S_ISLNK(st.st_mode)) {
-                struct stat target {};
-                if (::fstatat(fd, name.constData(), &target, 0) == 0) {
-                    if (S_ISDIR(target.st_mode)) {
-                        e.kind = LocalItemKind::FolderLink;
-                        e.imageKey = QStringLiteral("RacFolder");
-                        e.size = -1;
-                        folders.append(raw);
-                        return;
-                    }
-                    e.size = target.st_size; // what a transfer of the link reads; a dangling one keeps its own
-                }
-            }
-            // Many files share few extensions: each is looked up once per listing.
-            const qsizetype dot = e.name.lastIndexOf(QLatin1Char('.'));
-            const QString extension = dot < 0 ? QString() : e.name.mid(dot + 1);
-            auto known = imageByExtension.constFind(extension);
-            if (known == imageByExtension.cend())
-                known = imageByExtension.insert(extension, fileImageKey(e.name, options.filterItems));
-            e.imageKey = *known;
-            const bool matches = likeItemsMatch(raw.sortKey, pattern);
-            if (raw.sortKey.contains(QLatin1String("DESCRIPTOR.XML"))) {
-                if (!descriptorSuitsTerminal(folder + name, options.productCode))
-                    return;
-                if (!matches)
-                    e.size = -1; // listed for the terminal, not for the patterns
-                files.append(raw);
-                return;
-            }
-            if (matches)
-                files.append(raw);
-        },
-        options.stop, &result.stopped);
-    sortByName(folders);
-    sortByName(files);
-    result.entries.reserve(folders.size() + files.size());
-    for (RawEntry& r : folders)
-        result.entries.append(std::move(r.entry));
-    folders = {};
-    for (RawEntry& r : files)
-        result.entries.append(std::move(r.entry));
+    FileImages images(options.filterItems);
+    SortKeys keys;
+    std::vector<quint32> folders;
+    std::vector<quint32> files;
+    QString upper; // the name upper-cased, for the patterns; reused from name to name
+    for (quint32 i = 0; i < scan.count(); ++i) {
+        if (options.stop && (i & 255) == 0 && options.stop()) {
+            result.stopped = true;
+            return result;
+        }
+        ScannedEntry& e = scan.entry(i);
+        if (e.kind == ScannedEntry::Gone)
+            continue;
+        if (e.kind != ScannedEntry::File) {
+            keys.add(scan, i);
+            folders.push_back(i);
+            continue;
+        }
+        scan.upperName(i, upper);
+        const bool matches = likeItemsMatch(upper, pattern);
+        if (upper.contains(QLatin1String("DESCRIPTOR.XML"))) {
+            if (!descriptorSuitsTerminal(folder + scan.name(i).toByteArray(), options.productCode))
+                continue;
+            if (!matches)
+                e.size = -1; // listed for the terminal, not for the patterns
+        } else if (!matches) {
+            continue;
+        }
+        e.image = images.of(scan, i);
+        keys.add(scan, i);
+        files.push_back(i);
+    }
+    keys.sort(folders);
+    keys.sort(files);
+    result.entries.reserve(qsizetype(folders.size() + files.size()));
+    for (const std::vector<quint32>* part : {&folders, &files}) {
+        for (const quint32 i : *part)
+            scan.fill(i, images.keys(), result.entries.emplaceBack());
+    }
     return result;
 }
 
 FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop)
 {
     FolderListing result;
+    FolderScan scan;
+    result.readable = scan.read(folder, stop, &result.stopped, FolderScan::FoldersOnly);
     QList<RawEntry> folders;
-    result.readable = readFolder(
-        folder,
-        [&](const QByteArray& name, const struct stat& st, int) {
-            if (!S_ISDIR(st.st_mode))
-                return;
-            RawEntry raw;
-            raw.entry.nativeName = name;
-            raw.entry.name = QString::fromUtf8(name);
-            raw.entry.kind = LocalItemKind::Folder;
-            raw.entry.imageKey = QStringLiteral("ClsFolder");
-            raw.entry.modified = modifiedOf(st);
-            raw.sortKey = raw.entry.name.toUpper();
-            folders.append(raw);
-        },
-        stop, &result.stopped, true);
+    for (quint32 i = 0; i < scan.count(); ++i) {
+        if (scan.entry(i).kind != ScannedEntry::Folder)
+            continue; // links are not followed: a link loop cannot grow the tree
+        RawEntry raw;
+        scan.fill(i, {}, raw.entry);
+        raw.sortKey = raw.entry.name.toUpper();
+        folders.append(std::move(raw));
+    }
     sortByName(folders);
     for (RawEntry& r : folders)
         result.entries.append(std::move(r.entry));

@@ -18,13 +18,15 @@
 namespace jvz {
 
 struct LocalEntry {
-    QString name;          // as shown: invalid bytes become a replacement character
-    QByteArray nativeName; // the exact bytes
+    QString name; // as shown: invalid bytes become a replacement character
+    // The exact bytes, kept only when they are not name's UTF-8 form (invalid bytes); bytes() gives them always.
+    QByteArray nativeName;
     LocalItemKind kind = LocalItemKind::File;
     QString imageKey;   // "ClsFolder", "RacFolder", "CatFile", "Unknown"
     qint64 size = -1;   // files; -1 for folders and for a descriptor listed only because it was accepted
     QDateTime modified; // last write
 
+    QByteArray bytes() const { return nativeName.isEmpty() ? name.toUtf8() : nativeName; }
     // Full paths below the folder; containers end in "/".
     QByteArray nativePath(const QByteArray& folder) const;
     QString fullPath(const QString& folder) const;
