@@ -5,7 +5,6 @@
 #include "session/ui/frmTerminalInfo.h"
 #include "terminal_files/TransferContext.h"
 #include "terminal_files/ui/ViewerWindows.h"
-#include "workspace/ui/LocalExplorerPane.h"
 
 #include <QWidget>
 
@@ -53,12 +52,6 @@ void FileOpenCommands::wireCommands(const WireCommand& wire)
     wire(Command::HelpJungoTerminals, [this] { MNU_Help_JungoTerminals_Click(); });
     wire(Command::ApplicationList, [this] { MNU_Terminal_Application_List_Click(); });
     wire(Command::TerminalConfig, [this] { MNU_Terminal_Config_Click(); });
-}
-
-void FileOpenCommands::attachLocalExplorer(LocalExplorerPane& pane)
-{
-    pane.hooks().openFile = [this](const LocalFileRef& file) { openLocalFile(file.folder, file.name); };
-    m_openByType.hooks().navigateToFolder = [&pane](const QString& folder) { pane.GoToTypedPath(folder); };
 }
 
 bool FileOpenCommands::helpListAvailable() const
