@@ -24,7 +24,7 @@ class QWidget;
 
 namespace jvz {
 
-// The main window's controls the pane works with (found by their names by the caller).
+// The main window's controls the pane works with, held by the caller.
 struct TerminalPaneWidgets {
     QTreeView* listView2 = nullptr;
     QComboBox* combo3 = nullptr;

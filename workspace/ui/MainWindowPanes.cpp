@@ -9,6 +9,7 @@
 #include "session/SessionRuntime.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/LocalSelection.h"
+#include "workspace/ui/CatalogueAuthoring.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
@@ -59,6 +60,10 @@ void frmMainJVZ::connectPanes()
                 [this](const QPoint& at) { showContextMenu(m_ui.treeView1, at); });
         connect(explorer, &Explorer::fileOpenAsked, this, &frmMainJVZ::openLocalFile);
         connect(explorer, &Explorer::beepAsked, this, &QApplication::beep);
+    }
+    if (CatalogueAuthoring* authoring = m_authoring.get(); firstConnection(authoring)) {
+        connect(authoring, &CatalogueAuthoring::packListChanged, this,
+                [this, authoring] { switchCommand(Command::PackReset, !authoring->packListEmpty()); });
     }
     if (firstConnection(selection)) {
         connect(selection, &Selection::flagsChanged, this, &frmMainJVZ::applySelectionFlags);

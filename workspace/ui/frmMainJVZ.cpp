@@ -204,8 +204,6 @@ void frmMainJVZ::wireCatalogueAuthoring()
     wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
     wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
     wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
-    connect(a, &CatalogueAuthoring::packListChanged, this,
-            [this, a] { switchCommand(Command::PackReset, !a->packListEmpty()); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands
