@@ -29,10 +29,7 @@ FileOpenCommands::FileOpenCommands(QWidget& window, const AppSettings& settings,
       m_companions(runner, notifier, language, *m_viewers, companionOptionsFrom(settings, language)),
       m_openByType(*m_viewers, m_companions, m_sources.local), m_terminalOpener(*m_viewers, m_companions)
 {
-    m_companions.setRunningChanged([this](bool running) {
-        if (m_sources.setBusy)
-            m_sources.setBusy(running);
-    });
+    m_companions.setRunningChanged([this](bool running) { emit companionRunningChanged(running); });
     if (m_ownViewers) {
         // The descriptor viewer's list hands signed files to the same dumper.
         m_ownViewers->setSignedFileDump(

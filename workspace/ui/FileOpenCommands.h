@@ -38,7 +38,6 @@ public:
         std::function<QStringList()> catalogueFilters;   // Combo2's items
         std::function<TransferContext*()> transfers;     // the open FTP session's context, null when none
         std::function<bool()> busy;                      // a nested wait runs: commands do nothing
-        std::function<void(bool)> setBusy;               // held while a companion runs
         OpenByType::Hooks local;                         // the local explorer's navigation, the credentials
     };
 
@@ -70,6 +69,10 @@ public:
 
     CompanionRunner& companions() { return m_companions; }
     FileViewers& viewers() { return *m_viewers; }
+
+signals:
+    // A companion program starts or ends: the window is busy while one runs.
+    void companionRunningChanged(bool running);
 
 private:
     bool busy() const { return m_sources.busy && m_sources.busy(); }

@@ -77,6 +77,10 @@ void frmMainJVZ::connectPanes()
         connect(&wiring->favourites(), &FavouritePaths::statusMessage, this,
                 [this](const QString& text) { m_ui.statusBar2->showMessage(text, kStatusMessageMs); });
     }
+    if (FileOpenCommands* files = m_fileCommands.get(); firstConnection(files)) {
+        connect(files, &FileOpenCommands::companionRunningChanged, this,
+                [this](bool running) { holdBusy(m_companionBusy, running); });
+    }
     if (Terminal* terminal = m_terminalPane ? &m_terminalPane->view() : nullptr; firstConnection(terminal)) {
         connect(selection, &Selection::dragStarted, terminal, &Terminal::localDragStarted);
         connect(terminal, &Terminal::captionChanged, this, &frmMainJVZ::SetStatusBar4);
@@ -90,7 +94,7 @@ void frmMainJVZ::connectPanes()
         connect(terminal, &Terminal::deleteEnabledChanged, this, [this](bool on) {
             switchCommands({Command::TerminalDelFile, Command::ContextDelete}, on);
         });
-        connect(terminal, &Terminal::busyChanged, this, &frmMainJVZ::holdTerminalBusy);
+        connect(terminal, &Terminal::busyChanged, this, [this](bool busy) { holdBusy(m_terminalBusy, busy); });
         connect(terminal, &Terminal::showAllLocalFilesAsked, this, [this] {
             const int all = m_ui.combo2->findText(QStringLiteral("*.*"));
             if (all >= 0)
@@ -170,12 +174,12 @@ void frmMainJVZ::openTerminalFile(const QString& name)
         m_fileCommands->OpenTerminalFile(name);
 }
 
-void frmMainJVZ::holdTerminalBusy(bool busy)
+void frmMainJVZ::holdBusy(std::optional<BusyScope>& scope, bool busy)
 {
     if (busy)
-        m_terminalBusy.emplace(*this);
+        scope.emplace(*this);
     else
-        m_terminalBusy.reset();
+        scope.reset();
 }
 
 QString frmMainJVZ::currentTerminalDir() const

@@ -146,6 +146,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
 frmMainJVZ::~frmMainJVZ()
 {
     m_terminalBusy.reset();
+    m_companionBusy.reset();
 }
 
 void frmMainJVZ::setTabOrder()
@@ -869,17 +870,12 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
         m_settings.gFtpUserName = m_ui.txtLogin->text();
         m_settings.gFtpPassword = m_ui.txtPassword->text();
     };
-    sources.setBusy = [this, scope = std::make_shared<std::optional<BusyScope>>()](bool on) {
-        if (on)
-            scope->emplace(*this);
-        else
-            scope->reset();
-    };
     m_fileCommands = std::make_unique<FileOpenCommands>(*this, m_settings, m_language, m_notifier, runner, terminalInfo,
                                                         std::move(sources), viewers);
     m_fileCommands->wireCommands(
         [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
     m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
+    connectPanes();
 }
 
 void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)

@@ -231,7 +231,8 @@ protected:
 private:
     friend class BusyScope;
     void setBusy(bool entering);
-    // The table of the panes' signals and what answers each; a pane is connected once, when it exists.
+    // The table of the panes' signals (and the command helpers') and what answers each; a pane is connected
+    // once, when it exists.
     void connectPanes();
     bool firstConnection(QObject* pane);
     void disableCatalogueCommands(bool catalogMenuToo);
@@ -239,7 +240,7 @@ private:
     void applySelectionFlags(const LocalSelectionFlags& flags);
     void openLocalFile(const LocalFileRef& file);
     void openTerminalFile(const QString& name);
-    void holdTerminalBusy(bool busy);
+    void holdBusy(std::optional<BusyScope>& scope, bool busy);
     void copyListNames();
     void deleteListSelection();
     void refreshFocusedList();
@@ -270,7 +271,8 @@ private:
     uint8_t m_activityAsked = 1;
     QString m_currentLocalFolder;
     QList<QPointer<QObject>> m_connectedPanes;
-    std::optional<BusyScope> m_terminalBusy; // held while a terminal transfer runs
+    std::optional<BusyScope> m_terminalBusy;  // held while a terminal transfer runs
+    std::optional<BusyScope> m_companionBusy; // held while a companion program runs
     std::unique_ptr<MBApplications> m_childProgram;
     std::unique_ptr<LinkMenus> m_linkMenus;
     MBLanguages m_language;
