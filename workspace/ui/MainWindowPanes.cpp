@@ -27,7 +27,9 @@ namespace {
 constexpr int kStatusMessageMs = 20000;
 } // namespace
 
-// Each pane once, when it exists: the local panes with the window, the terminal pane with each session.
+// One row a signal: pane, what it says happened, what answers it. Each pane is connected once, when it exists: the
+// local panes and the catalogue authoring with the window, the file commands when attached, the terminal pane
+// with each session.
 void frmMainJVZ::connectPanes()
 {
     using Explorer = LocalExplorerPane;
@@ -44,12 +46,8 @@ void frmMainJVZ::connectPanes()
         connect(explorer, &Explorer::folderCaptionChanged, this,
                 [this](const QString& t) { SetStatusBar3Panel(2, t); });
         connect(explorer, &Explorer::catalogueCommandsOff, this, &frmMainJVZ::disableCatalogueCommands);
-        connect(explorer, &Explorer::listingCleared, this, [this] {
-            switchCommands({Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy}, false);
-        });
-        connect(explorer, &Explorer::deleteCommandsOff, this, [this] {
-            switchCommands({Command::LocalDelFile, Command::ContextDelete}, false);
-        });
+        connect(explorer, &Explorer::listingCleared, this, &frmMainJVZ::localListingCleared);
+        connect(explorer, &Explorer::deleteCommandsOff, this, &frmMainJVZ::localDeleteCommandsOff);
         connect(explorer, &Explorer::transferCommandsRefreshed, this, &frmMainJVZ::RefreshTransferCommands);
         connect(explorer, &Explorer::commentCleared, m_ui.text3, &QLineEdit::clear);
         connect(explorer, &Explorer::addFavouriteAsked, this, [this] { runCommand(Command::ContextAddPath); });
@@ -86,36 +84,15 @@ void frmMainJVZ::connectPanes()
         connect(terminal, &Terminal::captionChanged, this, &frmMainJVZ::SetStatusBar4);
         connect(terminal, &Terminal::localFilesChanged, explorer,
                 [explorer](const QString& folder) { explorer->MajListeFichiers(QFile::encodeName(folder)); });
-        connect(terminal, &Terminal::focused, this, [this] {
-            RefreshUploadCommand();
-            DisableDownloadCommand();
-        });
+        connect(terminal, &Terminal::focused, this, &frmMainJVZ::terminalListFocused);
         connect(terminal, &Terminal::copyNamesAsked, this, [this] { runCommand(Command::ContextCopy); });
-        connect(terminal, &Terminal::deleteEnabledChanged, this, [this](bool on) {
-            switchCommands({Command::TerminalDelFile, Command::ContextDelete}, on);
-        });
+        connect(terminal, &Terminal::deleteEnabledChanged, this, &frmMainJVZ::switchTerminalDelete);
         connect(terminal, &Terminal::busyChanged, this, [this](bool busy) { holdBusy(m_terminalBusy, busy); });
-        connect(terminal, &Terminal::showAllLocalFilesAsked, this, [this] {
-            const int all = m_ui.combo2->findText(QStringLiteral("*.*"));
-            if (all >= 0)
-                m_ui.combo2->setCurrentIndex(all);
-            else if (m_ui.combo2->isEditable())
-                m_ui.combo2->setEditText(QStringLiteral("*.*"));
-        });
-        connect(terminal, &Terminal::productCodeSeen, this, [this](const QString& code) {
-            if (m_sessionWindow)
-                m_sessionWindow->SeeProductCode(code);
-        });
-        connect(terminal, &Terminal::fileOpenAsked, this,
-                [this](const QString&, const QString& name) { openTerminalFile(name); });
-        connect(terminal, &Terminal::ftpSessionCloseAsked, this, [this] {
-            if (m_session)
-                m_session->CloseFtpSession();
-        });
-        connect(terminal, &Terminal::terminalMessageAsked, this, [this](uint8_t code, uint8_t activity) {
-            if (m_session)
-                m_session->SendTerminalMessage(code, activity);
-        });
+        connect(terminal, &Terminal::showAllLocalFilesAsked, this, &frmMainJVZ::showAllLocalFiles);
+        connect(terminal, &Terminal::productCodeSeen, this, &frmMainJVZ::seeTerminalProductCode);
+        connect(terminal, &Terminal::fileOpenAsked, this, &frmMainJVZ::openTerminalFile);
+        connect(terminal, &Terminal::ftpSessionCloseAsked, this, &frmMainJVZ::closeFtpSession);
+        connect(terminal, &Terminal::terminalMessageAsked, this, &frmMainJVZ::sendTerminalMessage);
     }
 }
 
@@ -135,6 +112,54 @@ void frmMainJVZ::switchCommands(std::initializer_list<Command> commands, bool on
     for (Command c : commands)
         m_commands.setSwitched(c, on);
     applyCommandState();
+}
+
+void frmMainJVZ::localListingCleared()
+{
+    switchCommands({Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy}, false);
+}
+
+void frmMainJVZ::localDeleteCommandsOff()
+{
+    switchCommands({Command::LocalDelFile, Command::ContextDelete}, false);
+}
+
+void frmMainJVZ::terminalListFocused()
+{
+    RefreshUploadCommand();
+    DisableDownloadCommand();
+}
+
+void frmMainJVZ::switchTerminalDelete(bool on)
+{
+    switchCommands({Command::TerminalDelFile, Command::ContextDelete}, on);
+}
+
+void frmMainJVZ::showAllLocalFiles()
+{
+    const int all = m_ui.combo2->findText(QStringLiteral("*.*"));
+    if (all >= 0)
+        m_ui.combo2->setCurrentIndex(all);
+    else if (m_ui.combo2->isEditable())
+        m_ui.combo2->setEditText(QStringLiteral("*.*"));
+}
+
+void frmMainJVZ::seeTerminalProductCode(const QString& code)
+{
+    if (m_sessionWindow)
+        m_sessionWindow->SeeProductCode(code);
+}
+
+void frmMainJVZ::closeFtpSession()
+{
+    if (m_session)
+        m_session->CloseFtpSession();
+}
+
+void frmMainJVZ::sendTerminalMessage(uint8_t code, uint8_t activity)
+{
+    if (m_session)
+        m_session->SendTerminalMessage(code, activity);
 }
 
 void frmMainJVZ::disableCatalogueCommands(bool catalogMenuToo)
@@ -168,7 +193,7 @@ void frmMainJVZ::openLocalFile(const LocalFileRef& file)
 }
 
 // The file lies in the FTP session's current directory, which the transfer context names.
-void frmMainJVZ::openTerminalFile(const QString& name)
+void frmMainJVZ::openTerminalFile(const QString&, const QString& name)
 {
     if (m_fileCommands)
         m_fileCommands->OpenTerminalFile(name);

@@ -239,7 +239,15 @@ private:
     void switchCommands(std::initializer_list<Command> commands, bool on);
     void applySelectionFlags(const LocalSelectionFlags& flags);
     void openLocalFile(const LocalFileRef& file);
-    void openTerminalFile(const QString& name);
+    void openTerminalFile(const QString& directory, const QString& name);
+    void localListingCleared();
+    void localDeleteCommandsOff();
+    void terminalListFocused();
+    void switchTerminalDelete(bool on);
+    void showAllLocalFiles();
+    void seeTerminalProductCode(const QString& code);
+    void closeFtpSession();
+    void sendTerminalMessage(uint8_t code, uint8_t activity);
     void holdBusy(std::optional<BusyScope>& scope, bool busy);
     void copyListNames();
     void deleteListSelection();
