@@ -126,7 +126,6 @@ void TerminalExplorerView::attach()
         connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
             if (selectedRows().isEmpty())
                 enableDelete(false);
-            emit selectionChanged();
         });
     }
     for (QWidget* pane : m_w.uploadDropTargets) {

@@ -93,7 +93,6 @@ signals:
     void localFilesChanged(const QString& folder); // files were fetched into the local folder
     void focused();                                // the list took the focus
     void copyNamesAsked();                         // Ctrl+C
-    void selectionChanged();                       // the command state follows the terminal selection
     void deleteEnabledChanged(bool on);            // with windowRunsToolbar
     void busyChanged(bool busy);                   // with the window's busy flag (isBusy)
     void showAllLocalFilesAsked();                 // Combo2 := "*.*"
