@@ -15,7 +15,7 @@ namespace jvz {
 ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp)
     : m_host(window, notifier, state.settings, state.batch),
       m_actions(TransferContext{ftp, m_host, notifier, window.language(), state.batch, state.session, state.identity,
-                                state.terminalInfo, window.CurrentTerminalDir})
+                                state.terminalInfo, state.session.currentTerminalDir})
 {
     // Terminal information (MNU_Terminal_Info, icon-bar button 7): the terminal's configuration file over the
     // session's FTP; the session enables the command once the terminal may be asked.

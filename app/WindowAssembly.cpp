@@ -10,8 +10,6 @@
 #include "session/ui/ConnectionCombo.h"
 #include "session/ui/LinkMenus.h"
 #include "session/ui/frmPhonebookEntry.h"
-#include "workspace/ui/LocalExplorerPane.h"
-#include "workspace/ui/LocalSelectionWiring.h"
 #include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/TerminalPane.h"
 
@@ -24,18 +22,23 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     : m_state(state), m_platform(std::move(platform))
 {
     WindowPlatform& p = m_platform;
-    m_window =
-        std::make_unique<frmMainJVZ>(frmMainJVZ::Services{p.notifier, p.userStore, p.runner, hooks.window,
-                                                          [this](QComboBox& combo) { fillConnectionList(combo); },
-                                                          [ras = &p.ras] { return ras->GetRasConnectionState(); }},
-                                     state.settings, state.batch);
+    frmMainJVZ::Services services{p.notifier,
+                                  p.userStore,
+                                  p.runner,
+                                  hooks.window,
+                                  [this](QComboBox& combo) { fillConnectionList(combo); },
+                                  [ras = &p.ras] { return ras->GetRasConnectionState(); }};
+    // The connect sequence needs the session, built after the window: bound here, built below.
+    services.connectSequence = p.connectSequence ? p.connectSequence : [this](bool modemSetupDone) {
+        m_connect->TerminalConnect(modemSetupDone);
+    };
+    services.linkDownWaitMs = timings.quitLinkDownWaitMs;
+    services.volumes = p.volumes;
+    services.openDocument = p.openDocument;
+    services.makeFolder = p.makeFolder;
+    m_window = std::make_unique<frmMainJVZ>(std::move(services), state.settings, state.batch);
     frmMainJVZ& w = *m_window;
     state.ui.windows.insert(w.objectName(), &w);
-    w.setLinkDownWaitMs(timings.quitLinkDownWaitMs);
-    if (p.volumes) {
-        w.localExplorer()->setVolumeSource(*p.volumes);
-        w.localSelection()->setVolumeSource(*p.volumes);
-    }
 
     // session, with the terminal list's two calls and the unattended transfers
     MainSessionWindowParts parts;
@@ -50,10 +53,6 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
 
     // link: the connect sequence and the Connection menu
     m_connect = std::make_unique<ProgramConnect>(state, w, p.notifier, p.ras, p.ports);
-    if (p.connectSequence)
-        w.setConnectSequence(p.connectSequence);
-    else
-        w.setConnectSequence([this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); });
     w.attachLinkMenus(std::make_unique<LinkMenus>(LinkMenuContext{
         p.ras, p.notifier, w.language(), &w,
         [this](QWidget* owner, const QString& path, const QString& entry) {

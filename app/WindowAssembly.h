@@ -44,6 +44,10 @@ struct WindowPlatform {
     // The link's set-up on Connect; empty for the program's own sequence (ports, phonebook, dial). A test
     // that plays a calling terminal without a link only opens the session socket here.
     std::function<void(bool modemSetupDone)> connectSequence;
+    // Opens a document with the desktop's program for it; empty for the desktop's own.
+    std::function<bool(const QString& path)> openDocument{};
+    // Creates a folder with its parents; empty for the file system's own.
+    std::function<bool(const QString& path)> makeFolder{};
 };
 
 // What the window calls outside itself: the end of the run and the run's progress window.

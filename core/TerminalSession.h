@@ -70,6 +70,8 @@ struct TerminalSession {
     // Running total of the sizes of the files bound for the terminal's exchange directory.
     int64_t swapTotalSize = 0;
     bool swapUnchecked = true;
+    // The terminal folder the FTP session is in and the terminal list shows ("\SWAP\").
+    QString currentTerminalDir;
 };
 
 // What the terminal said of itself. Texts are decoded one byte per character; empty before the first frame.

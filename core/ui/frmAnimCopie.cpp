@@ -132,6 +132,10 @@ void frmAnimCopie::Timer1_Timer()
 
 void frmAnimCopie::BTN_Cancel_Click()
 {
+    if (!m_confirmCancel) {
+        Canceled = true;
+        return;
+    }
     const MessageAnswer answer = m_notifier.message(m_language.GetFormLabel(QStringLiteral("MSG_CancelConfirm")),
                                                     windowTitle(), MessageIcon::Question, MessageButtons::YesNo, this);
     if (answer == MessageAnswer::Yes)

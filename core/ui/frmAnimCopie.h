@@ -32,6 +32,8 @@ public:
 
     bool Running = false;
     bool Canceled = false;
+    // Cancel asks for a confirmation first; an unattended run takes the click as the answer (false).
+    void setCancelConfirmed(bool confirm) { m_confirmCancel = confirm; }
 
     // The per-file bar's steps: with one step per 10 ms tick, the wait after each file stays under 100 ms.
     static constexpr int kFileBarMaximum = 10;
@@ -46,6 +48,7 @@ private:
     void showTotal();
 
     Notifier& m_notifier;
+    bool m_confirmCancel = true;
     QString m_programFolder;
     MBLanguages m_language;
     QString m_from;

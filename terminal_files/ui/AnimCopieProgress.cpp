@@ -3,20 +3,13 @@
 #include "core/ui/frmAnimCopie.h"
 
 #include <QCoreApplication>
-#include <QPushButton>
 
 namespace jvz {
 
 AnimCopieProgress::AnimCopieProgress(frmAnimCopie& window, CancelMode mode) : m_window(&window)
 {
-    if (mode != CancelMode::Immediate)
-        return;
-    auto* cancel = window.findChild<QPushButton*>(QStringLiteral("BTN_Cancel"));
-    if (!cancel)
-        return;
-    // The window's own handler asks for a confirmation; an unattended run takes the click as the answer.
-    QObject::disconnect(cancel, &QPushButton::clicked, &window, nullptr);
-    QObject::connect(cancel, &QPushButton::clicked, &window, [w = &window] { w->Canceled = true; });
+    // The window asks for a confirmation; an unattended run takes the click as the answer.
+    window.setCancelConfirmed(mode != CancelMode::Immediate);
 }
 
 void AnimCopieProgress::init(const QString& fileName, const MBLanguages& language, const QString& from,

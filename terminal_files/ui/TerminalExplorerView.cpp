@@ -10,12 +10,10 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
@@ -66,19 +64,19 @@ private:
 } // namespace
 
 TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalExplorerHooks explorerHooks,
-                                           TerminalPaneWidgets widgets, TerminalPaneHooks hooks, QObject* parent)
+                                           TerminalPaneWidgets widgets, TerminalPaneQueries queries, QObject* parent)
     : QObject(parent), m_ctx(ctx), m_explorer(ctx, m_model, std::move(explorerHooks)), m_w(widgets),
-      m_hooks(std::move(hooks))
+      m_queries(std::move(queries))
 {
     TerminalExplorerHooks& eh = m_explorer.hooks();
-    if (!eh.setStatusBar4) {
-        eh.setStatusBar4 = [this](const QString& text) {
-            if (auto* label = qobject_cast<QLabel*>(m_w.statusBar4))
-                label->setText(text);
-            else if (auto* bar = qobject_cast<QStatusBar*>(m_w.statusBar4))
-                bar->showMessage(text);
-        };
-    }
+    eh.setStatusBar4 = [this](const QString& text) { emit captionChanged(text); };
+    eh.showAllLocalFiles = [this] { emit showAllLocalFilesAsked(); };
+    eh.seeProductCode = [this](const QString& code) { emit productCodeSeen(code); };
+    eh.openTerminalFile = [this](const QString& directory, const QString& name) {
+        emit fileOpenAsked(directory, name);
+    };
+    eh.closeFtpSession = [this] { emit ftpSessionCloseAsked(); };
+    eh.sendTerminalMessage = [this](uint8_t code, uint8_t activity) { emit terminalMessageAsked(code, activity); };
     if (!eh.filterText)
         eh.filterText = [this] { return m_w.combo3 ? m_w.combo3->currentText() : QStringLiteral("*.*"); };
     if (!eh.setFilterText) {
@@ -93,11 +91,6 @@ TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalExplore
 }
 
 TerminalExplorerView::~TerminalExplorerView() = default;
-
-void TerminalExplorerView::setOpenTerminalFile(std::function<void(const QString&, const QString&)> open)
-{
-    m_explorer.hooks().openTerminalFile = std::move(open);
-}
 
 void TerminalExplorerView::translate()
 {
@@ -133,8 +126,6 @@ void TerminalExplorerView::attach()
         connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
             if (selectedRows().isEmpty())
                 enableDelete(false);
-            if (m_hooks.selectionChanged)
-                m_hooks.selectionChanged();
         });
     }
     for (QWidget* pane : m_w.uploadDropTargets) {
@@ -152,8 +143,8 @@ void TerminalExplorerView::attach()
         connect(combo, &QComboBox::activated, this, [this] { Combo3_Click(); });
         connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo3_Validate(); });
     }
-    if (m_hooks.enableDelete)
-        return; // the window runs the toolbar
+    if (m_w.windowRunsToolbar)
+        return;
     if (QAction* back = toolbarAction(m_w.toolbar3, "BackFolder")) {
         connect(back, &QAction::triggered, this, [this] {
             if (m_explorer.hooks().sessionOpen && m_explorer.hooks().sessionOpen())
@@ -168,13 +159,13 @@ void TerminalExplorerView::attach()
 
 bool TerminalExplorerView::isBusy() const
 {
-    return m_hooks.isBusy ? m_hooks.isBusy() : m_busy;
+    return m_queries.isBusy ? m_queries.isBusy() : m_busy;
 }
 
 void TerminalExplorerView::setBusy(bool busy)
 {
-    if (m_hooks.setBusy) {
-        m_hooks.setBusy(busy);
+    if (m_queries.isBusy) {
+        emit busyChanged(busy);
         return;
     }
     m_busy = busy;
@@ -228,12 +219,12 @@ void TerminalExplorerView::MNU_Terminal_Download_Click()
         return;
     BusyBracket busy([this](bool on) { setBusy(on); });
     DownloadRequest request;
-    if (m_hooks.localSelection)
-        request.items = m_hooks.localSelection();
-    if (m_hooks.localFolder)
-        request.localFolder = m_hooks.localFolder();
-    if (m_hooks.confirmations)
-        request.confirmations = m_hooks.confirmations();
+    if (m_queries.localSelection)
+        request.items = m_queries.localSelection();
+    if (m_queries.localFolder)
+        request.localFolder = m_queries.localFolder();
+    if (m_queries.confirmations)
+        request.confirmations = m_queries.confirmations();
     if (m_explorer.hooks().activityAsked)
         request.activity = m_explorer.hooks().activityAsked();
     DownloadRunHooks runHooks{m_explorer.hooks().sessionOpen, m_explorer.hooks().setStatusBar4};
@@ -246,9 +237,10 @@ void TerminalExplorerView::MNU_Terminal_Upload_Click()
     if (isBusy())
         return;
     BusyBracket busy([this](bool on) { setBusy(on); });
-    const QString folder = m_hooks.treeFolder ? m_hooks.treeFolder() : QString();
-    UploadSelectedTerminalFiles(m_ctx, selectedNames(), folder,
-                                {m_explorer.hooks().sessionOpen, m_hooks.refreshLocalList});
+    const QString folder = m_queries.treeFolder ? m_queries.treeFolder() : QString();
+    UploadSelectedTerminalFiles(
+        m_ctx, selectedNames(), folder,
+        {m_explorer.hooks().sessionOpen, [this](const QString& fetchedInto) { emit localFilesChanged(fetchedInto); }});
 }
 
 void TerminalExplorerView::OpenTerminalItem()
@@ -307,8 +299,8 @@ void TerminalExplorerView::ListView2_ItemClick()
 
 void TerminalExplorerView::enableDelete(bool on)
 {
-    if (m_hooks.enableDelete) {
-        m_hooks.enableDelete(on);
+    if (m_w.windowRunsToolbar) {
+        emit deleteEnabledChanged(on);
         return;
     }
     if (m_w.contextDelete)
@@ -352,8 +344,8 @@ void TerminalExplorerView::ListView2_KeyDown(int key, Qt::KeyboardModifiers modi
             TerminalBackFolder();
         return;
     case Qt::Key_C:
-        if (ctrl && m_hooks.copyNames)
-            m_hooks.copyNames();
+        if (ctrl)
+            emit copyNamesAsked();
         return;
     case Qt::Key_K:
         if (ctrl && m_w.localList)
@@ -399,7 +391,7 @@ bool TerminalExplorerView::dropOnTerminalList(QEvent* event)
     // Only a drag of local items starts the download; a drag of the terminal list's own items does nothing.
     const bool fromLocal = !isWithin(drop->source(), m_w.listView2) &&
                            (m_localDragStarted || (drop->source() && isWithin(drop->source(), m_w.localList)));
-    const bool allowed = fromLocal && m_hooks.downloadEnabled && m_hooks.downloadEnabled();
+    const bool allowed = fromLocal && m_queries.downloadEnabled && m_queries.downloadEnabled();
     return answerDrop(drop, allowed, m_localDragStarted, [this] { MNU_Terminal_Download_Click(); });
 }
 
@@ -457,8 +449,7 @@ bool TerminalExplorerView::eventFilter(QObject* watched, QEvent* event)
         }
         case QEvent::FocusIn:
             setStatusBar4Bold(true);
-            if (m_hooks.terminalListFocused)
-                m_hooks.terminalListFocused();
+            emit focused();
             break;
         case QEvent::FocusOut:
             setStatusBar4Bold(false);

@@ -24,7 +24,7 @@ class QWidget;
 
 namespace jvz {
 
-// The main window's controls the pane works with (found by their names by the caller).
+// The main window's controls the pane works with, held by the caller.
 struct TerminalPaneWidgets {
     QTreeView* listView2 = nullptr;
     QComboBox* combo3 = nullptr;
@@ -36,39 +36,32 @@ struct TerminalPaneWidgets {
     QAction* contextDelete = nullptr;  // MNU_ContextuelDelete
     QWidget* window = nullptr;         // disabled while a transfer runs
     QMenu* catalogMenu = nullptr;      // MNU_Catalog: off while the terminal list's menu shows
+    // The window runs Toolbar3's buttons through its command table and switches the delete command on
+    // deleteEnabledChanged; otherwise the pane connects and switches them itself.
+    bool windowRunsToolbar = false;
 };
 
-// What the pane reads of the rest of the window.
-struct TerminalPaneHooks {
+// What the pane reads of the rest of the window; an empty query answers "none".
+struct TerminalPaneQueries {
     std::function<QList<LocalSelectedItem>()> localSelection; // ListView1's selected items, in list order
     std::function<QString()> localFolder;                     // the folder ListView1 shows, ending in "/"
     std::function<QString()> treeFolder; // the folder selected in TreeView1, "" for the root or none
-    std::function<void(const QString&)> refreshLocalList;
     std::function<DownloadConfirmations()> confirmations;
-    std::function<bool()> downloadEnabled;     // DownloadEnabled
-    std::function<void()> terminalListFocused; // RefreshUploadCommand and DisableDownloadCommand
-    std::function<void()> copyNames;           // Ctrl+C on ListView2
-    std::function<void()> selectionChanged;    // the window's command state follows the terminal selection
-    // The window runs the toolbar's buttons through its command table (then wired to the commands here) and
-    // switches the delete command; without it the pane connects and switches Toolbar3's buttons itself.
-    std::function<void(bool)> enableDelete;
-    // The window's busy flag; without one the pane keeps its own.
+    std::function<bool()> downloadEnabled; // DownloadEnabled
+    // The window's busy flag, which busyChanged then asks it to hold; without one the pane keeps its own.
     std::function<bool()> isBusy;
-    std::function<void(bool)> setBusy;
 };
 
 class TerminalExplorerView : public QObject {
     Q_OBJECT
 public:
+    // explorerHooks: the explorer's queries; what it reports comes out as this pane's signals.
     TerminalExplorerView(TransferContext& ctx, TerminalExplorerHooks explorerHooks, TerminalPaneWidgets widgets,
-                         TerminalPaneHooks hooks, QObject* parent = nullptr);
+                         TerminalPaneQueries queries, QObject* parent = nullptr);
     ~TerminalExplorerView() override;
 
     TerminalListModel& model() { return m_model; }
     TerminalExplorer& explorer() { return m_explorer; }
-    TerminalPaneHooks& paneHooks() { return m_hooks; }
-    // Terminal files opened from the list: directory, name (the terminal file dispatch sets it).
-    void setOpenTerminalFile(std::function<void(const QString&, const QString&)> open);
 
     // The window's column headers, in its language.
     void translate();
@@ -95,6 +88,19 @@ public:
     QStringList selectedNames() const; // as the terminal listed them
     bool isBusy() const;
 
+signals:
+    void captionChanged(const QString& text);      // StatusBar4: the folder shown, a transfer's lines
+    void localFilesChanged(const QString& folder); // files were fetched into the local folder
+    void focused();                                // the list took the focus
+    void copyNamesAsked();                         // Ctrl+C
+    void deleteEnabledChanged(bool on);            // with windowRunsToolbar
+    void busyChanged(bool busy);                   // with the window's busy flag (isBusy)
+    void showAllLocalFilesAsked();                 // Combo2 := "*.*"
+    void productCodeSeen(const QString& code);     // the local filter of the terminal's product
+    void fileOpenAsked(const QString& directory, const QString& name); // name as listed
+    void ftpSessionCloseAsked();
+    void terminalMessageAsked(uint8_t code, uint8_t activity); // end-of-activity code, activity
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -117,7 +123,7 @@ private:
     // ListView2's viewport, kept from the start: while the window is destroyed the list may already be half gone
     // when its viewport still sends events here.
     QObject* m_listViewport = nullptr;
-    TerminalPaneHooks m_hooks;
+    TerminalPaneQueries m_queries;
     void enableDelete(bool on);
 
     bool m_busy = false;

@@ -310,7 +310,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().size() == 4; }, kBoundMs))
         << peer.failure().toStdString() << " " << window.TraceText().toStdString();
     EXPECT_FALSE(terminalRows().contains(QStringLiteral("TERMINAL.CNF")));
-    EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\SWAP\\"));
+    EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\"));
 
     const QString screenshot = jvztest::binDir() + QStringLiteral("/../screenshots/terminal_explorer.png");
     QDir().mkpath(QFileInfo(screenshot).absolutePath());
@@ -354,7 +354,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
                                      "STOR HOST.CFG",
                                      "LIST"};
     EXPECT_EQ(wire, expected) << wire.join(" | ").toStdString();
-    EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\HOST\\"));
+    EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\HOST\\"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'")) << "the caption names the last folder";
     EXPECT_EQ(terminalRows(), QStringList{QStringLiteral("HOST.CFG")});
     EXPECT_FALSE(window.isBusy());

@@ -484,7 +484,7 @@ TEST(MainWindow, InitFollowsTheSettings)
         EXPECT_EQ(f.child<QAction>("MNU_View_ConnectBar")->isChecked(), r.connectBarShown);
         EXPECT_EQ(f.child<QToolBar>("TLB_Icon")->isVisibleTo(&w), r.iconBarShown);
         EXPECT_EQ(f.child<QAction>("MNU_View_IconBar")->isChecked(), r.iconBarShown);
-        EXPECT_EQ(w.ActivityAsked, r.asked);
+        EXPECT_EQ(w.activityAsked(), r.asked);
         EXPECT_TRUE(f.child<QAction>(r.checked)->isChecked());
         EXPECT_EQ(f.child<QLineEdit>("Filter")->text(), QStringLiteral("*.M40"));
     }

@@ -65,7 +65,7 @@ protected:
         explorer.sessionOpen = [this] { return m_open; };
         explorer.sessionProtocol = [] { return false; };
         explorer.activityAsked = [] { return uint8_t(1); };
-        TerminalPaneHooks pane;
+        TerminalPaneQueries pane;
         pane.localSelection = [this] {
             QList<LocalSelectedItem> items;
             for (const QModelIndex& i : m_listView1->selectionModel()->selectedRows())
@@ -74,7 +74,6 @@ protected:
         };
         pane.localFolder = [this] { return m_localFolder; };
         pane.treeFolder = [this] { return m_treeFolder; };
-        pane.refreshLocalList = [this](const QString& f) { m_refreshed << f; };
         pane.downloadEnabled = [] { return true; };
         m_view = std::make_unique<TerminalExplorerView>(m_ctx, explorer,
                                                         TerminalPaneWidgets{m_listView2,
@@ -87,6 +86,10 @@ protected:
                                                                             nullptr,
                                                                             &m_window},
                                                         pane);
+        // What the window does with the pane's reports.
+        QObject::connect(m_view.get(), &TerminalExplorerView::localFilesChanged,
+                         [this](const QString& f) { m_refreshed << f; });
+        QObject::connect(m_view.get(), &TerminalExplorerView::captionChanged, m_statusBar4, &QLabel::setText);
         m_window.resize(600, 500);
         m_window.show();
         m_view->FtpEnumDirectory(QStringLiteral("\\SWAP\\"));

@@ -108,29 +108,29 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
 
     pane = std::make_unique<jvz::LocalExplorerPane>(
         jvz::LocalExplorerPane::Widgets{treeView, listView, pathCombo, typeCombo, filter}, &volumes, settings, language,
-        jvz::IconLookup{});
-    jvz::LocalExplorerPane::Hooks h;
-    h.statusBar2 = [this](int panel, const QString& text) { (panel == 1 ? panel1 : panel2) = text; };
-    h.statusBar3Folder = [this](const QString& text) { folderPanel = text; };
-    h.disableCatalogCommands = [this](bool menuToo) {
+        jvz::IconLookup{}, jvz::LocalExplorerPane::Queries{[this] { return productCode; }, {}});
+    using Pane = jvz::LocalExplorerPane;
+    Pane* p = pane.get();
+    QObject::connect(p, &Pane::statusTextChanged,
+                     [this](int panel, const QString& text) { (panel == 1 ? panel1 : panel2) = text; });
+    QObject::connect(p, &Pane::folderCaptionChanged, [this](const QString& text) { folderPanel = text; });
+    QObject::connect(p, &Pane::catalogueCommandsOff, [this](bool menuToo) {
         ++catalogOff;
         if (menuToo)
             ++catalogMenuOff;
-    };
-    h.listingCleared = [this] { ++listingCleared; };
-    h.disableDeleteCommands = [this] { ++deleteOff; };
-    h.refreshTransferCommands = [this](bool enable) {
+    });
+    QObject::connect(p, &Pane::listingCleared, [this] { ++listingCleared; });
+    QObject::connect(p, &Pane::deleteCommandsOff, [this] { ++deleteOff; });
+    QObject::connect(p, &Pane::transferCommandsRefreshed, [this](bool enable) {
         if (!enable)
             ++transferOff;
-    };
-    h.clearText3 = [this] { ++text3Clears; };
-    h.addFolderToFavourites = [this] { ++favouriteAdds; };
-    h.removeFolderFromFavourites = [this] { ++favouriteRemovals; };
-    h.focusFavourites = [this] { ++favouriteFocus; };
-    h.openFile = [this](const jvz::LocalFileRef& f) { openedFiles.append(f); };
-    h.productCode = [this] { return productCode; };
-    h.beep = [this] { ++beeps; };
-    pane->setHooks(std::move(h));
+    });
+    QObject::connect(p, &Pane::commentCleared, [this] { ++text3Clears; });
+    QObject::connect(p, &Pane::addFavouriteAsked, [this] { ++favouriteAdds; });
+    QObject::connect(p, &Pane::removeFavouriteAsked, [this] { ++favouriteRemovals; });
+    QObject::connect(p, &Pane::favouritesFocusAsked, [this] { ++favouriteFocus; });
+    QObject::connect(p, &Pane::fileOpenAsked, [this](const jvz::LocalFileRef& f) { openedFiles.append(f); });
+    QObject::connect(p, &Pane::beepAsked, [this] { ++beeps; });
 }
 
 PaneFixture::~PaneFixture() = default;

@@ -110,7 +110,8 @@ public:
         assembly = std::make_unique<jvz::WindowAssembly>(
             state,
             jvz::WindowPlatform{notifier, store, ftp, transport, clock, runner, ports, *ras,
-                                dialUpLink ? &doubles->dialUp : nullptr, volumes, connectSequence},
+                                dialUpLink ? &doubles->dialUp : nullptr, volumes, connectSequence, openDocument,
+                                makeFolder},
             hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
         window = &assembly->window();
         return *window;
@@ -134,7 +135,9 @@ public:
     jvz::RuntimeTimings timings;
     jvz::VolumeSource* volumes = nullptr; // null: the machine's own (read only)
     bool dialUpLink = false;
-    std::function<void(bool)> connectSequence; // empty: the program's own
+    std::function<void(bool)> connectSequence;        // empty: the program's own
+    std::function<bool(const QString&)> openDocument; // empty: the desktop's own
+    std::function<bool(const QString&)> makeFolder;   // empty: the file system's own
     // Set before build for a window that talks to a real terminal (loopback FTP server and session peer).
     jvz::FtpClient* realFtp = nullptr;
     jvz::SessionTransport* realTransport = nullptr;

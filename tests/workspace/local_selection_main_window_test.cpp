@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -311,7 +312,7 @@ TEST_F(MainWindowSelection, TheDragFlagsSayWhichListADragCameFrom)
     const MainWindowControls& ui = run.window.controls();
     run.explorer->GoToTypedPath(tree.vol1 + "data/");
     QTRY_COMPARE(run.explorer->CurrentLocalFolder(), tree.vol1 + "data/");
-    run.window.TerminalDragStarted = true;
+    QSignalSpy started(&run.wiring->selection(), &LocalSelectionPane::dragStarted);
     ui.listView1->setDragEnabled(true);
     const QRect r = ui.listView1->visualRect(run.explorer->listModel().index(run.row(tree.vol1 + "data/a.txt"), 0));
     QWidget* viewport = ui.listView1->viewport();
@@ -319,8 +320,7 @@ TEST_F(MainWindowSelection, TheDragFlagsSayWhichListADragCameFrom)
     QMouseEvent move(QEvent::MouseMove, r.center() + QPoint(QApplication::startDragDistance() + 2, 0),
                      viewport->mapToGlobal(r.center()), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
-    EXPECT_TRUE(run.window.LocalDragStarted);
-    EXPECT_FALSE(run.window.TerminalDragStarted);
+    EXPECT_EQ(started.count(), 1);
 }
 
 } // namespace

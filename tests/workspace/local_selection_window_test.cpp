@@ -109,25 +109,24 @@ protected:
         controls.terminalList = host.terminalList;
         controls.statusBar3 = host.statusBar3;
         controls.contextMenu = host.context;
-        pane = std::make_unique<LocalSelectionPane>(host.list, host.model, host.text3, controls, notifier, language);
-        LocalSelectionPane::Hooks hooks;
-        hooks.inputs = [this] { return inputs; };
-        hooks.applyFlags = [this](const LocalSelectionFlags& f) {
+        pane = std::make_unique<LocalSelectionPane>(host.list, host.model, host.text3, controls, notifier, language,
+                                                    [this] { return inputs; });
+        LocalSelectionPane* p = pane.get();
+        QObject::connect(p, &LocalSelectionPane::flagsChanged, [this](const LocalSelectionFlags& f) {
             flags = f;
             ++applied;
-        };
-        hooks.refreshLocalTree = [this] {
+        });
+        QObject::connect(p, &LocalSelectionPane::listingStale, [this] {
             ++refreshed;
             relist();
-        };
-        hooks.relistFolder = [this] {
+        });
+        QObject::connect(p, &LocalSelectionPane::filesDeleted, [this] {
             ++relisted;
             relist();
-        };
-        hooks.suspendDrag = [this] { ++dragSuspended; };
-        hooks.localBackFolder = [this] { ++back; };
-        hooks.beep = [this] { ++beeps; };
-        pane->setHooks(hooks);
+        });
+        QObject::connect(p, &LocalSelectionPane::dragPaused, [this] { ++dragSuspended; });
+        QObject::connect(p, &LocalSelectionPane::backFolderAsked, [this] { ++back; });
+        QObject::connect(p, &LocalSelectionPane::beepAsked, [this] { ++beeps; });
         inputs.currentTerminalDir = "\\SWAP\\";
         inputs.typeFilter = "*.M40";
         host.window.show();

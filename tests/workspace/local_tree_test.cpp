@@ -14,7 +14,10 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -364,7 +367,7 @@ TEST_F(ExplorerOnMainWindow, ToolbarStatusBarsAndScreenshot)
     ASSERT_GE(pane->listModel().rowOfPath(tree.vol1 + QStringLiteral("data/C.M40")), 0);
     EXPECT_EQ(pane->listModel().imageKey(pane->listModel().rowOfPath(tree.vol1 + QStringLiteral("data/C.M40"))),
               QStringLiteral("CatFile"));
-    EXPECT_EQ(window.CurrentLocalFolder, tree.vol1 + QStringLiteral("data/"));
+    EXPECT_EQ(window.currentLocalFolder(), tree.vol1 + QStringLiteral("data/"));
     EXPECT_EQ(panel("StatusBar3", 2), tree.vol1 + QStringLiteral("data/"));
     EXPECT_EQ(panel("StatusBar2", 1), QStringLiteral("3 objects found"));
     EXPECT_EQ(panel("StatusBar2", 2), QStringLiteral("1 Kb (free space : 3.27 Gb)"));
@@ -385,10 +388,45 @@ TEST_F(ExplorerOnMainWindow, ToolbarStatusBarsAndScreenshot)
     ASSERT_NE(back, nullptr);
     ASSERT_TRUE(back->isEnabled());
     back->trigger();
-    EXPECT_EQ(window.CurrentLocalFolder, tree.vol1);
+    EXPECT_EQ(window.currentLocalFolder(), tree.vol1);
     QDir().mkpath(tree.vol1 + QStringLiteral("fresh"));
     toolbar1("Refresh")->trigger();
     EXPECT_GE(pane->listModel().rowOfPath(tree.vol1 + QStringLiteral("fresh/")), 0);
+}
+
+// While a nested wait runs (a transfer), the local list's keys and the tree's menu wait for it: Delete asks
+// nothing and removes nothing, and no menu opens. Afterwards the tree's menu opens once.
+TEST_F(ExplorerOnMainWindow, ListKeysAndTreeMenuWaitWhileTheWindowIsBusy)
+{
+    window.show();
+    combo2->setCurrentText(QStringLiteral("*.*"));
+    pane->GoToTypedPath(tree.vol1 + QStringLiteral("data/"));
+    const QString file = tree.vol1 + QStringLiteral("data/a.txt");
+    const int row = pane->listModel().rowOfPath(file);
+    ASSERT_GE(row, 0);
+    QTreeView* list = window.controls().listView1;
+    list->setFocus();
+    list->selectionModel()->select(pane->listModel().index(row, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QMenu* treeMenu = window.controls().mnuContextuel2;
+    QSignalSpy menuShown(treeMenu, &QMenu::aboutToShow);
+    QWidget* treeViewport = window.controls().treeView1->viewport();
+    const auto rightClickTree = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), treeViewport->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(treeViewport, &event);
+    };
+    notifier.answers = {MessageAnswer::No};
+    {
+        BusyScope busy(window);
+        QTest::keyClick(list, Qt::Key_Delete);
+        rightClickTree();
+    }
+    EXPECT_TRUE(notifier.shown.empty()) << notifier.shown.front().text.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(menuShown.count(), 0);
+    rightClickTree();
+    EXPECT_EQ(menuShown.count(), 1);
+    treeMenu->hide();
 }
 
 TEST(LocalTree, ClickDuringAFillIsNotReentered)
@@ -400,10 +438,10 @@ TEST(LocalTree, ClickDuringAFillIsNotReentered)
     const QModelIndex vol2 = tm.index(1, 0, tm.rootIndex());
     int inner = 0;
     // A click that arrives while the first node is being filled and listed.
-    f.pane->hooks().listingCleared = [&] {
+    QObject::connect(f.pane.get(), &LocalExplorerPane::listingCleared, [&] {
         ++inner;
         f.pane->TreeView1_NodeClick(vol2);
-    };
+    });
     f.pane->TreeView1_NodeClick(vol1);
     EXPECT_GE(inner, 1);
     EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1);
@@ -416,10 +454,10 @@ TEST(LocalTree, RightButtonOpensTheTreeMenu)
     PaneFixture f;
     QPoint shownAt;
     int popups = 0;
-    f.pane->hooks().treeContextMenu = [&](const QPoint& at) {
+    QObject::connect(f.pane.get(), &LocalExplorerPane::treeMenuAsked, [&](const QPoint& at) {
         ++popups;
         shownAt = at;
-    };
+    });
     f.host.show();
     f.start();
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), f.treeView->viewport()->mapToGlobal(QPoint(5, 5)));
@@ -468,10 +506,10 @@ TEST_F(ExplorerOnMainWindow, ClicksAndKeysWaitWhileTheWindowIsBusy)
         BusyScope busy(window);
         QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, at);
         QTest::keyClick(treeView, Qt::Key_F5);
-        EXPECT_EQ(window.CurrentLocalFolder, QString());
+        EXPECT_EQ(window.currentLocalFolder(), QString());
         EXPECT_EQ(pane->listModel().rowCount(), 2);
     }
     const QModelIndex vol2 = pane->treeModel().index(1, 0, pane->treeModel().rootIndex());
     QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, treeView->visualRect(vol2).center());
-    EXPECT_EQ(window.CurrentLocalFolder, tree.vol2);
+    EXPECT_EQ(window.currentLocalFolder(), tree.vol2);
 }

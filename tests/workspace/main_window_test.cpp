@@ -150,9 +150,8 @@ TEST(MainWindowQuit, AnsweredYesSavesExactlyTheWindowsKeysIntoTheFileStartUpRead
 {
     MainWindowWorld w;
     const int& quits = w.quits;
-    int historySaves = 0;
+    const QString bookmarks = w.folder + QStringLiteral("/JVZ.bmk");
     frmMainJVZ& window = w.build();
-    window.setPathHistorySaver([&] { ++historySaves; });
     window.show();
     const QMap<QString, QString> before = iniValues(w.iniText());
     window.controls().combo2->setEditText(QStringLiteral("*.M40"));
@@ -161,6 +160,7 @@ TEST(MainWindowQuit, AnsweredYesSavesExactlyTheWindowsKeysIntoTheFileStartUpRead
     w.action("MNU_View_IconBar")->trigger(); // unchecked: the icon bar goes
     EXPECT_FALSE(window.controls().tlbIcon->isVisible());
 
+    QFile::remove(bookmarks);
     EXPECT_TRUE(window.close());
     const QMap<QString, QString> after = iniValues(w.iniText());
     QMap<QString, QString> changed;
@@ -177,7 +177,7 @@ TEST(MainWindowQuit, AnsweredYesSavesExactlyTheWindowsKeysIntoTheFileStartUpRead
     EXPECT_EQ(after.size(), before.size()) << "no key added or lost";
     EXPECT_EQ(w.store.value(QStringLiteral("JVZ"), QStringLiteral("Parameter"), QStringLiteral("WindowState"), {}),
               QStringLiteral("0"));
-    EXPECT_EQ(historySaves, 1);
+    EXPECT_TRUE(QFileInfo::exists(bookmarks)) << "the favourites' path history is written";
     EXPECT_EQ(quits, 1);
 }
 
@@ -228,11 +228,11 @@ TEST(MainWindowQuit, WaitForTheLinkIsBoundedAndSkippedWhenItIsDown)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MainWindowWorld w;
+        w.timings.quitLinkDownWaitMs = 100;
         frmMainJVZ& window = w.build();
         w.attachSession().dialUp.linkState = c.state;
         const int& queries = w.attachSession().dialUp.stateQueries;
         w.attachSession().dialUp.stateQueries = 0;
-        window.setLinkDownWaitMs(100);
         window.show();
         QElapsedTimer clock;
         clock.start();
@@ -338,12 +338,12 @@ TEST(MainWindowLoad, FolderThatCannotBeCreatedIsReportedOnce)
 {
     MainWindowWorld w;
     QDir(w.folder + QStringLiteral("/ras")).removeRecursively(); // no phonebook folder beside the program
-    w.assemble();
     QStringList asked;
-    w.window->setFolderMaker([&](const QString& path) {
+    w.makeFolder = [&](const QString& path) {
         asked << path;
         return false;
-    });
+    };
+    w.assemble();
     w.notifier.answers = {MessageAnswer::No}; // no phonebook entry created now
     w.window->init(w.language(1));
     EXPECT_TRUE(asked.contains(w.folder + QStringLiteral("/ras")));

@@ -108,16 +108,16 @@ TEST(Menus, NothingRunsWhileBusyOrDisabled)
 TEST(Menus, ConnectButtonRunsTheSequenceThenResetsTheExchangeBookkeeping)
 {
     MainWindowWorld w;
-    frmMainJVZ& window = w.build();
-    w.attachSession();
     int sequences = 0;
-    window.setConnectSequence([&](bool modemSetupDone) {
+    w.connectSequence = [&](bool modemSetupDone) {
         EXPECT_FALSE(modemSetupDone);
-        EXPECT_TRUE(window.isBusy()) << "the sequence's waits run inside the busy bracket";
+        EXPECT_TRUE(w.window->isBusy()) << "the sequence's waits run inside the busy bracket";
         w.state.session.swapTotalSize = 99;
         w.state.session.swapUnchecked = false;
         ++sequences;
-    });
+    };
+    frmMainJVZ& window = w.build();
+    w.attachSession();
     window.TLB_Icon_ButtonClick(1);
     EXPECT_EQ(sequences, 1);
     EXPECT_EQ(w.state.session.swapTotalSize, 0);
@@ -147,10 +147,12 @@ TEST(Menus, ActivityChoice)
 {
     MainWindowWorld w;
     w.batch.gActivity = 3;
+    w.settings.gNTProtocol = true;
     frmMainJVZ& window = w.build();
+    // An activity chosen anew ends the FTP session and asks the terminal for it.
+    w.attachSession();
     int refreshes = 0;
-    window.setTerminalListRefresher([&] { ++refreshes; });
-    EXPECT_EQ(window.ActivityAsked, 3);
+    EXPECT_EQ(window.activityAsked(), 3);
     EXPECT_TRUE(w.action("MNU_Activity_Maintenance")->isChecked());
     EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
 
@@ -167,8 +169,10 @@ TEST(Menus, ActivityChoice)
     for (const auto& s : steps) {
         SCOPED_TRACE(s.item);
         window.SetStatusPanel(3, QString());
+        window.session()->vars.FtpSessionOpen = true;
         w.action(s.item)->trigger();
-        EXPECT_EQ(window.ActivityAsked, s.activity);
+        refreshes += window.session()->vars.FtpSessionOpen ? 0 : 1;
+        EXPECT_EQ(window.activityAsked(), s.activity);
         EXPECT_EQ(window.StatusPanel(3), QLatin1String(s.panel));
         EXPECT_EQ(refreshes, s.refreshes);
         int checked = 0;
@@ -184,7 +188,7 @@ TEST(Menus, ActivityFromTheCommandLineOutOfRangeIsDownload)
     MainWindowWorld w;
     w.batch.gActivity = 9;
     frmMainJVZ& window = w.build();
-    EXPECT_EQ(window.ActivityAsked, 1);
+    EXPECT_EQ(window.activityAsked(), 1);
     EXPECT_TRUE(w.action("MNU_Activity_Download")->isChecked());
 }
 
@@ -294,12 +298,12 @@ TEST(Menus, UsersGuide)
         MainWindowWorld w;
         if (c.present)
             jvztest::writeFileBytes((w.folder + QStringLiteral("/JVZ User Guide.pdf")).toStdString(), "%PDF");
-        frmMainJVZ& window = w.build();
         QStringList opened;
-        window.setDocumentOpener([&](const QString& path) {
+        w.openDocument = [&](const QString& path) {
             opened << path;
             return c.opens;
-        });
+        };
+        w.build();
         w.action("MNU_Help_Guide")->trigger();
         EXPECT_EQ(opened.size(), c.present ? 1 : 0);
         if (!c.box) {

@@ -159,7 +159,7 @@ struct MainWindowWithCommands {
         : window({notifier, store, runner, {}, {}, {}}, settings, batch)
     {
         window.attachFileCommands(runner, info, {}, &viewers);
-        window.CurrentLocalFolder = folder;
+        emit localExplorerOf(window)->currentFolderChanged(folder);
         for (const char* name : {"notes.txt", "SOFT.M40", "APP.PDF"})
             model.appendRow(new QStandardItem(QLatin1String(name)));
         window.controls().listView1->setModel(&model);
@@ -280,9 +280,12 @@ TEST_F(OpenByTypeTest, LocalExplorerFilesOpenByType)
     QWidget host;
     FileOpenCommands::Sources sources;
     sources.catalogueFilters = [&] { return f.pane->filterItems(); };
+    sources.local.navigateToFolder = [&](const QString& folder) { f.pane->GoToTypedPath(folder); };
     FileOpenCommands commands(host, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, sources,
                               &m_viewers);
-    commands.attachLocalExplorer(*f.pane);
+    QObject::disconnect(f.pane.get(), &LocalExplorerPane::fileOpenAsked, nullptr, nullptr); // the fixture's own
+    QObject::connect(f.pane.get(), &LocalExplorerPane::fileOpenAsked,
+                     [&](const LocalFileRef& file) { commands.openLocalFile(file.folder, file.name); });
     f.pane->GoToTypedPath(f.tree.vol1 + QStringLiteral("data/"));
     ASSERT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/"));
     f.selectListRow(QStringLiteral("a.txt"));
@@ -304,12 +307,11 @@ TEST_F(OpenByTypeTest, MainWindowLocalExplorerHandsItsFilesToTheDispatch)
     MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
     LocalExplorerPane* pane = localExplorerOf(w.window);
     ASSERT_NE(pane, nullptr);
-    ASSERT_TRUE(pane->hooks().openFile);
     LocalFileRef file;
     file.folder = m_folder;
     file.name = QStringLiteral("APP.PDF");
     file.imageKey = QStringLiteral("Unknown");
-    pane->hooks().openFile(file);
+    emit pane->fileOpenAsked(file);
     ASSERT_EQ(m_viewers.descriptors.size(), 1u);
     EXPECT_EQ(m_viewers.descriptors[0].fileName, QStringLiteral("APP.PDF"));
     EXPECT_FALSE(m_viewers.descriptors[0].list);

@@ -107,7 +107,7 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsFolderAndSettings)
     EXPECT_TRUE(window.FtpSessionOpen());
     // Without its text boxes the window gives the settings they are filled from.
     EXPECT_EQ(ftp.calls.value(0), QStringLiteral("open 127.0.0.9:21 jvz"));
-    EXPECT_EQ(window.CurrentTerminalDir, QStringLiteral("\\"));
+    EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\"));
     EXPECT_EQ(window.StatusPanel(4), QStringLiteral("F:open (ttyACM0)"));
 
     window.controls().txtIp->setText(QStringLiteral("127.0.0.7")); // the window's own box, not one by its name

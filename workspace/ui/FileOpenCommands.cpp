@@ -5,7 +5,6 @@
 #include "session/ui/frmTerminalInfo.h"
 #include "terminal_files/TransferContext.h"
 #include "terminal_files/ui/ViewerWindows.h"
-#include "workspace/ui/LocalExplorerPane.h"
 
 #include <QWidget>
 
@@ -30,10 +29,7 @@ FileOpenCommands::FileOpenCommands(QWidget& window, const AppSettings& settings,
       m_companions(runner, notifier, language, *m_viewers, companionOptionsFrom(settings, language)),
       m_openByType(*m_viewers, m_companions, m_sources.local), m_terminalOpener(*m_viewers, m_companions)
 {
-    m_companions.setRunningChanged([this](bool running) {
-        if (m_sources.setBusy)
-            m_sources.setBusy(running);
-    });
+    m_companions.setRunningChanged([this](bool running) { emit companionRunningChanged(running); });
     if (m_ownViewers) {
         // The descriptor viewer's list hands signed files to the same dumper.
         m_ownViewers->setSignedFileDump(
@@ -53,12 +49,6 @@ void FileOpenCommands::wireCommands(const WireCommand& wire)
     wire(Command::HelpJungoTerminals, [this] { MNU_Help_JungoTerminals_Click(); });
     wire(Command::ApplicationList, [this] { MNU_Terminal_Application_List_Click(); });
     wire(Command::TerminalConfig, [this] { MNU_Terminal_Config_Click(); });
-}
-
-void FileOpenCommands::attachLocalExplorer(LocalExplorerPane& pane)
-{
-    pane.hooks().openFile = [this](const LocalFileRef& file) { openLocalFile(file.folder, file.name); };
-    m_openByType.hooks().navigateToFolder = [&pane](const QString& folder) { pane.GoToTypedPath(folder); };
 }
 
 bool FileOpenCommands::helpListAvailable() const

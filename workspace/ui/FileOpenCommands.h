@@ -16,8 +16,6 @@ class QWidget;
 namespace jvz {
 
 class FileViewers;
-class LocalExplorerPane;
-class TerminalExplorerView;
 class MBLanguages;
 class Notifier;
 class ProcessRunner;
@@ -40,8 +38,7 @@ public:
         std::function<QStringList()> catalogueFilters;   // Combo2's items
         std::function<TransferContext*()> transfers;     // the open FTP session's context, null when none
         std::function<bool()> busy;                      // a nested wait runs: commands do nothing
-        std::function<void(bool)> setBusy;               // held while a companion runs
-        OpenByType::Hooks local;                         // the local explorer's navigation
+        OpenByType::Hooks local;                         // the local explorer's navigation, the credentials
     };
 
     // viewers: null for the real viewer windows (children of window).
@@ -57,14 +54,9 @@ public:
     // The help item is shown only when its file is beside the program.
     bool helpListAvailable() const;
 
-    // Sets the explorers' hooks: the local list's file items and the terminal list's files open here, and a
-    // folder link opened here is followed in the local tree.
-    void attachLocalExplorer(LocalExplorerPane& pane);
-    void attachTerminalExplorer(TerminalExplorerView& view);
-
-    // The file branches of the local list's opening (hook of the local explorer).
+    // The file branches of the local list's opening (the local explorer asks through the window).
     FileTool openLocalFile(const QString& folder, const QString& name);
-    // A file of the terminal list (hook of the terminal explorer).
+    // A file of the terminal list, in the FTP session's current directory (asked through the window).
     TerminalFileOpener::Result OpenTerminalFile(const QString& name);
 
     void MNU_Catalog_description_Click();
@@ -77,6 +69,10 @@ public:
 
     CompanionRunner& companions() { return m_companions; }
     FileViewers& viewers() { return *m_viewers; }
+
+signals:
+    // A companion program starts or ends: the window is busy while one runs.
+    void companionRunningChanged(bool running);
 
 private:
     bool busy() const { return m_sources.busy && m_sources.busy(); }

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "LocalExplorerPane.h"
+
 namespace jvz {
 
 struct AppSettings;
+class VolumeSource;
 class frmMainJVZ;
-class LocalExplorerPane;
 
 // Builds the local explorer on the main window's own controls (TreeView1, ListView1, ImageCombo1, Combo2,
-// Filter), connects it to the window's status bars and commands, and has it fill itself when the window is
-// first shown. A batch run never shows the window, so nothing is read there.
-LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& settings);
+// Filter), wires its commands, and has it fill itself when the window is first shown. A batch run never shows
+// the window, so nothing is read there. The window connects its signals. volumes: null for the machine's own.
+LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& settings, VolumeSource* volumes,
+                                       LocalExplorerPane::Queries queries);
 
-// The window's local explorer (for the helpers that set its hooks: favourites, the open-by-type dispatch).
+// The window's local explorer (for the helpers that reach it: the terminal pane, the tests).
 LocalExplorerPane* localExplorerOf(const frmMainJVZ& window);
 
 } // namespace jvz

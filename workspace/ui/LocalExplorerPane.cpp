@@ -19,9 +19,9 @@
 namespace jvz {
 
 LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
-                                     MBLanguages& language, IconLookup icons, QObject* parent)
-    : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language), m_list(icons),
-      m_tree(icons), m_path(icons)
+                                     MBLanguages& language, IconLookup icons, Queries queries, QObject* parent)
+    : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language),
+      m_queries(std::move(queries)), m_list(icons), m_tree(icons), m_path(icons)
 {
     if (!m_volumeSource) {
         m_ownVolumes = std::make_unique<SystemVolumeSource>();
@@ -43,10 +43,8 @@ LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volum
         if (!busy())
             TreeView1_Collapse(i);
     });
-    connect(m_w.tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        if (m_hooks.treeContextMenu)
-            m_hooks.treeContextMenu(m_w.tree->viewport()->mapToGlobal(pos));
-    });
+    connect(m_w.tree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { emit treeMenuAsked(m_w.tree->viewport()->mapToGlobal(pos)); });
     m_w.tree->installEventFilter(this);
 
     // A header click turns the order round (ListView1_ColumnClick); the view must not sort by itself, or
@@ -106,7 +104,7 @@ QString LocalExplorerPane::label(const char* key) const
 
 bool LocalExplorerPane::busy() const
 {
-    return m_hooks.busy && m_hooks.busy();
+    return m_queries.busy && m_queries.busy();
 }
 
 QStringList LocalExplorerPane::filterItems() const
@@ -119,14 +117,12 @@ QStringList LocalExplorerPane::filterItems() const
 
 void LocalExplorerPane::setStatus2(int panel, const QString& text)
 {
-    if (m_hooks.statusBar2)
-        m_hooks.statusBar2(panel, text);
+    emit statusTextChanged(panel, text);
 }
 
 void LocalExplorerPane::setFolderStatus(const QString& text)
 {
-    if (m_hooks.statusBar3Folder)
-        m_hooks.statusBar3Folder(text);
+    emit folderCaptionChanged(text);
 }
 
 void LocalExplorerPane::writeCount(CountFormat format)
@@ -211,8 +207,7 @@ void LocalExplorerPane::ShowDrivesInList()
     m_list.showDrives(m_drives);
     m_w.list->resizeColumnToContents(LocalListModel::NameColumn); // drive names are never cut
     m_w.list->clearSelection();
-    if (m_hooks.listingCleared)
-        m_hooks.listingCleared();
+    emit listingCleared();
 }
 
 void LocalExplorerPane::TreeView1_NodeClick(const QModelIndex& node)
@@ -270,8 +265,7 @@ void LocalExplorerPane::RefreshSelectedNode()
 
 void LocalExplorerPane::ShowNodeContents(const QModelIndex& node)
 {
-    if (m_hooks.disableCatalogCommands)
-        m_hooks.disableCatalogCommands(false);
+    emit catalogueCommandsOff(false);
     if (!node.isValid())
         return;
     if (!m_tree.isRoot(node)) {
@@ -337,7 +331,7 @@ ListingOptions LocalExplorerPane::listingOptions() const
     options.typePattern = m_w.typeCombo->currentText();
     options.namePattern = m_w.filter->text();
     options.filterItems = filterItems();
-    options.productCode = m_hooks.productCode ? m_hooks.productCode() : QString();
+    options.productCode = m_queries.productCode ? m_queries.productCode() : QString();
     return options;
 }
 
@@ -350,8 +344,7 @@ void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
     m_w.list->setCurrentIndex({});
-    if (m_hooks.listingCleared)
-        m_hooks.listingCleared();
+    emit listingCleared();
     writeCount(CountFormat::Grouped);
     if (listing.readable)
         ShowLocalSelectionSize();
@@ -410,8 +403,7 @@ void LocalExplorerPane::OpenListItem()
     if (::lstat(probe.constData(), &st) != 0) {
         // Gone since the list was filled: the refresh drops it; there is nothing left to open.
         RefreshLocalTree();
-        if (m_hooks.beep)
-            m_hooks.beep();
+        emit beepAsked();
         return;
     }
     switch (kind) {
@@ -442,8 +434,7 @@ void LocalExplorerPane::OpenListItem()
     case LocalItemKind::File:
         if (key == QLatin1String("CatFile"))
             return; // an unmarked catalogue list opens nothing
-        if (m_hooks.openFile)
-            m_hooks.openFile({path, native, m_list.data(m_list.index(row, 0)).toString(), m_currentFolder, key});
+        emit fileOpenAsked({path, native, m_list.data(m_list.index(row, 0)).toString(), m_currentFolder, key});
         return;
     case LocalItemKind::Root:
         return;
@@ -476,12 +467,9 @@ void LocalExplorerPane::OpenFolderShortcut(const QByteArray& linkPath)
 
 void LocalExplorerPane::LocalBackFolder()
 {
-    if (m_hooks.disableCatalogCommands)
-        m_hooks.disableCatalogCommands(false);
-    if (m_hooks.clearText3)
-        m_hooks.clearText3();
-    if (m_hooks.disableDeleteCommands)
-        m_hooks.disableDeleteCommands();
+    emit catalogueCommandsOff(false);
+    emit commentCleared();
+    emit deleteCommandsOff();
     const QModelIndex s = selectedNode();
     if (!s.isValid() || m_tree.isRoot(s))
         return;
@@ -565,15 +553,13 @@ bool LocalExplorerPane::listCurrentFolder()
         return false; // a newer read shows its own folder
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
-    if (m_hooks.listingCleared)
-        m_hooks.listingCleared();
+    emit listingCleared();
     return true;
 }
 
 void LocalExplorerPane::Combo2_Change()
 {
-    if (m_hooks.disableCatalogCommands)
-        m_hooks.disableCatalogCommands(true);
+    emit catalogueCommandsOff(true);
     if (!m_started || showsRoot())
         return; // the drive view does not depend on the filters
     relistForFilters(CountFormat::Plain);
@@ -587,10 +573,8 @@ void LocalExplorerPane::Filter_Change()
 void LocalExplorerPane::Combo2_Click()
 {
     // The pick already relisted through the text change; what is left are the commands.
-    if (m_hooks.disableCatalogCommands)
-        m_hooks.disableCatalogCommands(false);
-    if (m_hooks.refreshTransferCommands)
-        m_hooks.refreshTransferCommands(false);
+    emit catalogueCommandsOff(false);
+    emit transferCommandsRefreshed(false);
 }
 
 void LocalExplorerPane::Combo2_LostFocus()
@@ -624,20 +608,16 @@ bool LocalExplorerPane::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::KeyPress && watched == m_w.tree) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool shift = key->modifiers() & Qt::ShiftModifier;
-        auto call = [](const std::function<void()>& f) {
-            if (f)
-                f();
-        };
         if (shift && key->key() == Qt::Key_Insert) {
-            call(m_hooks.addFolderToFavourites);
+            emit addFavouriteAsked();
             return true;
         }
         if (shift && key->key() == Qt::Key_Delete) {
-            call(m_hooks.removeFolderFromFavourites);
+            emit removeFavouriteAsked();
             return true;
         }
         if (shift && key->key() == Qt::Key_F) {
-            call(m_hooks.focusFavourites);
+            emit favouritesFocusAsked();
             return true;
         }
         if (key->key() == Qt::Key_F5) {

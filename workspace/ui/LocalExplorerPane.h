@@ -46,37 +46,21 @@ public:
         QLineEdit* filter = nullptr;    // Filter
     };
 
-    // What the pane asks of the window and of the other panes. Unset hooks do nothing.
-    struct Hooks {
-        std::function<void(int panel, const QString& text)> statusBar2; // panels 1 (count) and 2 (size)
-        std::function<void(const QString& text)> statusBar3Folder;      // panel 2 of StatusBar3
-        // MNU_Catalog_description, MNU_Catalog_create, MNU_Catalog_family off; with MNU_Catalog too when asked.
-        std::function<void(bool catalogMenuToo)> disableCatalogCommands;
-        std::function<void()> listingCleared;        // "DelFile", MNU_ContextuelDelete, MNU_ContextuelCopy off
-        std::function<void()> disableDeleteCommands; // "DelFile", MNU_ContextuelDelete off
-        std::function<void(bool enable)> refreshTransferCommands;
-        std::function<void()> clearText3;
-        std::function<void()> addFolderToFavourites;                  // Shift+Ins in the tree
-        std::function<void()> removeFolderFromFavourites;             // Shift+Del in the tree
-        std::function<void()> focusFavourites;                        // Shift+F in the tree
-        std::function<void(const QPoint& globalPos)> treeContextMenu; // MNU_Contextuel2
-        std::function<void(const LocalFileRef& file)> openFile;       // the file branches of OpenListItem
-        std::function<QString()> productCode;                         // of the connected terminal; empty without one
-        std::function<void()> beep;
-        std::function<bool()> busy; // a nested wait runs: clicks and keys of the panes do nothing
+    // What the pane asks of the window; an empty query answers "no" or "".
+    struct Queries {
+        std::function<QString()> productCode; // of the connected terminal; empty without one
+        std::function<bool()> busy;           // a nested wait runs: clicks and keys of the panes do nothing
     };
 
     // Without a volume source the pane reads the machine's own volumes.
     LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings, MBLanguages& language,
-                      IconLookup icons, QObject* parent = nullptr);
+                      IconLookup icons, Queries queries = {}, QObject* parent = nullptr);
     ~LocalExplorerPane() override;
 
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     // Before start(): the volumes to show (tests give a fake set).
     void setVolumeSource(VolumeSource& volumes) { m_volumeSource = &volumes; }
     // Starts the pane when the widget is first shown (an interactive start; a batch run never shows it).
     void startOnFirstShow(QWidget* window);
-    Hooks& hooks() { return m_hooks; }
 
     // The first fill: drives read, tree built, root selected and the drives listed. Never in a batch run.
     void start();
@@ -130,6 +114,20 @@ public:
 signals:
     // The folder the list shows changed ("" for the drives).
     void currentFolderChanged(const QString& folder);
+    void statusTextChanged(int panel, const QString& text); // StatusBar2's panels 1 (count) and 2 (size)
+    void folderCaptionChanged(const QString& text);         // panel 2 of StatusBar3
+    // MNU_Catalog_description, MNU_Catalog_create and MNU_Catalog_family go off; with MNU_Catalog when asked.
+    void catalogueCommandsOff(bool catalogMenuToo);
+    void listingCleared(); // nothing chosen in a new listing: "DelFile", MNU_ContextuelDelete, MNU_ContextuelCopy off
+    void deleteCommandsOff(); // "DelFile", MNU_ContextuelDelete off
+    void transferCommandsRefreshed(bool enable);
+    void commentCleared();                        // Text3
+    void addFavouriteAsked();                     // Shift+Ins in the tree
+    void removeFavouriteAsked();                  // Shift+Del in the tree
+    void favouritesFocusAsked();                  // Shift+F in the tree
+    void treeMenuAsked(const QPoint& globalPos);  // MNU_Contextuel2
+    void fileOpenAsked(const LocalFileRef& file); // the file branches of OpenListItem
+    void beepAsked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -158,7 +156,7 @@ private:
     QWidget* m_window = nullptr;
     const AppSettings& m_settings;
     MBLanguages& m_language;
-    Hooks m_hooks;
+    Queries m_queries;
     LocalListModel m_list;
     LocalTreeModel m_tree;
     PathComboModel m_path;

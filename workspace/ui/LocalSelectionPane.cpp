@@ -16,18 +16,12 @@
 
 namespace jvz {
 
-namespace {
-template <typename F, typename... Args> void call(const std::function<F>& f, Args&&... args)
-{
-    if (f)
-        f(std::forward<Args>(args)...);
-}
-} // namespace
-
 LocalSelectionPane::LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Controls controls,
-                                       Notifier& notifier, const MBLanguages& language, QObject* parent)
+                                       Notifier& notifier, const MBLanguages& language, Inputs inputs,
+                                       std::function<bool()> busy, QObject* parent)
     : QObject(parent), m_list(list), m_listViewport(list->viewport()), m_model(model), m_text3(text3),
-      m_controls(controls), m_notifier(notifier), m_language(language)
+      m_controls(controls), m_notifier(notifier), m_language(language), m_inputs(std::move(inputs)),
+      m_busy(std::move(busy))
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->installEventFilter(this);
@@ -73,7 +67,7 @@ void LocalSelectionPane::UpdateLocalSelection()
     if (m_text3)
         m_text3->clear();
     std::vector<SelectionRow> current = rows();
-    const LocalSelectionInputs inputs = m_hooks.inputs ? m_hooks.inputs() : LocalSelectionInputs{};
+    const LocalSelectionInputs inputs = m_inputs ? m_inputs() : LocalSelectionInputs{};
     const LocalSelectionUpdate update = LocalSelection::UpdateLocalSelection(current, inputs, &m_notifier);
     for (int row : update.changedRows) {
         const QModelIndex index = m_model.index(row, 0);
@@ -84,25 +78,21 @@ void LocalSelectionPane::UpdateLocalSelection()
         m_text3->setText(update.comment);
     m_updating = false;
     if (update.stopped) {
-        call(m_hooks.suspendDrag);
-        call(m_hooks.refreshLocalTree);
+        emit dragPaused();
+        emit listingStale();
         return;
     }
-    call(m_hooks.applyFlags, update.flags);
+    emit flagsChanged(update.flags);
 }
 
 void LocalSelectionPane::DeleteLocalSelection()
 {
     LocalDeletion deletion(m_notifier, m_language, m_deleter);
     const LocalDeletionOutcome outcome = deletion.DeleteLocalSelection(rows());
-    if (outcome.result == LocalDeletionOutcome::Result::Beep) {
-        if (m_hooks.beep)
-            m_hooks.beep();
-        else
-            QApplication::beep();
-    }
+    if (outcome.result == LocalDeletionOutcome::Result::Beep)
+        emit beepAsked();
     if (outcome.relist)
-        call(m_hooks.relistFolder);
+        emit filesDeleted();
 }
 
 void LocalSelectionPane::CopyNamesToClipboard()
@@ -153,7 +143,7 @@ bool LocalSelectionPane::ListView1_KeyDown(int key, Qt::KeyboardModifiers modifi
     case Qt::Key_B:
         if (!ctrl)
             return false;
-        call(m_hooks.localBackFolder);
+        emit backFolderAsked();
         return true;
     case Qt::Key_C:
         if (!ctrl)
@@ -194,7 +184,7 @@ void LocalSelectionPane::ListView1_GotFocus()
         font.setBold(true);
         bar->setFont(font);
     }
-    call(m_hooks.disableUploadCommand);
+    emit focused();
     UpdateLocalSelection();
     setCatalogueMenusVisible(true);
 }
@@ -233,7 +223,7 @@ bool LocalSelectionPane::filterViewportEvent(QEvent* event)
         if (m_pressOnItem && !m_dragReported && (mouse->buttons() & Qt::LeftButton) && m_list->dragEnabled() &&
             (mouse->position().toPoint() - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
             m_dragReported = true;
-            call(m_hooks.dragStartedHere);
+            emit dragStarted();
         }
         return false;
     }
@@ -259,6 +249,8 @@ bool LocalSelectionPane::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
+        if (m_busy && m_busy())
+            return false; // Delete would otherwise remove files while a transfer runs
         auto* key = static_cast<QKeyEvent*>(event);
         return ListView1_KeyDown(key->key(), key->modifiers());
     }

@@ -29,17 +29,8 @@ class Notifier;
 class LocalSelectionPane : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<LocalSelectionInputs()> inputs;
-        std::function<void(const LocalSelectionFlags&)> applyFlags;
-        std::function<void()> refreshLocalTree; // a listed file is gone: read the folder again
-        std::function<void()> relistFolder;     // after a deletion
-        std::function<void()> suspendDrag;      // dragging off for a moment
-        std::function<void()> localBackFolder;
-        std::function<void()> disableUploadCommand;
-        std::function<void()> dragStartedHere; // LocalDragStarted on, TerminalDragStarted off
-        std::function<void()> beep;
-    };
+    // The state the selection's commands depend on, asked of the window at each update.
+    using Inputs = std::function<LocalSelectionInputs()>;
 
     // The window's controls the list's keys, focus and menu reach; any may be absent.
     struct Controls {
@@ -59,9 +50,9 @@ public:
 
     // The widgets are the window's; the model is the local explorer's list model shown by the list.
     LocalSelectionPane(QTreeView* list, LocalListModel& model, QLineEdit* text3, Controls controls, Notifier& notifier,
-                       const MBLanguages& language, QObject* parent = nullptr);
+                       const MBLanguages& language, Inputs inputs, std::function<bool()> busy = {},
+                       QObject* parent = nullptr);
 
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
     void setDeleter(FileDeleter deleter) { m_deleter = std::move(deleter); }
 
     void UpdateLocalSelection();
@@ -70,6 +61,16 @@ public:
     void SelectAllItems();
     // Every row of the list; only the selected ones carry their paths, the only paths ever read.
     std::vector<SelectionRow> rows() const;
+
+signals:
+    void flagsChanged(const LocalSelectionFlags& flags); // the commands the selection offers
+    void listingStale();                                 // a listed file is gone: the folder is read again
+    void filesDeleted();                                 // the folder is listed again
+    void dragPaused();                                   // dragging off for a moment
+    void backFolderAsked();                              // Ctrl+B
+    void focused();                                      // the upload command goes off
+    void dragStarted();                                  // a drag of local items starts here
+    void beepAsked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,7 +96,8 @@ private:
     Notifier& m_notifier;
     const MBLanguages& m_language;
     FileDeleter m_deleter;
-    Hooks m_hooks;
+    Inputs m_inputs;
+    std::function<bool()> m_busy; // a nested wait runs: the list's keys wait for it to end
     bool m_updating = false;
     QPoint m_pressPos;
     bool m_pressOnItem = false;

@@ -2,6 +2,7 @@
 
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
+#include "core/TerminalSession.h"
 #include "core/ui/FrmWarningMsg.h"
 #include "frmMainJVZ.h"
 #include "session/SessionRuntime.h"
@@ -16,8 +17,8 @@
 namespace jvz {
 
 MainSessionWindow::MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch,
-                                     MainSessionWindowParts parts)
-    : m_window(window), m_settings(settings), m_batch(batch), m_parts(std::move(parts))
+                                     TerminalSession& session, MainSessionWindowParts parts)
+    : m_window(window), m_settings(settings), m_batch(batch), m_session(session), m_parts(std::move(parts))
 {
 }
 
@@ -121,7 +122,7 @@ void MainSessionWindow::FtpEnumDirectory(const QString& directory)
 
 QString& MainSessionWindow::CurrentTerminalDir()
 {
-    return m_window.CurrentTerminalDir;
+    return m_session.currentTerminalDir;
 }
 
 void MainSessionWindow::HideStatusBar1()
@@ -183,7 +184,7 @@ QString MainSessionWindow::PhonebookPort() const
 
 uint8_t MainSessionWindow::ActivityAsked() const
 {
-    return m_window.ActivityAsked;
+    return m_window.activityAsked();
 }
 
 void MainSessionWindow::SeeProductCode(const QString& productCode)

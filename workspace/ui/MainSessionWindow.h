@@ -13,6 +13,7 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
+struct TerminalSession;
 class FrmWarningMsg;
 class SessionRuntime;
 class frmMainJVZ;
@@ -31,7 +32,8 @@ struct MainSessionWindowParts {
 // the settings they are filled from.
 class MainSessionWindow : public SessionWindow {
 public:
-    MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch, MainSessionWindowParts parts = {});
+    MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch, TerminalSession& session,
+                      MainSessionWindowParts parts = {});
     ~MainSessionWindow() override;
 
     void setRuntime(SessionRuntime* runtime) { m_runtime = runtime; }
@@ -69,6 +71,7 @@ private:
     frmMainJVZ& m_window;
     AppSettings& m_settings;
     BatchRun& m_batch;
+    TerminalSession& m_session;
     MainSessionWindowParts m_parts;
     SessionRuntime* m_runtime = nullptr;
     QPointer<FrmWarningMsg> m_warning;

@@ -54,11 +54,11 @@ void QuitProcedure::waitForLinkDown()
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (linkDown() || clock.elapsed() >= m_linkDownWaitMs)
+        if (linkDown() || clock.elapsed() >= m_parts.linkDownWaitMs)
             loop.quit();
     });
     poll.start();
-    if (!linkDown() && m_linkDownWaitMs > 0)
+    if (!linkDown() && m_parts.linkDownWaitMs > 0)
         loop.exec();
     if (!linkDown())
         m_parts.trace(label("MSG_LinkStillUp"));

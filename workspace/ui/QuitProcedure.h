@@ -17,6 +17,10 @@ class Notifier;
 // program is ended.
 class QuitProcedure {
 public:
+    // The dial-up link's state when it is down.
+    static constexpr int32_t kLinkDown = 8193;
+    static constexpr int kDefaultLinkDownWaitMs = 30000;
+
     struct Parts {
         Notifier& notifier;
         const MBLanguages& language; // the window's own
@@ -27,17 +31,13 @@ public:
         std::function<void()> takeLinkDown;
         std::function<void(const QString&)> trace;
         std::function<MBApplications*()> childProgram;
+        int linkDownWaitMs = kDefaultLinkDownWaitMs; // how long the close waits for the link to go down
     };
 
     explicit QuitProcedure(Parts parts) : m_parts(std::move(parts)) {}
 
     // True when the window may close.
     bool run();
-    // How long the close waits for the link to go down.
-    void setLinkDownWaitMs(int ms) { m_linkDownWaitMs = ms; }
-
-    // The dial-up link's state when it is down.
-    static constexpr int32_t kLinkDown = 8193;
 
 private:
     bool linkDown() const;
@@ -45,7 +45,6 @@ private:
     QString label(const char* key) const;
 
     Parts m_parts;
-    int m_linkDownWaitMs = 30000;
     bool m_quitting = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
-#include "LocalSelectionWiring.h"
 #include "MainSessionWindow.h"
 #include "core/AppSettings.h"
 #include "frmMainJVZ.h"
@@ -11,10 +10,7 @@
 #include "workspace/LocalItemRoles.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTimer>
@@ -51,9 +47,16 @@ std::unique_ptr<TerminalPane> TerminalPane::attach(frmMainJVZ& window, const Ses
 }
 
 TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp)
-    : m_window(window), m_host(window, notifier, state.settings, state.batch),
-      m_context{ftp,           m_host,         notifier,           window.language(),        state.batch,
-                state.session, state.identity, state.terminalInfo, window.CurrentTerminalDir},
+    : m_window(window),
+      m_host(window, notifier, state.settings, state.batch), m_context{ftp,
+                                                                       m_host,
+                                                                       notifier,
+                                                                       window.language(),
+                                                                       state.batch,
+                                                                       state.session,
+                                                                       state.identity,
+                                                                       state.terminalInfo,
+                                                                       state.session.currentTerminalDir},
       m_ftp(ftp)
 {
     // An FTP call lets the window repaint and take input; its commands wait for the call's end.
@@ -76,77 +79,37 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     const MainWindowControls& ui = window.controls();
     QComboBox* combo2 = ui.combo2;
     QTreeView* listView1 = ui.listView1;
+    QTreeView* treeView1 = ui.treeView1;
 
+    // What the pane asks; what it reports, the window answers (frmMainJVZ::connectPanes).
     TerminalExplorerHooks explorer;
     explorer.sessionOpen = [w] { return w->FtpSessionOpen(); };
     explorer.sessionProtocol = [settings] { return settings->gNTProtocol; };
-    explorer.activityAsked = [w] { return w->ActivityAsked; };
-    explorer.seeProductCode = [w](const QString& code) {
-        if (SessionWindow* session = w->sessionWindow())
-            session->SeeProductCode(code);
-    };
-    explorer.showAllLocalFiles = [combo2] {
-        if (!combo2)
-            return;
-        const int all = combo2->findText(QStringLiteral("*.*"));
-        if (all >= 0)
-            combo2->setCurrentIndex(all);
-        else if (combo2->isEditable())
-            combo2->setEditText(QStringLiteral("*.*"));
-    };
+    explorer.activityAsked = [w] { return w->activityAsked(); };
     explorer.catalogFilterItems = [combo2] {
         QStringList items;
         for (int i = 0; combo2 && i < combo2->count(); ++i)
             items.append(combo2->itemText(i));
         return items;
     };
-    explorer.setStatusBar4 = [w](const QString& text) { w->SetStatusBar4(text); };
-    explorer.closeFtpSession = [w] {
-        if (SessionRuntime* session = w->session())
-            session->CloseFtpSession();
-    };
-    explorer.sendTerminalMessage = [w](uint8_t code, uint8_t activity) {
-        if (SessionRuntime* session = w->session())
-            session->SendTerminalMessage(code, activity);
-    };
 
-    QTreeView* treeView1 = ui.treeView1;
-    TerminalPaneHooks pane;
-    pane.localSelection = [listView1] { return selectedLocalItems(listView1); };
-    pane.localFolder = [w] {
+    TerminalPaneQueries queries;
+    queries.localSelection = [listView1] { return selectedLocalItems(listView1); };
+    queries.localFolder = [w] {
         const LocalExplorerPane* local = localExplorerOf(*w);
-        const QString folder = local ? local->CurrentLocalFolder() : w->CurrentLocalFolder;
+        const QString folder = local ? local->CurrentLocalFolder() : w->currentLocalFolder();
         return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     };
-    pane.refreshLocalList = [w](const QString& folder) {
-        if (LocalExplorerPane* local = localExplorerOf(*w))
-            local->MajListeFichiers(QFile::encodeName(folder));
-    };
-    pane.copyNames = [w] { w->runCommand(Command::ContextCopy); };
     // The tree's root ("My Computer") holds no path: nothing is got there.
-    pane.treeFolder = [treeView1] {
+    queries.treeFolder = [treeView1] {
         if (!treeView1 || !treeView1->selectionModel())
             return QString();
         const QModelIndexList selected = treeView1->selectionModel()->selectedRows();
         const QModelIndex node = selected.isEmpty() ? treeView1->currentIndex() : selected.first();
         return node.isValid() ? node.data(LocalRole::FullPath).toString() : QString();
     };
-    pane.downloadEnabled = [w] { return w->DownloadEnabled(); };
-    pane.terminalListFocused = [w] {
-        w->RefreshUploadCommand();
-        w->DisableDownloadCommand();
-    };
-    pane.enableDelete = [w](bool on) {
-        w->switchCommand(Command::TerminalDelFile, on);
-        w->switchCommand(Command::ContextDelete, on);
-    };
-    pane.isBusy = [w] { return w->isBusy(); };
-    pane.setBusy = [this](bool on) {
-        if (on)
-            m_busy.emplace(m_window);
-        else
-            m_busy.reset();
-    };
+    queries.downloadEnabled = [w] { return w->DownloadEnabled(); };
+    queries.isBusy = [w] { return w->isBusy(); };
 
     TerminalPaneWidgets widgets;
     widgets.listView2 = ui.listView2;
@@ -160,7 +123,8 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     widgets.contextDelete = ui.action(Command::ContextDelete);
     widgets.catalogMenu = ui.mnuCatalog;
     widgets.window = &window;
-    m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(pane));
+    widgets.windowRunsToolbar = true;
+    m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(queries));
 
     TerminalExplorerView* view = m_view.get();
     window.wireCommand(Command::Download, [view] { view->MNU_Terminal_Download_Click(); });
@@ -171,17 +135,6 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     });
     window.wireCommand(Command::TerminalDelFile, [view] { view->DeleteTerminalSelection(); });
     window.wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
-    if (LocalSelectionWiring* local = localSelectionOf(window))
-        local->setTerminalDelete([view] { view->DeleteTerminalSelection(); });
-    // The context menu's refresh (and its F5) acts on the list that has the focus.
-    window.wireCommand(Command::ContextRefresh, [view, w, listView1, listView2 = widgets.listView2] {
-        QWidget* focused = QApplication::focusWidget();
-        if (focused == listView2)
-            view->RefreshTerminalList();
-        else if (focused == listView1)
-            if (LocalExplorerPane* local = localExplorerOf(*w))
-                local->RefreshLocalTree();
-    });
 }
 
 TerminalPane::~TerminalPane()

@@ -39,7 +39,6 @@ private:
     MainWindowTransferHost m_host;
     TransferContext m_context;
     std::unique_ptr<TerminalExplorerView> m_view;
-    std::optional<BusyScope> m_busy; // held while a transfer runs
     FtpClient& m_ftp;
     std::optional<BusyScope> m_callBusy; // held while an FTP call runs: the window serves events meanwhile
     QTimer m_sessionLost;                // closes the window's FTP session once a call ended it

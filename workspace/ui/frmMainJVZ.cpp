@@ -26,6 +26,7 @@
 #include "platform/UserSettingsStore.h"
 #include "session/SessionRuntime.h"
 #include "session/ui/LinkMenus.h"
+#include "workspace/FavouritePaths.h"
 #include "workspace/ui/CatalogueAuthoring.h"
 #include "workspace/ui/MainWindowLayout.h"
 #include "workspace/ui/frmAbout.h"
@@ -73,7 +74,9 @@ BusyScope::~BusyScope()
 frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_batch(batch), m_notifier(services.notifier),
       m_hooks(std::move(services.hooks)), m_fillConnectionList(std::move(services.fillConnectionList)),
-      m_linkState(std::move(services.linkState)), m_userStore(services.userStore),
+      m_connect(std::move(services.connectSequence)), m_linkState(std::move(services.linkState)),
+      m_userStore(services.userStore), m_openDocument(std::move(services.openDocument)),
+      m_makeFolder(std::move(services.makeFolder)),
       m_childProgram(std::make_unique<MBApplications>(services.runner, &services.notifier))
 {
     setObjectName(QStringLiteral("frmMainJVZ"));
@@ -85,15 +88,15 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
         QuitProcedure::Parts{m_notifier, m_language, this, [this] { return isBusy(); },
                              [this] {
                                  SaveEnvironment();
-                                 if (m_savePathHistory)
-                                     m_savePathHistory();
+                                 m_localSelection->favourites().SavePathHistory();
                              },
                              m_linkState,
                              [this] {
                                  if (m_session)
                                      m_session->DisconnectTerminal();
                              },
-                             [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); }});
+                             [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); },
+                             services.linkDownWaitMs});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
@@ -102,9 +105,10 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
                        static_cast<QWidget*>(m_ui.tlbIcon)})
         w->installEventFilter(this);
     connect(m_ui.tlbConnect, &QToolBar::actionTriggered, this, &frmMainJVZ::TLB_Connect_ButtonClick);
-    for (QTreeView* view : {m_ui.treeView1, m_ui.listView1, m_ui.listView2})
+    // The tree's menu comes from the local explorer (connectPanes).
+    for (QTreeView* view : {m_ui.listView1, m_ui.listView2})
         connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint& pos) { showContextMenu(view, pos); });
+                [this, view](const QPoint& pos) { showContextMenu(view, view->viewport()->mapToGlobal(pos)); });
     // Context keys belong to the views they serve, so they never take a key from a text box or the other views.
     const auto local = [](QWidget* view, std::initializer_list<QAction*> items) {
         for (QAction* a : items) {
@@ -122,19 +126,28 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     setTabOrder();
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
-    m_localExplorer = attachLocalExplorer(*this, m_settings);
+    m_localExplorer = attachLocalExplorer(*this, m_settings, services.volumes,
+                                          {[this] { return terminalProductCode(); }, [this] { return isBusy(); }});
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
-    m_localSelection = new LocalSelectionWiring(*this, *m_localExplorer, m_settings, m_notifier);
+    m_localSelection = new LocalSelectionWiring(*this, *m_localExplorer, m_settings, m_notifier, services.volumes);
+    wireCommand(Command::ContextCopy, [this] { copyListNames(); });
+    wireCommand(Command::ContextDelete, [this] { deleteListSelection(); });
+    wireCommand(Command::ContextRefresh, [this] { refreshFocusedList(); });
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
     m_timer4->setObjectName(QStringLiteral("Timer4"));
     m_timer4->setSingleShot(true);
     connect(m_timer4, &QTimer::timeout, this, &frmMainJVZ::Timer4_Timer);
+    connectPanes();
     applyCommandState();
 }
 
-frmMainJVZ::~frmMainJVZ() = default;
+frmMainJVZ::~frmMainJVZ()
+{
+    m_terminalBusy.reset();
+    m_companionBusy.reset();
+}
 
 void frmMainJVZ::setTabOrder()
 {
@@ -173,7 +186,7 @@ void frmMainJVZ::wireCatalogueAuthoring()
     c.writer = &AtomicFileWriter::standard();
     c.window = this;
     c.selection = [this] { return CatalogueAuthoring::selectedPaths(*m_ui.listView1); };
-    c.currentFolder = [this] { return CurrentLocalFolder; };
+    c.currentFolder = [this] { return m_currentLocalFolder; };
     c.filterText = [this] { return m_ui.combo2->currentText(); };
     c.filterItems = [this] { return CatalogueAuthoring::itemTexts(*m_ui.combo2); };
     c.productCodes = [this] {
@@ -192,8 +205,6 @@ void frmMainJVZ::wireCatalogueAuthoring()
     wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
     wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
     wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
-    connect(a, &CatalogueAuthoring::packListChanged, this,
-            [this, a] { switchCommand(Command::PackReset, !a->packListEmpty()); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands
@@ -239,7 +250,7 @@ void frmMainJVZ::connectCommands()
                                    Command::ActivityMaintenance};
     for (int i = 0; i < 3; ++i)
         wireCommand(activities[i], [this, i] {
-            const bool changed = ActivityAsked != i + 1;
+            const bool changed = m_activityAsked != i + 1;
             selectActivity(i + 1);
             if (changed)
                 RefreshTerminalList();
@@ -278,24 +289,19 @@ void frmMainJVZ::attachLinkMenus(std::unique_ptr<LinkMenus> menus)
 
 void frmMainJVZ::RefreshTerminalList()
 {
-    if (m_refreshTerminalList) {
-        m_refreshTerminalList();
-        return;
-    }
     if (!FtpSessionOpen() || !m_session || !m_settings.gNTProtocol)
         return;
     m_session->CloseFtpSession();
-    m_session->SendTerminalMessage(0, ActivityAsked);
+    m_session->SendTerminalMessage(0, m_activityAsked);
 }
 
-void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& pos)
+void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& globalPos)
 {
     if (isBusy())
         return;
     view->setFocus(Qt::PopupFocusReason);
-    const QPoint at = static_cast<QAbstractScrollArea*>(view)->viewport()->mapToGlobal(pos);
     if (view == m_ui.treeView1) {
-        m_ui.mnuContextuel2->popup(at);
+        m_ui.mnuContextuel2->popup(globalPos);
         return;
     }
     // The catalogue menus serve the local list only.
@@ -303,7 +309,7 @@ void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& pos)
     m_ui.mnuC1->setVisible(local);
     m_ui.mnuCatalog->menuAction()->setVisible(local);
     m_ui.mnuCatalogPack->menuAction()->setVisible(local);
-    m_ui.mnuContextuel->popup(at);
+    m_ui.mnuContextuel->popup(globalPos);
 }
 
 bool frmMainJVZ::eventFilter(QObject* watched, QEvent* event)
@@ -344,7 +350,7 @@ void frmMainJVZ::switchCommand(Command command, bool on)
 void frmMainJVZ::applyCommandState()
 {
     m_commands.setFtpSessionOpen(FtpSessionOpen());
-    m_commands.setActivity(ActivityAsked);
+    m_commands.setActivity(m_activityAsked);
     for (int i = 0; i < kCommandCount; ++i)
         if (QAction* a = m_ui.actions[i])
             a->setEnabled(m_commands.enabled(static_cast<Command>(i)));
@@ -370,7 +376,7 @@ void frmMainJVZ::setBusy(bool entering)
 void frmMainJVZ::RefreshTransferCommands(bool enable)
 {
     m_commands.setFtpSessionOpen(FtpSessionOpen());
-    m_commands.setActivity(ActivityAsked);
+    m_commands.setActivity(m_activityAsked);
     m_commands.RefreshTransferCommands(enable);
     applyDrops();
     applyCommandState();
@@ -461,21 +467,20 @@ SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServ
 {
     m_terminalPane.reset();
     m_terminalSession = &state.session;
-    // local explorer: the connected terminal's product code decides which package descriptor is listed
-    if (LocalExplorerPane* pane = localExplorerOf(*this))
-        pane->hooks().productCode = [&info = state.terminalInfo] { return info.ProductCodeTerminal(); };
+    m_terminalInfo = &state.terminalInfo; // the local explorer lists the package descriptor of its product
     if (!parts.seeProductCode)
         parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
     if (!parts.enableTransferCommands)
         parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
-    m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, std::move(parts));
+    m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, state.session, std::move(parts));
     FtpClient& ftp = services.ftp;
     Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
     m_sessionWindow->setRuntime(m_session.get());
     // terminal explorer
     m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
+    connectPanes();
     return *m_session;
 }
 
@@ -604,7 +609,7 @@ void frmMainJVZ::selectActivity(int activity)
 {
     const int index = activity == 2 || activity == 3 ? activity : 1;
     const Command items[3] = {Command::ActivityDownload, Command::ActivityDiagnostic, Command::ActivityMaintenance};
-    ActivityAsked = static_cast<uint8_t>(index);
+    m_activityAsked = static_cast<uint8_t>(index);
     m_ui.action(items[index - 1])->setChecked(true);
     ShowActivityLabel();
 }
@@ -613,8 +618,8 @@ void frmMainJVZ::ShowActivityLabel()
 {
     static const char* const keys[3] = {"LBL_Activity_Download", "LBL_Activity_Diagnostic", "LBL_Activity_Maintenance"};
     QString text = label("LBL_Activity") + QStringLiteral(": ");
-    if (ActivityAsked >= 1 && ActivityAsked <= 3)
-        text += label(keys[ActivityAsked - 1]);
+    if (m_activityAsked >= 1 && m_activityAsked <= 3)
+        text += label(keys[m_activityAsked - 1]);
     SetStatusPanel(3, text);
 }
 
@@ -825,11 +830,6 @@ void frmMainJVZ::closeEvent(QCloseEvent* event)
         m_hooks.quitApplication();
 }
 
-void frmMainJVZ::setLinkDownWaitMs(int ms)
-{
-    m_quit->setLinkDownWaitMs(ms);
-}
-
 bool frmMainJVZ::Form_QueryUnload()
 {
     return m_quit->run();
@@ -846,7 +846,7 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
                                     std::function<TransferContext*()> transfers, FileViewers* viewers)
 {
     FileOpenCommands::Sources sources;
-    sources.currentLocalFolder = [this] { return CurrentLocalFolder; };
+    sources.currentLocalFolder = [this] { return m_currentLocalFolder; };
     sources.firstSelectedLocalName = [this] {
         QModelIndexList rows =
             m_ui.listView1->selectionModel() ? m_ui.listView1->selectionModel()->selectedRows() : QModelIndexList();
@@ -864,27 +864,18 @@ void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& t
         return FtpSessionOpen() && transfers ? transfers() : nullptr;
     };
     sources.busy = [this] { return isBusy(); };
+    sources.local.navigateToFolder = [this](const QString& folder) { m_localExplorer->GoToTypedPath(folder); };
     // Opening a local file takes the connection bar's login and password as the FTP credentials.
     sources.local.takeConnectionBarCredentials = [this] {
         m_settings.gFtpUserName = m_ui.txtLogin->text();
         m_settings.gFtpPassword = m_ui.txtPassword->text();
-    };
-    sources.setBusy = [this, scope = std::make_shared<std::optional<BusyScope>>()](bool on) {
-        if (on)
-            scope->emplace(*this);
-        else
-            scope->reset();
     };
     m_fileCommands = std::make_unique<FileOpenCommands>(*this, m_settings, m_language, m_notifier, runner, terminalInfo,
                                                         std::move(sources), viewers);
     m_fileCommands->wireCommands(
         [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
     m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
-    // The explorers' file items open by type.
-    if (LocalExplorerPane* pane = localExplorerOf(*this))
-        m_fileCommands->attachLocalExplorer(*pane);
-    if (m_terminalPane)
-        m_fileCommands->attachTerminalExplorer(m_terminalPane->view());
+    connectPanes();
 }
 
 void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)

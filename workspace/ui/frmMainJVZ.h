@@ -9,12 +9,14 @@
 #include "workspace/ui/TraceBox.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QTimer;
@@ -24,6 +26,8 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
+struct LocalFileRef;
+struct LocalSelectionFlags;
 struct MainSessionWindowParts;
 struct SessionRuntimeState;
 struct SessionServices;
@@ -41,6 +45,7 @@ class SessionWindow;
 class TerminalPane;
 class WindowEnvironment;
 class UserSettingsStore;
+class VolumeSource;
 class LinkMenus;
 class LocalExplorerPane;
 class LocalSelectionWiring;
@@ -63,8 +68,11 @@ private:
 };
 
 // The program's main window: menus, toolbars, the explorer panes in their splitters, status bars and the
-// trace box. It coordinates; the panes, the transfers and the session are their own classes attached to its
-// controls. Controls are reached by their object names or through controls().
+// trace box. It coordinates: the local explorer, the local selection with the favourites, the terminal pane,
+// the session, the file commands, the link menus, the trace box, the quit and the saved environment are
+// classes of their own. The panes say what happened through their signals, which connectPanes() answers in one
+// table; every command, keys included, runs through runCommand and its busy check. Controls are reached through
+// controls().
 class frmMainJVZ : public QMainWindow, public StartupMainWindow {
     Q_OBJECT
 public:
@@ -83,23 +91,22 @@ public:
         Hooks hooks;
         std::function<void(QComboBox&)> fillConnectionList; // Combo_DefaultConnection from the phonebook
         std::function<int32_t()> linkState;                 // the dial-up link's state (8193: down); empty: always down
+        // The connect sequence, built after the window (it needs the session): the assembly binds this to it.
+        // Empty: connecting sets up no link.
+        std::function<void(bool modemSetupDone)> connectSequence{};
+        int linkDownWaitMs = QuitProcedure::kDefaultLinkDownWaitMs; // how long the quit waits for the link to go down
+        VolumeSource* volumes = nullptr; // the drives the local panes and the favourites see; null: the machine's own
+        // Opens a document (the user's guide) with the desktop's program for it; false when none could. Empty:
+        // the desktop's own.
+        std::function<bool(const QString& path)> openDocument{};
+        // Creates a folder with its parents; empty: the file system's own. Tests make it fail.
+        std::function<bool(const QString& path)> makeFolder{};
     };
 
     frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent = nullptr);
     ~frmMainJVZ() override;
 
-    // The favourites write their path history on a confirmed quit.
-    void setPathHistorySaver(std::function<void()> save) { m_savePathHistory = std::move(save); }
-    // How long the quit waits for the link to go down.
-    void setLinkDownWaitMs(int ms);
     MBApplications* childProgram() const { return m_childProgram.get(); }
-    // Opens a document (the user's guide) with the desktop's program for it; false when none could.
-    void setDocumentOpener(std::function<bool(const QString& path)> open) { m_openDocument = std::move(open); }
-    // The terminal list's refresh (the Activity menu runs it); without one, a session with the protocol on
-    // is asked for the newly chosen activity.
-    void setTerminalListRefresher(std::function<void()> refresh) { m_refreshTerminalList = std::move(refresh); }
-    // Creates a folder with its parents; tests make it fail.
-    void setFolderMaker(std::function<bool(const QString& path)> make) { m_makeFolder = std::move(make); }
     // The Connection menu's handlers: configuration and port check; the hang-up runs the disconnect.
     void attachLinkMenus(std::unique_ptr<LinkMenus> menus);
 
@@ -139,12 +146,12 @@ public:
     QAction* IconButton(int index) const;
     void SetIconButton(int index, bool enabled, bool pressed);
 
-    uint8_t ActivityAsked = 1;
-    QString CurrentTerminalDir; // the terminal folder the terminal list shows ("\SWAP\")
-    QString CurrentLocalFolder; // the local folder ListView1 shows; empty on "My Computer"
-    // local selection: the list a drag started from, so that a drop acts on the list the drag came from
-    bool LocalDragStarted = false;
-    bool TerminalDragStarted = false;
+    // The Activity menu's choice: 1 download, 2 diagnostic, 3 maintenance.
+    uint8_t activityAsked() const { return m_activityAsked; }
+    // The terminal folder the terminal list shows ("\SWAP\"); empty before the session.
+    QString currentTerminalDir() const;
+    // The local folder ListView1 shows; empty on "My Computer".
+    const QString& currentLocalFolder() const { return m_currentLocalFolder; }
 
     // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
     // state allows, and the handler never runs while the window is busy.
@@ -172,8 +179,6 @@ public:
                                   const RuntimeTimings& timings);
     SessionRuntime* session() const { return m_session.get(); }
     SessionWindow* sessionWindow() const;
-    // The connect sequence; without one, connecting sets up no link.
-    void setConnectSequence(std::function<void(bool)> connect) { m_connect = std::move(connect); }
     bool FtpSessionOpen() const;
     // The terminal explorer, once the session is built (none while the window has no terminal list).
     TerminalPane* terminalPane() const { return m_terminalPane.get(); }
@@ -226,6 +231,28 @@ protected:
 private:
     friend class BusyScope;
     void setBusy(bool entering);
+    // The table of the panes' signals (and the command helpers') and what answers each; a pane is connected
+    // once, when it exists.
+    void connectPanes();
+    bool firstConnection(QObject* pane);
+    void disableCatalogueCommands(bool catalogMenuToo);
+    void switchCommands(std::initializer_list<Command> commands, bool on);
+    void applySelectionFlags(const LocalSelectionFlags& flags);
+    void openLocalFile(const LocalFileRef& file);
+    void openTerminalFile(const QString& directory, const QString& name);
+    void localListingCleared();
+    void localDeleteCommandsOff();
+    void terminalListFocused();
+    void switchTerminalDelete(bool on);
+    void showAllLocalFiles();
+    void seeTerminalProductCode(const QString& code);
+    void closeFtpSession();
+    void sendTerminalMessage(uint8_t code, uint8_t activity);
+    void holdBusy(std::optional<BusyScope>& scope, bool busy);
+    void copyListNames();
+    void deleteListSelection();
+    void refreshFocusedList();
+    QString terminalProductCode() const;
     void applyDrops();
     void connectCommands();
     void wireCatalogueAuthoring();
@@ -235,7 +262,7 @@ private:
     void applyIcons();
     void applyAccessibleTexts();
     void setTabOrder();
-    void showContextMenu(QWidget* view, const QPoint& pos);
+    void showContextMenu(QWidget* view, const QPoint& globalPos);
     void restoreWindowState();
     QString label(const char* key) const;
 
@@ -247,10 +274,13 @@ private:
     std::function<void(bool)> m_connect;
     std::function<int32_t()> m_linkState;
     UserSettingsStore& m_userStore;
-    std::function<void()> m_savePathHistory;
     std::function<bool(const QString&)> m_openDocument;
-    std::function<void()> m_refreshTerminalList;
     std::function<bool(const QString&)> m_makeFolder;
+    uint8_t m_activityAsked = 1;
+    QString m_currentLocalFolder;
+    QList<QPointer<QObject>> m_connectedPanes;
+    std::optional<BusyScope> m_terminalBusy;  // held while a terminal transfer runs
+    std::optional<BusyScope> m_companionBusy; // held while a companion program runs
     std::unique_ptr<MBApplications> m_childProgram;
     std::unique_ptr<LinkMenus> m_linkMenus;
     MBLanguages m_language;
@@ -271,6 +301,7 @@ private:
     std::array<std::function<void()>, kCommandCount> m_handlers;
     ProductCodeTable m_products;
     TerminalSession* m_terminalSession = nullptr;
+    const TerminalInfoFields* m_terminalInfo = nullptr; // the connected terminal's product code
     QTimer* m_timer4 = nullptr;
     std::unique_ptr<CatalogueAuthoring> m_authoring;
     std::unique_ptr<MainSessionWindow> m_sessionWindow;
