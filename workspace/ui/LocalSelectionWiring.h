@@ -40,6 +40,8 @@ public:
     void setTerminalDelete(std::function<void()> remove) { m_terminalDelete = std::move(remove); }
 
     void LoadPathHistory();
+    // The favourites' drive-view entry in the language now in force.
+    void translate();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

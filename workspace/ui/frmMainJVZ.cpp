@@ -575,6 +575,10 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     applyAccessibleTexts();
     if (m_terminalPane)
         m_terminalPane->view().translate();
+    if (m_localExplorer)
+        m_localExplorer->translate(); // the drive view's text in the tree and the path combo
+    if (m_localSelection)
+        m_localSelection->translate(); // and in the favourites
     SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
 }
 
