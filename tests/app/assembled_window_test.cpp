@@ -95,11 +95,8 @@ struct ShownWindow {
         world.volumes = &drives.volumes;
         if (!selection.isEmpty())
             world.settings.gSelection = selection;
-        window = &world.build();
-        window->resize(1100, 700);
-        window->show();
-        window->activateWindow();
-        active = QTest::qWaitForWindowActive(window);
+        window = &world.buildShown();
+        active = window->isActiveWindow();
     }
     ScratchDrives drives;
     jvztest::MainWindowWorld world;

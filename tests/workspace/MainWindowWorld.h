@@ -25,6 +25,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace jvztest {
@@ -92,6 +94,17 @@ public:
     {
         assemble();
         window->init(language(languageNumber));
+        return *window;
+    }
+
+    // Built, then shown and active as a user finds it: keys reach the focused widget and their shortcuts.
+    jvz::frmMainJVZ& buildShown(int16_t languageNumber = 1)
+    {
+        build(languageNumber);
+        window->resize(1100, 700);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         return *window;
     }
 

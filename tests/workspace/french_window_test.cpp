@@ -164,12 +164,8 @@ protected:
     void SetUp() override
     {
         world.realNotifier = &boxes;
-        window = &world.build(2);
+        window = &world.buildShown(2);
         qtEnglish = englishOfTranslatedQtTexts(); // read while Qt's French is in force
-        window->resize(1100, 700);
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     }
 
     void TearDown() override

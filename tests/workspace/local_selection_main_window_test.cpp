@@ -37,15 +37,12 @@ namespace {
 // over the same program folder is a restart.
 struct WindowRun {
     explicit WindowRun(jvztest::MainWindowWorld& world, int16_t languageNumber = 1)
-        : window(world.build(languageNumber)), ui(window.controls()), explorer(window.localExplorer()),
+        // Shown: the explorer fills itself and the favourites are read.
+        : window(world.buildShown(languageNumber)), ui(window.controls()), explorer(window.localExplorer()),
           wiring(window.localSelection())
     {
         EXPECT_NE(explorer, nullptr);
         EXPECT_NE(wiring, nullptr);
-        window.resize(1100, 700);
-        window.show(); // the explorer fills itself and the favourites are read
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
         EXPECT_TRUE(explorer->started());
     }
 

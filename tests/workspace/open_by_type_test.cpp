@@ -172,15 +172,7 @@ protected:
         world.settings.gX07 = true;
     }
 
-    frmMainJVZ& start()
-    {
-        frmMainJVZ& window = world.build();
-        window.resize(1100, 700);
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        return window;
-    }
+    frmMainJVZ& start() { return world.buildShown(); }
 
     // The fixture's folder opened from the drives with the keys, then the named items chosen.
     void choose(frmMainJVZ& window, const QStringList& names)

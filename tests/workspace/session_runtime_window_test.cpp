@@ -41,15 +41,7 @@ protected:
         jvztest::writeFileBytes(phonebook.toStdString(), entry.toStdString());
     }
 
-    frmMainJVZ& start()
-    {
-        frmMainJVZ& w = world.build();
-        w.resize(1100, 700);
-        w.show();
-        w.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
-        return w;
-    }
+    frmMainJVZ& start() { return world.buildShown(); }
 
     QString text(const char* key) const { return world.window->language().GetFormLabel(QLatin1String(key)); }
     QAction* action(Command command) const { return world.window->controls().action(command); }
