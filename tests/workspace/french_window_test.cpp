@@ -228,7 +228,8 @@ TEST_F(FrenchWindow, ThePackFileDialogSpeaksFrenchAndOpensInTheLocalFolder)
     jvztest::press(Qt::Key_A, Qt::ControlModifier);
     jvztest::typeText(local);
     jvztest::press(Qt::Key_Return);
-    QTRY_COMPARE(window->localExplorer()->CurrentLocalFolder(), local + QLatin1Char('/'));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->localExplorer()->CurrentLocalFolder() == local + QLatin1Char('/'); }, kBoundMs));
     QStringList buttons;
     QStringList labels;
     QString folder;
