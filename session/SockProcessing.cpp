@@ -314,14 +314,13 @@ FrameOutcome SockProcessing::onWaitingIdentification(const SessionFrame& frame)
             outcome.reply = BuildIdentificationFrame();
             return outcome;
         }
-        // Not a terminal of ours: refuse, and let the run say why it failed.
+        // Not a terminal of ours: refuse, and let the run say why it failed. No box here: the window is handed
+        // the code of every identification (ParseTerminalFrame) and names an unknown one in its own box.
         stopAnswerTimer();
         outcome.reply = {frameOf(SessionFrameType::IdentificationAck, 1)};
         setState(SessionState::Idle);
         outcome.closeRequested = true;
-        const QString text = label("MSG_WrongIdent");
-        showMessage(MessageIcon::Critical, text, BatchRuns::Silent);
-        recordFailure(BatchCode::IdentificationRefused, text);
+        recordFailure(BatchCode::IdentificationRefused, label("MSG_WrongIdent"));
         return outcome;
     }
     if (frame.type() == int(SessionFrameType::IdentificationAck)) {

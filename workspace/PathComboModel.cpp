@@ -18,6 +18,14 @@ void PathComboModel::setDrives(const QString& rootText, const QList<DriveEntry>&
     endResetModel();
 }
 
+void PathComboModel::setRootText(const QString& rootText)
+{
+    if (m_entries.isEmpty())
+        return;
+    m_entries.first().text = rootText;
+    emit dataChanged(index(0), index(0), {Qt::DisplayRole});
+}
+
 int PathComboModel::addFolderEntries(const QString& folder, const QString& driveRoot)
 {
     int row = rowOfKey(driveRoot);

@@ -21,6 +21,8 @@ public:
     void setIconLookup(IconLookup icons) { m_icons = std::move(icons); }
     // "My Computer" then the drives; the folder entries go.
     void setDrives(const QString& rootText, const QList<DriveEntry>& drives);
+    // The drive view's text, after the language changed; the entries and the current one stay.
+    void setRootText(const QString& rootText);
     // Adds the missing entries of the folder's levels below its drive (driveRoot: the mount point that holds
     // it); returns the row of the folder's entry (the drive's when the folder is the drive), -1 when the
     // drive has no entry.

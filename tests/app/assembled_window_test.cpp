@@ -5,11 +5,13 @@
 
 #include "../session/SessionFrames.h"
 #include "../workspace/MainWindowWorld.h"
+#include "../workspace/UserInput.h"
 #include "FakeVolumeSource.h"
 #include "FtpServerFixture.h"
 #include "Paths.h"
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
+#include "core/ui/MessageBoxNotifier.h"
 #include "TimeBound.h"
 #include "WindowTicks.h"
 #include "platform/Clock.h"
@@ -28,9 +30,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <cstdio>
@@ -41,6 +45,8 @@
 using namespace jvz;
 using jvztest::bytes;
 using Step = jvztest::ScriptedTerminalPeer::Step;
+using jvztest::focus;
+using jvztest::press;
 
 namespace {
 
@@ -61,20 +67,6 @@ QStringList headersOf(const QTreeView* view)
     for (int c = 0; view->model() && c < view->model()->columnCount(); ++c)
         titles << view->model()->headerData(c, Qt::Horizontal).toString();
     return titles;
-}
-
-// The key goes where a user's key goes: to the widget that has the focus.
-void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr) << "no widget has the focus";
-    QTest::keyClick(target, Qt::Key(key), modifiers);
-}
-
-void focus(QWidget* widget)
-{
-    widget->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return widget->hasFocus(); }, kBoundMs)) << widget->objectName().toStdString();
 }
 
 // Moves the current row of the list to the named one with the arrow keys, as a user picks it.
@@ -108,11 +100,8 @@ struct ShownWindow {
         world.volumes = &drives.volumes;
         if (!selection.isEmpty())
             world.settings.gSelection = selection;
-        window = &world.build();
-        window->resize(1100, 700);
-        window->show();
-        window->activateWindow();
-        active = QTest::qWaitForWindowActive(window);
+        window = &world.buildShown();
+        active = window->isActiveWindow();
     }
     ScratchDrives drives;
     jvztest::MainWindowWorld world;
@@ -249,10 +238,16 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
         EXPECT_EQ(headersOf(window.controls().listView2), terminalTitles);
     }
 
+    ScratchDrives drives;
     jvztest::MainWindowWorld w;
+    w.volumes = &drives.volumes;
+    // The favourites hold the drive view, stored under its one name.
+    jvztest::writeFileBytes((w.folder + QStringLiteral("/JVZ.bmk")).toStdString(),
+                            (drives.data + QStringLiteral("\r\nMy Computer\r\n")).toStdString());
     frmMainJVZ& window = w.build(1);
     window.show();
     const MainWindowControls& ui = window.controls();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.combo5->count() == 2; }, kBoundMs));
     const auto shown = [&] {
         return QStringList{headersOf(ui.listView2).join(u'|'),
                            headersOf(ui.listView1).join(u'|'),
@@ -260,7 +255,10 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
                            ui.action(Command::Connect)->text(),
                            ui.combo5->accessibleName(),
                            ui.listView2->accessibleName(),
-                           window.StatusPanel(4)};
+                           window.StatusPanel(4),
+                           ui.combo5->itemText(1),
+                           ui.treeView1->model()->index(0, 0).data().toString(),
+                           ui.imageCombo1->itemText(0)};
     };
     const QStringList english = shown();
     window.InitLanguage(w.language(2));
@@ -270,6 +268,10 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
                                          fr.GetFormLabel(QStringLiteral("TerminalListSize")),
                                          fr.GetFormLabel(QStringLiteral("TerminalListDate"))})
                                 .join(u'|'));
+    // The drive view's one text in the favourites, the tree and the path combo.
+    EXPECT_EQ(french.mid(7),
+              QStringList(3, fr.GetFormLabel(QStringLiteral("MyComputer"), QStringLiteral("frmMainJVZ"))));
+    EXPECT_EQ(ui.combo5->itemText(0), drives.data);
     for (int i = 0; i < english.size(); ++i) {
         EXPECT_FALSE(french.at(i).isEmpty()) << i;
         EXPECT_NE(french.at(i), english.at(i)) << i << " " << english.at(i).toStdString();
@@ -463,23 +465,54 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
     }
 }
 
-// A terminal of a code the product table does not know: the box names the code after the text.
-TEST(AssembledWindowTerminal, UnknownProductCodeNamedAfterTheText)
+// Every box that comes up while the test runs, read and closed with its default button, as a user reads and
+// answers it; the boxes are the real ones.
+class BoxWatcher {
+public:
+    BoxWatcher()
+    {
+        m_poll.setInterval(10);
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (!box || !box->isVisible() || m_answered.contains(box))
+                    continue;
+                m_answered << box;
+                texts << box->text();
+                box->accept();
+            }
+        });
+        m_poll.start();
+    }
+    QStringList texts;
+
+private:
+    QTimer m_poll;
+    QList<QMessageBox*> m_answered;
+};
+
+// A terminal of a code the product table does not know, and not one of ours: it is refused, and the user sees
+// one box, the code named after the text.
+TEST(AssembledWindowTerminal, UnknownProductCodeShowsOneBoxNamingTheCodeAfterTheText)
 {
     TerminalWorld t("127.0.0.33", true);
+    MessageBoxNotifier boxes{[] { return false; }};
+    t.world.realNotifier = &boxes;
     ASSERT_TRUE(t.start()) << t.ftp->errorString().toStdString();
     frmMainJVZ& window = *t.window;
-    jvztest::ScriptedTerminalPeer peer(identifiedTerminal("Q77"));
+    BoxWatcher watcher;
+    jvztest::ScriptedTerminalPeer peer(
+        {Step::send(jvztest::terminalIdentification("Q77")), Step::expect(bytes({17, 1, 1})), Step::expectClosed()});
     t.connect(&peer);
     const QString expected =
         window.language().GetFormLabel(QStringLiteral("MSG_UnknownProductCode")) + QStringLiteral(": Q77");
-    const auto shown = [&] {
-        for (const auto& box : t.world.notifier.shown)
-            if (box.text == expected)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(QTest::qWaitFor(shown, kBoundMs)) << window.TraceText().toStdString();
+    EXPECT_EQ(expected, QStringLiteral("unknown product code: Q77")) << "the shipped text";
+    EXPECT_TRUE(peer.waitFinished(kBoundMs));
+    EXPECT_TRUE(peer.succeeded()) << peer.failure().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher.texts.isEmpty(); }, kBoundMs))
+        << window.TraceText().toStdString();
+    QTest::qWait(300); // time for a second box
+    EXPECT_EQ(watcher.texts, QStringList{expected}) << watcher.texts.join(u'|').toStdString();
 }
 
 // A network link: the program's own connect sequence opens the FTP session. The icon bar's Disconnect can end

@@ -512,16 +512,31 @@ TEST_F(SessionProtocol, ActivityAnswerGivesExchangeDirectory)
 }
 
 // Message boxes: which are shown, and how a batch run gets them without blocking.
-TEST_F(SessionProtocol, RefusalsShowCriticalBoxOutsideBatchRuns)
+// The terminal refusing our identification says so in a critical box. Refusing a terminal that is not one of
+// ours shows none: the window names its product code in its own box, and a second box would stand in front of
+// it. Both record the refusal for the run's result.
+TEST_F(SessionProtocol, OnlyTheTerminalsRefusalShowsACriticalBoxOutsideBatchRuns)
 {
-    for (const QByteArray& frame : {bytes({17, 1, 1}), terminalIdentification("X40")}) {
+    const struct {
+        const char* name;
+        QByteArray frame;
+        bool box;
+    } cases[] = {{"terminal refuses", bytes({17, 1, 1}), true},
+                 {"terminal refused", terminalIdentification("X40"), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         notifier.shown.clear();
+        result = {};
         reach(SessionState::WaitingIdentification);
-        sock.ProcessTerminalFrame({frame});
-        ASSERT_EQ(notifier.shown.size(), 1u);
-        EXPECT_EQ(notifier.shown[0].text, text("MSG_WrongIdent"));
-        EXPECT_EQ(notifier.shown[0].icon, MessageIcon::Critical);
-        EXPECT_EQ(notifier.shown[0].title, "");
+        sock.ProcessTerminalFrame({c.frame});
+        EXPECT_EQ(result.gErrorCode, -13);
+        EXPECT_EQ(result.gErrorText, text("MSG_WrongIdent"));
+        ASSERT_EQ(notifier.shown.size(), c.box ? 1u : 0u);
+        if (c.box) {
+            EXPECT_EQ(notifier.shown[0].text, text("MSG_WrongIdent"));
+            EXPECT_EQ(notifier.shown[0].icon, MessageIcon::Critical);
+            EXPECT_EQ(notifier.shown[0].title, "");
+        }
     }
 }
 

@@ -25,6 +25,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace jvztest {
@@ -95,6 +97,17 @@ public:
         return *window;
     }
 
+    // Built, then shown and active as a user finds it: keys reach the focused widget and their shortcuts.
+    jvz::frmMainJVZ& buildShown(int16_t languageNumber = 1)
+    {
+        build(languageNumber);
+        window->resize(1100, 700);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return *window;
+    }
+
     // The assembly alone, before start-up labels the window.
     jvz::frmMainJVZ& assemble()
     {
@@ -102,14 +115,16 @@ public:
         window = nullptr;
         assembly.reset();
         doubles = std::make_unique<SessionDoubles>();
-        ras = std::make_unique<jvz::RasFunctions>(doubles->dialUp, notifier, folder);
+        jvz::Notifier& boxes = realNotifier ? *realNotifier : static_cast<jvz::Notifier&>(notifier);
+        ras = std::make_unique<jvz::RasFunctions>(doubles->dialUp, boxes, folder);
         jvz::FtpClient& ftp = realFtp ? *realFtp : static_cast<jvz::FtpClient&>(doubles->ftp);
         jvz::SessionTransport& transport =
             realTransport ? *realTransport : static_cast<jvz::SessionTransport&>(doubles->transport);
         jvz::Clock& clock = realClock ? *realClock : static_cast<jvz::Clock&>(doubles->clock);
+        jvz::ProcessRunner& processes = realRunner ? *realRunner : static_cast<jvz::ProcessRunner&>(runner);
         assembly = std::make_unique<jvz::WindowAssembly>(
             state,
-            jvz::WindowPlatform{notifier, store, ftp, transport, clock, runner, ports, *ras,
+            jvz::WindowPlatform{boxes, store, ftp, transport, clock, processes, ports, *ras,
                                 dialUpLink ? &doubles->dialUp : nullptr, volumes, connectSequence, openDocument,
                                 makeFolder},
             hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
@@ -142,6 +157,10 @@ public:
     jvz::FtpClient* realFtp = nullptr;
     jvz::SessionTransport* realTransport = nullptr;
     jvz::Clock* realClock = nullptr;
+    // Set before build for the real message boxes (a test of their texts or buttons) and for companion programs
+    // that really run.
+    jvz::Notifier* realNotifier = nullptr;
+    jvz::ProcessRunner* realRunner = nullptr;
     int quits = 0;
     jvz::WindowHooks hooks;                  // empty: the user's close counts in quits
     std::unique_ptr<SessionDoubles> doubles; // before the assembly, whose session uses them

@@ -2,11 +2,11 @@
 // key names in menus) follow the language file's column, and nothing the window or the boxes it opens show
 // is still the English of a text whose French differs.
 #include "MainWindowWorld.h"
+#include "UserInput.h"
 #include "core/Cp1252.h"
 #include "core/ui/MessageBoxNotifier.h"
 #include "core/ui/QtTranslations.h"
 #include "workspace/ui/CatalogueAuthoring.h"
-#include "workspace/ui/LocalExplorerAttach.h"
 #include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/MainWindowControls.h"
 
@@ -48,30 +48,10 @@ QString withoutMnemonic(QString text)
     return text;
 }
 
-// Runs `read` on the modal box that `open` brings up, from inside its own event loop, then closes it.
+// Runs `read` on the modal box that `open` brings up, from inside its own event loop.
 void onModal(const std::function<void()>& open, const std::function<void(QWidget*)>& read)
 {
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || seen)
-            return;
-        seen = true;
-        poll.stop();
-        read(modal);
-    });
-    poll.start();
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close(); // never left hanging
-    });
-    limit.start(kBoundMs);
-    open();
-    EXPECT_TRUE(seen) << "no modal box came up";
+    EXPECT_TRUE(jvztest::onModal(open, read, kBoundMs)) << "no modal box came up";
 }
 
 QStringList buttonTexts(QWidget* box)
@@ -183,18 +163,14 @@ class FrenchWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window = std::make_unique<frmMainJVZ>(frmMainJVZ::Services{boxes, world.store, world.runner, {}, {}, {}},
-                                              world.settings, world.batch);
-        window->init(world.language(2));
+        world.realNotifier = &boxes;
+        window = &world.buildShown(2);
         qtEnglish = englishOfTranslatedQtTexts(); // read while Qt's French is in force
-        window->resize(1100, 700);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
     void TearDown() override
     {
-        window.reset();
+        world.assembly.reset();
         QtTranslations::program().apply(1); // the other tests of this run read Qt's English
     }
 
@@ -217,9 +193,9 @@ protected:
         return found;
     }
 
+    MessageBoxNotifier boxes{[] { return false; }}; // the real boxes: their buttons are what is read
     jvztest::MainWindowWorld world;
-    MessageBoxNotifier boxes{[] { return false; }};
-    std::unique_ptr<frmMainJVZ> window;
+    frmMainJVZ* window = nullptr;
     QSet<QString> qtEnglish;
 };
 
@@ -247,8 +223,13 @@ TEST_F(FrenchWindow, TheQuitQuestionIsAnsweredByOuiOrNon)
 TEST_F(FrenchWindow, ThePackFileDialogSpeaksFrenchAndOpensInTheLocalFolder)
 {
     const QString local = QString::fromStdString(jvztest::makeScratchDir("local"));
-    localExplorerOf(*window)->GoToTypedPath(local + QLatin1Char('/'));
-    QTRY_COMPARE(localExplorerOf(*window)->CurrentLocalFolder(), local + QLatin1Char('/'));
+    // The folder typed in the favourites box, opened with Enter.
+    jvztest::focus(window->controls().combo5);
+    jvztest::press(Qt::Key_A, Qt::ControlModifier);
+    jvztest::typeText(local);
+    jvztest::press(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->localExplorer()->CurrentLocalFolder() == local + QLatin1Char('/'); }, kBoundMs));
     QStringList buttons;
     QStringList labels;
     QString folder;
@@ -287,7 +268,7 @@ TEST_F(FrenchWindow, MenusShowFrenchKeyNamesAndNoEnglishText)
     for (const QString& english : {QStringLiteral("Del"), QStringLiteral("Shift"), QStringLiteral("Ins")})
         EXPECT_FALSE(keyNames(shortcuts).contains(english)) << english.toStdString();
 
-    QStringList shown = shownTexts(window.get());
+    QStringList shown = shownTexts(window);
     for (QMenu* menu : window->findChildren<QMenu*>())
         shown << shownTexts(menu);
     const QStringList left = english(shown);
@@ -299,7 +280,7 @@ TEST_F(FrenchWindow, MenusShowFrenchKeyNamesAndNoEnglishText)
 TEST_F(FrenchWindow, TheScanFindsEnglishInTheEnglishWindow)
 {
     window->InitLanguage(world.language(1));
-    QStringList shown = shownTexts(window.get());
+    QStringList shown = shownTexts(window);
     for (QMenu* menu : window->findChildren<QMenu*>())
         shown << shownTexts(menu);
     const QStringList found = english(shown);

@@ -1,26 +1,28 @@
-// Opening local list items by kind, and the main window's viewer commands attached to its actions:
-// the catalogue description (F9), the help list of compliant terminals and the terminal identity window.
+// Opening local list items by kind, and the viewer commands of the window as the program assembles it: the
+// catalogue description (F9), the help list of compliant terminals and the terminal identity window, driven
+// with keys and read in the viewer windows that come up.
 #include "FakeNotifier.h"
-#include "FakeUserSettingsStore.h"
+#include "FakeVolumeSource.h"
 #include "LocalExplorerFixture.h"
+#include "MainWindowWorld.h"
 #include "TestEnv.h"
+#include "UserInput.h"
 #include "ViewerDoubles.h"
 #include "core/AppSettings.h"
-#include "core/BatchRun.h"
 #include "core/TerminalSession.h"
 #include "platform/ProcessRunner.h"
 #include "workspace/OpenByType.h"
 #include "workspace/ui/FileOpenCommands.h"
-#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/LocalExplorerPane.h"
+#include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QStandardItemModel>
-#include <QTimer>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -152,123 +154,175 @@ TEST_F(OpenByTypeTest, ItemsOpenByImageKeyAndName)
 
 namespace {
 
-// The main window with the viewer commands attached, its local list holding the given names.
-struct MainWindowWithCommands {
-    MainWindowWithCommands(AppSettings& settings, jvztest::FakeNotifier& notifier, ProcessRunner& runner,
-                           TerminalInfoFields& info, FileViewers& viewers, const QString& folder)
-        : window({notifier, store, runner, {}, {}, {}}, settings, batch)
+// The window as the program assembles it, with its real viewer windows and companion programs that really
+// run (the scripts of the fixture, beside the program), over a machine whose one drive is the fixture's folder.
+class OpenOnTheWindow : public OpenByTypeTest {
+protected:
+    void SetUp() override
     {
-        window.attachFileCommands(runner, info, {}, &viewers);
-        emit localExplorerOf(window)->currentFolderChanged(folder);
-        for (const char* name : {"notes.txt", "SOFT.M40", "APP.PDF"})
-            model.appendRow(new QStandardItem(QLatin1String(name)));
-        window.controls().listView1->setModel(&model);
+        OpenByTypeTest::SetUp();
+        for (const char* program : {"Orbeck", "Tulmane", "Vitrane", "Kelmdor", "Brosquin"})
+            QFile::copy(m_programs + QLatin1String(program), world.folder + u'/' + QLatin1String(program));
+        volumes.add(m_folder, DriveKind::Fixed, true, QStringLiteral("LOCAL"), QStringLiteral("1234-ABCD"));
+        world.volumes = &volumes;
+        world.realRunner = &m_processes;
+        world.settings.gSelection = QStringLiteral("*.*");
+        // The connection bar shown, so that its login and password can be typed.
+        world.settings.gConnectBar = QStringLiteral("yes");
+        world.settings.gX07 = true;
     }
 
-    QAction* action(const char* name) { return window.findChild<QAction*>(QLatin1String(name)); }
-    void select(int row)
+    frmMainJVZ& start() { return world.buildShown(); }
+
+    // The fixture's folder opened from the drives with the keys, then the named items chosen.
+    void choose(frmMainJVZ& window, const QStringList& names)
     {
-        window.controls().listView1->selectionModel()->select(model.index(row, 0), QItemSelectionModel::Select);
+        QTreeView* list = window.controls().listView1;
+        const LocalListModel& model = window.localExplorer()->listModel();
+        if (window.localExplorer()->CurrentLocalFolder() != m_folder) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowOfPath(m_folder) >= 0; }, jvztest::kUserBoundMs));
+            jvztest::moveToRow(list, model.rowOfPath(m_folder));
+            jvztest::press(Qt::Key_Return);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowOfPath(m_folder + QStringLiteral("notes.txt")) >= 0; },
+                                        jvztest::kUserBoundMs));
+        }
+        QList<int> rows;
+        for (const QString& name : names)
+            rows << model.rowOfPath(m_folder + name);
+        jvztest::chooseRows(list, rows);
     }
 
-    BatchRun batch;
-    jvztest::FakeUserSettingsStore store;
-    QStandardItemModel model;
-    frmMainJVZ window;
+    jvztest::FakeVolumeSource volumes;
+    jvztest::MainWindowWorld world;
 };
+
+QStringList listEntries(QWidget* viewer)
+{
+    QStringList entries;
+    if (auto* list = viewer->findChild<QListWidget*>(QStringLiteral("List1")))
+        for (int i = 0; i < list->count(); ++i)
+            entries << list->item(i)->text();
+    return entries;
+}
 
 } // namespace
 
-TEST_F(OpenByTypeTest, F9ShowsTheFirstSelectedCatalogueListInTheDescriptorViewer)
+TEST_F(OpenOnTheWindow, F9ShowsTheFirstSelectedCatalogueListInTheDescriptorViewer)
 {
-    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
-    QAction* f9 = w.action("MNU_Catalog_description");
+    frmMainJVZ& window = start();
+    QAction* f9 = window.controls().action(Command::CatalogDescription);
     EXPECT_EQ(f9->shortcut(), QKeySequence(Qt::Key_F9));
-    // The local selection switches the command on (a catalogue list is selected).
-    w.window.switchCommand(Command::CatalogDescription, true);
-    w.select(2);
-    w.select(1);
-    f9->trigger();
-    ASSERT_EQ(m_viewers.descriptors.size(), 1u);
-    EXPECT_TRUE(m_viewers.descriptors[0].list);
-    EXPECT_EQ(m_viewers.descriptors[0].folder, m_folder);
-    EXPECT_EQ(m_viewers.descriptors[0].fileName, QStringLiteral("SOFT.M40"));
-    EXPECT_EQ(m_viewers.descriptors[0].content, QByteArray("content of SOFT.M40"));
+    // An item after it in the list chosen first: the viewer takes the first in the list's order.
+    choose(window, {});
+    const LocalListModel& model = window.localExplorer()->listModel();
+    const int soft = model.rowOfPath(m_folder + QStringLiteral("SOFT.M40"));
+    QString later;
+    for (const char* name : {"APP.PDF", "X.SGN", "notes.txt", "vorbane.dia"})
+        if (model.rowOfPath(m_folder + QLatin1String(name)) > soft)
+            later = QLatin1String(name);
+    ASSERT_FALSE(later.isEmpty());
+    choose(window, {later, QStringLiteral("SOFT.M40")});
+    ASSERT_TRUE(f9->isEnabled()) << "a catalogue list is chosen";
+    QString title;
+    QStringList entries;
+    bool listShown = false;
+    EXPECT_TRUE(jvztest::onModal([] { jvztest::press(Qt::Key_F9); },
+                                 [&](QWidget* viewer) {
+                                     title = viewer->windowTitle();
+                                     entries = listEntries(viewer);
+                                     listShown = viewer->findChild<QListWidget*>(QStringLiteral("List1"))->isVisible();
+                                 }));
+    EXPECT_EQ(title, QStringLiteral("SOFT.M40"));
+    EXPECT_EQ(entries, QStringList{QStringLiteral("content of SOFT.M40")});
+    EXPECT_TRUE(listShown);
     {
-        // Nothing while a nested wait runs.
-        BusyScope busy(w.window);
-        f9->trigger();
-        w.window.runCommand(Command::CatalogDescription);
+        // Nothing while a nested wait runs; the user back in the list.
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        jvztest::focus(window.controls().listView1);
+        BusyScope busy(window);
+        EXPECT_FALSE(jvztest::onModal([] { jvztest::press(Qt::Key_F9); }, [](QWidget*) {}, 500));
     }
-    EXPECT_EQ(m_viewers.descriptors.size(), 1u);
 }
 
-TEST_F(OpenByTypeTest, CompanionRunHoldsTheWindowBusy)
+TEST_F(OpenOnTheWindow, CompanionRunHoldsTheWindowBusy)
 {
-    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
-    w.window.findChild<QLineEdit*>(QStringLiteral("TXT_login"))->setText(QStringLiteral("tech"));
-    w.window.findChild<QLineEdit*>(QStringLiteral("TXT_password"))->setText(QStringLiteral("secret"));
+    frmMainJVZ& window = start();
+    const MainWindowControls& ui = window.controls();
+    jvztest::focus(ui.txtLogin);
+    jvztest::typeText(QStringLiteral("tech"));
+    jvztest::focus(ui.txtPassword);
+    jvztest::typeText(QStringLiteral("secret"));
+    choose(window, {QStringLiteral("vorbane.dia")});
     bool busyWhileShown = false;
-    m_viewers.whileShown = [&](const TextViewRequest&) {
-        busyWhileShown = w.window.isBusy();
-        return false;
-    };
-    EXPECT_EQ(w.window.fileCommands()->openLocalFile(m_folder, QStringLiteral("vorbane.dia")),
-              FileTool::SecurityDiagnostic);
+    QString title;
+    QString shown;
+    EXPECT_TRUE(jvztest::onModal([] { jvztest::press(Qt::Key_Return); },
+                                 [&](QWidget* viewer) {
+                                     busyWhileShown = window.isBusy();
+                                     title = viewer->windowTitle();
+                                     shown = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
+                                 }));
     EXPECT_TRUE(busyWhileShown);
-    EXPECT_FALSE(w.window.isBusy());
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_EQ(title, QStringLiteral("vorbane.dia"));
+    EXPECT_EQ(shown, QStringLiteral("content of vorbane.dia\n"));
     // The connection bar's texts became the FTP credentials.
-    EXPECT_EQ(m_settings.gFtpUserName, QStringLiteral("tech"));
-    EXPECT_EQ(m_settings.gFtpPassword, QStringLiteral("secret"));
-    ASSERT_EQ(m_viewers.texts.size(), 1u);
-    EXPECT_EQ(m_viewers.texts[0].content, QByteArray("content of vorbane.dia"));
+    EXPECT_EQ(world.settings.gFtpUserName, QStringLiteral("tech"));
+    EXPECT_EQ(world.settings.gFtpPassword, QStringLiteral("secret"));
 }
 
-TEST_F(OpenByTypeTest, HelpListOfCompliantTerminalsOnlyWhenItsFileIsBesideTheProgram)
+TEST_F(OpenOnTheWindow, HelpListOfCompliantTerminalsOnlyWhenItsFileIsBesideTheProgram)
 {
     for (const bool present : {false, true}) {
         SCOPED_TRACE(present ? "file present" : "no file");
-        const QString file = m_programs + QStringLiteral("Jungo USB - Compliant terminals.txt");
         if (present)
-            writeFile(file, "TERMINAL A\r\n");
-        MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
-        QAction* help = w.action("MNU_Help_JungoTerminals");
+            writeFile(world.folder + QStringLiteral("/Jungo USB - Compliant terminals.txt"), "TERMINAL A\r\n");
+        frmMainJVZ& window = start();
+        QAction* help = window.controls().action(Command::HelpJungoTerminals);
         EXPECT_EQ(help->isVisible(), present);
-        m_viewers.texts.clear();
-        help->trigger();
-        ASSERT_EQ(m_viewers.texts.size(), present ? 1u : 0u);
+        QString title;
+        QString shown;
+        QSize size;
+        bool readOnly = false;
+        const bool opened = jvztest::onModal([&] { help->trigger(); },
+                                             [&](QWidget* viewer) {
+                                                 title = viewer->windowTitle();
+                                                 auto* text =
+                                                     viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+                                                 shown = text->toPlainText();
+                                                 readOnly = text->isReadOnly();
+                                                 size = viewer->size();
+                                             },
+                                             present ? jvztest::kUserBoundMs : 500);
+        EXPECT_EQ(opened, present);
         if (present) {
-            EXPECT_EQ(m_viewers.texts[0].content, QByteArray("TERMINAL A\r\n"));
-            EXPECT_EQ(m_viewers.texts[0].request.folder, m_programs);
-            EXPECT_EQ(m_viewers.texts[0].request.heightTwips, 6000);
-            EXPECT_EQ(m_viewers.texts[0].request.widthTwips, 7000);
-            EXPECT_FALSE(m_viewers.texts[0].request.writable);
+            EXPECT_EQ(title, QStringLiteral("Jungo USB - Compliant terminals.txt"));
+            EXPECT_EQ(shown, QStringLiteral("TERMINAL A\n"));
+            EXPECT_EQ(size, QSize(7000 / 15, 6000 / 15)) << "7000 by 6000 twips";
+            EXPECT_TRUE(readOnly);
         }
     }
 }
 
-TEST_F(OpenByTypeTest, TerminalConfigOpensTheIdentityWindowModal)
+TEST_F(OpenOnTheWindow, TerminalConfigOpensTheIdentityWindowModal)
 {
-    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
+    frmMainJVZ& window = start();
     // The session switches both commands on once the terminal has identified itself.
-    w.window.switchCommand(Command::TerminalConfig, true);
-    w.window.switchCommand(Command::ApplicationList, true);
+    window.switchCommand(Command::TerminalConfig, true);
+    window.switchCommand(Command::ApplicationList, true);
     QString shownName;
     bool modal = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* shown = QApplication::activeModalWidget();
-        if (!shown)
-            return;
-        shownName = shown->objectName();
-        modal = shown->isModal();
-        shown->close();
-    });
-    w.action("MNU_Terminal_Config")->trigger();
+    EXPECT_TRUE(jvztest::onModal([&] { window.controls().action(Command::TerminalConfig)->trigger(); },
+                                 [&](QWidget* shown) {
+                                     shownName = shown->objectName();
+                                     modal = shown->isModal();
+                                 }));
     EXPECT_EQ(shownName, QStringLiteral("frmTerminalInfo"));
     EXPECT_TRUE(modal);
     // Without an FTP session the running-component list shows nothing.
-    w.action("MNU_Terminal_Application_List")->trigger();
-    EXPECT_TRUE(m_viewers.texts.empty());
+    EXPECT_FALSE(
+        jvztest::onModal([&] { window.controls().action(Command::ApplicationList)->trigger(); }, [](QWidget*) {}, 500));
 }
 
 // The local explorer's opening hands its file items to the dispatch, and a folder link the dispatch follows
@@ -301,18 +355,19 @@ TEST_F(OpenByTypeTest, LocalExplorerFilesOpenByType)
     EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1 + QStringLiteral("data/pack/"));
 }
 
-// On the main window the local explorer's file items come here.
-TEST_F(OpenByTypeTest, MainWindowLocalExplorerHandsItsFilesToTheDispatch)
+// On the window the local explorer's file items come here: Enter on a descriptor shows it in the descriptor
+// viewer, alone.
+TEST_F(OpenOnTheWindow, MainWindowLocalExplorerHandsItsFilesToTheDispatch)
 {
-    MainWindowWithCommands w(m_settings, m_notifier, m_processes, m_terminalInfo, m_viewers, m_folder);
-    LocalExplorerPane* pane = localExplorerOf(w.window);
-    ASSERT_NE(pane, nullptr);
-    LocalFileRef file;
-    file.folder = m_folder;
-    file.name = QStringLiteral("APP.PDF");
-    file.imageKey = QStringLiteral("Unknown");
-    emit pane->fileOpenAsked(file);
-    ASSERT_EQ(m_viewers.descriptors.size(), 1u);
-    EXPECT_EQ(m_viewers.descriptors[0].fileName, QStringLiteral("APP.PDF"));
-    EXPECT_FALSE(m_viewers.descriptors[0].list);
+    frmMainJVZ& window = start();
+    choose(window, {QStringLiteral("APP.PDF")});
+    QString title;
+    bool listShown = true;
+    EXPECT_TRUE(jvztest::onModal([] { jvztest::press(Qt::Key_Return); },
+                                 [&](QWidget* viewer) {
+                                     title = viewer->windowTitle();
+                                     listShown = viewer->findChild<QListWidget*>(QStringLiteral("List1"))->isVisible();
+                                 }));
+    EXPECT_EQ(title, QStringLiteral("APP.PDF"));
+    EXPECT_FALSE(listShown);
 }

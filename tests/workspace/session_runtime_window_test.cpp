@@ -1,131 +1,125 @@
-// The session runtime on the real main window (offscreen): commands found by their names, the window's
-// state switched as a connection opens and closes.
-#include "../session/RuntimeDoubles.h"
-#include "FakeNotifier.h"
+// The session runtime on the window as the program assembles it (offscreen): the connect and disconnect
+// commands run as a user runs them, the window's state read where a user reads it as a connection opens and
+// closes.
 #include "MainWindowWorld.h"
-#include "TestEnv.h"
+#include "UserInput.h"
 #include "core/AppSettings.h"
-#include "core/AppState.h"
-#include "core/BatchRun.h"
 #include "core/ui/FrmWarningMsg.h"
 #include "session/SessionRuntime.h"
-#include "workspace/ui/MainSessionWindow.h"
+#include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolBar>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 using namespace jvz;
 
 namespace {
 
-MBLanguages windowTexts()
-{
-    const std::string path = jvztest::makeScratchDir("lng") + "/JVZ.lng";
-    EXPECT_TRUE(jvztest::writeFileBytes(path, "[frmMainJVZ]\r\nTerminalState=T:\r\nDisconnected=off\r\n"
-                                              "FTPState=F:\r\nFTP_successful=open\r\n"
-                                              "MSG_WarningRestart=restart\r\n"));
-    MBLanguages language;
-    language.init(QString::fromStdString(path), 1);
-    return language;
-}
-
 class SessionOnMainWindow : public ::testing::Test {
 protected:
-    SessionOnMainWindow() : dialUp(clock), window({notifier, store, runner, {}, {}, {}}, settings, batch)
+    SessionOnMainWindow()
     {
+        AppSettings& settings = world.settings;
         settings.gIpLocalAddress = QStringLiteral("127.0.0.9");
         settings.gFtpUserName = QStringLiteral("jvz");
-        window.init(windowTexts());
-        MainSessionWindowParts parts;
-        parts.phonebookPort = [] { return QStringLiteral("ttyACM0"); };
-        parts.clearTerminalList = [this] { ++listClears; };
-        RuntimeTimings timings;
-        timings.batchWaitMs = 10;
         settings.gWaitingDcxTime = 0;
-        window.createSession({settings, batch, session, identity, terminalInfo, link},
-                             {notifier, ftp, clock, transport, &dialUp, nullptr, [this] { ++quits; }}, std::move(parts),
-                             timings);
+        // The connection bar shown, so that the terminal's address can be typed.
+        settings.gConnectBar = QStringLiteral("yes");
+        settings.gX07 = true;
+        world.timings.batchWaitMs = 10;
+        world.dialUpLink = true;
+        // The program's phonebook names the terminal's port.
+        const QString phonebook = world.folder + QStringLiteral("/ras/rasphone2000.pbk");
+        QByteArray entry = QByteArray::fromStdString(jvztest::readFileBytes(phonebook.toStdString()));
+        entry.replace("\r\nPort=\r\n", "\r\nPort=ttyACM0\r\n");
+        jvztest::writeFileBytes(phonebook.toStdString(), entry.toStdString());
     }
 
-    QAction* action(const char* name) { return window.findChild<QAction*>(QLatin1String(name)); }
+    frmMainJVZ& start() { return world.buildShown(); }
 
-    AppSettings settings;
-    BatchRun batch;
-    TerminalSession session;
-    TerminalIdentity identity;
-    TerminalInfoFields terminalInfo;
-    LinkState link;
-    jvztest::FakeNotifier notifier;
-    jvztest::FakeFtpClient ftp;
-    jvztest::ShiftableClock clock;
-    jvztest::FakeDialUpLink dialUp;
-    jvztest::ScriptedTransport transport;
-    jvztest::FakeUserSettingsStore store;
-    jvztest::RefusingProcessRunner runner;
-    frmMainJVZ window;
-    int quits = 0;
-    int listClears = 0;
+    QString text(const char* key) const { return world.window->language().GetFormLabel(QLatin1String(key)); }
+    QAction* action(Command command) const { return world.window->controls().action(command); }
+
+    // F4 in the terminal list: on a network link the program's own connect sequence opens the FTP session.
+    void connect()
+    {
+        jvztest::focus(world.window->controls().listView2);
+        jvztest::press(Qt::Key_F4);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return world.window->FtpSessionOpen(); }, jvztest::kUserBoundMs))
+            << world.window->TraceText().toStdString();
+    }
+
+    jvztest::MainWindowWorld world;
 };
 
 TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
 {
-    settings.gNTProtocol = false;
+    world.settings.gNTProtocol = false;
+    frmMainJVZ& window = start();
     const struct {
         const char* name;
-        std::function<QAction*()> command;
+        std::function<void()> run;
     } commands[] = {
-        {"menu", [this] { return action("MNU_Terminal_Disconnect"); }},
-        {"icon bar button 2", [this] { return window.IconButton(2); }},
+        {"menu", [&] { action(Command::Disconnect)->trigger(); }},
+        {"icon bar button 2", [&] { jvztest::click(window.controls().tlbIcon, window.IconButton(2)); }},
     };
     for (const auto& c : commands) {
         SCOPED_TRACE(c.name);
-        QAction* command = c.command();
-        ASSERT_NE(command, nullptr);
-        command->setEnabled(true);
+        // As a connected link leaves them: Disconnect on, the panel naming the link.
+        window.switchCommand(Command::Disconnect, true);
+        window.SetIconButton(2, true, false);
         window.SetStatusPanel(4, QString());
-        const int hangUps = dialUp.hangUps;
-        command->trigger();
-        EXPECT_EQ(window.StatusPanel(4), QStringLiteral("T:off"));
-        EXPECT_EQ(dialUp.hangUps, hangUps + 1);
-        EXPECT_TRUE(action("MNU_Terminal_Connect")->isEnabled());
-        EXPECT_FALSE(action("MNU_Terminal_Disconnect")->isEnabled());
+        const int hangUps = world.attachSession().dialUp.hangUps;
+        c.run();
+        EXPECT_EQ(window.StatusPanel(4), text("TerminalState") + text("Disconnected"));
+        EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
+        EXPECT_TRUE(action(Command::Connect)->isEnabled());
+        EXPECT_FALSE(action(Command::Disconnect)->isEnabled());
         EXPECT_TRUE(window.IconButton(2)->isChecked());
         EXPECT_FALSE(window.IconButton(1)->isChecked());
         EXPECT_TRUE(window.IconButton(1)->isEnabled());
     }
-    EXPECT_EQ(quits, 0) << "an interactive run goes on";
+    EXPECT_EQ(world.quits, 0) << "an interactive run goes on";
 }
 
-TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsFolderAndSettings)
+TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
 {
-    settings.gNTProtocol = false;
-    window.session()->OpenFtpSession();
-    EXPECT_TRUE(window.FtpSessionOpen());
-    // Without its text boxes the window gives the settings they are filled from.
+    world.settings.gNTProtocol = false;
+    world.batch.gSerialLink = false; // a network link
+    frmMainJVZ& window = start();
+    const MainWindowControls& ui = window.controls();
+    jvztest::FakeFtpClient& ftp = world.attachSession().ftp;
+    connect();
     EXPECT_EQ(ftp.calls.value(0), QStringLiteral("open 127.0.0.9:21 jvz"));
-    EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\"));
-    EXPECT_EQ(window.StatusPanel(4), QStringLiteral("F:open (ttyACM0)"));
+    // The terminal list shows the terminal's swap folder.
+    EXPECT_EQ(window.StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
+    EXPECT_EQ(window.StatusPanel(4), text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
 
-    window.controls().txtIp->setText(QStringLiteral("127.0.0.7")); // the window's own box, not one by its name
-    window.session()->OpenFtpSession();
+    // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
+    // type in it), connected again: the box is what is used.
+    jvztest::click(ui.tlbIcon, window.IconButton(2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, jvztest::kUserBoundMs));
+    EXPECT_EQ(ui.listView2->model() ? ui.listView2->model()->rowCount() : 0, 0) << "the terminal list is cleared";
+    ui.txtIp->setText(QStringLiteral("127.0.0.7"));
+    connect();
     EXPECT_EQ(ftp.calls.count(QStringLiteral("open 127.0.0.7:21 jvz")), 1);
-
-    window.session()->CloseFtpSession();
-    EXPECT_FALSE(window.FtpSessionOpen());
-    EXPECT_EQ(listClears, 1);
 }
 
 TEST_F(SessionOnMainWindow, RestartWarningComesAndGoesWithTheDisconnect)
 {
-    settings.gNTProtocol = false;
-    settings.gDisplayMsg = true;
+    world.settings.gNTProtocol = false;
+    world.settings.gDisplayMsg = true;
+    frmMainJVZ& window = start();
     window.session()->vars.LinkUp = true;
     // The warning is up while the link goes down, and gone once the window is reset.
-    window.session()->DisconnectTerminal();
+    window.switchCommand(Command::Disconnect, true);
+    action(Command::Disconnect)->trigger();
     FrmWarningMsg* warning = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("FrmWarningMsg"))
@@ -133,7 +127,7 @@ TEST_F(SessionOnMainWindow, RestartWarningComesAndGoesWithTheDisconnect)
     ASSERT_NE(warning, nullptr);
     auto* label = warning->findChild<QLabel*>(QStringLiteral("Label1"));
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), QStringLiteral("restart"));
+    EXPECT_EQ(label->text(), text("MSG_WarningRestart"));
     EXPECT_FALSE(warning->isVisible());
 }
 

@@ -201,6 +201,12 @@ void LocalExplorerPane::BuildDriveTree()
     m_w.pathCombo->setCurrentIndex(0);
 }
 
+void LocalExplorerPane::translate()
+{
+    m_tree.setRootText(driveViewText());
+    m_path.setRootText(driveViewText());
+}
+
 void LocalExplorerPane::ShowDrivesInList()
 {
     m_reads.supersedeLists(); // a folder still being read never replaces the drives

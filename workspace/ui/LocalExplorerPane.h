@@ -77,6 +77,8 @@ public:
     // Tree
     void MajListeLecteurs();
     void BuildDriveTree();
+    // The drive view's text in the tree and the path combo, after the language changed.
+    void translate();
     void TreeView1_NodeClick(const QModelIndex& node);
     void TreeView1_Collapse(const QModelIndex& node);
     void RefreshNode(const QModelIndex& node);

@@ -94,6 +94,11 @@ void LocalSelectionWiring::LoadPathHistory()
     m_favourites->LoadPathHistory();
 }
 
+void LocalSelectionWiring::translate()
+{
+    m_combo->showState();
+}
+
 bool LocalSelectionWiring::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == &m_window && event->type() == QEvent::Show && !m_loaded)

@@ -35,6 +35,8 @@ public:
     LocalSelectionPane& selection() { return *m_selection; }
 
     void LoadPathHistory();
+    // The favourites' drive-view entry in the language now in force.
+    void translate();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

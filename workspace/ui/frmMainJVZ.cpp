@@ -577,6 +577,12 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     QtTranslations::program().apply(m_language.LanguageNumber()); // Qt's own texts follow the language
     GetAllFormLabel(m_language, *this);
     setWindowTitle(QStringLiteral("Pendraxa")); // other windows find this one by its title
+    // The drive view's text in the tree, the path combo and the favourites; before the accessible texts,
+    // which name the favourites box.
+    if (m_localExplorer)
+        m_localExplorer->translate();
+    if (m_localSelection)
+        m_localSelection->translate();
     applyAccessibleTexts();
     if (m_terminalPane)
         m_terminalPane->view().translate();
