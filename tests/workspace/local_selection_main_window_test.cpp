@@ -9,6 +9,7 @@
 #include "core/AppSettings.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/ui/LocalExplorerPane.h"
+#include "workspace/ui/LocalSelectionPane.h"
 #include "workspace/ui/LocalSelectionWiring.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/frmMainJVZ.h"
