@@ -10,6 +10,7 @@
 #include "Paths.h"
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
+#include "WindowKeys.h"
 #include "platform/Clock.h"
 #include "platform/FtpClient.h"
 #include "session/SessionRuntime.h"
@@ -36,19 +37,15 @@
 using namespace jvz;
 using jvztest::bytes;
 using Step = jvztest::ScriptedTerminalPeer::Step;
+using jvztest::focus;
+using jvztest::goToRow;
+using jvztest::press;
+using jvztest::rowsOf;
 
 namespace {
 
 const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
 constexpr int kBoundMs = 20000;
-
-QStringList rowsOf(const QTreeView* view)
-{
-    QStringList names;
-    for (int r = 0; view->model() && r < view->model()->rowCount(); ++r)
-        names << view->model()->index(r, 0).data().toString();
-    return names;
-}
 
 QStringList headersOf(const QTreeView* view)
 {
@@ -56,30 +53,6 @@ QStringList headersOf(const QTreeView* view)
     for (int c = 0; view->model() && c < view->model()->columnCount(); ++c)
         titles << view->model()->headerData(c, Qt::Horizontal).toString();
     return titles;
-}
-
-// The key goes where a user's key goes: to the widget that has the focus.
-void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr) << "no widget has the focus";
-    QTest::keyClick(target, Qt::Key(key), modifiers);
-}
-
-void focus(QWidget* widget)
-{
-    widget->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return widget->hasFocus(); }, kBoundMs)) << widget->objectName().toStdString();
-}
-
-// Moves the current row of the list to the named one with the arrow keys, as a user picks it.
-void goToRow(QTreeView* view, const QString& name)
-{
-    focus(view);
-    press(Qt::Key_Home);
-    for (int i = 0; i < view->model()->rowCount() && view->currentIndex().data().toString() != name; ++i)
-        press(Qt::Key_Down);
-    ASSERT_EQ(view->currentIndex().data().toString(), name) << rowsOf(view).join(u',').toStdString();
 }
 
 // The drives the local explorer shows: two scratch folders with long names, the first as the home folder.

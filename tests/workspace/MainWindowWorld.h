@@ -102,15 +102,17 @@ public:
         window = nullptr;
         assembly.reset();
         doubles = std::make_unique<SessionDoubles>();
-        ras = std::make_unique<jvz::RasFunctions>(doubles->dialUp, notifier, folder);
+        jvz::DialUpLink& link = realDialUp ? *realDialUp : static_cast<jvz::DialUpLink&>(doubles->dialUp);
+        ras = std::make_unique<jvz::RasFunctions>(link, notifier, folder);
         jvz::FtpClient& ftp = realFtp ? *realFtp : static_cast<jvz::FtpClient&>(doubles->ftp);
         jvz::SessionTransport& transport =
             realTransport ? *realTransport : static_cast<jvz::SessionTransport&>(doubles->transport);
         jvz::Clock& clock = realClock ? *realClock : static_cast<jvz::Clock&>(doubles->clock);
+        jvz::ProcessRunner& processes = realRunner ? *realRunner : static_cast<jvz::ProcessRunner&>(runner);
         assembly = std::make_unique<jvz::WindowAssembly>(
             state,
-            jvz::WindowPlatform{notifier, store, ftp, transport, clock, runner, ports, *ras,
-                                dialUpLink ? &doubles->dialUp : nullptr, volumes, connectSequence},
+            jvz::WindowPlatform{notifier, store, ftp, transport, clock, processes, ports, *ras,
+                                realDialUp || dialUpLink ? &link : nullptr, volumes, connectSequence},
             hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
         window = &assembly->window();
         return *window;
@@ -139,6 +141,9 @@ public:
     jvz::FtpClient* realFtp = nullptr;
     jvz::SessionTransport* realTransport = nullptr;
     jvz::Clock* realClock = nullptr;
+    // Set before build for a window that dials and starts programs for real (the stand-in pppd, companions).
+    jvz::DialUpLink* realDialUp = nullptr;
+    jvz::ProcessRunner* realRunner = nullptr;
     int quits = 0;
     jvz::WindowHooks hooks;                  // empty: the user's close counts in quits
     std::unique_ptr<SessionDoubles> doubles; // before the assembly, whose session uses them
