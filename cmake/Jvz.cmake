@@ -93,11 +93,13 @@ endfunction()
 # own sources (SOURCES, absolute or relative to the project) are compiled into the target with ASan and UBSan;
 # the rest comes from the ordinary libraries (LINK), whose copies of those objects the linker then leaves out.
 # Every build but the sanitized one (where every test runs sanitized) replays the corpus, fuzz/corpus/<kind>, as
-# the test <sub>_fuzz_replay.<kind>; with -DJVZ_FUZZ=ON (clang) the libFuzzer driver <sub>_fuzz_<kind> is built.
+# the test <sub>_fuzz_replay.<kind>, or as <sub>_fuzz_replay.<kind>.<k>of<n> when it is large (JVZ_FUZZ_REPLAY_INPUTS
+# inputs a test, or REPLAY_INPUTS); with -DJVZ_FUZZ=ON (clang) the libFuzzer driver <sub>_fuzz_<kind> is built.
 option(JVZ_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 set(JVZ_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+set(JVZ_FUZZ_REPLAY_INPUTS 25 CACHE STRING "Corpus inputs per fuzz replay test")
 function(jvz_fuzz_target sub kind)
-    cmake_parse_arguments(ARG "" "ENTRY;CORPUS" "SOURCES;LINK" ${ARGN})
+    cmake_parse_arguments(ARG "" "ENTRY;CORPUS;REPLAY_INPUTS" "SOURCES;LINK" ${ARGN})
     set(entry ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${kind}_fuzz.cpp)
     set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${kind})
     if(ARG_ENTRY)
@@ -113,8 +115,28 @@ function(jvz_fuzz_target sub kind)
         target_link_options(${replay} PRIVATE ${JVZ_SANITIZE_FLAGS})
         target_link_libraries(${replay} PRIVATE ${ARG_LINK})
         set_target_properties(${replay} PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-        add_test(NAME ${sub}_fuzz_replay.${kind} COMMAND ${replay} ${corpus})
-        set_tests_properties(${sub}_fuzz_replay.${kind} PROPERTIES TIMEOUT 120
+        # A large corpus replays as several tests side by side, each every N-th input (see replay_main.cpp),
+        # so no one test runs long; together they replay every input.
+        # REPLAY_INPUTS: fewer inputs per test for a parser whose inputs take long each.
+        set(per_test ${JVZ_FUZZ_REPLAY_INPUTS})
+        if(ARG_REPLAY_INPUTS)
+            set(per_test ${ARG_REPLAY_INPUTS})
+        endif()
+        file(GLOB inputs CONFIGURE_DEPENDS ${corpus}/*)
+        list(LENGTH inputs count)
+        math(EXPR shards "(${count} + ${per_test} - 1) / ${per_test}")
+        if(shards LESS_EQUAL 1)
+            add_test(NAME ${sub}_fuzz_replay.${kind} COMMAND ${replay} ${corpus})
+            set(replay_tests ${sub}_fuzz_replay.${kind})
+        else()
+            set(replay_tests "")
+            foreach(shard RANGE 1 ${shards})
+                add_test(NAME ${sub}_fuzz_replay.${kind}.${shard}of${shards}
+                         COMMAND ${replay} --shard ${shard}/${shards} ${corpus})
+                list(APPEND replay_tests ${sub}_fuzz_replay.${kind}.${shard}of${shards})
+            endforeach()
+        endif()
+        set_tests_properties(${replay_tests} PROPERTIES TIMEOUT 120
             ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endif()
     if(JVZ_FUZZ)

@@ -7,7 +7,8 @@
 //
 // With a terminal tree (a folder of SWAP, HOST...) the terminal serves that tree and plays the session for as
 // many sessions as the program opens (each Connect is a call: identification, then the activity asked), until
-// it is ended or its time is up. It prints each file that reaches it.
+// it is ended or its time is up. It prints each folder the program lists and each file that reaches it or
+// leaves it, and the files of \SWAP\ when it ends.
 
 #include "../../tests/session/SessionFrames.h"
 #include "FtpServerFixture.h"
@@ -160,6 +161,8 @@ private:
                 say(QStringLiteral("renamed it %1").arg(QString::fromLatin1(c.mid(5))));
             else if (c.startsWith("RETR "))
                 say(QStringLiteral("sent %1").arg(QString::fromLatin1(c.mid(5))));
+            else if (c == "LIST" || c.startsWith("LIST "))
+                say(QStringLiteral("listed %1").arg(QString::fromLatin1(m_folder)));
         }
     }
 
@@ -194,6 +197,16 @@ bool serveTree(const QString& tree, jvztest::FtpServerFixture& ftp)
             return false;
     }
     return true;
+}
+
+// What reached the terminal: the files of its \SWAP\ folder with their sizes.
+void printSwapFolder(const jvztest::FtpServerFixture& ftp)
+{
+    std::printf("demo terminal: files in \\SWAP\\\n");
+    const QDir swap(ftp.localPath(QStringLiteral("\\SWAP")));
+    for (const QFileInfo& f : swap.entryInfoList(QDir::Files, QDir::Name))
+        std::printf("  %-28s %8lld bytes\n", qPrintable(f.fileName()), static_cast<long long>(f.size()));
+    std::fflush(stdout);
 }
 
 int fail(const QString& why)
@@ -259,6 +272,7 @@ int main(int argc, char* argv[])
         });
         ended.start(100);
         QCoreApplication::exec();
+        printSwapFolder(ftp);
         ftp.stop();
         ::close(master);
         return 0;
@@ -282,11 +296,7 @@ int main(int argc, char* argv[])
         loop.exec();
     }
     std::printf("demo terminal: session %s\n", ok ? "completed" : qPrintable(QStringLiteral("failed: ") + failure));
-    std::printf("demo terminal: files in \\SWAP\\\n");
-    const QDir swap(ftp.localPath(QStringLiteral("\\SWAP")));
-    for (const QFileInfo& f : swap.entryInfoList(QDir::Files, QDir::Name))
-        std::printf("  %-28s %8lld bytes\n", qPrintable(f.fileName()), static_cast<long long>(f.size()));
-    std::fflush(stdout);
+    printSwapFolder(ftp);
     ftp.stop();
     ::close(master);
     return ok ? 0 : 1;

@@ -11,9 +11,9 @@
 #include "Paths.h"
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
-#include "core/ui/MessageBoxNotifier.h"
 #include "TimeBound.h"
 #include "WindowTicks.h"
+#include "core/ui/MessageBoxNotifier.h"
 #include "platform/Clock.h"
 #include "platform/FtpClient.h"
 #include "session/SessionRuntime.h"
@@ -46,20 +46,14 @@ using namespace jvz;
 using jvztest::bytes;
 using Step = jvztest::ScriptedTerminalPeer::Step;
 using jvztest::focus;
+using jvztest::goToRow;
 using jvztest::press;
+using jvztest::rowsOf;
 
 namespace {
 
 const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
 constexpr int kBoundMs = 20000;
-
-QStringList rowsOf(const QTreeView* view)
-{
-    QStringList names;
-    for (int r = 0; view->model() && r < view->model()->rowCount(); ++r)
-        names << view->model()->index(r, 0).data().toString();
-    return names;
-}
 
 QStringList headersOf(const QTreeView* view)
 {
@@ -67,16 +61,6 @@ QStringList headersOf(const QTreeView* view)
     for (int c = 0; view->model() && c < view->model()->columnCount(); ++c)
         titles << view->model()->headerData(c, Qt::Horizontal).toString();
     return titles;
-}
-
-// Moves the current row of the list to the named one with the arrow keys, as a user picks it.
-void goToRow(QTreeView* view, const QString& name)
-{
-    focus(view);
-    press(Qt::Key_Home);
-    for (int i = 0; i < view->model()->rowCount() && view->currentIndex().data().toString() != name; ++i)
-        press(Qt::Key_Down);
-    ASSERT_EQ(view->currentIndex().data().toString(), name) << rowsOf(view).join(u',').toStdString();
 }
 
 // The drives the local explorer shows: two scratch folders with long names, the first as the home folder.

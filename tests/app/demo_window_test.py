@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The window demo end to end, as a user plays it: scripts/demo --window in French under a virtual display,
-driven by keys and clicks (xdotool). Connect, download the demo catalogue, open the .DIA report, open the
-terminal configuration in the Maintenance activity, quit; what reached the terminal is read from the simulated
-terminal's own lines. Leaves no process and no port behind.
+driven by keys (xdotool). Connect, download the demo catalogue, open the .DIA report, open the terminal
+configuration in the Maintenance activity, quit; what reached the terminal is read from the simulated terminal's
+own lines. Every step waits for what it needs (a line of the terminal, a window taking the focus, the clipboard),
+never a fixed time. Leaves no process and no port behind.
 
     demo_window_test.py <source folder> <build folder>
 """
@@ -17,21 +18,23 @@ import threading
 import time
 
 BOUND = 30  # seconds for any one step
-
-# Places in the window (relative to its top-left corner) on a 1280x860 screen; the window opens at its default
-# size there.
-FAVOURITES = (306, 90)
-FIRST_LOCAL_ROW = (446, 159)
-TERMINAL_ROW = {"ACTIVITY.INF": (836, 159), "APPCOUNTER.DIA": (836, 177)}
-ACTIVITY_MENU = (96, 8)
-MAINTENANCE_ITEM = (136, 73)
-TERMINAL_MENU = (34, 8)
-QUIT_ITEM = (46, 189)
+POLL = 0.05
 
 
 def fail(why):
     print("FAIL: " + why, flush=True)
     sys.exit(1)
+
+
+def wait_for(what, check, bound=BOUND):
+    """Polls check() until it gives something true; fails naming what was awaited."""
+    deadline = time.monotonic() + bound
+    while time.monotonic() < deadline:
+        found = check()
+        if found:
+            return found
+        time.sleep(POLL)
+    fail("waited %d s for %s" % (bound, what))
 
 
 class Demo:
@@ -75,41 +78,49 @@ class Demo:
 
         threading.Thread(target=read, daemon=True).start()
 
-    def wait_line(self, pattern, bound=BOUND):
-        deadline = time.monotonic() + bound
-        for line in self.lines:
-            if re.search(pattern, line):
-                return line
-        while time.monotonic() < deadline:
-            try:
-                line = self.new_lines.get(timeout=max(0.1, deadline - time.monotonic()))
-            except queue.Empty:
-                break
-            if re.search(pattern, line):
-                return line
-        fail("the demo never printed /%s/" % pattern)
+    def mark(self):
+        """Where the lines printed from now on start."""
+        return len(self.lines)
+
+    def wait_line(self, pattern, since=0, bound=BOUND):
+        def seen():
+            for line in self.lines[since:]:
+                if re.search(pattern, line):
+                    return line
+            return None
+
+        return wait_for("the demo to print /%s/" % pattern, seen, bound)
 
     def find_window(self):
-        deadline = time.monotonic() + BOUND
-        while time.monotonic() < deadline:
+        def shown():
             found = self.xdo("search", "--onlyvisible", "--name", "Pendraxa").stdout.split()
-            if found:
-                self.window = found[0]
-                return
-            time.sleep(0.5)
-        fail("the main window never showed")
+            return found[0] if found else None
 
-    def click(self, at, double=False):
-        self.xdo("mousemove", "--window", self.window, str(at[0]), str(at[1]))
-        if double:
-            self.xdo("click", "--repeat", "2", "--delay", "80", "1")
-        else:
-            self.xdo("click", "1")
-        time.sleep(0.5)
+        self.window = wait_for("the main window", shown)
+
+    def focused(self):
+        """The top-level window that has the keyboard (the main window, or a box or window it opened)."""
+        out = self.xdo("getwindowfocus", "-f").stdout.strip()
+        return out or None
+
+    def wait_focus_leaves_main(self, what):
+        return wait_for(what, lambda: (lambda f: f if f and f != self.window else None)(self.focused()))
+
+    def take_keys(self):
+        """The main window gets the keys back, as a user's click gives them: a window it opened for a while (the
+        connect's, the copy window, a box) hands them to no one when it closes, without a window manager."""
+        def back():
+            if self.focused() != self.window:
+                self.xdo("windowfocus", "--sync", self.window)
+            return self.focused() == self.window
+
+        wait_for("the main window to take the keys", back)
 
     def key(self, *keys):
-        self.xdo("key", *keys)
-        time.sleep(0.5)
+        self.xdo("key", "--delay", "30", *keys)
+
+    def type(self, text):
+        self.xdo("type", "--delay", "20", text)
 
     def shot(self, name):
         env = dict(os.environ, DISPLAY=self.display)
@@ -150,70 +161,96 @@ def main():
         if not shutil.which(tool):
             fail(tool + " is missing: scripts/setup installs it")
     d = Demo(source, build)
+    started = time.monotonic()
     try:
         d.start_display()
         d.start_demo()
-        catalogue = d.wait_line(r"the demo catalogue list: ", 120).split(": ", 1)[1]
+        catalogue = d.wait_line(r"the demo catalogue list: ", bound=120).split(": ", 1)[1]
         work = catalogue.rsplit("/catalogue/", 1)[0]
         d.find_window()
-        time.sleep(2)
+        print("window shown after %.1f s" % (time.monotonic() - started), flush=True)
 
-        # Connect: the terminal calls, identifies itself and is asked for the download activity.
-        d.click((640, 450))
+        # Connect (F4) once the window has the keys: the terminal calls, identifies itself, is asked for the
+        # download and lists \SWAP\.
+        d.take_keys()
         d.key("F4")
         d.wait_line(r"session 1: activity DOWNLOAD authorised")
-        time.sleep(3)
+        d.wait_line(r"listed \\SWAP\\")
 
-        # The catalogue folder typed into the favourites, the list selected, Download.
-        d.click(FAVOURITES)
+        # The catalogue folder typed into the favourites box (Ctrl+K: from the terminal list to the local one,
+        # then back along the tab chain), the list picked with Home, Download (F2). The local list fills on its
+        # own: Home and F2 are pressed again until the download starts.
+        d.take_keys()
+        d.key("ctrl+k", *["shift+Tab"] * 5)
         d.key("ctrl+a")
-        d.xdo("type", "--delay", "20", os.path.dirname(catalogue) + "/")
+        d.type(os.path.dirname(catalogue) + "/")
+        d.key("Return", *["Tab"] * 5)
+        since = d.mark()
+        deadline = time.monotonic() + BOUND
+        while not any("received DEMOAPP.SGN" in line for line in d.lines[since:]):
+            if time.monotonic() > deadline:
+                fail("the download never started")
+            d.key("Home", "F2")
+            time.sleep(0.5)
+        d.wait_line(r"received DEMOAPP\.SGN in ..\\SWAP", since)
+        d.wait_line(r"renamed it DEMO_LIBRARY_COMPONENT\.SGN", since)
+        d.wait_line(r"listed", d.mark() - 1)
+
+        # The .DIA named for its converter: picked in the terminal list by typing its name, opened with Enter;
+        # the report opens in the viewer, which takes the keys.
+        # On the way the terminal filter, left, lists the terminal again: its activity ends and is asked anew.
+        since = d.mark()
+        d.take_keys()
+        d.key("Tab", "Tab")
+        d.wait_line(r"activity DOWNLOAD authorised", since)
+        d.wait_line(r"listed", d.mark() - 1)
+        since = d.mark()
+        d.type("APPC")
         d.key("Return")
-        time.sleep(2)
-        d.click(FIRST_LOCAL_ROW)
-        d.key("F2")
-        d.wait_line(r"received DEMOAPP\.SGN in ..\\SWAP")
-        d.wait_line(r"renamed it DEMO_LIBRARY_COMPONENT\.SGN")
-        time.sleep(3)
+        d.wait_line(r"sent APPCOUNTER\.DIA", since)
+        d.wait_focus_leaves_main("the report viewer")
 
-        # The .DIA named for its converter opens in the converter's report.
-        d.click(TERMINAL_ROW["APPCOUNTER.DIA"], double=True)
-        d.wait_line(r"sent APPCOUNTER\.DIA")
-        time.sleep(4)
-        d.key("ctrl+a")
-        d.key("ctrl+c")
-        report = d.clipboard()
+        def report():
+            d.key("ctrl+a", "ctrl+c")
+            text = d.clipboard()
+            return text if "Counters [number:value]" in text else None
+
+        text = wait_for("the report in the clipboard", report)
+        if "0001: 1234" not in text:
+            fail("the report reads: %r" % text)
         d.shot("demo_dia_fr.png")
-        if "Counters [number:value]" not in report or "0001: 1234" not in report:
-            fail("the report reads: %r" % report)
         d.key("Escape")
+        d.take_keys()
 
-        # Maintenance: the activity asked again, then the terminal configuration.
-        d.click(ACTIVITY_MENU)
-        d.click(MAINTENANCE_ITEM)
-        d.wait_line(r"activity MAINTENANCE authorised")
-        time.sleep(2)
+        # Maintenance from the Activity menu (Alt+A, its third item), then the terminal configuration (Ctrl+J).
+        since = d.mark()
+        d.key("alt+a", "Down", "Down", "Return")
+        d.wait_line(r"activity MAINTENANCE authorised", since)
         d.key("ctrl+j")
-        d.wait_line(r"sent \\SWAP\\TERMINAL\.CNF")
-        time.sleep(3)
+        d.wait_line(r"sent \\SWAP\\TERMINAL\.CNF", since)
+        d.wait_focus_leaves_main("the configuration window")
         d.shot("demo_config_fr.png")
         d.key("Escape")
+        d.take_keys()
 
-        # Quit, answered Oui: the session ends and so does the demo.
-        d.click(TERMINAL_MENU)
-        d.click(QUIT_ITEM)
-        time.sleep(1)
+        # Quit (Ctrl+Q), answered Oui: the session ends and so does the demo.
+        d.key("ctrl+q")
+        d.wait_focus_leaves_main("the quit question")
         d.key("Return")
-        d.wait_line(r"JVZ ended \(status 0\)", 60)
+        d.wait_line(r"JVZ ended \(status 0\)", bound=60)
         d.demo.wait(30)
         if d.demo.returncode != 0:
             fail("the demo ended with %d" % d.demo.returncode)
+        # What reached the terminal, as it lists its \\SWAP\\ folder at its end: each file of the list whole.
+        for name in ("DEMOAPP.SGN", "demo_library_component.sgn"):
+            size = os.path.getsize(os.path.join(source, "scripts", "demo-data", "catalogue", name))
+            d.wait_line(r"^  %s +%d bytes$" % (re.escape(name.upper()), size))
         left = subprocess.run(["pgrep", "-f", work], capture_output=True, text=True).stdout.split()
         if left:
             fail("processes left behind: " + " ".join(left))
         if not port_21_free():
             fail("port 21 of 127.0.0.2 is still taken")
-        print("PASS", flush=True)
+        print("PASS in %.1f s" % (time.monotonic() - started), flush=True)
     finally:
         d.stop()
 

@@ -406,53 +406,70 @@ TEST_F(FtpClientTest, ServerHangUpIsReportedNotReconnected)
     EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
 }
 
-// A server that stops answering (dead link) ends every call with an error within the timeouts.
-TEST_F(FtpClientTest, DeadServerEndsEachCallWithinTheTimeouts)
+// A server that stops answering (dead link) ends every call with an error within the timeouts, and the session
+// then closes within them too. One test a call, each on a fresh server: what a suspended server does with its
+// old connections is not the point.
+enum class DeadServerCall { Get, Put, List, ChangeDirectory, Open };
+struct DeadServerCase {
+    const char* what;
+    DeadServerCall call;
+};
+const DeadServerCase kDeadServerCases[] = {
+    {"get", DeadServerCall::Get},   {"put", DeadServerCall::Put},
+    {"list", DeadServerCall::List}, {"change_directory", DeadServerCall::ChangeDirectory},
+    {"open", DeadServerCall::Open},
+};
+
+class FtpClientDeadServer : public ::testing::TestWithParam<DeadServerCase> {};
+
+TEST_P(FtpClientDeadServer, EndsTheCallWithinTheTimeouts)
 {
     const QString folder = scratch("dead");
     const QString local = folder + "/A.BIN";
     ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
     ASSERT_TRUE(jvztest::writeFileBytes((folder + "/up.bin").toStdString(), "up"));
+    jvztest::FtpServerFixture server;
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", randomBytes(64 * 1024)));
+    CurlFtpClient client(ShortTimeouts);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    ASSERT_TRUE(server.freeze());
 
-    struct Case {
-        const char* what;
-        std::function<uint32_t(CurlFtpClient&)> call;
-    };
-    const Case cases[] = {
-        {"get", [&](CurlFtpClient& c) { return c.getFile("A.BIN", local); }},
-        {"put", [&](CurlFtpClient& c) { return c.putFile(folder + "/up.bin", "UP.BIN"); }},
-        {"list",
-         [](CurlFtpClient& c) {
-             QByteArrayList lines;
-             return c.listDirectory(&lines);
-         }},
-        {"change directory", [](CurlFtpClient& c) { return c.setCurrentDirectory("\\SWAP\\"); }},
-        {"open",
-         [&](CurlFtpClient& c) {
-             return c.open(m_server.host(), m_server.port(), m_server.user(), m_server.password());
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        // A fresh server per case: what a suspended server does with its old connections is not the point.
-        ASSERT_TRUE(m_server.start()) << m_server.errorString().toStdString();
-        ASSERT_TRUE(m_server.putLocal("\\SWAP\\A.BIN", randomBytes(64 * 1024)));
-        CurlFtpClient client(ShortTimeouts);
-        ASSERT_EQ(client.open(m_server.host(), m_server.port(), m_server.user(), m_server.password()), FtpError::None);
-        ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
-        ASSERT_TRUE(m_server.freeze());
-        QElapsedTimer timer;
-        timer.start();
-        const uint32_t error = c.call(client);
-        EXPECT_LT(timer.elapsed(), DeadServerBoundMs);
-        EXPECT_NE(error, FtpError::None);
-        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
-        timer.restart();
-        client.close();
-        EXPECT_LT(timer.elapsed(), DeadServerBoundMs);
-        ASSERT_TRUE(m_server.thaw());
+    QElapsedTimer timer;
+    timer.start();
+    uint32_t error = FtpError::None;
+    QByteArrayList lines;
+    switch (GetParam().call) {
+    case DeadServerCall::Get:
+        error = client.getFile("A.BIN", local);
+        break;
+    case DeadServerCall::Put:
+        error = client.putFile(folder + "/up.bin", "UP.BIN");
+        break;
+    case DeadServerCall::List:
+        error = client.listDirectory(&lines);
+        break;
+    case DeadServerCall::ChangeDirectory:
+        error = client.setCurrentDirectory("\\SWAP\\");
+        break;
+    case DeadServerCall::Open:
+        error = client.open(server.host(), server.port(), server.user(), server.password());
+        break;
     }
+    EXPECT_LT(timer.elapsed(), DeadServerBoundMs);
+    EXPECT_NE(error, FtpError::None);
+    EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
+    timer.restart();
+    client.close();
+    EXPECT_LT(timer.elapsed(), DeadServerBoundMs);
+    ASSERT_TRUE(server.thaw());
 }
+
+INSTANTIATE_TEST_SUITE_P(Calls, FtpClientDeadServer, ::testing::ValuesIn(kDeadServerCases),
+                         [](const ::testing::TestParamInfo<DeadServerCase>& row) {
+                             return std::string(row.param.what);
+                         });
 
 } // namespace
 
@@ -506,6 +523,8 @@ struct HostileCase {
     HostileCall call;
     uint32_t error;
     qint64 boundMs; // when the call ends at the latest (and, for a timeout, at the earliest)
+    FtpTimeouts bounds = HostileBounds;
+    qsizetype fileBytes = 100000;
 };
 constexpr qint64 HostileStallMs = HostileBounds.stallSeconds * 1000;
 constexpr qint64 HostileListingMs = HostileBounds.listingTotalSeconds * 1000;
@@ -528,8 +547,14 @@ const HostileCase kHostileCases[] = {
      HostileBounds.connectMs},
     // The put's bytes vanish into the socket buffers at once; the reply that never comes ends it.
     {"put to a terminal taking 45 B/s", {45, -1, false, false}, HostileCall::Put, FtpError::Timeout, HostileWindowMs},
-    // A real 9,600-baud link (about 960 B/s) keeps over the floor: 6,000 bytes take three windows.
-    {"fetch at 9,600 baud", {960, -1, false, false}, HostileCall::Get, FtpError::None, 6000 * 1000 / 960 + 2000},
+    // A real 9,600-baud link (about 960 B/s) keeps over the floor: 3,000 bytes take three windows of a second.
+    {"fetch at 9,600 baud",
+     {960, -1, false, false},
+     HostileCall::Get,
+     FtpError::None,
+     3000 * 1000 / 960 + 2000,
+     FtpTimeouts{1000, 1, 2, 200, 1},
+     3000},
 };
 
 class FtpClientHostileTerminal : public ::testing::TestWithParam<HostileCase> {};
@@ -540,13 +565,13 @@ TEST_P(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
     SCOPED_TRACE(c.what);
     jvztest::FtpServerFixture server(c.producer.options());
     ASSERT_TRUE(server.start()) << server.errorString().toStdString();
-    const QByteArray content = randomBytes(c.error == FtpError::None ? 6000 : 100000);
+    const QByteArray content = randomBytes(c.fileBytes);
     ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", content));
     const QString folder = scratch("hostile");
     const QString local = folder + "/A.BIN";
     ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(),
                                         c.call == HostileCall::Put ? content.toStdString() : std::string("old")));
-    CurlFtpClient client(HostileBounds);
+    CurlFtpClient client(c.bounds);
     ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
     ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
 

@@ -774,44 +774,51 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A chunk longer than any frame never closes the connection silently: it is traced in a bounded form (its
 // length and its first bytes) and the run ends with a code, before the identification or during the activity.
-TEST(SessionRuntimeFrames, OversizedChunkIsTracedAndEndsTheRunWithACode)
+// One test a moment of the session, so each runs within seconds.
+struct OversizedChunkCase {
+    const char* name;
+    QList<Step> before;
+    int16_t code;
+};
+
+class SessionRuntimeOversizedChunk : public ::testing::TestWithParam<OversizedChunkCase> {};
+
+TEST_P(SessionRuntimeOversizedChunk, IsTracedAndEndsTheRunWithACode)
 {
-    const struct {
-        const char* name;
-        QList<Step> before;
-        int16_t code;
-    } rows[] = {
-        {"before the identification", {}, -13},
-        {"during the activity", then(opening(1), QList<Step>{Step::send(authorised()), Step::wait(100)}), -15},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        jvz::RuntimeTimings timings = jvztest::shrunkTimings();
-        timings.batchWaitMs = 5000; // the action's disconnect waits: the chunk arrives meanwhile
-        RuntimeWorld world(timings);
-        world.batch.gBatchMode = true;
-        world.batch.gActivity = 1;
-        world.window.activity = 1;
-        const quint16 port = world.listen();
-        ASSERT_NE(port, 0);
-        QByteArray huge(4 * 1024 * 1024, '\x5A');
-        huge[0] = '\x10';
-        huge[1] = '\x20';
-        ScriptedTerminalPeer peer(then(r.before, QList<Step>{Step::send(huge), Step::expectClosed()}));
-        peer.start(QHostAddress::LocalHost, port);
-        EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
-        ASSERT_TRUE(world.waitForQuit(kBoundMs));
-        EXPECT_EQ(world.batch.gErrorCode, r.code);
-        EXPECT_EQ(world.batch.gErrorText, QStringLiteral("<MSG_FrameTooLong>"));
-        const QRegularExpression line(QStringLiteral(
-            "<SocketReceived><TRC_FrameTooLong>(\\d+)<TRC_FrameBytes>10205A5A5A5A5A5A5A5A5A5A5A5A5A5A\\.\\.\\."));
-        const QRegularExpressionMatch match = line.match(world.window.trace);
-        ASSERT_TRUE(match.hasMatch()) << world.window.trace.toStdString();
-        EXPECT_GT(match.captured(1).toInt(), jvz::kMaxFrameBytes);
-        EXPECT_LE(match.captured(1).toLongLong(), jvz::TcpSessionTransport::kReadBufferBytes);
-        EXPECT_LT(world.window.trace.size(), 20000) << "the chunk itself is never traced";
-    }
+    const OversizedChunkCase& r = GetParam();
+    jvz::RuntimeTimings timings = jvztest::shrunkTimings();
+    timings.batchWaitMs = 2000; // the action's disconnect waits: the chunk arrives meanwhile
+    RuntimeWorld world(timings);
+    world.batch.gBatchMode = true;
+    world.batch.gActivity = 1;
+    world.window.activity = 1;
+    const quint16 port = world.listen();
+    ASSERT_NE(port, 0);
+    QByteArray huge(4 * 1024 * 1024, '\x5A');
+    huge[0] = '\x10';
+    huge[1] = '\x20';
+    ScriptedTerminalPeer peer(then(r.before, QList<Step>{Step::send(huge), Step::expectClosed()}));
+    peer.start(QHostAddress::LocalHost, port);
+    EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+    ASSERT_TRUE(world.waitForQuit(kBoundMs));
+    EXPECT_EQ(world.batch.gErrorCode, r.code);
+    EXPECT_EQ(world.batch.gErrorText, QStringLiteral("<MSG_FrameTooLong>"));
+    const QRegularExpression line(QStringLiteral(
+        "<SocketReceived><TRC_FrameTooLong>(\\d+)<TRC_FrameBytes>10205A5A5A5A5A5A5A5A5A5A5A5A5A5A\\.\\.\\."));
+    const QRegularExpressionMatch match = line.match(world.window.trace);
+    ASSERT_TRUE(match.hasMatch()) << world.window.trace.toStdString();
+    EXPECT_GT(match.captured(1).toInt(), jvz::kMaxFrameBytes);
+    EXPECT_LE(match.captured(1).toLongLong(), jvz::TcpSessionTransport::kReadBufferBytes);
+    EXPECT_LT(world.window.trace.size(), 20000) << "the chunk itself is never traced";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, SessionRuntimeOversizedChunk,
+    ::testing::Values(OversizedChunkCase{"before_the_identification", {}, -13},
+                      OversizedChunkCase{"during_the_activity",
+                                         then(opening(1), QList<Step>{Step::send(authorised()), Step::wait(100)}),
+                                         -15}),
+    [](const ::testing::TestParamInfo<OversizedChunkCase>& row) { return std::string(row.param.name); });
 
 // A terminal that drops the connection during the activity ends the run within the answer time armed at the
 // drop: nothing is sent into the closed socket and no answer round is added.

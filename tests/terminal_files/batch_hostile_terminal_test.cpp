@@ -65,49 +65,54 @@ ResultFile writtenResult(BatchRun& batch, const QString& folder)
     return {contents.left(end), contents.mid(end + 2)};
 }
 
-TEST(BatchHostileTerminal, RunEndsWithinTheBoundAndTheResultFileSaysWhy)
+// One test a terminal, so each runs within seconds.
+struct HostileCase {
+    const char* what;
+    jvztest::SlowTerminal producer;
+    qint64 boundMs;
+};
+const HostileCase kHostileCases[] = {
+    {"fetch_trickling_45_B_s", {45}, HostileBounds.floorWindowSeconds * 1000},
+    {"fetch_silent_midway", {0, 30000}, HostileBounds.stallSeconds * 1000},
+    {"data_connection_never_opens", {0, -1, false, true}, HostileBounds.connectMs},
+};
+
+class BatchHostileTerminal : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(BatchHostileTerminal, RunEndsWithinTheBoundAndTheResultFileSaysWhy)
 {
-    struct Case {
-        const char* what;
-        jvztest::SlowTerminal producer;
-        qint64 boundMs;
-    };
-    const Case cases[] = {
-        {"fetch trickling 45 B/s", {45}, HostileBounds.floorWindowSeconds * 1000},
-        {"fetch silent midway", {0, 30000}, HostileBounds.stallSeconds * 1000},
-        {"data connection never opens", {0, -1, false, true}, HostileBounds.connectMs},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        HostileRun run(c.producer, HostileBounds);
-        ASSERT_NO_FATAL_FAILURE(run.start(100000));
-        jvztest::TransferWorld& world = run.world;
-        jvztest::FtpServerFixture& server = run.server;
-        TransferContext& ctx = run.ctx;
-        const QString folder = scratchFolder("hostile");
-        writeFile(folder + QStringLiteral("APP.SGN"), "old");
-        writeFile(folder + QStringLiteral("UP.M40"), "APP.SGN\r\nNEXT.SGN\r\n");
+    const HostileCase& c = GetParam();
+    HostileRun run(c.producer, HostileBounds);
+    ASSERT_NO_FATAL_FAILURE(run.start(100000));
+    jvztest::TransferWorld& world = run.world;
+    jvztest::FtpServerFixture& server = run.server;
+    TransferContext& ctx = run.ctx;
+    const QString folder = scratchFolder("hostile");
+    writeFile(folder + QStringLiteral("APP.SGN"), "old");
+    writeFile(folder + QStringLiteral("UP.M40"), "APP.SGN\r\nNEXT.SGN\r\n");
 
-        QElapsedTimer timer;
-        timer.start();
-        UploadCatalogFile(ctx, folder + QStringLiteral("UP.M40"));
-        EXPECT_LE(timer.elapsed(), c.boundMs + BoundSlackMs);
-        EXPECT_EQ(world.batch.gErrorCode, int16_t(BatchCode::FtpOperationFailed));
-        ASSERT_FALSE(world.host.reports.empty());
-        EXPECT_EQ(world.host.reports[0].error, FtpError::Timeout);
-        EXPECT_EQ(readFile(folder + QStringLiteral("APP.SGN")), "old");
-        EXPECT_EQ(server.commands().count("RETR NEXT.SGN"), 0) << "the session ended with the timeout";
+    QElapsedTimer timer;
+    timer.start();
+    UploadCatalogFile(ctx, folder + QStringLiteral("UP.M40"));
+    EXPECT_LE(timer.elapsed(), c.boundMs + BoundSlackMs);
+    EXPECT_EQ(world.batch.gErrorCode, int16_t(BatchCode::FtpOperationFailed));
+    ASSERT_FALSE(world.host.reports.empty());
+    EXPECT_EQ(world.host.reports[0].error, FtpError::Timeout);
+    EXPECT_EQ(readFile(folder + QStringLiteral("APP.SGN")), "old");
+    EXPECT_EQ(server.commands().count("RETR NEXT.SGN"), 0) << "the session ended with the timeout";
 
-        const ResultFile result = writtenResult(world.batch, folder);
-        EXPECT_EQ(result.code, QStringLiteral("-10"));
-        EXPECT_TRUE(result.text.startsWith(QStringLiteral("FtpGetFile 12002"))) << result.text.toStdString();
-        EXPECT_TRUE(result.text.contains(QStringLiteral("<MSG_FtpSessionLost>"))) << result.text.toStdString();
-    }
+    const ResultFile result = writtenResult(world.batch, folder);
+    EXPECT_EQ(result.code, QStringLiteral("-10"));
+    EXPECT_TRUE(result.text.startsWith(QStringLiteral("FtpGetFile 12002"))) << result.text.toStdString();
+    EXPECT_TRUE(result.text.contains(QStringLiteral("<MSG_FtpSessionLost>"))) << result.text.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Terminals, BatchHostileTerminal, ::testing::ValuesIn(kHostileCases),
+                         [](const ::testing::TestParamInfo<HostileCase>& row) { return std::string(row.param.what); });
 
 // The progress window's Cancel in an unattended run ends the file under way, not after it: the old local file
 // stays whole, no temporary file is left, and the run ends with the cancel code and text.
-TEST(BatchHostileTerminal, CancelEndsTheFileUnderWay)
+TEST(BatchHostileTerminalCancel, CancelEndsTheFileUnderWay)
 {
     HostileRun run(jvztest::SlowTerminal{2000}, FtpTimeouts{3000, 5});
     ASSERT_NO_FATAL_FAILURE(run.start(40000)); // 20 s

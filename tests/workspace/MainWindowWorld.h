@@ -116,7 +116,8 @@ public:
         assembly.reset();
         doubles = std::make_unique<SessionDoubles>();
         jvz::Notifier& boxes = realNotifier ? *realNotifier : static_cast<jvz::Notifier&>(notifier);
-        ras = std::make_unique<jvz::RasFunctions>(doubles->dialUp, boxes, folder);
+        jvz::DialUpLink& link = realDialUp ? *realDialUp : static_cast<jvz::DialUpLink&>(doubles->dialUp);
+        ras = std::make_unique<jvz::RasFunctions>(link, boxes, folder);
         jvz::FtpClient& ftp = realFtp ? *realFtp : static_cast<jvz::FtpClient&>(doubles->ftp);
         jvz::SessionTransport& transport =
             realTransport ? *realTransport : static_cast<jvz::SessionTransport&>(doubles->transport);
@@ -125,7 +126,7 @@ public:
         assembly = std::make_unique<jvz::WindowAssembly>(
             state,
             jvz::WindowPlatform{boxes, store, ftp, transport, clock, processes, ports, *ras,
-                                dialUpLink ? &doubles->dialUp : nullptr, volumes, connectSequence, openDocument,
+                                realDialUp || dialUpLink ? &link : nullptr, volumes, connectSequence, openDocument,
                                 makeFolder},
             hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
         window = &assembly->window();
@@ -157,9 +158,10 @@ public:
     jvz::FtpClient* realFtp = nullptr;
     jvz::SessionTransport* realTransport = nullptr;
     jvz::Clock* realClock = nullptr;
-    // Set before build for the real message boxes (a test of their texts or buttons) and for companion programs
-    // that really run.
+    // Set before build for the real message boxes (a test of their texts or buttons), and for a window that dials
+    // and starts programs for real (the stand-in pppd, companions).
     jvz::Notifier* realNotifier = nullptr;
+    jvz::DialUpLink* realDialUp = nullptr;
     jvz::ProcessRunner* realRunner = nullptr;
     int quits = 0;
     jvz::WindowHooks hooks;                  // empty: the user's close counts in quits

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -15,10 +16,12 @@ namespace jvztest {
 
 constexpr int kUserBoundMs = 20000;
 
-// The key goes where a user's key goes: to the widget that has the focus.
+// The key goes where a user's key goes: to the open menu, else to the widget that has the focus.
 inline void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QWidget* target = QApplication::focusWidget();
+    QWidget* target = QApplication::activePopupWidget();
+    if (!target)
+        target = QApplication::focusWidget();
     ASSERT_NE(target, nullptr) << "no widget has the focus";
     QTest::keyClick(target, Qt::Key(key), modifiers);
 }
@@ -50,6 +53,24 @@ inline void moveToRow(QAbstractItemView* view, int row, Qt::KeyboardModifiers mo
     // Already the current row before the keys: Space chooses it.
     if (modifiers == Qt::NoModifier && !view->selectionModel()->isSelected(view->currentIndex()))
         press(Qt::Key_Space);
+}
+
+inline QStringList rowsOf(const QTreeView* view)
+{
+    QStringList names;
+    for (int r = 0; view->model() && r < view->model()->rowCount(); ++r)
+        names << view->model()->index(r, 0).data().toString();
+    return names;
+}
+
+// Moves the current row of the list to the named one with the arrow keys, as a user picks it.
+inline void goToRow(QTreeView* view, const QString& name)
+{
+    focus(view);
+    press(Qt::Key_Home);
+    for (int i = 0; i < view->model()->rowCount() && view->currentIndex().data().toString() != name; ++i)
+        press(Qt::Key_Down);
+    ASSERT_EQ(view->currentIndex().data().toString(), name) << rowsOf(view).join(u',').toStdString();
 }
 
 // Chooses the rows as a user does with the keys: the first with the arrows, each other one with Ctrl and the
