@@ -5,6 +5,7 @@
 #include "ProgramFolderCopy.h"
 #include "SpecialFiles.h"
 #include "TestEnv.h"
+#include "WaitUntil.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
@@ -511,7 +512,7 @@ TEST(MainWindow, Timer4EndsTheProgramOnce)
     w.show();
     w.armTimer4(1);
     EXPECT_EQ(f.child<QTimer>("Timer4")->interval(), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.calls.isEmpty(), 5000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !f.calls.isEmpty(); }, 5000));
     EXPECT_EQ(f.calls, QStringList({QStringLiteral("unloadProgress"), QStringLiteral("end")}));
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());

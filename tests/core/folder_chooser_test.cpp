@@ -2,6 +2,7 @@
 #include "FakeVolumeSource.h"
 #include "Paths.h"
 #include "TestEnv.h"
+#include "WaitUntil.h"
 #include "core/MBLanguages.h"
 #include "core/ui/FrmDirBox.h"
 
@@ -153,7 +154,8 @@ TEST_F(FolderChooser, TranslatedAndPictured)
     tree(box)->expandAll();
     // The file system model fills in the background.
     auto* model = qobject_cast<QFileSystemModel*>(tree(box)->model());
-    QTRY_COMPARE(model->rowCount(model->index(root + "/disk/loads")), 2);
+    const auto loads = [&] { return model->rowCount(model->index(root + "/disk/loads")); };
+    ASSERT_TRUE(jvztest::waitUntil([&] { return loads() == 2; })) << loads();
     const QString shot = jvztest::binDir() + "/../screenshots/folder_chooser.png";
     QDir().mkpath(QFileInfo(shot).absolutePath());
     ASSERT_TRUE(box.grab().save(shot));

@@ -1,5 +1,6 @@
 #include "FakeNotifier.h"
 #include "TestEnv.h"
+#include "WaitUntil.h"
 #include "core/MBApplications.h"
 #include "core/ui/StartAppliAndBlockWindow.h"
 #include "platform/ProcessRunner.h"
@@ -185,7 +186,7 @@ TEST_F(Runner, ChildOutlivesItsRunnerAndIsReaped)
     EXPECT_EQ(PosixProcessRunner::pendingOrphans(), before + 1);
 
     jvztest::writeFileBytes(stop.toStdString(), "");
-    QTRY_VERIFY_WITH_TIMEOUT(PosixProcessRunner::pendingOrphans() == before, 10000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return PosixProcessRunner::pendingOrphans() == before; }, 10000));
     EXPECT_EQ(jvztest::readFileBytes(out.toStdString()), "done\n");
     EXPECT_FALSE(pidExists(pid));
 }
@@ -241,7 +242,7 @@ TEST(ProcessRunner, GroupSignalReachesGrandchildrenOnlyForOwnGroups)
 
     auto plain = runner.start(spec);
     ASSERT_TRUE(plain);
-    QTRY_VERIFY_WITH_TIMEOUT(jvztest::fileExists(pidFile.toStdString()), 10000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return jvztest::fileExists(pidFile.toStdString()); }, 10000));
     EXPECT_FALSE(plain->sendSignal(SIGTERM, jvz::SignalTarget::Group));
     EXPECT_TRUE(plain->sendSignal(SIGKILL, jvz::SignalTarget::Process));
     ASSERT_TRUE(plain->waitForEnd(10000));
@@ -253,13 +254,13 @@ TEST(ProcessRunner, GroupSignalReachesGrandchildrenOnlyForOwnGroups)
     spec.ownProcessGroup = true;
     auto leader = runner.start(spec);
     ASSERT_TRUE(leader);
-    QTRY_VERIFY_WITH_TIMEOUT(jvztest::fileExists(pidFile.toStdString()), 10000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return jvztest::fileExists(pidFile.toStdString()); }, 10000));
     const int grandchild = QString::fromStdString(jvztest::readFileBytes(pidFile.toStdString())).trimmed().toInt();
     ASSERT_GT(grandchild, 0);
     EXPECT_TRUE(leader->sendSignal(SIGTERM, jvz::SignalTarget::Group));
     ASSERT_TRUE(leader->waitForEnd(10000));
     // The grandchild is not ours to reap; once init has it, it disappears.
-    QTRY_VERIFY_WITH_TIMEOUT(isZombieOrGone(grandchild), 10000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return isZombieOrGone(grandchild); }, 10000));
     EXPECT_FALSE(leader->sendSignal(SIGTERM, jvz::SignalTarget::Group)); // ended: never signalled again
 }
 

@@ -1,6 +1,7 @@
 #include "FakeNotifier.h"
 #include "Paths.h"
 #include "TestEnv.h"
+#include "WaitUntil.h"
 #include "core/MBLanguages.h"
 #include "core/ui/FrmComment.h"
 #include "core/ui/FrmWarningMsg.h"
@@ -183,7 +184,7 @@ TEST(FrmWarningMsg, DisplayingTimeClosesTheWindowAlone)
     jvz::FrmWarningMsg w([] { return false; });
     w.init(languageTable(1), QStringLiteral("m"), 0, 20);
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !w.isVisible(); }, 5000));
     EXPECT_FALSE(main.isVisible()); // the automatic close leaves the main window alone
     EXPECT_FALSE(w.findChild<QTimer*>(QStringLiteral("Timer2"))->isActive());
 }
@@ -280,13 +281,13 @@ TEST(frmAnimCopie, PerFileBarEndsTheCallersWait)
             f.window.NewFile(QStringLiteral("B"));
         f.window.LaunchTimer();
         EXPECT_TRUE(f.window.Running);
-        QTRY_VERIFY_WITH_TIMEOUT(!f.window.Running, 5000);
+        ASSERT_TRUE(jvztest::waitUntil([&] { return !f.window.Running; }, 5000));
         EXPECT_EQ(anim->value(), anim->maximum());
         EXPECT_FALSE(f.window.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     }
     // A bar already at its end stops at the next tick instead of running on.
     f.window.LaunchTimer();
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window.Running, 5000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !f.window.Running; }, 5000));
 }
 
 TEST(frmAnimCopie, CancelAsksAndOnlyYesCancels)

@@ -2,6 +2,7 @@
 #include "FakeNotifier.h"
 #include "FakeUserSettingsStore.h"
 #include "TestEnv.h"
+#include "WaitUntil.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
@@ -364,7 +365,7 @@ TEST(InstanceLock, FreedWhenItsHolderDies)
                       QStringLiteral("exec 9>'%1' && flock 9 && : >'%2' && exec sleep 60").arg(path, ready)};
     auto holder = runner.start(spec);
     ASSERT_TRUE(holder);
-    QTRY_VERIFY_WITH_TIMEOUT(jvztest::fileExists(ready.toStdString()), 10000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return jvztest::fileExists(ready.toStdString()); }, 10000));
     jvz::InstanceLock lock;
     EXPECT_EQ(lock.acquire(path), jvz::InstanceLock::Result::HeldElsewhere);
     ASSERT_TRUE(holder->sendSignal(SIGKILL, jvz::SignalTarget::Process));

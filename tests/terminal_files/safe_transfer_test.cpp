@@ -4,6 +4,7 @@
 #include "FtpServerFixture.h"
 #include "Paths.h"
 #include "TransferWorld.h"
+#include "WaitUntil.h"
 #include "core/ui/frmAnimCopie.h"
 #include "platform/FtpClient.h"
 #include "terminal_files/SafeTransfer.h"
@@ -408,7 +409,7 @@ TEST_F(AnimCopieProgressTest, AnimationEndsTheWait)
     progress.init(QStringLiteral("APP.SGN"), m_language, QStringLiteral("/from/"), QStringLiteral("\\SWAP\\"), 1);
     progress.LaunchTimer();
     EXPECT_TRUE(progress.Running());
-    QTRY_VERIFY_WITH_TIMEOUT(!progress.Running(), 5000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !progress.Running(); }, 5000));
 }
 
 } // namespace

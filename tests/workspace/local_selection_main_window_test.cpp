@@ -6,6 +6,7 @@
 #include "MainWindowWorld.h"
 #include "Paths.h"
 #include "UserInput.h"
+#include "WaitUntil.h"
 #include "core/AppSettings.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/ui/LocalExplorerPane.h"
@@ -35,10 +36,10 @@ using jvztest::focus;
 using jvztest::press;
 
 namespace {
-// A wait whose failure the test sees (Qt's QTRY macros report to QtTest, not here).
+// Waits as long as a user would wait on the window.
 bool waitFor(const std::function<bool()>& done)
 {
-    return QTest::qWaitFor(done, jvztest::kUserBoundMs);
+    return jvztest::waitUntil(done, jvztest::kUserBoundMs);
 }
 } // namespace
 

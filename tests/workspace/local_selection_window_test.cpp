@@ -3,6 +3,7 @@
 #include "FakeNotifier.h"
 #include "LocalRowsFixture.h"
 #include "Paths.h"
+#include "WaitUntil.h"
 #include "core/MBLanguages.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/LocalListModel.h"
@@ -199,7 +200,7 @@ TEST_F(SelectionWindow, ACatalogueGoneSinceTheListingRelistsTheFolder)
 TEST_F(SelectionWindow, ListKeys)
 {
     host.list->setFocus();
-    QTRY_VERIFY(host.list->hasFocus());
+    ASSERT_TRUE(jvztest::waitUntil([&] { return host.list->hasFocus(); }));
 
     // Ctrl+C: the names, in list order, each with CR LF.
     selectNames({"z.txt", "pack", "A.M40"});
@@ -247,19 +248,19 @@ TEST_F(SelectionWindow, ListKeys)
     }
 
     key(Qt::Key_J, Qt::ControlModifier);
-    QTRY_VERIFY(host.terminalList->hasFocus());
+    ASSERT_TRUE(jvztest::waitUntil([&] { return host.terminalList->hasFocus(); }));
 }
 
 TEST_F(SelectionWindow, FocusShowsTheCatalogueMenusAndLeavingClearsTheComment)
 {
     host.list->setFocus();
-    QTRY_VERIFY(host.list->hasFocus());
+    ASSERT_TRUE(jvztest::waitUntil([&] { return host.list->hasFocus(); }));
     EXPECT_TRUE(host.catalog->menuAction()->isVisible());
     EXPECT_TRUE(host.statusBar3->font().bold());
     selectNames({"A.M40"});
     EXPECT_FALSE(host.text3->text().isEmpty());
     host.text3->setFocus();
-    QTRY_VERIFY(host.text3->hasFocus());
+    ASSERT_TRUE(jvztest::waitUntil([&] { return host.text3->hasFocus(); }));
     EXPECT_TRUE(host.text3->text().isEmpty());
     EXPECT_FALSE(host.catalog->menuAction()->isVisible());
     EXPECT_FALSE(host.pack->menuAction()->isVisible());
@@ -322,7 +323,7 @@ TEST_F(SelectionWindow, FavouritesBoxRunsItsHandlersAndSurvivesARestart)
         EXPECT_EQ(host.combo5->currentText(), "My Computer");
 
         host.combo5->setFocus();
-        QTRY_VERIFY(host.combo5->hasFocus());
+        ASSERT_TRUE(jvztest::waitUntil([&] { return host.combo5->hasFocus(); }));
         host.combo5->lineEdit()->selectAll();
         QTest::keyClicks(host.combo5, dir.folder + "pack");
         QTest::keyClick(host.combo5, Qt::Key_Return);

@@ -3,6 +3,7 @@
 #include "LocalExplorerFixture.h"
 #include "MainWindowWorld.h"
 #include "Paths.h"
+#include "WaitUntil.h"
 #include "core/BatchRun.h"
 #include "workspace/DriveView.h"
 #include "workspace/LocalTreeModel.h"
@@ -469,11 +470,11 @@ TEST(LocalTree, RightButtonOpensTheTreeMenu)
 TEST(LocalList, DragComesBackAQuarterSecondAfterASelectionChange)
 {
     PaneFixture f;
-    QTRY_VERIFY(f.listView->dragEnabled()); // once after creation
+    ASSERT_TRUE(jvztest::waitUntil([&] { return f.listView->dragEnabled(); })); // once after creation
     f.pane->suspendDrag();
     EXPECT_FALSE(f.listView->dragEnabled());
     EXPECT_EQ(f.pane->dragTimer()->interval(), 250);
-    QTRY_VERIFY_WITH_TIMEOUT(f.listView->dragEnabled(), 2000);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return f.listView->dragEnabled(); }, 2000));
     EXPECT_FALSE(f.pane->dragTimer()->isActive());
 }
 
@@ -489,7 +490,8 @@ TEST(LocalFilters, FocusSelectsTheWholeText)
         edit->deselect();
         QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
         QCoreApplication::sendEvent(edit == f.filter ? static_cast<QObject*>(f.filter) : f.typeCombo, &in);
-        QTRY_COMPARE(edit->selectedText(), edit->text());
+        ASSERT_TRUE(jvztest::waitUntil([&] { return edit->selectedText() == edit->text(); }))
+            << edit->selectedText().toStdString();
     }
 }
 
