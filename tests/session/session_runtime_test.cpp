@@ -486,8 +486,12 @@ TEST_P(HangUp, KeepsTheLineDownForTheMinimumTime)
     const qint64 spent = timer.elapsed();
 
     const QString trace = w.world.window.trace;
-    EXPECT_TRUE(trace.contains(QStringLiteral("<TRC_HangUpTime>%1 ms\r\n").arg(row.hangUpTakesMs)))
-        << trace.toStdString();
+    // The clock runs on while the stand-in hangs up: a slow build can add a millisecond or two to its time.
+    const auto isHangUpTime = [&](uint64_t ms) { return ms >= row.hangUpTakesMs && ms <= row.hangUpTakesMs + 20; };
+    const QRegularExpressionMatch hangUp =
+        QRegularExpression(QStringLiteral("<TRC_HangUpTime>(\\d+) ms\r\n")).match(trace);
+    ASSERT_TRUE(hangUp.hasMatch()) << trace.toStdString();
+    EXPECT_TRUE(isHangUpTime(hangUp.captured(1).toULongLong())) << trace.toStdString();
     const QRegularExpression dcx(QStringLiteral("<TRC_DcxTime>(\\d+) \\+ (\\d+) ms\r\n"));
     const QRegularExpressionMatch m = dcx.match(trace);
     EXPECT_EQ(m.hasMatch(), row.waits) << trace.toStdString();
@@ -495,7 +499,7 @@ TEST_P(HangUp, KeepsTheLineDownForTheMinimumTime)
         const qint64 rest = row.minimumMs - qint64(row.hangUpTakesMs);
         EXPECT_GE(spent, rest);
         EXPECT_GE(m.captured(1).toLongLong(), rest);
-        EXPECT_EQ(m.captured(2).toULongLong(), row.hangUpTakesMs);
+        EXPECT_TRUE(isHangUpTime(m.captured(2).toULongLong())) << trace.toStdString();
     }
     EXPECT_EQ(w.world.window.linkStatus == QStringLiteral("<PPPState><PPP_Disconnected>"), row.result == 0);
     ASSERT_EQ(w.world.notifier.shown.size(), row.box ? 1u : 0u);
