@@ -13,6 +13,7 @@
 #include "session/SessionWindow.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
 namespace jvz {
@@ -130,8 +131,9 @@ void SessionRuntime::DisconnectTerminal()
 
     m_window.SetIconButtonEnabled(IconBarButton::Disconnect, false);
     m_window.SetIconButtonEnabled(IconBarButton::Connect, false);
+    // A connection that ends meanwhile (a failure, the terminal's close) ends the run at once, not after it.
     if (batch.gBatchMode)
-        waitHandlingEvents(m_timings.batchWaitMs);
+        waitHandlingEvents(m_timings.batchWaitMs, nullptr, WaitEnd::EndsOnClose);
     if (m_closeCount != closedBefore) {
         // The connection ended while waiting (the terminal closed, an answer timed out): nothing is left.
         m_disconnecting = false;
@@ -190,6 +192,8 @@ void SessionRuntime::CloseConnexion(bool hangUp, RunEnd runEnd)
     showStatus(label("TerminalState") + label("Disconnected"), Progress::Copy);
     m_window.UnloadWarningMessage();
     m_closing = false;
+    if (m_waitEndedByClose)
+        m_waitEndedByClose->quit();
 
     if (m_state.batch.gBatchMode && runEnd == RunEnd::Quit)
         quitOnce();

@@ -411,7 +411,7 @@ QString SessionRuntime::GetSockState(int16_t& state) const
 
 // --- waits
 
-void SessionRuntime::waitHandlingEvents(int boundMs, QTimer* endsEarly)
+void SessionRuntime::waitHandlingEvents(int boundMs, QTimer* endsEarly, WaitEnd end)
 {
     QEventLoop loop;
     QTimer bound;
@@ -422,7 +422,11 @@ void SessionRuntime::waitHandlingEvents(int boundMs, QTimer* endsEarly)
     if (endsEarly)
         connect(endsEarly, &QTimer::timeout, &loop, &QEventLoop::quit);
     bound.start(boundMs);
+    QEventLoop* const outer = m_waitEndedByClose;
+    if (end == WaitEnd::EndsOnClose)
+        m_waitEndedByClose = &loop;
     loop.exec();
+    m_waitEndedByClose = outer;
 }
 
 void SessionRuntime::quitOnce()

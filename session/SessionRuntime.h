@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+class QEventLoop;
 class QTimer;
 
 namespace jvz {
@@ -155,7 +156,9 @@ private:
     void runBatchAction(ActionPath path);
     void markEndFrameSent();
     void ftpOpenFailed(const QString& port);
-    void waitHandlingEvents(int boundMs, QTimer* endsEarly = nullptr);
+    // Handles events until boundMs passed or endsEarly fired; with EndsOnClose, also once the connection closes.
+    enum class WaitEnd { Bound, EndsOnClose };
+    void waitHandlingEvents(int boundMs, QTimer* endsEarly = nullptr, WaitEnd end = WaitEnd::Bound);
     void quitOnce();
     QTimer* makeTimer(const char* name, void (SessionRuntime::*handler)());
 
@@ -177,6 +180,7 @@ private:
     bool m_closing = false;
     bool m_quitDone = false;
     int m_closeCount = 0; // connections closed so far; a wait learns from it that its connection ended
+    QEventLoop* m_waitEndedByClose = nullptr; // the running wait that a close ends
 };
 
 } // namespace jvz

@@ -161,16 +161,12 @@ void FavouritePaths::SavePathHistory()
 
 bool FavouritePaths::ConfirmTypedPath()
 {
-    if (m_text == kMyComputer) {
-        ShowPathInCombo(m_text, -1);
-        m_toolTip = m_text;
-        emit changed();
-        return true;
-    }
-    if (!m_text.endsWith(u'/'))
+    if (m_text != kMyComputer && !m_text.endsWith(u'/'))
         m_text += u'/';
-    if (QFileInfo(m_text).isDir()) {
+    if (m_text == kMyComputer || QFileInfo(m_text).isDir()) {
         ShowPathInCombo(m_text, -1);
+        // The folder opened is the listed entry now, new or listed before: leaving the box keeps showing it.
+        m_listIndex = FindComboItem(m_text);
         m_toolTip = m_text;
         emit changed();
         return true;

@@ -778,7 +778,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A chunk longer than any frame never closes the connection silently: it is traced in a bounded form (its
 // length and its first bytes) and the run ends with a code, before the identification or during the activity.
-// One test a moment of the session, so each runs within seconds.
+// Like any other failure it ends the run at once: the program's disconnect and end-close waits are kept, and
+// the run must end far within them.
 struct OversizedChunkCase {
     const char* name;
     QList<Step> before;
@@ -791,7 +792,9 @@ TEST_P(SessionRuntimeOversizedChunk, IsTracedAndEndsTheRunWithACode)
 {
     const OversizedChunkCase& r = GetParam();
     jvz::RuntimeTimings timings = jvztest::shrunkTimings();
-    timings.batchWaitMs = 2000; // the action's disconnect waits: the chunk arrives meanwhile
+    // The action's disconnect waits: the chunk arrives meanwhile.
+    timings.batchWaitMs = jvz::RuntimeTimings{}.batchWaitMs;
+    timings.endCloseWaitMs = jvz::RuntimeTimings{}.endCloseWaitMs;
     RuntimeWorld world(timings);
     world.batch.gBatchMode = true;
     world.batch.gActivity = 1;
@@ -802,9 +805,14 @@ TEST_P(SessionRuntimeOversizedChunk, IsTracedAndEndsTheRunWithACode)
     huge[0] = '\x10';
     huge[1] = '\x20';
     ScriptedTerminalPeer peer(then(r.before, QList<Step>{Step::send(huge), Step::expectClosed()}));
+    QElapsedTimer run;
+    run.start();
     peer.start(QHostAddress::LocalHost, port);
     EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
     ASSERT_TRUE(world.waitForQuit(kBoundMs));
+    EXPECT_LT(run.elapsed(), timings.batchWaitMs / 4) << "the run waited for nothing after the close";
+    EXPECT_EQ(world.quits, 1);
+    EXPECT_EQ(world.codeAtQuit, r.code);
     EXPECT_EQ(world.batch.gErrorCode, r.code);
     EXPECT_EQ(world.batch.gErrorText, QStringLiteral("<MSG_FrameTooLong>"));
     const QRegularExpression line(QStringLiteral(

@@ -328,6 +328,8 @@ TEST_F(Favourites, TypedPathIsCompletedCheckedAddedAndSaved)
     f->setTypedText("My Computer");
     EXPECT_TRUE(f->ConfirmTypedPath()) << "the root is reached by its name";
     EXPECT_EQ(f->text(), "My Computer");
+    f->LostFocus();
+    EXPECT_EQ(f->text(), "My Computer") << "a listed entry confirmed stays shown, not the last entry";
 }
 
 TEST_F(Favourites, LeavingTheBoxShowsAnEntry)

@@ -247,6 +247,35 @@ TEST_F(MainWindowSelection, ChoosingDeletingAndTheFavouritesThroughTheWindow)
     EXPECT_EQ(again.favourites(), saved);
 }
 
+// Enter on the favourite the box shows opens it, and the box goes on showing it once the focus leaves: as
+// loaded, and after the entry was picked and another folder opened from the list.
+TEST_F(MainWindowSelection, EnterOnTheShownFavouriteKeepsItShownWhenTheFocusLeaves)
+{
+    WindowRun run(world);
+    const MainWindowControls& ui = run.ui;
+    const struct {
+        const char* name;
+        int picked; // the entry picked with the arrows first; -1: the box as loaded
+        QString entry;
+    } cases[] = {{"as loaded", -1, tree.vol1 + "data/"}, {"picked, then left", 1, tree.vol2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.picked >= 0) {
+            run.pickFavourite(c.picked);
+            ASSERT_TRUE(waitFor([&] { return run.folder() == c.entry; })) << run.folder().toStdString();
+            run.open(tree.vol1, {"data"});
+        }
+        focus(ui.combo5);
+        ASSERT_EQ(ui.combo5->currentText(), c.entry);
+        press(Qt::Key_Return);
+        ASSERT_TRUE(waitFor([&] { return run.folder() == c.entry; })) << run.folder().toStdString();
+        focus(ui.listView1);
+        EXPECT_EQ(ui.combo5->currentText(), c.entry) << "the focus gone from the box";
+        EXPECT_EQ(run.favourites(), QStringList({tree.vol1 + "data/", tree.vol2, "My Computer"})) << "nothing added";
+        EXPECT_TRUE(notifier.shown.empty());
+    }
+}
+
 // The drive view is stored as "My Computer" in every language and shown as the language file's text; a list
 // saved in one language is read back in the other.
 TEST_F(MainWindowSelection, TheDriveViewEntryOfTheFavouritesReturnsToTheDriveViewInEitherLanguage)
