@@ -157,6 +157,15 @@ void SessionRuntime::SendPendingFrame()
         SendActivityFrame(vars.PendingActivityCode);
 }
 
+bool SessionRuntime::RetargetPendingActivity(uint8_t activity)
+{
+    // A waiting session end (code 0) is a disconnect under way: the choice does not undo it.
+    if (!vars.PendingActivitySet || vars.PendingActivityCode == 0 || activity < 1 || activity > 3)
+        return false;
+    vars.PendingActivityCode = activity;
+    return true;
+}
+
 // The terminal closes after the session end; one that never does must not hold the run forever.
 void SessionRuntime::markEndFrameSent()
 {

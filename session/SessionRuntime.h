@@ -102,6 +102,9 @@ public:
     void SendEndOfActivity(uint8_t code);
     void SendActivityFrame(uint8_t code);
     void SendPendingFrame();
+    // An activity chosen while its request still waits for the terminal's report: the request asks for it
+    // instead. False when no activity request waits.
+    bool RetargetPendingActivity(uint8_t activity);
     void StartConnexionTimer();
     void StopConnexionTimer();
     // The socket's state number and its fixed text.
