@@ -246,8 +246,8 @@ void frmMainJVZ::connectCommands()
     });
     wireCommand(Command::Quit, [this] { close(); });
     // An activity chosen anew is asked of the terminal at once; the chosen one again only rewrites the panel.
-    // While a refresh still waits for the terminal's report, the request it left waiting asks for the new choice:
-    // the menu never shows one activity while the terminal is asked for another.
+    // While the FTP session is closed, a refresh or the connection is still asking the terminal for an activity:
+    // the session follows the new choice, so the menu never shows one activity while the terminal runs another.
     const Command activities[3] = {Command::ActivityDownload, Command::ActivityDiagnostic,
                                    Command::ActivityMaintenance};
     for (int i = 0; i < 3; ++i)
@@ -259,7 +259,7 @@ void frmMainJVZ::connectCommands()
             if (FtpSessionOpen())
                 RefreshTerminalList();
             else if (m_session)
-                m_session->RetargetPendingActivity(m_activityAsked);
+                m_session->FollowActivityChoice(m_activityAsked);
         });
     wireCommand(Command::ViewConnectBar, [this] {
         m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
