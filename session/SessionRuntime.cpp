@@ -157,6 +157,21 @@ void SessionRuntime::SendPendingFrame()
         SendActivityFrame(vars.PendingActivityCode);
 }
 
+void SessionRuntime::FollowActivityChoice(uint8_t activity)
+{
+    if (activity < 1 || activity > 3)
+        return;
+    if (vars.PendingActivitySet) {
+        // A waiting session end (code 0) is a disconnect under way: the choice does not undo it.
+        if (vars.PendingActivityCode != 0)
+            vars.PendingActivityCode = activity;
+        return;
+    }
+    if (vars.SocketActive && m_state.session.sessionState == SessionState::Identified &&
+        !m_protocol.RequestedActivityIs(0))
+        vars.ActivityChangeOwed = true;
+}
+
 // The terminal closes after the session end; one that never does must not hold the run forever.
 void SessionRuntime::markEndFrameSent()
 {
@@ -170,6 +185,7 @@ void SessionRuntime::tcpclient_ConnectionRequest()
 {
     vars.SocketActive = true;
     vars.PeerDropped = false;
+    vars.ActivityChangeOwed = false;
     showStatus(label("SocketState") + label("SocketConnectionRequest"), Progress::NoCopy);
     vars.TerminalAddress = m_transport.remoteHostAddress();
     m_transport.accept();
@@ -229,6 +245,13 @@ void SessionRuntime::tcpclient_DataArrival(const QByteArray& chunk)
 
 void SessionRuntime::onActivityAuthorised()
 {
+    const bool changeOwed = vars.ActivityChangeOwed;
+    vars.ActivityChangeOwed = false;
+    if (changeOwed && !m_protocol.RequestedActivityIs(m_window.ActivityAsked())) {
+        // Authorised for what was asked before the menu changed: end it and ask for the menu's activity.
+        SendTerminalMessage(0, m_window.ActivityAsked());
+        return;
+    }
     OpenFtpSession();
     if (!vars.FtpSessionOpen) {
         // Tell the terminal; the session end follows its report.

@@ -42,6 +42,7 @@ struct SessionVariables {
     bool PeerDropped = false;    // the terminal closed in the middle of the session: nothing more is sent
     bool PendingActivitySet = false;
     uint8_t PendingActivityCode = 0; // 0 the session end, 1-3 an activity request
+    bool ActivityChangeOwed = false; // another activity was chosen while the terminal answered a request
     int16_t WatchdogTicks = 0;
     int16_t AnswerRetries = 0; // extra answer rounds still allowed; set by the disconnect only
     bool LinkUp = false;       // the dial succeeded
@@ -103,6 +104,9 @@ public:
     void SendEndOfActivity(uint8_t code);
     void SendActivityFrame(uint8_t code);
     void SendPendingFrame();
+    // An activity chosen while the FTP session is closed: a request still waiting for the terminal's report asks
+    // for it instead; a request the terminal is already answering is followed, once authorised, by a change to it.
+    void FollowActivityChoice(uint8_t activity);
     void StartConnexionTimer();
     void StopConnexionTimer();
     // The socket's state number and its fixed text.

@@ -282,6 +282,11 @@ SessionFrame SockProcessing::BuildNextActivityFrame(uint8_t code)
     return {frameOf(SessionFrameType::ActivityRequest, code)};
 }
 
+bool SockProcessing::RequestedActivityIs(uint8_t code) const
+{
+    return m_session.requestedActivity == internalActivityOf(code);
+}
+
 FrameOutcome SockProcessing::ProcessTerminalFrame(const SessionFrame& frame)
 {
     FrameOutcome outcome;

@@ -52,6 +52,8 @@ public:
     SessionFrame BuildActivityRequest(uint8_t code);
     SessionFrame BuildEndOfActivityFrame(uint8_t code);
     SessionFrame BuildNextActivityFrame(uint8_t code);
+    // Whether the last activity request sent asked for this activity (wire code).
+    bool RequestedActivityIs(uint8_t code) const;
 
     // JVZ's identification for a program version (two digits each for major and minor).
     static SessionFrame identificationFrame(int major, int minor);

@@ -449,6 +449,78 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
     }
 }
 
+// Maintenance chosen from the Activity menu while the terminal is still being asked for Download is what the
+// terminal ends up asked for and running, and what the menu and the status panel show. Either while a refresh
+// (the terminal filter left) waits for the terminal's end report, or while the terminal is answering the request
+// the connection sent.
+TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked)
+{
+    const QByteArray maintenanceAuthorised = bytes({33, 27, 0}) + "MAINTENANCESWAP           ";
+    QList<Step> listed = identifiedTerminal("M40");
+    listed.removeLast(); // the session goes on below
+    const struct {
+        const char* name;
+        const char* address;
+        QList<Step> script;
+        bool leaveFilter;       // the choice comes during the refresh, else before the first authorisation
+        QByteArray choiceAfter; // what the terminal has received when the user chooses
+    } runs[] = {
+        {"during the end report", "127.0.0.35",
+         listed + QList<Step>{Step::expect(bytes({34, 1, 0})), Step::wait(1500), Step::send(bytes({34, 1, 0}))}, true,
+         bytes({34, 1, 0})},
+        {"during the authorisation", "127.0.0.36",
+         listed.mid(0, 4) + QList<Step>{Step::wait(1500), listed.at(4), Step::expect(bytes({34, 1, 0})),
+                                        Step::send(bytes({34, 1, 0}))},
+         false, bytes({32, 1, 1})},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
+        TerminalWorld t(run.address, true);
+        ASSERT_TRUE(t.start()) << t.ftp->errorString().toStdString();
+        frmMainJVZ& window = *t.window;
+        const MainWindowControls& ui = window.controls();
+        jvztest::ScriptedTerminalPeer peer(run.script + QList<Step>{Step::expect(bytes({32, 1, 3})),
+                                                                    Step::send(maintenanceAuthorised),
+                                                                    Step::wait(15000)});
+        t.connect(&peer);
+        if (run.leaveFilter) {
+            ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
+                << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+            focus(ui.combo3);
+            press(Qt::Key_Tab);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return peer.received().endsWith(run.choiceAfter); }, kBoundMs))
+            << peer.failure().toStdString();
+
+        const QString activity = ui.mnuActivity->title();
+        const qsizetype mnemonic = activity.indexOf(u'&');
+        ASSERT_GE(mnemonic, 0) << activity.toStdString();
+        press(Qt::Key_A + (activity.at(mnemonic + 1).toUpper().unicode() - u'A'), Qt::AltModifier);
+        ASSERT_EQ(QApplication::activePopupWidget(), ui.mnuActivity);
+        QAction* maintenance = ui.action(Command::ActivityMaintenance);
+        for (int i = 0; i < 5 && ui.mnuActivity->activeAction() != maintenance; ++i)
+            press(Qt::Key_Down);
+        ASSERT_EQ(ui.mnuActivity->activeAction(), maintenance);
+        press(Qt::Key_Return);
+        EXPECT_TRUE(maintenance->isChecked());
+        EXPECT_FALSE(ui.action(Command::ActivityDownload)->isChecked());
+        EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+
+        // The terminal is asked for maintenance and the list comes back under it.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return peer.received().endsWith(bytes({32, 1, 3})) || !peer.failure().isEmpty();
+            },
+            kBoundMs))
+            << window.TraceText().toStdString();
+        EXPECT_TRUE(peer.failure().isEmpty()) << peer.failure().toStdString();
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ui.action(Command::TerminalInfo)->isEnabled(); }, kBoundMs));
+        EXPECT_TRUE(maintenance->isChecked());
+        EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+    }
+}
+
 // Every box that comes up while the test runs, read and closed with its default button, as a user reads and
 // answers it; the boxes are the real ones.
 class BoxWatcher {

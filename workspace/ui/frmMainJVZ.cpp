@@ -246,14 +246,20 @@ void frmMainJVZ::connectCommands()
     });
     wireCommand(Command::Quit, [this] { close(); });
     // An activity chosen anew is asked of the terminal at once; the chosen one again only rewrites the panel.
+    // While the FTP session is closed, a refresh or the connection is still asking the terminal for an activity:
+    // the session follows the new choice, so the menu never shows one activity while the terminal runs another.
     const Command activities[3] = {Command::ActivityDownload, Command::ActivityDiagnostic,
                                    Command::ActivityMaintenance};
     for (int i = 0; i < 3; ++i)
         wireCommand(activities[i], [this, i] {
             const bool changed = m_activityAsked != i + 1;
             selectActivity(i + 1);
-            if (changed)
+            if (!changed)
+                return;
+            if (FtpSessionOpen())
                 RefreshTerminalList();
+            else if (m_session)
+                m_session->FollowActivityChoice(m_activityAsked);
         });
     wireCommand(Command::ViewConnectBar, [this] {
         m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
