@@ -473,10 +473,10 @@ struct CurlFtpClient::Impl {
         return code;
     }
 
-    // libcurl ends an active transfer as done, without waiting for the data connection, when the server's
-    // 1xx reply is read together with the command that asked for it (a listing on a connection already in
-    // ASCII). Its final reply never came: the data connection did not open. The call waits out the accept
-    // bound as it would have, and times out.
+    // libcurl (7.88) ends an active transfer as done, without waiting for the data connection, when the
+    // server's 1xx reply is already there at its first look after the command (a listing on a connection
+    // already in ASCII sends LIST with no TYPE before it). The final reply never came: the data connection did
+    // not open. The call waits out the accept bound libcurl skipped, and times out.
     CURLcode waitOutAccept()
     {
         qCWarning(lcTransfer) << "FTP transfer ended on" << lastResponse << "without its data connection";
