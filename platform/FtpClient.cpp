@@ -464,11 +464,28 @@ struct CurlFtpClient::Impl {
             }
             curl_multi_poll(multi, nullptr, 0, WorkerPollMs, nullptr);
         }
+        if (code == CURLE_OK && (listing || target || source) && replyCode(lastResponse) / 100 == 1)
+            code = waitOutAccept();
         curl_multi_remove_handle(multi, easy);
         // The connections a cancel shut down end the call with their own error.
         if (code != CURLE_OK && cancel.load())
             code = CURLE_ABORTED_BY_CALLBACK;
         return code;
+    }
+
+    // libcurl (7.88) ends an active transfer as done, without waiting for the data connection, when the
+    // server's 1xx reply is already there at its first look after the command (a listing on a connection
+    // already in ASCII sends LIST with no TYPE before it). The final reply never came: the data connection did
+    // not open. The call waits out the accept bound libcurl skipped, and times out.
+    CURLcode waitOutAccept()
+    {
+        qCWarning(lcTransfer) << "FTP transfer ended on" << lastResponse << "without its data connection";
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeouts.connectMs && !cancel.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(
+                std::min<qint64>(WorkerPollMs, std::max<qint64>(1, timeouts.connectMs - clock.elapsed()))));
+        return cancel.load() ? CURLE_ABORTED_BY_CALLBACK : CURLE_FTP_ACCEPT_TIMEOUT;
     }
 
     // One libcurl call. The quote commands go first, on the control connection; after a transfer we broke

@@ -504,6 +504,33 @@ TEST(FtpClientNoDataConnection, FirstTimeoutEndsTheSessionAndTheRestFailAtOnce)
     EXPECT_EQ(countOf(server.commands(), "STOR UP1.BIN"), 0);
 }
 
+// A listing on a connection already in ASCII whose 1xx reply is there before libcurl looks: libcurl would end
+// it as done, empty, without waiting for the data connection. It ends with the timeout after the accept bound.
+TEST(FtpClientNoDataConnection, ListingWhosePreliminaryReplyCameEarlyTimesOut)
+{
+    jvztest::FtpServerFixture::Options options;
+    options.neverOpenDataConnections = true;
+    options.earlyPreliminaryReply = true;
+    options.armedLater = true;
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    constexpr FtpTimeouts timeouts{1000, 1};
+    CurlFtpClient client(timeouts);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    QByteArrayList lines;
+    ASSERT_EQ(client.listDirectory(&lines), FtpError::None); // TYPE A, once for the session
+    ASSERT_TRUE(server.arm());
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(client.listDirectory(&lines), FtpError::Timeout);
+    const qint64 elapsed = timer.elapsed();
+    EXPECT_GE(elapsed, timeouts.connectMs - 100);
+    EXPECT_LT(elapsed, timeouts.connectMs + 1500);
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_FALSE(client.isOpen());
+}
+
 } // namespace
 
 namespace {

@@ -47,6 +47,8 @@ bool FtpServerFixture::start()
     QStringList arguments = m_process.arguments();
     if (m_options.neverOpenDataConnections)
         arguments << QStringLiteral("--never-open-data");
+    if (m_options.earlyPreliminaryReply)
+        arguments << QStringLiteral("--early-preliminary-reply");
     if (m_options.dataBytesPerSecond > 0)
         arguments << QStringLiteral("--data-rate") << QString::number(m_options.dataBytesPerSecond);
     if (m_options.dataSilentAfterBytes >= 0)

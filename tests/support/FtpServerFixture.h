@@ -22,6 +22,9 @@ public:
         quint16 port = 0;                           // 0: a free port
         // The server accepts PORT and then never connects to it: every transfer waits for its data connection.
         bool neverOpenDataConnections = false;
+        // With the above: the transfer command's 1xx reply is sent along with PORT's, so the client has it
+        // before it sends the command, as a fast terminal's can be.
+        bool earlyPreliminaryReply = false;
         // A crawling or stalled terminal: every data connection (listings, fetches) sends at most this many
         // bytes a second (0: no limit), and nothing more once dataSilentAfterBytes are out (-1: never), keeping
         // the connection open.

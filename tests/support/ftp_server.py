@@ -123,6 +123,8 @@ def main():
                         help="one thread per connection instead of one event loop for all (no SIGUSR1 hang-up)")
     parser.add_argument("--never-open-data", action="store_true",
                         help="accept PORT but never connect: transfers wait for a data connection that never comes")
+    parser.add_argument("--early-preliminary-reply", action="store_true",
+                        help="with --never-open-data: send the next transfer's 150 reply together with PORT's")
     parser.add_argument("--data-rate", type=int, default=0,
                         help="bytes a second every data connection moves at most (LIST, RETR, STOR); 0: no limit")
     parser.add_argument("--data-silent-after", type=int, default=-1,
@@ -172,6 +174,12 @@ def main():
             def ftp_PORT(self, line):
                 if not hostility.armed:
                     return super().ftp_PORT(line)
+                if args.early_preliminary_reply:
+                    # The transfer command's 1xx reply goes out with this one, so the client finds it already
+                    # there when it sends the command.
+                    self.respond("200 Active data connection established.\r\n"
+                                 "150 File status okay. About to open data connection.")
+                    return
                 self.respond("200 Active data connection established.")
 
         if args.data_rate > 0 or args.data_silent_after >= 0:
