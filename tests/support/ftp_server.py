@@ -161,6 +161,15 @@ def main():
                 return
             super().pre_process_command(line, cmd, arg)
 
+        preliminary_sent = False
+
+        def respond(self, resp, *rest, **named):
+            # The transfer's 1xx reply went out early with PORT's: a terminal sends it once.
+            if self.preliminary_sent and resp.startswith("150"):
+                self.preliminary_sent = False
+                return
+            super().respond(resp, *rest, **named)
+
         def on_disconnect(self):
             self.log_line("#disconnect")
 
@@ -179,6 +188,7 @@ def main():
                     # there when it sends the command.
                     self.respond("200 Active data connection established.\r\n"
                                  "150 File status okay. About to open data connection.")
+                    self.preliminary_sent = True
                     return
                 self.respond("200 Active data connection established.")
 
