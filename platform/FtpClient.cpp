@@ -19,6 +19,7 @@
 #include <cstring>
 #include <curl/curl.h>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <netinet/in.h>
 #include <optional>
@@ -171,6 +172,28 @@ uint32_t ftpErrorFromCurl(const CurlFailure& failure)
     if (error == FtpError::ConnectionAborted && failure.osErrno == ECONNRESET)
         return FtpError::ConnectionReset;
     return error;
+}
+
+qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
+{
+    switch (bound.kind) {
+    case FetchBound::Kind::ControlFile:
+        return timeouts.controlFileMaxBytes;
+    case FetchBound::Kind::Listed:
+        if (bound.listedBytes >= 0) {
+            const qint64 margin = std::max(timeouts.listedMarginBytes, bound.listedBytes / 8);
+            return std::min(bound.listedBytes, std::numeric_limits<qint64>::max() - margin) + margin;
+        }
+        return timeouts.unlistedMaxBytes;
+    case FetchBound::Kind::Unlisted:
+        return timeouts.unlistedMaxBytes;
+    }
+    return timeouts.unlistedMaxBytes;
+}
+
+int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound)
+{
+    return bound.kind == FetchBound::Kind::ControlFile ? timeouts.controlFileTotalSeconds : 0;
 }
 
 bool isUnspecifiedFtpHost(const QString& host)
@@ -707,8 +730,9 @@ struct CurlFtpClient::Impl {
         return finish(error);
     }
 
-    uint32_t getFile(const QByteArray& remoteName, const QString& localPath)
+    uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound)
     {
+        (void)bound;
         if (const uint32_t error = checkTransferName(remoteName))
             return finish(error);
         FileWriteError writeError;
@@ -940,9 +964,9 @@ QByteArray CurlFtpClient::currentDirectory() const
     return m_snapshot.currentDirectory;
 }
 
-uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& localPath)
+uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound)
 {
-    return call([&](Impl& d) { return d.getFile(remoteName, localPath); });
+    return call([&](Impl& d) { return d.getFile(remoteName, localPath, bound); });
 }
 
 uint32_t CurlFtpClient::putFile(const QString& localPath, const QByteArray& remoteName)

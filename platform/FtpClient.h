@@ -50,7 +50,31 @@ struct FtpTimeouts {
     int listingTotalSeconds = 120;
     int floorBytesPerSecond = 200;
     int floorWindowSeconds = 60;
+    // A get is bounded in size as well, by what it is for (FetchBound): a terminal that sends for ever must
+    // not fill the disk. A file the program reads for itself is a few dozen bytes to a few kilobytes and has
+    // the listing's total bound; a file the terminal list showed may be its listed size plus a margin (the
+    // larger of listedMarginBytes and an eighth of the size), so a file that grew a little still arrives; a
+    // file fetched by name without a listing gets the generous fixed cap.
+    qint64 controlFileMaxBytes = 64 * 1024;
+    int controlFileTotalSeconds = 120;
+    qint64 listedMarginBytes = 64 * 1024;
+    qint64 unlistedMaxBytes = qint64(256) * 1024 * 1024;
 };
+
+// What a get is for, which decides how much it may bring (see FtpTimeouts).
+struct FetchBound {
+    enum class Kind { ControlFile, Listed, Unlisted };
+    Kind kind = Kind::Unlisted;
+    qint64 listedBytes = -1; // Listed: the size the terminal's listing gave; unknown (-1) counts as Unlisted
+
+    static FetchBound controlFile() { return {Kind::ControlFile, -1}; }
+    static FetchBound listed(qint64 bytes) { return {Kind::Listed, bytes}; }
+    static FetchBound unlisted() { return {Kind::Unlisted, -1}; }
+};
+
+// The most bytes a get may bring under these bounds (0: no cap), and its total time bound in seconds (0: none).
+qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound);
+int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound);
 
 // The FTP session with the terminal (the terminal is the server). Calls return 0 or an error number of
 // FtpError to the code that made them; on a thread with an event loop they serve its events meanwhile, so a
@@ -73,8 +97,11 @@ public:
     virtual QByteArray currentDirectory() const = 0;
 
     // Binary transfers. A get writes a temporary file beside localPath and puts it in place only once
-    // the whole file has arrived, so a failed get leaves an existing local file as it was.
-    virtual uint32_t getFile(const QByteArray& remoteName, const QString& localPath) = 0;
+    // the whole file has arrived, so a failed get leaves an existing local file as it was. A get that would
+    // bring more than its bound allows breaks off as an oversized listing does, with InternalError (the session
+    // stays); one that outlasts its
+    // total bound ends with Timeout, and the session with it.
+    virtual uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound) = 0;
     virtual uint32_t putFile(const QString& localPath, const QByteArray& remoteName) = 0;
     virtual uint32_t deleteFile(const QByteArray& remoteName) = 0;
     virtual uint32_t renameFile(const QByteArray& from, const QByteArray& to) = 0;
@@ -124,7 +151,7 @@ public:
     void close() override;
     uint32_t setCurrentDirectory(const QByteArray& path) override;
     QByteArray currentDirectory() const override;
-    uint32_t getFile(const QByteArray& remoteName, const QString& localPath) override;
+    uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound) override;
     uint32_t putFile(const QString& localPath, const QByteArray& remoteName) override;
     uint32_t deleteFile(const QByteArray& remoteName) override;
     uint32_t renameFile(const QByteArray& from, const QByteArray& to) override;

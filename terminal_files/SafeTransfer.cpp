@@ -331,7 +331,7 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
     uint32_t error = FtpError::InvalidParameter;
     if (isPlainFileName(name)) {
         const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));
-        error = ctx.ftp.getFile(remote, localFolder + name);
+        error = ctx.ftp.getFile(remote, localFolder + name, FetchBound::unlisted());
     }
     waitForAnimation(ctx, cancelled);
     if (error == FtpError::None) {

@@ -23,7 +23,7 @@ bool FetchTerminalFileToTemp(TransferContext& ctx, const QString& directory, con
         return false;
     }
     const QString target = ctx.tempDir() + local;
-    return ctx.ftp.getFile(Cp1252::encode(directory + fileName), target) == FtpError::None;
+    return ctx.ftp.getFile(Cp1252::encode(directory + fileName), target, FetchBound::controlFile()) == FtpError::None;
 }
 
 std::optional<int64_t> readLeadingInteger64(QStringView text)

@@ -48,7 +48,8 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
         return result;
     const QString temp = ctx.tempDir();
     const QString localPath = temp + name;
-    if (const uint32_t error = ctx.ftp.getFile(Cp1252::encode(name), localPath); error != FtpError::None) {
+    if (const uint32_t error = ctx.ftp.getFile(Cp1252::encode(name), localPath, FetchBound::unlisted());
+        error != FtpError::None) {
         ctx.host.ReportFtpError(error, QStringLiteral("FtpGetFile"));
         return result;
     }

@@ -123,7 +123,7 @@ TEST_F(FtpClientTest, TerminalPathsAreSentVerbatim)
         EXPECT_EQ(m_server.commands().last(), "CWD " + step.path);
         EXPECT_EQ(m_client.currentDirectory(), step.held);
         if (!step.content.isEmpty()) {
-            ASSERT_EQ(m_client.getFile("IN.BIN", local), FtpError::None);
+            ASSERT_EQ(m_client.getFile("IN.BIN", local, jvz::FetchBound::unlisted()), FtpError::None);
             EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), step.content.toStdString());
         }
     }
@@ -168,7 +168,7 @@ TEST_F(FtpClientTest, FilesRoundTripByteForByte)
         EXPECT_TRUE(lines[0].endsWith(" APPLICATION_LONG.SGN")) << lines[0].toStdString();
         EXPECT_TRUE(lines[0].contains(" " + QByteArray::number(c.bytes.size()) + " ")) << lines[0].toStdString();
 
-        ASSERT_EQ(m_client.getFile("APPLICATION_LONG.SGN", back), FtpError::None);
+        ASSERT_EQ(m_client.getFile("APPLICATION_LONG.SGN", back, jvz::FetchBound::unlisted()), FtpError::None);
         EXPECT_EQ(jvztest::readFileBytes(back.toStdString()), c.bytes.toStdString());
 
         ASSERT_EQ(m_client.deleteFile("APPLICATION_LONG.SGN"), FtpError::None);
@@ -261,7 +261,8 @@ TEST_F(FtpClientTest, RefusedCommandsGiveTheServersReplyAndKeepTheSession)
         QByteArray lastCommand;
     };
     const Case cases[] = {
-        {"get of a missing file", [&] { return m_client.getFile("MISSING.BIN", local); }, "RETR MISSING.BIN"},
+        {"get of a missing file", [&] { return m_client.getFile("MISSING.BIN", local, jvz::FetchBound::unlisted()); },
+         "RETR MISSING.BIN"},
         {"missing folder", [&] { return m_client.setCurrentDirectory("\\NOWHERE\\"); }, "CWD \\NOWHERE\\"},
         {"delete of a missing file", [&] { return m_client.deleteFile("MISSING.BIN"); }, "DELE MISSING.BIN"},
         {"rename of a missing file", [&] { return m_client.renameFile("MISSING.BIN", "OTHER.BIN"); },
@@ -274,7 +275,7 @@ TEST_F(FtpClientTest, RefusedCommandsGiveTheServersReplyAndKeepTheSession)
         EXPECT_TRUE(m_client.lastResponse().startsWith("550 ")) << m_client.lastResponse().toStdString();
         EXPECT_EQ(m_server.commands().last(), c.lastCommand);
         // Still the same session, still in \SWAP\.
-        ASSERT_EQ(m_client.getFile("KEEP.BIN", local), FtpError::None);
+        ASSERT_EQ(m_client.getFile("KEEP.BIN", local, jvz::FetchBound::unlisted()), FtpError::None);
         EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "keep");
     }
     EXPECT_EQ(m_client.currentDirectory(), "\\SWAP\\");
@@ -288,7 +289,7 @@ TEST_F(FtpClientTest, FailedGetLeavesTheLocalFileWhole)
     const QString folder = scratch("failedget");
     const QString local = folder + "/APP.SGN";
     ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "the version already here"));
-    EXPECT_EQ(m_client.getFile("APP.SGN", local), FtpError::ExtendedError);
+    EXPECT_EQ(m_client.getFile("APP.SGN", local, jvz::FetchBound::unlisted()), FtpError::ExtendedError);
     EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "the version already here");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"APP.SGN"});
 }
@@ -322,12 +323,12 @@ TEST_F(FtpClientTest, LocalWriteFailureKeepsTheOldFileAndTheSession)
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
         writer.setFailure(c.at, c.afterBytes);
-        EXPECT_EQ(client.getFile("BIG.BIN", local), FtpError::DiskFull);
+        EXPECT_EQ(client.getFile("BIG.BIN", local, jvz::FetchBound::unlisted()), FtpError::DiskFull);
         EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"BIG.BIN"});
 
         writer.setFailure(FailAt::Never);
-        ASSERT_EQ(client.getFile("NEXT.BIN", folder + "/NEXT.BIN"), FtpError::None)
+        ASSERT_EQ(client.getFile("NEXT.BIN", folder + "/NEXT.BIN", jvz::FetchBound::unlisted()), FtpError::None)
             << client.lastResponse().toStdString();
         EXPECT_EQ(jvztest::readFileBytes((folder + "/NEXT.BIN").toStdString()), "next");
         ASSERT_TRUE(QFile::remove(folder + "/NEXT.BIN"));
@@ -339,7 +340,8 @@ TEST_F(FtpClientTest, LocalFileProblemsAreReportedBeforeAnyTransfer)
     openClient();
     const QString folder = scratch("local");
     EXPECT_EQ(m_client.putFile(folder + "/absent.bin", "ABSENT.BIN"), FtpError::FileNotFound);
-    EXPECT_EQ(m_client.getFile("X.BIN", folder + "/no/such/folder/X.BIN"), FtpError::PathNotFound);
+    EXPECT_EQ(m_client.getFile("X.BIN", folder + "/no/such/folder/X.BIN", jvz::FetchBound::unlisted()),
+              FtpError::PathNotFound);
     EXPECT_FALSE(anyStartsWith(m_server.commands(), "STOR"));
     EXPECT_FALSE(anyStartsWith(m_server.commands(), "RETR"));
 }
@@ -355,7 +357,7 @@ TEST_F(FtpClientTest, NamesThatWouldSmuggleCommandsAreRefused)
     EXPECT_EQ(m_client.renameFile("A", "B\rDELE VICTIM.BIN"), FtpError::InvalidParameter);
     EXPECT_EQ(m_client.putFile(local, "A\nB"), FtpError::InvalidParameter);
     EXPECT_EQ(m_client.deleteFile(""), FtpError::InvalidParameter);
-    EXPECT_EQ(m_client.getFile("/VICTIM.BIN", local), FtpError::InvalidParameter);
+    EXPECT_EQ(m_client.getFile("/VICTIM.BIN", local, jvz::FetchBound::unlisted()), FtpError::InvalidParameter);
     EXPECT_EQ(m_client.putFile(local, "/VICTIM.BIN"), FtpError::InvalidParameter);
     EXPECT_EQ(m_server.readLocal("\\VICTIM.BIN"), "v");
     EXPECT_FALSE(anyStartsWith(m_server.commands(), "DELE"));
@@ -365,7 +367,7 @@ TEST_F(FtpClientTest, CallsWithoutASessionFail)
 {
     const QString local = scratch("nosession") + "/a.bin";
     EXPECT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::InvalidHandle);
-    EXPECT_EQ(m_client.getFile("A", local), FtpError::InvalidHandle);
+    EXPECT_EQ(m_client.getFile("A", local, jvz::FetchBound::unlisted()), FtpError::InvalidHandle);
     EXPECT_EQ(m_client.deleteFile("A"), FtpError::InvalidHandle);
     openClient();
     m_client.close();
@@ -400,7 +402,7 @@ TEST_F(FtpClientTest, ServerHangUpIsReportedNotReconnected)
     ASSERT_TRUE(waitForServerLine(m_server, "#disconnect", 10000));
 
     const QString local = scratch("hangup") + "/A.BIN";
-    const uint32_t error = m_client.getFile("A.BIN", local);
+    const uint32_t error = m_client.getFile("A.BIN", local, jvz::FetchBound::unlisted());
     EXPECT_TRUE(error == FtpError::ConnectionAborted || error == FtpError::ConnectionReset) << error;
     EXPECT_FALSE(QFile::exists(local));
     EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
@@ -442,7 +444,7 @@ TEST_P(FtpClientDeadServer, EndsTheCallWithinTheTimeouts)
     QByteArrayList lines;
     switch (GetParam().call) {
     case DeadServerCall::Get:
-        error = client.getFile("A.BIN", local);
+        error = client.getFile("A.BIN", local, jvz::FetchBound::unlisted());
         break;
     case DeadServerCall::Put:
         error = client.putFile(folder + "/up.bin", "UP.BIN");
@@ -609,7 +611,7 @@ TEST_P(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
     if (c.call == HostileCall::List)
         error = client.listDirectory(&lines);
     else if (c.call == HostileCall::Get)
-        error = client.getFile("A.BIN", local);
+        error = client.getFile("A.BIN", local, jvz::FetchBound::unlisted());
     else
         error = client.putFile(local, "UP.BIN");
     const qint64 elapsed = timer.elapsed();
@@ -664,8 +666,9 @@ TEST(FtpClientCancel, SlowFetchServesEventsAndEndsPromptlyOnCancel)
         return cancelledAt >= 0;
     });
     std::vector<uint32_t> nested;
-    QTimer::singleShot(300, [&] { nested.push_back(client.getFile("B.BIN", folder + "/B.BIN")); });
-    const uint32_t error = client.getFile("A.BIN", local);
+    QTimer::singleShot(
+        300, [&] { nested.push_back(client.getFile("B.BIN", folder + "/B.BIN", jvz::FetchBound::unlisted())); });
+    const uint32_t error = client.getFile("A.BIN", local, jvz::FetchBound::unlisted());
     const qint64 endedAt = clock.elapsed();
     client.setCancelCheck({});
     ticker.stop();
@@ -680,7 +683,8 @@ TEST(FtpClientCancel, SlowFetchServesEventsAndEndsPromptlyOnCancel)
 
     // The session goes on where it was.
     EXPECT_TRUE(client.isOpen());
-    ASSERT_EQ(client.getFile("B.BIN", folder + "/B.BIN"), FtpError::None) << client.lastResponse().toStdString();
+    ASSERT_EQ(client.getFile("B.BIN", folder + "/B.BIN", jvz::FetchBound::unlisted()), FtpError::None)
+        << client.lastResponse().toStdString();
     EXPECT_EQ(jvztest::readFileBytes((folder + "/B.BIN").toStdString()), "b");
 }
 
@@ -698,7 +702,7 @@ TEST(FtpClientCancel, CloseDuringACallEndsItAndTheSession)
     QElapsedTimer clock;
     clock.start();
     QTimer::singleShot(500, [&] { client.close(); });
-    EXPECT_EQ(client.getFile("A.BIN", local), FtpError::ConnectionAborted);
+    EXPECT_EQ(client.getFile("A.BIN", local, jvz::FetchBound::unlisted()), FtpError::ConnectionAborted);
     EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_FALSE(client.isOpen());
     EXPECT_FALSE(QFile::exists(local));

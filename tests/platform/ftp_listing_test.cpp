@@ -162,7 +162,7 @@ public:
     void close() override {}
     uint32_t setCurrentDirectory(const QByteArray&) override { return 0; }
     QByteArray currentDirectory() const override { return "\\"; }
-    uint32_t getFile(const QByteArray&, const QString&) override { return 0; }
+    uint32_t getFile(const QByteArray&, const QString&, FetchBound) override { return 0; }
     uint32_t putFile(const QString&, const QByteArray&) override { return 0; }
     uint32_t deleteFile(const QByteArray&) override { return 0; }
     uint32_t renameFile(const QByteArray&, const QByteArray&) override { return 0; }

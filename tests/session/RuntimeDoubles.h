@@ -114,7 +114,7 @@ public:
         return cdResult;
     }
     QByteArray currentDirectory() const override { return m_dir; }
-    uint32_t getFile(const QByteArray&, const QString&) override { return 0; }
+    uint32_t getFile(const QByteArray&, const QString&, jvz::FetchBound) override { return 0; }
     uint32_t putFile(const QString&, const QByteArray&) override { return 0; }
     uint32_t deleteFile(const QByteArray&) override { return 0; }
     uint32_t renameFile(const QByteArray&, const QByteArray&) override { return 0; }

@@ -32,8 +32,9 @@ public:
     uint32_t setCurrentDirectory(const QByteArray& path) override { return record("CWD " + path, 0); }
     QByteArray currentDirectory() const override { return "\\SWAP\\"; }
 
-    uint32_t getFile(const QByteArray& remote, const QString& localPath) override
+    uint32_t getFile(const QByteArray& remote, const QString& localPath, jvz::FetchBound bound) override
     {
+        bounds.append(bound);
         QFile::remove(localPath);
         if (phantomGet)
             return record("RETR " + remote, 0); // says it worked, wrote nothing
@@ -70,6 +71,7 @@ public:
     uint32_t lastError() const override { return m_last; }
 
     QByteArrayList commands;
+    QList<jvz::FetchBound> bounds; // of every get, in order
     bool failPut = false;
     bool phantomGet = false;
     bool failRename = false;

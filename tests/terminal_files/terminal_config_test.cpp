@@ -535,7 +535,7 @@ public:
     void close() override {}
     uint32_t setCurrentDirectory(const QByteArray&) override { return 0; }
     QByteArray currentDirectory() const override { return "\\SWAP\\"; }
-    uint32_t getFile(const QByteArray& remote, const QString& local) override
+    uint32_t getFile(const QByteArray& remote, const QString& local, FetchBound) override
     {
         gets.push_back(remote);
         if (!files.contains(remote))
