@@ -1,5 +1,6 @@
 #include "frmAnimCopie.h"
 
+#include "core/ui/CopyAnimation.h"
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/Notifier.h"
 
@@ -23,7 +24,8 @@ frmAnimCopie::frmAnimCopie(Notifier& notifier, const QString& programFolder, QWi
         label = new QLabel(text, this);
         label->setObjectName(QLatin1String(name));
     };
-    make(m_anmAVI, "anmAVI", QString());
+    m_anmAVI = new CopyAnimation(this);
+    m_anmAVI->setObjectName(QStringLiteral("anmAVI"));
     make(m_file, "LBL_file", QString());
     make(m_fromTo, "LBL_FromTo", QString());
     make(m_totalLabel, "LBL_TotalFile", QStringLiteral("total fichier"));
@@ -89,8 +91,25 @@ void frmAnimCopie::init(const QString& fileName, const MBLanguages& curLang, con
     m_total->setValue(m_total->minimum() + 1);
     showTotal();
     m_timer1->stop();
-    if (m_movie)
+    if (m_movie) {
+        // A clip whose frames turn out unreadable gives way to the drawn animation.
+        connect(m_movie, &QMovie::error, this, &frmAnimCopie::dropClip);
+        m_anmAVI->stopDrawn();
         m_movie->start();
+    } else {
+        m_anmAVI->startDrawn();
+    }
+}
+
+void frmAnimCopie::dropClip()
+{
+    if (!m_movie)
+        return;
+    m_movie->stop();
+    m_anmAVI->setMovie(nullptr);
+    m_movie->deleteLater(); // it is the sender
+    m_movie = nullptr;
+    m_anmAVI->startDrawn();
 }
 
 void frmAnimCopie::NewFile(const QString& fileName)
@@ -146,6 +165,7 @@ void frmAnimCopie::closeEvent(QCloseEvent* event)
 {
     if (m_movie)
         m_movie->stop();
+    m_anmAVI->stopDrawn();
     QWidget::closeEvent(event);
 }
 

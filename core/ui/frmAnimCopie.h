@@ -13,13 +13,15 @@ class QTimer;
 
 namespace jvz {
 
+class CopyAnimation;
 class Notifier;
 
 // Progress of a multi-file transfer. It copies nothing: the transfer drives it and polls Running and Canceled.
 class frmAnimCopie : public QWidget {
     Q_OBJECT
 public:
-    // programFolder holds the optional animation "Filecopy.avi" (any animated image format Qt reads).
+    // programFolder holds the optional animation "Filecopy.avi" (any animated image format Qt reads); without
+    // a clip Qt can play, the window draws an animation of its own.
     frmAnimCopie(Notifier& notifier, const QString& programFolder, QWidget* parent = nullptr);
     ~frmAnimCopie() override;
 
@@ -46,6 +48,7 @@ private:
     void Timer1_Timer();
     void BTN_Cancel_Click();
     void showTotal();
+    void dropClip();
 
     Notifier& m_notifier;
     bool m_confirmCancel = true;
@@ -56,7 +59,7 @@ private:
     QPushButton* m_cancel;
     QTimer* m_timer1;
     QProgressBar* m_anim;
-    QLabel* m_anmAVI;
+    CopyAnimation* m_anmAVI; // plays the clip, or draws its own animation without one
     QMovie* m_movie = nullptr;
     QProgressBar* m_total;
     QLabel* m_totalLabel;

@@ -3,11 +3,15 @@
 #include "TestEnv.h"
 #include "WaitUntil.h"
 #include "core/MBLanguages.h"
+#include "core/ui/CopyAnimation.h"
 #include "core/ui/FrmComment.h"
 #include "core/ui/FrmWarningMsg.h"
 #include "core/ui/frmAnimCopie.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
@@ -327,21 +331,80 @@ TEST(frmAnimCopie, CancelDuringTheWaitEndsIt)
     EXPECT_EQ(polls, 0);
 }
 
+// Without a clip Qt can play, the place draws its own animation; nothing is reported either way.
 TEST(frmAnimCopie, AnimationIsOptional)
 {
-    AnimFixture silent;
-    silent.window.init(QStringLiteral("A"), languageTable(1), QStringLiteral("x"), QStringLiteral("y"), 1);
-    EXPECT_EQ(silent.window.findChild<QLabel*>(QStringLiteral("anmAVI"))->movie(), nullptr);
+    const std::string gif(kGif, sizeof kGif - 1);
+    const struct {
+        const char* what;
+        const char* clip; // null: no file; "/": a folder of that name
+        std::string bytes;
+        bool plays;
+    } cases[] = {
+        {"no clip", nullptr, {}, false},
+        {"a folder of the clip's name", "/", {}, false},
+        {"not a format Qt reads", "x", "RIFF0000AVI LISThdrlavih", false},
+        {"a GIF cut after its header", "x", gif.substr(0, 13), false},
+        {"a GIF", "x", gif, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        AnimFixture f;
+        const QString clip = f.folder + QStringLiteral("/Filecopy.avi");
+        if (c.clip && std::string(c.clip) == "/") {
+            ASSERT_TRUE(QDir().mkpath(clip));
+        } else if (c.clip) {
+            ASSERT_TRUE(jvztest::writeFileBytes(clip.toStdString(), c.bytes));
+        }
+        f.window.init(QStringLiteral("A"), languageTable(1), QStringLiteral("x"), QStringLiteral("y"), 1);
+        f.window.show();
+        QCoreApplication::processEvents(); // a clip's unreadable frame shows at its first frame
+        auto* place = f.window.findChild<jvz::CopyAnimation*>(QStringLiteral("anmAVI"));
+        ASSERT_NE(place, nullptr);
+        QMovie* movie = f.window.findChild<QLabel*>(QStringLiteral("anmAVI"))->movie();
+        EXPECT_EQ(movie != nullptr, c.plays);
+        EXPECT_EQ(place->isDrawing(), !c.plays);
+        if (movie) {
+            EXPECT_EQ(movie->state(), QMovie::Running);
+        }
+        EXPECT_TRUE(f.notifier.shown.empty());
+        f.window.close();
+        if (movie) {
+            EXPECT_EQ(movie->state(), QMovie::NotRunning);
+        }
+        EXPECT_FALSE(place->isDrawing());
+    }
+}
 
-    AnimFixture animated;
-    jvztest::writeFileBytes((animated.folder + QStringLiteral("/Filecopy.avi")).toStdString(),
-                            std::string(kGif, sizeof kGif - 1));
-    animated.window.init(QStringLiteral("A"), languageTable(1), QStringLiteral("x"), QStringLiteral("y"), 1);
-    QMovie* movie = animated.window.findChild<QLabel*>(QStringLiteral("anmAVI"))->movie();
-    ASSERT_NE(movie, nullptr);
-    EXPECT_EQ(movie->state(), QMovie::Running);
-    animated.window.close();
-    EXPECT_EQ(movie->state(), QMovie::NotRunning);
+// The drawn animation moves on its own timer from init, a file in flight or not, and stands still once the
+// window is closed; a second init starts it again.
+TEST(frmAnimCopie, DrawnAnimationMovesUntilTheWindowCloses)
+{
+    AnimFixture f;
+    f.window.init(QStringLiteral("A"), languageTable(1), QStringLiteral("x"), QStringLiteral("y"), 2);
+    f.window.show();
+    auto* place = f.window.findChild<QWidget*>(QStringLiteral("anmAVI"));
+    ASSERT_NE(place, nullptr);
+    EXPECT_GE(place->width(), 200);
+    EXPECT_GE(place->height(), 40);
+    const auto grabTwice = [&] {
+        const QImage first = place->grab().toImage();
+        QElapsedTimer apart;
+        apart.start();
+        EXPECT_TRUE(jvztest::waitUntil([&] { return apart.elapsed() >= 250; }));
+        return std::make_pair(first, place->grab().toImage());
+    };
+    const auto [before, after] = grabTwice();
+    EXPECT_NE(before, after) << "nothing moved in 250 ms";
+
+    f.window.close();
+    const auto [closed, later] = grabTwice();
+    EXPECT_EQ(closed, later) << "still moving after the close";
+
+    f.window.init(QStringLiteral("B"), languageTable(1), QStringLiteral("x"), QStringLiteral("y"), 1);
+    f.window.show();
+    const auto [again, againLater] = grabTwice();
+    EXPECT_NE(again, againLater);
 }
 
 // The delivered language file carries the blanks of these texts in quotes, which the reader removes.
@@ -364,5 +427,35 @@ TEST(frmAnimCopie, DeliveredTextsKeepTheirBlanks)
         jvz::FrmWarningMsg warning([] { return false; });
         warning.init(language, QStringLiteral("m"), 0, 0);
         EXPECT_EQ(warning.windowTitle(), QString::fromUtf8(c.warningCaption));
+    }
+}
+
+// The window as the delivered texts fill it, photographed in each language: every text shows whole.
+TEST(frmAnimCopie, ScreenshotInEachLanguage)
+{
+    const QString shots = jvztest::binDir() + QStringLiteral("/../screenshots");
+    ASSERT_TRUE(QDir().mkpath(shots));
+    const struct {
+        int column;
+        const char* shot;
+    } cases[] = {{1, "copy_window_en.png"}, {2, "copy_window_fr.png"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shot);
+        jvz::MBLanguages language;
+        language.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), static_cast<int16_t>(c.column));
+        AnimFixture f;
+        f.window.init(QStringLiteral("APPLICATION_M40.SGN"), language, QStringLiteral("/home/user/load/M40"),
+                      QStringLiteral("\\SWAP\\"), 4);
+        f.window.NewFile(QStringLiteral("APPLICATION_M40.SGN"));
+        f.window.show();
+        QElapsedTimer shown;
+        shown.start();
+        EXPECT_TRUE(jvztest::waitUntil([&] { return shown.elapsed() >= 300; })); // the sheet on its way
+        for (auto* label : f.window.findChildren<QLabel*>()) {
+            if (label->objectName() != QStringLiteral("anmAVI")) {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+            }
+        }
+        EXPECT_TRUE(f.window.grab().save(shots + QLatin1Char('/') + QLatin1String(c.shot)));
     }
 }
