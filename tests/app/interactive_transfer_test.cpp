@@ -35,8 +35,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTcpServer>
@@ -460,6 +462,54 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
     EXPECT_TRUE(window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
     EXPECT_FALSE(window.isBusy());
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
+}
+
+// No clip beside the program: while the slow file is in flight the copy window's animation place moves on
+// between two grabs 250 ms apart, and the window is photographed on the way; Cancel then ends the fetch.
+TEST_F(SlowTerminalWindow, CopyWindowAnimatesWhileTheFileIsInFlight)
+{
+    ASSERT_FALSE(QFile::exists(settings.gProgramFolder + QStringLiteral("/Filecopy.avi")));
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(kSlowFileBytes, 'n')));
+    QString folder;
+    ASSERT_NO_FATAL_FAILURE(connectAndSelectDiagOverAnOlderCopy(peer, &folder));
+
+    QImage first;
+    QImage second;
+    bool inFlight = true;
+    const auto place = [] {
+        QPushButton* cancel = copyWindowCancel();
+        return cancel ? cancel->window()->findChild<QWidget*>(QStringLiteral("anmAVI")) : nullptr;
+    };
+    const auto stillFetching = [&] {
+        return window.isBusy() && readLocal(folder + QStringLiteral("DIAG.DIA")) == "old local";
+    };
+    QTimer::singleShot(1000, [&] {
+        QWidget* anim = place();
+        ASSERT_NE(anim, nullptr);
+        first = anim->grab().toImage();
+        inFlight = inFlight && stillFetching();
+    });
+    QTimer::singleShot(1250, [&] {
+        QWidget* anim = place();
+        ASSERT_NE(anim, nullptr);
+        second = anim->grab().toImage();
+        inFlight = inFlight && stillFetching();
+        const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/copy_window_mid_transfer.png");
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        EXPECT_TRUE(anim->window()->grab().save(shot));
+        QTest::mouseClick(copyWindowCancel(), Qt::LeftButton); // asks, and the notifier answers Yes
+    });
+    QElapsedTimer fetch;
+    fetch.start();
+    action("MNU_Terminal_Upload")->trigger();
+    EXPECT_LT(fetch.elapsed(), jvztest::timeBoundMs(8000)) << "the cancel did not end the fetch";
+
+    ASSERT_FALSE(first.isNull());
+    ASSERT_FALSE(second.isNull());
+    EXPECT_TRUE(inFlight) << "the file was not in flight at both grabs";
+    EXPECT_NE(first, second) << "the animation's place stood still for 250 ms";
+    EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")), "old local");
 }
 
 // A put Cancel cuts short, answered Yes: over a file the terminal holds, the old file stays whole and the temporary
