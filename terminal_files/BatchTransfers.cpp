@@ -201,8 +201,9 @@ int16_t DeleteCatalogFile(TransferContext& ctx, const QString& path)
     bool anyFailed = false;
     const bool complete = walkListedFiles(ctx, reader, [&](const QString& line) {
         const QString name = FileNameOf(line);
+        const std::optional<QByteArray> terminalName = terminalFileName(name);
         const uint32_t error =
-            isPlainFileName(name) ? ctx.ftp.deleteFile(terminalFileName(name)) : FtpError::InvalidParameter;
+            isPlainFileName(name) && terminalName ? ctx.ftp.deleteFile(*terminalName) : FtpError::InvalidParameter;
         if (error != FtpError::None) {
             ctx.host.ReportFtpError(error, QStringLiteral("FtpDeleteFile"));
             anyFailed = true;

@@ -1,5 +1,6 @@
 #include "terminal_files/SafeTransfer.h"
 
+#include "core/BatchErrorCode.h"
 #include "core/Cp1252.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
@@ -212,9 +213,30 @@ QString TemporaryPutName(double secondsSinceMidnight)
     return QStringLiteral("TMP") + text.right(4);
 }
 
-QByteArray terminalFileName(const QString& name)
+std::optional<QByteArray> terminalFileName(const QString& name)
 {
-    return Cp1252::encode(Cp1252::toUpper(name));
+    bool lossless = false;
+    QByteArray bytes = Cp1252::encode(Cp1252::toUpper(name), &lossless);
+    if (!lossless)
+        return std::nullopt;
+    return bytes;
+}
+
+bool refuseInexactLocalName(TransferContext& ctx, const QString& name, const QString& path)
+{
+    if (terminalFileName(name))
+        return false;
+    const QString shown = visibleName(path);
+    const QString message = shown + QStringLiteral(" : ") + ctx.label("MSG_LocalNameNotSendable");
+    ctx.host.trace(ctx.label("TRC_LocalNameRefused") + shown);
+    if (ctx.batch.gBatchMode) {
+        if (ctx.batch.gErrorCode == 0)
+            ctx.batch.set(BatchCode::TerminalFileOrSpace, message);
+        else
+            ctx.batch.appendOnNewLine(message);
+    }
+    ctx.notifier.message(message, QString(), MessageIcon::Exclamation, MessageButtons::Ok);
+    return true;
 }
 
 bool isPlainFileName(const QString& name)
@@ -295,16 +317,22 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
         destLabel = QStringLiteral(".");
     announceFile(ctx, name, localFolder, destLabel, first, total);
     const QString localPath = localFolder + name;
+    // Checked before any command for the file: neither the put nor the rename may carry another name.
+    if (refuseInexactLocalName(ctx, remote, remoteName.isEmpty() ? localPath : remote)) {
+        waitForAnimation(ctx, cancelled);
+        return false;
+    }
+    const QByteArray finalName = terminalFileName(remote).value_or(QByteArray());
     PutOutcome outcome;
     if (!isPlainFileName(name) || !isPlainFileName(remote))
         outcome.error = FtpError::InvalidParameter;
     else if (remote.size() >= kTemporaryNameThreshold)
-        outcome = putThroughTemporaryName(ctx, localPath, terminalFileName(remote), cancelCheck(ctx), false);
+        outcome = putThroughTemporaryName(ctx, localPath, finalName, cancelCheck(ctx), false);
     else
-        outcome = putShortName(ctx, localPath, terminalFileName(remote));
+        outcome = putShortName(ctx, localPath, finalName);
     waitForAnimation(ctx, cancelled);
     if (outcome.error == FtpError::None) {
-        rememberPut(ctx, terminalFileName(remote));
+        rememberPut(ctx, finalName);
         reportSuccess(ctx, "PutOK");
         return true;
     }
@@ -327,7 +355,13 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
         waitForAnimation(ctx, cancelled);
         return false;
     }
-    const QByteArray remote = nameCase == TerminalNameCase::UpperCased ? terminalFileName(name) : Cp1252::encode(name);
+    // A name of a list resolved to a local file in another case may have taken characters the terminal lacks.
+    if (nameCase == TerminalNameCase::UpperCased && refuseInexactLocalName(ctx, name, localFolder + name)) {
+        waitForAnimation(ctx, cancelled);
+        return false;
+    }
+    const QByteArray remote =
+        nameCase == TerminalNameCase::UpperCased ? terminalFileName(name).value_or(QByteArray()) : Cp1252::encode(name);
     uint32_t error = FtpError::InvalidParameter;
     if (isPlainFileName(name)) {
         const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));

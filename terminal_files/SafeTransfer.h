@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace jvz {
 
@@ -18,8 +19,14 @@ inline constexpr qsizetype kTemporaryNameThreshold = 16;
 // blank, rounded half to even: 3512.4 gives "TMP3512", 5 gives "TMP 5", 43512 gives "TMP3512".
 QString TemporaryPutName(double secondsSinceMidnight);
 
-// The terminal's name of a file: upper case, in the terminal's code page.
-QByteArray terminalFileName(const QString& name);
+// The terminal's name of a file: upper case, in the terminal's code page. Nothing when the name holds a
+// character the code page has no byte for: written with '?' it would reach the terminal as another file's name.
+std::optional<QByteArray> terminalFileName(const QString& name);
+
+// A name with no exact terminal name is refused: a message names the file (path: the local file, or the name
+// it was to take), a trace line too, and in an unattended run the result records it (the notifier does not wait
+// there). True when refused; nothing is then sent for it.
+bool refuseInexactLocalName(TransferContext& ctx, const QString& name, const QString& path);
 
 // Whether a name can be used as a single file name on either side: not empty, not "." or "..", no
 // separator and no control character.

@@ -14,6 +14,8 @@ inline constexpr TextKey kTransferTexts[] = {
     {"frmMainJVZ", "MSG_DescriptorBadTarget"},
     {"frmMainJVZ", "MSG_FtpSessionLost"},
     {"frmMainJVZ", "TRC_LeftOnTerminal"},
+    {"frmMainJVZ", "TRC_LocalNameRefused"},
+    {"frmMainJVZ", "MSG_LocalNameNotSendable"},
     {"frmMainJVZ", "FTPCmd"},
     {"frmMainJVZ", "PutOK"},
     {"frmMainJVZ", "GetOK"},

@@ -72,6 +72,7 @@ inline constexpr TextKey kCatalogueAuthoringTexts[] = {
     {"FrmCataloguePack", "MSG_CatalogueCycle"},
     {"FrmCataloguePack", "MSG_PackIsSource"},
     {"FrmCataloguePack", "MSG_PackSameName"},
+    {"FrmCataloguePack", "MSG_PackNameNotWritable"},
 };
 
 } // namespace jvz

@@ -135,17 +135,24 @@ void CataloguePack::collectPackFiles(const QString& entry, QStringList& expandin
     expanding.removeLast();
 }
 
-QString CataloguePack::FindNameConflicts() const
+QStringList CataloguePack::packFiles() const
 {
     QStringList files;
     QStringList expanding;
     for (const QString& entry : entries)
         collectPackFiles(entry, expanding, files);
-    // Per name in the pack (upper case): its different sources, in the order first met.
-    QHash<QString, QStringList> sources;
-    QStringList names;
+    return files;
+}
+
+QString CataloguePack::FindNameConflicts() const
+{
+    const QStringList files = packFiles();
+    // Per name in the pack (upper case, as the catalogue writes it): its different sources, in the order first
+    // met.
+    QHash<QByteArray, QStringList> sources;
+    QList<QByteArray> names;
     for (const QString& file : std::as_const(files)) {
-        const QString name = Cp1252::toUpper(FileNameOf(file));
+        const QByteArray name = Cp1252::encode(Cp1252::toUpper(FileNameOf(file)));
         QStringList& same = sources[name];
         if (same.isEmpty())
             names << name;
@@ -156,7 +163,7 @@ QString CataloguePack::FindNameConflicts() const
             same << file;
     }
     QString report;
-    for (const QString& name : std::as_const(names)) {
+    for (const QByteArray& name : std::as_const(names)) {
         const QStringList& same = sources[name];
         if (same.size() < 2)
             continue;
@@ -164,6 +171,26 @@ QString CataloguePack::FindNameConflicts() const
             report += kCrLf + QStringLiteral("   ") + source;
     }
     return report.isEmpty() ? report : text("MSG_PackSameName") + report;
+}
+
+QString CataloguePack::FindInexactNames() const
+{
+    const auto exact = [](const QString& name) {
+        bool lossless = false;
+        Cp1252::encode(name, &lossless);
+        return lossless;
+    };
+    QStringList listed;
+    if (!exact(PackName))
+        listed << PackFolder + PackName;
+    for (const QString& file : packFiles()) {
+        if (!exact(FileNameOf(file)) && !listed.contains(file))
+            listed << file;
+    }
+    QString report;
+    for (const QString& path : std::as_const(listed))
+        report += kCrLf + QStringLiteral("   ") + path;
+    return report.isEmpty() ? report : text("MSG_PackNameNotWritable") + report;
 }
 
 QString CataloguePack::headerLines() const
@@ -177,7 +204,13 @@ CataloguePack::SaveOutcome CataloguePack::SavePack()
 {
     if (PackName.isEmpty() || PackFolder.isEmpty())
         return SaveOutcome::NoName;
-    // One name in the pack folder cannot hold two files: refused before anything is copied.
+    // A name the catalogue cannot write, or one name in the pack folder for two files: refused before anything
+    // is copied.
+    const QString inexact = FindInexactNames();
+    if (!inexact.isEmpty()) {
+        warn(text("MSG_SaveListError") + kCrLf + inexact);
+        return SaveOutcome::Failed;
+    }
     const QString conflicts = FindNameConflicts();
     if (!conflicts.isEmpty()) {
         warn(text("MSG_SaveListError") + kCrLf + conflicts);

@@ -62,6 +62,9 @@ public:
     // Two different files that would take the same name in the pack folder (letter case aside), each name
     // with every source that has it; empty when none. The same file named twice is no conflict.
     QString FindNameConflicts() const;
+    // The pack name and every file of the pack whose bare name has a character the catalogue's code page
+    // lacks (written with '?', the catalogue would name a file the pack folder does not hold); empty when none.
+    QString FindInexactNames() const;
     SaveOutcome SavePack();
     QString ExpandCatalogue(const QString& catalogPath, const QString& packFolder);
     QString CopyFileToPack(const QString& filePath, const QString& packFolder);
@@ -73,6 +76,7 @@ private:
     // The files the entry puts in the pack, nested lists followed as the save follows them; what cannot be
     // read is left to the save to report.
     void collectPackFiles(const QString& entry, QStringList& expanding, QStringList& files) const;
+    QStringList packFiles() const;
     QString text(const char* key) const;
     void warn(const QString& message);
     bool askContinue(const QString& message);

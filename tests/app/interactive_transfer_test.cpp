@@ -12,6 +12,7 @@
 #include "ScriptedTerminalPeer.h"
 #include "TestEnv.h"
 #include "TimeBound.h"
+#include "WaitUntil.h"
 #include "WindowTicks.h"
 #include "core/AppSettings.h"
 #include "core/AppState.h"
@@ -34,6 +35,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -384,6 +386,71 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     EXPECT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
         << peer.failure().toStdString();
     EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
+}
+
+// Local files whose names differ only in characters the terminal's code page lacks, selected in the local
+// list and downloaded: neither goes (both would be "?.SGN", the second over the first), each has its own box
+// and trace line, and the sound file after them arrives.
+TEST_F(InteractiveTransfer, LocalNamesWithoutAnExactTerminalNameAreRefusedOneByOne)
+{
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    action("MNU_Terminal_Connect")->trigger();
+    peer.start(kProgramAddress, sessionPort, terminalAddress);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+        << peer.failure().toStdString();
+
+    const QString zhe = QString::fromUtf8("\u0416.SGN");
+    const QString ya = QString::fromUtf8("\u042F.SGN");
+    const QByteArray sound = fileBytes(800, 5);
+    writeLocal(localFolder + zhe, fileBytes(100, 6));
+    writeLocal(localFolder + ya, fileBytes(100, 7));
+    writeLocal(localFolder + QStringLiteral("SOUND.SGN"), sound);
+    // Every file listed, not only catalogues, as the user sets the type box.
+    auto* combo2 = window.findChild<QComboBox*>(QStringLiteral("Combo2"));
+    ASSERT_NE(combo2, nullptr);
+    combo2->setCurrentText(QStringLiteral("*.*"));
+    local->Combo2_LostFocus();
+    openLocal(localFolder);
+    const auto listedRows = [&] {
+        QStringList names;
+        for (int r = 0; r < listView1->model()->rowCount(); ++r)
+            names << listView1->model()->index(r, 0).data().toString();
+        return names;
+    };
+    ASSERT_TRUE(jvztest::waitUntil([&] { return listedRows().size() == 3; }, kBoundMs))
+        << listedRows().join(u',').toStdString();
+    ASSERT_TRUE(listedRows().contains(zhe) && listedRows().contains(ya)) << listedRows().join(u',').toStdString();
+    selectRows(listView1, {zhe, ya, QStringLiteral("SOUND.SGN")});
+    window.commandState().setDownloadSelection(true);
+    window.RefreshTransferCommands(true);
+    ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
+    const QStringList swapBefore = QDir(ftp->localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files);
+    const qsizetype before = ftp->commands().size();
+    notifier.shown.clear();
+    action("MNU_Terminal_Download")->trigger();
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+
+    EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\SOUND.SGN")), sound);
+    const QByteArrayList wire = commandsFrom(before);
+    for (const QByteArray& command : wire)
+        EXPECT_FALSE(command.contains('?') || command.startsWith("RNFR")) << wire.join(" | ").toStdString();
+    QStringList swapAfter = swapBefore;
+    swapAfter << QStringLiteral("SOUND.SGN");
+    swapAfter.sort();
+    EXPECT_EQ(QDir(ftp->localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files, QDir::Name), swapAfter);
+    const QString text = world.language(1).GetFormLabel(QStringLiteral("MSG_LocalNameNotSendable"));
+    ASSERT_FALSE(text.isEmpty());
+    QStringList boxes;
+    for (const auto& shown : notifier.shown)
+        boxes << shown.text;
+    QStringList refusals;
+    for (const QString& name : {zhe, ya})
+        refusals << localFolder + name + QStringLiteral(" : ") + text;
+    EXPECT_EQ(boxes, refusals);
+    const QString trace = world.language(1).GetFormLabel(QStringLiteral("TRC_LocalNameRefused"));
+    EXPECT_TRUE(window.TraceText().contains(trace + localFolder + zhe)) << window.TraceText().toStdString();
+    EXPECT_TRUE(window.TraceText().contains(trace + localFolder + ya));
+    EXPECT_TRUE(terminalRows().contains(QStringLiteral("SOUND.SGN"))) << "the terminal list was refilled";
 }
 
 // The terminal's data connections move 2,000 bytes a second: a DIAG.DIA of 20,000 bytes takes 10 s.

@@ -57,6 +57,8 @@ const std::vector<const char*>& transferTextKeys()
         "MSG_TerminalSessionClosed",
         "MSG_FtpSessionLost",
         "TRC_LeftOnTerminal",
+        "TRC_LocalNameRefused",
+        "MSG_LocalNameNotSendable",
     };
     return keys;
 }

@@ -113,6 +113,44 @@ TEST_F(BatchTransferTest, ListsForTheTerminalOrForAnyArriveWholeUnderUpperCasedN
     }
 }
 
+// A list's own names are Windows-1252, but the local file found for a line in another case may not be: "K"
+// finds the Kelvin sign, "µ" the Greek mu. Neither goes to the terminal as "?": each put is refused with a
+// trace line and the result, the walk goes on, and the upload asks for no such name either.
+TEST_F(BatchTransferTest, LocalNamesWithoutAnExactTerminalNameAreRefusedAndTheWalkGoesOn)
+{
+    const QString kelvin = QString::fromUtf8("\u212A.SGN");
+    const QString mu = QString::fromUtf8("APP\u03BC.SGN");
+    addLocalFile(kelvin, 20);
+    addLocalFile(mu, 30);
+    const QByteArray sound = addLocalFile(QStringLiteral("SOUND.SGN"), 400);
+    const QString list =
+        writeList(QStringLiteral("LOAD.M40"), {"K.SGN", QString::fromUtf8("APP\u00B5.SGN"), "SOUND.SGN"});
+    const QStringList refusals = {m_catalog + kelvin + QStringLiteral(" : <MSG_LocalNameNotSendable>"),
+                                  m_catalog + mu + QStringLiteral(" : <MSG_LocalNameNotSendable>")};
+
+    EXPECT_EQ(DownloadCatalogFile(m_ctx, list), 0);
+    EXPECT_EQ(batch().gErrorCode, int16_t(BatchCode::TerminalFileOrSpace));
+    EXPECT_EQ(batch().gErrorText, refusals.join(QStringLiteral("\r\n")));
+    EXPECT_EQ(serverFiles("\\SWAP"), (QStringList{"ACTIVITY.INF", "SOUND.SGN"}));
+    EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\SOUND.SGN")), sound);
+    for (const QByteArray& command : actionCommands())
+        EXPECT_FALSE(command.contains('?') || command.startsWith("RNFR")) << command.toStdString();
+    EXPECT_TRUE(m_world.host.traces.contains(QStringLiteral("<TRC_LocalNameRefused>") + m_catalog + kelvin));
+    EXPECT_TRUE(m_world.host.traces.contains(QStringLiteral("<TRC_LocalNameRefused>") + m_catalog + mu));
+    ASSERT_EQ(m_world.notifier.shown.size(), 2u) << "the batch notifier writes them and waits for no one";
+    EXPECT_EQ(m_world.notifier.shown[1].text, refusals[1]);
+
+    batch().reset();
+    m_world.notifier.shown.clear();
+    const qsizetype uploadStart = m_server.commands().size();
+    EXPECT_EQ(UploadCatalogFile(m_ctx, list), 0);
+    EXPECT_EQ(batch().gErrorCode, int16_t(BatchCode::TerminalFileOrSpace));
+    EXPECT_EQ(m_world.notifier.shown.size(), 2u);
+    EXPECT_EQ(readFile(m_catalog + QStringLiteral("SOUND.SGN")), sound);
+    for (const QByteArray& command : m_server.commands().mid(uploadStart))
+        EXPECT_FALSE(command.contains('?')) << command.toStdString();
+}
+
 TEST_F(BatchTransferTest, ListForAnotherProductSendsNoCommand)
 {
     addLocalFile(QStringLiteral("app.sgn"), 10);

@@ -321,6 +321,48 @@ TEST_F(DownloadTest, DescriptorSourcesGoStraightUnderTheirTargetNames)
     EXPECT_TRUE(QFile::exists(m_local + QStringLiteral("bin/app.sgn")));
 }
 
+// A local name with a character the terminal's code page lacks would go with '?' in its place: Zhe and Ya
+// would both land on "?.SGN", the second over the first; a decomposed accent would give "CAFE?.SGN". Each
+// such put is refused before any command for it, with its own box; the walk goes on to the sound file.
+TEST_F(DownloadTest, NamesWithoutAnExactTerminalNameAreNeverSent)
+{
+    const QString zhe = QString::fromUtf8("\u0416.SGN");
+    const QString ya = QString::fromUtf8("\u042F.SGN");
+    const QString decomposed = QString::fromUtf8("cafe\u0301.sgn");
+    const QString longName = QString::fromUtf8("component_\u0416_long.sgn"); // the temporary name's road
+    const QString kelvin = QString::fromUtf8("\u212A.SGN"); // what the list's "K.SGN" finds in another case
+    for (const QString& name : {zhe, ya, decomposed, longName, kelvin})
+        local(name, jvztest::patternBytes(40, int(name.size())));
+    const QByteArray sound = jvztest::patternBytes(300, 7);
+    local(QStringLiteral("SOUND.SGN"), sound);
+    listFile("LOAD.M40", {QStringLiteral("K.SGN"), QStringLiteral("SOUND.SGN")});
+    const QStringList before = QDir(m_server.localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files);
+    const auto single = [](const QString& name) { return LocalSelectedItem{name, QStringLiteral("Unknown")}; };
+    m_request.items = {single(zhe), single(ya), single(decomposed), single(longName), list("LOAD.M40")};
+
+    EXPECT_TRUE(DownloadSelectedCatalogues(m_ctx, m_request, {[] { return true; }, {}}));
+
+    EXPECT_EQ(stores(), QByteArrayList{"STOR SOUND.SGN"});
+    for (const QByteArray& command : m_server.commands().mid(m_baseline))
+        EXPECT_FALSE(command.contains('?') || command.contains("CAFE") || command.contains("COMPONENT"))
+            << command.toStdString();
+    QStringList after = before;
+    after << QStringLiteral("SOUND.SGN");
+    after.sort();
+    EXPECT_EQ(QDir(m_server.localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files, QDir::Name), after);
+    EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\SOUND.SGN")), sound);
+    QStringList refusals;
+    for (const QString& name : {zhe, ya, decomposed, longName, kelvin})
+        refusals << m_local + name + QStringLiteral(" : <MSG_LocalNameNotSendable>");
+    EXPECT_EQ(shownTexts(), refusals);
+    for (const QString& name : {zhe, ya, decomposed, longName, kelvin})
+        EXPECT_TRUE(m_world.host.traces.contains(QStringLiteral("<TRC_LocalNameRefused>") + m_local + name))
+            << name.toStdString();
+    EXPECT_TRUE(m_world.host.reports.empty()) << "no FTP error: nothing was tried";
+    EXPECT_EQ(m_world.host.progress.total, 6);
+    EXPECT_EQ(m_world.host.progress.files.size(), 6) << "each file had its turn in the copy window";
+}
+
 TEST_F(DownloadTest, TransferStopsOnceWhenTheSessionClosesAndOnAFailedDirectoryChange)
 {
     local("A.SGN", 10);

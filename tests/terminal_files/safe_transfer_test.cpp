@@ -47,8 +47,19 @@ TEST(TerminalNames, PlainFileNamesOnly)
     };
     for (const auto& [name, plain] : cases)
         EXPECT_EQ(isPlainFileName(QString::fromLatin1(name)), plain) << name;
-    EXPECT_EQ(terminalFileName(QString::fromUtf8("app.sgn")), QByteArray("APP.SGN"));
-    EXPECT_EQ(terminalFileName(QString::fromUtf8("été.sgn")), QByteArray("\xc9T\xc9.SGN"));
+    // A name is exact in the terminal's code page or it has no terminal name: '?' would name another file.
+    const std::pair<const char*, std::optional<QByteArray>> names[] = {
+        {"app.sgn", QByteArray("APP.SGN")},
+        {"été.sgn", QByteArray("\xc9T\xc9.SGN")},
+        {"\u00b5\u0153.sgn", QByteArray("\xb5\x8c.SGN")}, // micro sign stays, oe takes its capital
+        {"\u0416.SGN", std::nullopt},                     // Cyrillic
+        {"cafe\u0301.sgn", std::nullopt},                 // a decomposed accent
+        {"\u212A.SGN", std::nullopt},                     // the Kelvin sign
+        {"\U0001F600.SGN", std::nullopt},                 // outside the basic plane
+        {"\ufffd.SGN", std::nullopt},                     // a byte the local file system could not decode
+    };
+    for (const auto& [name, terminal] : names)
+        EXPECT_EQ(terminalFileName(QString::fromUtf8(name)), terminal) << name;
 }
 
 class SafeTransferTest : public ::testing::Test {

@@ -62,7 +62,8 @@ jvz::MBLanguages authoringTexts(const char* section)
                   "MSG_CopyError=Cannot copy %fileToCopy% to,Copie impossible de %fileToCopy% vers\r\n"
                   "MSG_CatalogueCycle=Names itself:,Se nomme :\r\n"
                   "MSG_PackIsSource=is one of the files of the pack,source\r\n"
-                  "MSG_PackSameName=Same name in the pack:,Même nom :\r\n");
+                  "MSG_PackSameName=Same name in the pack:,Même nom :\r\n"
+                  "MSG_PackNameNotWritable=No exact name in a catalogue:,Pas de nom exact :\r\n");
     jvz::MBLanguages language;
     language.init(path, 1);
     language.SetCurrentSection(QLatin1String(section));

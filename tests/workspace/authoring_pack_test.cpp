@@ -236,6 +236,70 @@ TEST_F(Pack, DifferentFilesWithTheSameNameAreRefusedBeforeAnythingIsWritten)
     }
 }
 
+// A bare name the catalogue's code page cannot write would be listed with '?': a file the pack folder does
+// not hold, and two such names would read alike. The save refuses before it copies or writes anything,
+// naming each one; the full paths of the description lines may hold anything.
+TEST_F(Pack, NamesTheCatalogueCannotWriteAreRefusedBeforeAnythingIsWritten)
+{
+    const QString zhe = QString::fromUtf8("\u0416.SGN");            // Cyrillic capital Zhe
+    const QString ya = QString::fromUtf8("\u042F.SGN");             // Cyrillic capital Ya: both would be "?.SGN"
+    const QString decomposed = QString::fromUtf8("CAFE\u0301.SGN"); // e and a combining acute
+    const QString kelvin = QString::fromUtf8("\u212A.SGN");         // the Kelvin sign, which a list's "K" names
+    const QString folderOutside = QString::fromUtf8("/\u0434\u0438\u0441\u043A"); // a folder named in Cyrillic
+    for (const QString& name : {zhe, ya, decomposed, kelvin})
+        putFile(root + "/src/" + name, "lossy");
+    putFile(root + folderOutside + "/SOUND.SGN", "sound");
+    putFile(root + "/src/OK.SGN", "ok");
+    putFile(root + "/src/LK.M30", "; a list naming K.SGN, found as the Kelvin sign\r\nK.SGN\r\n");
+    const QString refused = "The pack cannot be written.\r\nNo exact name in a catalogue:";
+    const struct {
+        const char* name;
+        QStringList entries;
+        QString packPath;
+        QString refusal; // empty: the pack is written
+    } rows[] = {
+        {"two names that differ only outside the code page",
+         {root + "/src/" + zhe, root + "/src/OK.SGN", root + "/src/" + ya},
+         root + "/packs/P.M30",
+         refused + "\r\n   " + root + "/src/" + zhe + "\r\n   " + root + "/src/" + ya},
+        {"a decomposed accent",
+         {root + "/src/" + decomposed},
+         root + "/packs/P.M30",
+         refused + "\r\n   " + root + "/src/" + decomposed},
+        {"a list's name resolved to another character",
+         {root + "/src/LK.M30"},
+         root + "/packs/P.M30",
+         refused + "\r\n   " + root + "/src/" + kelvin},
+        {"the pack name",
+         {root + "/src/OK.SGN"},
+         root + "/packs/P" + ya.left(1) + ".M30",
+         refused + "\r\n   " + root + "/packs/P" + ya.left(1) + "/P" + ya.left(1) + ".M30"},
+        {"a sound name in a folder outside the code page",
+         {root + folderOutside + "/SOUND.SGN"},
+         root + "/packs/P.M30",
+         QString()},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QDir(root + "/packs").removeRecursively();
+        QDir().mkpath(root + "/packs");
+        notifier.shown.clear();
+        pack.entries = r.entries;
+        pack.choosePath(r.packPath, "*.M30");
+        const Outcome outcome = pack.SavePack();
+        if (r.refusal.isEmpty()) {
+            EXPECT_EQ(outcome, Outcome::Written);
+            // The description line keeps its '?'; the bare name is exact.
+            EXPECT_TRUE(
+                fileBytes(root + "/packs/P/P.M30").endsWith("/" + QByteArray(4, '?') + "/SOUND.SGN\r\nSOUND.SGN"));
+            continue;
+        }
+        EXPECT_EQ(outcome, Outcome::Failed);
+        EXPECT_EQ(shownTexts().join("|").toStdString(), r.refusal.toStdString());
+        EXPECT_TRUE(QDir(root + "/packs").isEmpty()) << "nothing copied, no folder made";
+    }
+}
+
 TEST_F(Pack, ListNamingItselfOrACycleIsReportedNotFollowed)
 {
     putFile(root + "/cat/SELF.M30", "; self\r\nSELF.M30\r\n");
