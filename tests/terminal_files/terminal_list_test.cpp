@@ -142,7 +142,7 @@ protected:
         m_hooks.showAllLocalFiles = [this] { m_calls << QStringLiteral("all local files"); };
         m_hooks.seeProductCode = [this](const QString& c) { m_calls << QStringLiteral("product ") + c; };
         m_hooks.catalogFilterItems = [] { return kFilters; };
-        m_hooks.openTerminalFile = [this](const QString& d, const QString& n) { m_calls << d + n; };
+        m_hooks.openTerminalFile = [this](const QString& d, const QString& n, qint64) { m_calls << d + n; };
         m_hooks.closeFtpSession = [this] { m_calls << QStringLiteral("close FTP"); };
         m_hooks.sendTerminalMessage = [this](uint8_t code, uint8_t activity) {
             m_calls << QStringLiteral("message %1 %2").arg(code).arg(activity);
@@ -366,7 +366,7 @@ protected:
         m_world.currentTerminalDir = QStringLiteral("\\");
         m_world.batch.gBatchMode = false;
         m_hooks.filterText = [] { return QStringLiteral("*.*"); };
-        m_hooks.openTerminalFile = [this](const QString& d, const QString& n) { m_opened << d + n; };
+        m_hooks.openTerminalFile = [this](const QString& d, const QString& n, qint64) { m_opened << d + n; };
         m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_hooks);
         m_explorer->relist();
     }
@@ -425,7 +425,7 @@ TEST_F(ListedNamesTest, EveryCommandSendsTheListedNameOrNothing)
         m_world.host.reports.clear();
         const qsizetype retrBefore = wire("RETR").size();
         // Fetch.
-        const int got = UploadSelectedTerminalFiles(m_ctx, {row.listedName}, local, {});
+        const int got = UploadSelectedTerminalFiles(m_ctx, {{row.listedName, listedBytes(row.size)}}, local, {});
         // Open.
         m_opened.clear();
         m_explorer->OpenTerminalItem({c.row});
