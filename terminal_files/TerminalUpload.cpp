@@ -28,9 +28,8 @@ int UploadSelectedTerminalFiles(TransferContext& ctx, const QList<ListedTerminal
     bool cancelled = false;
     int got = 0;
     for (const ListedTerminalFile& file : files) {
-        const bool fetched = FtpGetFileTraced(ctx, file.listedName, folder, source, first, cancelled,
-                                              int(files.size()), TerminalNameCase::AsListed,
-                                              FetchBound::listed(file.listedBytes));
+        const bool fetched = FtpGetFileTraced(ctx, file.listedName, folder, source, first, cancelled, int(files.size()),
+                                              TerminalNameCase::AsListed, FetchBound::listed(file.listedBytes));
         if (fetched) {
             ++got;
             ctx.host.trace(ctx.label("TRC_UploadedFile") + ctx.label("TRC_TerminalDisk") + ctx.currentTerminalDir +

@@ -85,7 +85,7 @@ public:
     bool terminalDragStarted() const { return m_terminalDragStarted; }
 
     QList<int> selectedRows() const;
-    QStringList selectedNames() const;             // as the terminal listed them
+    QStringList selectedNames() const;               // as the terminal listed them
     QList<ListedTerminalFile> selectedFiles() const; // with the sizes their rows hold
     bool isBusy() const;
 

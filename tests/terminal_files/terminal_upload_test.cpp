@@ -95,9 +95,9 @@ TEST_F(TerminalUploadTest, FailedGetLeavesTheLocalFileAndOverwritesOnSuccess)
 {
     jvztest::writeFile(m_dest + QStringLiteral("GONE.SGN"), "kept");
     jvztest::writeFile(m_dest + QStringLiteral("APP.SGN"), "old");
-    EXPECT_EQ(
-        UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("GONE.SGN"), QStringLiteral("APP.SGN")}), m_dest, m_hooks),
-        1);
+    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("GONE.SGN"), QStringLiteral("APP.SGN")}),
+                                          m_dest, m_hooks),
+              1);
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("GONE.SGN")), QByteArray("kept"));
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("APP.SGN")), m_app);
     ASSERT_EQ(m_world.host.reports.size(), 1u);
@@ -109,7 +109,8 @@ TEST_F(TerminalUploadTest, NamesThatLeaveTheFolderAreRefusedAndAClosedSessionSto
 {
     const QString inner = m_dest + QStringLiteral("inner/");
     ASSERT_TRUE(QDir().mkpath(inner));
-    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("../APP.SGN"), QStringLiteral("..")}), inner, m_hooks),
+    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("../APP.SGN"), QStringLiteral("..")}), inner,
+                                          m_hooks),
               0);
     EXPECT_TRUE(localFiles().isEmpty());
     // Refused before anything is sent: a message and a trace line each, no FTP error.
@@ -120,8 +121,9 @@ TEST_F(TerminalUploadTest, NamesThatLeaveTheFolderAreRefusedAndAClosedSessionSto
     m_world.notifier.shown.clear();
 
     m_hooks.sessionOpen = [] { return false; };
-    EXPECT_EQ(
-        UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}), m_dest, m_hooks), 1);
+    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}),
+                                          m_dest, m_hooks),
+              1);
     ASSERT_EQ(m_world.notifier.shown.size(), 1u);
     EXPECT_EQ(m_world.notifier.shown[0].text, QStringLiteral("<MSG_TerminalSessionClosed>"));
 }
