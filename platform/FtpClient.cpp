@@ -19,11 +19,13 @@
 #include <cstring>
 #include <curl/curl.h>
 #include <deque>
+#include <fcntl.h>
 #include <limits>
 #include <mutex>
 #include <netinet/in.h>
 #include <optional>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -258,8 +260,8 @@ constexpr int ServeEventsMs = 10;
 
 struct CurlFtpClient::Impl {
     enum class Stage { Idle, Opening, Open };
-    // The bound a call has on top of the stall bound.
-    enum class Bound { None, ListingTotal, TransferFloor };
+    // The bound a call has on top of the stall bound and its total time (totalMs).
+    enum class Bound { None, TransferFloor };
 
     FtpTimeouts timeouts;
     CURL* easy = nullptr;
@@ -283,6 +285,9 @@ struct CurlFtpClient::Impl {
     // Every address the login tried, so a silent reconnection to the server can be refused.
     QList<sockaddr_storage> serverEndpoints;
     bool sessionLost = false;
+    // The sockets libcurl opened to the server (the control connection), worker only: none left after a call
+    // means the connection is gone, whatever the call's result said.
+    QList<curl_socket_t> controlSockets;
     // We broke off the last transfer ourselves (a local file failed, a cancel), and libcurl may have dropped
     // the control connection over it: the next call may log in again, and goes back to our directory first.
     bool mayReconnect = false;
@@ -297,8 +302,11 @@ struct CurlFtpClient::Impl {
 
     // Per-call sinks and sources.
     FileReplacement* target = nullptr;
+    qint64 targetMaxBytes = 0; // 0: no cap
+    qint64 targetBytes = 0;
     QByteArray* listing = nullptr;
-    bool listingTooLong = false;
+    bool tooLong = false; // the writer refused bytes past the call's cap
+    qint64 totalMs = 0;   // the call's total time bound; 0: none
     QFile* source = nullptr;
     qint64 moved = 0;          // data bytes of the running call, either way
     qint64 expectedBytes = -1; // a put's size: once all is sent, only the stall bound waits for the reply
@@ -316,6 +324,7 @@ struct CurlFtpClient::Impl {
         multi = nullptr;
         stage = Stage::Idle;
         serverEndpoints.clear();
+        controlSockets.clear();
         sessionLost = false;
         mayReconnect = false;
         currentDirectory.clear();
@@ -383,6 +392,10 @@ struct CurlFtpClient::Impl {
         }
         const curl_socket_t opened = ::socket(address->family, address->socktype, address->protocol);
         if (opened != CURL_SOCKET_BAD) {
+            if (purpose == CURLSOCKTYPE_IPCXN &&
+                std::any_of(serverEndpoints.begin(), serverEndpoints.end(),
+                            [&](const sockaddr_storage& known) { return sameEndpoint(known, peer); }))
+                controlSockets.append(opened);
             const std::lock_guard lock(socketsLock);
             sockets.append(opened);
         }
@@ -391,6 +404,7 @@ struct CurlFtpClient::Impl {
 
     int closeSocket(curl_socket_t socket)
     {
+        controlSockets.removeOne(socket);
         const std::lock_guard lock(socketsLock);
         sockets.removeOne(socket);
         return ::close(socket);
@@ -415,8 +429,11 @@ struct CurlFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
         curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
         target = nullptr;
+        targetMaxBytes = 0;
+        targetBytes = 0;
         listing = nullptr;
-        listingTooLong = false;
+        tooLong = false;
+        totalMs = 0;
         source = nullptr;
         expectedBytes = -1;
     }
@@ -434,7 +451,6 @@ struct CurlFtpClient::Impl {
         QElapsedTimer clock;
         clock.start();
         RateFloor floor(timeouts.floorBytesPerSecond, timeouts.floorWindowSeconds);
-        const qint64 listingLimitMs = qint64(std::max(0, timeouts.listingTotalSeconds)) * 1000;
         // libcurl's own speed check judges an average over seconds, so a burst before a silence would keep it
         // quiet for longer than the stall bound: the silence is measured here, on data and replies alike.
         const qint64 stallMs = qint64(std::max(1, timeouts.stallSeconds)) * 1000;
@@ -473,8 +489,8 @@ struct CurlFtpClient::Impl {
                 code = CURLE_OPERATION_TIMEDOUT;
                 break;
             }
-            if (bound == Bound::ListingTotal && listingLimitMs > 0 && now >= listingLimitMs) {
-                qCWarning(lcTransfer) << "listing still running after" << now << "ms";
+            if (totalMs > 0 && now >= totalMs) {
+                qCWarning(lcTransfer) << "FTP call still running after" << now << "ms";
                 code = CURLE_OPERATION_TIMEDOUT;
                 break;
             }
@@ -548,6 +564,11 @@ struct CurlFtpClient::Impl {
             // gone for this session: the calls after it fail at once instead of each waiting its own timeout.
             qCWarning(lcTransfer) << "FTP call timed out: the session ends";
             release();
+        } else if (stage == Stage::Open && !mayReconnect && controlSockets.isEmpty()) {
+            // The peer closed the control connection, or libcurl dropped it over a reply it could not read.
+            // After our own break-off libcurl may drop it too, and the next call logs in again instead.
+            qCWarning(lcTransfer) << "FTP control connection lost: the session ends";
+            release();
         }
         return error;
     }
@@ -614,11 +635,18 @@ struct CurlFtpClient::Impl {
         auto* self = static_cast<Impl*>(user);
         const qsizetype bytes = qsizetype(size * count);
         self->moved += bytes;
-        if (self->target)
+        if (self->target) {
+            // The chunk that would pass the cap is refused whole: the file never grows past it.
+            if (self->targetMaxBytes > 0 && self->targetBytes + bytes > self->targetMaxBytes) {
+                self->tooLong = true;
+                return 0;
+            }
+            self->targetBytes += bytes;
             return self->target->write(QByteArrayView(data, bytes)) ? size * count : 0;
+        }
         if (self->listing) {
             if (self->listing->size() + bytes > MaxListingBytes) {
-                self->listingTooLong = true;
+                self->tooLong = true;
                 return 0;
             }
             self->listing->append(data, bytes);
@@ -732,7 +760,6 @@ struct CurlFtpClient::Impl {
 
     uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound)
     {
-        (void)bound;
         if (const uint32_t error = checkTransferName(remoteName))
             return finish(error);
         FileWriteError writeError;
@@ -741,9 +768,14 @@ struct CurlFtpClient::Impl {
             return finish(localWriteError(writeError.number, FtpError::AccessDenied));
         prepare(fileUrl(remoteName));
         target = replacement.get();
+        targetMaxBytes = fetchMaxBytes(timeouts, bound);
+        totalMs = qint64(std::max(0, fetchTotalSeconds(timeouts, bound))) * 1000;
         uint32_t error = perform({}, Bound::TransferFloor);
         target = nullptr;
-        if (error == FtpError::WriteFault)
+        if (tooLong) {
+            qCWarning(lcTransfer) << "FTP get broken off: more than" << targetMaxBytes << "bytes";
+            error = FtpError::InternalError;
+        } else if (error == FtpError::WriteFault)
             error = localWriteError(replacement->error().number, FtpError::WriteFault);
         else if (error == FtpError::None && !replacement->commit())
             error = localWriteError(replacement->error().number, FtpError::WriteFault);
@@ -755,9 +787,17 @@ struct CurlFtpClient::Impl {
     {
         if (const uint32_t error = checkTransferName(remoteName))
             return finish(error);
-        QFile file(localPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return finish(file.exists() ? FtpError::AccessDenied : FtpError::FileNotFound);
+        // Never blocks (a FIFO without a writer), and anything but a regular file is no file to send.
+        const int fd = ::open(QFile::encodeName(localPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return finish(errno == EACCES || errno == EPERM ? FtpError::AccessDenied : FtpError::FileNotFound);
+        struct stat status {};
+        QFile file;
+        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+            !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return finish(FtpError::FileNotFound);
+        }
         prepare(fileUrl(remoteName));
         curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
@@ -794,9 +834,10 @@ struct CurlFtpClient::Impl {
         QByteArray text;
         prepare(baseUrl);
         listing = &text;
-        uint32_t error = perform({}, Bound::ListingTotal);
+        totalMs = qint64(std::max(0, timeouts.listingTotalSeconds)) * 1000;
+        uint32_t error = perform();
         listing = nullptr;
-        if (listingTooLong)
+        if (tooLong)
             error = FtpError::InternalError;
         if (error == FtpError::None) {
             for (QByteArray line : text.split('\n')) {

@@ -87,6 +87,9 @@ public:
 
     // Connects in active mode and logs in. Any session open before is closed first.
     virtual uint32_t open(const QString& host, uint16_t port, const QByteArray& user, const QByteArray& password) = 0;
+    // False once a call timed out or left the control connection gone (the terminal closed it, or a reply could
+    // not be read): later calls fail at once with InvalidHandle. A refused command, a cancel or a local file
+    // failure keeps the session.
     virtual bool isOpen() const = 0;
     // Ends the session; harmless when none is open.
     virtual void close() = 0;
@@ -98,10 +101,12 @@ public:
 
     // Binary transfers. A get writes a temporary file beside localPath and puts it in place only once
     // the whole file has arrived, so a failed get leaves an existing local file as it was. A get that would
-    // bring more than its bound allows breaks off as an oversized listing does, with InternalError (the session
-    // stays); one that outlasts its
-    // total bound ends with Timeout, and the session with it.
+    // bring more than its bound allows breaks off as an oversized listing does, with InternalError, the
+    // temporary file never past the cap (the session stays); one that outlasts its total bound ends with
+    // Timeout, and the session with it.
     virtual uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound) = 0;
+    // A local path that is no regular file (a FIFO, a device, a socket, a folder) is FileNotFound, found without
+    // blocking and before any command goes out.
     virtual uint32_t putFile(const QString& localPath, const QByteArray& remoteName) = 0;
     virtual uint32_t deleteFile(const QByteArray& remoteName) = 0;
     virtual uint32_t renameFile(const QByteArray& from, const QByteArray& to) = 0;

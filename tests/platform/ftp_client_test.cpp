@@ -2,7 +2,9 @@
 #include "FailingFileWriter.h"
 #include "FtpServerFixture.h"
 #include "RowName.h"
+#include "SpecialFiles.h"
 #include "TestEnv.h"
+#include "TimeBound.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
 
@@ -14,8 +16,16 @@
 #include <QTcpServer>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 
 using jvz::CurlFtpClient;
 using jvz::FtpTimeouts;
@@ -406,6 +416,9 @@ TEST_F(FtpClientTest, ServerHangUpIsReportedNotReconnected)
     EXPECT_TRUE(error == FtpError::ConnectionAborted || error == FtpError::ConnectionReset) << error;
     EXPECT_FALSE(QFile::exists(local));
     EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
+    // The connection is gone, and so is the session.
+    EXPECT_FALSE(m_client.isOpen());
+    EXPECT_EQ(m_client.getFile("A.BIN", local, jvz::FetchBound::unlisted()), FtpError::InvalidHandle);
 }
 
 // A server that stops answering (dead link) ends every call with an error within the timeouts, and the session
@@ -708,6 +721,261 @@ TEST(FtpClientCancel, CloseDuringACallEndsItAndTheSession)
     EXPECT_FALSE(QFile::exists(local));
     QByteArrayList lines;
     EXPECT_EQ(client.listDirectory(&lines), FtpError::InvalidHandle);
+}
+
+} // namespace
+
+namespace {
+
+// What a get may bring, by what it is for: each row ends within its bound with its error, the temporary file
+// never passes the cap (sampled from another thread while the fetch runs), and a failed fetch leaves the old
+// local file whole with no temporary file beside it. One test a row, each on its own server.
+constexpr qint64 KiB = 1024;
+FtpTimeouts fetchBounds(qint64 controlMaxBytes, int controlTotalSeconds)
+{
+    FtpTimeouts t = HostileBounds;
+    t.stallSeconds = 2;
+    t.floorWindowSeconds = 2;
+    t.controlFileMaxBytes = controlMaxBytes;
+    t.controlFileTotalSeconds = controlTotalSeconds;
+    return t;
+}
+
+struct FetchBoundCase {
+    const char* what;
+    jvz::FetchBound bound;
+    FtpTimeouts timeouts;
+    qint64 fileBytes;  // what the terminal holds (-1: an endless fetch)
+    qint64 extraBytes; // sent on top of the file (a file grown since its listing)
+    int dataRate;      // bytes a second, 0: full speed
+    uint32_t error;
+    qint64 totalBoundMs; // the total bound the row ends by (0: none; the call must end well before the stall)
+};
+const FetchBoundCase kFetchBoundCases[] = {
+    {"control file endless at full speed", jvz::FetchBound::controlFile(), fetchBounds(4096 * KiB, 30), -1, 0, 0,
+     FtpError::InternalError, 0},
+    {"control file one byte over the cap", jvz::FetchBound::controlFile(), FtpTimeouts{}, 64 * KiB + 1, 0, 0,
+     FtpError::InternalError, 0},
+    {"control file endless above the floor", jvz::FetchBound::controlFile(), fetchBounds(64 * KiB, 2), -1, 0, 600,
+     FtpError::Timeout, 2000},
+    {"listed file sending far more than listed", jvz::FetchBound::listed(100000), FtpTimeouts{}, 100000, 100000, 0,
+     FtpError::InternalError, 0},
+    {"listed file endless", jvz::FetchBound::listed(100000), FtpTimeouts{}, -1, 0, 0, FtpError::InternalError, 0},
+    {"listed file grown within the margin", jvz::FetchBound::listed(100000), FtpTimeouts{}, 100000, 60 * KiB, 0,
+     FtpError::None, 0},
+    {"unlisted file larger than the control cap", jvz::FetchBound::unlisted(), FtpTimeouts{}, 3 * 64 * KiB, 0, 0,
+     FtpError::None, 0},
+};
+
+class FtpClientFetchBound : public ::testing::TestWithParam<FetchBoundCase> {};
+
+TEST_P(FtpClientFetchBound, EndsByItsBoundAndNeverPassesTheCap)
+{
+    const FetchBoundCase& c = GetParam();
+    jvztest::FtpServerFixture::Options options;
+    options.maxSeconds = 60;
+    options.dataBytesPerSecond = c.dataRate;
+    options.retrExtraBytes = c.extraBytes;
+    if (c.fileBytes < 0)
+        options.endlessRetrNames = {"ACTIVITY.INF"};
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    const QByteArray content = randomBytes(std::max<qint64>(0, c.fileBytes));
+    if (c.fileBytes >= 0) {
+        ASSERT_TRUE(server.putLocal("\\SWAP\\ACTIVITY.INF", content));
+    }
+    ASSERT_TRUE(server.putLocal("\\SWAP\\NEXT.BIN", "next"));
+    const QString folder = scratch("fetchbound");
+    const QString local = folder + "/ACTIVITY.INF";
+    ASSERT_TRUE(jvztest::writeFileBytes(local.toStdString(), "old"));
+    CurlFtpClient client(c.timeouts);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+
+    std::atomic<bool> sampling{true};
+    std::atomic<qint64> largest{0};
+    std::thread sampler([&] {
+        while (sampling.load()) {
+            for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+                largest.store(std::max(largest.load(), info.size()));
+        }
+    });
+    // Should the cap fail, the test ends the fetch before an endless one fills the disk.
+    const qint64 cap = jvz::fetchMaxBytes(c.timeouts, c.bound);
+    client.setCancelCheck([&] { return largest.load() > 2 * cap; });
+    QElapsedTimer timer;
+    timer.start();
+    const uint32_t error = client.getFile("ACTIVITY.INF", local, c.bound);
+    const qint64 elapsed = timer.elapsed();
+    client.setCancelCheck({});
+    sampling.store(false);
+    sampler.join();
+    std::printf("[ figures  ] %s: ended after %lld ms with %u, largest file sampled %lld bytes (cap %lld)\n", c.what,
+                elapsed, error, largest.load(), cap);
+
+    EXPECT_EQ(error, c.error);
+    EXPECT_LE(largest.load(), cap);
+    if (c.totalBoundMs > 0) {
+        EXPECT_GE(elapsed, c.totalBoundMs - 100) << "ended by another bound than its own";
+        EXPECT_LE(elapsed, jvztest::timeBoundMs(c.totalBoundMs + BoundSlackMs));
+    } else {
+        EXPECT_LT(elapsed, jvztest::timeBoundMs(c.timeouts.stallSeconds * 1000)) << "not ended by the cap";
+    }
+    if (c.error == FtpError::None) {
+        EXPECT_TRUE(jvztest::readFileBytes(local.toStdString()) ==
+                    (content + QByteArray(c.extraBytes, '+')).toStdString())
+            << "not the whole file";
+    } else {
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "old");
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"ACTIVITY.INF"});
+
+    // A cap is the program's own break-off: the session stays, the next call logs in again where it was.
+    // The total bound ends the session as any timeout does.
+    const bool sessionStays = c.error != FtpError::Timeout;
+    EXPECT_EQ(client.isOpen(), sessionStays);
+    const uint32_t next = client.getFile("NEXT.BIN", folder + "/NEXT.BIN", jvz::FetchBound::unlisted());
+    EXPECT_EQ(next, sessionStays ? FtpError::None : FtpError::InvalidHandle) << client.lastResponse().toStdString();
+    if (sessionStays) {
+        EXPECT_TRUE(jvztest::readFileBytes((folder + "/NEXT.BIN").toStdString()) ==
+                    ("next" + QByteArray(c.extraBytes, '+')).toStdString());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, FtpClientFetchBound, ::testing::ValuesIn(kFetchBoundCases), jvztest::RowName());
+
+// A control connection the terminal drops, or answers with a reply line libcurl gives up on, at each stage:
+// the call fails, the session is closed and the next call says so at once, sending nothing. A refused command
+// keeps the session, and the next call works in the same login.
+enum class ControlFault { Drop, LongReply, Refuse };
+struct ControlFaultCase {
+    const char* what;
+    ControlFault fault;
+    QByteArray verb;
+};
+const ControlFaultCase kControlFaultCases[] = {
+    {"drop at USER", ControlFault::Drop, "USER"},
+    {"drop at PASS", ControlFault::Drop, "PASS"},
+    {"drop at CWD", ControlFault::Drop, "CWD"},
+    {"drop at LIST", ControlFault::Drop, "LIST"},
+    {"drop at RETR", ControlFault::Drop, "RETR"},
+    {"drop at STOR", ControlFault::Drop, "STOR"},
+    {"long reply at USER", ControlFault::LongReply, "USER"},
+    {"long reply at PASS", ControlFault::LongReply, "PASS"},
+    {"long reply at CWD", ControlFault::LongReply, "CWD"},
+    {"long reply at LIST", ControlFault::LongReply, "LIST"},
+    {"long reply at RETR", ControlFault::LongReply, "RETR"},
+    {"long reply at STOR", ControlFault::LongReply, "STOR"},
+    {"refused LIST", ControlFault::Refuse, "LIST"},
+    {"refused STOR", ControlFault::Refuse, "STOR"},
+};
+
+class FtpClientControlFault : public ::testing::TestWithParam<ControlFaultCase> {};
+
+TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
+{
+    const ControlFaultCase& c = GetParam();
+    jvztest::FtpServerFixture::Options options;
+    options.maxSeconds = 60;
+    options.armedLater = true;
+    if (c.fault == ControlFault::Drop)
+        options.dropAtVerbs = {c.verb};
+    else if (c.fault == ControlFault::LongReply)
+        options.longReplyAtVerbs = {c.verb};
+    else
+        options.refusedCommands = {c.verb};
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", "a"));
+    const QString folder = scratch("controlfault");
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + "/up.bin").toStdString(), "up"));
+    CurlFtpClient client(HostileBounds);
+    const bool atLogin = c.verb == "USER" || c.verb == "PASS";
+    if (!atLogin) {
+        ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+        ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    }
+    ASSERT_TRUE(server.arm());
+
+    QElapsedTimer timer;
+    timer.start();
+    QByteArrayList lines;
+    uint32_t error = FtpError::None;
+    if (atLogin)
+        error = client.open(server.host(), server.port(), server.user(), server.password());
+    else if (c.verb == "CWD")
+        error = client.setCurrentDirectory("\\SWAP\\");
+    else if (c.verb == "LIST")
+        error = client.listDirectory(&lines);
+    else if (c.verb == "RETR")
+        error = client.getFile("A.BIN", folder + "/A.BIN", jvz::FetchBound::controlFile());
+    else
+        error = client.putFile(folder + "/up.bin", "UP.BIN");
+    const qint64 elapsed = timer.elapsed();
+    std::printf("[ figures  ] %s: failed after %lld ms with %u\n", c.what, elapsed, error);
+    EXPECT_NE(error, FtpError::None);
+    EXPECT_LT(elapsed, jvztest::timeBoundMs(HostileBounds.stallSeconds * 1000)) << "ended by a timeout instead";
+
+    const bool lost = c.fault != ControlFault::Refuse;
+    EXPECT_EQ(client.isOpen(), !lost);
+    const qsizetype sent = server.commands().size();
+    timer.restart();
+    const uint32_t next = client.setCurrentDirectory("\\SWAP\\");
+    if (lost) {
+        EXPECT_EQ(next, FtpError::InvalidHandle);
+        EXPECT_LT(timer.elapsed(), jvztest::timeBoundMs(500));
+        EXPECT_FALSE(server.commands().mid(sent).contains("CWD \\SWAP\\")) << "the closed session sent a command";
+    } else {
+        EXPECT_EQ(next, FtpError::None) << client.lastResponse().toStdString();
+        EXPECT_EQ(countOf(server.commands(), "USER jvz"), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, FtpClientControlFault, ::testing::ValuesIn(kControlFaultCases), jvztest::RowName());
+
+// A put's source that is no regular file is a file not found, at once: nothing is sent, and no read blocks the
+// worker (a FIFO without a writer would block a plain open for good).
+TEST_F(FtpClientTest, PutSourceThatIsNoRegularFileIsNotFound)
+{
+    const QString folder = scratch("putsource");
+    const std::string fifo = (folder + "/FIFO.SGN").toStdString();
+    const std::string fedFifo = (folder + "/FED.SGN").toStdString();
+    ASSERT_TRUE(jvztest::makeFifo(fifo));
+    ASSERT_TRUE(jvztest::makeFifo(fedFifo));
+    // A writer holding the FIFO with bytes waiting in it (read-write, so opening it waits for no reader).
+    const int feeder = ::open(fedFifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(feeder, 0);
+    ASSERT_EQ(::write(feeder, "data", 4), 4);
+    const std::string socketPath = (folder + "/SOCKET.SGN").toStdString();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    // A link to an endless zero source (a node of its own here, never the machine's /dev/zero).
+    ASSERT_TRUE(jvztest::makeCharDevice((folder + "/zero").toStdString(), jvztest::CharDevice::Zero));
+    ASSERT_TRUE(QFile::link(folder + "/zero", folder + "/ZERO.SGN"));
+    ASSERT_TRUE(QDir().mkpath(folder + "/FOLDER.SGN"));
+    ASSERT_TRUE(jvztest::writeFileBytes((folder + "/PLAIN.SGN").toStdString(), "plain"));
+    openClient();
+
+    for (const char* name : {"FIFO.SGN", "FED.SGN", "SOCKET.SGN", "ZERO.SGN", "FOLDER.SGN"}) {
+        SCOPED_TRACE(name);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(m_client.putFile(folder + "/" + name, name), FtpError::FileNotFound);
+        EXPECT_LT(timer.elapsed(), jvztest::timeBoundMs(1000));
+        EXPECT_FALSE(anyStartsWith(m_server.commands(), "STOR")) << "something was sent";
+        EXPECT_TRUE(m_client.isOpen());
+    }
+    ASSERT_EQ(m_client.putFile(folder + "/PLAIN.SGN", "PLAIN.SGN"), FtpError::None);
+    EXPECT_EQ(m_server.readLocal("\\PLAIN.SGN"), "plain");
+    EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
+    ::close(feeder);
+    ::close(listener);
 }
 
 } // namespace

@@ -59,6 +59,14 @@ bool FtpServerFixture::start()
         arguments << QStringLiteral("--armed-by-signal");
     for (const QByteArray& refused : m_options.refusedCommands)
         arguments << QStringLiteral("--refuse") << QString::fromLatin1(refused);
+    for (const QByteArray& name : m_options.endlessRetrNames)
+        arguments << QStringLiteral("--endless-retr") << QString::fromLatin1(name);
+    if (m_options.retrExtraBytes > 0)
+        arguments << QStringLiteral("--retr-extra") << QString::number(m_options.retrExtraBytes);
+    for (const QByteArray& verb : m_options.dropAtVerbs)
+        arguments << QStringLiteral("--drop-at") << QString::fromLatin1(verb);
+    for (const QByteArray& verb : m_options.longReplyAtVerbs)
+        arguments << QStringLiteral("--long-reply-at") << QString::fromLatin1(verb);
     if (!m_options.cannedListing.isEmpty()) {
         const QString listingPath = base + QStringLiteral("/listing");
         QFile listing(listingPath);

@@ -40,6 +40,18 @@ public:
         // Command lines starting with one of these ("DELE TMP") are refused with 550, as a terminal that will
         // not delete a file does.
         QByteArrayList refusedCommands;
+        // RETR of one of these names (as sent: "ACTIVITY.INF") sends bytes for ever, paced by
+        // dataBytesPerSecond; waits for arm() with armedLater.
+        QByteArrayList endlessRetrNames;
+        // Every RETR sends this many bytes more than the file holds, as a file that grew since its listing
+        // (always, not only once armed).
+        qint64 retrExtraBytes = 0;
+        // On one of these commands ("USER", "CWD", "RETR") the server closes the control connection without
+        // answering; waits for arm() with armedLater.
+        QByteArrayList dropAtVerbs;
+        // One of these commands is answered with a single reply line of 1 MiB, then nothing; waits for arm()
+        // with armedLater.
+        QByteArrayList longReplyAtVerbs;
     };
 
     FtpServerFixture();

@@ -3,8 +3,9 @@
 # (127.0.0.1 unless --host names another address of 127.0.0.0/8).
 # Prints "PORT <n>" once it listens. It ends when its standard input closes (the test process went away)
 # or after --max-seconds, so a crashed test never leaves it behind.
-# With --armed-by-signal the hostile behaviours (pace, silence, endless listing, data connections that never
-# open) wait for SIGUSR2: the session is set up as a sound terminal's, then turns hostile.
+# With --armed-by-signal the hostile behaviours (pace, silence, endless listing or fetch, data connections that
+# never open, dropped connections, over-long replies) wait for SIGUSR2: the session is set up as a sound
+# terminal's, then turns hostile.
 import argparse
 import logging
 import os
@@ -14,7 +15,7 @@ import threading
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.filesystems import AbstractedFS, FilesystemError
 from pyftpdlib.handlers import BufferedIteratorProducer, DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 
@@ -110,6 +111,28 @@ def endless_listing():
         yield ("-rw-r--r--   1 owner    group        1024 Jan 01 00:00 FILE%06d.BIN\r\n" % number).encode()
 
 
+def endless_bytes():
+    chunk = bytes(range(256)) * 256
+    while True:
+        yield chunk
+
+
+def file_then_extra(fd, extra):
+    """A file's bytes, then `extra` bytes more: a file larger than its listing said."""
+    try:
+        while True:
+            chunk = fd.read(65536)
+            if not chunk:
+                break
+            yield chunk
+    finally:
+        fd.close()
+    while extra > 0:
+        part = min(extra, 65536)
+        extra -= part
+        yield b"+" * part
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -135,7 +158,17 @@ def main():
                         help="serve as a sound terminal until SIGUSR2, then turn hostile (logs #armed)")
     parser.add_argument("--refuse", action="append", default=[],
                         help="command lines starting with this are answered 550 and not carried out (repeatable)")
+    parser.add_argument("--endless-retr", action="append", default=[], metavar="NAME",
+                        help="RETR of this name (as sent) sends bytes for ever, paced by --data-rate (repeatable)")
+    parser.add_argument("--retr-extra", type=int, default=0, metavar="N",
+                        help="every RETR sends N bytes more than the file holds (not armed: always)")
+    parser.add_argument("--drop-at", action="append", default=[], metavar="VERB",
+                        help="on this command the server closes the control connection unanswered (repeatable)")
+    parser.add_argument("--long-reply-at", action="append", default=[], metavar="VERB",
+                        help="this command is answered with one reply line of 1 MiB, then nothing (repeatable)")
     args = parser.parse_args()
+    drop_at = {verb.upper() for verb in args.drop_at}
+    long_reply_at = {verb.upper() for verb in args.long_reply_at}
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
 
@@ -154,11 +187,22 @@ def main():
                 log.write(text + "\n")
                 log.flush()
 
+        raw_arg = ""
+
         def pre_process_command(self, line, cmd, arg):
             self.log_line(line)
+            if hostility.armed and cmd in drop_at:
+                self.log_line("#dropped")
+                self.close()
+                return
+            if hostility.armed and cmd in long_reply_at:
+                self.log_line("#long-reply")
+                self.push("550 " + "x" * (1024 * 1024 - 6) + "\r\n")
+                return
             if any(line.startswith(prefix) for prefix in args.refuse):
                 self.respond("550 Refused.")
                 return
+            self.raw_arg = arg
             super().pre_process_command(line, cmd, arg)
 
         preliminary_sent = False
@@ -202,6 +246,22 @@ def main():
                     return super().ftp_LIST(path)
                 self.push_dtp_data(BufferedIteratorProducer(endless_listing()), isproducer=True, cmd="LIST")
                 return path
+
+        if args.endless_retr or args.retr_extra > 0:
+            def ftp_RETR(self, file):
+                if hostility.armed and self.raw_arg in args.endless_retr:
+                    self.push_dtp_data(BufferedIteratorProducer(endless_bytes()), isproducer=True, cmd="RETR")
+                    return file
+                if args.retr_extra <= 0:
+                    return super().ftp_RETR(file)
+                try:
+                    fd = self.run_as_current_user(self.fs.open, file, "rb")
+                except (EnvironmentError, FilesystemError) as err:
+                    self.respond("550 %s." % err)
+                    return None
+                self.push_dtp_data(BufferedIteratorProducer(file_then_extra(fd, args.retr_extra)),
+                                   isproducer=True, cmd="RETR")
+                return file
 
     hostility.armed = not args.armed_by_signal
     authorizer = DummyAuthorizer()
