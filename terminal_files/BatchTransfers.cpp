@@ -158,7 +158,12 @@ int16_t DownloadCatalogFile(TransferContext& ctx, const QString& path)
     CatalogListReader reader;
     if (!openList(ctx, reader, path))
         return 0;
-    const int64_t swapFreeSize = ReadSwapFreeSize(ctx);
+    bool sessionEnded = false;
+    const int64_t swapFreeSize = ReadSwapFreeSize(ctx, &sessionEnded);
+    if (sessionEnded) {
+        reader.CloseTextFile();
+        return 0; // reported as the fetch's failure: no later call
+    }
     const QString base = catalogBaseFolder(path);
     int count = 0;
     const bool allThere = checkListedFiles(ctx, reader, base, count);
@@ -234,7 +239,9 @@ int16_t UploadCatalogFile(TransferContext& ctx, const QString& path)
     walkListedFiles(ctx, reader, [&](const QString& line) {
         const CatalogFileRef ref = resolveCatalogFile(line, base);
         QString source = terminalDirLabel(ctx);
-        FtpGetFileTraced(ctx, ref.name, ref.folder, source, first, cancelled, count);
+        // Names from the list, with no listing: the generous fixed bound, never the control files'.
+        FtpGetFileTraced(ctx, ref.name, ref.folder, source, first, cancelled, count, TerminalNameCase::UpperCased,
+                         FetchBound::unlisted());
         first = false;
         return !cancelled && ftpSessionStillOpen(ctx);
     });

@@ -77,7 +77,10 @@ public:
         }
         if (m_plan.count < 1)
             return outcome(DownloadPlan::Outcome::NothingToSend);
-        if (!SwapSpaceCheck(m_ctx).enoughSpace) {
+        const SwapCheck swap = SwapSpaceCheck(m_ctx);
+        if (swap.sessionEnded)
+            return outcome(DownloadPlan::Outcome::SessionEnded);
+        if (!swap.enoughSpace) {
             warn(m_ctx, m_ctx.label("MSG_SwapSpace"));
             return outcome(DownloadPlan::Outcome::NoSwapSpace);
         }
@@ -296,15 +299,19 @@ bool runDownload(TransferContext& ctx, const DownloadPlan& plan, const DownloadR
                 hooks.setStatusBar4(ctx.label("TerminalContent") + u'\'' + ctx.currentTerminalDir + u'\'');
             continue;
         }
-        FtpPutFileSafe(ctx, step.name, step.folder, ctx.currentTerminalDir, first, cancelled, plan.count,
-                       step.remoteName);
+        const bool put = FtpPutFileSafe(ctx, step.name, step.folder, ctx.currentTerminalDir, first, cancelled,
+                                        plan.count, step.remoteName);
         first = false;
         ctx.host.trace(ctx.label("TRC_DownloadedFile") + ctx.label("TRC_TerminalDisk") + ctx.currentTerminalDir +
                        QStringLiteral(": ") + step.traceText);
         if (cancelled)
             return true;
-        // The wait for the progress window handled events: the terminal may have ended the session meanwhile.
-        if (hooks.sessionOpen && !hooks.sessionOpen()) {
+        // A put that ended the session was reported as it failed: the walk stops there, on the client's own
+        // state, before any later call could fail on the closed session.
+        if (!put && !ctx.ftp.isOpen())
+            return false;
+        // The terminal may have ended the session while the progress window's wait handled events.
+        if (!ctx.ftp.isOpen() || (hooks.sessionOpen && !hooks.sessionOpen())) {
             warn(ctx, ctx.label("MSG_TerminalSessionClosed"));
             return false;
         }
@@ -318,6 +325,7 @@ bool DownloadSelectedCatalogues(TransferContext& ctx, const DownloadRequest& req
     switch (plan.outcome) {
     case DownloadPlan::Outcome::Cancelled:
     case DownloadPlan::Outcome::NoSwapSpace:
+    case DownloadPlan::Outcome::SessionEnded:
         return false;
     case DownloadPlan::Outcome::Refused:
         return true;

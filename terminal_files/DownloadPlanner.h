@@ -57,6 +57,7 @@ struct DownloadPlan {
         Refused,       // the selection does not suit the terminal (reported): the terminal is relisted
         Cancelled,     // the user said Cancel to the confirmation: nothing else happens
         NoSwapSpace,   // reported: nothing else happens
+        SessionEnded,  // the free-space fetch ended the FTP session (reported): nothing else happens
     };
     Outcome outcome = Outcome::NothingToSend;
     int count = 0;

@@ -81,11 +81,13 @@ void removeCutShortFile(TransferContext& ctx, const QByteArray& name)
     ctx.host.trace(ctx.label("TRC_LeftOnTerminal") + Cp1252::decode(name));
 }
 
-enum class Presence { Absent, Present, Cancelled };
+enum class Presence { Absent, Present, Cancelled, SessionEnded };
 
 // Whether a name stands in the current terminal directory, from one listing of it per operation. Unknown
-// counts as present: the old file is then kept safe at the cost of a rename.
-Presence presenceOf(TransferContext& ctx, const QByteArray& finalName, const std::function<bool()>& cancel)
+// counts as present: the old file is then kept safe at the cost of a rename. A listing that ended the session
+// is SessionEnded, its error in *listError: the put is over before it began.
+Presence presenceOf(TransferContext& ctx, const QByteArray& finalName, const std::function<bool()>& cancel,
+                    uint32_t* listError)
 {
     const QByteArray directory = ctx.ftp.currentDirectory();
     auto seen = ctx.namesSeen.directories.find(directory);
@@ -98,6 +100,10 @@ Presence presenceOf(TransferContext& ctx, const QByteArray& finalName, const std
         }
         if (error == FtpError::OperationCancelled)
             return Presence::Cancelled;
+        if (error != FtpError::None && !ctx.ftp.isOpen()) {
+            *listError = error;
+            return Presence::SessionEnded;
+        }
         TerminalNamesSeen::Directory listed;
         if (error == FtpError::None) {
             QList<FtpDroppedLine> dropped;
@@ -181,9 +187,12 @@ PutOutcome putShortName(TransferContext& ctx, const QString& localPath, const QB
     const std::function<bool()> cancel = cancelCheck(ctx);
     if (!cancel)
         return {cancellablePut(ctx, localPath, finalName, cancel), false};
-    switch (presenceOf(ctx, finalName, cancel)) {
+    uint32_t listError = FtpError::None;
+    switch (presenceOf(ctx, finalName, cancel, &listError)) {
     case Presence::Cancelled:
         return {FtpError::OperationCancelled, false};
+    case Presence::SessionEnded:
+        return {listError, false};
     case Presence::Present:
         return putThroughTemporaryName(ctx, localPath, finalName, cancel, true);
     case Presence::Absent:
@@ -346,7 +355,7 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
 }
 
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
-                      bool first, bool& cancelled, int total, TerminalNameCase nameCase)
+                      bool first, bool& cancelled, int total, TerminalNameCase nameCase, FetchBound bound)
 {
     if (first && srcLabel.isEmpty())
         srcLabel = QStringLiteral(".");
@@ -365,7 +374,7 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
     uint32_t error = FtpError::InvalidParameter;
     if (isPlainFileName(name)) {
         const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));
-        error = ctx.ftp.getFile(remote, localFolder + name, FetchBound::unlisted());
+        error = ctx.ftp.getFile(remote, localFolder + name, bound);
     }
     waitForAnimation(ctx, cancelled);
     if (error == FtpError::None) {

@@ -4,6 +4,7 @@
 // copy progress window, the status bar and the trace. A long name never stands half-written on the
 // terminal: the file goes under a short temporary name first and is renamed once complete.
 
+#include "platform/FtpClient.h"
 #include "terminal_files/TransferContext.h"
 
 #include <QByteArray>
@@ -71,8 +72,10 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
 // How the terminal is asked for a file: the catalogue lists' names upper-cased, a listed name as listed.
 enum class TerminalNameCase { UpperCased, AsListed };
 
-// Gets name from the current terminal directory into localFolder + name.
+// Gets name from the current terminal directory into localFolder + name, bringing no more than bound allows
+// (a file of the terminal list: its listed size and the margin).
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
-                      bool first, bool& cancelled, int total, TerminalNameCase nameCase = TerminalNameCase::UpperCased);
+                      bool first, bool& cancelled, int total, TerminalNameCase nameCase = TerminalNameCase::UpperCased,
+                      FetchBound bound = FetchBound::unlisted());
 
 } // namespace jvz

@@ -107,7 +107,7 @@ void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
         return;
     }
     if (m_hooks.openTerminalFile)
-        m_hooks.openTerminalFile(m_ctx.currentTerminalDir, row.listedName);
+        m_hooks.openTerminalFile(m_ctx.currentTerminalDir, row.listedName, listedBytes(row.size));
 }
 
 TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()

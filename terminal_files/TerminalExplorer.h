@@ -25,8 +25,9 @@ struct TerminalExplorerHooks {
     std::function<void(const QString&)> seeProductCode; // the local filter of the terminal's product
     std::function<QStringList()> catalogFilterItems;    // Combo2's list
     std::function<bool(const QString&)> isFolderShortcut;
-    // A file entry opened from the list: directory, name as listed (the terminal file dispatch sets it).
-    std::function<void(const QString&, const QString&)> openTerminalFile;
+    // A file entry opened from the list: directory, name as listed and the size its row holds, which bounds
+    // the fetch (the terminal file dispatch sets it).
+    std::function<void(const QString&, const QString&, qint64)> openTerminalFile;
     std::function<void()> closeFtpSession;
     std::function<void(uint8_t, uint8_t)> sendTerminalMessage; // end-of-activity code, activity
 };

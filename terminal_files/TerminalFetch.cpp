@@ -12,18 +12,22 @@
 
 namespace jvz {
 
-bool FetchTerminalFileToTemp(TransferContext& ctx, const QString& directory, const QString& fileName, bool fromTerminal,
-                             const QString& localName)
+uint32_t getTerminalFileToTemp(TransferContext& ctx, const QString& directory, const QString& fileName,
+                               const QString& localName)
 {
-    if (!fromTerminal)
-        return false;
     const QString local = localName.trimmed().isEmpty() ? fileName : localName;
     if (!isPlainFileName(local)) {
         qCWarning(lcTransfer) << "refused local name for a terminal file:" << local;
-        return false;
+        return FtpError::InvalidParameter;
     }
     const QString target = ctx.tempDir() + local;
-    return ctx.ftp.getFile(Cp1252::encode(directory + fileName), target, FetchBound::controlFile()) == FtpError::None;
+    return ctx.ftp.getFile(Cp1252::encode(directory + fileName), target, FetchBound::controlFile());
+}
+
+bool FetchTerminalFileToTemp(TransferContext& ctx, const QString& directory, const QString& fileName, bool fromTerminal,
+                             const QString& localName)
+{
+    return fromTerminal && getTerminalFileToTemp(ctx, directory, fileName, localName) == FtpError::None;
 }
 
 std::optional<int64_t> readLeadingInteger64(QStringView text)
@@ -81,13 +85,23 @@ std::optional<int64_t> readDiskFreeSize(const QString& activityInfPath)
     return readLeadingInteger64(ini.StringGet(QStringLiteral("exchange"), QStringLiteral("Disk free size")));
 }
 
-int64_t ReadSwapFreeSize(TransferContext& ctx)
+int64_t ReadSwapFreeSize(TransferContext& ctx, bool* sessionEnded)
 {
+    if (sessionEnded)
+        *sessionEnded = false;
     if (!ctx.currentTerminalDir.contains(QLatin1String("SWAP")) || !ctx.session.swapUnchecked)
         return -1;
     static const QString kActivityFile = QStringLiteral("ACTIVITY.INF");
-    if (!FetchTerminalFileToTemp(ctx, ctx.currentTerminalDir, kActivityFile, true))
-        return -1; // the next download tries again
+    if (const uint32_t error = getTerminalFileToTemp(ctx, ctx.currentTerminalDir, kActivityFile)) {
+        // A session that stays lets the next download try again; one the fetch ended is reported as this
+        // fetch's failure, not as whatever the next call would meet.
+        if (!ctx.ftp.isOpen()) {
+            ctx.host.ReportFtpError(error, QStringLiteral("FtpGetFile"));
+            if (sessionEnded)
+                *sessionEnded = true;
+        }
+        return -1;
+    }
     const std::optional<int64_t> free = readDiskFreeSize(ctx.tempDir() + kActivityFile);
     if (!free)
         return -1;
@@ -103,7 +117,7 @@ bool swapSpaceSuffices(const TransferContext& ctx, int64_t swapFreeSize)
 SwapCheck SwapSpaceCheck(TransferContext& ctx)
 {
     SwapCheck check;
-    check.swapFreeSize = ReadSwapFreeSize(ctx);
+    check.swapFreeSize = ReadSwapFreeSize(ctx, &check.sessionEnded);
     check.enoughSpace = swapSpaceSuffices(ctx, check.swapFreeSize);
     return check;
 }

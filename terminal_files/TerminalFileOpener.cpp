@@ -39,7 +39,8 @@ TerminalFileOpener::TerminalFileOpener(FileViewers& viewers, CompanionRunner& co
 }
 
 TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext& ctx, const QString& name,
-                                                                const TerminalOpenSettings& settings)
+                                                                const TerminalOpenSettings& settings,
+                                                                qint64 listedBytes)
 {
     Result result;
     // The name came from the terminal: sent back exactly as listed, and it must not lead out of the temp
@@ -48,7 +49,7 @@ TerminalFileOpener::Result TerminalFileOpener::OpenTerminalFile(TransferContext&
         return result;
     const QString temp = ctx.tempDir();
     const QString localPath = temp + name;
-    if (const uint32_t error = ctx.ftp.getFile(Cp1252::encode(name), localPath, FetchBound::unlisted());
+    if (const uint32_t error = ctx.ftp.getFile(Cp1252::encode(name), localPath, FetchBound::listed(listedBytes));
         error != FtpError::None) {
         ctx.host.ReportFtpError(error, QStringLiteral("FtpGetFile"));
         return result;

@@ -42,8 +42,10 @@ public:
     TerminalFileOpener(FileViewers& viewers, CompanionRunner& companions);
 
     // name: an entry of the current terminal directory (ctx.currentTerminalDir, the FTP session's one), as the
-    // terminal listed it; fetched and put back under exactly that name.
-    Result OpenTerminalFile(TransferContext& ctx, const QString& name, const TerminalOpenSettings& settings);
+    // terminal listed it; fetched and put back under exactly that name. listedBytes, the size its row holds
+    // (-1: unknown), bounds what the fetch may bring.
+    Result OpenTerminalFile(TransferContext& ctx, const QString& name, const TerminalOpenSettings& settings,
+                            qint64 listedBytes = -1);
 
     // The running-component list named in \SWAP\ACTIVITY.INF, in the text viewer. Silent when a fetch fails.
     bool MNU_Terminal_Application_List_Click(TransferContext& ctx);

@@ -5,8 +5,14 @@
 
 #include <QMimeData>
 #include <QSet>
+#include <limits>
 
 namespace jvz {
+
+qint64 listedBytes(quint64 size)
+{
+    return size > quint64(std::numeric_limits<qint64>::max()) ? -1 : qint64(size);
+}
 
 QString sizeInKbText(quint64 size)
 {

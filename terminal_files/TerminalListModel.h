@@ -26,6 +26,8 @@ struct TerminalListRow {
 
 // Kilobytes as both file lists show them: (size - 1) / 1024 + 1, so 0 and 1024 bytes are 1 Kb.
 QString sizeInKbText(quint64 size);
+// A row's size as the bound of its fetch: a size no signed 64-bit count holds is unknown (-1).
+qint64 listedBytes(quint64 size);
 // "DD/MM/YYYY hh:mm" of the time as the terminal gave it (no time-zone conversion).
 QString terminalDateText(const QDateTime& lastWrite);
 

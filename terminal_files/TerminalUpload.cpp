@@ -12,33 +12,38 @@ bool isDiskSizeEntry(const QString& name)
     return Cp1252::toUpper(terminalRowText(name).right(4)) == QLatin1String(".SIZ");
 }
 
-int UploadSelectedTerminalFiles(TransferContext& ctx, const QStringList& selectedNames, const QString& destination,
-                                const UploadHooks& hooks)
+int UploadSelectedTerminalFiles(TransferContext& ctx, const QList<ListedTerminalFile>& selected,
+                                const QString& destination, const UploadHooks& hooks)
 {
-    QStringList names;
-    for (const QString& name : selectedNames) {
-        if (!isDiskSizeEntry(name))
-            names.append(name);
+    QList<ListedTerminalFile> files;
+    for (const ListedTerminalFile& file : selected) {
+        if (!isDiskSizeEntry(file.listedName))
+            files.append(file);
     }
-    if (names.isEmpty() || destination.isEmpty())
+    if (files.isEmpty() || destination.isEmpty())
         return 0;
     const QString folder = destination.endsWith(u'/') ? destination : destination + u'/';
     QString source = ctx.currentTerminalDir.isEmpty() ? QStringLiteral(".") : ctx.currentTerminalDir;
     bool first = true;
     bool cancelled = false;
     int got = 0;
-    for (const QString& name : names) {
-        if (FtpGetFileTraced(ctx, name, folder, source, first, cancelled, int(names.size()),
-                             TerminalNameCase::AsListed)) {
+    for (const ListedTerminalFile& file : files) {
+        const bool fetched = FtpGetFileTraced(ctx, file.listedName, folder, source, first, cancelled, int(files.size()),
+                                              TerminalNameCase::AsListed, FetchBound::listed(file.listedBytes));
+        if (fetched) {
             ++got;
             ctx.host.trace(ctx.label("TRC_UploadedFile") + ctx.label("TRC_TerminalDisk") + ctx.currentTerminalDir +
-                           QStringLiteral(": ") + name);
+                           QStringLiteral(": ") + file.listedName);
         }
         first = false;
         if (cancelled)
             break;
-        // The wait for the progress window handled events: the terminal may have ended the session meanwhile.
-        if (hooks.sessionOpen && !hooks.sessionOpen()) {
+        // A get that ended the session was reported as it failed: the walk stops there, on the client's own
+        // state, before any later call could fail on the closed session.
+        if (!fetched && !ctx.ftp.isOpen())
+            break;
+        // The terminal may have ended the session while the progress window's wait handled events.
+        if (!ctx.ftp.isOpen() || (hooks.sessionOpen && !hooks.sessionOpen())) {
             ctx.notifier.message(ctx.label("MSG_TerminalSessionClosed"), QString(), MessageIcon::Exclamation,
                                  MessageButtons::Ok);
             break;

@@ -5,6 +5,7 @@
 
 #include "terminal_files/TransferContext.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,10 +21,17 @@ struct UploadHooks {
 // fetched.
 bool isDiskSizeEntry(const QString& name);
 
-// Gets every selected name but the ".SIZ" ones from the current terminal directory into destination (a local
+// A selected entry of the terminal list: its name as listed and the size its row holds (-1: unknown), which
+// bounds what its fetch may bring.
+struct ListedTerminalFile {
+    QString listedName;
+    qint64 listedBytes = -1;
+};
+
+// Gets every selected file but the ".SIZ" ones from the current terminal directory into destination (a local
 // folder ending in "/"). An empty destination (the tree's root, or nothing chosen) gets nothing. Returns the
-// number of files got.
-int UploadSelectedTerminalFiles(TransferContext& ctx, const QStringList& selectedNames, const QString& destination,
-                                const UploadHooks& hooks);
+// number of files got. A get that ends the FTP session ends the walk.
+int UploadSelectedTerminalFiles(TransferContext& ctx, const QList<ListedTerminalFile>& selected,
+                                const QString& destination, const UploadHooks& hooks);
 
 } // namespace jvz

@@ -72,8 +72,8 @@ TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalExplore
     eh.setStatusBar4 = [this](const QString& text) { emit captionChanged(text); };
     eh.showAllLocalFiles = [this] { emit showAllLocalFilesAsked(); };
     eh.seeProductCode = [this](const QString& code) { emit productCodeSeen(code); };
-    eh.openTerminalFile = [this](const QString& directory, const QString& name) {
-        emit fileOpenAsked(directory, name);
+    eh.openTerminalFile = [this](const QString& directory, const QString& name, qint64 listedBytes) {
+        emit fileOpenAsked(directory, name, listedBytes);
     };
     eh.closeFtpSession = [this] { emit ftpSessionCloseAsked(); };
     eh.sendTerminalMessage = [this](uint8_t code, uint8_t activity) { emit terminalMessageAsked(code, activity); };
@@ -195,6 +195,16 @@ QStringList TerminalExplorerView::selectedNames() const
     return names;
 }
 
+QList<ListedTerminalFile> TerminalExplorerView::selectedFiles() const
+{
+    QList<ListedTerminalFile> files;
+    for (int row : selectedRows()) {
+        const TerminalListRow& listed = m_model.rows().at(row);
+        files.append({listed.listedName, listedBytes(listed.size)});
+    }
+    return files;
+}
+
 void TerminalExplorerView::ClearTerminalList()
 {
     m_explorer.ClearTerminalList();
@@ -239,7 +249,7 @@ void TerminalExplorerView::MNU_Terminal_Upload_Click()
     BusyBracket busy([this](bool on) { setBusy(on); });
     const QString folder = m_queries.treeFolder ? m_queries.treeFolder() : QString();
     UploadSelectedTerminalFiles(
-        m_ctx, selectedNames(), folder,
+        m_ctx, selectedFiles(), folder,
         {m_explorer.hooks().sessionOpen, [this](const QString& fetchedInto) { emit localFilesChanged(fetchedInto); }});
 }
 

@@ -85,7 +85,8 @@ public:
     bool terminalDragStarted() const { return m_terminalDragStarted; }
 
     QList<int> selectedRows() const;
-    QStringList selectedNames() const; // as the terminal listed them
+    QStringList selectedNames() const;               // as the terminal listed them
+    QList<ListedTerminalFile> selectedFiles() const; // with the sizes their rows hold
     bool isBusy() const;
 
 signals:
@@ -97,7 +98,7 @@ signals:
     void busyChanged(bool busy);                   // with the window's busy flag (isBusy)
     void showAllLocalFilesAsked();                 // Combo2 := "*.*"
     void productCodeSeen(const QString& code);     // the local filter of the terminal's product
-    void fileOpenAsked(const QString& directory, const QString& name); // name as listed
+    void fileOpenAsked(const QString& directory, const QString& name, qint64 listedBytes); // name as listed
     void ftpSessionCloseAsked();
     void terminalMessageAsked(uint8_t code, uint8_t activity); // end-of-activity code, activity
 

@@ -18,6 +18,7 @@
 #include "core/AppState.h"
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
+#include "core/PerUserFolder.h"
 #include "core/RuntimeTimings.h"
 #include "core/TerminalSession.h"
 #include "platform/Clock.h"
@@ -138,9 +139,13 @@ protected:
     explicit InteractiveTransfer(const jvztest::SlowTerminal& terminal = {}, bool armedLater = false,
                                  FtpTimeouts bounds = FtpTimeouts{5000, 5},
                                  const QHostAddress& address = kTerminalAddress)
+        : InteractiveTransfer(terminal.options(), armedLater, bounds, address)
+    {
+    }
+    InteractiveTransfer(jvztest::FtpServerFixture::Options options, bool armedLater, FtpTimeouts bounds,
+                        const QHostAddress& address)
         : terminalAddress(address), timings(timingsWith(bounds))
     {
-        jvztest::FtpServerFixture::Options options = terminal.options();
         options.host = terminalAddress.toString();
         options.port = 21;
         options.user = "ftpuser";
@@ -688,26 +693,71 @@ namespace {
 constexpr FtpTimeouts kHostileBounds{1000, 1, 2, 200, 2};
 constexpr qint64 kBoundSlackMs = 1500; // the worker's poll, a loaded machine
 
-enum class WindowCall { List, Fetch };
+enum class WindowCall { List, Fetch, Download };
 struct HostileWindowRow {
     const char* what;
-    jvztest::SlowTerminal producer;
+    jvztest::FtpServerFixture::Options terminal;
     WindowCall call;
-    qint64 boundMs;
+    qint64 boundMs; // the bound that ends it (at the latest)
+    uint32_t error; // told in the FTP error box; 0: none, the file arrives
+    FtpTimeouts bounds = kHostileBounds;
+    qint64 arrivesBytes = 0; // with no error: the size the fetched file arrives with
 };
 constexpr qint64 kStallMs = kHostileBounds.stallSeconds * 1000;
+constexpr qint64 kListedDiagBytes = 100000; // the DIAG.DIA the list shows
+
+// The control files' own bounds: a total bound of 3 s, or a cap of 32 MiB met long before a total of 30 s.
+constexpr FtpTimeouts controlFileBounds(int totalSeconds, qint64 maxBytes)
+{
+    FtpTimeouts bounds = kHostileBounds;
+    bounds.controlFileTotalSeconds = totalSeconds;
+    bounds.controlFileMaxBytes = maxBytes;
+    return bounds;
+}
+constexpr FtpTimeouts kControlTotalBounds = controlFileBounds(3, kHostileBounds.controlFileMaxBytes);
+constexpr FtpTimeouts kControlCapBounds = controlFileBounds(30, 32 * 1024 * 1024);
+
+jvztest::FtpServerFixture::Options endlessActivity(int bytesPerSecond)
+{
+    jvztest::FtpServerFixture::Options o = jvztest::SlowTerminal{bytesPerSecond}.options();
+    o.endlessRetrNames = {"\\SWAP\\ACTIVITY.INF"};
+    return o;
+}
+
+// Every fetch brings this many bytes more than the file held when it was listed.
+jvztest::FtpServerFixture::Options grownBy(qint64 bytes)
+{
+    jvztest::FtpServerFixture::Options o;
+    o.retrExtraBytes = bytes;
+    return o;
+}
+
 // "Fast" is 100,000 B/s, ten times what a 115,200-baud link carries: never slow enough for the rate floor.
 const HostileWindowRow kHostileWindowRows[] = {
-    {"listing without end, fast",
-     {100000, -1, true, false},
-     WindowCall::List,
-     kHostileBounds.listingTotalSeconds * 1000},
-    {"listing trickling 45 B/s", {45, -1, true, false}, WindowCall::List, kHostileBounds.listingTotalSeconds * 1000},
-    {"listing silent after 150 bytes", {0, 150, true, false}, WindowCall::List, kStallMs},
-    {"listing whose data connection never opens", {0, -1, false, true}, WindowCall::List, kHostileBounds.connectMs},
-    {"fetch trickling 45 B/s", {45, -1, false, false}, WindowCall::Fetch, kHostileBounds.floorWindowSeconds * 1000},
-    {"fetch silent midway", {0, 30000, false, false}, WindowCall::Fetch, kStallMs},
-    {"fetch whose data connection never opens", {0, -1, false, true}, WindowCall::Fetch, kHostileBounds.connectMs},
+    {"listing without end, fast", jvztest::SlowTerminal{100000, -1, true, false}.options(), WindowCall::List,
+     kHostileBounds.listingTotalSeconds * 1000, FtpError::Timeout},
+    {"listing trickling 45 B/s", jvztest::SlowTerminal{45, -1, true, false}.options(), WindowCall::List,
+     kHostileBounds.listingTotalSeconds * 1000, FtpError::Timeout},
+    {"listing silent after 150 bytes", jvztest::SlowTerminal{0, 150, true, false}.options(), WindowCall::List, kStallMs,
+     FtpError::Timeout},
+    {"listing whose data connection never opens", jvztest::SlowTerminal{0, -1, false, true}.options(), WindowCall::List,
+     kHostileBounds.connectMs, FtpError::Timeout},
+    {"fetch trickling 45 B/s", jvztest::SlowTerminal{45, -1, false, false}.options(), WindowCall::Fetch,
+     kHostileBounds.floorWindowSeconds * 1000, FtpError::Timeout},
+    {"fetch silent midway", jvztest::SlowTerminal{0, 30000, false, false}.options(), WindowCall::Fetch, kStallMs,
+     FtpError::Timeout},
+    {"fetch whose data connection never opens", jvztest::SlowTerminal{0, -1, false, true}.options(), WindowCall::Fetch,
+     kHostileBounds.connectMs, FtpError::Timeout},
+    // 300 B/s passes the floor: the control files' total bound ends the free-space fetch, which is reported.
+    {"free-space fetch without end above the floor", endlessActivity(300), WindowCall::Download,
+     kControlTotalBounds.controlFileTotalSeconds * 1000, FtpError::Timeout, kControlTotalBounds},
+    // At full speed the cap ends it; the session stays, the fetch is silent and the file goes.
+    {"free-space fetch without end at full speed", endlessActivity(0), WindowCall::Download, 3000, 0,
+     kControlCapBounds},
+    // Past its listed size and the margin: broken off as the program's own, the session stays.
+    {"fetch sending far more than listed", grownBy(200000), WindowCall::Fetch, 3000, FtpError::InternalError},
+    {"fetch of a file that grew a little since the listing", grownBy(1000), WindowCall::Fetch, 3000, 0, kHostileBounds,
+     kListedDiagBytes + 1000},
 };
 
 // The row's own words where a test name shows its parameter.
@@ -718,13 +768,17 @@ void PrintTo(const HostileWindowRow& row, std::ostream* out)
 
 class HostileTerminalWindow : public InteractiveTransfer, public ::testing::WithParamInterface<HostileWindowRow> {
 protected:
-    HostileTerminalWindow() : InteractiveTransfer(GetParam().producer, true, kHostileBounds, kHostileTerminalAddress) {}
+    HostileTerminalWindow() : InteractiveTransfer(GetParam().terminal, true, GetParam().bounds, kHostileTerminalAddress)
+    {
+    }
 };
 
 // B in the terminal list goes up to the root and lists it; Ctrl+F2 fetches the selected DIAG.DIA into the
-// local folder, over an older copy. The timed-out terminal is gone for the session: the window says so in the
-// trace box and the status bar and leaves the terminal commands; Ctrl+F4 then ends the session with the
-// terminal, and Connect is offered again.
+// local folder, over an older copy; F2 sends that older copy to the terminal, reading the terminal's free space
+// first. A command a bound ends says so in one FTP error box, within its bound, and nothing it fetched passes
+// its cap. The timed-out terminal is gone for the session: the window says so in the trace box and the status
+// bar and leaves the terminal commands; a fetch the cap broke off leaves the session. Ctrl+F4 then ends the
+// session with the terminal, and Connect is offered again.
 TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowStaysUsable)
 {
     const HostileWindowRow& row = GetParam();
@@ -734,47 +788,111 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
                                            Step::expect(bytes({0, 1, 0})),
                                            Step::close(),
                                        });
-    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), QByteArray(100000, 'n')));
+    const QByteArray diag(kListedDiagBytes, 'n');
+    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\DIAG.DIA"), diag));
     QString folder;
     ASSERT_NO_FATAL_FAILURE(connectAndSelectDiagOverAnOlderCopy(peer, &folder));
+    if (row.call == WindowCall::Download) {
+        // The older local copy goes to the terminal by a catalogue list selected in the local list.
+        writeLocal(folder + QStringLiteral("LOAD.M40"), "-eSWAP\r\nDIAG.DIA\r\n");
+        local->GoToTypedPath(folder);
+        ASSERT_TRUE(jvztest::waitUntil([&] {
+            for (int r = 0; r < listView1->model()->rowCount(); ++r)
+                if (listView1->model()->index(r, 0).data().toString() == QLatin1String("LOAD.M40"))
+                    return true;
+            return false;
+        }));
+        listView1->setFocus();
+        selectRows(listView1, {QStringLiteral("LOAD.M40")});
+        window.commandState().setDownloadSelection(true);
+        window.RefreshTransferCommands(true);
+        ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
+    }
     ASSERT_TRUE(ftp->arm());
     const std::size_t boxesBefore = notifier.shown.size();
+    const qsizetype sentBefore = ftp->commands().size();
+    // The files of the fetch as they grow: beside the local file, or in the temp folder for the free space.
+    const QString fetchedInto = row.call == WindowCall::Download ? GetAppTempDir() : folder;
+    const QStringList filesBefore = QDir(fetchedInto).entryList(QDir::Files | QDir::Hidden);
+    qint64 largestFetched = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        for (const QFileInfo& file : QDir(fetchedInto).entryInfoList(QDir::Files | QDir::Hidden))
+            largestFetched = std::max(largestFetched, file.size());
+    });
+    sampler.start(1);
 
     jvztest::WindowTicks ticks;
-    if (row.call == WindowCall::List)
+    switch (row.call) {
+    case WindowCall::List:
         QTest::keyClick(listView2, Qt::Key_B);
-    else
+        break;
+    case WindowCall::Fetch:
         QTest::keyClick(listView2, Qt::Key_F2, Qt::ControlModifier);
+        break;
+    case WindowCall::Download:
+        QTest::keyClick(listView1, Qt::Key_F2);
+        break;
+    }
     const qint64 elapsed = ticks.elapsed();
     ticks.stop();
+    sampler.stop();
     const qint64 longestGap = ticks.longestGap();
-    std::printf("%s: ended after %lld ms (bound %lld ms); %zu ticks, longest gap %lld ms from %lld ms\n", row.what,
-                static_cast<long long>(elapsed), static_cast<long long>(row.boundMs), ticks.ticks(),
-                static_cast<long long>(longestGap), static_cast<long long>(ticks.longestGapFrom()));
+    std::printf("%s: ended after %lld ms (bound %lld ms); %zu ticks, longest gap %lld ms from %lld ms; largest "
+                "temporary %lld bytes\n",
+                row.what, static_cast<long long>(elapsed), static_cast<long long>(row.boundMs), ticks.ticks(),
+                static_cast<long long>(longestGap), static_cast<long long>(ticks.longestGapFrom()),
+                static_cast<long long>(largestFetched));
     EXPECT_LE(elapsed, row.boundMs + kBoundSlackMs);
-    EXPECT_GE(elapsed, row.boundMs - 100) << "ended by another bound than its own";
+    if (row.error == FtpError::Timeout) {
+        EXPECT_GE(elapsed, row.boundMs - 100) << "ended by another bound than its own";
+    }
     EXPECT_LT(longestGap, jvztest::timeBoundMs(100)) << "the window's thread stopped serving its timers";
 
-    // The error as the window tells it: the timeout, in the box of the call that ran.
-    ASSERT_EQ(notifier.shown.size(), boxesBefore + 1);
-    const auto& box = notifier.shown.back();
+    // The error as the window tells it, in the box of the call that ran: one box, no later call's.
     const QString operation =
         row.call == WindowCall::List ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("FtpGetFile");
-    EXPECT_EQ(box.title, QStringLiteral("FTP Error"));
-    EXPECT_EQ(box.text, ftpErrorMessage(FtpError::Timeout, operation, window.language(), {})) << box.text.toStdString();
+    const std::size_t boxes = boxesBefore + (row.error ? 1 : 0);
+    ASSERT_EQ(notifier.shown.size(), boxes) << (notifier.shown.empty() ? "" : notifier.shown.back().text.toStdString());
+    if (row.error) {
+        const auto& box = notifier.shown.back();
+        EXPECT_EQ(box.title, QStringLiteral("FTP Error"));
+        EXPECT_EQ(box.text, ftpErrorMessage(row.error, operation, window.language(), {})) << box.text.toStdString();
+    }
+    const QByteArrayList sent = commandsFrom(sentBefore);
     if (row.call == WindowCall::Fetch) {
-        EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")), "old local");
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("DIAG.DIA")});
+        EXPECT_LE(largestFetched, fetchMaxBytes(row.bounds, FetchBound::listed(kListedDiagBytes)));
+        if (row.error) {
+            EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")), "old local");
+        } else {
+            EXPECT_EQ(readLocal(folder + QStringLiteral("DIAG.DIA")).size(), row.arrivesBytes) << "arrived whole";
+        }
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("DIAG.DIA")})
+            << "no temporary file left";
+    }
+    if (row.call == WindowCall::Download) {
+        EXPECT_LE(largestFetched, row.bounds.controlFileMaxBytes);
+        EXPECT_EQ(QDir(fetchedInto).entryList(QDir::Files | QDir::Hidden), filesBefore) << "no temporary file left";
+        const bool stored =
+            std::any_of(sent.begin(), sent.end(), [](const QByteArray& c) { return c.startsWith("STOR "); });
+        EXPECT_EQ(stored, row.error == 0) << sent.join(" | ").toStdString();
+        EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\DIAG.DIA")), row.error ? diag : QByteArray("old local"));
     }
 
-    // The session the timeout ended is shown ended, and nothing is left busy.
     const auto label = [&](const char* key) { return window.language().GetFormLabel(QLatin1String(key)); };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusPanel(4) == label("FTPState") + label("FTP_Disconnected"); },
-                                kBoundMs))
-        << window.StatusPanel(4).toStdString();
-    EXPECT_TRUE(window.TraceText().contains(label("MSG_FtpSessionLost"))) << window.TraceText().left(200).toStdString();
-    EXPECT_TRUE(terminalRows().isEmpty());
-    EXPECT_FALSE(action("MNU_Terminal_Upload")->isEnabled());
+    if (row.error == FtpError::Timeout) {
+        // The session the timeout ended is shown ended, and nothing is left busy.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return window.StatusPanel(4) == label("FTPState") + label("FTP_Disconnected"); }, kBoundMs))
+            << window.StatusPanel(4).toStdString();
+        EXPECT_TRUE(window.TraceText().contains(label("MSG_FtpSessionLost")))
+            << window.TraceText().left(200).toStdString();
+        EXPECT_TRUE(terminalRows().isEmpty());
+        EXPECT_FALSE(action("MNU_Terminal_Upload")->isEnabled());
+    } else {
+        EXPECT_TRUE(client.isOpen()) << "the cap is the program's own break-off";
+        EXPECT_FALSE(terminalRows().isEmpty());
+    }
     EXPECT_FALSE(window.isBusy());
     EXPECT_TRUE(window.isVisible());
 
@@ -787,7 +905,7 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return action("MNU_Terminal_Connect")->isEnabled(); }, kBoundMs));
     EXPECT_FALSE(window.isBusy());
-    EXPECT_EQ(notifier.shown.size(), boxesBefore + 1) << notifier.shown.back().text.toStdString();
+    EXPECT_EQ(notifier.shown.size(), boxes) << notifier.shown.back().text.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Producers, HostileTerminalWindow, ::testing::ValuesIn(kHostileWindowRows), jvztest::RowName());

@@ -182,8 +182,13 @@ TEST_F(TerminalOpenTest, EachFileGoesToItsToolOnTheTempCopy)
         TerminalOpenSettings settings;
         settings.dispatch.certifSgn = c.certifSgn;
         settings.updateTermFiles = true;
-        const auto result = m_opener.OpenTerminalFile(ctx, name, settings);
+        m_ftp.bounds.clear();
+        const auto result = m_opener.OpenTerminalFile(ctx, name, settings, content.size());
         EXPECT_TRUE(result.fetched);
+        // The fetch may bring what the row listed, and the margin.
+        ASSERT_EQ(m_ftp.bounds.size(), 1);
+        EXPECT_EQ(m_ftp.bounds[0].kind, FetchBound::Kind::Listed);
+        EXPECT_EQ(m_ftp.bounds[0].listedBytes, content.size());
         EXPECT_EQ(result.tool, c.tool) << fileToolName(result.tool);
         EXPECT_EQ(result.putBack, TerminalFileOpener::PutBack::NotNeeded);
         if (*c.report) {
@@ -366,7 +371,11 @@ TEST_F(TerminalOpenTest, ApplicationListFromTheActivityFile)
     onTerminal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[Running Component List]\r\nfilename=COMPLIST.TXT\r\n");
     EXPECT_FALSE(m_opener.MNU_Terminal_Application_List_Click(ctx)); // the named list is missing
     onTerminal(QStringLiteral("\\SWAP\\COMPLIST.TXT"), "APP1 0101\r\nAPP2 0202\r\n");
+    m_ftp.bounds.clear();
     EXPECT_TRUE(m_opener.MNU_Terminal_Application_List_Click(ctx));
+    ASSERT_EQ(m_ftp.bounds.size(), 2);
+    for (const FetchBound& bound : m_ftp.bounds)
+        EXPECT_EQ(bound.kind, FetchBound::Kind::ControlFile) << "files the program reads for itself";
     ASSERT_EQ(m_viewers.texts.size(), 1u);
     EXPECT_EQ(m_viewers.texts[0].content, QByteArray("APP1 0101\r\nAPP2 0202\r\n"));
     EXPECT_TRUE(m_viewers.texts[0].request.writable);

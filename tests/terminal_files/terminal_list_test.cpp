@@ -142,7 +142,7 @@ protected:
         m_hooks.showAllLocalFiles = [this] { m_calls << QStringLiteral("all local files"); };
         m_hooks.seeProductCode = [this](const QString& c) { m_calls << QStringLiteral("product ") + c; };
         m_hooks.catalogFilterItems = [] { return kFilters; };
-        m_hooks.openTerminalFile = [this](const QString& d, const QString& n) { m_calls << d + n; };
+        m_hooks.openTerminalFile = [this](const QString& d, const QString& n, qint64) { m_calls << d + n; };
         m_hooks.closeFtpSession = [this] { m_calls << QStringLiteral("close FTP"); };
         m_hooks.sendTerminalMessage = [this](uint8_t code, uint8_t activity) {
             m_calls << QStringLiteral("message %1 %2").arg(code).arg(activity);
@@ -366,7 +366,10 @@ protected:
         m_world.currentTerminalDir = QStringLiteral("\\");
         m_world.batch.gBatchMode = false;
         m_hooks.filterText = [] { return QStringLiteral("*.*"); };
-        m_hooks.openTerminalFile = [this](const QString& d, const QString& n) { m_opened << d + n; };
+        m_hooks.openTerminalFile = [this](const QString& d, const QString& n, qint64 size) {
+            m_opened << d + n;
+            m_openedSizes << size;
+        };
         m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_hooks);
         m_explorer->relist();
     }
@@ -389,6 +392,7 @@ protected:
     TerminalExplorerHooks m_hooks;
     std::unique_ptr<TerminalExplorer> m_explorer;
     QStringList m_opened;
+    QList<qint64> m_openedSizes; // the sizes the rows held, which bound the fetch
 };
 
 TEST_F(ListedNamesTest, RowsShowTheirTextAndTheDroppedLinesAreTraced)
@@ -425,12 +429,14 @@ TEST_F(ListedNamesTest, EveryCommandSendsTheListedNameOrNothing)
         m_world.host.reports.clear();
         const qsizetype retrBefore = wire("RETR").size();
         // Fetch.
-        const int got = UploadSelectedTerminalFiles(m_ctx, {row.listedName}, local, {});
+        const int got = UploadSelectedTerminalFiles(m_ctx, {{row.listedName, listedBytes(row.size)}}, local, {});
         // Open.
         m_opened.clear();
+        m_openedSizes.clear();
         m_explorer->OpenTerminalItem({c.row});
         ASSERT_EQ(m_opened.size(), 1);
         EXPECT_EQ(m_opened[0], u'\\' + row.listedName) << "the dispatch gets the listed name";
+        EXPECT_EQ(m_openedSizes, QList<qint64>{qint64(row.size)}) << "and the size its row holds";
         if (!*c.refusedAs) {
             EXPECT_EQ(got, 1);
             EXPECT_EQ(wire("RETR").mid(retrBefore), QByteArrayList{"RETR " + Cp1252::encode(row.listedName)});

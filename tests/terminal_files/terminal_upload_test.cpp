@@ -11,6 +11,15 @@ using namespace jvz;
 
 namespace {
 
+// Selected names whose rows held no size.
+QList<ListedTerminalFile> unsized(const QStringList& names)
+{
+    QList<ListedTerminalFile> files;
+    for (const QString& name : names)
+        files.append({name, -1});
+    return files;
+}
+
 class TerminalUploadTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -44,7 +53,8 @@ protected:
 TEST_F(TerminalUploadTest, FilesArriveAsListedAndByteIdentical)
 {
     const int got = UploadSelectedTerminalFiles(
-        m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("DIRFREE.SIZ"), QStringLiteral("app.sgn")}, m_dest, m_hooks);
+        m_ctx, unsized({QStringLiteral("APP.SGN"), QStringLiteral("DIRFREE.SIZ"), QStringLiteral("app.sgn")}), m_dest,
+        m_hooks);
     EXPECT_EQ(got, 2);
     EXPECT_EQ(localFiles(), QStringList({QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}));
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("APP.SGN")), m_app);
@@ -73,7 +83,7 @@ TEST_F(TerminalUploadTest, NothingIsFetchedWithoutAFileOrAFolder)
     };
     for (const auto& c : cases) {
         const qsizetype before = m_server.commands().size();
-        EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, c.selection, c.destination, m_hooks), 0) << c.name;
+        EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized(c.selection), c.destination, m_hooks), 0) << c.name;
         EXPECT_EQ(m_server.commands().size(), before) << c.name;
         EXPECT_TRUE(m_refreshed.isEmpty()) << c.name;
         EXPECT_TRUE(m_world.notifier.shown.empty()) << c.name;
@@ -85,9 +95,9 @@ TEST_F(TerminalUploadTest, FailedGetLeavesTheLocalFileAndOverwritesOnSuccess)
 {
     jvztest::writeFile(m_dest + QStringLiteral("GONE.SGN"), "kept");
     jvztest::writeFile(m_dest + QStringLiteral("APP.SGN"), "old");
-    EXPECT_EQ(
-        UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("GONE.SGN"), QStringLiteral("APP.SGN")}, m_dest, m_hooks),
-        1);
+    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("GONE.SGN"), QStringLiteral("APP.SGN")}),
+                                          m_dest, m_hooks),
+              1);
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("GONE.SGN")), QByteArray("kept"));
     EXPECT_EQ(jvztest::readFile(m_dest + QStringLiteral("APP.SGN")), m_app);
     ASSERT_EQ(m_world.host.reports.size(), 1u);
@@ -99,7 +109,8 @@ TEST_F(TerminalUploadTest, NamesThatLeaveTheFolderAreRefusedAndAClosedSessionSto
 {
     const QString inner = m_dest + QStringLiteral("inner/");
     ASSERT_TRUE(QDir().mkpath(inner));
-    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("../APP.SGN"), QStringLiteral("..")}, inner, m_hooks),
+    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("../APP.SGN"), QStringLiteral("..")}), inner,
+                                          m_hooks),
               0);
     EXPECT_TRUE(localFiles().isEmpty());
     // Refused before anything is sent: a message and a trace line each, no FTP error.
@@ -110,8 +121,9 @@ TEST_F(TerminalUploadTest, NamesThatLeaveTheFolderAreRefusedAndAClosedSessionSto
     m_world.notifier.shown.clear();
 
     m_hooks.sessionOpen = [] { return false; };
-    EXPECT_EQ(
-        UploadSelectedTerminalFiles(m_ctx, {QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}, m_dest, m_hooks), 1);
+    EXPECT_EQ(UploadSelectedTerminalFiles(m_ctx, unsized({QStringLiteral("APP.SGN"), QStringLiteral("app.sgn")}),
+                                          m_dest, m_hooks),
+              1);
     ASSERT_EQ(m_world.notifier.shown.size(), 1u);
     EXPECT_EQ(m_world.notifier.shown[0].text, QStringLiteral("<MSG_TerminalSessionClosed>"));
 }

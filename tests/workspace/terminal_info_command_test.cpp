@@ -29,9 +29,10 @@ public:
     void close() override {}
     uint32_t setCurrentDirectory(const QByteArray&) override { return 0; }
     QByteArray currentDirectory() const override { return {}; }
-    uint32_t getFile(const QByteArray& remote, const QString& local, FetchBound) override
+    uint32_t getFile(const QByteArray& remote, const QString& local, FetchBound bound) override
     {
         gets << remote;
+        kinds << bound.kind;
         QFile f(local);
         if (!f.open(QIODevice::WriteOnly))
             return FtpError::WriteFault;
@@ -46,6 +47,7 @@ public:
     uint32_t lastError() const override { return 0; }
 
     QByteArrayList gets;
+    QList<FetchBound::Kind> kinds;
 };
 
 class SilentHost final : public TransferHost {
@@ -111,6 +113,7 @@ TEST(TerminalInfoCommandWiring, SessionEnablesItBusyRefusesIt)
     info->trigger();
     EXPECT_EQ(f.shown, 1);
     EXPECT_EQ(f.terminal.gets, QByteArrayList{"\\SWAP\\TERMINAL.CNF"});
+    EXPECT_EQ(f.terminal.kinds, QList<FetchBound::Kind>{FetchBound::Kind::ControlFile}) << "a file read for itself";
     EXPECT_FALSE(QFile::exists(f.context.tempDir() + "termconfig.tmp"));
 
     // The icon bar's button 7 runs the same command; the identity window's item is another one.

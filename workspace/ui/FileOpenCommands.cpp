@@ -71,13 +71,13 @@ FileTool FileOpenCommands::openLocalFile(const QString& folder, const QString& n
     return m_openByType.openFile(folder, name, localOpenSettingsFrom(m_settings), filters);
 }
 
-TerminalFileOpener::Result FileOpenCommands::OpenTerminalFile(const QString& name)
+TerminalFileOpener::Result FileOpenCommands::OpenTerminalFile(const QString& name, qint64 listedBytes)
 {
     TransferContext* ctx = m_sources.transfers ? m_sources.transfers() : nullptr;
     if (busy() || !ctx)
         return {};
     refreshCompanionOptions();
-    return m_terminalOpener.OpenTerminalFile(*ctx, name, terminalOpenSettingsFrom(m_settings));
+    return m_terminalOpener.OpenTerminalFile(*ctx, name, terminalOpenSettingsFrom(m_settings), listedBytes);
 }
 
 void FileOpenCommands::MNU_Catalog_description_Click()

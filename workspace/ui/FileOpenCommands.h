@@ -57,7 +57,7 @@ public:
     // The file branches of the local list's opening (the local explorer asks through the window).
     FileTool openLocalFile(const QString& folder, const QString& name);
     // A file of the terminal list, in the FTP session's current directory (asked through the window).
-    TerminalFileOpener::Result OpenTerminalFile(const QString& name);
+    TerminalFileOpener::Result OpenTerminalFile(const QString& name, qint64 listedBytes = -1);
 
     void MNU_Catalog_description_Click();
     void MNU_Help_JungoTerminals_Click();

@@ -193,10 +193,10 @@ void frmMainJVZ::openLocalFile(const LocalFileRef& file)
 }
 
 // The file lies in the FTP session's current directory, which the transfer context names.
-void frmMainJVZ::openTerminalFile(const QString&, const QString& name)
+void frmMainJVZ::openTerminalFile(const QString&, const QString& name, qint64 listedBytes)
 {
     if (m_fileCommands)
-        m_fileCommands->OpenTerminalFile(name);
+        m_fileCommands->OpenTerminalFile(name, listedBytes);
 }
 
 void frmMainJVZ::holdBusy(std::optional<BusyScope>& scope, bool busy)

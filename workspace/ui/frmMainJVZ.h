@@ -239,7 +239,7 @@ private:
     void switchCommands(std::initializer_list<Command> commands, bool on);
     void applySelectionFlags(const LocalSelectionFlags& flags);
     void openLocalFile(const LocalFileRef& file);
-    void openTerminalFile(const QString& directory, const QString& name);
+    void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes);
     void localListingCleared();
     void localDeleteCommandsOff();
     void terminalListFocused();
