@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <fcntl.h>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -44,5 +46,36 @@ inline void releaseFifo(const std::string& path)
     if (fd >= 0)
         ::close(fd);
 }
+
+// For a call that must run on the test's own thread (a window's): should it still wait on the FIFO after
+// afterMs, a writer comes and goes so the test goes on (and fails on the time the call took).
+class FifoReleaseLater {
+public:
+    FifoReleaseLater(std::string path, long long afterMs)
+        : m_thread([this, path = std::move(path), afterMs] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::milliseconds(afterMs), [this] { return m_cancelled; }))
+                  releaseFifo(path);
+          })
+    {
+    }
+    ~FifoReleaseLater()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_cancelled = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+    FifoReleaseLater(const FifoReleaseLater&) = delete;
+    FifoReleaseLater& operator=(const FifoReleaseLater&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_cancelled = false;
+    std::thread m_thread; // last: started once the members it uses are made
+};
 
 } // namespace jvztest
