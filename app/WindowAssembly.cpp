@@ -36,6 +36,7 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     services.volumes = p.volumes;
     services.openDocument = p.openDocument;
     services.makeFolder = p.makeFolder;
+    services.folderReadHook = p.folderReadHook;
     m_window = std::make_unique<frmMainJVZ>(std::move(services), state.settings, state.batch);
     frmMainJVZ& w = *m_window;
     state.ui.windows.insert(w.objectName(), &w);

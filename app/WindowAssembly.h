@@ -48,6 +48,9 @@ struct WindowPlatform {
     std::function<bool(const QString& path)> openDocument{};
     // Creates a folder with its parents; empty for the file system's own.
     std::function<bool(const QString& path)> makeFolder{};
+    // Runs before each folder read of the local explorer, on the read's thread; empty for none. Tests hold a
+    // read there, as a hung network mount would.
+    FolderReadHook folderReadHook{};
 };
 
 // What the window calls outside itself: the end of the run and the run's progress window.

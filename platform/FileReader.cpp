@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -115,6 +116,35 @@ FileReadResult PlainFileReader::read(const QString& path, qint64 maxBytes)
     result.status = FileReadStatus::Read;
     result.bytes = std::move(bytes);
     return result;
+}
+
+bool openRegularFile(QFile& file, const QString& path, QString* error)
+{
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    auto failErrno = [&fail](int number) { return fail(QString::fromLocal8Bit(std::strerror(number))); };
+    if (path.isEmpty())
+        return failErrno(ENOENT);
+    // Non-blocking: the open of a FIFO without a writer, or of a device, returns at once.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return failErrno(errno);
+    struct stat info {};
+    const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
+    if (statError != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (statError != 0)
+            return failErrno(statError);
+        return S_ISDIR(info.st_mode) ? failErrno(EISDIR) : fail(QStringLiteral("Not a regular file"));
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(file.errorString());
+    }
+    return true;
 }
 
 PlainFileReader& PlainFileReader::standard()

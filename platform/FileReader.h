@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+class QFile;
+
 namespace jvz {
 
 enum class FileReadStatus {
@@ -52,5 +54,9 @@ public:
     // The real reader, for code that was handed no other.
     static PlainFileReader& standard();
 };
+
+// Opens path for reading only when it is a regular file (links followed), without waiting on a FIFO or a
+// device; false otherwise, with the reason in *error. For readers that stream a file rather than read it whole.
+bool openRegularFile(QFile& file, const QString& path, QString* error = nullptr);
 
 } // namespace jvz

@@ -2,6 +2,7 @@
 
 #include "PrivatePhonebook.h"
 #include "core/MBLanguages.h"
+#include "platform/FileReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -112,8 +113,8 @@ std::optional<int64_t> LinuxPortCheckSystem::parseLockFile(const QByteArray& byt
 
 std::optional<int64_t> LinuxPortCheckSystem::lockingProcess(const QString& deviceName)
 {
-    QFile f(m_lockFolder + QStringLiteral("/LCK..") + deviceName);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!openRegularFile(f, m_lockFolder + QStringLiteral("/LCK..") + deviceName))
         return std::nullopt;
     const std::optional<int64_t> pid = parseLockFile(f.read(64));
     if (!pid)

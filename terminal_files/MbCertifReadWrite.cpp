@@ -3,6 +3,7 @@
 #include "core/Cp1252.h"
 #include "core/HexText.h"
 #include "core/MbPrint.h"
+#include "platform/FileReader.h"
 #include "platform/FileWriter.h"
 #include "sigdump/SignedFileLayout.h"
 
@@ -153,8 +154,8 @@ CertifResult MbCertifReadWrite::WriteSignature()
         // Root ignores permissions: a file its owner may not write is not written here either.
         if (!(info.permissions() & QFileDevice::WriteOwner))
             return CertifResult::WriteError;
-        QFile file(m_fileName);
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (!openRegularFile(file, m_fileName))
             return CertifResult::WriteError;
         content = file.readAll();
     }
@@ -169,8 +170,8 @@ CertifResult certificateFileReadable(const QString& fileName)
     const QFileInfo info(fileName);
     if (!info.exists())
         return CertifResult::FileNotFound;
-    QFile file(fileName);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, fileName))
         return CertifResult::CannotOpen;
     return CertifResult::Done;
 }
@@ -180,8 +181,8 @@ CertifResult MbCertifReadWrite::ReadCertificate()
     const CertifResult readable = certificateFileReadable(m_fileName);
     if (readable != CertifResult::Done)
         return readable;
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(m_blockOffset))
+    QFile file;
+    if (!openRegularFile(file, m_fileName) || !file.seek(m_blockOffset))
         return CertifResult::OtherError;
     const QByteArray block = file.read(kBlockSize);
     if (block.size() != kBlockSize)

@@ -1,6 +1,7 @@
 #include "terminal_files/MbX07CertifReadWrite.h"
 
 #include "core/Cp1252.h"
+#include "platform/FileReader.h"
 #include "sigdump/SignedFileLayout.h"
 
 #include <QFile>
@@ -35,8 +36,8 @@ CertifResult MbX07CertifReadWrite::ReadCertificate()
     const CertifResult readable = certificateFileReadable(m_fileName);
     if (readable != CertifResult::Done)
         return readable;
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, m_fileName))
         return CertifResult::OtherError;
     const auto version = signedfile::kCertificateVersion;
     const auto issuer = signedfile::kCertificateIssuer;

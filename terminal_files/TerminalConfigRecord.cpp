@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "core/HexText.h"
+#include "platform/FileReader.h"
 #include "platform/FileWriter.h"
 
 #include <QFile>
@@ -271,8 +272,8 @@ ConfigEncodeResult encodeTerminalConfig(const TerminalConfigForm& form, const QL
 ConfigReadResult readTerminalConfigFile(const QString& path)
 {
     ConfigReadResult result;
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, path))
         return result;
     result.fileSize = file.size();
     const QByteArray bytes = file.read(kTerminalConfigSize);
@@ -296,10 +297,9 @@ ConfigSaveResult saveTerminalConfigFile(const QString& path, QByteArrayView reco
             result.status = ConfigSaveStatus::ReadOnly;
             return result;
         }
-        QFile existing(path);
-        if (!info.isFile() || !existing.open(QIODevice::ReadOnly)) {
+        QFile existing;
+        if (!openRegularFile(existing, path, &result.errorText)) {
             result.status = ConfigSaveStatus::CannotReadExisting;
-            result.errorText = existing.errorString();
             return result;
         }
         const QByteArray old = existing.readAll();

@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "core/MbFileIni.h"
+#include "platform/FileReader.h"
 #include "platform/FtpClient.h"
 #include "platform/TransferLog.h"
 #include "terminal_files/SafeTransfer.h"
@@ -75,8 +76,8 @@ std::optional<int64_t> readLeadingInteger64(QStringView text)
 
 std::optional<int64_t> readDiskFreeSize(const QString& activityInfPath)
 {
-    QFile file(activityInfPath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, activityInfPath))
         return std::nullopt;
     file.close();
     MbFileIni ini;

@@ -2,6 +2,7 @@
 
 #include "core/CatalogExtension.h"
 #include "core/Cp1252.h"
+#include "platform/FileReader.h"
 #include "platform/FileWriter.h"
 
 #include <QFile>
@@ -20,9 +21,10 @@ bool copyFileAtomically(const QString& source, const QString& target, FileWriter
     };
     if (isSameFile(source, target))
         return true; // already in place: copying it onto itself would only risk it
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(in.errorString());
+    QFile in;
+    QString openError;
+    if (!openRegularFile(in, source, &openError))
+        return fail(openError);
     FileWriteError startError;
     std::unique_ptr<FileReplacement> out = writer.begin(target, &startError);
     if (!out)

@@ -1,6 +1,7 @@
 #include "BookmarkFile.h"
 
 #include "core/Cp1252.h"
+#include "platform/FileReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,12 +11,9 @@ namespace jvz {
 namespace {
 std::optional<QByteArray> readWholeFile(const QString& path, QString* reason)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (reason)
-            *reason = file.errorString();
+    QFile file;
+    if (!openRegularFile(file, path, reason))
         return std::nullopt;
-    }
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (reason)

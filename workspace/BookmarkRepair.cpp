@@ -1,5 +1,6 @@
 #include "BookmarkRepair.h"
 
+#include "platform/FileReader.h"
 #include "platform/VolumeSource.h"
 #include "workspace/FavouritePaths.h"
 
@@ -85,8 +86,8 @@ BookmarkVolumes systemBookmarkVolumes(const VolumeSource& source, const QString&
 {
     BookmarkVolumes v;
     v.mounted = source.volumes();
-    QFile fstab(fstabPath);
-    if (fstab.open(QIODevice::ReadOnly)) {
+    QFile fstab;
+    if (openRegularFile(fstab, fstabPath)) {
         for (const QString& point : fstabMountPoints(fstab.read(1024 * 1024))) {
             if (volumeHolding(v.mounted, point) != point)
                 v.absentMountPoints.append(point);

@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "core/MBLanguages.h"
+#include "platform/FileReader.h"
 #include "platform/FileWriter.h"
 #include "terminal_files/CatalogList.h"
 #include "workspace/AuthoringFiles.h"
@@ -99,9 +100,10 @@ FamilyResult buildFamily(const FamilyRequest& request, FileWriter& writer)
     QByteArray content;
     QStringList lines;
     if (exists) {
-        QFile old(path);
-        if (!old.open(QIODevice::ReadOnly)) {
-            result.problems.push_back({FamilyProblem::Kind::FamilyWriteFailed, path, old.errorString()});
+        QFile old;
+        QString openError;
+        if (!openRegularFile(old, path, &openError)) {
+            result.problems.push_back({FamilyProblem::Kind::FamilyWriteFailed, path, openError});
             return result;
         }
         content = old.readAll();

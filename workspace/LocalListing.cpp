@@ -32,6 +32,20 @@ constexpr qint64 kDescriptorReadLimit = 4 * 1024 * 1024;
 // Threads of the pool that help with the lstat of a large folder, besides the one reading it.
 constexpr int kStatHelpers = 3;
 
+// The folder reads and their stat helpers run here, never on the global pool: the application waits for the
+// global pool when it ends, and a read stuck in the kernel (a hung network mount) would hold the exit for
+// ever. This pool is never deleted nor waited for; its tasks hold shared ownership of all they write into.
+// A read stuck for good keeps its thread: there is room for others beside it.
+QThreadPool& folderReadPool()
+{
+    static QThreadPool* const pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(32);
+        return p;
+    }();
+    return *pool;
+}
+
 struct RawEntry {
     LocalEntry entry;
     QString sortKey;
@@ -229,7 +243,7 @@ void FolderScan::statAll(int fd, const ListingStop& stop, bool* stopped)
     };
     const int helpers = std::min<int>(kStatHelpers, int(total / (4 * kSlice)));
     for (int h = 0; h < helpers; ++h) {
-        const bool started = QThreadPool::globalInstance()->tryStart([shared, work] {
+        const bool started = folderReadPool().tryStart([shared, work] {
             {
                 const std::lock_guard<std::mutex> lock(shared->mutex);
                 ++shared->working;
@@ -461,11 +475,15 @@ bool descriptorSuitsTerminal(const QByteArray& path, const QString& productCode)
 {
     if (productCode.isEmpty())
         return true;
-    QFile file;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking and a regular file only: a FIFO or a device under the name is no descriptor, and must not
+    // hold the read of the folder.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    struct stat info {};
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;
     }
@@ -563,13 +581,16 @@ ServedFolderReads::ServedFolderReads(int waitLimitMs)
 }
 
 template <typename Read>
-FolderListing ServedFolderReads::served(std::atomic<quint64>& generation, Read read, bool* superseded)
+FolderListing ServedFolderReads::served(std::atomic<quint64>& generation, const QByteArray& folder, Read read,
+                                        bool* superseded)
 {
     const quint64 mine = ++generation;
     auto promise = std::make_shared<QPromise<FolderListing>>();
     QFuture<FolderListing> future = promise->future();
     promise->start();
-    QThreadPool::globalInstance()->start([promise, read] {
+    folderReadPool().start([promise, folder, read, hook = m_hook] {
+        if (hook)
+            hook(folder);
         promise->addResult(read());
         promise->finish();
     });
@@ -605,7 +626,7 @@ FolderListing ServedFolderReads::listFolder(const QByteArray& folder, ListingOpt
     const quint64 next = generation->load() + 1;
     options.stop = [generation, next] { return generation->load() != next; };
     return served(
-        *generation, [folder, options] { return jvz::listFolder(folder, options); }, superseded);
+        *generation, folder, [folder, options] { return jvz::listFolder(folder, options); }, superseded);
 }
 
 FolderListing ServedFolderReads::listSubFolders(const QByteArray& folder, bool* superseded)
@@ -614,7 +635,7 @@ FolderListing ServedFolderReads::listSubFolders(const QByteArray& folder, bool* 
     const quint64 next = generation->load() + 1;
     ListingStop stop = [generation, next] { return generation->load() != next; };
     return served(
-        *generation, [folder, stop] { return jvz::listSubFolders(folder, stop); }, superseded);
+        *generation, folder, [folder, stop] { return jvz::listSubFolders(folder, stop); }, superseded);
 }
 
 } // namespace jvz

@@ -57,14 +57,20 @@ FolderListing listFolder(const QByteArray& folder, const ListingOptions& options
 // grow the tree), hidden ones left out, sorted by name.
 FolderListing listSubFolders(const QByteArray& folder, const ListingStop& stop = {});
 
+// Runs on a folder read's own thread before the folder is read; tests hold a read here.
+using FolderReadHook = std::function<void(const QByteArray& folder)>;
+
 // Folder reads for the window: each runs on a worker thread while the calling thread's event loop keeps
 // being served (timers, repaints, sockets, input), so a large or slow folder never freezes the window. The
 // call still returns the listing it asked for. A newer read of the same kind supersedes one still running:
 // that one stops early and comes back with superseded set, and its caller leaves the list to the newer one.
-// A read that outlasts waitLimitMs (a hung network mount) comes back unreadable.
+// A read that outlasts waitLimitMs (a hung network mount) comes back unreadable. The reads run on threads
+// the program's exit does not wait for, so a read stuck in the kernel never holds the exit.
 class ServedFolderReads {
 public:
     explicit ServedFolderReads(int waitLimitMs = 60000);
+
+    void setReadHook(FolderReadHook hook) { m_hook = std::move(hook); }
 
     FolderListing listFolder(const QByteArray& folder, ListingOptions options, bool* superseded = nullptr);
     FolderListing listSubFolders(const QByteArray& folder, bool* superseded = nullptr);
@@ -74,12 +80,14 @@ public:
     void supersedeLists() { ++*m_listGeneration; }
 
 private:
-    template <typename Read> FolderListing served(std::atomic<quint64>& generation, Read read, bool* superseded);
+    template <typename Read>
+    FolderListing served(std::atomic<quint64>& generation, const QByteArray& folder, Read read, bool* superseded);
 
     std::shared_ptr<std::atomic<quint64>> m_listGeneration;
     std::shared_ptr<std::atomic<quint64>> m_treeGeneration;
     int m_waitLimitMs;
     int m_waiting = 0;
+    FolderReadHook m_hook;
 };
 
 // The name patterns: "*" any run, "?" one character, "#" one digit, "[abc]", "[a-z]", "[!abc]"; compared

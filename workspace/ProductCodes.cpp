@@ -1,6 +1,7 @@
 #include "workspace/ProductCodes.h"
 
 #include "core/Cp1252.h"
+#include "platform/FileReader.h"
 
 #include <QFile>
 
@@ -62,12 +63,9 @@ CatalogFilterLoad LoadCatalogFilters(const QStringList& lines, ProductCodeTable&
 bool readProductCodeFile(const QString& path, QStringList& lines, QString* errorText)
 {
     lines.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (errorText)
-            *errorText = file.errorString();
+    QFile file;
+    if (!openRegularFile(file, path, errorText))
         return false;
-    }
     const QString text = Cp1252::decode(file.readAll());
     lines = text.split(QLatin1Char('\n'));
     for (QString& l : lines)

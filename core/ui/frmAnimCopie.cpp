@@ -2,8 +2,10 @@
 
 #include "core/ui/CopyAnimation.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "platform/FileReader.h"
 #include "platform/Notifier.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -73,8 +75,15 @@ void frmAnimCopie::init(const QString& fileName, const MBLanguages& curLang, con
         m_movie = nullptr;
     }
     m_anmAVI->setMovie(nullptr);
-    auto* movie = new QMovie(m_programFolder + QStringLiteral("/Filecopy.avi"), QByteArray(), this);
-    if (movie->isValid()) {
+    // Read whole through the plain-file reader: a FIFO or a device under the clip's name is no clip.
+    constexpr qint64 kClipLimit = 16 * 1024 * 1024;
+    FileReadResult clip =
+        PlainFileReader::standard().read(m_programFolder + QStringLiteral("/Filecopy.avi"), kClipLimit);
+    auto* movie = new QMovie(this);
+    auto* clipBytes = new QBuffer(movie);
+    clipBytes->setData(clip.status == FileReadStatus::Read ? std::move(clip.bytes) : QByteArray());
+    movie->setDevice(clipBytes);
+    if (clip.status == FileReadStatus::Read && movie->isValid()) {
         m_movie = movie;
         m_anmAVI->setMovie(m_movie);
     } else {

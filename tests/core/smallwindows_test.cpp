@@ -1,6 +1,9 @@
+#include "BoundedCall.h"
 #include "FakeNotifier.h"
 #include "Paths.h"
+#include "SpecialFiles.h"
 #include "TestEnv.h"
+#include "TimeBound.h"
 #include "WaitUntil.h"
 #include "core/MBLanguages.h"
 #include "core/ui/CopyAnimation.h"
@@ -19,7 +22,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <memory>
+#include <unistd.h>
 
 using jvz::FrmComment;
 
@@ -405,6 +412,49 @@ TEST(frmAnimCopie, DrawnAnimationMovesUntilTheWindowCloses)
     f.window.show();
     const auto [again, againLater] = grabTwice();
     EXPECT_NE(again, againLater);
+}
+
+// A FIFO (fed by a writer or not) or a device under the clip's name is no clip: the window opens at once,
+// its animation's place empty.
+TEST(frmAnimCopie, ClipThatIsNoRegularFileIsNoClip)
+{
+    enum class Kind { Fifo, FifoWithWriter, ZeroDevice };
+    const struct {
+        const char* label;
+        Kind kind;
+    } rows[] = {{"a FIFO nobody writes", Kind::Fifo},
+                {"a FIFO a writer feeds with a clip", Kind::FifoWithWriter},
+                {"an endless zero device", Kind::ZeroDevice}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        AnimFixture f;
+        const std::string clip = (f.folder + QStringLiteral("/Filecopy.avi")).toStdString();
+        std::unique_ptr<jvztest::FifoReader> readEnd;
+        int writeEnd = -1;
+        if (r.kind == Kind::ZeroDevice) {
+            ASSERT_TRUE(jvztest::makeCharDevice(clip, jvztest::CharDevice::Zero));
+        } else {
+            ASSERT_TRUE(jvztest::makeFifo(clip));
+        }
+        if (r.kind == Kind::FifoWithWriter) {
+            readEnd = std::make_unique<jvztest::FifoReader>(clip);
+            writeEnd = ::open(clip.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_GE(writeEnd, 0);
+            ASSERT_EQ(::write(writeEnd, kGif, sizeof kGif - 1), ssize_t(sizeof kGif - 1));
+        }
+        QElapsedTimer clock;
+        clock.start();
+        {
+            const jvztest::FifoReleaseLater guard(clip, 3000);
+            f.window.init(QStringLiteral("A"), languageTable(1), QStringLiteral("x"), QStringLiteral("y"), 1);
+        }
+        const qint64 ms = clock.elapsed();
+        std::cout << "[ row ] clip: " << r.label << ": " << ms << " ms" << std::endl;
+        if (writeEnd >= 0)
+            ::close(writeEnd);
+        EXPECT_LT(ms, jvztest::timeBoundMs(1000));
+        EXPECT_EQ(f.window.findChild<QLabel*>(QStringLiteral("anmAVI"))->movie(), nullptr);
+    }
 }
 
 // The delivered language file carries the blanks of these texts in quotes, which the reader removes.

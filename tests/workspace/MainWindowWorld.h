@@ -127,7 +127,7 @@ public:
             state,
             jvz::WindowPlatform{boxes, store, ftp, transport, clock, processes, ports, *ras,
                                 realDialUp || dialUpLink ? &link : nullptr, volumes, connectSequence, openDocument,
-                                makeFolder},
+                                makeFolder, folderReadHook},
             hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
         window = &assembly->window();
         return *window;
@@ -154,6 +154,7 @@ public:
     std::function<void(bool)> connectSequence;        // empty: the program's own
     std::function<bool(const QString&)> openDocument; // empty: the desktop's own
     std::function<bool(const QString&)> makeFolder;   // empty: the file system's own
+    jvz::FolderReadHook folderReadHook;               // empty: folder reads run straight through
     // Set before build for a window that talks to a real terminal (loopback FTP server and session peer).
     jvz::FtpClient* realFtp = nullptr;
     jvz::SessionTransport* realTransport = nullptr;

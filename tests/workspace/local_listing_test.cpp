@@ -1,6 +1,8 @@
 // Listing of a local folder: patterns, order, sizes, dates, images, descriptors; the list model; the filters
 // of the pane; the status texts.
+#include "BoundedCall.h"
 #include "LocalExplorerFixture.h"
+#include "SpecialFiles.h"
 #include "TestEnv.h"
 #include "TimeBound.h"
 #include "workspace/LocalListModel.h"
@@ -400,6 +402,82 @@ TEST(LocalListing, DescriptorForTheConnectedTerminal)
         if (c.listed && count == 1) {
             EXPECT_EQ(entryNamed(l, QStringLiteral("DESCRIPTOR.XML"))->size >= 0, c.sized);
         }
+    }
+}
+
+// A DESCRIPTOR.XML that is no regular file is never read: the folder's read returns at once and lists the
+// other entries, and only a regular descriptor that suits the terminal is listed.
+TEST(LocalListing, DescriptorThatIsNoRegularFileIsNotListedAndNeverHoldsTheRead)
+{
+    enum class Kind { Regular, Fifo, FifoWithWriter, LinkToZeroDevice, Socket };
+    const struct {
+        const char* label;
+        Kind kind;
+        bool listed;
+    } rows[] = {
+        {"a regular descriptor for the terminal", Kind::Regular, true},
+        {"a FIFO nobody writes", Kind::Fifo, false},
+        {"a FIFO a writer feeds with a descriptor for the terminal", Kind::FifoWithWriter, false},
+        {"a link to an endless zero device", Kind::LinkToZeroDevice, false},
+        {"a socket", Kind::Socket, false},
+    };
+    QByteArray descriptor;
+    {
+        const QString scratch = QString::fromStdString(jvztest::makeScratchDir("descsrc")) + QStringLiteral("/D");
+        jvztest::writeDescriptor(scratch, QStringLiteral("M40"), false);
+        QFile f(scratch);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        descriptor = f.readAll();
+    }
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label);
+        const std::string dir = jvztest::makeScratchDir("descspecial");
+        const std::string path = dir + "/DESCRIPTOR.XML";
+        ASSERT_TRUE(jvztest::writeFileBytes(dir + "/a.txt", "a"));
+        ASSERT_EQ(::mkdir((dir + "/sub").c_str(), 0755), 0);
+        std::unique_ptr<jvztest::FifoReader> readEnd;
+        int writeEnd = -1;
+        switch (r.kind) {
+        case Kind::Regular:
+            ASSERT_TRUE(jvztest::writeFileBytes(path, descriptor.toStdString()));
+            break;
+        case Kind::Fifo:
+            ASSERT_TRUE(jvztest::makeFifo(path));
+            break;
+        case Kind::FifoWithWriter:
+            // A reader end held by the test lets the writer open at once; the descriptor waits in the pipe.
+            ASSERT_TRUE(jvztest::makeFifo(path));
+            readEnd = std::make_unique<jvztest::FifoReader>(path);
+            writeEnd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_GE(writeEnd, 0);
+            ASSERT_EQ(::write(writeEnd, descriptor.constData(), size_t(descriptor.size())), descriptor.size());
+            break;
+        case Kind::LinkToZeroDevice:
+            ASSERT_TRUE(jvztest::makeCharDevice(dir + "/zero", jvztest::CharDevice::Zero));
+            ASSERT_EQ(::symlink((dir + "/zero").c_str(), path.c_str()), 0);
+            break;
+        case Kind::Socket:
+            ASSERT_TRUE(jvztest::makeSocketFile(path));
+            break;
+        }
+        FolderListing l;
+        const long long ms = jvztest::boundedCall(
+            [&] {
+                l = list(QString::fromStdString(dir) + QLatin1Char('/'), QStringLiteral("*.*"), {},
+                         QStringLiteral("M40"));
+            },
+            jvztest::timeBoundMs(1000), [&] { jvztest::releaseFifo(path); });
+        std::cout << "[ row ] " << r.label << ": " << ms << " ms" << std::endl;
+        if (writeEnd >= 0)
+            ::close(writeEnd);
+        EXPECT_GE(ms, 0) << "the read of the folder was held";
+        EXPECT_TRUE(l.readable);
+        QStringList expected = {QStringLiteral("sub"), QStringLiteral("a.txt")};
+        if (r.listed)
+            expected << QStringLiteral("DESCRIPTOR.XML");
+        if (r.kind == Kind::LinkToZeroDevice)
+            expected << QStringLiteral("zero"); // the node itself, a file of the list as any other
+        EXPECT_EQ(names(l), expected);
     }
 }
 

@@ -59,6 +59,8 @@ public:
 
     // Before start(): the volumes to show (tests give a fake set).
     void setVolumeSource(VolumeSource& volumes) { m_volumeSource = &volumes; }
+    // Runs before each folder read, on the read's thread (tests hold a read there).
+    void setFolderReadHook(FolderReadHook hook) { m_reads.setReadHook(std::move(hook)); }
     // Starts the pane when the widget is first shown (an interactive start; a batch run never shows it).
     void startOnFirstShow(QWidget* window);
 

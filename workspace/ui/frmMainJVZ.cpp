@@ -128,6 +128,8 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
     m_localExplorer = attachLocalExplorer(*this, m_settings, services.volumes,
                                           {[this] { return terminalProductCode(); }, [this] { return isBusy(); }});
+    if (services.folderReadHook)
+        m_localExplorer->setFolderReadHook(services.folderReadHook);
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
     m_localSelection = new LocalSelectionWiring(*this, *m_localExplorer, m_settings, m_notifier, services.volumes);
     wireCommand(Command::ContextCopy, [this] { copyListNames(); });

@@ -3,6 +3,7 @@
 #include "core/MBLanguages.h"
 #include "core/Startup.h"
 #include "workspace/CommandState.h"
+#include "workspace/LocalListing.h"
 #include "workspace/ProductCodes.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/QuitProcedure.h"
@@ -101,6 +102,9 @@ public:
         std::function<bool(const QString& path)> openDocument{};
         // Creates a folder with its parents; empty: the file system's own. Tests make it fail.
         std::function<bool(const QString& path)> makeFolder{};
+        // Runs before each folder read of the local explorer, on the read's thread; empty: nothing. Tests
+        // hold a read there.
+        FolderReadHook folderReadHook{};
     };
 
     frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent = nullptr);

@@ -2,9 +2,12 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace jvztest {
@@ -18,6 +21,21 @@ bool makeCharDevice(const std::string& path, CharDevice kind)
 {
     const dev_t numbers = kind == CharDevice::Null ? makedev(1, 3) : makedev(1, 5);
     return ::mknod(path.c_str(), S_IFCHR | 0666, numbers) == 0;
+}
+
+bool makeSocketFile(const std::string& path)
+{
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
 }
 
 bool isFifo(const std::string& path)

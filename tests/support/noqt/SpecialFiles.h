@@ -10,6 +10,8 @@ bool makeFifo(const std::string& path);
 // A character device node with the numbers of the machine's endless devices: a null sink or a zero source.
 enum class CharDevice { Null, Zero };
 bool makeCharDevice(const std::string& path, CharDevice kind);
+// A bound local socket's file (the socket itself is closed at once; its name stays).
+bool makeSocketFile(const std::string& path);
 bool isFifo(const std::string& path);
 bool isCharDevice(const std::string& path);
 bool isSymlinkTo(const std::string& path, const std::string& target);
