@@ -9,17 +9,20 @@
 #include "FtpServerFixture.h"
 #include "InProcessBatch.h"
 #include "ProgramFolderCopy.h"
+#include "RowName.h"
 #include "ScriptedTerminalPeer.h"
 #include "StandInPppd.h"
 #include "TestEnv.h"
 #include "core/MbFileIni.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpServer>
 #include <QTest>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <stdlib.h>
@@ -97,10 +100,10 @@ public:
     };
 
     // The batch host in this process, the program's waits shortened. whileRunning: see runBatchInProcess.
-    Outcome runInProcess(const QStringList& args, const std::function<void()>& whileRunning = {})
+    Outcome runInProcess(const QStringList& args, const std::function<void()>& whileRunning = {},
+                         const jvz::RuntimeTimings& timings = jvztest::shortProgramTimings())
     {
-        const auto r =
-            jvztest::runBatchInProcess(folder, args, jvztest::shortProgramTimings(), kRunBoundMs, whileRunning);
+        const auto r = jvztest::runBatchInProcess(folder, args, timings, kRunBoundMs, whileRunning);
         return {r.ended, r.log, r.shown};
     }
 
@@ -137,15 +140,19 @@ protected:
     }
 
     // A run in this process; the peer, when given, calls in once the program has dialled.
-    ProgramFolder::Outcome runInProcess(const QStringList& args, jvztest::ScriptedTerminalPeer* peer = nullptr)
+    ProgramFolder::Outcome runInProcess(const QStringList& args, jvztest::ScriptedTerminalPeer* peer = nullptr,
+                                        const jvz::RuntimeTimings& timings = jvztest::shortProgramTimings())
     {
         bool called = false;
-        return m_program.runInProcess(args, [&] {
-            if (peer && !called && m_pppd.pid() > 0) {
-                called = true;
-                peer->start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
-            }
-        });
+        return m_program.runInProcess(
+            args,
+            [&] {
+                if (peer && !called && m_pppd.pid() > 0) {
+                    called = true;
+                    peer->start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+                }
+            },
+            timings);
     }
 
     Pty m_pty;
@@ -272,5 +279,74 @@ TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
     EXPECT_EQ(result, "-19\r\nCOM port unknown: ttyJVZNOSUCH7\r\n") << o.err.toStdString();
     EXPECT_EQ(m_pppd.pid(), 0) << "nothing was dialled";
 }
+
+// A terminal whose FTP side fails the activity file's fetch in a way that ends the session: the run ends at
+// once with -10, and its result names that fetch and its own error in the shipped texts, never the "invalid
+// handle" of a call made after it.
+struct FetchFailureCase {
+    const char* what;
+    std::function<void(jvztest::FtpServerFixture::Options&)> hostile;
+    const char* expectedText; // what the result says after its code line
+};
+
+void PrintTo(const FetchFailureCase& row, std::ostream* out)
+{
+    *out << row.what;
+}
+
+class BatchEndToEndFetchFailure : public BatchEndToEnd, public ::testing::WithParamInterface<FetchFailureCase> {};
+
+TEST_P(BatchEndToEndFetchFailure, ResultNamesTheFetchThatEndedTheSession)
+{
+    jvztest::FtpServerFixture::Options options;
+    options.host = kTerminalAddress.toString();
+    options.port = 21;
+    options.maxSeconds = 120;
+    options.user = "ftpuser";
+    options.password = "905173";
+    GetParam().hostile(options);
+    jvztest::FtpServerFixture ftp(options);
+    ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
+    ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+
+    jvztest::ScriptedTerminalPeer peer({
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
+        Step::expect(bytes({34, 1, 0})),
+        Step::send(bytes({34, 1, 0})),
+        Step::expect(bytes({0, 1, 0})),
+        Step::close(),
+    });
+    jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
+    timings.ftp.controlFileTotalSeconds = 2;
+    QElapsedTimer clock;
+    clock.start();
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer, timings);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    std::cout << "run of " << GetParam().what << ": " << clock.elapsed() << " ms" << std::endl;
+
+    const std::string result = m_program.result();
+    std::cout << "ResBatch.txt:\n" << result << std::endl;
+    EXPECT_EQ(result, std::string("-10\r\n") + GetParam().expectedText) << o.err.toStdString();
+    EXPECT_TRUE(ftp.readLocal(QStringLiteral("\\SWAP\\APP.SGN")).isEmpty()) << "nothing is put after the failure";
+}
+
+const FetchFailureCase kFetchFailures[] = {
+    {"activity file sent for ever above the rate floor",
+     [](jvztest::FtpServerFixture::Options& o) {
+         o.endlessRetrNames = {"\\SWAP\\ACTIVITY.INF"};
+         o.dataBytesPerSecond = 300;
+     },
+     "Error in FtpGetFile function. Error number: 12002\r\n\r\n"},
+    {"control connection dropped at the activity file's RETR",
+     [](jvztest::FtpServerFixture::Options& o) { o.dropAtVerbs = {"RETR"}; },
+     "Error in FtpGetFile function.\r\nThe FTP connection was aborted\r\n\r\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::ValuesIn(kFetchFailures), jvztest::RowName{});
 
 } // namespace
