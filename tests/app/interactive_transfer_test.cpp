@@ -732,6 +732,14 @@ jvztest::FtpServerFixture::Options grownBy(qint64 bytes)
     return o;
 }
 
+// The terminal's control connection goes at that command: closed, or a reply line of 1 MiB libcurl gives up on.
+jvztest::FtpServerFixture::Options controlLostAt(const QByteArray& verb, bool longReply)
+{
+    jvztest::FtpServerFixture::Options o;
+    (longReply ? o.longReplyAtVerbs : o.dropAtVerbs) = {verb};
+    return o;
+}
+
 // "Fast" is 100,000 B/s, ten times what a 115,200-baud link carries: never slow enough for the rate floor.
 const HostileWindowRow kHostileWindowRows[] = {
     {"listing without end, fast", jvztest::SlowTerminal{100000, -1, true, false}.options(), WindowCall::List,
@@ -758,6 +766,13 @@ const HostileWindowRow kHostileWindowRows[] = {
     {"fetch sending far more than listed", grownBy(200000), WindowCall::Fetch, 3000, FtpError::InternalError},
     {"fetch of a file that grew a little since the listing", grownBy(1000), WindowCall::Fetch, 3000, 0, kHostileBounds,
      kListedDiagBytes + 1000},
+    // A lost control connection is a closed session, as after a timeout.
+    {"listing whose control connection is dropped", controlLostAt("LIST", false), WindowCall::List, 1000,
+     FtpError::ConnectionAborted},
+    {"fetch whose control connection is dropped", controlLostAt("RETR", false), WindowCall::Fetch, 1000,
+     FtpError::ConnectionAborted},
+    {"fetch answered by a reply line of 1 MiB", controlLostAt("RETR", true), WindowCall::Fetch, 1000,
+     FtpError::ConnectionAborted},
 };
 
 // The row's own words where a test name shows its parameter.
@@ -880,8 +895,8 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     }
 
     const auto label = [&](const char* key) { return window.language().GetFormLabel(QLatin1String(key)); };
-    if (row.error == FtpError::Timeout) {
-        // The session the timeout ended is shown ended, and nothing is left busy.
+    if (row.error == FtpError::Timeout || row.error == FtpError::ConnectionAborted) {
+        // The session the timeout or the lost connection ended is shown ended, and nothing is left busy.
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return window.StatusPanel(4) == label("FTPState") + label("FTP_Disconnected"); }, kBoundMs))
             << window.StatusPanel(4).toStdString();
