@@ -19,16 +19,13 @@ class Notifier;
 // program is ended.
 class QuitProcedure {
 public:
-    // The dial-up link's state when it is down.
-    static constexpr int32_t kLinkDown = 8193;
-
     struct Parts {
         Notifier& notifier;
         const MBLanguages& language; // the window's own
         QWidget* owner = nullptr;
         std::function<bool()> busy;
         std::function<void()> saveEnvironment;
-        std::function<int32_t()> linkState; // empty: the link counts as down
+        std::function<int32_t()> linkState; // kLinkStateUp or kLinkStateDown; empty: the link counts as down
         std::function<void()> takeLinkDown;
         std::function<void(const QString&)> trace;
         std::function<MBApplications*()> childProgram;

@@ -91,7 +91,8 @@ public:
         ProcessRunner& runner;        // the window's child program (ended on quit when it still runs)
         Hooks hooks;
         std::function<void(QComboBox&)> fillConnectionList; // Combo_DefaultConnection from the phonebook
-        std::function<int32_t()> linkState;                 // the dial-up link's state (8193: down); empty: always down
+        std::function<int32_t()>
+            linkState; // the dial-up link's state (kLinkStateUp, kLinkStateDown); empty: always down
         // The connect sequence, built after the window (it needs the session): the assembly binds this to it.
         // Empty: connecting sets up no link.
         std::function<void(bool modemSetupDone)> connectSequence{};
@@ -136,8 +137,6 @@ public:
     const QString& TraceText() const;
     void ClearTrace();
     static constexpr int kTraceLines = TraceBox::kLines;
-    // The dial-up link's state when it is down.
-    static constexpr int32_t kLinkDown = QuitProcedure::kLinkDown;
 
     // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
     void SetStatusPanel(int panel, const QString& text);
