@@ -7,8 +7,9 @@
 
 namespace jvz {
 
-// Every wait of the program, in one place. The program always runs with these values; tests that run it in
-// the process hand their hosts a shortened copy instead of waiting them out.
+// Every bound of a wait of a second or more, in one place (polls and ticks stay beside their loops). The program
+// always runs with these values; tests that run it in the process hand their hosts a shortened copy instead of
+// waiting them out.
 struct RuntimeTimings {
     int firstAnswerMs = 20000;       // from the dial to the terminal's call
     int answerMs = 30000;            // from a frame to the terminal's answer, per round
