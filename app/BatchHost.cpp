@@ -15,7 +15,7 @@ namespace jvz {
 BatchHost::BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                      const QString& executablePath, const RuntimeTimings& timings)
     : ProgramHostBase(state, userStore, writer, executablePath, std::make_unique<ConsoleNotifier>(), timings),
-      m_ftp(m_timings.ftp)
+      m_ftp(m_timings.ftp), m_transport(m_timings.socketLingerMs)
 {
 }
 
@@ -38,9 +38,17 @@ StartupMainWindow& BatchHost::mainWindow()
     hooks.phonebookPort = [this] { return phonebookPort(); };
     m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_notifier, *m_ras, std::move(hooks));
     BatchWindow& window = *m_window;
-    m_actions = std::make_unique<CatalogBatchActions>(TransferContext{m_ftp, window, *m_notifier, window.texts(),
-                                                                      m_state.batch, m_state.session, m_state.identity,
-                                                                      m_state.terminalInfo, window.terminalDir()});
+    m_actions =
+        std::make_unique<CatalogBatchActions>(TransferContext{.ftp = m_ftp,
+                                                              .host = window,
+                                                              .notifier = *m_notifier,
+                                                              .language = window.texts(),
+                                                              .batch = m_state.batch,
+                                                              .session = m_state.session,
+                                                              .identity = m_state.identity,
+                                                              .terminalInfo = m_state.terminalInfo,
+                                                              .currentTerminalDir = window.terminalDir(),
+                                                              .maxAnimationWaitMs = m_timings.copyAnimationWaitMs});
     m_session =
         std::make_unique<SessionRuntime>(window,
                                          SessionRuntimeState{m_state.settings, m_state.batch, m_state.session,

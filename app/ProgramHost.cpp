@@ -24,7 +24,7 @@ ProgramHost::ProgramHost(AppState& state, UserSettingsStore& userStore, FileWrit
                       std::make_unique<MessageBoxNotifier>([&batch = state.batch] { return batch.gBatchMode; }),
                       timings),
       m_userStore(userStore), m_ftp(std::make_unique<CurlFtpClient>(m_timings.ftp)),
-      m_transport(std::make_unique<TcpSessionTransport>())
+      m_transport(std::make_unique<TcpSessionTransport>(m_timings.socketLingerMs))
 {
 }
 

@@ -12,10 +12,19 @@
 
 namespace jvz {
 
-ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp)
+ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp,
+                                   const RuntimeTimings& timings)
     : m_host(window, notifier, state.settings, state.batch),
-      m_actions(TransferContext{ftp, m_host, notifier, window.language(), state.batch, state.session, state.identity,
-                                state.terminalInfo, state.session.currentTerminalDir})
+      m_actions(TransferContext{.ftp = ftp,
+                                .host = m_host,
+                                .notifier = notifier,
+                                .language = window.language(),
+                                .batch = state.batch,
+                                .session = state.session,
+                                .identity = state.identity,
+                                .terminalInfo = state.terminalInfo,
+                                .currentTerminalDir = state.session.currentTerminalDir,
+                                .maxAnimationWaitMs = timings.copyAnimationWaitMs})
 {
     // Terminal information (MNU_Terminal_Info, icon-bar button 7): the terminal's configuration file over the
     // session's FTP; the session enables the command once the terminal may be asked.

@@ -9,13 +9,15 @@ namespace jvz {
 struct AppState;
 class FtpClient;
 class Notifier;
+struct RuntimeTimings;
 class frmMainJVZ;
 class TerminalConfigCommand;
 
 // The unattended actions of the session, over the program's FTP client and state.
 class ProgramTransfers {
 public:
-    ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp);
+    ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp,
+                     const RuntimeTimings& timings);
     ~ProgramTransfers();
 
     BatchActions& batchActions() { return m_actions; }

@@ -33,6 +33,8 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
         m_connect->TerminalConnect(modemSetupDone);
     };
     services.linkDownWaitMs = timings.quitLinkDownWaitMs;
+    services.statusMessageMs = timings.statusMessageMs;
+    services.folderReadWaitMs = timings.folderReadWaitMs;
     services.volumes = p.volumes;
     services.openDocument = p.openDocument;
     services.makeFolder = p.makeFolder;
@@ -46,7 +48,7 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     parts.progressComment = std::move(hooks.progressComment);
     parts.phonebookPort = [this] { return phonebookPort(); };
     setTerminalListParts(parts, w);
-    m_transfers = std::make_unique<ProgramTransfers>(state, w, p.notifier, p.ftp);
+    m_transfers = std::make_unique<ProgramTransfers>(state, w, p.notifier, p.ftp, timings);
     w.createSession(
         {state.settings, state.batch, state.session, state.identity, state.terminalInfo, state.link},
         {p.notifier, p.ftp, p.clock, p.transport, p.dialUp, &m_transfers->batchActions(), hooks.window.quitApplication},

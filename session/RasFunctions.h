@@ -52,7 +52,7 @@ public:
     static QString RasErrorText(int32_t code);
     // Hangs the link up and waits (bounded) until it is gone; 0 when nothing is left running.
     int32_t RasHangUpConnection();
-    // 8192 up, 8193 down (also when no link is known).
+    // kLinkStateUp or kLinkStateDown (also when no link is known).
     int32_t GetRasConnectionState();
     // Dials the entry; true when the link is up. quiet: no box (batch runs). On failure error receives -8 and
     // a text; rasResult the link's error number (0 when up).

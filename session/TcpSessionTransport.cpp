@@ -10,9 +10,6 @@ namespace jvz {
 
 namespace {
 
-// A closed socket whose last bytes the peer never takes is dropped after this time.
-constexpr int kLingerMs = 5000;
-
 // IPv4 addresses read as such, also when the socket reports them mapped into IPv6.
 QString addressText(const QHostAddress& address)
 {
@@ -23,7 +20,7 @@ QString addressText(const QHostAddress& address)
 
 } // namespace
 
-TcpSessionTransport::TcpSessionTransport(QObject* parent) : SessionTransport(parent)
+TcpSessionTransport::TcpSessionTransport(int lingerMs, QObject* parent) : SessionTransport(parent), m_lingerMs(lingerMs)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &TcpSessionTransport::onNewConnection);
 }
@@ -112,7 +109,7 @@ void TcpSessionTransport::release(QPointer<QTcpSocket>& socket)
     }
     // What was sent last (a refusal, the session end) still goes out before the socket goes.
     connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-    QTimer::singleShot(kLingerMs, s, [s] { s->abort(); });
+    QTimer::singleShot(m_lingerMs, s, [s] { s->abort(); });
 }
 
 void TcpSessionTransport::close()

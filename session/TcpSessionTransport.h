@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RuntimeTimings.h"
 #include "session/SessionTransport.h"
 
 #include <QAbstractSocket>
@@ -17,7 +18,8 @@ public:
     // The most one chunk holds; far above the longest frame, so a real frame is never cut.
     static constexpr qint64 kReadBufferBytes = 64 * 1024;
 
-    explicit TcpSessionTransport(QObject* parent = nullptr);
+    // lingerMs: how long a closed socket may still send what is left before it is cut.
+    explicit TcpSessionTransport(int lingerMs = RuntimeTimings{}.socketLingerMs, QObject* parent = nullptr);
     ~TcpSessionTransport() override;
 
     bool listen(const QString& address, const QString& port) override;
@@ -44,6 +46,7 @@ private:
     QPointer<QTcpSocket> m_socket;  // the accepted call
     SocketStateNumber m_state = SocketStateNumber::Closed;
     QString m_error;
+    int m_lingerMs; // a closed socket whose last bytes the peer never takes is dropped after this time
 };
 
 } // namespace jvz

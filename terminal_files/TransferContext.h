@@ -6,6 +6,7 @@
 
 #include "core/BatchRun.h"
 #include "core/MBLanguages.h"
+#include "core/RuntimeTimings.h"
 #include "core/TerminalSession.h"
 
 #include <QByteArray>
@@ -78,8 +79,8 @@ struct TransferContext {
     QString& currentTerminalDir;            // the main window's CurrentTerminalDir ("\SWAP\")
     QString tempFolder{};                   // fetched terminal files; empty: the per-user temp folder
     SecondsSinceMidnight clock = localSecondsSinceMidnight;
-    int maxAnimationWaitMs = 30000; // bound of the wait for the per-file animation
-    TerminalNamesSeen namesSeen{};  // emptied by the first file of each operation
+    int maxAnimationWaitMs = RuntimeTimings{}.copyAnimationWaitMs; // bound of the wait for the per-file animation
+    TerminalNamesSeen namesSeen{};                                 // emptied by the first file of each operation
 
     QString label(const char* key) const { return language.GetFormLabel(QString::fromLatin1(key)); }
     bool showProgress() const { return batch.gShowProgress; }

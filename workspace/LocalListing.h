@@ -4,6 +4,7 @@
 // first, names compared without regard to case, sizes in 64 bits. Paths are handled as the file system's
 // bytes so a name that is not valid in the file-name encoding can still be opened and deleted.
 
+#include "core/RuntimeTimings.h"
 #include "workspace/LocalItemRoles.h"
 
 #include <QByteArray>
@@ -68,9 +69,11 @@ using FolderReadHook = std::function<void(const QByteArray& folder)>;
 // the program's exit does not wait for, so a read stuck in the kernel never holds the exit.
 class ServedFolderReads {
 public:
-    explicit ServedFolderReads(int waitLimitMs = 60000);
+    explicit ServedFolderReads(int waitLimitMs = RuntimeTimings{}.folderReadWaitMs);
 
     void setReadHook(FolderReadHook hook) { m_hook = std::move(hook); }
+    // Before the first read: the bound of a read's wait.
+    void setWaitLimit(int waitLimitMs) { m_waitLimitMs = waitLimitMs; }
 
     FolderListing listFolder(const QByteArray& folder, ListingOptions options, bool* superseded = nullptr);
     FolderListing listSubFolders(const QByteArray& folder, bool* superseded = nullptr);

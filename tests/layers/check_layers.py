@@ -6,7 +6,9 @@ Fails when
 - a file outside ui/ includes a widget (a header of Qt Widgets or Qt PrintSupport) or a ui/ header, unless only
   window targets or targets of tests/ and bench/ (which may show windows) build it;
 - a logic target links a window library, directly or through the libraries it links (read from the target map
-  the configure step writes), or its link line in build.ninja names one.
+  the configure step writes), or its link line in build.ninja names one;
+- a file of a folder (its ui/ included) includes a header of a folder that folder may not use: each uses only
+  the folders below it in the order docs/ARCHITECTURE.md draws (FOLDER_USES).
 
 check_layers.py SOURCE_DIR BUILD_DIR QT_MODULE_INCLUDE_DIR...
 """
@@ -25,6 +27,29 @@ WINDOW_QT_TARGETS = {"Qt6::Widgets", "Qt6::PrintSupport", "Qt6::OpenGLWidgets",
 LINK_ONLY = re.compile(r"^\$<LINK_ONLY:(.*)>$")
 # Folders of tests and timing programs: they may build and link windows.
 TEST_FOLDERS = ("tests", "bench")
+# Each folder and the folders right below it, as docs/ARCHITECTURE.md draws them; a folder may use those and
+# whatever they may use.
+FOLDER_USES = {
+    "app": {"workspace"},
+    "workspace": {"terminal_files"},
+    "terminal_files": {"session", "sigdump"},  # sigdump: the signed files' layout, read by both
+    "session": {"core", "usbenum"},
+    "core": {"platform"},
+    "usbenum": {"platform"},
+    "sigdump": {"platform"},
+    "diagconv": {"platform"},
+    "platform": set(),
+}
+
+
+def folders_below(folder):
+    below, queue = set(), list(FOLDER_USES[folder])
+    while queue:
+        f = queue.pop()
+        if f not in below:
+            below.add(f)
+            queue.extend(FOLDER_USES[f])
+    return below
 
 
 class Target:
@@ -107,6 +132,32 @@ def check_includes(source_dir, build_dir, targets, module_dirs, test_dirs):
     return findings
 
 
+def check_folder_order(source_dir):
+    """A file of a drawn folder includes, by its path from the source folder, a header of a folder it may not use."""
+    findings = []
+    for folder in sorted(FOLDER_USES):
+        top = os.path.join(source_dir, folder)
+        allowed = folders_below(folder) | {folder}
+        for root, dirs, files in os.walk(top):
+            dirs[:] = sorted(d for d in dirs if not d.startswith(".")
+                             and not os.path.exists(os.path.join(root, d, "CMakeCache.txt")))
+            for n in sorted(files):
+                if not n.endswith(SOURCE_SUFFIXES):
+                    continue
+                path = os.path.join(root, n)
+                rel = os.path.relpath(path, source_dir)
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    for number, line in enumerate(f, 1):
+                        m = INCLUDE.match(line)
+                        if not m or "/" not in m.group(2):
+                            continue
+                        used = m.group(2).split("/", 1)[0]
+                        if used in FOLDER_USES and used not in allowed:
+                            findings.append(f"{rel}:{number}: {folder} includes \"{m.group(2)}\" of {used}, "
+                                            f"a folder it may not use")
+    return findings
+
+
 def check_link_map(targets, test_dirs):
     findings = []
     windows = {t.name for t in targets.values() if t.layer == "windows"} | WINDOW_QT_TARGETS
@@ -167,6 +218,7 @@ def check(source_dir, build_dir, targets_file, build_ninja, module_dirs):
     targets = read_targets(targets_file, source_dir)
     test_dirs = [os.path.join(source_dir, d) for d in TEST_FOLDERS]
     return (check_includes(source_dir, build_dir, targets, module_dirs, test_dirs)
+            + check_folder_order(source_dir)
             + check_link_map(targets, test_dirs)
             + check_link_lines(targets, test_dirs, build_dir, build_ninja))
 
@@ -181,9 +233,11 @@ def main(argv):
     for f in findings:
         print(f)
     if findings:
-        print(f"layers: {len(findings)} finding(s); windows belong in ui/ and in the _ui libraries")
+        print(f"layers: {len(findings)} finding(s); windows belong in ui/ and in the _ui libraries, and a folder "
+              "uses only the folders below it")
         return 1
-    print("layers: logic files include no widget or ui/ header; logic targets link no window library")
+    print("layers: logic files include no widget or ui/ header; logic targets link no window library; each folder "
+          "includes only the folders below it")
     return 0
 
 

@@ -28,6 +28,9 @@ class LayerCheckOnBrokenTree(unittest.TestCase):
             "app/Stray.h:3: includes the widget header <QPrinter> outside ui/",
             # A window header in logic.
             "core/Chooser.h:2: includes the window header \"core/ui/FolderChooser.h\" outside ui/",
+            # A lower folder including a higher one, from its logic and from its windows.
+            "core/LinkStatus.h:5: core includes \"session/Link.h\" of session, a folder it may not use",
+            "session/ui/LinkWindow.h:4: session includes \"app/WindowMain.h\" of app, a folder it may not use",
             # Logic linking windows: directly, through a generator expression, and further down.
             "core: links the window library Qt6::Widgets (core -> Qt6::Widgets)",
             "session: links the window library session_ui (session -> session_ui)",

@@ -3,6 +3,7 @@
 #include "MainWindowWorld.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
+#include "platform/PppDialer.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -222,8 +223,8 @@ TEST(MainWindowQuit, WaitForTheLinkIsBoundedAndSkippedWhenItIsDown)
         int32_t state;
         bool stillUpTraced;
     } cases[] = {
-        {"link down", frmMainJVZ::kLinkDown, false},
-        {"link that never goes down", 8192, true},
+        {"link down", kLinkStateDown, false},
+        {"link that never goes down", kLinkStateUp, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

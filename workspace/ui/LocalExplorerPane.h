@@ -61,6 +61,8 @@ public:
     void setVolumeSource(VolumeSource& volumes) { m_volumeSource = &volumes; }
     // Runs before each folder read, on the read's thread (tests hold a read there).
     void setFolderReadHook(FolderReadHook hook) { m_reads.setReadHook(std::move(hook)); }
+    // Before start(): how long a folder read is waited for before it counts as unreadable.
+    void setFolderReadWaitLimit(int waitLimitMs) { m_reads.setWaitLimit(waitLimitMs); }
     // Starts the pane when the widget is first shown (an interactive start; a batch run never shows it).
     void startOnFirstShow(QWidget* window);
 

@@ -23,10 +23,6 @@
 
 namespace jvz {
 
-namespace {
-constexpr int kStatusMessageMs = 20000;
-} // namespace
-
 // One row a signal: pane, what it says happened, what answers it. Each pane is connected once, when it exists: the
 // local panes and the catalogue authoring with the window, the file commands when attached, the terminal pane
 // with each session.
@@ -73,7 +69,7 @@ void frmMainJVZ::connectPanes()
         connect(selection, &Selection::focused, this, &frmMainJVZ::DisableUploadCommand);
         connect(selection, &Selection::beepAsked, this, &QApplication::beep);
         connect(&wiring->favourites(), &FavouritePaths::statusMessage, this,
-                [this](const QString& text) { m_ui.statusBar2->showMessage(text, kStatusMessageMs); });
+                [this](const QString& text) { m_ui.statusBar2->showMessage(text, m_statusMessageMs); });
     }
     if (FileOpenCommands* files = m_fileCommands.get(); firstConnection(files)) {
         connect(files, &FileOpenCommands::companionRunningChanged, this,

@@ -3,6 +3,7 @@
 #include "core/MBApplications.h"
 #include "core/MBLanguages.h"
 #include "platform/Notifier.h"
+#include "platform/PppDialer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,7 +20,7 @@ QString QuitProcedure::label(const char* key) const
 
 bool QuitProcedure::linkDown() const
 {
-    return !m_parts.linkState || m_parts.linkState() == kLinkDown;
+    return !m_parts.linkState || m_parts.linkState() == kLinkStateDown;
 }
 
 bool QuitProcedure::run()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RuntimeTimings.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -17,21 +19,17 @@ class Notifier;
 // program is ended.
 class QuitProcedure {
 public:
-    // The dial-up link's state when it is down.
-    static constexpr int32_t kLinkDown = 8193;
-    static constexpr int kDefaultLinkDownWaitMs = 30000;
-
     struct Parts {
         Notifier& notifier;
         const MBLanguages& language; // the window's own
         QWidget* owner = nullptr;
         std::function<bool()> busy;
         std::function<void()> saveEnvironment;
-        std::function<int32_t()> linkState; // empty: the link counts as down
+        std::function<int32_t()> linkState; // kLinkStateUp or kLinkStateDown; empty: the link counts as down
         std::function<void()> takeLinkDown;
         std::function<void(const QString&)> trace;
         std::function<MBApplications*()> childProgram;
-        int linkDownWaitMs = kDefaultLinkDownWaitMs; // how long the close waits for the link to go down
+        int linkDownWaitMs = RuntimeTimings{}.quitLinkDownWaitMs; // how long the close waits for the link to go down
     };
 
     explicit QuitProcedure(Parts parts) : m_parts(std::move(parts)) {}

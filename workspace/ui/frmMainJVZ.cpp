@@ -76,7 +76,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
       m_hooks(std::move(services.hooks)), m_fillConnectionList(std::move(services.fillConnectionList)),
       m_connect(std::move(services.connectSequence)), m_linkState(std::move(services.linkState)),
       m_userStore(services.userStore), m_openDocument(std::move(services.openDocument)),
-      m_makeFolder(std::move(services.makeFolder)),
+      m_makeFolder(std::move(services.makeFolder)), m_statusMessageMs(services.statusMessageMs),
       m_childProgram(std::make_unique<MBApplications>(services.runner, &services.notifier))
 {
     setObjectName(QStringLiteral("frmMainJVZ"));
@@ -128,6 +128,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
     m_localExplorer = attachLocalExplorer(*this, m_settings, services.volumes,
                                           {[this] { return terminalProductCode(); }, [this] { return isBusy(); }});
+    m_localExplorer->setFolderReadWaitLimit(services.folderReadWaitMs);
     if (services.folderReadHook)
         m_localExplorer->setFolderReadHook(services.folderReadHook);
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5

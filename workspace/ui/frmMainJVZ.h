@@ -91,11 +91,14 @@ public:
         ProcessRunner& runner;        // the window's child program (ended on quit when it still runs)
         Hooks hooks;
         std::function<void(QComboBox&)> fillConnectionList; // Combo_DefaultConnection from the phonebook
-        std::function<int32_t()> linkState;                 // the dial-up link's state (8193: down); empty: always down
+        std::function<int32_t()>
+            linkState; // the dial-up link's state (kLinkStateUp, kLinkStateDown); empty: always down
         // The connect sequence, built after the window (it needs the session): the assembly binds this to it.
         // Empty: connecting sets up no link.
         std::function<void(bool modemSetupDone)> connectSequence{};
-        int linkDownWaitMs = QuitProcedure::kDefaultLinkDownWaitMs; // how long the quit waits for the link to go down
+        int linkDownWaitMs = RuntimeTimings{}.quitLinkDownWaitMs; // how long the quit waits for the link to go down
+        int statusMessageMs = RuntimeTimings{}.statusMessageMs;   // how long a favourites message stands
+        int folderReadWaitMs = RuntimeTimings{}.folderReadWaitMs; // how long a local folder read is waited for
         VolumeSource* volumes = nullptr; // the drives the local panes and the favourites see; null: the machine's own
         // Opens a document (the user's guide) with the desktop's program for it; false when none could. Empty:
         // the desktop's own.
@@ -134,8 +137,6 @@ public:
     const QString& TraceText() const;
     void ClearTrace();
     static constexpr int kTraceLines = TraceBox::kLines;
-    // The dial-up link's state when it is down.
-    static constexpr int32_t kLinkDown = QuitProcedure::kLinkDown;
 
     // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
     void SetStatusPanel(int panel, const QString& text);
@@ -280,6 +281,7 @@ private:
     UserSettingsStore& m_userStore;
     std::function<bool(const QString&)> m_openDocument;
     std::function<bool(const QString&)> m_makeFolder;
+    int m_statusMessageMs; // how long a favourites message stands in the status bar
     uint8_t m_activityAsked = 1;
     QString m_currentLocalFolder;
     QList<QPointer<QObject>> m_connectedPanes;
