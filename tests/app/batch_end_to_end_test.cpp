@@ -130,6 +130,36 @@ QString writeCatalogue(const QString& folder, const QMap<QString, QByteArray>& f
     return list;
 }
 
+// The terminal's FTP side where the program looks for it. A batch run logs in with the command line's FTP user, or
+// the terminal's usual one.
+jvztest::FtpServerFixture::Options terminalFtp()
+{
+    jvztest::FtpServerFixture::Options options;
+    options.host = kTerminalAddress.toString();
+    options.port = 21;
+    options.maxSeconds = 120;
+    options.user = "ftpuser";
+    options.password = "905173";
+    return options;
+}
+
+// A download session: the terminal identifies itself, asks for the download, and once the files went over FTP
+// meanwhile ends the activity with its report (0: all went well).
+QList<Step> downloadSession(int report)
+{
+    return {
+        Step::send(jvztest::terminalIdentification("M40")),
+        Step::expect(jvztest::ownIdentification()),
+        Step::send(bytes({17, 1, 0})),
+        Step::expect(bytes({32, 1, 1})),
+        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
+        Step::expect(bytes({34, 1, 0})),
+        Step::send(bytes({34, 1, report})),
+        Step::expect(bytes({0, 1, 0})),
+        Step::close(),
+    };
+}
+
 class BatchEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
@@ -163,14 +193,7 @@ protected:
 
 TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
 {
-    jvztest::FtpServerFixture::Options options;
-    options.host = kTerminalAddress.toString();
-    options.port = 21;
-    options.maxSeconds = 120;
-    // A batch run logs in with the command line's FTP user, or the terminal's usual one.
-    options.user = "ftpuser";
-    options.password = "905173";
-    jvztest::FtpServerFixture ftp(options);
+    jvztest::FtpServerFixture ftp(terminalFtp());
     ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
     ASSERT_TRUE(
         ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"),
@@ -180,17 +203,7 @@ TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
     const QString list =
         writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), app}, {QStringLiteral("lib.sgn"), lib}});
 
-    jvztest::ScriptedTerminalPeer peer({
-        Step::send(jvztest::terminalIdentification("M40")),
-        Step::expect(jvztest::ownIdentification()),
-        Step::send(bytes({17, 1, 0})),
-        Step::expect(bytes({32, 1, 1})),
-        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
-        Step::expect(bytes({34, 1, 0})), // the files went over FTP meanwhile
-        Step::send(bytes({34, 1, 0})),
-        Step::expect(bytes({0, 1, 0})),
-        Step::close(),
-    });
+    jvztest::ScriptedTerminalPeer peer(downloadSession(0));
     // In this process: the run waits eight seconds before its disconnect in the program.
     const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer);
     ASSERT_TRUE(o.ended) << o.err.toStdString();
@@ -210,30 +223,14 @@ TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
 // shipped text of that report, never an empty message line.
 TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
 {
-    jvztest::FtpServerFixture::Options options;
-    options.host = kTerminalAddress.toString();
-    options.port = 21;
-    options.maxSeconds = 120;
-    options.user = "ftpuser";
-    options.password = "905173";
-    jvztest::FtpServerFixture ftp(options);
+    jvztest::FtpServerFixture ftp(terminalFtp());
     ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
     ASSERT_TRUE(
         ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"),
                      "[Running Component List]\r\nfilename=LIST.TXT\r\n[exchange]\r\nDisk free size=10000000\r\n"));
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
 
-    jvztest::ScriptedTerminalPeer peer({
-        Step::send(jvztest::terminalIdentification("M40")),
-        Step::expect(jvztest::ownIdentification()),
-        Step::send(bytes({17, 1, 0})),
-        Step::expect(bytes({32, 1, 1})),
-        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
-        Step::expect(bytes({34, 1, 0})),
-        Step::send(bytes({34, 1, 4})), // a signature the terminal refused
-        Step::expect(bytes({0, 1, 0})),
-        Step::close(),
-    });
+    jvztest::ScriptedTerminalPeer peer(downloadSession(4)); // a signature the terminal refused
     const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer);
     ASSERT_TRUE(o.ended) << o.err.toStdString();
     EXPECT_TRUE(peer.waitFinished(5000)) << peer.failure().toStdString();
@@ -298,29 +295,14 @@ class BatchEndToEndFetchFailure : public BatchEndToEnd, public ::testing::WithPa
 
 TEST_P(BatchEndToEndFetchFailure, ResultNamesTheFetchThatEndedTheSession)
 {
-    jvztest::FtpServerFixture::Options options;
-    options.host = kTerminalAddress.toString();
-    options.port = 21;
-    options.maxSeconds = 120;
-    options.user = "ftpuser";
-    options.password = "905173";
+    jvztest::FtpServerFixture::Options options = terminalFtp();
     GetParam().hostile(options);
     jvztest::FtpServerFixture ftp(options);
     ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
     ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
 
-    jvztest::ScriptedTerminalPeer peer({
-        Step::send(jvztest::terminalIdentification("M40")),
-        Step::expect(jvztest::ownIdentification()),
-        Step::send(bytes({17, 1, 0})),
-        Step::expect(bytes({32, 1, 1})),
-        Step::send(bytes({33, 27, 0}) + "DOWNLOAD   SWAP           "),
-        Step::expect(bytes({34, 1, 0})),
-        Step::send(bytes({34, 1, 0})),
-        Step::expect(bytes({0, 1, 0})),
-        Step::close(),
-    });
+    jvztest::ScriptedTerminalPeer peer(downloadSession(0));
     jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
     timings.ftp.controlFileTotalSeconds = 2;
     QElapsedTimer clock;
