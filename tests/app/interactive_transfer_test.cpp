@@ -7,6 +7,7 @@
 #include "../workspace/MainWindowWorld.h"
 #include "FakeNotifier.h"
 #include "FtpServerFixture.h"
+#include "HostileBounds.h"
 #include "Paths.h"
 #include "RowName.h"
 #include "ScriptedTerminalPeer.h"
@@ -690,7 +691,7 @@ namespace {
 // 1 s of silence, 2 s for a whole listing, 200 B/s over every 2 s of a transfer. Each command ends with the
 // timeout within its bound, told in the FTP error box; the window's timers kept ticking meanwhile, and it is
 // left free for the next command.
-constexpr FtpTimeouts kHostileBounds{1000, 1, 2, 200, 2};
+using jvztest::kHostileBounds;
 constexpr qint64 kBoundSlackMs = 1500; // the worker's poll, a loaded machine
 
 enum class WindowCall { List, Fetch, Download };
@@ -707,13 +708,7 @@ constexpr qint64 kStallMs = kHostileBounds.stallSeconds * 1000;
 constexpr qint64 kListedDiagBytes = 100000; // the DIAG.DIA the list shows
 
 // The control files' own bounds: a total bound of 3 s, or a cap of 32 MiB met long before a total of 30 s.
-constexpr FtpTimeouts controlFileBounds(int totalSeconds, qint64 maxBytes)
-{
-    FtpTimeouts bounds = kHostileBounds;
-    bounds.controlFileTotalSeconds = totalSeconds;
-    bounds.controlFileMaxBytes = maxBytes;
-    return bounds;
-}
+constexpr auto controlFileBounds = jvztest::hostileControlFileBounds;
 constexpr FtpTimeouts kControlTotalBounds = controlFileBounds(3, kHostileBounds.controlFileMaxBytes);
 constexpr FtpTimeouts kControlCapBounds = controlFileBounds(30, 32 * 1024 * 1024);
 

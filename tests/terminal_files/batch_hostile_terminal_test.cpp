@@ -3,6 +3,7 @@
 // first failure in its text, and the result file carries both; a fetch its cap ends leaves the run going; Cancel during
 // a file ends the file at once and the run with the cancel code.
 #include "FtpServerFixture.h"
+#include "HostileBounds.h"
 #include "Paths.h"
 #include "TransferWorld.h"
 #include "core/BatchErrorCode.h"
@@ -25,8 +26,7 @@ using jvztest::writeFile;
 
 namespace {
 
-// 1 s of silence, 2 s for a listing, 200 B/s over every 2 s of a transfer.
-constexpr FtpTimeouts HostileBounds{1000, 1, 2, 200, 2};
+constexpr FtpTimeouts HostileBounds = jvztest::kHostileBounds;
 constexpr qint64 BoundSlackMs = 1500;
 
 // A session on a server that plays the terminal, with a run's state around it.
@@ -67,15 +67,8 @@ ResultFile writtenResult(BatchRun& batch, const QString& folder)
     return {contents.left(end), contents.mid(end + 2)};
 }
 
-// The hostile bounds with the control files' own: a total bound of 3 s, or a cap of 32 MiB reached long before a
-// total bound of 30 s.
-constexpr FtpTimeouts controlFileBounds(int totalSeconds, qint64 maxBytes)
-{
-    FtpTimeouts bounds = HostileBounds;
-    bounds.controlFileTotalSeconds = totalSeconds;
-    bounds.controlFileMaxBytes = maxBytes;
-    return bounds;
-}
+// The control files' own bounds: a total bound of 3 s, or a cap of 32 MiB reached long before a total bound of 30 s.
+constexpr auto controlFileBounds = jvztest::hostileControlFileBounds;
 constexpr FtpTimeouts ControlTotalBounds = controlFileBounds(3, HostileBounds.controlFileMaxBytes);
 constexpr qint64 ControlCapBytes = 32 * 1024 * 1024; // large enough for the samples to see it grow
 constexpr FtpTimeouts ControlCapBounds = controlFileBounds(30, ControlCapBytes);
