@@ -1,11 +1,13 @@
 // The interactive download: the first pass (what is checked, asked and counted before anything is sent)
 // and the second (the files put in order), against a real FTP server on loopback.
 #include "FtpServerFixture.h"
+#include "SpecialFiles.h"
 #include "TransferWorld.h"
 #include "platform/FtpClient.h"
 #include "terminal_files/DownloadPlanner.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace jvz;
@@ -361,6 +363,29 @@ TEST_F(DownloadTest, NamesWithoutAnExactTerminalNameAreNeverSent)
     EXPECT_TRUE(m_world.host.reports.empty()) << "no FTP error: nothing was tried";
     EXPECT_EQ(m_world.host.progress.total, 6);
     EXPECT_EQ(m_world.host.progress.files.size(), 6) << "each file had its turn in the copy window";
+}
+
+// A FIFO where a selected file should be (with no writer, its open would wait for ever) is a file that is not
+// there: its put fails at once with nothing sent for it, the session stays and the next file goes.
+TEST_F(DownloadTest, FifoSelectedForDownloadFailsAsAMissingFileAndTheNextFileGoes)
+{
+    ASSERT_TRUE(jvztest::makeFifo((m_local + QStringLiteral("PIPE.SGN")).toStdString()));
+    const QByteArray sound = jvztest::patternBytes(300, 7);
+    local(QStringLiteral("SOUND.SGN"), sound);
+    const auto single = [](const QString& name) { return LocalSelectedItem{name, QStringLiteral("Unknown")}; };
+    m_request.items = {single(QStringLiteral("PIPE.SGN")), single(QStringLiteral("SOUND.SGN"))};
+
+    QElapsedTimer clock;
+    clock.start();
+    DownloadSelectedCatalogues(m_ctx, m_request, {[] { return true; }, {}});
+    EXPECT_LT(clock.elapsed(), 1000);
+
+    EXPECT_EQ(stores(), QByteArrayList{"STOR SOUND.SGN"});
+    EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\SOUND.SGN")), sound);
+    ASSERT_EQ(m_world.host.reports.size(), 1u);
+    EXPECT_EQ(m_world.host.reports.front().operation, QStringLiteral("FtpPutFile"));
+    EXPECT_EQ(m_world.host.reports.front().error, FtpError::FileNotFound);
+    EXPECT_TRUE(m_client.isOpen());
 }
 
 TEST_F(DownloadTest, TransferStopsOnceWhenTheSessionClosesAndOnAFailedDirectoryChange)
