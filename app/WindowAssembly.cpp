@@ -39,7 +39,6 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     services.folderReadHook = p.folderReadHook;
     m_window = std::make_unique<frmMainJVZ>(std::move(services), state.settings, state.batch);
     frmMainJVZ& w = *m_window;
-    state.ui.windows.insert(w.objectName(), &w);
 
     // session, with the terminal list's two calls and the unattended transfers
     MainSessionWindowParts parts;

@@ -28,7 +28,6 @@
 #include "session/Wininet.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalItemRoles.h"
-#include "workspace/ui/LocalExplorerAttach.h"
 #include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/TerminalPane.h"
@@ -193,7 +192,7 @@ protected:
         treeView1 = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
         listView2 = window.findChild<QTreeView*>(QStringLiteral("ListView2"));
         ASSERT_TRUE(listView1 && treeView1 && listView2);
-        local = localExplorerOf(window);
+        local = window.localExplorer();
         ASSERT_NE(local, nullptr);
         window.resize(1100, 700);
         window.show();
