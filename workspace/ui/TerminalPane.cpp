@@ -115,16 +115,13 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     TerminalPaneWidgets widgets;
     widgets.listView2 = ui.listView2;
     widgets.combo3 = ui.combo3;
-    widgets.toolbar3 = ui.toolbar3;
     widgets.statusBar4 = ui.statusBar4;
     widgets.localList = listView1;
     // Terminal items dropped on the local panes: handled here before the panes' own drops see them.
     widgets.uploadDropTargets = {listView1, treeView1};
     widgets.contextMenu = ui.mnuContextuel;
-    widgets.contextDelete = ui.action(Command::ContextDelete);
     widgets.catalogMenu = ui.mnuCatalog;
     widgets.window = &window;
-    widgets.windowRunsToolbar = true;
     m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(queries));
 
     TerminalExplorerView* view = m_view.get();
