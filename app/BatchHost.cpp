@@ -35,7 +35,7 @@ StartupMainWindow& BatchHost::mainWindow()
     BatchWindow::Hooks hooks;
     hooks.connect = [this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); };
     hooks.endProgram = [this] { endProgram(); };
-    hooks.phonebookPort = [this] { return phonebookPort(); };
+    hooks.phonebookPort = [this] { return phonebookPort(m_state, m_ports); };
     m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_notifier, *m_ras, std::move(hooks));
     BatchWindow& window = *m_window;
     m_actions =

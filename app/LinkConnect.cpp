@@ -4,6 +4,11 @@
 
 namespace jvz {
 
+QString phonebookPort(const AppState& state, SerialPortInventory& ports)
+{
+    return PrivatePhonebook(state.settings.gProgramFolder, ports).GetPhonebookPort();
+}
+
 LinkConnect::LinkConnect(AppState& state, SessionWindow& window, SessionRuntime& session, ConnectWindowParts parts,
                          MBLanguages& language, Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports)
     : m_phonebook(state.settings.gProgramFolder, ports), m_phonebookConnect(m_phonebook, &state.link.gModemPorts),

@@ -18,6 +18,9 @@ class SerialPortInventory;
 class SessionRuntime;
 class SessionWindow;
 
+// The port of the program's dial-up entry; empty when the phonebook or its port is missing.
+QString phonebookPort(const AppState& state, SerialPortInventory& ports);
+
 // The connect sequence with the program's real neighbours: the USB library beside the program, the private
 // phonebook, the port checks, the dial-up functions and the session. What it needs of a window comes in parts.
 class LinkConnect {

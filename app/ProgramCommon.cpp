@@ -60,11 +60,6 @@ void ProgramHostBase::endProgram()
     QCoreApplication::exit(0);
 }
 
-QString ProgramHostBase::phonebookPort()
-{
-    return PrivatePhonebook(m_state.settings.gProgramFolder, m_ports).GetPhonebookPort();
-}
-
 void ProgramHostBase::applyDialSettings(const MbFileIni& ini)
 {
     PppDialerTimes times = m_dialer->times();

@@ -38,8 +38,6 @@ protected:
     ProgramHostBase(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                     const QString& executablePath, std::unique_ptr<Notifier> notifier, const RuntimeTimings& timings);
 
-    // The port of the program's dial-up entry.
-    QString phonebookPort();
     // The dial wait from the settings, which are read by the time the main window is first used.
     void applyDialSettings(const MbFileIni& ini);
 

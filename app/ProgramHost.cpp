@@ -70,11 +70,8 @@ StartupMainWindow& ProgramHost::mainWindow()
 
 FrmComment& ProgramHost::progressWindow()
 {
-    const QString name = QStringLiteral("FrmComment");
-    if (auto* existing = qobject_cast<FrmComment*>(m_state.ui.windows.value(name).data()))
-        return *existing;
-    m_progress = std::make_unique<FrmComment>();
-    m_state.ui.windows.insert(name, m_progress.get());
+    if (!m_progress)
+        m_progress = std::make_unique<FrmComment>();
     return *m_progress;
 }
 
@@ -93,8 +90,8 @@ void ProgramHost::progressComment(const QString& text)
 
 void ProgramHost::unloadProgressWindow()
 {
-    if (auto* w = qobject_cast<FrmComment*>(m_state.ui.windows.value(QStringLiteral("FrmComment")).data()))
-        w->close();
+    if (m_progress)
+        m_progress->close();
 }
 
 } // namespace jvz

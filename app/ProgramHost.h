@@ -44,7 +44,7 @@ private:
     std::unique_ptr<CurlFtpClient> m_ftp;
     std::unique_ptr<TcpSessionTransport> m_transport;
     std::unique_ptr<WindowAssembly> m_assembly;
-    std::unique_ptr<FrmComment> m_progress; // when no one else made the progress window first
+    std::unique_ptr<FrmComment> m_progress; // the progress window, made on first use
 };
 
 } // namespace jvz

@@ -1,10 +1,10 @@
 #include "WindowAssembly.h"
 
+#include "LinkConnect.h"
 #include "ProgramConnect.h"
 #include "ProgramTransfers.h"
 #include "core/AppState.h"
 #include "platform/Notifier.h"
-#include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
 #include "session/SessionRuntime.h"
 #include "session/ui/ConnectionCombo.h"
@@ -41,12 +41,11 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     services.folderReadHook = p.folderReadHook;
     m_window = std::make_unique<frmMainJVZ>(std::move(services), state.settings, state.batch);
     frmMainJVZ& w = *m_window;
-    state.ui.windows.insert(w.objectName(), &w);
 
     // session, with the terminal list's two calls and the unattended transfers
     MainSessionWindowParts parts;
     parts.progressComment = std::move(hooks.progressComment);
-    parts.phonebookPort = [this] { return phonebookPort(); };
+    parts.phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); };
     setTerminalListParts(parts, w);
     m_transfers = std::make_unique<ProgramTransfers>(state, w, p.notifier, p.ftp, timings);
     w.createSession(
@@ -56,16 +55,17 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
 
     // link: the connect sequence and the Connection menu
     m_connect = std::make_unique<ProgramConnect>(state, w, p.notifier, p.ras, p.ports);
-    w.attachLinkMenus(std::make_unique<LinkMenus>(LinkMenuContext{
-        p.ras, p.notifier, w.language(), &w,
-        [this](QWidget* owner, const QString& path, const QString& entry) {
-            return EditRasEntry(owner, path, entry, m_platform.ports, &m_window->language());
-        },
-        [this](QWidget* owner, const QString& path) {
-            return RasCreatePhonebookEntry(owner, path, m_platform.ports, &m_window->language());
-        },
-        [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); },
-        [this] { return phonebookPort(); }, [this](const QString& port) { return m_connect->installPort(port); }}));
+    w.attachLinkMenus(std::make_unique<LinkMenus>(
+        LinkMenuContext{p.ras, p.notifier, w.language(), &w,
+                        [this](QWidget* owner, const QString& path, const QString& entry) {
+                            return EditRasEntry(owner, path, entry, m_platform.ports, &m_window->language());
+                        },
+                        [this](QWidget* owner, const QString& path) {
+                            return RasCreatePhonebookEntry(owner, path, m_platform.ports, &m_window->language());
+                        },
+                        [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); },
+                        [this] { return phonebookPort(m_state, m_platform.ports); },
+                        [this](const QString& port) { return m_connect->installPort(port); }}));
 
     // dialogs and companion runs: files opened by type, viewers, the terminal identity window
     w.attachFileCommands(p.runner, state.terminalInfo, [this] { return &m_transfers->context(); });
@@ -77,11 +77,6 @@ WindowAssembly::~WindowAssembly()
     m_connect.reset();
     m_transfers.reset();
     m_window.reset();
-}
-
-QString WindowAssembly::phonebookPort() const
-{
-    return PrivatePhonebook(m_state.settings.gProgramFolder, m_platform.ports).GetPhonebookPort();
 }
 
 void WindowAssembly::fillConnectionList(QComboBox& combo)

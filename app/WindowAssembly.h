@@ -72,7 +72,6 @@ public:
 
 private:
     void fillConnectionList(QComboBox& combo);
-    QString phonebookPort() const;
 
     AppState& m_state;
     WindowPlatform m_platform;

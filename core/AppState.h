@@ -5,11 +5,7 @@
 #include "core/MBLanguages.h"
 #include "core/TerminalSession.h"
 
-#include <QHash>
-#include <QObject>
-#include <QPointer>
 #include <QString>
-#include <cstdint>
 
 namespace jvz {
 
@@ -25,12 +21,9 @@ struct LinkState {
     QString gModemPorts;               // ports usable for PPP, each followed by ","
 };
 
-// The program-wide language table and the single instances of the windows, created on first use.
+// The program-wide language table.
 struct UiState {
     MBLanguages gLanguage;
-    int16_t gLanguageIndex = 0; // language number handed to the main window; never set
-    // Window instances by window name; an entry empties itself when its window is deleted.
-    QHash<QString, QPointer<QObject>> windows;
 };
 
 // Everything the program shares between its parts. A default-constructed state holds the start values of

@@ -33,6 +33,21 @@ public:
     int16_t OpenFile(const QString& path);
     int16_t OpenFileOutput(const QString& path);
     int16_t ReadNextLine(QString& line);
+    // Hands take(const QString&) each line left, up to the end; a failed read closes the file and returns
+    // its number.
+    template <typename Take> int16_t ReadEveryLine(Take take)
+    {
+        for (;;) {
+            QString line;
+            if (const int16_t error = ReadNextLine(line)) {
+                CloseFile();
+                return error;
+            }
+            if (EndFile())
+                return 0;
+            take(line);
+        }
+    }
     int16_t WriteNextLine(const QString& line);
     int16_t CloseFile();
 

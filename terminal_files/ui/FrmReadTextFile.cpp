@@ -71,18 +71,12 @@ int16_t FrmReadTextFile::init(const QString& folder, const QString& fileName, co
     if (const int16_t error = reader.OpenFile(fullPath()))
         return error;
     QString loaded;
-    for (;;) {
-        QString line;
-        if (const int16_t error = reader.ReadNextLine(line)) {
-            reader.CloseFile();
-            return error;
-        }
-        if (reader.EndFile())
-            break;
-        // Every line, the last included, ends with a line break; NUL bytes stay in the text.
-        loaded += line;
-        loaded += QLatin1Char('\n');
-    }
+    // Every line, the last included, ends with a line break; NUL bytes stay in the text.
+    if (const int16_t error = reader.ReadEveryLine([&loaded](const QString& line) {
+            loaded += line;
+            loaded += QLatin1Char('\n');
+        }))
+        return error;
     reader.CloseFile();
     m_loadedText = loaded;
     m_text1->setPlainText(loaded);

@@ -3,7 +3,6 @@
 #include "core/ui/IconTable.h"
 
 #include <QAbstractItemView>
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -15,23 +14,11 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QToolBar>
 #include <QTreeView>
 
 namespace jvz {
 
 namespace {
-
-QAction* toolbarAction(QToolBar* bar, const char* name)
-{
-    if (!bar)
-        return nullptr;
-    for (QAction* a : bar->actions()) {
-        if (a->objectName() == QLatin1String(name))
-            return a;
-    }
-    return nullptr;
-}
 
 QWidget* viewportOf(QWidget* w)
 {
@@ -143,18 +130,6 @@ void TerminalExplorerView::attach()
         connect(combo, &QComboBox::activated, this, [this] { Combo3_Click(); });
         connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo3_Validate(); });
     }
-    if (m_w.windowRunsToolbar)
-        return;
-    if (QAction* back = toolbarAction(m_w.toolbar3, "BackFolder")) {
-        connect(back, &QAction::triggered, this, [this] {
-            if (m_explorer.hooks().sessionOpen && m_explorer.hooks().sessionOpen())
-                TerminalBackFolder();
-        });
-    }
-    if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
-        connect(del, &QAction::triggered, this, &TerminalExplorerView::DeleteTerminalSelection);
-    if (QAction* refresh = toolbarAction(m_w.toolbar3, "Refresh"))
-        connect(refresh, &QAction::triggered, this, &TerminalExplorerView::RefreshTerminalList);
 }
 
 bool TerminalExplorerView::isBusy() const
@@ -309,14 +284,7 @@ void TerminalExplorerView::ListView2_ItemClick()
 
 void TerminalExplorerView::enableDelete(bool on)
 {
-    if (m_w.windowRunsToolbar) {
-        emit deleteEnabledChanged(on);
-        return;
-    }
-    if (m_w.contextDelete)
-        m_w.contextDelete->setEnabled(on);
-    if (QAction* del = toolbarAction(m_w.toolbar3, "DelFile"))
-        del->setEnabled(on);
+    emit deleteEnabledChanged(on);
 }
 
 void TerminalExplorerView::localDragStarted()

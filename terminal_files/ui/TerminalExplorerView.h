@@ -1,9 +1,9 @@
 #pragma once
 
 // The terminal pane of the main window: the terminal list model shown in ListView2, with its filter box
-// Combo3, its toolbar Toolbar3, its caption StatusBar4, its keys, context menu, drag and drop, and the two
-// transfer commands (download of the local selection, upload of the terminal selection). The controller
-// attaches to widgets the window already has; it creates none of them.
+// Combo3, its caption StatusBar4, its keys, context menu, drag and drop, and the two transfer commands
+// (download of the local selection, upload of the terminal selection). The controller attaches to widgets the
+// window already has; it creates none of them. The window runs Toolbar3's buttons through its commands.
 
 #include "terminal_files/DownloadPlanner.h"
 #include "terminal_files/TerminalExplorer.h"
@@ -15,11 +15,9 @@
 #include <functional>
 
 class QDropEvent;
-class QAction;
 class QComboBox;
 class QMenu;
 class QTreeView;
-class QToolBar;
 class QWidget;
 
 namespace jvz {
@@ -28,17 +26,12 @@ namespace jvz {
 struct TerminalPaneWidgets {
     QTreeView* listView2 = nullptr;
     QComboBox* combo3 = nullptr;
-    QToolBar* toolbar3 = nullptr;
     QWidget* statusBar4 = nullptr;     // a QLabel or a QStatusBar
     QWidget* localList = nullptr;      // ListView1: Ctrl+K gives it the focus; drags from it start the download
     QList<QWidget*> uploadDropTargets; // local panes whose drops of terminal items this pane handles itself
     QMenu* contextMenu = nullptr;      // MNU_Contextuel
-    QAction* contextDelete = nullptr;  // MNU_ContextuelDelete
     QWidget* window = nullptr;         // disabled while a transfer runs
     QMenu* catalogMenu = nullptr;      // MNU_Catalog: off while the terminal list's menu shows
-    // The window runs Toolbar3's buttons through its command table and switches the delete command on
-    // deleteEnabledChanged; otherwise the pane connects and switches them itself.
-    bool windowRunsToolbar = false;
 };
 
 // What the pane reads of the rest of the window; an empty query answers "none".
@@ -94,7 +87,7 @@ signals:
     void localFilesChanged(const QString& folder); // files were fetched into the local folder
     void focused();                                // the list took the focus
     void copyNamesAsked();                         // Ctrl+C
-    void deleteEnabledChanged(bool on);            // with windowRunsToolbar
+    void deleteEnabledChanged(bool on);            // the window switches its delete commands
     void busyChanged(bool busy);                   // with the window's busy flag (isBusy)
     void showAllLocalFilesAsked();                 // Combo2 := "*.*"
     void productCodeSeen(const QString& code);     // the local filter of the terminal's product

@@ -91,17 +91,11 @@ int16_t frmDescFile::init(const QString& folder, const QString& fileName, const 
     if (const int16_t error = reader.OpenFile(folder + fileName))
         return error;
     if (isFileList) {
-        for (;;) {
-            QString line;
-            if (const int16_t error = reader.ReadNextLine(line)) {
-                reader.CloseFile();
-                return error;
-            }
-            if (reader.EndFile())
-                break;
-            if (!line.isEmpty())
-                m_list1->addItem(line);
-        }
+        if (const int16_t error = reader.ReadEveryLine([this](const QString& line) {
+                if (!line.isEmpty())
+                    m_list1->addItem(line);
+            }))
+            return error;
     }
     m_list1->setVisible(isFileList);
     m_lblFileList->setVisible(isFileList);

@@ -1,5 +1,6 @@
-// The interactive transfers on the real main window (offscreen) with the real session, FTP client and socket,
-// also against a terminal whose FTP data crawls (the window stays live, Cancel ends the file under way):
+// The terminal list (keys, Toolbar3, filter box, drops) and the interactive transfers on the real main window
+// (offscreen) with the real session, FTP client and socket, also against a terminal whose FTP data crawls (the
+// window stays live, Cancel ends the file under way):
 // the terminal is played by the scripted session peer calling from 127.0.0.2 and the FTP server on 127.0.0.2
 // port 21. The link itself is not dialled: the window's connect sequence only opens the session socket.
 
@@ -29,20 +30,22 @@
 #include "session/Wininet.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalItemRoles.h"
-#include "workspace/ui/LocalExplorerAttach.h"
 #include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/TerminalPane.h"
 #include "workspace/ui/frmMainJVZ.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTcpServer>
@@ -50,6 +53,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <optional>
@@ -194,7 +198,7 @@ protected:
         treeView1 = window.findChild<QTreeView*>(QStringLiteral("TreeView1"));
         listView2 = window.findChild<QTreeView*>(QStringLiteral("ListView2"));
         ASSERT_TRUE(listView1 && treeView1 && listView2);
-        local = localExplorerOf(window);
+        local = window.localExplorer();
         ASSERT_NE(local, nullptr);
         window.resize(1100, 700);
         window.show();
@@ -248,6 +252,33 @@ protected:
         window.RefreshUploadCommand();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isBusy(); }, kBoundMs));
         ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+    }
+
+    // Connects, the peer calling as the terminal, until the terminal's list stands.
+    void connectAndList(jvztest::ScriptedTerminalPeer& peer)
+    {
+        action("MNU_Terminal_Connect")->trigger();
+        peer.start(kProgramAddress, sessionPort, terminalAddress);
+        ASSERT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
+            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+        ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+    }
+
+    // Every file in the local list, not only catalogues, as the user sets the type box.
+    void showEveryLocalFile()
+    {
+        auto* combo2 = window.findChild<QComboBox*>(QStringLiteral("Combo2"));
+        ASSERT_NE(combo2, nullptr);
+        combo2->setCurrentText(QStringLiteral("*.*"));
+        local->Combo2_LostFocus();
+    }
+
+    QStringList localRows() const
+    {
+        QStringList names;
+        for (int r = 0; r < listView1->model()->rowCount(); ++r)
+            names << listView1->model()->index(r, 0).data().toString();
+        return names;
     }
 
     QStringList terminalRows() const
@@ -457,6 +488,155 @@ TEST_F(InteractiveTransfer, LocalNamesWithoutAnExactTerminalNameAreRefusedOneByO
     EXPECT_TRUE(window.TraceText().contains(trace + localFolder + zhe)) << window.TraceText().toStdString();
     EXPECT_TRUE(window.TraceText().contains(trace + localFolder + ya));
     EXPECT_TRUE(terminalRows().contains(QStringLiteral("SOUND.SGN"))) << "the terminal list was refilled";
+}
+
+// The terminal list's keys and Toolbar3: into a folder and back, delete, select all, relist; B does nothing
+// once the session is gone.
+TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
+{
+    ASSERT_TRUE(QDir().mkpath(ftp->localPath(QStringLiteral("\\SWAP\\SUB"))));
+    // Each relist with the protocol on ends the activity and asks for it again: F5, then Toolbar3's Refresh.
+    const QList<Step> relist = {Step::expect(bytes({34, 1, 0})), Step::send(bytes({34, 1, 0})),
+                                Step::expect(bytes({32, 1, 1})), Step::send(authorisation())};
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << relist << relist << Step::wait(30000));
+    connectAndList(peer);
+    QAbstractItemModelTester tester(listView2->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_TRUE(terminalRows().contains(QStringLiteral("SUB"))) << terminalRows().join(u',').toStdString();
+    auto* combo3 = window.findChild<QComboBox*>(QStringLiteral("Combo3"));
+    ASSERT_NE(combo3, nullptr);
+
+    selectRows(listView2, {QStringLiteral("SUB")});
+    listView2->setFocus();
+    QTest::keyClick(listView2, Qt::Key_Return);
+    EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\SUB\\"));
+    EXPECT_TRUE(terminalRows().isEmpty());
+    EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\SWAP\\SUB\\'"));
+
+    QTest::keyClick(listView2, Qt::Key_B);
+    EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\"));
+    EXPECT_EQ(combo3->currentText(), QStringLiteral("*.*"));
+    EXPECT_TRUE(window.terminalPane()->view().selectedNames().isEmpty())
+        << "only a first-level folder is selected again";
+
+    selectRows(listView2, {QStringLiteral("APPLI.ADF")});
+    notifier.answers = {MessageAnswer::Yes};
+    QTest::keyClick(listView2, Qt::Key_Delete);
+    EXPECT_FALSE(terminalRows().contains(QStringLiteral("APPLI.ADF")));
+    EXPECT_FALSE(QFile::exists(ftp->localPath(QStringLiteral("\\SWAP\\APPLI.ADF"))));
+
+    QTest::keyClick(listView2, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window.terminalPane()->view().selectedRows().size(), terminalRows().size());
+    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\NEW.SGN"), "n"));
+    QTest::keyClick(listView2, Qt::Key_F5);
+    EXPECT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("NEW.SGN")); }, kBoundMs))
+        << peer.failure().toStdString();
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+    ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\NEWER.SGN"), "n"));
+    auto* toolbar3 = window.findChild<QToolBar*>(QStringLiteral("Toolbar3"));
+    ASSERT_NE(toolbar3, nullptr);
+    QAction* refresh = nullptr;
+    for (QAction* a : toolbar3->actions())
+        refresh = a->objectName() == QLatin1String("Refresh") ? a : refresh;
+    ASSERT_NE(refresh, nullptr);
+    ASSERT_TRUE(refresh->isEnabled());
+    refresh->trigger();
+    EXPECT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("NEWER.SGN")); }, kBoundMs))
+        << peer.failure().toStdString();
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+
+    // The session gone: B asks the terminal nothing.
+    window.session()->CloseFtpSession();
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.FtpSessionOpen(); }, kBoundMs));
+    const qsizetype before = ftp->commands().size();
+    listView2->setFocus();
+    QTest::keyClick(listView2, Qt::Key_B);
+    EXPECT_EQ(ftp->commands().size(), before) << commandsFrom(before).join(" | ").toStdString();
+}
+
+TEST_F(InteractiveTransfer, TerminalFilterBoxPickRelistsAtOnce)
+{
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    connectAndList(peer);
+    auto* combo3 = window.findChild<QComboBox*>(QStringLiteral("Combo3"));
+    ASSERT_NE(combo3, nullptr);
+    combo3->addItem(QStringLiteral("*.DIA"));
+    combo3->setCurrentIndex(combo3->findText(QStringLiteral("*.DIA")));
+    emit combo3->activated(combo3->currentIndex());
+    EXPECT_EQ(terminalRows(), QStringList{QStringLiteral("DIAG.DIA")});
+}
+
+// A second click while the first download waits on the copy window is refused, never re-entered.
+TEST_F(InteractiveTransfer, DownloadSendsTheLocalSelectionOnceAndRefusesAClickMeanwhile)
+{
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    connectAndList(peer);
+    const QByteArray app = fileBytes(5000, 1);
+    writeLocal(localFolder + QStringLiteral("app.sgn"), app);
+    writeLocal(localFolder + QStringLiteral("LOAD.M40"), "-eSWAP\r\napp.sgn\r\n");
+    openLocal(localFolder);
+    ASSERT_TRUE(jvztest::waitUntil([&] { return localRows().contains(QStringLiteral("LOAD.M40")); }, kBoundMs));
+    selectRows(listView1, {QStringLiteral("LOAD.M40")});
+    window.commandState().setDownloadSelection(true);
+    window.RefreshTransferCommands(true);
+    ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
+    TerminalExplorerView& view = window.terminalPane()->view();
+    int refused = 0;
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(window.isBusy());
+        const qsizetype before = ftp->commands().size();
+        view.MNU_Terminal_Download_Click();
+        view.MNU_Terminal_Upload_Click();
+        refused += ftp->commands().size() == before ? 1 : 0;
+    });
+    action("MNU_Terminal_Download")->trigger();
+    EXPECT_EQ(refused, 1);
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
+    EXPECT_TRUE(terminalRows().contains(QStringLiteral("APP.SGN"))) << "relisted after the transfer";
+    EXPECT_EQ(window.findChild<QComboBox*>(QStringLiteral("Combo3"))->currentText(), QStringLiteral("*.*"));
+}
+
+// The terminal's selection comes into the folder of the tree, and the local list shows it.
+TEST_F(InteractiveTransfer, UploadGetsTheTerminalSelectionIntoTheTreesFolder)
+{
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    connectAndList(peer);
+    showEveryLocalFile();
+    openLocal(treeFolder);
+    listView2->setFocus();
+    selectRows(listView2, {QStringLiteral("DIAG.DIA"), QStringLiteral("APPLI.ADF")});
+    window.RefreshUploadCommand();
+    ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
+    action("MNU_Terminal_Upload")->trigger();
+    EXPECT_EQ(readLocal(treeFolder + QStringLiteral("DIAG.DIA")), dia);
+    EXPECT_EQ(readLocal(treeFolder + QStringLiteral("APPLI.ADF")), adf);
+    EXPECT_TRUE(jvztest::waitUntil(
+        [&] {
+            return localRows().contains(QStringLiteral("DIAG.DIA")) &&
+                   localRows().contains(QStringLiteral("APPLI.ADF"));
+        },
+        kBoundMs))
+        << localRows().join(u',').toStdString();
+}
+
+TEST_F(InteractiveTransfer, DropsThatDoNotComeFromTheOtherListDoNothing)
+{
+    jvztest::ScriptedTerminalPeer peer(downloadAuthorised() << Step::wait(30000));
+    connectAndList(peer);
+    openLocal(treeFolder);
+    selectRows(listView2, {QStringLiteral("DIAG.DIA")});
+    const qsizetype before = ftp->commands().size();
+    std::unique_ptr<QMimeData> mime(listView2->model()->mimeData({listView2->model()->index(0, 0)}));
+    QDropEvent onTerminal(QPointF(5, 5), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(listView2->viewport(), &onTerminal);
+    QDropEvent onLocal(QPointF(5, 5), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(listView1->viewport(), &onLocal);
+    EXPECT_TRUE(QDir(treeFolder).entryList(QDir::Files).isEmpty());
+    const QByteArrayList commands = commandsFrom(before);
+    EXPECT_FALSE(std::any_of(commands.begin(), commands.end(), [](const QByteArray& c) {
+        return c.startsWith("STOR") || c.startsWith("RETR");
+    })) << commands.join(" | ").toStdString();
 }
 
 // The terminal's data connections move 2,000 bytes a second: a DIAG.DIA of 20,000 bytes takes 10 s.

@@ -278,7 +278,6 @@ TEST(SettingsProgramState, StartValuesOfARun)
     EXPECT_EQ(state.batch.gResultFile, "");
     EXPECT_EQ(state.batch.gErrorCode, 0);
     EXPECT_EQ(state.batch.gErrorText, "");
-    EXPECT_EQ(state.ui.gLanguageIndex, 0);
     EXPECT_EQ(state.link.ghFtpSession, nullptr);
     EXPECT_EQ(&appState(), &appState());
 }

@@ -7,7 +7,7 @@
 #include "core/BatchRun.h"
 #include "workspace/DriveView.h"
 #include "workspace/LocalTreeModel.h"
-#include "workspace/ui/LocalExplorerAttach.h"
+#include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAbstractItemModelTester>
@@ -314,7 +314,7 @@ protected:
         QFile::copy(jvztest::binDir() + QStringLiteral("/JVZ.prm"),
                     settings.gProgramFolder + QStringLiteral("/JVZ.prm"));
         window.init(jvztest::shippedLanguage());
-        pane = localExplorerOf(window);
+        pane = window.localExplorer();
         pane->setVolumeSource(volumes);
         combo2 = window.findChild<QComboBox*>(QStringLiteral("Combo2"));
     }

@@ -19,9 +19,4 @@ LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& se
     return pane;
 }
 
-LocalExplorerPane* localExplorerOf(const frmMainJVZ& window)
-{
-    return window.localExplorer();
-}
-
 } // namespace jvz

@@ -14,7 +14,4 @@ class frmMainJVZ;
 LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& settings, VolumeSource* volumes,
                                        LocalExplorerPane::Queries queries);
 
-// The window's local explorer (for the helpers that reach it: the terminal pane, the tests).
-LocalExplorerPane* localExplorerOf(const frmMainJVZ& window);
-
 } // namespace jvz

@@ -316,15 +316,7 @@ void LocalExplorerPane::GoToTypedPath(const QString& text)
     if (text == FavouritePaths::kMyComputer || text == m_tree.data(m_tree.rootIndex()).toString()) {
         selectNode(m_tree.rootIndex());
     } else if (text.startsWith(QLatin1Char('/'))) {
-        // Level by level: opening a level fills the nodes of the next one.
-        QString path;
-        const QStringList fields = text.split(QLatin1Char('/'));
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0 && fields.at(i).isEmpty())
-                continue;
-            path += fields.at(i) + QLatin1Char('/');
-            OpenFolderInTree(path);
-        }
+        OpenPathInTree(text);
     }
     // A relative path names no folder here: it is never taken from the working folder.
     TreeView1_NodeClick(selectedNode());
@@ -447,6 +439,18 @@ void LocalExplorerPane::OpenListItem()
     }
 }
 
+void LocalExplorerPane::OpenPathInTree(const QString& text)
+{
+    QString path;
+    const QStringList fields = text.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0 && fields.at(i).isEmpty())
+            continue;
+        path += fields.at(i) + QLatin1Char('/');
+        OpenFolderInTree(path);
+    }
+}
+
 void LocalExplorerPane::OpenFolderShortcut(const QByteArray& linkPath)
 {
     char* resolved = ::realpath(linkPath.constData(), nullptr);
@@ -458,15 +462,7 @@ void LocalExplorerPane::OpenFolderShortcut(const QByteArray& linkPath)
     if (::stat(target.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return; // a link to a file is not followed
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString text = displayPath(target);
-    QString path;
-    const QStringList fields = text.split(QLatin1Char('/'));
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0 && fields.at(i).isEmpty())
-            continue;
-        path += fields.at(i) + QLatin1Char('/');
-        OpenFolderInTree(path);
-    }
+    OpenPathInTree(displayPath(target));
     TreeView1_NodeClick(selectedNode());
     QGuiApplication::restoreOverrideCursor();
 }

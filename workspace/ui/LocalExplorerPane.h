@@ -105,6 +105,8 @@ public:
     // Path combo
     void ImageCombo1_Click();
     void OpenFolderInTree(const QString& path);
+    // An absolute path level by level: opening a level fills the nodes of the next one.
+    void OpenPathInTree(const QString& path);
     void TrimPathCombo();
     void OpenStartPath(const QString& path);
     // Filters

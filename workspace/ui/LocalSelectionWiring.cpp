@@ -106,11 +106,6 @@ bool LocalSelectionWiring::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-LocalSelectionWiring* localSelectionOf(const frmMainJVZ& window)
-{
-    return window.localSelection();
-}
-
 bool LocalSelectionWiring::treeActive() const
 {
     return m_window.focusWidget() == m_window.controls().treeView1;

@@ -56,7 +56,4 @@ private:
     bool m_loaded = false;
 };
 
-// The local selection of the window, as attached by its constructor; null for none.
-LocalSelectionWiring* localSelectionOf(const frmMainJVZ& window);
-
 } // namespace jvz

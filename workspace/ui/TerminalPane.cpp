@@ -1,6 +1,5 @@
 #include "TerminalPane.h"
 
-#include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
 #include "MainSessionWindow.h"
 #include "core/AppSettings.h"
@@ -69,8 +68,10 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
         // A call that ended the session (a bound ran out, the terminal went): the window closes its side too,
         // once the command under way is over, rather than show a session that answers nothing. An unattended
         // run reports the lost session itself and ends.
-        if (!m_ftp.isOpen() && m_window.FtpSessionOpen() && !m_context.batch.gBatchMode && !m_sessionLost.isActive())
+        if (!m_ftp.isOpen() && m_window.FtpSessionOpen() && !m_context.batch.gBatchMode && !m_sessionLost.isActive()) {
+            m_recordAtLoss = m_context.batch.gErrorText;
             m_sessionLost.start(0);
+        }
     });
     m_sessionLost.setSingleShot(true);
     QObject::connect(&m_sessionLost, &QTimer::timeout, &m_window, [this] { closeLostSession(); });
@@ -96,7 +97,7 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     TerminalPaneQueries queries;
     queries.localSelection = [listView1] { return selectedLocalItems(listView1); };
     queries.localFolder = [w] {
-        const LocalExplorerPane* local = localExplorerOf(*w);
+        const LocalExplorerPane* local = w->localExplorer();
         const QString folder = local ? local->CurrentLocalFolder() : w->currentLocalFolder();
         return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     };
@@ -114,16 +115,13 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     TerminalPaneWidgets widgets;
     widgets.listView2 = ui.listView2;
     widgets.combo3 = ui.combo3;
-    widgets.toolbar3 = ui.toolbar3;
     widgets.statusBar4 = ui.statusBar4;
     widgets.localList = listView1;
     // Terminal items dropped on the local panes: handled here before the panes' own drops see them.
     widgets.uploadDropTargets = {listView1, treeView1};
     widgets.contextMenu = ui.mnuContextuel;
-    widgets.contextDelete = ui.action(Command::ContextDelete);
     widgets.catalogMenu = ui.mnuCatalog;
     widgets.window = &window;
-    widgets.windowRunsToolbar = true;
     m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(queries));
 
     TerminalExplorerView* view = m_view.get();
@@ -151,9 +149,10 @@ void TerminalPane::closeLostSession()
     }
     if (m_ftp.isOpen() || !m_window.FtpSessionOpen())
         return; // opened again or closed meanwhile
-    // A walk of several files may have said it already, as it stopped.
+    // A walk of several files may have said it already, as it stopped: its report closes the run's record.
     const QString lost = m_context.label("MSG_FtpSessionLost");
-    if (!m_window.TraceText().startsWith(lost))
+    const QString& record = m_context.batch.gErrorText;
+    if (record == m_recordAtLoss || !record.endsWith(lost))
         m_host.trace(lost);
     if (SessionRuntime* session = m_window.session())
         session->CloseFtpSession();

@@ -42,6 +42,7 @@ private:
     FtpClient& m_ftp;
     std::optional<BusyScope> m_callBusy; // held while an FTP call runs: the window serves events meanwhile
     QTimer m_sessionLost;                // closes the window's FTP session once a call ended it
+    QString m_recordAtLoss;              // the run's error record when the call ended the session
 };
 
 // The session's two calls on the terminal list, through the window's pane.
