@@ -56,6 +56,8 @@ bool NestedWait::run()
 {
     if (m_ended || (m_done && m_done()))
         return true;
+    if (m_boundMs == 0)
+        return false; // spent already: not one pass
     if (m_boundMs >= 0)
         m_bound.start(m_boundMs);
     if (m_done)

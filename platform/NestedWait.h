@@ -35,7 +35,7 @@ void waitServingSlices(std::chrono::milliseconds slice, bool serve,
 
 class NestedWait {
 public:
-    // boundMs < 0: no bound of its own (only a child program's wait).
+    // boundMs < 0: no bound of its own (only a child program's wait); 0: run returns at once.
     NestedWait(WaitKind kind, int boundMs);
     ~NestedWait();
     NestedWait(const NestedWait&) = delete;
