@@ -18,7 +18,7 @@ namespace jvz {
 // Two kinds, named at the call:
 // - Serving: what QCoreApplication::processEvents serves, never inside a nested QEventLoop. An object passed to
 //   deleteLater before the wait stays until the caller returns to its loop. The FTP worker's wait and every
-//   single pass use it, and so must any wait that can run inside an FTP call.
+//   single pass use it.
 // - NestedLoop: a QEventLoop::exec of its own. The application's exit ends it as it ends the main loop; run
 //   before any loop (start-up, a test), it deletes what was released before it. An object a handler releases
 //   inside the wait may go away meanwhile, in either kind.
