@@ -1,12 +1,11 @@
 #include "MBApplications.h"
 
+#include "platform/NestedWait.h"
 #include "platform/Notifier.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -146,15 +145,9 @@ bool MBApplications::waitHandlingEvents(ChildProcess& child, int timeoutMs)
         const int fd = child.endNotifyFd();
         if (fd < 0)
             break;
-        QEventLoop loop;
         QSocketNotifier ended(fd, QSocketNotifier::Read);
-        QObject::connect(&ended, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
-        QTimer bound;
-        bound.setSingleShot(true);
-        QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-        if (!deadline.isForever())
-            bound.start(std::max<qint64>(0, deadline.remainingTime()));
-        loop.exec();
+        const int boundMs = deadline.isForever() ? -1 : static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
+        NestedWait(WaitKind::NestedLoop, boundMs).endsOn(&ended, &QSocketNotifier::activated).run();
     }
     m_waiting = false;
     return !child.isRunning();

@@ -1,8 +1,7 @@
 #include "core/PrinterConfig.h"
 
+#include "platform/NestedWait.h"
 #include "platform/Notifier.h"
-
-#include <QCoreApplication>
 
 namespace jvz {
 
@@ -38,7 +37,7 @@ PrintDialogResult PrinterConfig::ShowPrinter(QObject* owner, int32_t flags, std:
     } else {
         m_printer.selectPrinter(chosen->deviceName);
     }
-    QCoreApplication::processEvents();
+    serveEvents();
     // A setting the printer refuses keeps its previous value; the others still apply.
     m_printer.setCopies(chosen->copies);
     m_printer.setDuplex(chosen->duplex);

@@ -2,12 +2,10 @@
 
 #include "platform/FileWriter.h"
 #include "platform/FtpClientOperations.h"
+#include "platform/NestedWait.h"
 #include "platform/TransferLog.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QHostAddress>
-#include <QThread>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
@@ -150,22 +148,27 @@ public:
     uint32_t execute(std::function<uint32_t()> job, const std::function<bool()>& cancelCheck, std::atomic<bool>& cancel,
                      const std::function<void()>& onCancel = {})
     {
-        const bool serveEvents = QCoreApplication::instance() && QThread::currentThread()->eventDispatcher();
-        std::unique_lock lock(m_mutex);
-        m_job = std::move(job);
-        m_done = false;
-        m_wake.notify_all();
-        while (!m_wake.wait_for(lock, std::chrono::milliseconds(ServeEventsMs), [this] { return m_done; })) {
-            lock.unlock();
-            if (serveEvents)
-                QCoreApplication::processEvents(QEventLoop::AllEvents);
-            if (cancelCheck && !cancel.load() && cancelCheck()) {
-                cancel.store(true);
-                if (onCancel)
-                    onCancel();
-            }
-            lock.lock();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_job = std::move(job);
+            m_done = false;
         }
+        m_wake.notify_all();
+        // Serving, never a nested loop: what the caller released with deleteLater stays for the whole call.
+        waitServingSlices(
+            std::chrono::milliseconds(ServeEventsMs), true,
+            [this](std::chrono::milliseconds slice) {
+                std::unique_lock lock(m_mutex);
+                return m_wake.wait_for(lock, slice, [this] { return m_done; });
+            },
+            [&] {
+                if (cancelCheck && !cancel.load() && cancelCheck()) {
+                    cancel.store(true);
+                    if (onCancel)
+                        onCancel();
+                }
+            });
+        const std::lock_guard lock(m_mutex);
         return m_result;
     }
 

@@ -5,6 +5,7 @@
 #include "core/BatchRun.h"
 #include "platform/Clock.h"
 #include "platform/FtpClient.h"
+#include "platform/NestedWait.h"
 #include "platform/Notifier.h"
 #include "platform/PppDialer.h"
 #include "session/SessionLog.h"
@@ -12,8 +13,6 @@
 #include "session/SessionTransport.h"
 #include "session/SessionWindow.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 
 namespace jvz {
@@ -151,7 +150,7 @@ void SessionRuntime::DisconnectTerminal()
     if (!batch.gBatchMode && settings.gDisplayMsg && vars.LinkUp)
         m_window.ShowWarningMessage(label("MSG_WarningRestart"));
     CloseFtpSession();
-    QCoreApplication::processEvents();
+    serveEvents();
 
     if (settings.gNTProtocol && vars.SocketActive) {
         vars.AnswerRetries = static_cast<int16_t>(settings.gCptWaitEndOfActivity - 1);
@@ -193,7 +192,7 @@ void SessionRuntime::CloseConnexion(bool hangUp, RunEnd runEnd)
     m_window.UnloadWarningMessage();
     m_closing = false;
     if (m_waitEndedByClose)
-        m_waitEndedByClose->quit();
+        m_waitEndedByClose->end();
 
     if (m_state.batch.gBatchMode && runEnd == RunEnd::Quit)
         quitOnce();

@@ -5,13 +5,13 @@
 #include "core/BatchRun.h"
 #include "core/HexText.h"
 #include "platform/Clock.h"
+#include "platform/NestedWait.h"
 #include "platform/Notifier.h"
 #include "session/BatchActions.h"
 #include "session/SessionLog.h"
 #include "session/SessionTransport.h"
 #include "session/SessionWindow.h"
 
-#include <QEventLoop>
 #include <QTimer>
 #include <exception>
 
@@ -436,19 +436,16 @@ QString SessionRuntime::GetSockState(int16_t& state) const
 
 void SessionRuntime::waitHandlingEvents(int boundMs, QTimer* endsEarly, WaitEnd end)
 {
-    QEventLoop loop;
-    QTimer bound;
-    bound.setSingleShot(true);
-    // A coarse timer may end up to 5 % early; these waits are promised in full (the terminal's time to finish).
-    bound.setTimerType(Qt::PreciseTimer);
-    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // A nested loop: the application's exit ends it as it ends the main loop. The bound is promised in full
+    // (the terminal's time to finish).
+    NestedWait wait(WaitKind::NestedLoop, boundMs);
+    wait.precise();
     if (endsEarly)
-        connect(endsEarly, &QTimer::timeout, &loop, &QEventLoop::quit);
-    bound.start(boundMs);
-    QEventLoop* const outer = m_waitEndedByClose;
+        wait.endsOn(endsEarly, &QTimer::timeout);
+    NestedWait* const outer = m_waitEndedByClose;
     if (end == WaitEnd::EndsOnClose)
-        m_waitEndedByClose = &loop;
-    loop.exec();
+        m_waitEndedByClose = &wait;
+    wait.run();
     m_waitEndedByClose = outer;
 }
 

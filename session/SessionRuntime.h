@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 
-class QEventLoop;
 class QTimer;
 
 namespace jvz {
@@ -21,6 +20,7 @@ struct LinkState;
 class BatchActions;
 class Clock;
 class DialUpLink;
+class NestedWait;
 class FtpClient;
 class Notifier;
 class SessionTransport;
@@ -184,7 +184,7 @@ private:
     bool m_closing = false;
     bool m_quitDone = false;
     int m_closeCount = 0; // connections closed so far; a wait learns from it that its connection ended
-    QEventLoop* m_waitEndedByClose = nullptr; // the running wait that a close ends
+    NestedWait* m_waitEndedByClose = nullptr; // the running wait that a close ends
 };
 
 } // namespace jvz

@@ -4,13 +4,10 @@
 #include "core/Cp1252.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
+#include "platform/NestedWait.h"
 #include "platform/Notifier.h"
 #include "platform/TransferLog.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <cmath>
 
 namespace jvz {
@@ -28,7 +25,7 @@ void announceFile(TransferContext& ctx, const QString& name, const QString& from
         return;
     if (first) {
         progress->init(name, ctx.language, from, to, total);
-        QCoreApplication::processEvents();
+        serveEvents();
     } else {
         progress->NewFile(name);
     }
@@ -43,12 +40,10 @@ void waitForAnimation(TransferContext& ctx, bool& cancelled)
     if (!progress)
         return;
     progress->LaunchTimer();
-    QDeadlineTimer deadline(ctx.maxAnimationWaitMs);
-    while (progress->Running() && !progress->Canceled() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    constexpr int kPollMs = 5; // the window tells its end by Running only
+    NestedWait(WaitKind::NestedLoop, ctx.maxAnimationWaitMs)
+        .until([progress] { return !progress->Running() || progress->Canceled(); }, kPollMs)
+        .run();
     cancelled = progress->Canceled();
 }
 

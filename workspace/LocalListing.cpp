@@ -2,17 +2,16 @@
 
 #include "core/CatalogExtension.h"
 #include "core/Cp1252.h"
+#include "platform/NestedWait.h"
 #include "platform/WildcardMatch.h"
 #include "terminal_files/PackageDescriptor.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QHash>
 #include <QPromise>
 #include <QThreadPool>
-#include <QTimer>
 #include <algorithm>
 #include <condition_variable>
 #include <dirent.h>
@@ -596,16 +595,12 @@ FolderListing ServedFolderReads::served(std::atomic<quint64>& generation, const 
     });
     if (!future.isFinished()) {
         ++m_waiting;
-        QEventLoop loop;
         QFutureWatcher<FolderListing> watcher;
-        QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+        NestedWait wait(WaitKind::NestedLoop, m_waitLimitMs);
+        wait.endsOn(&watcher, &QFutureWatcherBase::finished);
         watcher.setFuture(future);
-        QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        limit.start(m_waitLimitMs);
         if (!future.isFinished())
-            loop.exec();
+            wait.run();
         --m_waiting;
     }
     const bool newer = generation.load() != mine;

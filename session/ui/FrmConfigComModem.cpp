@@ -2,10 +2,10 @@
 
 #include "core/BatchErrorCode.h"
 #include "core/ui/GetAllFormLabel.h"
+#include "platform/NestedWait.h"
 #include "session/PortCheck.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -70,7 +70,7 @@ bool FrmConfigComModem::InstallPort(const QString& port, QWidget* owner)
 
     const std::vector<PortCheckStep> steps = runPortChecks(port, m_system);
     for (const PortCheckStep& s : steps) {
-        QCoreApplication::processEvents();
+        serveEvents();
         if (m_closing)
             return false;
         const QStringList lines = portCheckStepLines(s, m_language);
@@ -79,7 +79,7 @@ bool FrmConfigComModem::InstallPort(const QString& port, QWidget* owner)
         if (s.passed)
             continue;
         m_message->setText(lines.last()); // the installer's failure text
-        QCoreApplication::processEvents();
+        serveEvents();
         Form_Unload();
         return false;
     }
@@ -98,7 +98,7 @@ void FrmConfigComModem::Form_Unload()
     m_message->setText(closingText);
     m_closing = true;
     m_timeout->stop();
-    QCoreApplication::processEvents();
+    serveEvents();
     hide();
 }
 

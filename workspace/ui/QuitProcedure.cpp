@@ -2,13 +2,11 @@
 
 #include "core/MBApplications.h"
 #include "core/MBLanguages.h"
+#include "platform/NestedWait.h"
 #include "platform/Notifier.h"
 #include "platform/PppDialer.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <QWidget>
 
 namespace jvz {
@@ -49,18 +47,9 @@ bool QuitProcedure::run()
 // The window's events go on meanwhile; the wait ends when the link is down or the time is up.
 void QuitProcedure::waitForLinkDown()
 {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (linkDown() || clock.elapsed() >= m_parts.linkDownWaitMs)
-            loop.quit();
-    });
-    poll.start();
+    constexpr int kPollMs = 20; // the link's state has no signal of its own
     if (!linkDown() && m_parts.linkDownWaitMs > 0)
-        loop.exec();
+        NestedWait(WaitKind::NestedLoop, m_parts.linkDownWaitMs).until([this] { return linkDown(); }, kPollMs).run();
     if (!linkDown())
         m_parts.trace(label("MSG_LinkStillUp"));
 }
