@@ -51,10 +51,19 @@ StartupMainWindow& BatchHost::mainWindow()
                                                               .maxAnimationWaitMs = m_timings.copyAnimationWaitMs});
     m_session =
         std::make_unique<SessionRuntime>(window,
-                                         SessionRuntimeState{m_state.settings, m_state.batch, m_state.session,
-                                                             m_state.identity, m_state.terminalInfo, m_state.link},
-                                         SessionServices{*m_notifier, m_ftp, m_clock, m_transport, m_dialer.get(),
-                                                         m_actions.get(), [this] { m_startup->QuitApplication(); }},
+                                         SessionRuntimeState{.settings = m_state.settings,
+                                                             .batch = m_state.batch,
+                                                             .session = m_state.session,
+                                                             .identity = m_state.identity,
+                                                             .terminalInfo = m_state.terminalInfo,
+                                                             .link = m_state.link},
+                                         SessionServices{.notifier = *m_notifier,
+                                                         .ftp = m_ftp,
+                                                         .clock = m_clock,
+                                                         .transport = m_transport,
+                                                         .dialUp = m_dialer.get(),
+                                                         .batchActions = m_actions.get(),
+                                                         .quitApplication = [this] { m_startup->QuitApplication(); }},
                                          m_timings);
     window.setRuntime(m_session.get());
     ConnectWindowParts parts;

@@ -15,9 +15,15 @@ LinkConnect::LinkConnect(AppState& state, SessionWindow& window, SessionRuntime&
       m_usb(state.settings.gProgramFolder)
 {
     m_host = std::make_unique<RuntimeConnectHost>(window, session, std::move(parts), state.settings);
-    m_sequence = std::make_unique<ConnectSequence>(ConnectSequenceParts{state.settings, state.batch, language, notifier,
-                                                                        *m_host, m_phonebookConnect, m_usb, ras,
-                                                                        detachedRouteLauncher()});
+    m_sequence = std::make_unique<ConnectSequence>(ConnectSequenceParts{.settings = state.settings,
+                                                                        .batch = state.batch,
+                                                                        .language = language,
+                                                                        .notifier = notifier,
+                                                                        .host = *m_host,
+                                                                        .phonebook = m_phonebookConnect,
+                                                                        .usb = m_usb,
+                                                                        .ras = ras,
+                                                                        .launchRoute = detachedRouteLauncher()});
 }
 
 LinkConnect::~LinkConnect() = default;

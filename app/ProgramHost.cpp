@@ -46,23 +46,24 @@ int ProgramHost::run(const QStringList& arguments)
 StartupMainWindow& ProgramHost::mainWindow()
 {
     if (!m_assembly) {
-        m_assembly =
-            std::make_unique<WindowAssembly>(m_state,
-                                             WindowPlatform{*m_notifier,
-                                                            m_userStore,
-                                                            *m_ftp,
-                                                            *m_transport,
-                                                            m_clock,
-                                                            m_runner,
-                                                            m_ports,
-                                                            *m_ras,
-                                                            m_dialer.get(),
-                                                            nullptr,
-                                                            {}},
-                                             WindowHooks{{[this] { m_startup->QuitApplication(); },
-                                                          [this] { unloadProgressWindow(); }, [this] { endProgram(); }},
-                                                         [this](const QString& text) { progressComment(text); }},
-                                             m_timings);
+        m_assembly = std::make_unique<WindowAssembly>(
+            m_state,
+            WindowPlatform{.notifier = *m_notifier,
+                           .userStore = m_userStore,
+                           .ftp = *m_ftp,
+                           .transport = *m_transport,
+                           .clock = m_clock,
+                           .runner = m_runner,
+                           .ports = m_ports,
+                           .ras = *m_ras,
+                           .dialUp = m_dialer.get(),
+                           .volumes = nullptr,
+                           .connectSequence = {}},
+            WindowHooks{.window = {.quitApplication = [this] { m_startup->QuitApplication(); },
+                                   .unloadProgressWindow = [this] { unloadProgressWindow(); },
+                                   .endProgram = [this] { endProgram(); }},
+                        .progressComment = [this](const QString& text) { progressComment(text); }},
+            m_timings);
         applyDialSettings(*m_state.settings.gIniFile);
     }
     return m_assembly->window();

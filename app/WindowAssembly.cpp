@@ -22,23 +22,25 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     : m_state(state), m_platform(std::move(platform))
 {
     WindowPlatform& p = m_platform;
-    frmMainJVZ::Services services{p.notifier,
-                                  p.userStore,
-                                  p.runner,
-                                  hooks.window,
-                                  [this](QComboBox& combo) { fillConnectionList(combo); },
-                                  [ras = &p.ras] { return ras->GetRasConnectionState(); }};
-    // The connect sequence needs the session, built after the window: bound here, built below.
-    services.connectSequence = p.connectSequence ? p.connectSequence : [this](bool modemSetupDone) {
-        m_connect->TerminalConnect(modemSetupDone);
-    };
-    services.linkDownWaitMs = timings.quitLinkDownWaitMs;
-    services.statusMessageMs = timings.statusMessageMs;
-    services.folderReadWaitMs = timings.folderReadWaitMs;
-    services.volumes = p.volumes;
-    services.openDocument = p.openDocument;
-    services.makeFolder = p.makeFolder;
-    services.folderReadHook = p.folderReadHook;
+    frmMainJVZ::Services services{.notifier = p.notifier,
+                                  .userStore = p.userStore,
+                                  .runner = p.runner,
+                                  .hooks = hooks.window,
+                                  .fillConnectionList = [this](QComboBox& combo) { fillConnectionList(combo); },
+                                  .linkState = [ras = &p.ras] { return ras->GetRasConnectionState(); },
+                                  // The connect sequence needs the session, built after the window: bound
+                                  // here, built below.
+                                  .connectSequence =
+                                      p.connectSequence
+                                          ? p.connectSequence
+                                          : [this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); },
+                                  .linkDownWaitMs = timings.quitLinkDownWaitMs,
+                                  .statusMessageMs = timings.statusMessageMs,
+                                  .folderReadWaitMs = timings.folderReadWaitMs,
+                                  .volumes = p.volumes,
+                                  .openDocument = p.openDocument,
+                                  .makeFolder = p.makeFolder,
+                                  .folderReadHook = p.folderReadHook};
     m_window = std::make_unique<frmMainJVZ>(std::move(services), state.settings, state.batch);
     frmMainJVZ& w = *m_window;
 
@@ -48,24 +50,39 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     parts.phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); };
     setTerminalListParts(parts, w);
     m_transfers = std::make_unique<ProgramTransfers>(state, w, p.notifier, p.ftp, timings);
-    w.createSession(
-        {state.settings, state.batch, state.session, state.identity, state.terminalInfo, state.link},
-        {p.notifier, p.ftp, p.clock, p.transport, p.dialUp, &m_transfers->batchActions(), hooks.window.quitApplication},
-        std::move(parts), timings);
+    w.createSession(SessionRuntimeState{.settings = state.settings,
+                                        .batch = state.batch,
+                                        .session = state.session,
+                                        .identity = state.identity,
+                                        .terminalInfo = state.terminalInfo,
+                                        .link = state.link},
+                    SessionServices{.notifier = p.notifier,
+                                    .ftp = p.ftp,
+                                    .clock = p.clock,
+                                    .transport = p.transport,
+                                    .dialUp = p.dialUp,
+                                    .batchActions = &m_transfers->batchActions(),
+                                    .quitApplication = hooks.window.quitApplication},
+                    std::move(parts), timings);
 
     // link: the connect sequence and the Connection menu
     m_connect = std::make_unique<ProgramConnect>(state, w, p.notifier, p.ras, p.ports);
-    w.attachLinkMenus(std::make_unique<LinkMenus>(
-        LinkMenuContext{p.ras, p.notifier, w.language(), &w,
-                        [this](QWidget* owner, const QString& path, const QString& entry) {
-                            return EditRasEntry(owner, path, entry, m_platform.ports, &m_window->language());
-                        },
-                        [this](QWidget* owner, const QString& path) {
-                            return RasCreatePhonebookEntry(owner, path, m_platform.ports, &m_window->language());
-                        },
-                        [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); },
-                        [this] { return phonebookPort(m_state, m_platform.ports); },
-                        [this](const QString& port) { return m_connect->installPort(port); }}));
+    w.attachLinkMenus(std::make_unique<LinkMenus>(LinkMenuContext{
+        .ras = p.ras,
+        .notifier = p.notifier,
+        .language = w.language(),
+        .owner = &w,
+        .editEntry =
+            [this](QWidget* owner, const QString& path, const QString& entry) {
+                return EditRasEntry(owner, path, entry, m_platform.ports, &m_window->language());
+            },
+        .createEntry =
+            [this](QWidget* owner, const QString& path) {
+                return RasCreatePhonebookEntry(owner, path, m_platform.ports, &m_window->language());
+            },
+        .refillConnections = [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); },
+        .phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); },
+        .checkPort = [this](const QString& port) { return m_connect->installPort(port); }}));
 
     // dialogs and companion runs: files opened by type, viewers, the terminal identity window
     w.attachFileCommands(p.runner, state.terminalInfo, [this] { return &m_transfers->context(); });
@@ -81,13 +98,13 @@ WindowAssembly::~WindowAssembly()
 
 void WindowAssembly::fillConnectionList(QComboBox& combo)
 {
-    ConnectionListContext context{m_platform.ras,
-                                  m_platform.notifier,
-                                  m_window->language(),
-                                  m_state.settings.gConnectionName,
-                                  m_state.batch,
-                                  m_window.get(),
-                                  [this](QWidget* owner, const QString& path) {
+    ConnectionListContext context{.ras = m_platform.ras,
+                                  .notifier = m_platform.notifier,
+                                  .language = m_window->language(),
+                                  .connectionName = m_state.settings.gConnectionName,
+                                  .batch = m_state.batch,
+                                  .owner = m_window.get(),
+                                  .createEntry = [this](QWidget* owner, const QString& path) {
                                       return RasCreatePhonebookEntry(owner, path, m_platform.ports,
                                                                      &m_window->language());
                                   }};

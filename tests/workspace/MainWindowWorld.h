@@ -125,10 +125,26 @@ public:
         jvz::ProcessRunner& processes = realRunner ? *realRunner : static_cast<jvz::ProcessRunner&>(runner);
         assembly = std::make_unique<jvz::WindowAssembly>(
             state,
-            jvz::WindowPlatform{boxes, store, ftp, transport, clock, processes, ports, *ras,
-                                realDialUp || dialUpLink ? &link : nullptr, volumes, connectSequence, openDocument,
-                                makeFolder, folderReadHook},
-            hooks.window.quitApplication ? hooks : jvz::WindowHooks{{[this] { ++quits; }, {}, {}}, {}}, timings);
+            jvz::WindowPlatform{.notifier = boxes,
+                                .userStore = store,
+                                .ftp = ftp,
+                                .transport = transport,
+                                .clock = clock,
+                                .runner = processes,
+                                .ports = ports,
+                                .ras = *ras,
+                                .dialUp = realDialUp || dialUpLink ? &link : nullptr,
+                                .volumes = volumes,
+                                .connectSequence = connectSequence,
+                                .openDocument = openDocument,
+                                .makeFolder = makeFolder,
+                                .folderReadHook = folderReadHook},
+            hooks.window.quitApplication ? hooks
+                                         : jvz::WindowHooks{.window = {.quitApplication = [this] { ++quits; },
+                                                                       .unloadProgressWindow = {},
+                                                                       .endProgram = {}},
+                                                            .progressComment = {}},
+            timings);
         window = &assembly->window();
         return *window;
     }

@@ -10,8 +10,13 @@ LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& se
                                        LocalExplorerPane::Queries queries)
 {
     const MainWindowControls& ui = window.controls();
-    auto* pane = new LocalExplorerPane({ui.treeView1, ui.listView1, ui.imageCombo1, ui.combo2, ui.filter}, volumes,
-                                       settings, window.language(), &iconForImageKey, std::move(queries), &window);
+    auto* pane =
+        new LocalExplorerPane({.tree = ui.treeView1,
+                               .list = ui.listView1,
+                               .pathCombo = ui.imageCombo1,
+                               .typeCombo = ui.combo2,
+                               .filter = ui.filter},
+                              volumes, settings, window.language(), &iconForImageKey, std::move(queries), &window);
     window.wireCommand(Command::LocalRefresh, [pane] { pane->RefreshLocalTree(); });
     window.wireCommand(Command::LocalBackFolder, [pane] { pane->LocalBackFolder(); });
     window.wireCommand(Command::LocalBack, [pane] { pane->LocalBackFolder(); }); // Toolbar2 "back"
