@@ -239,7 +239,7 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
                            ui.action(Command::Connect)->text(),
                            ui.combo5->accessibleName(),
                            ui.listView2->accessibleName(),
-                           window.StatusPanel(4),
+                           window.StatusPanelText(jvz::StatusPanel::LinkState),
                            ui.combo5->itemText(1),
                            ui.treeView1->model()->index(0, 0).data().toString(),
                            ui.imageCombo1->itemText(0)};
@@ -321,7 +321,11 @@ TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks
     jvztest::WindowTicks ticks;
     press(Qt::Key_Return);
     const bool listed = QTest::qWaitFor(
-        [&] { return ui.listView1->model()->rowCount() == 20000 && window.StatusPanel(1) == count; }, kBoundMs);
+        [&] {
+            return ui.listView1->model()->rowCount() == 20000 &&
+                   window.StatusPanelText(jvz::StatusPanel::ObjectCount) == count;
+        },
+        kBoundMs);
     const qint64 shownAfter = ticks.elapsed();
     ticks.stop();
     const qint64 gap = ticks.longestGap();
@@ -329,7 +333,7 @@ TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks
         "[ figure ] 20,000 files shown after %lld ms; %zu ticks, longest gap %lld ms (%lld ms raw) at %lld ms\n",
         static_cast<long long>(shownAfter), ticks.ticks(), static_cast<long long>(gap),
         static_cast<long long>(ticks.longestRawGap()), static_cast<long long>(ticks.longestGapFrom()));
-    ASSERT_TRUE(listed) << window.StatusPanel(1).toStdString();
+    ASSERT_TRUE(listed) << window.StatusPanelText(jvz::StatusPanel::ObjectCount).toStdString();
     EXPECT_EQ(window.localExplorer()->CurrentLocalFolder(), folder + u'/');
     EXPECT_EQ(rowsOf(ui.listView1).first(), QStringLiteral("file00000.M40"));
     EXPECT_EQ(rowsOf(ui.listView1).last(), QStringLiteral("file19999.M40"));
@@ -504,7 +508,7 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         press(Qt::Key_Return);
         EXPECT_TRUE(maintenance->isChecked());
         EXPECT_FALSE(ui.action(Command::ActivityDownload)->isChecked());
-        EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
 
         // The terminal is asked for maintenance and the list comes back under it.
         ASSERT_TRUE(QTest::qWaitFor(
@@ -517,7 +521,7 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.action(Command::TerminalInfo)->isEnabled(); }, kBoundMs));
         EXPECT_TRUE(maintenance->isChecked());
-        EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
     }
 }
 

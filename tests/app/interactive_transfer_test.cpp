@@ -1073,8 +1073,12 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     if (row.error == FtpError::Timeout || row.error == FtpError::ConnectionAborted) {
         // The session the timeout or the lost connection ended is shown ended, and nothing is left busy.
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return window.StatusPanel(4) == label("FTPState") + label("FTP_Disconnected"); }, kBoundMs))
-            << window.StatusPanel(4).toStdString();
+            [&] {
+                return window.StatusPanelText(jvz::StatusPanel::LinkState) ==
+                       label("FTPState") + label("FTP_Disconnected");
+            },
+            kBoundMs))
+            << window.StatusPanelText(jvz::StatusPanel::LinkState).toStdString();
         EXPECT_TRUE(window.TraceText().contains(label("MSG_FtpSessionLost")))
             << window.TraceText().left(200).toStdString();
         EXPECT_TRUE(terminalRows().isEmpty());

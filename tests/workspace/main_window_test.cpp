@@ -285,10 +285,10 @@ TEST(MainWindowLoad, FirstActivationWritesTheStatusTextsAndTheTraceHeader)
     window.hide();
     window.show();
     EXPECT_EQ(activations, 1) << "later activations do nothing";
-    EXPECT_EQ(window.StatusPanel(4), QStringLiteral("Terminal: not connected"));
-    EXPECT_EQ(window.StatusBar3Panel(1), QStringLiteral("All folders"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Terminal: not connected"));
+    EXPECT_EQ(window.StatusBar3Text(jvz::FolderBarPanel::TreeCaption), QStringLiteral("All folders"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: "));
-    EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Download"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Download"));
     EXPECT_EQ(window.TraceText(), QStringLiteral("Terminal: not connected\r\n"));
 }
 

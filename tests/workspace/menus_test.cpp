@@ -154,7 +154,7 @@ TEST(Menus, ActivityChoice)
     int refreshes = 0;
     EXPECT_EQ(window.activityAsked(), 3);
     EXPECT_TRUE(w.action("MNU_Activity_Maintenance")->isChecked());
-    EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
 
     const struct {
         const char* item;
@@ -168,12 +168,12 @@ TEST(Menus, ActivityChoice)
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.item);
-        window.SetStatusPanel(3, QString());
+        window.SetStatusPanel(jvz::StatusPanel::Activity, QString());
         window.session()->vars.FtpSessionOpen = true;
         w.action(s.item)->trigger();
         refreshes += window.session()->vars.FtpSessionOpen ? 0 : 1;
         EXPECT_EQ(window.activityAsked(), s.activity);
-        EXPECT_EQ(window.StatusPanel(3), QLatin1String(s.panel));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QLatin1String(s.panel));
         EXPECT_EQ(refreshes, s.refreshes);
         int checked = 0;
         for (const char* n : {"MNU_Activity_Download", "MNU_Activity_Diagnostic", "MNU_Activity_Maintenance"})

@@ -74,10 +74,10 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         // As a connected link leaves them: Disconnect on, the panel naming the link.
         window.switchCommand(Command::Disconnect, true);
         window.SetIconButton(2, true, false);
-        window.SetStatusPanel(4, QString());
+        window.SetStatusPanel(jvz::StatusPanel::LinkState, QString());
         const int hangUps = world.attachSession().dialUp.hangUps;
         c.run();
-        EXPECT_EQ(window.StatusPanel(4), text("TerminalState") + text("Disconnected"));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), text("TerminalState") + text("Disconnected"));
         EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
         EXPECT_TRUE(action(Command::Connect)->isEnabled());
         EXPECT_FALSE(action(Command::Disconnect)->isEnabled());
@@ -99,7 +99,8 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
     EXPECT_EQ(ftp.calls.value(0), QStringLiteral("open 127.0.0.9:21 jvz"));
     // The terminal list shows the terminal's swap folder.
     EXPECT_EQ(window.StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
-    EXPECT_EQ(window.StatusPanel(4), text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState),
+              text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
 
     // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
     // type in it), connected again: the box is what is used.

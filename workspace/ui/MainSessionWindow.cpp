@@ -39,7 +39,7 @@ void MainSessionWindow::AddTrace(const QString& line)
 
 void MainSessionWindow::SetLinkStatus(const QString& text)
 {
-    m_window.SetStatusPanel(4, text);
+    m_window.SetStatusPanel(StatusPanel::LinkState, text);
 }
 
 void MainSessionWindow::ProgressComment(const QString& text)

@@ -595,7 +595,7 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     applyAccessibleTexts();
     if (m_terminalPane)
         m_terminalPane->view().translate();
-    SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
+    SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
 }
 
 // Controls without a caption of their own are named for screen readers, with the same text as their tooltip.
@@ -635,7 +635,7 @@ void frmMainJVZ::ShowActivityLabel()
     QString text = label("LBL_Activity") + QStringLiteral(": ");
     if (m_activityAsked >= 1 && m_activityAsked <= 3)
         text += label(keys[m_activityAsked - 1]);
-    SetStatusPanel(3, text);
+    SetStatusPanel(StatusPanel::Activity, text);
 }
 
 // The bars stack from the top by themselves; the panes are laid out again and the trace box goes back under
@@ -739,10 +739,10 @@ void frmMainJVZ::Form_Activate()
     ArrangeBars();
     LoadCatalogFilters();
     ClearTrace();
-    SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
-    SetStatusBar3Panel(1, label("AllDir"));
+    SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
+    SetStatusBar3Panel(FolderBarPanel::TreeCaption, label("AllDir"));
     SetStatusBar4(label("TerminalContent"));
-    AddTrace(StatusPanel(4));
+    AddTrace(StatusPanelText(StatusPanel::LinkState));
     m_ui.text3->clear();
     emit firstActivated(); // the favourites load and the local explorer goes to "My Computer"
 }
@@ -917,26 +917,24 @@ void frmMainJVZ::ClearTrace()
     m_trace->clear();
 }
 
-void frmMainJVZ::SetStatusPanel(int panel, const QString& text)
+void frmMainJVZ::SetStatusPanel(StatusPanel panel, const QString& text)
 {
-    if (panel >= 1 && panel <= 4)
-        m_ui.bar2Panels[panel - 1]->setText(text);
+    m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
 }
 
-QString frmMainJVZ::StatusPanel(int panel) const
+QString frmMainJVZ::StatusPanelText(StatusPanel panel) const
 {
-    return panel >= 1 && panel <= 4 ? m_ui.bar2Panels[panel - 1]->text() : QString();
+    return m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->text();
 }
 
-void frmMainJVZ::SetStatusBar3Panel(int panel, const QString& text)
+void frmMainJVZ::SetStatusBar3Panel(FolderBarPanel panel, const QString& text)
 {
-    if (panel >= 1 && panel <= 2)
-        m_ui.bar3Panels[panel - 1]->setText(text);
+    m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
 }
 
-QString frmMainJVZ::StatusBar3Panel(int panel) const
+QString frmMainJVZ::StatusBar3Text(FolderBarPanel panel) const
 {
-    return panel >= 1 && panel <= 2 ? m_ui.bar3Panels[panel - 1]->text() : QString();
+    return m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->text();
 }
 
 void frmMainJVZ::SetStatusBar4(const QString& text)

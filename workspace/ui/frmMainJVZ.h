@@ -7,6 +7,7 @@
 #include "workspace/ProductCodes.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/QuitProcedure.h"
+#include "workspace/ui/StatusPanels.h"
 #include "workspace/ui/TraceBox.h"
 
 #include <QMainWindow>
@@ -138,12 +139,12 @@ public:
     void ClearTrace();
     static constexpr int kTraceLines = TraceBox::kLines;
 
-    // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
-    void SetStatusPanel(int panel, const QString& text);
-    QString StatusPanel(int panel) const;
-    // StatusBar3's panels (1 the caption, 2 the current local folder) and StatusBar4's text.
-    void SetStatusBar3Panel(int panel, const QString& text);
-    QString StatusBar3Panel(int panel) const;
+    // The panels of StatusBar2.
+    void SetStatusPanel(StatusPanel panel, const QString& text);
+    QString StatusPanelText(StatusPanel panel) const;
+    // StatusBar3's panels (the tree's caption, the current local folder) and StatusBar4's text.
+    void SetStatusBar3Panel(FolderBarPanel panel, const QString& text);
+    QString StatusBar3Text(FolderBarPanel panel) const;
     void SetStatusBar4(const QString& text);
     QString StatusBar4Text() const;
 
