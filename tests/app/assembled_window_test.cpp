@@ -586,7 +586,7 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     t.connect(nullptr);
     ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
     ASSERT_TRUE(window.FtpSessionOpen());
-    EXPECT_TRUE(window.IconButton(2)->isEnabled());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
 
     focus(list);
     press(Qt::Key_B);
@@ -597,7 +597,7 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     EXPECT_TRUE(t.world.notifier.shown.empty()) << t.world.notifier.shown.front().text.toStdString();
 
     // The toolbar's Disconnect ends the session.
-    window.IconButton(2)->trigger();
+    window.iconButton(jvz::IconButton::Disconnect)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, kBoundMs));
 }
 

@@ -60,12 +60,20 @@ TEST_F(MainWindowFrame, EveryControlHasItsNameAndKind)
         for (size_t i = 0; i < b.buttons.size(); ++i)
             EXPECT_EQ(bar->actions().at(qsizetype(i))->objectName(), QLatin1String(b.buttons[i])) << b.bar;
     }
-    for (int index : {1, 2, 4, 5, 7}) {
-        ASSERT_NE(window.IconButton(index), nullptr) << index;
-        EXPECT_FALSE(window.IconButton(index)->isSeparator()) << index;
+    // Each icon button at its place on the bar, the separators between.
+    const QList<QAction*> icons = window.controls().tlbIcon->actions();
+    const std::pair<IconButton, int> places[] = {{IconButton::Connect, 0},
+                                                 {IconButton::Disconnect, 1},
+                                                 {IconButton::Download, 3},
+                                                 {IconButton::Upload, 4},
+                                                 {IconButton::TerminalInfo, 6}};
+    for (const auto& [button, place] : places) {
+        ASSERT_NE(window.iconButton(button), nullptr) << place;
+        EXPECT_EQ(window.iconButton(button), icons.at(place)) << place;
+        EXPECT_FALSE(window.iconButton(button)->isSeparator()) << place;
     }
-    EXPECT_TRUE(window.IconButton(3)->isSeparator());
-    EXPECT_TRUE(window.IconButton(6)->isSeparator());
+    EXPECT_TRUE(icons.at(2)->isSeparator());
+    EXPECT_TRUE(icons.at(5)->isSeparator());
 }
 
 TEST_F(MainWindowFrame, EveryCommandHasItsNamedAction)
@@ -385,9 +393,9 @@ TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)
             EXPECT_FALSE(control->accessibleName().isEmpty()) << name.toStdString();
             EXPECT_EQ(control->toolTip(), control->accessibleName()) << name.toStdString();
         }
-        for (int index : {1, 2, 4, 5, 7}) {
-            EXPECT_FALSE(window.IconButton(index)->text().isEmpty()) << index;
-            EXPECT_FALSE(window.IconButton(index)->toolTip().isEmpty()) << index;
+        for (const IconButtonRow& b : kIconButtons) {
+            EXPECT_FALSE(window.iconButton(b.button)->text().isEmpty()) << b.key;
+            EXPECT_FALSE(window.iconButton(b.button)->toolTip().isEmpty()) << b.key;
         }
     }
 }
@@ -449,7 +457,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     adapter.RefreshTransferCommands(true);
     adapter.EnableTerminalInfoCommand();
     EXPECT_FALSE(download->isEnabled()) << "no selection allows it yet";
-    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled()) << "the assembled window has its handler";
     EXPECT_TRUE(ui.listView1->acceptDrops());
 
@@ -459,14 +467,14 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     window.commandState().setDownloadSelection(true);
     adapter.RefreshTransferCommands(true);
     EXPECT_TRUE(download->isEnabled());
-    EXPECT_TRUE(window.IconButton(4)->isEnabled());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(window.DownloadEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
-    EXPECT_TRUE(window.IconButton(7)->isEnabled());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
 
     window.session()->CloseFtpSession();
     EXPECT_FALSE(download->isEnabled());
-    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
     EXPECT_FALSE(ui.listView1->acceptDrops());
     EXPECT_FALSE(ui.listView2->acceptDrops());

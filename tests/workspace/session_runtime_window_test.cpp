@@ -67,13 +67,14 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         std::function<void()> run;
     } commands[] = {
         {"menu", [&] { action(Command::Disconnect)->trigger(); }},
-        {"icon bar button 2", [&] { jvztest::click(window.controls().tlbIcon, window.IconButton(2)); }},
+        {"icon bar button 2",
+         [&] { jvztest::click(window.controls().tlbIcon, window.iconButton(jvz::IconButton::Disconnect)); }},
     };
     for (const auto& c : commands) {
         SCOPED_TRACE(c.name);
         // As a connected link leaves them: Disconnect on, the panel naming the link.
         window.switchCommand(Command::Disconnect, true);
-        window.SetIconButton(2, true, false);
+        window.SetIconButton(jvz::IconButton::Disconnect, true, false);
         window.SetStatusPanel(jvz::StatusPanel::LinkState, QString());
         const int hangUps = world.attachSession().dialUp.hangUps;
         c.run();
@@ -81,9 +82,9 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
         EXPECT_TRUE(action(Command::Connect)->isEnabled());
         EXPECT_FALSE(action(Command::Disconnect)->isEnabled());
-        EXPECT_TRUE(window.IconButton(2)->isChecked());
-        EXPECT_FALSE(window.IconButton(1)->isChecked());
-        EXPECT_TRUE(window.IconButton(1)->isEnabled());
+        EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
+        EXPECT_FALSE(window.iconButton(jvz::IconButton::Connect)->isChecked());
+        EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isEnabled());
     }
     EXPECT_EQ(world.quits, 0) << "an interactive run goes on";
 }
@@ -104,7 +105,7 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
 
     // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
     // type in it), connected again: the box is what is used.
-    jvztest::click(ui.tlbIcon, window.IconButton(2));
+    jvztest::click(ui.tlbIcon, window.iconButton(jvz::IconButton::Disconnect));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, jvztest::kUserBoundMs));
     EXPECT_EQ(ui.listView2->model() ? ui.listView2->model()->rowCount() : 0, 0) << "the terminal list is cleared";
     ui.txtIp->setText(QStringLiteral("127.0.0.7"));

@@ -56,8 +56,8 @@ void MainSessionWindow::SetIconButtonEnabled(IconBarButton button, bool enabled)
 
 void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
 {
-    if (QAction* a = m_window.IconButton(static_cast<int>(button)))
-        a->setChecked(pressed);
+    m_window.iconButton(button == IconBarButton::Connect ? IconButton::Connect : IconButton::Disconnect)
+        ->setChecked(pressed);
 }
 
 void MainSessionWindow::SetMenuEnabled(SessionMenu menu, bool enabled)

@@ -217,13 +217,16 @@ void frmMainJVZ::connectCommands()
     for (int i = 0; i < kCommandCount; ++i) {
         const auto command = static_cast<Command>(i);
         QAction* a = m_ui.action(command);
-        // The icon bar's buttons run through TLB_Icon_ButtonClick, by index.
+        // The icon bar's buttons run through TLB_Icon_ButtonClick.
         if (!a || command == Command::IconConnect || command == Command::IconDisconnect)
             continue;
         connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
     }
-    connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this,
-            [this](QAction* a) { TLB_Icon_ButtonClick(static_cast<int>(m_ui.tlbIcon->actions().indexOf(a)) + 1); });
+    connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        for (const IconButtonRow& b : kIconButtons)
+            if (m_ui.iconButton(b.button) == a)
+                TLB_Icon_ButtonClick(b.button);
+    });
 
     // The connect and disconnect run nested waits: the window is busy meanwhile.
     wireCommand(Command::Connect, [this] {
@@ -364,13 +367,9 @@ void frmMainJVZ::applyCommandState()
         if (QAction* a = m_ui.actions[i])
             a->setEnabled(m_commands.enabled(static_cast<Command>(i)));
     // The icon bar's terminal commands follow their menu items.
-    const struct {
-        int index;
-        Command command;
-    } buttons[] = {{4, Command::Download}, {5, Command::Upload}, {7, Command::TerminalInfo}};
-    for (const auto& b : buttons)
-        if (QAction* a = IconButton(b.index))
-            a->setEnabled(m_commands.enabled(b.command));
+    for (const IconButtonRow& b : kIconButtons)
+        if (!b.ownCommand)
+            m_ui.iconButton(b.button)->setEnabled(m_commands.enabled(b.command));
 }
 
 void frmMainJVZ::setBusy(bool entering)
@@ -441,27 +440,9 @@ void frmMainJVZ::CheckNetworkMenu()
     applyCommandState();
 }
 
-void frmMainJVZ::TLB_Icon_ButtonClick(int index)
+void frmMainJVZ::TLB_Icon_ButtonClick(IconButton button)
 {
-    switch (index) {
-    case 1:
-        runCommand(Command::IconConnect);
-        return;
-    case 2:
-        runCommand(Command::IconDisconnect);
-        return;
-    case 4:
-        runCommand(Command::Download);
-        return;
-    case 5:
-        runCommand(Command::Upload);
-        return;
-    case 7:
-        runCommand(Command::TerminalInfo);
-        return;
-    default:
-        return;
-    }
+    runCommand(iconButtonRow(button).command);
 }
 
 void frmMainJVZ::TLB_Connect_ButtonClick()
@@ -514,7 +495,7 @@ void frmMainJVZ::MNU_Terminal_Disconnect_Click()
 void frmMainJVZ::Form_Load()
 {
     m_loaded = true;
-    IconButton(2)->setChecked(true); // not connected: disconnect shown pressed
+    iconButton(IconButton::Disconnect)->setChecked(true); // not connected: disconnect shown pressed
     RefreshTransferCommands(false);
     CheckNetworkMenu();
     switchCommand(Command::ApplicationList, false);
@@ -947,19 +928,12 @@ QString frmMainJVZ::StatusBar4Text() const
     return m_ui.bar4Text->text();
 }
 
-QAction* frmMainJVZ::IconButton(int index) const
+void frmMainJVZ::SetIconButton(IconButton button, bool enabled, bool pressed)
 {
-    const QList<QAction*> buttons = m_ui.tlbIcon->actions();
-    return index >= 1 && index <= buttons.size() ? buttons.at(index - 1) : nullptr;
-}
-
-void frmMainJVZ::SetIconButton(int index, bool enabled, bool pressed)
-{
-    const Command commands[] = {Command::IconConnect, Command::IconDisconnect};
-    if (index == 1 || index == 2)
-        m_commands.setSwitched(commands[index - 1], enabled);
-    if (QAction* a = IconButton(index))
-        a->setChecked(pressed);
+    const IconButtonRow& b = iconButtonRow(button);
+    if (b.ownCommand)
+        m_commands.setSwitched(b.command, enabled);
+    m_ui.iconButton(button)->setChecked(pressed);
     applyCommandState();
 }
 

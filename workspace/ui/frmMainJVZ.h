@@ -148,9 +148,9 @@ public:
     void SetStatusBar4(const QString& text);
     QString StatusBar4Text() const;
 
-    // The icon bar's buttons by their 1-based index (separators count): enabled state and pressed value.
-    QAction* IconButton(int index) const;
-    void SetIconButton(int index, bool enabled, bool pressed);
+    // The icon bar's buttons: enabled state and pressed value.
+    QAction* iconButton(IconButton button) const { return m_ui.iconButton(button); }
+    void SetIconButton(IconButton button, bool enabled, bool pressed);
 
     // The Activity menu's choice: 1 download, 2 diagnostic, 3 maintenance.
     uint8_t activityAsked() const { return m_activityAsked; }
@@ -190,8 +190,8 @@ public:
     TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
-    // The icon bar by button index, as its buttons run.
-    void TLB_Icon_ButtonClick(int index);
+    // The icon bar's buttons run their commands here.
+    void TLB_Icon_ButtonClick(IconButton button);
     void TLB_Connect_ButtonClick();
     // Activity menu: 1 download, 2 diagnostic, 3 maintenance.
     void selectActivity(int activity);
