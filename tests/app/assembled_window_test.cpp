@@ -426,7 +426,7 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
         jvztest::ScriptedTerminalPeer peer(identifiedTerminal("M40"));
         t.connect(&peer);
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
-            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+            << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
         EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
 
         focus(list);
@@ -489,7 +489,7 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         t.connect(&peer);
         if (run.leaveFilter) {
             ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
-                << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+                << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
             focus(ui.combo3);
             press(Qt::Key_Tab);
         }
@@ -516,9 +516,9 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
                 return peer.received().endsWith(bytes({32, 1, 3})) || !peer.failure().isEmpty();
             },
             kBoundMs))
-            << window.TraceText().toStdString();
+            << window.traceBox().text().toStdString();
         EXPECT_TRUE(peer.failure().isEmpty()) << peer.failure().toStdString();
-        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.traceBox().text().toStdString();
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.action(Command::TerminalInfo)->isEnabled(); }, kBoundMs));
         EXPECT_TRUE(maintenance->isChecked());
         EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
@@ -570,7 +570,7 @@ TEST(AssembledWindowTerminal, UnknownProductCodeShowsOneBoxNamingTheCodeAfterThe
     EXPECT_TRUE(peer.waitFinished(kBoundMs));
     EXPECT_TRUE(peer.succeeded()) << peer.failure().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher.texts.isEmpty(); }, kBoundMs))
-        << window.TraceText().toStdString();
+        << window.traceBox().text().toStdString();
     QTest::qWait(300); // time for a second box
     EXPECT_EQ(watcher.texts, QStringList{expected}) << watcher.texts.join(u'|').toStdString();
 }
@@ -584,7 +584,7 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     frmMainJVZ& window = *t.window;
     QTreeView* list = window.controls().listView2;
     t.connect(nullptr);
-    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.traceBox().text().toStdString();
     ASSERT_TRUE(window.FtpSessionOpen());
     EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
 

@@ -495,9 +495,9 @@ TEST(MainWindow, TraceHasTheNewestLineOnTop)
 {
     MainWindowFixture f;
     jvz::frmMainJVZ& w = f.make();
-    w.AddTrace(QStringLiteral("first"));
-    w.AddTrace(QStringLiteral("second"));
-    EXPECT_EQ(w.TraceText(), QStringLiteral("second\r\nfirst\r\n"));
+    w.traceBox().add(QStringLiteral("first"));
+    w.traceBox().add(QStringLiteral("second"));
+    EXPECT_EQ(w.traceBox().text(), QStringLiteral("second\r\nfirst\r\n"));
     EXPECT_EQ(f.child<QPlainTextEdit>("TXT_Trace")->toPlainText(), QStringLiteral("second\nfirst\n"));
     EXPECT_FALSE(f.child<QPlainTextEdit>("TXT_Trace")->isVisibleTo(&w)); // written even while hidden
     w.SetStatusPanel(jvz::StatusPanel::LinkState, QStringLiteral("Socket: listening"));
@@ -542,7 +542,7 @@ TEST(MainWindow, ConnectWithoutALinkLayer)
         w.TerminalConnect(false);
         EXPECT_EQ(f.batch.gErrorCode, batch ? -7 : 0);
         EXPECT_EQ(f.notifier.shown.size(), batch ? 0u : 1u);
-        EXPECT_TRUE(w.TraceText().startsWith(QStringLiteral("no link could be set up")));
+        EXPECT_TRUE(w.traceBox().text().startsWith(QStringLiteral("no link could be set up")));
     }
 }
 

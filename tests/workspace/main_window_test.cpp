@@ -247,7 +247,8 @@ TEST(MainWindowQuit, WaitForTheLinkIsBoundedAndSkippedWhenItIsDown)
         clock.start();
         EXPECT_TRUE(window.close());
         EXPECT_LT(clock.elapsed(), 5000);
-        EXPECT_EQ(window.TraceText().contains(QStringLiteral("The link did not go down in time")), c.stillUpTraced);
+        EXPECT_EQ(window.traceBox().text().contains(QStringLiteral("The link did not go down in time")),
+                  c.stillUpTraced);
         if (!c.stillUpTraced) {
             EXPECT_EQ(queries, 1);
         }
@@ -297,7 +298,7 @@ TEST(MainWindowLoad, FirstActivationWritesTheStatusTextsAndTheTraceHeader)
     EXPECT_EQ(window.StatusBar3Text(jvz::FolderBarPanel::TreeCaption), QStringLiteral("All folders"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: "));
     EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Download"));
-    EXPECT_EQ(window.TraceText(), QStringLiteral("Terminal: not connected\r\n"));
+    EXPECT_EQ(window.traceBox().text(), QStringLiteral("Terminal: not connected\r\n"));
 }
 
 TEST(MainWindowLoad, SessionBoxesAreFilledFromTheSettingsInBatchRunsToo)
@@ -366,19 +367,19 @@ TEST(MainWindowTrace, NewestOnTopBoundedTo5000Lines)
 {
     MainWindowWorld w;
     frmMainJVZ& window = w.build();
-    for (int i = 1; i <= frmMainJVZ::kTraceLines + 3; ++i)
-        window.AddTrace(QStringLiteral("line %1").arg(i));
-    window.AddTrace(QStringLiteral("frame\r\ndecoded"));
-    const QStringList lines = window.TraceText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), frmMainJVZ::kTraceLines);
+    for (int i = 1; i <= TraceBox::kLines + 3; ++i)
+        window.traceBox().add(QStringLiteral("line %1").arg(i));
+    window.traceBox().add(QStringLiteral("frame\r\ndecoded"));
+    const QStringList lines = window.traceBox().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), TraceBox::kLines);
     EXPECT_EQ(lines.first(), QStringLiteral("frame"));
     EXPECT_EQ(lines.at(1), QStringLiteral("decoded"));
     EXPECT_EQ(lines.at(2), QStringLiteral("line 5003"));
     EXPECT_EQ(lines.last(), QStringLiteral("line 6"));
     const QTextDocument* doc = window.controls().txtTrace->document();
-    EXPECT_LE(doc->blockCount(), frmMainJVZ::kTraceLines + 1);
+    EXPECT_LE(doc->blockCount(), TraceBox::kLines + 1);
     EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("frame"));
-    EXPECT_EQ(doc->findBlockByNumber(frmMainJVZ::kTraceLines - 1).text(), QStringLiteral("line 6"));
+    EXPECT_EQ(doc->findBlockByNumber(TraceBox::kLines - 1).text(), QStringLiteral("line 6"));
 }
 
 TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)

@@ -52,7 +52,7 @@ protected:
         jvztest::focus(world.window->controls().listView2);
         jvztest::press(Qt::Key_F4);
         ASSERT_TRUE(QTest::qWaitFor([&] { return world.window->FtpSessionOpen(); }, jvztest::kUserBoundMs))
-            << world.window->TraceText().toStdString();
+            << world.window->traceBox().text().toStdString();
     }
 
     jvztest::MainWindowWorld world;

@@ -34,7 +34,7 @@ const MBLanguages& MainSessionWindow::language() const
 
 void MainSessionWindow::AddTrace(const QString& line)
 {
-    m_window.AddTrace(line);
+    m_window.traceBox().add(line);
 }
 
 void MainSessionWindow::SetLinkStatus(const QString& text)

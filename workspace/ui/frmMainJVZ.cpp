@@ -95,8 +95,8 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
                                  if (m_session)
                                      m_session->DisconnectTerminal();
                              },
-                             [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); },
-                             services.linkDownWaitMs});
+                             [this](const QString& line) { m_trace->add(line); },
+                             [this] { return m_childProgram.get(); }, services.linkDownWaitMs});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
@@ -556,7 +556,7 @@ void frmMainJVZ::init(const MBLanguages& language)
         const QString text =
             label("MSG_FolderNotCreated") + QStringLiteral(": ") + m_foldersNotCreated.join(QStringLiteral(", "));
         m_foldersNotCreated.clear();
-        AddTrace(text);
+        m_trace->add(text);
         m_notifier.message(text, QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, this);
     }
 }
@@ -719,11 +719,11 @@ void frmMainJVZ::Form_Activate()
     applyIcons();
     ArrangeBars();
     LoadCatalogFilters();
-    ClearTrace();
+    m_trace->clear();
     SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
     SetStatusBar3Panel(FolderBarPanel::TreeCaption, label("AllDir"));
     SetStatusBar4(label("TerminalContent"));
-    AddTrace(StatusPanelText(StatusPanel::LinkState));
+    m_trace->add(StatusPanelText(StatusPanel::LinkState));
     m_ui.text3->clear();
     emit firstActivated(); // the favourites load and the local explorer goes to "My Computer"
 }
@@ -786,7 +786,7 @@ void frmMainJVZ::TerminalConnect(bool modemSetupDone)
         return;
     }
     const QString text = QStringLiteral("no link could be set up: the connect sequence is not available");
-    AddTrace(text);
+    m_trace->add(text);
     if (m_batch.gBatchMode) {
         m_batch.set(BatchCode::ConnectionSetup, text);
         return;
@@ -882,21 +882,6 @@ void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
 }
 
 // ---------------------------------------------------------------------------------------------- trace, bars
-
-void frmMainJVZ::AddTrace(const QString& line)
-{
-    m_trace->add(line);
-}
-
-const QString& frmMainJVZ::TraceText() const
-{
-    return m_trace->text();
-}
-
-void frmMainJVZ::ClearTrace()
-{
-    m_trace->clear();
-}
 
 void frmMainJVZ::SetStatusPanel(StatusPanel panel, const QString& text)
 {

@@ -132,12 +132,8 @@ public:
     void InitLanguage(const MBLanguages& language);
     MBLanguages& language() { return m_language; }
 
-    // Puts the line on top of the trace box: line, CR LF, then the earlier text. The box keeps the newest
-    // kTraceLines lines.
-    void AddTrace(const QString& line);
-    const QString& TraceText() const;
-    void ClearTrace();
-    static constexpr int kTraceLines = TraceBox::kLines;
+    // The trace box: the newest line on top, bounded.
+    TraceBox& traceBox() const { return *m_trace; }
 
     // The panels of StatusBar2.
     void SetStatusPanel(StatusPanel panel, const QString& text);
