@@ -31,7 +31,7 @@ void ProgramConnect::TerminalConnect(bool modemSetupDone)
 ConnectWindowParts ProgramConnect::windowParts()
 {
     ConnectWindowParts parts;
-    parts.clearTrace = [this] { m_window.ClearTrace(); };
+    parts.clearTrace = [this] { m_window.traceBox().clear(); };
     parts.entryName = [this] { return m_window.controls().comboDefaultConnection->currentText(); };
     parts.setBusyCursor = [this](bool busy) {
         if (busy && !QApplication::overrideCursor())
@@ -60,7 +60,7 @@ bool ProgramConnect::installPort(const QString& port)
     if (!m_portInstaller) {
         // Its first use gives it the main window as owner.
         m_portInstaller = new FrmConfigComModem(m_link->portCheckSystem());
-        m_portInstaller->setTrace([this](const QString& line) { m_window.AddTrace(line); });
+        m_portInstaller->setTrace([this](const QString& line) { m_window.traceBox().add(line); });
     }
     m_portInstaller->InitLanguage(m_window.language());
     return m_portInstaller->InstallPort(port, &m_window);

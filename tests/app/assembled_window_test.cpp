@@ -239,7 +239,7 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
                            ui.action(Command::Connect)->text(),
                            ui.combo5->accessibleName(),
                            ui.listView2->accessibleName(),
-                           window.StatusPanel(4),
+                           window.StatusPanelText(jvz::StatusPanel::LinkState),
                            ui.combo5->itemText(1),
                            ui.treeView1->model()->index(0, 0).data().toString(),
                            ui.imageCombo1->itemText(0)};
@@ -321,7 +321,11 @@ TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks
     jvztest::WindowTicks ticks;
     press(Qt::Key_Return);
     const bool listed = QTest::qWaitFor(
-        [&] { return ui.listView1->model()->rowCount() == 20000 && window.StatusPanel(1) == count; }, kBoundMs);
+        [&] {
+            return ui.listView1->model()->rowCount() == 20000 &&
+                   window.StatusPanelText(jvz::StatusPanel::ObjectCount) == count;
+        },
+        kBoundMs);
     const qint64 shownAfter = ticks.elapsed();
     ticks.stop();
     const qint64 gap = ticks.longestGap();
@@ -329,7 +333,7 @@ TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks
         "[ figure ] 20,000 files shown after %lld ms; %zu ticks, longest gap %lld ms (%lld ms raw) at %lld ms\n",
         static_cast<long long>(shownAfter), ticks.ticks(), static_cast<long long>(gap),
         static_cast<long long>(ticks.longestRawGap()), static_cast<long long>(ticks.longestGapFrom()));
-    ASSERT_TRUE(listed) << window.StatusPanel(1).toStdString();
+    ASSERT_TRUE(listed) << window.StatusPanelText(jvz::StatusPanel::ObjectCount).toStdString();
     EXPECT_EQ(window.localExplorer()->CurrentLocalFolder(), folder + u'/');
     EXPECT_EQ(rowsOf(ui.listView1).first(), QStringLiteral("file00000.M40"));
     EXPECT_EQ(rowsOf(ui.listView1).last(), QStringLiteral("file19999.M40"));
@@ -422,7 +426,7 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
         jvztest::ScriptedTerminalPeer peer(identifiedTerminal("M40"));
         t.connect(&peer);
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
-            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+            << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
         EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
 
         focus(list);
@@ -485,7 +489,7 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         t.connect(&peer);
         if (run.leaveFilter) {
             ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
-                << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+                << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
             focus(ui.combo3);
             press(Qt::Key_Tab);
         }
@@ -504,7 +508,7 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         press(Qt::Key_Return);
         EXPECT_TRUE(maintenance->isChecked());
         EXPECT_FALSE(ui.action(Command::ActivityDownload)->isChecked());
-        EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
 
         // The terminal is asked for maintenance and the list comes back under it.
         ASSERT_TRUE(QTest::qWaitFor(
@@ -512,12 +516,12 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
                 return peer.received().endsWith(bytes({32, 1, 3})) || !peer.failure().isEmpty();
             },
             kBoundMs))
-            << window.TraceText().toStdString();
+            << window.traceBox().text().toStdString();
         EXPECT_TRUE(peer.failure().isEmpty()) << peer.failure().toStdString();
-        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+        ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.traceBox().text().toStdString();
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.action(Command::TerminalInfo)->isEnabled(); }, kBoundMs));
         EXPECT_TRUE(maintenance->isChecked());
-        EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
     }
 }
 
@@ -566,7 +570,7 @@ TEST(AssembledWindowTerminal, UnknownProductCodeShowsOneBoxNamingTheCodeAfterThe
     EXPECT_TRUE(peer.waitFinished(kBoundMs));
     EXPECT_TRUE(peer.succeeded()) << peer.failure().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher.texts.isEmpty(); }, kBoundMs))
-        << window.TraceText().toStdString();
+        << window.traceBox().text().toStdString();
     QTest::qWait(300); // time for a second box
     EXPECT_EQ(watcher.texts, QStringList{expected}) << watcher.texts.join(u'|').toStdString();
 }
@@ -580,9 +584,9 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     frmMainJVZ& window = *t.window;
     QTreeView* list = window.controls().listView2;
     t.connect(nullptr);
-    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.TraceText().toStdString();
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.traceBox().text().toStdString();
     ASSERT_TRUE(window.FtpSessionOpen());
-    EXPECT_TRUE(window.IconButton(2)->isEnabled());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
 
     focus(list);
     press(Qt::Key_B);
@@ -593,7 +597,7 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     EXPECT_TRUE(t.world.notifier.shown.empty()) << t.world.notifier.shown.front().text.toStdString();
 
     // The toolbar's Disconnect ends the session.
-    window.IconButton(2)->trigger();
+    window.iconButton(jvz::IconButton::Disconnect)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, kBoundMs));
 }
 

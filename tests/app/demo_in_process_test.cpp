@@ -291,8 +291,8 @@ TEST_F(DemoWorld, ConnectDownloadConfigurationReportAndQuit)
     focus(terminalList);
     press(Qt::Key_F4);
     ASSERT_TRUE(terminal.waitFor(QStringLiteral("demo terminal: session 1: activity DOWNLOAD authorised")))
-        << window->TraceText().toStdString();
-    ASSERT_TRUE(waitForRow(terminalList, QStringLiteral("APPCOUNTER.DIA"))) << window->TraceText().toStdString();
+        << window->traceBox().text().toStdString();
+    ASSERT_TRUE(waitForRow(terminalList, QStringLiteral("APPCOUNTER.DIA"))) << window->traceBox().text().toStdString();
     EXPECT_EQ(pppd.arguments().value(0), QStringLiteral("/dev/") + terminal.pty());
     std::cout << "connected after " << elapsed.elapsed() << " ms" << std::endl;
     clickIntoTheWindow();
@@ -320,7 +320,7 @@ TEST_F(DemoWorld, ConnectDownloadConfigurationReportAndQuit)
     EXPECT_TRUE(terminal.waitFor(QStringLiteral("demo terminal: renamed it DEMOAPP.SGN")));
     EXPECT_TRUE(terminal.waitFor(QStringLiteral("demo terminal: renamed it DEMO_LIBRARY_COMPONENT.SGN")));
     ASSERT_TRUE(waitForRow(terminalList, QStringLiteral("DEMO_LIBRARY_COMPONENT.SGN")))
-        << rowsOf(terminalList).join(u',').toStdString() << window->TraceText().toStdString();
+        << rowsOf(terminalList).join(u',').toStdString() << window->traceBox().text().toStdString();
     std::cout << "downloaded after " << elapsed.elapsed() << " ms" << std::endl;
     clickIntoTheWindow();
     ASSERT_EQ(QApplication::focusWidget(), localList);
@@ -344,7 +344,7 @@ TEST_F(DemoWorld, ConnectDownloadConfigurationReportAndQuit)
     ASSERT_EQ(ui.mnuActivity->activeAction(), maintenance);
     press(Qt::Key_Return);
     ASSERT_TRUE(terminal.waitFor(QStringLiteral("demo terminal: session 1: activity MAINTENANCE authorised")))
-        << window->TraceText().toStdString();
+        << window->traceBox().text().toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return action(Command::TerminalInfo)->isEnabled(); }, kBoundMs));
     clickIntoTheWindow();
     focus(terminalList);
@@ -366,7 +366,7 @@ TEST_F(DemoWorld, ConnectDownloadConfigurationReportAndQuit)
                                 press(Qt::Key_Escape);
                             });
     press(Qt::Key_J, Qt::ControlModifier);
-    ASSERT_TRUE(configuration.done()) << window->TraceText().toStdString();
+    ASSERT_TRUE(configuration.done()) << window->traceBox().text().toStdString();
     EXPECT_TRUE(terminal.waitFor(QStringLiteral("demo terminal: sent \\SWAP\\TERMINAL.CNF")));
     EXPECT_EQ(productCode, QStringLiteral("M40"));
     EXPECT_EQ(ram, QStringLiteral("16"));
@@ -382,7 +382,7 @@ TEST_F(DemoWorld, ConnectDownloadConfigurationReportAndQuit)
                      });
     goToRow(terminalList, QStringLiteral("APPCOUNTER.DIA"));
     press(Qt::Key_Return);
-    ASSERT_TRUE(viewer.done()) << window->TraceText().toStdString();
+    ASSERT_TRUE(viewer.done()) << window->traceBox().text().toStdString();
     EXPECT_TRUE(terminal.waitFor(QStringLiteral("demo terminal: sent APPCOUNTER.DIA")));
     EXPECT_TRUE(report.contains(QStringLiteral("Counters [number:value]"))) << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("0001: 1234"))) << report.toStdString();

@@ -243,7 +243,7 @@ protected:
         action("MNU_Terminal_Connect")->trigger();
         peer.start(kProgramAddress, sessionPort, terminalAddress);
         ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
-            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+            << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
         *folder = QString::fromStdString(jvztest::makeScratchDir("fetchedinto")) + u'/';
         ASSERT_TRUE(jvztest::writeFileBytes((*folder + QStringLiteral("DIAG.DIA")).toStdString(), "old local"));
         openLocal(*folder);
@@ -260,7 +260,7 @@ protected:
         action("MNU_Terminal_Connect")->trigger();
         peer.start(kProgramAddress, sessionPort, terminalAddress);
         ASSERT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
-            << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+            << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
         ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
     }
 
@@ -349,7 +349,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     action("MNU_Terminal_Connect")->trigger();
     peer.start(kProgramAddress, sessionPort, terminalAddress);
     ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().size() == 4; }, kBoundMs))
-        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+        << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
     EXPECT_FALSE(terminalRows().contains(QStringLiteral("TERMINAL.CNF")));
     EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\"));
 
@@ -485,8 +485,8 @@ TEST_F(InteractiveTransfer, LocalNamesWithoutAnExactTerminalNameAreRefusedOneByO
         refusals << localFolder + name + QStringLiteral(" : ") + text;
     EXPECT_EQ(boxes, refusals);
     const QString trace = world.language(1).GetFormLabel(QStringLiteral("TRC_LocalNameRefused"));
-    EXPECT_TRUE(window.TraceText().contains(trace + localFolder + zhe)) << window.TraceText().toStdString();
-    EXPECT_TRUE(window.TraceText().contains(trace + localFolder + ya));
+    EXPECT_TRUE(window.traceBox().text().contains(trace + localFolder + zhe)) << window.traceBox().text().toStdString();
+    EXPECT_TRUE(window.traceBox().text().contains(trace + localFolder + ya));
     EXPECT_TRUE(terminalRows().contains(QStringLiteral("SOUND.SGN"))) << "the terminal list was refilled";
 }
 
@@ -712,7 +712,8 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
         EXPECT_NE(box.title, QStringLiteral("FTP Error")) << box.text.toStdString();
     }
     EXPECT_TRUE(asked);
-    EXPECT_TRUE(window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
+    EXPECT_TRUE(
+        window.traceBox().text().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
     EXPECT_FALSE(window.isBusy());
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
 }
@@ -774,7 +775,7 @@ TEST_F(SlowTerminalWindow, CancelledPutLeavesTheTerminalsOldFileWhole)
     action("MNU_Terminal_Connect")->trigger();
     peer.start(kProgramAddress, sessionPort, kTerminalAddress);
     ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("APPLI.ADF")); }, kBoundMs))
-        << peer.failure().toStdString() << " " << window.TraceText().toStdString();
+        << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
 
     // Each file goes by a catalogue list into SWAP.
     struct Case {
@@ -857,7 +858,7 @@ TEST_F(SlowTerminalWindow, CancelledPutLeavesTheTerminalsOldFileWhole)
         for (size_t i = boxesBefore; i < notifier.shown.size(); ++i)
             EXPECT_NE(notifier.shown[i].title, QStringLiteral("FTP Error")) << notifier.shown[i].text.toStdString();
         EXPECT_TRUE(
-            window.TraceText().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
+            window.traceBox().text().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
         EXPECT_FALSE(window.isBusy());
     }
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
@@ -1073,10 +1074,14 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     if (row.error == FtpError::Timeout || row.error == FtpError::ConnectionAborted) {
         // The session the timeout or the lost connection ended is shown ended, and nothing is left busy.
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return window.StatusPanel(4) == label("FTPState") + label("FTP_Disconnected"); }, kBoundMs))
-            << window.StatusPanel(4).toStdString();
-        EXPECT_TRUE(window.TraceText().contains(label("MSG_FtpSessionLost")))
-            << window.TraceText().left(200).toStdString();
+            [&] {
+                return window.StatusPanelText(jvz::StatusPanel::LinkState) ==
+                       label("FTPState") + label("FTP_Disconnected");
+            },
+            kBoundMs))
+            << window.StatusPanelText(jvz::StatusPanel::LinkState).toStdString();
+        EXPECT_TRUE(window.traceBox().text().contains(label("MSG_FtpSessionLost")))
+            << window.traceBox().text().left(200).toStdString();
         EXPECT_TRUE(terminalRows().isEmpty());
         EXPECT_FALSE(action("MNU_Terminal_Upload")->isEnabled());
     } else {

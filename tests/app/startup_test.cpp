@@ -444,14 +444,14 @@ TEST(MainWindow, InitTranslatesAndKeepsItsTitle)
     w.init(f.language);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Pendraxa"));
     EXPECT_FALSE(w.isVisible()); // init never shows it
-    EXPECT_EQ(w.StatusPanel(4), QStringLiteral("Terminal: not connected"));
+    EXPECT_EQ(w.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Terminal: not connected"));
     for (const char* name : {"TXT_Trace", "StatusBar2", "TLB_Icon", "TLB_Connect", "Timer4", "Combo_DefaultConnection"})
         EXPECT_NE(w.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 1); // the shipped phonebook's one entry
     EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());
     // Not connected: button 2 (disconnect) pressed, button 1 released.
-    EXPECT_FALSE(w.IconButton(1)->isChecked());
-    EXPECT_TRUE(w.IconButton(2)->isChecked());
+    EXPECT_FALSE(w.iconButton(jvz::IconButton::Connect)->isChecked());
+    EXPECT_TRUE(w.iconButton(jvz::IconButton::Disconnect)->isChecked());
 }
 
 TEST(MainWindow, InitFollowsTheSettings)
@@ -495,13 +495,13 @@ TEST(MainWindow, TraceHasTheNewestLineOnTop)
 {
     MainWindowFixture f;
     jvz::frmMainJVZ& w = f.make();
-    w.AddTrace(QStringLiteral("first"));
-    w.AddTrace(QStringLiteral("second"));
-    EXPECT_EQ(w.TraceText(), QStringLiteral("second\r\nfirst\r\n"));
+    w.traceBox().add(QStringLiteral("first"));
+    w.traceBox().add(QStringLiteral("second"));
+    EXPECT_EQ(w.traceBox().text(), QStringLiteral("second\r\nfirst\r\n"));
     EXPECT_EQ(f.child<QPlainTextEdit>("TXT_Trace")->toPlainText(), QStringLiteral("second\nfirst\n"));
     EXPECT_FALSE(f.child<QPlainTextEdit>("TXT_Trace")->isVisibleTo(&w)); // written even while hidden
-    w.SetStatusPanel(4, QStringLiteral("Socket: listening"));
-    EXPECT_EQ(w.StatusPanel(4), QStringLiteral("Socket: listening"));
+    w.SetStatusPanel(jvz::StatusPanel::LinkState, QStringLiteral("Socket: listening"));
+    EXPECT_EQ(w.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Socket: listening"));
 }
 
 // Timer4 unloads the progress window and the main window, then ends the program; that close is no user quit.
@@ -542,7 +542,7 @@ TEST(MainWindow, ConnectWithoutALinkLayer)
         w.TerminalConnect(false);
         EXPECT_EQ(f.batch.gErrorCode, batch ? -7 : 0);
         EXPECT_EQ(f.notifier.shown.size(), batch ? 0u : 1u);
-        EXPECT_TRUE(w.TraceText().startsWith(QStringLiteral("no link could be set up")));
+        EXPECT_TRUE(w.traceBox().text().startsWith(QStringLiteral("no link could be set up")));
     }
 }
 

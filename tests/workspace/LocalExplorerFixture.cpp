@@ -111,8 +111,9 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
         jvz::IconLookup{}, jvz::LocalExplorerPane::Queries{[this] { return productCode; }, {}});
     using Pane = jvz::LocalExplorerPane;
     Pane* p = pane.get();
-    QObject::connect(p, &Pane::statusTextChanged,
-                     [this](int panel, const QString& text) { (panel == 1 ? panel1 : panel2) = text; });
+    QObject::connect(p, &Pane::statusTextChanged, [this](jvz::StatusPanel panel, const QString& text) {
+        (panel == jvz::StatusPanel::ObjectCount ? panel1 : panel2) = text;
+    });
     QObject::connect(p, &Pane::folderCaptionChanged, [this](const QString& text) { folderPanel = text; });
     QObject::connect(p, &Pane::catalogueCommandsOff, [this](bool menuToo) {
         ++catalogOff;

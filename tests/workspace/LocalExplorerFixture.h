@@ -53,7 +53,7 @@ public:
     QStringList pathComboTexts() const;
     int listRow(const QString& text) const;
     void selectListRow(const QString& text);
-    QString status2(int panel) const { return panel == 1 ? panel1 : panel2; }
+    QString status2(jvz::StatusPanel panel) const { return panel == jvz::StatusPanel::ObjectCount ? panel1 : panel2; }
 
     FixtureTree tree;
     FakeVolumeSource volumes;

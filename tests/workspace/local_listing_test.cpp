@@ -615,7 +615,7 @@ TEST(LocalListingWindow, TwentyThousandFilesNeverStopTheWindowsTimers)
     std::cout << "[ figure ] 20,000-file folder: longest timer gap " << gap << " ms, " << p.ticks << " ticks"
               << std::endl;
     EXPECT_EQ(p.f.listTexts().size(), 20000);
-    EXPECT_EQ(p.f.status2(1), QStringLiteral("20,000 objects found"));
+    EXPECT_EQ(p.f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("20,000 objects found"));
     EXPECT_LT(gap, jvztest::timeBoundMs(100)) << "the window's thread went unserved while the folder was read";
     // The relist the filters ask for is read the same way.
     const qint64 relist = p.longestGap([&] { p.f.filter->setText(QStringLiteral("FILE1")); });
@@ -639,7 +639,7 @@ TEST(LocalListingWindow, ANewerRequestTakesThePlaceOfOneStillBeingRead)
     EXPECT_EQ(p.f.listTexts(), (QStringList{"b", "pack", "a.txt", "C.M40", "D.M23", "README"}));
     EXPECT_EQ(p.f.pane->CurrentLocalFolder(), p.f.tree.vol1 + QStringLiteral("data/"));
     EXPECT_EQ(p.f.folderPanel, p.f.tree.vol1 + QStringLiteral("data/"));
-    EXPECT_EQ(p.f.status2(1), QStringLiteral("6 objects found"));
+    EXPECT_EQ(p.f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("6 objects found"));
 
     // A filter typed while the big folder is read: the list is the filtered one, not the first read's.
     QTimer::singleShot(0, [&] { p.f.filter->setText(QStringLiteral("FILE0000")); });
@@ -664,7 +664,7 @@ TEST(LocalFilters, TypingAndPickingRelistTheFolder)
     EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack", "C.M40"}));
     f.filter->setText(QStringLiteral("x"));
     EXPECT_EQ(f.listTexts(), (QStringList{"b", "pack"}));
-    EXPECT_EQ(f.status2(1), QStringLiteral("2 objects found"));
+    EXPECT_EQ(f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("2 objects found"));
     f.filter->setText(QString());
     f.typeCombo->setCurrentIndex(0); // *.M23, as a pick
     emit f.typeCombo->activated(0);

@@ -114,7 +114,7 @@ TEST(LocalOpenFolderInTree, PathWithoutANodeShowsThePathAndKeepsTheList)
     f.pane->OpenFolderInTree(f.tree.vol1 + "data/pack/"); // two levels below the deepest expanded node
     EXPECT_EQ(f.folderPanel, f.tree.vol1 + "data/pack/");
     EXPECT_EQ(f.listTexts(), before);
-    EXPECT_EQ(f.status2(1), QStringLiteral("%1 objects found").arg(before.size()));
+    EXPECT_EQ(f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("%1 objects found").arg(before.size()));
     EXPECT_EQ(f.pane->CurrentLocalFolder(), f.tree.vol1);
 }
 

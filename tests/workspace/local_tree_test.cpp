@@ -115,8 +115,8 @@ TEST(LocalDriveTable, TreeListAndPathComboShowTheSameDrives)
     EXPECT_EQ(f.pane->treeModel().index(0, 0, root).data(LocalRole::FullPath).toString(), f.tree.vol1);
     EXPECT_EQ(f.pane->treeModel().index(1, 0, root).data(LocalRole::ImageKey).toString(),
               QStringLiteral("RemovableDrive"));
-    EXPECT_EQ(f.status2(1), QStringLiteral("2 objects found"));
-    EXPECT_EQ(f.status2(2), QString()) << "no drive at the root";
+    EXPECT_EQ(f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("2 objects found"));
+    EXPECT_EQ(f.status2(jvz::StatusPanel::SelectionSize), QString()) << "no drive at the root";
     EXPECT_EQ(f.pane->CurrentLocalFolder(), QString());
 }
 
@@ -155,9 +155,11 @@ TEST(LocalTree, NodeClickReadsTheFolderAgainAndListsIt)
     EXPECT_EQ(tm.rowCount(drive), 1);
     EXPECT_TRUE(f.treeView->isExpanded(drive));
     EXPECT_EQ(f.listTexts().first(), QStringLiteral("data"));
-    EXPECT_EQ(f.status2(1), QStringLiteral("%1 objects found").arg(f.listTexts().size()));
-    EXPECT_TRUE(f.status2(2).endsWith(QStringLiteral("(free space : 3.27 Gb)"))) << f.status2(2).toStdString();
-    EXPECT_TRUE(f.status2(2).startsWith(QStringLiteral("5120.0"))) << "the 5 GiB file counts whole";
+    EXPECT_EQ(f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("%1 objects found").arg(f.listTexts().size()));
+    EXPECT_TRUE(f.status2(jvz::StatusPanel::SelectionSize).endsWith(QStringLiteral("(free space : 3.27 Gb)")))
+        << f.status2(jvz::StatusPanel::SelectionSize).toStdString();
+    EXPECT_TRUE(f.status2(jvz::StatusPanel::SelectionSize).startsWith(QStringLiteral("5120.0")))
+        << "the 5 GiB file counts whole";
 
     // A folder made since is there after the next click on the node.
     QDir().mkpath(f.tree.vol1 + QStringLiteral("added"));
@@ -223,8 +225,9 @@ TEST(LocalTree, FolderGoneBeforeItsListingShowsAnEmptyListAndAText)
     ASSERT_TRUE(QDir(f.tree.vol1 + QStringLiteral("data/b")).removeRecursively());
     f.pane->TreeView1_NodeClick(b);
     EXPECT_TRUE(f.listTexts().isEmpty());
-    EXPECT_EQ(f.status2(1), QStringLiteral("0 objects found"));
-    EXPECT_EQ(f.status2(2), f.language.GetFormLabel(QStringLiteral("MSG_FolderUnreadable")));
+    EXPECT_EQ(f.status2(jvz::StatusPanel::ObjectCount), QStringLiteral("0 objects found"));
+    EXPECT_EQ(f.status2(jvz::StatusPanel::SelectionSize),
+              f.language.GetFormLabel(QStringLiteral("MSG_FolderUnreadable")));
 }
 
 TEST(LocalTree, BackFolderClimbsToTheDrivesAndStops)

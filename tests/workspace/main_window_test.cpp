@@ -60,12 +60,20 @@ TEST_F(MainWindowFrame, EveryControlHasItsNameAndKind)
         for (size_t i = 0; i < b.buttons.size(); ++i)
             EXPECT_EQ(bar->actions().at(qsizetype(i))->objectName(), QLatin1String(b.buttons[i])) << b.bar;
     }
-    for (int index : {1, 2, 4, 5, 7}) {
-        ASSERT_NE(window.IconButton(index), nullptr) << index;
-        EXPECT_FALSE(window.IconButton(index)->isSeparator()) << index;
+    // Each icon button at its place on the bar, the separators between.
+    const QList<QAction*> icons = window.controls().tlbIcon->actions();
+    const std::pair<IconButton, int> places[] = {{IconButton::Connect, 0},
+                                                 {IconButton::Disconnect, 1},
+                                                 {IconButton::Download, 3},
+                                                 {IconButton::Upload, 4},
+                                                 {IconButton::TerminalInfo, 6}};
+    for (const auto& [button, place] : places) {
+        ASSERT_NE(window.iconButton(button), nullptr) << place;
+        EXPECT_EQ(window.iconButton(button), icons.at(place)) << place;
+        EXPECT_FALSE(window.iconButton(button)->isSeparator()) << place;
     }
-    EXPECT_TRUE(window.IconButton(3)->isSeparator());
-    EXPECT_TRUE(window.IconButton(6)->isSeparator());
+    EXPECT_TRUE(icons.at(2)->isSeparator());
+    EXPECT_TRUE(icons.at(5)->isSeparator());
 }
 
 TEST_F(MainWindowFrame, EveryCommandHasItsNamedAction)
@@ -239,7 +247,8 @@ TEST(MainWindowQuit, WaitForTheLinkIsBoundedAndSkippedWhenItIsDown)
         clock.start();
         EXPECT_TRUE(window.close());
         EXPECT_LT(clock.elapsed(), 5000);
-        EXPECT_EQ(window.TraceText().contains(QStringLiteral("The link did not go down in time")), c.stillUpTraced);
+        EXPECT_EQ(window.traceBox().text().contains(QStringLiteral("The link did not go down in time")),
+                  c.stillUpTraced);
         if (!c.stillUpTraced) {
             EXPECT_EQ(queries, 1);
         }
@@ -285,11 +294,11 @@ TEST(MainWindowLoad, FirstActivationWritesTheStatusTextsAndTheTraceHeader)
     window.hide();
     window.show();
     EXPECT_EQ(activations, 1) << "later activations do nothing";
-    EXPECT_EQ(window.StatusPanel(4), QStringLiteral("Terminal: not connected"));
-    EXPECT_EQ(window.StatusBar3Panel(1), QStringLiteral("All folders"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Terminal: not connected"));
+    EXPECT_EQ(window.StatusBar3Text(jvz::FolderBarPanel::TreeCaption), QStringLiteral("All folders"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: "));
-    EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Download"));
-    EXPECT_EQ(window.TraceText(), QStringLiteral("Terminal: not connected\r\n"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Download"));
+    EXPECT_EQ(window.traceBox().text(), QStringLiteral("Terminal: not connected\r\n"));
 }
 
 TEST(MainWindowLoad, SessionBoxesAreFilledFromTheSettingsInBatchRunsToo)
@@ -358,19 +367,19 @@ TEST(MainWindowTrace, NewestOnTopBoundedTo5000Lines)
 {
     MainWindowWorld w;
     frmMainJVZ& window = w.build();
-    for (int i = 1; i <= frmMainJVZ::kTraceLines + 3; ++i)
-        window.AddTrace(QStringLiteral("line %1").arg(i));
-    window.AddTrace(QStringLiteral("frame\r\ndecoded"));
-    const QStringList lines = window.TraceText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), frmMainJVZ::kTraceLines);
+    for (int i = 1; i <= TraceBox::kLines + 3; ++i)
+        window.traceBox().add(QStringLiteral("line %1").arg(i));
+    window.traceBox().add(QStringLiteral("frame\r\ndecoded"));
+    const QStringList lines = window.traceBox().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), TraceBox::kLines);
     EXPECT_EQ(lines.first(), QStringLiteral("frame"));
     EXPECT_EQ(lines.at(1), QStringLiteral("decoded"));
     EXPECT_EQ(lines.at(2), QStringLiteral("line 5003"));
     EXPECT_EQ(lines.last(), QStringLiteral("line 6"));
     const QTextDocument* doc = window.controls().txtTrace->document();
-    EXPECT_LE(doc->blockCount(), frmMainJVZ::kTraceLines + 1);
+    EXPECT_LE(doc->blockCount(), TraceBox::kLines + 1);
     EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("frame"));
-    EXPECT_EQ(doc->findBlockByNumber(frmMainJVZ::kTraceLines - 1).text(), QStringLiteral("line 6"));
+    EXPECT_EQ(doc->findBlockByNumber(TraceBox::kLines - 1).text(), QStringLiteral("line 6"));
 }
 
 TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)
@@ -385,9 +394,9 @@ TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)
             EXPECT_FALSE(control->accessibleName().isEmpty()) << name.toStdString();
             EXPECT_EQ(control->toolTip(), control->accessibleName()) << name.toStdString();
         }
-        for (int index : {1, 2, 4, 5, 7}) {
-            EXPECT_FALSE(window.IconButton(index)->text().isEmpty()) << index;
-            EXPECT_FALSE(window.IconButton(index)->toolTip().isEmpty()) << index;
+        for (const IconButtonRow& b : kIconButtons) {
+            EXPECT_FALSE(window.iconButton(b.button)->text().isEmpty()) << b.key;
+            EXPECT_FALSE(window.iconButton(b.button)->toolTip().isEmpty()) << b.key;
         }
     }
 }
@@ -449,7 +458,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     adapter.RefreshTransferCommands(true);
     adapter.EnableTerminalInfoCommand();
     EXPECT_FALSE(download->isEnabled()) << "no selection allows it yet";
-    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled()) << "the assembled window has its handler";
     EXPECT_TRUE(ui.listView1->acceptDrops());
 
@@ -459,14 +468,14 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     window.commandState().setDownloadSelection(true);
     adapter.RefreshTransferCommands(true);
     EXPECT_TRUE(download->isEnabled());
-    EXPECT_TRUE(window.IconButton(4)->isEnabled());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(window.DownloadEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
-    EXPECT_TRUE(window.IconButton(7)->isEnabled());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
 
     window.session()->CloseFtpSession();
     EXPECT_FALSE(download->isEnabled());
-    EXPECT_FALSE(window.IconButton(4)->isEnabled());
+    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
     EXPECT_FALSE(ui.listView1->acceptDrops());
     EXPECT_FALSE(ui.listView2->acceptDrops());

@@ -65,24 +65,27 @@ TEST(Menus, EveryItemAndButtonRunsItsCommand)
         }
         EXPECT_EQ(commands(ran), std::vector<Command>{c});
     }
-    // The icon bar by index: the buttons themselves and the dispatch.
-    const QMap<int, Command> byIndex = {{1, Command::IconConnect},
-                                        {2, Command::IconDisconnect},
-                                        {4, Command::Download},
-                                        {5, Command::Upload},
-                                        {7, Command::TerminalInfo}};
-    for (int index = 0; index <= 8; ++index) {
-        SCOPED_TRACE(index);
-        const QList<Command> expected = byIndex.contains(index) ? QList<Command>{byIndex[index]} : QList<Command>{};
+    // The icon bar: the buttons themselves and the dispatch; the separators run nothing.
+    const std::pair<IconButton, Command> byButton[] = {{IconButton::Connect, Command::IconConnect},
+                                                       {IconButton::Disconnect, Command::IconDisconnect},
+                                                       {IconButton::Download, Command::Download},
+                                                       {IconButton::Upload, Command::Upload},
+                                                       {IconButton::TerminalInfo, Command::TerminalInfo}};
+    for (const auto& [button, command] : byButton) {
+        SCOPED_TRACE(int(button));
         ran.clear();
-        window.TLB_Icon_ButtonClick(index);
-        EXPECT_EQ(commands(ran), commands(expected));
-        if (QAction* button = window.IconButton(index); button && !button->isSeparator()) {
-            ran.clear();
-            button->trigger();
-            EXPECT_EQ(commands(ran), commands(expected));
-        }
+        window.TLB_Icon_ButtonClick(button);
+        EXPECT_EQ(commands(ran), std::vector<Command>{command});
+        ran.clear();
+        window.iconButton(button)->trigger();
+        EXPECT_EQ(commands(ran), std::vector<Command>{command});
     }
+    for (QAction* a : window.controls().tlbIcon->actions())
+        if (a->isSeparator()) {
+            ran.clear();
+            emit window.controls().tlbIcon->actionTriggered(a);
+            EXPECT_TRUE(commands(ran).empty());
+        }
 }
 
 TEST(Menus, NothingRunsWhileBusyOrDisabled)
@@ -92,13 +95,13 @@ TEST(Menus, NothingRunsWhileBusyOrDisabled)
     int runs = 0;
     window.wireCommand(Command::Upload, [&] { ++runs; });
     window.runCommand(Command::Upload); // off as built
-    window.TLB_Icon_ButtonClick(5);
+    window.TLB_Icon_ButtonClick(jvz::IconButton::Upload);
     EXPECT_EQ(runs, 0);
     window.switchCommand(Command::Upload, true);
     {
         BusyScope busy(window);
         window.runCommand(Command::Upload);
-        window.TLB_Icon_ButtonClick(5);
+        window.TLB_Icon_ButtonClick(jvz::IconButton::Upload);
         EXPECT_EQ(runs, 0);
     }
     window.runCommand(Command::Upload);
@@ -118,7 +121,7 @@ TEST(Menus, ConnectButtonRunsTheSequenceThenResetsTheExchangeBookkeeping)
     };
     frmMainJVZ& window = w.build();
     w.attachSession();
-    window.TLB_Icon_ButtonClick(1);
+    window.TLB_Icon_ButtonClick(jvz::IconButton::Connect);
     EXPECT_EQ(sequences, 1);
     EXPECT_EQ(w.state.session.swapTotalSize, 0);
     EXPECT_TRUE(w.state.session.swapUnchecked);
@@ -154,7 +157,7 @@ TEST(Menus, ActivityChoice)
     int refreshes = 0;
     EXPECT_EQ(window.activityAsked(), 3);
     EXPECT_TRUE(w.action("MNU_Activity_Maintenance")->isChecked());
-    EXPECT_EQ(window.StatusPanel(3), QStringLiteral("Activity: Maintenance"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
 
     const struct {
         const char* item;
@@ -168,12 +171,12 @@ TEST(Menus, ActivityChoice)
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.item);
-        window.SetStatusPanel(3, QString());
+        window.SetStatusPanel(jvz::StatusPanel::Activity, QString());
         window.session()->vars.FtpSessionOpen = true;
         w.action(s.item)->trigger();
         refreshes += window.session()->vars.FtpSessionOpen ? 0 : 1;
         EXPECT_EQ(window.activityAsked(), s.activity);
-        EXPECT_EQ(window.StatusPanel(3), QLatin1String(s.panel));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QLatin1String(s.panel));
         EXPECT_EQ(refreshes, s.refreshes);
         int checked = 0;
         for (const char* n : {"MNU_Activity_Download", "MNU_Activity_Diagnostic", "MNU_Activity_Maintenance"})

@@ -52,7 +52,7 @@ protected:
         jvztest::focus(world.window->controls().listView2);
         jvztest::press(Qt::Key_F4);
         ASSERT_TRUE(QTest::qWaitFor([&] { return world.window->FtpSessionOpen(); }, jvztest::kUserBoundMs))
-            << world.window->TraceText().toStdString();
+            << world.window->traceBox().text().toStdString();
     }
 
     jvztest::MainWindowWorld world;
@@ -67,23 +67,24 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         std::function<void()> run;
     } commands[] = {
         {"menu", [&] { action(Command::Disconnect)->trigger(); }},
-        {"icon bar button 2", [&] { jvztest::click(window.controls().tlbIcon, window.IconButton(2)); }},
+        {"icon bar button 2",
+         [&] { jvztest::click(window.controls().tlbIcon, window.iconButton(jvz::IconButton::Disconnect)); }},
     };
     for (const auto& c : commands) {
         SCOPED_TRACE(c.name);
         // As a connected link leaves them: Disconnect on, the panel naming the link.
         window.switchCommand(Command::Disconnect, true);
-        window.SetIconButton(2, true, false);
-        window.SetStatusPanel(4, QString());
+        window.SetIconButton(jvz::IconButton::Disconnect, true, false);
+        window.SetStatusPanel(jvz::StatusPanel::LinkState, QString());
         const int hangUps = world.attachSession().dialUp.hangUps;
         c.run();
-        EXPECT_EQ(window.StatusPanel(4), text("TerminalState") + text("Disconnected"));
+        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), text("TerminalState") + text("Disconnected"));
         EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
         EXPECT_TRUE(action(Command::Connect)->isEnabled());
         EXPECT_FALSE(action(Command::Disconnect)->isEnabled());
-        EXPECT_TRUE(window.IconButton(2)->isChecked());
-        EXPECT_FALSE(window.IconButton(1)->isChecked());
-        EXPECT_TRUE(window.IconButton(1)->isEnabled());
+        EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
+        EXPECT_FALSE(window.iconButton(jvz::IconButton::Connect)->isChecked());
+        EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isEnabled());
     }
     EXPECT_EQ(world.quits, 0) << "an interactive run goes on";
 }
@@ -99,11 +100,12 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
     EXPECT_EQ(ftp.calls.value(0), QStringLiteral("open 127.0.0.9:21 jvz"));
     // The terminal list shows the terminal's swap folder.
     EXPECT_EQ(window.StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
-    EXPECT_EQ(window.StatusPanel(4), text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
+    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState),
+              text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
 
     // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
     // type in it), connected again: the box is what is used.
-    jvztest::click(ui.tlbIcon, window.IconButton(2));
+    jvztest::click(ui.tlbIcon, window.iconButton(jvz::IconButton::Disconnect));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, jvztest::kUserBoundMs));
     EXPECT_EQ(ui.listView2->model() ? ui.listView2->model()->rowCount() : 0, 0) << "the terminal list is cleared";
     ui.txtIp->setText(QStringLiteral("127.0.0.7"));

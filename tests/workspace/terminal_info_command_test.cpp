@@ -117,7 +117,7 @@ TEST(TerminalInfoCommandWiring, SessionEnablesItBusyRefusesIt)
     EXPECT_FALSE(QFile::exists(f.context.tempDir() + "termconfig.tmp"));
 
     // The icon bar's button 7 runs the same command; the identity window's item is another one.
-    f.window.TLB_Icon_ButtonClick(7);
+    f.window.TLB_Icon_ButtonClick(jvz::IconButton::TerminalInfo);
     EXPECT_EQ(f.shown, 2);
     EXPECT_NE(f.action("MNU_Terminal_Config"), info);
 

@@ -115,7 +115,7 @@ QStringList LocalExplorerPane::filterItems() const
     return items;
 }
 
-void LocalExplorerPane::setStatus2(int panel, const QString& text)
+void LocalExplorerPane::setStatus2(StatusPanel panel, const QString& text)
 {
     emit statusTextChanged(panel, text);
 }
@@ -127,7 +127,7 @@ void LocalExplorerPane::setFolderStatus(const QString& text)
 
 void LocalExplorerPane::writeCount(CountFormat format)
 {
-    setStatus2(1, objectCountText(m_list.rowCount(), format, label("ObjectFound")));
+    setStatus2(StatusPanel::ObjectCount, objectCountText(m_list.rowCount(), format, label("ObjectFound")));
 }
 
 QModelIndex LocalExplorerPane::selectedNode() const
@@ -347,7 +347,7 @@ void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
     if (listing.readable)
         ShowLocalSelectionSize();
     else
-        setStatus2(2, label("MSG_FolderUnreadable"));
+        setStatus2(StatusPanel::SelectionSize, label("MSG_FolderUnreadable"));
 
     const QString shown = displayPath(folder);
     const int row = m_path.addFolderEntries(shown, volumeHolding(m_volumes, shown));
@@ -363,7 +363,7 @@ void LocalExplorerPane::ShowLocalSelectionSize()
 void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
 {
     if (folder.isEmpty()) {
-        setStatus2(2, QString());
+        setStatus2(StatusPanel::SelectionSize, QString());
         return;
     }
     qint64 totalKb = 0;
@@ -372,7 +372,8 @@ void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
         if (size >= 0)
             totalKb += sizeInKb(size);
     }
-    setStatus2(2, selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
+    setStatus2(StatusPanel::SelectionSize,
+               selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
 }
 
 void LocalExplorerPane::ListView1_ColumnClick(int)

@@ -10,6 +10,7 @@
 #include "workspace/LocalStatusTexts.h"
 #include "workspace/LocalTreeModel.h"
 #include "workspace/PathComboModel.h"
+#include "workspace/ui/StatusPanels.h"
 
 #include <QObject>
 #include <QPersistentModelIndex>
@@ -122,8 +123,8 @@ public:
 signals:
     // The folder the list shows changed ("" for the drives).
     void currentFolderChanged(const QString& folder);
-    void statusTextChanged(int panel, const QString& text); // StatusBar2's panels 1 (count) and 2 (size)
-    void folderCaptionChanged(const QString& text);         // panel 2 of StatusBar3
+    void statusTextChanged(StatusPanel panel, const QString& text); // the object count or the selection size
+    void folderCaptionChanged(const QString& text);                 // FolderBarPanel::CurrentFolder
     // MNU_Catalog_description, MNU_Catalog_create and MNU_Catalog_family go off; with MNU_Catalog when asked.
     void catalogueCommandsOff(bool catalogMenuToo);
     void listingCleared(); // nothing chosen in a new listing: "DelFile", MNU_ContextuelDelete, MNU_ContextuelCopy off
@@ -147,7 +148,7 @@ private:
     bool listCurrentFolder();
     ListingOptions listingOptions() const;
     void selectNode(const QModelIndex& node);
-    void setStatus2(int panel, const QString& text);
+    void setStatus2(StatusPanel panel, const QString& text);
     void setFolderStatus(const QString& text);
     void writeCount(CountFormat format);
     bool showsRoot() const;

@@ -34,12 +34,12 @@ const MBLanguages& MainSessionWindow::language() const
 
 void MainSessionWindow::AddTrace(const QString& line)
 {
-    m_window.AddTrace(line);
+    m_window.traceBox().add(line);
 }
 
 void MainSessionWindow::SetLinkStatus(const QString& text)
 {
-    m_window.SetStatusPanel(4, text);
+    m_window.SetStatusPanel(StatusPanel::LinkState, text);
 }
 
 void MainSessionWindow::ProgressComment(const QString& text)
@@ -56,8 +56,8 @@ void MainSessionWindow::SetIconButtonEnabled(IconBarButton button, bool enabled)
 
 void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
 {
-    if (QAction* a = m_window.IconButton(static_cast<int>(button)))
-        a->setChecked(pressed);
+    m_window.iconButton(button == IconBarButton::Connect ? IconButton::Connect : IconButton::Disconnect)
+        ->setChecked(pressed);
 }
 
 void MainSessionWindow::SetMenuEnabled(SessionMenu menu, bool enabled)

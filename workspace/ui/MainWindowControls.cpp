@@ -275,30 +275,15 @@ void MainWindowControls::buildIconBars(QMainWindow& window)
     tlbIcon->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tlbIcon->setContextMenuPolicy(Qt::PreventContextMenu);
     window.addToolBar(Qt::TopToolBarArea, tlbIcon);
-    // Buttons by index: 1 connect, 2 disconnect, 3 separator, 4 download, 5 upload, 6 separator, 7 information.
-    const struct {
-        Command command;
-        const char* key;
-        const char* caption;
-    } buttons[] = {
-        {Command::IconConnect, "Connect", "Connect"},
-        {Command::IconDisconnect, "Disconnect", "Disconnect"},
-        {Command::Count, "", ""},
-        {Command::Download, "Download", "Download"},
-        {Command::Upload, "Upload", "Upload"},
-        {Command::Count, "", ""},
-        {Command::TerminalInfo, "TerminalInfo", "Configuration"},
-    };
-    for (const auto& b : buttons) {
-        if (b.command == Command::Count) {
+    for (const IconButtonRow& b : kIconButtons) {
+        if (b.separatorBefore)
             tlbIcon->addSeparator();
-            continue;
-        }
         QAction* a = new QAction(QString::fromLatin1(b.caption), tlbIcon);
         a->setObjectName(QLatin1String(b.key));
         a->setProperty("imageKey", QLatin1String(b.key));
         tlbIcon->addAction(a);
-        if (b.command == Command::IconConnect || b.command == Command::IconDisconnect) {
+        iconButtons[static_cast<size_t>(b.button)] = a;
+        if (b.ownCommand) {
             a->setCheckable(true);
             actions[static_cast<int>(b.command)] = a;
         } else {

@@ -22,6 +22,33 @@ class QWidget;
 
 namespace jvz {
 
+// The icon bar's buttons, in their order on the bar.
+enum class IconButton : int { Connect, Disconnect, Download, Upload, TerminalInfo };
+inline constexpr int kIconButtonCount = 5;
+
+// The icon bar, one row a button in the bar's order: the command it runs, its name and design caption.
+// The connect and disconnect buttons have commands of their own and show pressed; the others follow
+// their menu items' commands.
+struct IconButtonRow {
+    IconButton button;
+    Command command;
+    const char* key;
+    const char* caption;
+    bool separatorBefore;
+    bool ownCommand;
+};
+inline constexpr std::array<IconButtonRow, kIconButtonCount> kIconButtons{{
+    {IconButton::Connect, Command::IconConnect, "Connect", "Connect", false, true},
+    {IconButton::Disconnect, Command::IconDisconnect, "Disconnect", "Disconnect", false, true},
+    {IconButton::Download, Command::Download, "Download", "Download", true, false},
+    {IconButton::Upload, Command::Upload, "Upload", "Upload", false, false},
+    {IconButton::TerminalInfo, Command::TerminalInfo, "TerminalInfo", "Configuration", true, false},
+}};
+inline const IconButtonRow& iconButtonRow(IconButton button)
+{
+    return kIconButtons[static_cast<size_t>(button)];
+}
+
 // Every control of the main window under its name, built once with its design caption and state; the window
 // translates and switches them. Pane helpers attach their models and handlers to these controls.
 struct MainWindowControls {
@@ -35,6 +62,8 @@ struct MainWindowControls {
     QAction* action(Command command) const { return actions[static_cast<int>(command)]; }
 
     std::array<QAction*, kCommandCount> actions{};
+    QAction* iconButton(IconButton button) const { return iconButtons[static_cast<size_t>(button)]; }
+    std::array<QAction*, kIconButtonCount> iconButtons{};
 
     // menus
     QMenu* mnuTerminal = nullptr;

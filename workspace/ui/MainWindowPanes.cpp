@@ -40,7 +40,7 @@ void frmMainJVZ::connectPanes()
                 [this](const QString& f) { m_currentLocalFolder = f; });
         connect(explorer, &Explorer::statusTextChanged, this, &frmMainJVZ::SetStatusPanel);
         connect(explorer, &Explorer::folderCaptionChanged, this,
-                [this](const QString& t) { SetStatusBar3Panel(2, t); });
+                [this](const QString& t) { SetStatusBar3Panel(FolderBarPanel::CurrentFolder, t); });
         connect(explorer, &Explorer::catalogueCommandsOff, this, &frmMainJVZ::disableCatalogueCommands);
         connect(explorer, &Explorer::listingCleared, this, &frmMainJVZ::localListingCleared);
         connect(explorer, &Explorer::deleteCommandsOff, this, &frmMainJVZ::localDeleteCommandsOff);

@@ -25,7 +25,7 @@ void MainWindowTransferHost::setTransferStatus(const QString& text)
 
 void MainWindowTransferHost::trace(const QString& line)
 {
-    m_window.AddTrace(line);
+    m_window.traceBox().add(line);
 }
 
 void MainWindowTransferHost::ReportFtpError(uint32_t error, const QString& operation)

@@ -95,8 +95,8 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
                                  if (m_session)
                                      m_session->DisconnectTerminal();
                              },
-                             [this](const QString& line) { AddTrace(line); }, [this] { return m_childProgram.get(); },
-                             services.linkDownWaitMs});
+                             [this](const QString& line) { m_trace->add(line); },
+                             [this] { return m_childProgram.get(); }, services.linkDownWaitMs});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
@@ -217,13 +217,16 @@ void frmMainJVZ::connectCommands()
     for (int i = 0; i < kCommandCount; ++i) {
         const auto command = static_cast<Command>(i);
         QAction* a = m_ui.action(command);
-        // The icon bar's buttons run through TLB_Icon_ButtonClick, by index.
+        // The icon bar's buttons run through TLB_Icon_ButtonClick.
         if (!a || command == Command::IconConnect || command == Command::IconDisconnect)
             continue;
         connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
     }
-    connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this,
-            [this](QAction* a) { TLB_Icon_ButtonClick(static_cast<int>(m_ui.tlbIcon->actions().indexOf(a)) + 1); });
+    connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        for (const IconButtonRow& b : kIconButtons)
+            if (m_ui.iconButton(b.button) == a)
+                TLB_Icon_ButtonClick(b.button);
+    });
 
     // The connect and disconnect run nested waits: the window is busy meanwhile.
     wireCommand(Command::Connect, [this] {
@@ -364,13 +367,9 @@ void frmMainJVZ::applyCommandState()
         if (QAction* a = m_ui.actions[i])
             a->setEnabled(m_commands.enabled(static_cast<Command>(i)));
     // The icon bar's terminal commands follow their menu items.
-    const struct {
-        int index;
-        Command command;
-    } buttons[] = {{4, Command::Download}, {5, Command::Upload}, {7, Command::TerminalInfo}};
-    for (const auto& b : buttons)
-        if (QAction* a = IconButton(b.index))
-            a->setEnabled(m_commands.enabled(b.command));
+    for (const IconButtonRow& b : kIconButtons)
+        if (!b.ownCommand)
+            m_ui.iconButton(b.button)->setEnabled(m_commands.enabled(b.command));
 }
 
 void frmMainJVZ::setBusy(bool entering)
@@ -441,27 +440,9 @@ void frmMainJVZ::CheckNetworkMenu()
     applyCommandState();
 }
 
-void frmMainJVZ::TLB_Icon_ButtonClick(int index)
+void frmMainJVZ::TLB_Icon_ButtonClick(IconButton button)
 {
-    switch (index) {
-    case 1:
-        runCommand(Command::IconConnect);
-        return;
-    case 2:
-        runCommand(Command::IconDisconnect);
-        return;
-    case 4:
-        runCommand(Command::Download);
-        return;
-    case 5:
-        runCommand(Command::Upload);
-        return;
-    case 7:
-        runCommand(Command::TerminalInfo);
-        return;
-    default:
-        return;
-    }
+    runCommand(iconButtonRow(button).command);
 }
 
 void frmMainJVZ::TLB_Connect_ButtonClick()
@@ -514,7 +495,7 @@ void frmMainJVZ::MNU_Terminal_Disconnect_Click()
 void frmMainJVZ::Form_Load()
 {
     m_loaded = true;
-    IconButton(2)->setChecked(true); // not connected: disconnect shown pressed
+    iconButton(IconButton::Disconnect)->setChecked(true); // not connected: disconnect shown pressed
     RefreshTransferCommands(false);
     CheckNetworkMenu();
     switchCommand(Command::ApplicationList, false);
@@ -575,7 +556,7 @@ void frmMainJVZ::init(const MBLanguages& language)
         const QString text =
             label("MSG_FolderNotCreated") + QStringLiteral(": ") + m_foldersNotCreated.join(QStringLiteral(", "));
         m_foldersNotCreated.clear();
-        AddTrace(text);
+        m_trace->add(text);
         m_notifier.message(text, QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, this);
     }
 }
@@ -595,7 +576,7 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     applyAccessibleTexts();
     if (m_terminalPane)
         m_terminalPane->view().translate();
-    SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
+    SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
 }
 
 // Controls without a caption of their own are named for screen readers, with the same text as their tooltip.
@@ -635,7 +616,7 @@ void frmMainJVZ::ShowActivityLabel()
     QString text = label("LBL_Activity") + QStringLiteral(": ");
     if (m_activityAsked >= 1 && m_activityAsked <= 3)
         text += label(keys[m_activityAsked - 1]);
-    SetStatusPanel(3, text);
+    SetStatusPanel(StatusPanel::Activity, text);
 }
 
 // The bars stack from the top by themselves; the panes are laid out again and the trace box goes back under
@@ -738,11 +719,11 @@ void frmMainJVZ::Form_Activate()
     applyIcons();
     ArrangeBars();
     LoadCatalogFilters();
-    ClearTrace();
-    SetStatusPanel(4, label("TerminalState") + label("NoConnected"));
-    SetStatusBar3Panel(1, label("AllDir"));
+    m_trace->clear();
+    SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
+    SetStatusBar3Panel(FolderBarPanel::TreeCaption, label("AllDir"));
     SetStatusBar4(label("TerminalContent"));
-    AddTrace(StatusPanel(4));
+    m_trace->add(StatusPanelText(StatusPanel::LinkState));
     m_ui.text3->clear();
     emit firstActivated(); // the favourites load and the local explorer goes to "My Computer"
 }
@@ -805,7 +786,7 @@ void frmMainJVZ::TerminalConnect(bool modemSetupDone)
         return;
     }
     const QString text = QStringLiteral("no link could be set up: the connect sequence is not available");
-    AddTrace(text);
+    m_trace->add(text);
     if (m_batch.gBatchMode) {
         m_batch.set(BatchCode::ConnectionSetup, text);
         return;
@@ -902,41 +883,24 @@ void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
 
 // ---------------------------------------------------------------------------------------------- trace, bars
 
-void frmMainJVZ::AddTrace(const QString& line)
+void frmMainJVZ::SetStatusPanel(StatusPanel panel, const QString& text)
 {
-    m_trace->add(line);
+    m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
 }
 
-const QString& frmMainJVZ::TraceText() const
+QString frmMainJVZ::StatusPanelText(StatusPanel panel) const
 {
-    return m_trace->text();
+    return m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->text();
 }
 
-void frmMainJVZ::ClearTrace()
+void frmMainJVZ::SetStatusBar3Panel(FolderBarPanel panel, const QString& text)
 {
-    m_trace->clear();
+    m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
 }
 
-void frmMainJVZ::SetStatusPanel(int panel, const QString& text)
+QString frmMainJVZ::StatusBar3Text(FolderBarPanel panel) const
 {
-    if (panel >= 1 && panel <= 4)
-        m_ui.bar2Panels[panel - 1]->setText(text);
-}
-
-QString frmMainJVZ::StatusPanel(int panel) const
-{
-    return panel >= 1 && panel <= 4 ? m_ui.bar2Panels[panel - 1]->text() : QString();
-}
-
-void frmMainJVZ::SetStatusBar3Panel(int panel, const QString& text)
-{
-    if (panel >= 1 && panel <= 2)
-        m_ui.bar3Panels[panel - 1]->setText(text);
-}
-
-QString frmMainJVZ::StatusBar3Panel(int panel) const
-{
-    return panel >= 1 && panel <= 2 ? m_ui.bar3Panels[panel - 1]->text() : QString();
+    return m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->text();
 }
 
 void frmMainJVZ::SetStatusBar4(const QString& text)
@@ -949,19 +913,12 @@ QString frmMainJVZ::StatusBar4Text() const
     return m_ui.bar4Text->text();
 }
 
-QAction* frmMainJVZ::IconButton(int index) const
+void frmMainJVZ::SetIconButton(IconButton button, bool enabled, bool pressed)
 {
-    const QList<QAction*> buttons = m_ui.tlbIcon->actions();
-    return index >= 1 && index <= buttons.size() ? buttons.at(index - 1) : nullptr;
-}
-
-void frmMainJVZ::SetIconButton(int index, bool enabled, bool pressed)
-{
-    const Command commands[] = {Command::IconConnect, Command::IconDisconnect};
-    if (index == 1 || index == 2)
-        m_commands.setSwitched(commands[index - 1], enabled);
-    if (QAction* a = IconButton(index))
-        a->setChecked(pressed);
+    const IconButtonRow& b = iconButtonRow(button);
+    if (b.ownCommand)
+        m_commands.setSwitched(b.command, enabled);
+    m_ui.iconButton(button)->setChecked(pressed);
     applyCommandState();
 }
 

@@ -7,6 +7,7 @@
 #include "workspace/ProductCodes.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/QuitProcedure.h"
+#include "workspace/ui/StatusPanels.h"
 #include "workspace/ui/TraceBox.h"
 
 #include <QMainWindow>
@@ -131,25 +132,21 @@ public:
     void InitLanguage(const MBLanguages& language);
     MBLanguages& language() { return m_language; }
 
-    // Puts the line on top of the trace box: line, CR LF, then the earlier text. The box keeps the newest
-    // kTraceLines lines.
-    void AddTrace(const QString& line);
-    const QString& TraceText() const;
-    void ClearTrace();
-    static constexpr int kTraceLines = TraceBox::kLines;
+    // The trace box: the newest line on top, bounded.
+    TraceBox& traceBox() const { return *m_trace; }
 
-    // Status bar panels of StatusBar2, 1-based; panel 4 holds the link state.
-    void SetStatusPanel(int panel, const QString& text);
-    QString StatusPanel(int panel) const;
-    // StatusBar3's panels (1 the caption, 2 the current local folder) and StatusBar4's text.
-    void SetStatusBar3Panel(int panel, const QString& text);
-    QString StatusBar3Panel(int panel) const;
+    // The panels of StatusBar2.
+    void SetStatusPanel(StatusPanel panel, const QString& text);
+    QString StatusPanelText(StatusPanel panel) const;
+    // StatusBar3's panels (the tree's caption, the current local folder) and StatusBar4's text.
+    void SetStatusBar3Panel(FolderBarPanel panel, const QString& text);
+    QString StatusBar3Text(FolderBarPanel panel) const;
     void SetStatusBar4(const QString& text);
     QString StatusBar4Text() const;
 
-    // The icon bar's buttons by their 1-based index (separators count): enabled state and pressed value.
-    QAction* IconButton(int index) const;
-    void SetIconButton(int index, bool enabled, bool pressed);
+    // The icon bar's buttons: enabled state and pressed value.
+    QAction* iconButton(IconButton button) const { return m_ui.iconButton(button); }
+    void SetIconButton(IconButton button, bool enabled, bool pressed);
 
     // The Activity menu's choice: 1 download, 2 diagnostic, 3 maintenance.
     uint8_t activityAsked() const { return m_activityAsked; }
@@ -189,8 +186,8 @@ public:
     TerminalPane* terminalPane() const { return m_terminalPane.get(); }
     void MNU_Terminal_Disconnect_Click();
 
-    // The icon bar by button index, as its buttons run.
-    void TLB_Icon_ButtonClick(int index);
+    // The icon bar's buttons run their commands here.
+    void TLB_Icon_ButtonClick(IconButton button);
     void TLB_Connect_ButtonClick();
     // Activity menu: 1 download, 2 diagnostic, 3 maintenance.
     void selectActivity(int activity);
