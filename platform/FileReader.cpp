@@ -93,25 +93,18 @@ FileReadResult PlainFileReader::read(const QString& path, qint64 maxBytes)
 
 bool openRegularFile(QFile& file, const QString& path, QString* error)
 {
+    jvzio::InputStatus status = jvzio::InputStatus::Failed;
+    const int fd = jvzio::openRegularInput(QFile::encodeName(path).toStdString(), status);
+    const int number = errno;
     auto fail = [error](const QString& text) {
         if (error)
             *error = text;
         return false;
     };
-    auto failErrno = [&fail](int number) { return fail(QString::fromLocal8Bit(std::strerror(number))); };
-    if (path.isEmpty())
-        return failErrno(ENOENT);
-    // Non-blocking: the open of a FIFO without a writer, or of a device, returns at once.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return failErrno(errno);
-    struct stat info {};
-    const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
-    if (statError != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        if (statError != 0)
-            return failErrno(statError);
-        return S_ISDIR(info.st_mode) ? failErrno(EISDIR) : fail(QStringLiteral("Not a regular file"));
+    if (fd < 0) {
+        if (status == jvzio::InputStatus::NotAFile && number != EISDIR)
+            return fail(QStringLiteral("Not a regular file"));
+        return fail(QString::fromLocal8Bit(std::strerror(number)));
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

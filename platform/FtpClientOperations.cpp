@@ -2,13 +2,12 @@
 
 #include "platform/FileWriter.h"
 #include "platform/TransferLog.h"
+#include "platform/posix/PlainFiles.h"
 
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace jvz {
@@ -214,13 +213,14 @@ uint32_t CurlFtpClient::Impl::putFile(const QString& localPath, const QByteArray
     if (const uint32_t error = checkTransferName(remoteName))
         return finish(error);
     // Never blocks (a FIFO without a writer), and anything but a regular file is no file to send.
-    const int fd = ::open(QFile::encodeName(localPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    jvzio::InputStatus status = jvzio::InputStatus::Failed;
+    const int fd = jvzio::openRegularInput(QFile::encodeName(localPath).toStdString(), status);
     if (fd < 0)
-        return finish(errno == EACCES || errno == EPERM ? FtpError::AccessDenied : FtpError::FileNotFound);
-    struct stat status {};
+        return finish(status == jvzio::InputStatus::Failed && (errno == EACCES || errno == EPERM)
+                          ? FtpError::AccessDenied
+                          : FtpError::FileNotFound);
     QFile file;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return finish(FtpError::FileNotFound);
     }

@@ -118,21 +118,46 @@ bool followLinks(std::string path, std::string& end)
 
 } // namespace
 
+int openRegularInput(const std::string& path, InputStatus& status)
+{
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        if (path.empty())
+            errno = ENOENT;
+        status = errno == ENOENT || errno == ENOTDIR ? InputStatus::Missing : InputStatus::Failed;
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        status = InputStatus::NotAFile;
+        return -1;
+    }
+    // Non-blocking: should the name be swapped for a FIFO after the check, the open still returns at once.
+    const int fd = openNoFollowUp(path, O_RDONLY);
+    if (fd < 0) {
+        status = errno == ENOENT || errno == ENOTDIR ? InputStatus::Missing : InputStatus::Failed;
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        status = InputStatus::NotAFile;
+        return -1;
+    }
+    status = InputStatus::Read;
+    return fd;
+}
+
 InputStatus readRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes)
 {
     bytes.clear();
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0)
-        return path.empty() || errno == ENOENT || errno == ENOTDIR ? InputStatus::Missing : InputStatus::Failed;
-    if (!S_ISREG(info.st_mode))
-        return InputStatus::NotAFile;
-    // Non-blocking: should the name be swapped for a FIFO after the check, the open still returns at once.
-    const int fd = openNoFollowUp(path, O_RDONLY);
+    InputStatus status = InputStatus::Failed;
+    const int fd = openRegularInput(path, status);
     if (fd < 0)
-        return InputStatus::Failed;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return status;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
         ::close(fd);
-        return InputStatus::NotAFile;
+        return InputStatus::Failed;
     }
     if (std::size_t(info.st_size) > maxBytes) {
         ::close(fd);

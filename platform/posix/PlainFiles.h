@@ -19,6 +19,10 @@ namespace jvzio {
 
 enum class InputStatus { Read, Missing, NotAFile, TooLarge, Failed };
 
+// Opens a regular file for reading (links followed): looked at before it is opened, so a device is never opened,
+// and opened without waiting, so a FIFO swapped in meanwhile cannot hold the caller. The descriptor, or -1 with
+// the reason in status (Missing, NotAFile, Failed) and errno as the system left it.
+int openRegularInput(const std::string& path, InputStatus& status);
 // Reads the whole regular file into bytes (cleared first).
 InputStatus readRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
 
