@@ -14,8 +14,8 @@ namespace jvz {
 
 BatchHost::BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                      const QString& executablePath, const RuntimeTimings& timings)
-    : ProgramHostBase(state, userStore, writer, executablePath, std::make_unique<ConsoleNotifier>(), timings),
-      m_ftp(m_timings.ftp), m_transport(m_timings.socketLingerMs)
+    : m_state(state), m_services(executablePath, std::make_unique<ConsoleNotifier>(), timings),
+      m_startup(makeStartup(*this, state, userStore, writer, m_services))
 {
 }
 
@@ -23,7 +23,7 @@ BatchHost::~BatchHost() = default;
 
 int BatchHost::run(const QStringList& arguments)
 {
-    if (m_startup->Main(arguments) == Startup::Outcome::Ended)
+    if (m_startup.Main(arguments) == Startup::Outcome::Ended)
         return 0;
     return QCoreApplication::exec();
 }
@@ -35,20 +35,21 @@ StartupMainWindow& BatchHost::mainWindow()
     BatchWindow::Hooks hooks;
     hooks.connect = [this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); };
     hooks.endProgram = [this] { endProgram(); };
-    hooks.phonebookPort = [this] { return phonebookPort(m_state, m_ports); };
-    m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_notifier, *m_ras, std::move(hooks));
+    hooks.phonebookPort = [this] { return phonebookPort(m_state, m_services.ports); };
+    m_window = std::make_unique<BatchWindow>(m_state.settings, m_state.batch, *m_services.notifier, *m_services.ras,
+                                             std::move(hooks));
     BatchWindow& window = *m_window;
-    m_actions =
-        std::make_unique<CatalogBatchActions>(TransferContext{.ftp = m_ftp,
-                                                              .host = window,
-                                                              .notifier = *m_notifier,
-                                                              .language = window.texts(),
-                                                              .batch = m_state.batch,
-                                                              .session = m_state.session,
-                                                              .identity = m_state.identity,
-                                                              .terminalInfo = m_state.terminalInfo,
-                                                              .currentTerminalDir = window.terminalDir(),
-                                                              .maxAnimationWaitMs = m_timings.copyAnimationWaitMs});
+    m_actions = std::make_unique<CatalogBatchActions>(
+        TransferContext{.ftp = m_services.ftp,
+                        .host = window,
+                        .notifier = *m_services.notifier,
+                        .language = window.texts(),
+                        .batch = m_state.batch,
+                        .session = m_state.session,
+                        .identity = m_state.identity,
+                        .terminalInfo = m_state.terminalInfo,
+                        .currentTerminalDir = window.terminalDir(),
+                        .maxAnimationWaitMs = m_services.timings.copyAnimationWaitMs});
     m_session =
         std::make_unique<SessionRuntime>(window,
                                          SessionRuntimeState{.settings = m_state.settings,
@@ -57,14 +58,14 @@ StartupMainWindow& BatchHost::mainWindow()
                                                              .identity = m_state.identity,
                                                              .terminalInfo = m_state.terminalInfo,
                                                              .link = m_state.link},
-                                         SessionServices{.notifier = *m_notifier,
-                                                         .ftp = m_ftp,
-                                                         .clock = m_clock,
-                                                         .transport = m_transport,
-                                                         .dialUp = m_dialer.get(),
+                                         SessionServices{.notifier = *m_services.notifier,
+                                                         .ftp = m_services.ftp,
+                                                         .clock = m_services.clock,
+                                                         .transport = m_services.transport,
+                                                         .dialUp = m_services.dialer.get(),
                                                          .batchActions = m_actions.get(),
-                                                         .quitApplication = [this] { m_startup->QuitApplication(); }},
-                                         m_timings);
+                                                         .quitApplication = [this] { m_startup.QuitApplication(); }},
+                                         m_services.timings);
     window.setRuntime(m_session.get());
     ConnectWindowParts parts;
     parts.entryName = [&window] { return window.entryName(); };
@@ -84,8 +85,8 @@ StartupMainWindow& BatchHost::mainWindow()
         return true;
     };
     m_connect = std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
-                                              *m_notifier, *m_ras, m_ports);
-    applyDialSettings(*m_state.settings.gIniFile);
+                                              *m_services.notifier, *m_services.ras, m_services.ports);
+    m_services.applyDialSettings(*m_state.settings.gIniFile);
     return window;
 }
 
@@ -93,7 +94,18 @@ StartupMainWindow& BatchHost::mainWindow()
 void BatchHost::FindModemPorts()
 {
     if (m_state.batch.gSerialLink)
-        ProgramHostBase::FindModemPorts();
+        m_services.findModemPorts(m_state);
+}
+
+bool BatchHost::isAnotherInstanceRunning()
+{
+    return m_services.isAnotherInstanceRunning();
+}
+
+// Leaves the event loop; before the loop runs, Main reports the end instead.
+void BatchHost::endProgram()
+{
+    QCoreApplication::exit(0);
 }
 
 } // namespace jvz

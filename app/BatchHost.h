@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ProgramCommon.h"
-#include "platform/FtpClient.h"
-#include "session/TcpSessionTransport.h"
+#include "ProgramServices.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +17,7 @@ class SessionRuntime;
 // An unattended run without progress window: the same start-up, session, link and transfers as the windowed
 // program, with the main window's part that such a run uses and no widget at all, so the run needs no display
 // and none of the window libraries.
-class BatchHost : public ProgramHostBase {
+class BatchHost : public StartupHost {
 public:
     // timings: the program's waits; tests that run a batch in their own process shorten them.
     BatchHost(AppState& state, const UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath,
@@ -33,10 +31,13 @@ public:
     void showProgressWindow(const QString&) override {}
     void progressComment(const QString&) override {}
     void FindModemPorts() override;
+    bool isAnotherInstanceRunning() override;
+    void endProgram() override;
 
 private:
-    CurlFtpClient m_ftp;
-    TcpSessionTransport m_transport;
+    AppState& m_state;
+    ProgramServices m_services;
+    Startup m_startup;
     // Each outlives what is built on it: the session reads the window and runs the actions.
     std::unique_ptr<BatchWindow> m_window;
     std::unique_ptr<CatalogBatchActions> m_actions;

@@ -5,10 +5,8 @@
 #include "core/PerUserFolder.h"
 #include "core/ui/FrmComment.h"
 #include "core/ui/MessageBoxNotifier.h"
-#include "platform/FtpClient.h"
 #include "platform/PppDialer.h"
 #include "session/SessionRuntime.h"
-#include "session/TcpSessionTransport.h"
 #include "workspace/CommandState.h"
 #include "workspace/ui/frmMainJVZ.h"
 
@@ -20,11 +18,10 @@ namespace jvz {
 
 ProgramHost::ProgramHost(AppState& state, UserSettingsStore& userStore, FileWriter& writer,
                          const QString& executablePath, const RuntimeTimings& timings)
-    : ProgramHostBase(state, userStore, writer, executablePath,
-                      std::make_unique<MessageBoxNotifier>([&batch = state.batch] { return batch.gBatchMode; }),
-                      timings),
-      m_userStore(userStore), m_ftp(std::make_unique<CurlFtpClient>(m_timings.ftp)),
-      m_transport(std::make_unique<TcpSessionTransport>(m_timings.socketLingerMs))
+    : m_state(state), m_userStore(userStore),
+      m_services(executablePath,
+                 std::make_unique<MessageBoxNotifier>([&batch = state.batch] { return batch.gBatchMode; }), timings),
+      m_startup(makeStartup(*this, state, userStore, writer, m_services))
 {
 }
 
@@ -34,7 +31,7 @@ int ProgramHost::run(const QStringList& arguments)
 {
     // Closing a window never ends the run by itself: every end goes through the quit procedure.
     QApplication::setQuitOnLastWindowClosed(false);
-    if (m_startup->Main(arguments) == Startup::Outcome::Ended)
+    if (m_startup.Main(arguments) == Startup::Outcome::Ended)
         return 0;
     // scripts/demo --window without a display: nobody can press Connect, so the window does it once.
     if (!m_state.batch.gBatchMode && qEnvironmentVariableIsSet("JVZ_DEMO_CONNECT") && m_assembly) {
@@ -48,23 +45,23 @@ StartupMainWindow& ProgramHost::mainWindow()
     if (!m_assembly) {
         m_assembly = std::make_unique<WindowAssembly>(
             m_state,
-            WindowPlatform{.notifier = *m_notifier,
+            WindowPlatform{.notifier = *m_services.notifier,
                            .userStore = m_userStore,
-                           .ftp = *m_ftp,
-                           .transport = *m_transport,
-                           .clock = m_clock,
-                           .runner = m_runner,
-                           .ports = m_ports,
-                           .ras = *m_ras,
-                           .dialUp = m_dialer.get(),
+                           .ftp = m_services.ftp,
+                           .transport = m_services.transport,
+                           .clock = m_services.clock,
+                           .runner = m_services.runner,
+                           .ports = m_services.ports,
+                           .ras = *m_services.ras,
+                           .dialUp = m_services.dialer.get(),
                            .volumes = nullptr,
                            .connectSequence = {}},
-            WindowHooks{.window = {.quitApplication = [this] { m_startup->QuitApplication(); },
+            WindowHooks{.window = {.quitApplication = [this] { m_startup.QuitApplication(); },
                                    .unloadProgressWindow = [this] { unloadProgressWindow(); },
                                    .endProgram = [this] { endProgram(); }},
                         .progressComment = [this](const QString& text) { progressComment(text); }},
-            m_timings);
-        applyDialSettings(*m_state.settings.gIniFile);
+            m_services.timings);
+        m_services.applyDialSettings(*m_state.settings.gIniFile);
     }
     return m_assembly->window();
 }
@@ -87,6 +84,22 @@ void ProgramHost::showProgressWindow(const QString& comment)
 void ProgramHost::progressComment(const QString& text)
 {
     progressWindow().NewComment(text);
+}
+
+void ProgramHost::FindModemPorts()
+{
+    m_services.findModemPorts(m_state);
+}
+
+bool ProgramHost::isAnotherInstanceRunning()
+{
+    return m_services.isAnotherInstanceRunning();
+}
+
+// Leaves the event loop without closing any window; before the loop runs, Main reports the end instead.
+void ProgramHost::endProgram()
+{
+    QCoreApplication::exit(0);
 }
 
 void ProgramHost::unloadProgressWindow()

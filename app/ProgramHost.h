@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgramCommon.h"
+#include "ProgramServices.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,14 +14,10 @@ class FrmComment;
 class UserSettingsStore;
 class MessageBoxNotifier;
 class frmMainJVZ;
-class PppDialer;
-class CurlFtpClient;
-class TcpSessionTransport;
-class RasFunctions;
 class WindowAssembly;
 
-// The real adapters of a run: the windows, created on first use, the instance lock and the end of the process.
-class ProgramHost : public ProgramHostBase {
+// The windowed program: the windows, created on first use, on the services it shares with the unattended run.
+class ProgramHost : public StartupHost {
 public:
     // timings: the program's waits; tests that run the program in their own process shorten them.
     ProgramHost(AppState& state, UserSettingsStore& userStore, FileWriter& writer, const QString& executablePath,
@@ -34,15 +30,18 @@ public:
     StartupMainWindow& mainWindow() override;
     void showProgressWindow(const QString& comment) override;
     void progressComment(const QString& text) override;
+    void FindModemPorts() override;
+    bool isAnotherInstanceRunning() override;
+    void endProgram() override;
 
 private:
     FrmComment& progressWindow();
     void unloadProgressWindow();
 
+    AppState& m_state;
     UserSettingsStore& m_userStore;
-    // The main window's session uses these: they outlive it.
-    std::unique_ptr<CurlFtpClient> m_ftp;
-    std::unique_ptr<TcpSessionTransport> m_transport;
+    ProgramServices m_services; // the main window's session uses them: they outlive it
+    Startup m_startup;
     std::unique_ptr<WindowAssembly> m_assembly;
     std::unique_ptr<FrmComment> m_progress; // the progress window, made on first use
 };

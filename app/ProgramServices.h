@@ -1,0 +1,64 @@
+#pragma once
+
+// What the windowed program and the unattended run without windows have alike: the real adapters of a run,
+// the instance lock and the waits. Each host owns one, built with the host, and starts up on it.
+
+#include "core/RuntimeTimings.h"
+#include "core/Startup.h"
+#include "platform/Clock.h"
+#include "platform/FtpClient.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProcessRunner.h"
+#include "platform/SerialPortInventory.h"
+#include "session/TcpSessionTransport.h"
+
+#include <QString>
+#include <memory>
+
+namespace jvz {
+
+struct AppState;
+class FileWriter;
+class MbFileIni;
+class Notifier;
+class PppDialer;
+class RasFunctions;
+class UserSettingsStore;
+
+struct ProgramServices {
+    // runNotifier: message boxes for the windowed program, standard error for the unattended run.
+    ProgramServices(const QString& programFile, std::unique_ptr<Notifier> runNotifier,
+                    const RuntimeTimings& runTimings);
+    ~ProgramServices();
+    ProgramServices(const ProgramServices&) = delete;
+    ProgramServices& operator=(const ProgramServices&) = delete;
+
+    // The serial ports usable for the link, into the program-wide list.
+    void findModemPorts(AppState& state);
+    // A lock that cannot be opened lets the run go on (reported on standard error) rather than refuse every start.
+    bool isAnotherInstanceRunning();
+    // The dial wait from the settings, which are read by the time the main window is first used.
+    void applyDialSettings(const MbFileIni& ini);
+
+    QString executablePath;
+    RuntimeTimings timings; // every wait of the run
+    std::unique_ptr<Notifier> notifier;
+    SteadyClock clock;
+    InstanceLock instanceLock;
+    UdevSerialPortInventory machinePorts;
+    // scripts/demo names its simulated terminal's pty in JVZ_DEMO_PORT: it is listed with the machine's ports.
+    std::unique_ptr<SerialPortInventory> demoPorts;
+    SerialPortInventory& ports;
+    PosixProcessRunner runner;
+    std::unique_ptr<PppDialer> dialer; // dropping it at the end of the run hangs up
+    std::unique_ptr<RasFunctions> ras;
+    // The session and the transfers use these: they outlive both.
+    CurlFtpClient ftp;
+    TcpSessionTransport transport;
+};
+
+// The start-up of a host's run: it fills the program-wide state and reaches the host's windows and end.
+Startup makeStartup(StartupHost& host, AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
+                    ProgramServices& services);
+
+} // namespace jvz
