@@ -212,7 +212,8 @@ void TerminalExplorerView::MNU_Terminal_Download_Click()
         request.confirmations = m_queries.confirmations();
     if (m_explorer.hooks().activityAsked)
         request.activity = m_explorer.hooks().activityAsked();
-    DownloadRunHooks runHooks{m_explorer.hooks().sessionOpen, m_explorer.hooks().setStatusBar4};
+    DownloadRunHooks runHooks{.sessionOpen = m_explorer.hooks().sessionOpen,
+                              .setStatusBar4 = m_explorer.hooks().setStatusBar4};
     if (DownloadSelectedCatalogues(m_ctx, request, runHooks))
         relistAll();
 }
@@ -225,7 +226,8 @@ void TerminalExplorerView::MNU_Terminal_Upload_Click()
     const QString folder = m_queries.treeFolder ? m_queries.treeFolder() : QString();
     UploadSelectedTerminalFiles(
         m_ctx, selectedFiles(), folder,
-        {m_explorer.hooks().sessionOpen, [this](const QString& fetchedInto) { emit localFilesChanged(fetchedInto); }});
+        {.sessionOpen = m_explorer.hooks().sessionOpen,
+         .refreshLocalList = [this](const QString& fetchedInto) { emit localFilesChanged(fetchedInto); }});
 }
 
 void TerminalExplorerView::OpenTerminalItem()

@@ -417,10 +417,10 @@ struct MainWindowFixture {
     MainWindowFixture() { language.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), 1); }
     jvz::frmMainJVZ& make()
     {
-        world.hooks = {{[this] { calls << QStringLiteral("quit"); },
-                        [this] { calls << QStringLiteral("unloadProgress"); },
-                        [this] { calls << QStringLiteral("end"); }},
-                       {}};
+        world.hooks = {.window = {.quitApplication = [this] { calls << QStringLiteral("quit"); },
+                                  .unloadProgressWindow = [this] { calls << QStringLiteral("unloadProgress"); },
+                                  .endProgram = [this] { calls << QStringLiteral("end"); }},
+                       .progressComment = {}};
         window = &world.assemble();
         return *window;
     }
@@ -537,7 +537,13 @@ TEST(MainWindow, ConnectWithoutALinkLayer)
         MainWindowFixture f;
         f.batch.gBatchMode = batch;
         // A window outside the assembly: the assembly always gives the program's connect sequence.
-        jvz::frmMainJVZ w({f.notifier, f.world.store, f.world.runner, {}, {}, {}}, f.settings, f.batch);
+        jvz::frmMainJVZ w({.notifier = f.notifier,
+                           .userStore = f.world.store,
+                           .runner = f.world.runner,
+                           .hooks = {},
+                           .fillConnectionList = {},
+                           .linkState = {}},
+                          f.settings, f.batch);
         w.init(f.language);
         w.TerminalConnect(false);
         EXPECT_EQ(f.batch.gErrorCode, batch ? -7 : 0);

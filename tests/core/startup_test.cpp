@@ -107,8 +107,15 @@ struct StartupFixture {
     jvztest::FailingFileWriter writer{jvztest::FailingFileWriter::FailAt::Never};
     FakeHost host{batch};
     jvztest::FakeNotifier notifier;
-    Startup startup{
-        {settings, batch, session, language, store, writer}, host, notifier, folder + QStringLiteral("/JVZ")};
+    Startup startup{{.settings = settings,
+                     .batch = batch,
+                     .session = session,
+                     .language = language,
+                     .userStore = store,
+                     .writer = writer},
+                    host,
+                    notifier,
+                    folder + QStringLiteral("/JVZ")};
 };
 
 enum class RunKind { Interactive, Batch, BatchNoProgress, BatchMissingList };

@@ -232,8 +232,16 @@ public:
         settings.gIpPort = QStringLiteral("6000");
         ras = std::make_unique<jvz::RasFunctions>(link, notifier, folder, int16_t(10));
         sequence = std::make_unique<jvz::ConnectSequence>(jvz::ConnectSequenceParts{
-            settings, batch, language, notifier, host, phonebook, usb, *ras,
-            [this](const QString& program, const QStringList& args, const QString&) -> std::optional<int64_t> {
+            .settings = settings,
+            .batch = batch,
+            .language = language,
+            .notifier = notifier,
+            .host = host,
+            .phonebook = phonebook,
+            .usb = usb,
+            .ras = *ras,
+            .launchRoute = [this](const QString& program, const QStringList& args,
+                                  const QString&) -> std::optional<int64_t> {
                 events << QStringLiteral("route ") + program + QLatin1Char(' ') + args.join(QLatin1Char(' '));
                 return routeId;
             }});

@@ -55,15 +55,26 @@ struct RuntimeWorld {
             tcp = std::make_unique<jvz::TcpSessionTransport>();
             transport = tcp.get();
         }
-        runtime = std::make_unique<jvz::SessionRuntime>(
-            window, jvz::SessionRuntimeState{settings, batch, session, identity, terminalInfo, link},
-            jvz::SessionServices{notifier, ftpClient ? *ftpClient : ftp, clock, *transport, &dialUp, &actions,
-                                 [this] {
-                                     ++quits;
-                                     codeAtQuit = batch.gErrorCode;
-                                 },
-                                 ftpPort},
-            timings);
+        runtime = std::make_unique<jvz::SessionRuntime>(window,
+                                                        jvz::SessionRuntimeState{.settings = settings,
+                                                                                 .batch = batch,
+                                                                                 .session = session,
+                                                                                 .identity = identity,
+                                                                                 .terminalInfo = terminalInfo,
+                                                                                 .link = link},
+                                                        jvz::SessionServices{.notifier = notifier,
+                                                                             .ftp = ftpClient ? *ftpClient : ftp,
+                                                                             .clock = clock,
+                                                                             .transport = *transport,
+                                                                             .dialUp = &dialUp,
+                                                                             .batchActions = &actions,
+                                                                             .quitApplication =
+                                                                                 [this] {
+                                                                                     ++quits;
+                                                                                     codeAtQuit = batch.gErrorCode;
+                                                                                 },
+                                                                             .ftpPort = ftpPort},
+                                                        timings);
     }
 
     // What the listening step does before the dial: a fresh session and the socket listening on loopback.

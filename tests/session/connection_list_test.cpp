@@ -52,7 +52,13 @@ protected:
 
     ConnectionListContext context(const QString& defaultName)
     {
-        return {m_ras, m_notifier, m_language, defaultName, m_batch, nullptr, [this](QWidget*, const QString& path) {
+        return {.ras = m_ras,
+                .notifier = m_notifier,
+                .language = m_language,
+                .connectionName = defaultName,
+                .batch = m_batch,
+                .owner = nullptr,
+                .createEntry = [this](QWidget*, const QString& path) {
                     m_createdIn << path;
                     writePhonebook("[Created]\r\nPort=ttyACM0\r\n");
                     return m_createAnswer;

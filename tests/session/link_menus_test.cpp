@@ -40,7 +40,15 @@ protected:
 
     LinkMenus menus()
     {
-        LinkMenuContext c{ras, notifier, language, nullptr, {}, {}, {}, {}, {}};
+        LinkMenuContext c{.ras = ras,
+                          .notifier = notifier,
+                          .language = language,
+                          .owner = nullptr,
+                          .editEntry = {},
+                          .createEntry = {},
+                          .refillConnections = {},
+                          .phonebookPort = {},
+                          .checkPort = {}};
         c.editEntry = [this](QWidget*, const QString& path, const QString& entry) {
             edits << path + QLatin1Char('|') + entry;
             return editAnswer;

@@ -284,8 +284,9 @@ TEST_F(DownloadTest, SecondPassPutsEveryFileInOrderWhereTheListsSay)
                           QStringLiteral("host.cfg")});
     m_request.items = {list("LOAD.M40"), file("single.bin")};
     QStringList captions;
-    EXPECT_TRUE(
-        DownloadSelectedCatalogues(m_ctx, m_request, {[] { return true; }, [&](const QString& t) { captions << t; }}));
+    EXPECT_TRUE(DownloadSelectedCatalogues(
+        m_ctx, m_request,
+        {.sessionOpen = [] { return true; }, .setStatusBar4 = [&](const QString& t) { captions << t; }}));
     EXPECT_EQ(stores(),
               QByteArrayList({"CWD ..\\SWAP", "STOR APP.SGN", "CWD ..\\HOST", "STOR HOST.CFG", "STOR SINGLE.BIN"}));
     EXPECT_EQ(m_server.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
@@ -342,7 +343,8 @@ TEST_F(DownloadTest, NamesWithoutAnExactTerminalNameAreNeverSent)
     const auto single = [](const QString& name) { return LocalSelectedItem{name, QStringLiteral("Unknown")}; };
     m_request.items = {single(zhe), single(ya), single(decomposed), single(longName), list("LOAD.M40")};
 
-    EXPECT_TRUE(DownloadSelectedCatalogues(m_ctx, m_request, {[] { return true; }, {}}));
+    EXPECT_TRUE(
+        DownloadSelectedCatalogues(m_ctx, m_request, {.sessionOpen = [] { return true; }, .setStatusBar4 = {}}));
 
     EXPECT_EQ(stores(), QByteArrayList{"STOR SOUND.SGN"});
     for (const QByteArray& command : m_server.commands().mid(m_baseline))
@@ -377,7 +379,7 @@ TEST_F(DownloadTest, FifoSelectedForDownloadFailsAsAMissingFileAndTheNextFileGoe
 
     QElapsedTimer clock;
     clock.start();
-    DownloadSelectedCatalogues(m_ctx, m_request, {[] { return true; }, {}});
+    DownloadSelectedCatalogues(m_ctx, m_request, {.sessionOpen = [] { return true; }, .setStatusBar4 = {}});
     EXPECT_LT(clock.elapsed(), 1000);
 
     EXPECT_EQ(stores(), QByteArrayList{"STOR SOUND.SGN"});
@@ -395,7 +397,8 @@ TEST_F(DownloadTest, TransferStopsOnceWhenTheSessionClosesAndOnAFailedDirectoryC
     listFile("LOAD.M40", {QStringLiteral("A.SGN"), QStringLiteral("B.SGN")});
     listFile("BAD.M40", {QStringLiteral("-eNOSUCH"), QStringLiteral("A.SGN")});
     m_request.items = {list("LOAD.M40")};
-    EXPECT_FALSE(DownloadSelectedCatalogues(m_ctx, m_request, {[] { return false; }, {}}));
+    EXPECT_FALSE(
+        DownloadSelectedCatalogues(m_ctx, m_request, {.sessionOpen = [] { return false; }, .setStatusBar4 = {}}));
     EXPECT_EQ(stores(), QByteArrayList{"STOR A.SGN"});
     EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("<MSG_TerminalSessionClosed>")});
     EXPECT_EQ(m_world.host.progress.unloads, 1);

@@ -169,13 +169,14 @@ TEST(FetchBounds, TheCallThatEndedTheSessionIsTheOneReported)
             request.items = {{QStringLiteral("A.SGN"), QStringLiteral("Unknown")},
                              {QStringLiteral("B.SGN"), QStringLiteral("Unknown")}};
             request.localFolder = t.local;
-            DownloadSelectedCatalogues(t.ctx, request, {[] { return true; }, {}});
+            DownloadSelectedCatalogues(t.ctx, request, {.sessionOpen = [] { return true; }, .setStatusBar4 = {}});
             break;
         }
         case Action::WindowUpload:
             t.world.batch.gBatchMode = false;
             fetched = UploadSelectedTerminalFiles(t.ctx, {{QStringLiteral("A.SGN"), 5}, {QStringLiteral("B.SGN"), 5}},
-                                                  scratchFolder("into"), {[] { return true; }, {}});
+                                                  scratchFolder("into"),
+                                                  {.sessionOpen = [] { return true; }, .refreshLocalList = {}});
             break;
         }
         QStringList reported;

@@ -107,8 +107,10 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
     filter->setObjectName(QStringLiteral("Filter"));
 
     pane = std::make_unique<jvz::LocalExplorerPane>(
-        jvz::LocalExplorerPane::Widgets{treeView, listView, pathCombo, typeCombo, filter}, &volumes, settings, language,
-        jvz::IconLookup{}, jvz::LocalExplorerPane::Queries{[this] { return productCode; }, {}});
+        jvz::LocalExplorerPane::Widgets{
+            .tree = treeView, .list = listView, .pathCombo = pathCombo, .typeCombo = typeCombo, .filter = filter},
+        &volumes, settings, language, jvz::IconLookup{},
+        jvz::LocalExplorerPane::Queries{.productCode = [this] { return productCode; }, .busy = {}});
     using Pane = jvz::LocalExplorerPane;
     Pane* p = pane.get();
     QObject::connect(p, &Pane::statusTextChanged, [this](jvz::StatusPanel panel, const QString& text) {

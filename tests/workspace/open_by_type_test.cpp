@@ -119,7 +119,8 @@ TEST_F(OpenByTypeTest, ItemsOpenByImageKeyAndName)
     QStringList navigated;
     int credentialsTaken = 0;
     OpenByType open(m_viewers, companions,
-                    {[&](const QString& folder) { navigated << folder; }, [&] { ++credentialsTaken; }});
+                    {.navigateToFolder = [&](const QString& folder) { navigated << folder; },
+                     .takeConnectionBarCredentials = [&] { ++credentialsTaken; }});
     for (const ItemCase& c : cases) {
         SCOPED_TRACE(std::string(c.imageKey) + " " + c.name);
         navigated.clear();

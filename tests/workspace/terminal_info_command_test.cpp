@@ -70,11 +70,16 @@ struct Fixture {
     TerminalIdentity identity;
     TerminalInfoFields info;
     QString dir = QStringLiteral("\\SWAP\\");
-    TransferContext context{terminal, host,
-                            notifier, window.language(),
-                            batch,    session,
-                            identity, info,
-                            dir,      QString::fromStdString(jvztest::makeScratchDir("temp"))};
+    TransferContext context{.ftp = terminal,
+                            .host = host,
+                            .notifier = notifier,
+                            .language = window.language(),
+                            .batch = batch,
+                            .session = session,
+                            .identity = identity,
+                            .terminalInfo = info,
+                            .currentTerminalDir = dir,
+                            .tempFolder = QString::fromStdString(jvztest::makeScratchDir("temp"))};
     jvztest::FailingFileWriter writer{jvztest::FailingFileWriter::FailAt::Never};
     TerminalConfigCommand command{context, settings, writer, &window};
     int shown = 0;

@@ -85,18 +85,24 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     m_trace = std::make_unique<TraceBox>(*m_ui.txtTrace);
     m_environment = std::make_unique<WindowEnvironment>(*this, m_ui, m_settings, m_userStore);
     m_quit = std::make_unique<QuitProcedure>(
-        QuitProcedure::Parts{m_notifier, m_language, this, [this] { return isBusy(); },
-                             [this] {
-                                 SaveEnvironment();
-                                 m_localSelection->favourites().SavePathHistory();
-                             },
-                             m_linkState,
-                             [this] {
-                                 if (m_session)
-                                     m_session->DisconnectTerminal();
-                             },
-                             [this](const QString& line) { m_trace->add(line); },
-                             [this] { return m_childProgram.get(); }, services.linkDownWaitMs});
+        QuitProcedure::Parts{.notifier = m_notifier,
+                             .language = m_language,
+                             .owner = this,
+                             .busy = [this] { return isBusy(); },
+                             .saveEnvironment =
+                                 [this] {
+                                     SaveEnvironment();
+                                     m_localSelection->favourites().SavePathHistory();
+                                 },
+                             .linkState = m_linkState,
+                             .takeLinkDown =
+                                 [this] {
+                                     if (m_session)
+                                         m_session->DisconnectTerminal();
+                                 },
+                             .trace = [this](const QString& line) { m_trace->add(line); },
+                             .childProgram = [this] { return m_childProgram.get(); },
+                             .linkDownWaitMs = services.linkDownWaitMs});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
