@@ -64,6 +64,7 @@ struct RuntimeWorld {
                                  },
                                  ftpPort},
             timings);
+        window.listenTo(*runtime);
     }
 
     // What the listening step does before the dial: a fresh session and the socket listening on loopback.
