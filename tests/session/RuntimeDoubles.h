@@ -31,15 +31,32 @@ public:
     void SetLinkStatus(const QString& text) override { linkStatus = text; }
     void ProgressComment(const QString& text) override { progress << text; }
     QString& CurrentTerminalDir() override { return terminalDir; }
-    void HideStatusBar1() override { statusBar1Hidden = true; }
-    void SetStatusBar4(const QString& text) override { statusBar4 = text; }
-    void ResetMousePointer() override { ++pointerResets; }
+    void HideStatusBar1() override
+    {
+        statusBar1Hidden = true;
+        steps << QStringLiteral("hide status bar 1");
+    }
+    void SetStatusBar4(const QString& text) override
+    {
+        statusBar4 = text;
+        steps << QStringLiteral("status bar 4 ") + text;
+    }
+    void ResetMousePointer() override
+    {
+        ++pointerResets;
+        steps << QStringLiteral("reset pointer");
+    }
     void ShowWarningMessage(const QString& text, int32_t, int32_t) override
     {
         warning = text;
         warningShown = true;
+        steps << QStringLiteral("show warning");
     }
-    void UnloadWarningMessage() override { warningShown = false; }
+    void UnloadWarningMessage() override
+    {
+        warningShown = false;
+        steps << QStringLiteral("unload warning");
+    }
     jvz::FtpCredentials credentials() const override { return {ipText, login, password}; }
     QString PhonebookPort() const override { return port; }
     uint8_t ActivityAsked() const override { return activity; }
@@ -47,13 +64,22 @@ public:
     // What the session reports by its signals (RuntimeWorld connects them), in order.
     void listenTo(jvz::SessionRuntime& runtime)
     {
-        QObject::connect(&runtime, &jvz::SessionRuntime::connectionStateChanged,
-                         [this](jvz::ConnectionState state) { connectionStates << state; });
-        QObject::connect(&runtime, &jvz::SessionRuntime::ftpSessionChanged,
-                         [this](jvz::FtpSessionState state) { ftpStates << state; });
-        QObject::connect(&runtime, &jvz::SessionRuntime::terminalListCleared, [this] { ++terminalListCleared; });
-        QObject::connect(&runtime, &jvz::SessionRuntime::terminalFolderEntered,
-                         [this](const QString& folder) { listed << folder; });
+        QObject::connect(&runtime, &jvz::SessionRuntime::connectionStateChanged, [this](jvz::ConnectionState state) {
+            connectionStates << state;
+            steps << QStringLiteral("connection %1").arg(int(state));
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::ftpSessionChanged, [this](jvz::FtpSessionState state) {
+            ftpStates << state;
+            steps << QStringLiteral("ftp %1").arg(int(state));
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::terminalListCleared, [this] {
+            ++terminalListCleared;
+            steps << QStringLiteral("clear list");
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::terminalFolderEntered, [this](const QString& folder) {
+            listed << folder;
+            steps << QStringLiteral("list ") + folder;
+        });
         QObject::connect(&runtime, &jvz::SessionRuntime::productCodeSeen, [this](const QString& productCode) {
             productCodes << productCode;
             if (onProductCode)
@@ -65,6 +91,8 @@ public:
     QString trace; // newest first, each line ending in CR LF
     QString linkStatus;
     QStringList progress;
+    // The reports and the window steps among them, in order (not the trace and the link status).
+    QStringList steps;
     QList<jvz::ConnectionState> connectionStates;
     QList<jvz::FtpSessionState> ftpStates;
     int terminalListCleared = 0;

@@ -535,6 +535,31 @@ TEST(SessionRuntimeDisconnect, NetworkLinkWithoutProtocolOnlyResetsTheWindow)
     EXPECT_TRUE(w.world.window.statusBar1Hidden);
 }
 
+// The reports come where the switches they replace came, among the window's own steps.
+TEST(SessionRuntimeReports, ComeInTheirPlaceAmongTheWindowSteps)
+{
+    const auto connection = [](ConnectionState s) { return QStringLiteral("connection %1").arg(int(s)); };
+    const auto ftp = [](FtpSessionState s) { return QStringLiteral("ftp %1").arg(int(s)); };
+    ScriptedWorld w;
+    w.world.settings.gNTProtocol = false;
+    w.world.batch.gSerialLink = false;
+    w.world.identity.swapDisk = QStringLiteral("SWAP");
+    w.rt().AfterConnectCommands();
+    ASSERT_TRUE(w.rt().vars.FtpSessionOpen);
+    EXPECT_EQ(w.world.window.steps,
+              (QStringList{ftp(FtpSessionState::Opening), QStringLiteral("status bar 4 <TerminalContent>'\\'"),
+                           QStringLiteral("list \\"), ftp(FtpSessionState::Open), QStringLiteral("reset pointer"),
+                           QStringLiteral("unload warning"), connection(ConnectionState::Connected)}));
+
+    w.world.window.steps.clear();
+    w.rt().MNU_Terminal_Disconnect_Click();
+    EXPECT_EQ(w.world.window.steps,
+              (QStringList{connection(ConnectionState::Disconnecting), ftp(FtpSessionState::Closed),
+                           QStringLiteral("clear list"), connection(ConnectionState::Closed),
+                           QStringLiteral("hide status bar 1"), QStringLiteral("status bar 4 <TerminalContent>"),
+                           QStringLiteral("reset pointer"), QStringLiteral("unload warning")}));
+}
+
 TEST(SessionRuntimeDisconnect, BeforeAuthorisationTheSessionEndGoesAtOnceOrWaits)
 {
     for (bool acknowledged : {true, false}) {
