@@ -144,8 +144,7 @@ public:
     void reportConnectionState(ConnectionState state);
 
 signals:
-    // Each report comes where its phase begins, in line with the window steps around it, and again when the phase
-    // begins again.
+    // Reported where a phase begins, each time it begins, in its place among the SessionWindow steps.
     void connectionStateChanged(jvz::ConnectionState state);
     void ftpSessionChanged(jvz::FtpSessionState state);
     // The terminal list: emptied as the FTP session closes, filled with the folder the session entered (outside

@@ -12,8 +12,8 @@ enum class ConnectionState : uint8_t {
     ConnectFailed,    // the connect sequence gave up; a link it had is closed
     Connecting,       // the connect sequence dials, or goes to the FTP session over the network
     Authorised,       // the terminal authorised the activity: the FTP session opens next
-    Connected,        // without the session protocol: the FTP session is open over the link
-    ActivityRunning,  // with the session protocol: the FTP session is open for the authorised activity
+    Connected,        // the FTP session is open straight over the link (a network link, or a dial without the protocol)
+    ActivityRunning,  // the FTP session is open for the activity the terminal authorised
     Disconnecting,    // the disconnect began
 };
 

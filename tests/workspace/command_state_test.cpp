@@ -138,7 +138,7 @@ TEST(CommandState, SessionPhasesSwitchWhatTheyBeginAndLeaveTheRest)
         {"connect failed", 1, {connection(S::ConnectFailed)}, "01-1--------"},
         {"connecting", 1, {connection(S::Connecting)}, "1--0--------"},
         {"authorised", 1, {connection(S::Authorised)}, "---1--------"},
-        {"connected without the protocol", 1, {connection(S::Connected)}, "----011-----"},
+        {"connected straight to the FTP session", 1, {connection(S::Connected)}, "----011-----"},
         {"download running", 1, {connection(S::ActivityRunning)}, "10--011-0---"},
         {"diagnostic running", 2, {connection(S::ActivityRunning)}, "10--01--0---"},
         {"maintenance running", 3, {connection(S::ActivityRunning)}, "10--011-1---"},

@@ -116,6 +116,15 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
     EXPECT_EQ(window.StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
     EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState),
               text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
+    // Connected straight to the FTP session: the menus switched, the connect shown pressed, the disconnect
+    // button on again (and still shown pressed: nothing released it).
+    EXPECT_FALSE(action(Command::Connect)->isEnabled());
+    EXPECT_TRUE(action(Command::Disconnect)->isEnabled());
+    EXPECT_TRUE(window.commandState().switchedOn(Command::ApplicationList));
+    EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig));
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isChecked());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
 
     // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
     // type in it), connected again: the box is what is used.
