@@ -85,19 +85,9 @@ void BatchWindow::ShowWarningMessage(const QString& text, int32_t, int32_t)
     AddTrace(text);
 }
 
-QString BatchWindow::TerminalAddressText() const
+FtpCredentials BatchWindow::credentials() const
 {
-    return m_settings.gIpLocalAddress;
-}
-
-QString BatchWindow::LoginText() const
-{
-    return m_settings.gFtpUserName;
-}
-
-QString BatchWindow::PasswordText() const
-{
-    return m_settings.gFtpPassword;
+    return {m_settings.gIpLocalAddress, m_settings.gFtpUserName, m_settings.gFtpPassword};
 }
 
 QString BatchWindow::PhonebookPort() const

@@ -20,8 +20,8 @@ class SessionRuntime;
 
 // The part of the main window an unattended run without progress window uses, with no widget behind it: the
 // texts, the boxes the session reads (address, login, password, entry), the activity, the terminal folder and
-// the end-of-run timer. Switches of commands and panels have nothing to show and do nothing; trace lines go to
-// the "jvz.trace" log.
+// the end-of-run timer. Panels have nothing to show and do nothing, and nothing follows the session's states;
+// trace lines go to the "jvz.trace" log.
 class BatchWindow : public StartupMainWindow, public SessionWindow, public TransferHost {
 public:
     struct Hooks {
@@ -49,28 +49,15 @@ public:
     void AddTrace(const QString& line) override;
     void SetLinkStatus(const QString&) override {}
     void ProgressComment(const QString&) override {}
-    void SetIconButtonEnabled(IconBarButton, bool) override {}
-    void SetIconButtonPressed(IconBarButton, bool) override {}
-    void SetMenuEnabled(SessionMenu, bool) override {}
-    void EnableTerminalInfoCommand() override {}
-    void DisableTerminalInfoCommand() override {}
-    void RefreshTransferCommands(bool) override {}
-    void DisableUploadCommand() override {}
-    void EnableBackFolder() override {}
-    void ClearTerminalList() override {}
-    void FtpEnumDirectory(const QString&) override {}
     QString& CurrentTerminalDir() override { return m_currentTerminalDir; }
     void HideStatusBar1() override {}
     void SetStatusBar4(const QString&) override {}
     void ResetMousePointer() override {}
     void ShowWarningMessage(const QString& text, int32_t flashingMs, int32_t displayingMs) override;
     void UnloadWarningMessage() override {}
-    QString TerminalAddressText() const override;
-    QString LoginText() const override;
-    QString PasswordText() const override;
+    FtpCredentials credentials() const override;
     QString PhonebookPort() const override;
     uint8_t ActivityAsked() const override { return m_activity; }
-    void SeeProductCode(const QString&) override {}
 
     // TransferHost
     void setTransferStatus(const QString&) override {}

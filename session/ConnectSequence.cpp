@@ -154,12 +154,6 @@ void ConnectSequence::status(const QString& text, bool toProgress)
         m_parts.host.progressComment(text);
 }
 
-void ConnectSequence::resetToolbar()
-{
-    m_parts.host.setIconButtonPressed(1, false);
-    m_parts.host.setIconButtonPressed(2, true);
-}
-
 bool ConnectSequence::enumerateUsbTerminals(QString& error)
 {
     m_usbPorts.clear();
@@ -251,7 +245,7 @@ void ConnectSequence::TerminalConnect(bool modemSetupDone)
             if (m_usbPorts.size() <= 1)
                 m_parts.notifier.message(form("MSG_NoPortSelection"), QString(), MessageIcon::Critical,
                                          MessageButtons::Ok);
-            resetToolbar();
+            host.reportConnectionState(ConnectionState::ConnectAbandoned);
             host.closeWarning();
         }
         return;
@@ -274,7 +268,7 @@ void ConnectSequence::portUnknown(const QString& port, bool modemSetupDone)
         host.setStatus(form("MSG_ConfiguringAndRetry"));
         if (host.installPort(port)) {
             m_parts.phonebook.FindModemPorts();
-            resetToolbar();
+            host.reportConnectionState(ConnectionState::ConnectAbandoned);
             m_rerunning = true;
             TerminalConnect(true);
             return;
@@ -296,8 +290,7 @@ void ConnectSequence::endWithoutLink()
         host.closeLink();
     m_listening = false;
     host.setStatus(form("TerminalState") + form("NoConnected"));
-    resetToolbar();
-    host.setIconButtonEnabled(2, true);
+    host.reportConnectionState(ConnectionState::ConnectFailed);
     host.setBusyCursor(false);
     host.closeWarning();
 }
@@ -329,8 +322,7 @@ void ConnectSequence::DialAndOpenSession()
     host.trace(kDashes);
 
     host.setBusyCursor(true);
-    host.setIconButtonPressed(1, true);
-    host.setIconButtonEnabled(2, false);
+    host.reportConnectionState(ConnectionState::Connecting);
     const QString entry = host.entryName();
 
     if (!batch.gSerialLink) {
@@ -345,8 +337,7 @@ void ConnectSequence::DialAndOpenSession()
         if (!batch.gBatchMode)
             m_parts.notifier.message(message, QString(), MessageIcon::Critical, MessageButtons::Ok);
         batch.set(BatchCode::ConnectionSetup, message);
-        host.setIconButtonPressed(2, true);
-        host.setIconButtonPressed(1, false);
+        host.reportConnectionState(ConnectionState::ConnectAbandoned);
         host.setBusyCursor(false);
         host.closeWarning(); // nothing will connect now
         return;

@@ -4,6 +4,7 @@
 // socket, dial the PPP link and hand over to the session (or straight to FTP without the session protocol).
 
 #include "core/BatchErrorCode.h"
+#include "session/SessionStates.h"
 
 #include <QString>
 #include <QStringList>
@@ -57,9 +58,9 @@ public:
     virtual void setStatus(const QString& text) = 0;
     // A line for the progress window (shown only while it is wanted: the caller checks).
     virtual void progressComment(const QString& text) = 0;
-    // Icon toolbar buttons by 1-based index: 1 connect, 2 disconnect.
-    virtual void setIconButtonPressed(int index, bool pressed) = 0;
-    virtual void setIconButtonEnabled(int index, bool enabled) = 0;
+    // The phase the sequence begins (Connecting, ConnectAbandoned, ConnectFailed): the window's connect and
+    // disconnect commands follow it.
+    virtual void reportConnectionState(ConnectionState state) = 0;
     virtual void setBusyCursor(bool busy) = 0;
 
     // The dial-up entry to dial (the connection combo box's text).
@@ -156,7 +157,6 @@ private:
     void portUnknown(const QString& port, bool modemSetupDone);
     void endWithoutLink();
     void fail(BatchCode code, const QString& reason);
-    void resetToolbar();
     void runRouteScript();
     void dialFailed(int32_t rasError);
     void status(const QString& text, bool toProgress);

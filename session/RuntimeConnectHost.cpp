@@ -39,14 +39,9 @@ void RuntimeConnectHost::progressComment(const QString& text)
     m_window.ProgressComment(text);
 }
 
-void RuntimeConnectHost::setIconButtonPressed(int index, bool pressed)
+void RuntimeConnectHost::reportConnectionState(ConnectionState state)
 {
-    m_window.SetIconButtonPressed(static_cast<IconBarButton>(index), pressed);
-}
-
-void RuntimeConnectHost::setIconButtonEnabled(int index, bool enabled)
-{
-    m_window.SetIconButtonEnabled(static_cast<IconBarButton>(index), enabled);
+    m_runtime.reportConnectionState(state);
 }
 
 void RuntimeConnectHost::setBusyCursor(bool busy)
@@ -64,7 +59,7 @@ QString RuntimeConnectHost::entryName() const
 
 QString RuntimeConnectHost::listenAddressText() const
 {
-    return m_parts.listenAddress ? m_parts.listenAddress() : m_window.TerminalAddressText();
+    return m_parts.listenAddress ? m_parts.listenAddress() : m_window.credentials().address;
 }
 
 QString RuntimeConnectHost::listenPortText() const

@@ -36,8 +36,7 @@ public:
     void trace(const QString& line) override;
     void setStatus(const QString& text) override;
     void progressComment(const QString& text) override;
-    void setIconButtonPressed(int index, bool pressed) override;
-    void setIconButtonEnabled(int index, bool enabled) override;
+    void reportConnectionState(ConnectionState state) override;
     void setBusyCursor(bool busy) override;
     QString entryName() const override;
     QString listenAddressText() const override;

@@ -39,18 +39,19 @@ void SessionRuntime::OpenFtpSession()
     // The exchange directory's free space is read again for every session, whatever command opened it.
     m_state.session.swapTotalSize = 0;
     m_state.session.swapUnchecked = true;
-    m_window.EnableBackFolder();
+    emit ftpSessionChanged(FtpSessionState::Opening);
     const BatchRun& batch = m_state.batch;
+    const FtpCredentials credentials = m_window.credentials();
     const QString address =
-        m_state.settings.gNTProtocol && batch.gSerialLink ? vars.TerminalAddress : m_window.TerminalAddressText();
+        m_state.settings.gNTProtocol && batch.gSerialLink ? vars.TerminalAddress : credentials.address;
     trace(general("TRC_RemoteAdd") + address + kCrLf + general("TRC_LocalAdd") + m_transport.localAddress());
     const QString port = m_window.PhonebookPort();
     if (!SetWorkOnline()) {
         ftpOpenFailed(port);
         return;
     }
-    const QString user = m_window.LoginText();
-    const QString password = m_window.PasswordText();
+    const QString& user = credentials.login;
+    const QString& password = credentials.password;
     const uint32_t error = ConnectFtpAndList(address, user, password, m_window.language());
     if (error == FtpError::None) {
         m_state.settings.gFtpUserName = user;
@@ -58,9 +59,8 @@ void SessionRuntime::OpenFtpSession()
         vars.FtpSessionOpen = true;
         showStatus(label("FTPState") + label("FTP_successful") + QStringLiteral(" (") + port + QLatin1Char(')'),
                    Progress::Copy);
-        m_window.SetMenuEnabled(SessionMenu::TerminalConfig, true);
         // An open session can always be ended from the icon bar, whatever link carries it.
-        m_window.SetIconButtonEnabled(IconBarButton::Disconnect, true);
+        emit ftpSessionChanged(FtpSessionState::Open);
         m_window.ResetMousePointer();
     } else {
         ftpOpenFailed(port);
@@ -93,7 +93,7 @@ uint32_t SessionRuntime::ConnectFtpAndList(const QString& address, const QString
     m_window.SetStatusBar4(text("TerminalContent") + QLatin1Char('\'') + folder + QLatin1Char('\''));
     const uint32_t changed = m_wininet.FtpChangeDirectory(folder, language);
     if (changed == FtpError::None && !m_state.batch.gBatchMode)
-        m_window.FtpEnumDirectory(folder);
+        emit terminalFolderEntered(folder);
     return changed;
 }
 
@@ -101,14 +101,11 @@ void SessionRuntime::CloseFtpSession()
 {
     if (!vars.FtpSessionOpen)
         return;
-    m_window.SetMenuEnabled(SessionMenu::TerminalApplicationList, false);
-    m_window.DisableTerminalInfoCommand();
-    m_window.RefreshTransferCommands(false);
-    m_window.DisableUploadCommand();
+    emit ftpSessionChanged(FtpSessionState::Closed);
     m_wininet.FtpCloseConnection();
     showStatus(label("FTPState") + label("FTP_Disconnected"), Progress::Copy);
     vars.FtpSessionOpen = false;
-    m_window.ClearTerminalList();
+    emit terminalListCleared();
 }
 
 // --- disconnect
@@ -128,8 +125,7 @@ void SessionRuntime::DisconnectTerminal()
     const AppSettings& settings = m_state.settings;
     const BatchRun& batch = m_state.batch;
 
-    m_window.SetIconButtonEnabled(IconBarButton::Disconnect, false);
-    m_window.SetIconButtonEnabled(IconBarButton::Connect, false);
+    reportConnectionState(ConnectionState::Disconnecting);
     // A connection that ends meanwhile (a failure, the terminal's close) ends the run at once, not after it.
     if (batch.gBatchMode)
         waitHandlingEvents(m_timings.batchWaitMs, nullptr, WaitEnd::EndsOnClose);
@@ -179,12 +175,7 @@ void SessionRuntime::CloseConnexion(bool hangUp, RunEnd runEnd)
         HangUpPpp(hangUp);
     StopConnexionTimer();
 
-    m_window.SetIconButtonPressed(IconBarButton::Disconnect, true);
-    m_window.SetIconButtonPressed(IconBarButton::Connect, false);
-    m_window.SetMenuEnabled(SessionMenu::TerminalConnect, true);
-    m_window.SetMenuEnabled(SessionMenu::TerminalDisconnect, false);
-    m_window.SetIconButtonEnabled(IconBarButton::Disconnect, true);
-    m_window.SetIconButtonEnabled(IconBarButton::Connect, true);
+    reportConnectionState(ConnectionState::Closed);
     m_window.HideStatusBar1();
     m_window.SetStatusBar4(label("TerminalContent"));
     m_window.ResetMousePointer();
@@ -248,9 +239,7 @@ void SessionRuntime::AfterConnectCommands()
         CloseConnexion(true);
         return;
     }
-    m_window.SetMenuEnabled(SessionMenu::TerminalConnect, false);
-    m_window.SetMenuEnabled(SessionMenu::TerminalDisconnect, true);
-    m_window.SetMenuEnabled(SessionMenu::TerminalApplicationList, true);
+    reportConnectionState(ConnectionState::Connected);
     if (m_state.batch.gBatchMode)
         runBatchAction(ActionPath::AfterDial);
 }

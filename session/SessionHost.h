@@ -17,8 +17,8 @@ public:
     virtual void ActivTempoRespSocket(bool active, int intervalMs) = 0;
     // One line for the trace box.
     virtual void trace(const QString& line) = 0;
-    // Disconnect button of the icon toolbar.
-    virtual void enableDisconnectButton() = 0;
+    // The terminal authorised the activity (the disconnect can be asked from here on).
+    virtual void activityAuthorised() = 0;
     // Selects the local catalogue filter of the product; called outside batch runs only.
     virtual void SeeProductCode(const QString& productCode) = 0;
     // Where each identification's fields go (the terminal-information window's store).

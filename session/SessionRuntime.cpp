@@ -75,9 +75,15 @@ void SessionRuntime::trace(const QString& line)
     m_window.AddTrace(line);
 }
 
-void SessionRuntime::enableDisconnectButton()
+void SessionRuntime::activityAuthorised()
 {
-    m_window.SetIconButtonEnabled(IconBarButton::Disconnect, true);
+    reportConnectionState(ConnectionState::Authorised);
+}
+
+void SessionRuntime::reportConnectionState(ConnectionState state)
+{
+    m_connectionState = state;
+    emit connectionStateChanged(state);
 }
 
 void SessionRuntime::SeeProductCode(const QString& productCode)
@@ -85,7 +91,7 @@ void SessionRuntime::SeeProductCode(const QString& productCode)
     // The window may ask about the code in a box: it opens once the handler has sent the identification's
     // reply, so the terminal never waits on the user.
     QMetaObject::invokeMethod(
-        this, [this, productCode] { m_window.SeeProductCode(productCode); }, Qt::QueuedConnection);
+        this, [this, productCode] { emit productCodeSeen(productCode); }, Qt::QueuedConnection);
 }
 
 TerminalInfoFields& SessionRuntime::terminalInfo()
@@ -258,17 +264,8 @@ void SessionRuntime::onActivityAuthorised()
         SendTerminalMessage(2, 0);
         return;
     }
-    m_window.SetMenuEnabled(SessionMenu::TerminalConnect, false);
-    m_window.SetMenuEnabled(SessionMenu::TerminalDisconnect, true);
-    m_window.SetIconButtonPressed(IconBarButton::Connect, true);
-    m_window.SetIconButtonPressed(IconBarButton::Disconnect, false);
-    const uint8_t activity = m_window.ActivityAsked();
-    if (activity == 3)
-        m_window.EnableTerminalInfoCommand();
-    else
-        m_window.DisableTerminalInfoCommand();
-    if (activity == 1 || activity == 3)
-        m_window.SetMenuEnabled(SessionMenu::TerminalApplicationList, true);
+    // The window's commands follow the activity its menu asks now.
+    reportConnectionState(ConnectionState::ActivityRunning);
     if (m_state.batch.gBatchMode) {
         // Out of the socket's event: the action and the disconnect wait on events of their own.
         QTimer::singleShot(0, this, [this] { runBatchAction(ActionPath::AfterAuthorisation); });

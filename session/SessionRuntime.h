@@ -2,6 +2,7 @@
 
 #include "core/RuntimeTimings.h"
 #include "session/SessionHost.h"
+#include "session/SessionStates.h"
 #include "session/SockProcessing.h"
 #include "session/Wininet.h"
 
@@ -73,7 +74,8 @@ struct SessionServices {
 };
 
 // The main window's session: the socket events, the answer, watchdog and close timers, the FTP session and
-// the disconnect. Everything runs on the GUI thread, one event at a time.
+// the disconnect. Everything runs on the GUI thread, one event at a time. It reads and writes the window through
+// SessionWindow and reports its states by signals, which the window's commands follow.
 class SessionRuntime : public QObject, private SessionHost {
     Q_OBJECT
 public:
@@ -137,10 +139,25 @@ public:
     void HangUpPpp(bool hangUp);
     void AfterConnectCommands();
 
+    // The connection's phase as last reported; the connect sequence reports the phases it begins here too.
+    ConnectionState connectionState() const { return m_connectionState; }
+    void reportConnectionState(ConnectionState state);
+
+signals:
+    // Reported where a phase begins, each time it begins, in its place among the SessionWindow steps.
+    void connectionStateChanged(jvz::ConnectionState state);
+    void ftpSessionChanged(jvz::FtpSessionState state);
+    // The terminal list: emptied as the FTP session closes, filled with the folder the session entered (outside
+    // unattended runs).
+    void terminalListCleared();
+    void terminalFolderEntered(const QString& folder);
+    // The identified terminal's product code, once the identification's reply has gone (outside unattended runs).
+    void productCodeSeen(const QString& productCode);
+
 private:
     // SessionHost
     void trace(const QString& line) override;
-    void enableDisconnectButton() override;
+    void activityAuthorised() override;
     void SeeProductCode(const QString& productCode) override;
     TerminalInfoFields& terminalInfo() override;
     uint8_t activityAsked() const override;
@@ -180,6 +197,7 @@ private:
     QTimer* m_timer5;
     QTimer* m_timEndCloseWait;
 
+    ConnectionState m_connectionState = ConnectionState::Closed;
     bool m_disconnecting = false;
     bool m_closing = false;
     bool m_quitDone = false;

@@ -351,7 +351,7 @@ FrameOutcome SockProcessing::onIdentified(const SessionFrame& frame)
         return outcome;
     if (frame.byteAt(kStatusByte) == 0) {
         m_session.activityAuthorized = true;
-        m_host.enableDisconnectButton();
+        m_host.activityAuthorised();
         setState(SessionState::ActivityRunning);
         stopAnswerTimer();
         return outcome;

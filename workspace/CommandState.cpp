@@ -102,6 +102,76 @@ bool CommandState::enabled(Command command) const
     return true;
 }
 
+void CommandState::follow(ConnectionState state)
+{
+    const auto buttons = [this](bool connectPressed, bool disconnectPressed) {
+        setPressed(Command::IconConnect, connectPressed);
+        setPressed(Command::IconDisconnect, disconnectPressed);
+    };
+    const auto menus = [this](bool connect, bool disconnect) {
+        setSwitched(Command::Connect, connect);
+        setSwitched(Command::Disconnect, disconnect);
+    };
+    switch (state) {
+    case ConnectionState::Closed:
+        buttons(false, true);
+        menus(true, false);
+        setSwitched(Command::IconDisconnect, true);
+        setSwitched(Command::IconConnect, true);
+        return;
+    case ConnectionState::ConnectAbandoned:
+        buttons(false, true);
+        return;
+    case ConnectionState::ConnectFailed:
+        buttons(false, true);
+        setSwitched(Command::IconDisconnect, true);
+        return;
+    case ConnectionState::Connecting:
+        setPressed(Command::IconConnect, true);
+        setSwitched(Command::IconDisconnect, false);
+        return;
+    case ConnectionState::Authorised:
+        setSwitched(Command::IconDisconnect, true);
+        return;
+    case ConnectionState::Connected:
+        menus(false, true);
+        setSwitched(Command::ApplicationList, true);
+        return;
+    case ConnectionState::ActivityRunning:
+        menus(false, true);
+        buttons(true, false);
+        // The configuration file is offered in a maintenance only; a diagnostic leaves the application list as it
+        // was.
+        setSwitched(Command::TerminalInfo, m_activity == 3);
+        if (m_activity == 1 || m_activity == 3)
+            setSwitched(Command::ApplicationList, true);
+        return;
+    case ConnectionState::Disconnecting:
+        setSwitched(Command::IconDisconnect, false);
+        setSwitched(Command::IconConnect, false);
+        return;
+    }
+}
+
+void CommandState::follow(FtpSessionState state)
+{
+    switch (state) {
+    case FtpSessionState::Opening:
+        setSwitched(Command::TerminalBackFolder, true);
+        return;
+    case FtpSessionState::Open:
+        setSwitched(Command::TerminalConfig, true);
+        setSwitched(Command::IconDisconnect, true);
+        return;
+    case FtpSessionState::Closed:
+        setSwitched(Command::ApplicationList, false);
+        DisableTerminalInfoCommand();
+        RefreshTransferCommands(false);
+        DisableUploadCommand();
+        return;
+    }
+}
+
 void CommandState::RefreshTransferCommands(bool enable)
 {
     if (!enable || !m_ftpSessionOpen) {

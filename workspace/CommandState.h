@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/SessionStates.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -73,8 +75,9 @@ inline constexpr int kCommandCount = static_cast<int>(Command::Count);
 // icon-bar buttons as "TLB_Icon/1").
 std::string_view commandName(Command command);
 
-// Which command is enabled when. No widgets: the window feeds the inputs, runs the switching operations the
-// session and the panes call, and applies enabled() to its actions in one place.
+// Which command is enabled when, and which icon-bar button shows pressed. No widgets: the window feeds the
+// inputs and the session's states, runs the switching operations the panes call, and applies enabled() and
+// pressed() to its actions in one place.
 //
 // A command is enabled when it is wired (its handler exists in this build), switched on (its own state, as
 // built and then changed by the operations below) and the window is not busy. The download also needs a
@@ -91,6 +94,16 @@ public:
     void setWired(Command command, bool wired = true) { m_wired[index(command)] = wired; }
     // The command's own state, switched by the session or a pane.
     void setSwitched(Command command, bool on) { m_switched[index(command)] = on; }
+
+    // The icon bar's connect and disconnect buttons show pressed or released (their own command's entry); a click
+    // that toggles one is fed back here.
+    bool pressed(Command command) const { return m_pressed[index(command)]; }
+    void setPressed(Command command, bool pressed) { m_pressed[index(command)] = pressed; }
+
+    // The session's phases. Each switches what its phase begins and leaves the rest as it was: the connect
+    // sequence may start again from any phase. ActivityRunning reads the activity (the window's menu).
+    void follow(ConnectionState state);
+    void follow(FtpSessionState state);
 
     // Inputs.
     void setBusy(bool busy) { m_busy = busy; }
@@ -121,6 +134,7 @@ private:
 
     std::array<bool, kCommandCount> m_switched{};
     std::array<bool, kCommandCount> m_wired{};
+    std::array<bool, kCommandCount> m_pressed{};
     bool m_busy = false;
     bool m_ftpSessionOpen = false;
     uint8_t m_activity = 1;

@@ -33,8 +33,7 @@ public:
     void trace(const QString& line) override { traceLines.prepend(line); }
     void setStatus(const QString& text) override { status = text; }
     void progressComment(const QString& text) override { progress << text; }
-    void setIconButtonPressed(int index, bool pressed) override { buttonPressed[index] = pressed; }
-    void setIconButtonEnabled(int index, bool enabled) override { buttonEnabled[index] = enabled; }
+    void reportConnectionState(jvz::ConnectionState state) override { states << state; }
     void setBusyCursor(bool b) override { busy = b; }
     QString entryName() const override { return entry; }
     QString listenAddressText() const override { return address; }
@@ -86,8 +85,7 @@ public:
     QStringList traceLines; // newest first, as the trace box shows them
     QString status;
     QStringList progress;
-    std::map<int, bool> buttonPressed;
-    std::map<int, bool> buttonEnabled;
+    QList<jvz::ConnectionState> states; // the phases reported, in order
     bool busy = false;
     QString entry = QStringLiteral("JVZ Connection");
     QString address = QStringLiteral("127.0.0.1");

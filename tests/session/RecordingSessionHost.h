@@ -20,7 +20,7 @@ public:
 
     void ActivTempoRespSocket(bool active, int intervalMs) override { timerCalls.push_back({active, intervalMs}); }
     void trace(const QString& line) override { traces << line; }
-    void enableDisconnectButton() override { ++disconnectEnabled; }
+    void activityAuthorised() override { ++authorisations; }
     void SeeProductCode(const QString& productCode) override { productCodesSeen << productCode; }
     jvz::TerminalInfoFields& terminalInfo() override { return info; }
     uint8_t activityAsked() const override { return activity; }
@@ -34,7 +34,7 @@ public:
 
     std::vector<TimerCall> timerCalls;
     QStringList traces;
-    int disconnectEnabled = 0;
+    int authorisations = 0;
     QStringList productCodesSeen;
     jvz::TerminalInfoFields info;
     uint8_t activity = 1;

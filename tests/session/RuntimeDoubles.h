@@ -8,6 +8,7 @@
 #include "platform/FtpClient.h"
 #include "platform/PppDialer.h"
 #include "session/BatchActions.h"
+#include "session/SessionRuntime.h"
 #include "session/SessionTransport.h"
 #include "session/SessionWindow.h"
 
@@ -29,51 +30,71 @@ public:
     void AddTrace(const QString& line) override { trace.prepend(line + QStringLiteral("\r\n")); }
     void SetLinkStatus(const QString& text) override { linkStatus = text; }
     void ProgressComment(const QString& text) override { progress << text; }
-    void SetIconButtonEnabled(jvz::IconBarButton button, bool enabled) override { iconEnabled[int(button)] = enabled; }
-    void SetIconButtonPressed(jvz::IconBarButton button, bool pressed) override { iconPressed[int(button)] = pressed; }
-    void SetMenuEnabled(jvz::SessionMenu menu, bool enabled) override { menus[int(menu)] = enabled; }
-    void EnableTerminalInfoCommand() override { terminalInfoCommand = 1; }
-    void DisableTerminalInfoCommand() override { terminalInfoCommand = 0; }
-    void RefreshTransferCommands(bool enable) override { transferRefreshes << enable; }
-    void DisableUploadCommand() override { ++uploadDisabled; }
-    void EnableBackFolder() override { backFolderEnabled = true; }
-    void ClearTerminalList() override { ++terminalListCleared; }
-    void FtpEnumDirectory(const QString& directory) override { listed << directory; }
     QString& CurrentTerminalDir() override { return terminalDir; }
-    void HideStatusBar1() override { statusBar1Hidden = true; }
-    void SetStatusBar4(const QString& text) override { statusBar4 = text; }
-    void ResetMousePointer() override { ++pointerResets; }
+    void HideStatusBar1() override
+    {
+        statusBar1Hidden = true;
+        steps << QStringLiteral("hide status bar 1");
+    }
+    void SetStatusBar4(const QString& text) override
+    {
+        statusBar4 = text;
+        steps << QStringLiteral("status bar 4 ") + text;
+    }
+    void ResetMousePointer() override
+    {
+        ++pointerResets;
+        steps << QStringLiteral("reset pointer");
+    }
     void ShowWarningMessage(const QString& text, int32_t, int32_t) override
     {
         warning = text;
         warningShown = true;
+        steps << QStringLiteral("show warning");
     }
-    void UnloadWarningMessage() override { warningShown = false; }
-    QString TerminalAddressText() const override { return ipText; }
-    QString LoginText() const override { return login; }
-    QString PasswordText() const override { return password; }
+    void UnloadWarningMessage() override
+    {
+        warningShown = false;
+        steps << QStringLiteral("unload warning");
+    }
+    jvz::FtpCredentials credentials() const override { return {ipText, login, password}; }
     QString PhonebookPort() const override { return port; }
     uint8_t ActivityAsked() const override { return activity; }
-    void SeeProductCode(const QString& productCode) override
-    {
-        productCodes << productCode;
-        if (onProductCode)
-            onProductCode(productCode);
-    }
 
-    bool menu(jvz::SessionMenu m) const { return menus.value(int(m), false); }
+    // What the session reports by its signals (RuntimeWorld connects them), in order.
+    void listenTo(jvz::SessionRuntime& runtime)
+    {
+        QObject::connect(&runtime, &jvz::SessionRuntime::connectionStateChanged, [this](jvz::ConnectionState state) {
+            connectionStates << state;
+            steps << QStringLiteral("connection %1").arg(int(state));
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::ftpSessionChanged, [this](jvz::FtpSessionState state) {
+            ftpStates << state;
+            steps << QStringLiteral("ftp %1").arg(int(state));
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::terminalListCleared, [this] {
+            ++terminalListCleared;
+            steps << QStringLiteral("clear list");
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::terminalFolderEntered, [this](const QString& folder) {
+            listed << folder;
+            steps << QStringLiteral("list ") + folder;
+        });
+        QObject::connect(&runtime, &jvz::SessionRuntime::productCodeSeen, [this](const QString& productCode) {
+            productCodes << productCode;
+            if (onProductCode)
+                onProductCode(productCode);
+        });
+    }
 
     jvz::MBLanguages m_language;
     QString trace; // newest first, each line ending in CR LF
     QString linkStatus;
     QStringList progress;
-    QMap<int, bool> iconEnabled;
-    QMap<int, bool> iconPressed;
-    QMap<int, bool> menus;
-    int terminalInfoCommand = -1;
-    QList<bool> transferRefreshes;
-    int uploadDisabled = 0;
-    bool backFolderEnabled = false;
+    // The reports and the window steps among them, in order (not the trace and the link status).
+    QStringList steps;
+    QList<jvz::ConnectionState> connectionStates;
+    QList<jvz::FtpSessionState> ftpStates;
     int terminalListCleared = 0;
     QStringList listed;
     QString terminalDir;
@@ -155,6 +176,8 @@ public:
     {
         ++hangUps;
         m_clock.shiftMs += hangUpTakesMs;
+        if (duringHangUp)
+            duringHangUp();
         return hangUpResult;
     }
     int32_t state() override
@@ -169,6 +192,7 @@ public:
     int hangUps = 0;
     uint64_t hangUpTakesMs = 0;
     int32_t hangUpResult = 0;
+    std::function<void()> duringHangUp; // what the test reads while the link goes down
 
 private:
     ShiftableClock& m_clock;

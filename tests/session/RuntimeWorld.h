@@ -75,6 +75,7 @@ struct RuntimeWorld {
                                                                                  },
                                                                              .ftpPort = ftpPort},
                                                         timings);
+        window.listenTo(*runtime);
     }
 
     // What the listening step does before the dial: a fresh session and the socket listening on loopback.

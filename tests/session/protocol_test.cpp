@@ -53,7 +53,7 @@ protected:
             sock.BuildEndOfActivityFrame(endCode);
         ASSERT_EQ(session.sessionState, state);
         host.timerCalls.clear();
-        host.disconnectEnabled = 0;
+        host.authorisations = 0;
     }
 
     RecordingSessionHost host;
@@ -222,7 +222,7 @@ TEST_F(SessionProtocol, AuthorisedFlagFollowsEveryFrameUntilEndOfActivity)
 {
     reach(SessionState::ActivityRunning);
     EXPECT_TRUE(sock.ProcessTerminalFrame({bytes({16, 1, 'M'})}).authorised);
-    EXPECT_EQ(host.disconnectEnabled, 0);
+    EXPECT_EQ(host.authorisations, 0);
     sock.BuildEndOfActivityFrame(0);
     EXPECT_FALSE(session.activityAuthorized);
     EXPECT_FALSE(sock.ProcessTerminalFrame({bytes({34, 1, 0})}).authorised);
@@ -232,7 +232,7 @@ TEST_F(SessionProtocol, AuthorisationEnablesDisconnectButton)
 {
     reach(SessionState::Identified);
     sock.ProcessTerminalFrame({bytes({33, 1, 0})});
-    EXPECT_EQ(host.disconnectEnabled, 1);
+    EXPECT_EQ(host.authorisations, 1);
 }
 
 TEST_F(SessionProtocol, TextsComeFromTheCopiedWindowSectionFirst)

@@ -251,7 +251,8 @@ TEST(SessionRuntime, ActivityRequestWaitsForTheTerminalsReport)
     ASSERT_TRUE(QTest::qWaitFor([&] { return world.runtime->vars.FtpSessionOpen; }, kBoundMs));
     EXPECT_FALSE(world.runtime->vars.PendingActivitySet);
     EXPECT_EQ(world.ftp.calls.count(QStringLiteral("open 127.0.0.1:21 jvz")), 2);
-    EXPECT_EQ(world.window.terminalInfoCommand, 0) << "the menu's activity, not the requested one, decides";
+    // Reported without an activity: the window's commands follow its own menu's, not the requested one.
+    EXPECT_EQ(world.window.connectionStates.count(ConnectionState::ActivityRunning), 2);
 }
 
 // --- the socket's events, raised by the test
@@ -527,12 +528,36 @@ TEST(SessionRuntimeDisconnect, NetworkLinkWithoutProtocolOnlyResetsTheWindow)
     EXPECT_EQ(w.transport.closes, 0);
     EXPECT_FALSE(w.rt().vars.LinkUp);
     EXPECT_EQ(w.world.window.linkStatus, kDisconnected);
-    EXPECT_TRUE(w.world.window.menu(SessionMenu::TerminalConnect));
-    EXPECT_FALSE(w.world.window.menu(SessionMenu::TerminalDisconnect));
-    EXPECT_TRUE(w.world.window.iconPressed.value(int(IconBarButton::Disconnect)));
-    EXPECT_FALSE(w.world.window.iconPressed.value(int(IconBarButton::Connect)));
+    EXPECT_EQ(w.world.window.connectionStates,
+              (QList<ConnectionState>{ConnectionState::Disconnecting, ConnectionState::Closed}));
+    EXPECT_EQ(w.rt().connectionState(), ConnectionState::Closed);
     EXPECT_EQ(w.world.window.statusBar4, QStringLiteral("<TerminalContent>"));
     EXPECT_TRUE(w.world.window.statusBar1Hidden);
+}
+
+// The reports come where the switches they replace came, among the window's own steps.
+TEST(SessionRuntimeReports, ComeInTheirPlaceAmongTheWindowSteps)
+{
+    const auto connection = [](ConnectionState s) { return QStringLiteral("connection %1").arg(int(s)); };
+    const auto ftp = [](FtpSessionState s) { return QStringLiteral("ftp %1").arg(int(s)); };
+    ScriptedWorld w;
+    w.world.settings.gNTProtocol = false;
+    w.world.batch.gSerialLink = false;
+    w.world.identity.swapDisk = QStringLiteral("SWAP");
+    w.rt().AfterConnectCommands();
+    ASSERT_TRUE(w.rt().vars.FtpSessionOpen);
+    EXPECT_EQ(w.world.window.steps,
+              (QStringList{ftp(FtpSessionState::Opening), QStringLiteral("status bar 4 <TerminalContent>'\\'"),
+                           QStringLiteral("list \\"), ftp(FtpSessionState::Open), QStringLiteral("reset pointer"),
+                           QStringLiteral("unload warning"), connection(ConnectionState::Connected)}));
+
+    w.world.window.steps.clear();
+    w.rt().MNU_Terminal_Disconnect_Click();
+    EXPECT_EQ(w.world.window.steps,
+              (QStringList{connection(ConnectionState::Disconnecting), ftp(FtpSessionState::Closed),
+                           QStringLiteral("clear list"), connection(ConnectionState::Closed),
+                           QStringLiteral("hide status bar 1"), QStringLiteral("status bar 4 <TerminalContent>"),
+                           QStringLiteral("reset pointer"), QStringLiteral("unload warning")}));
 }
 
 TEST(SessionRuntimeDisconnect, BeforeAuthorisationTheSessionEndGoesAtOnceOrWaits)
@@ -640,8 +665,7 @@ TEST(SessionRuntimeFtp, OpenSessionRecordsTheLoginAndSwitchesTheCommands)
     const QString text = QStringLiteral("<FTPState><FTP_successful> (ttyACM0)");
     EXPECT_EQ(w.world.window.linkStatus, text);
     EXPECT_TRUE(w.world.window.progress.contains(text));
-    EXPECT_TRUE(w.world.window.menu(SessionMenu::TerminalConfig));
-    EXPECT_TRUE(w.world.window.backFolderEnabled);
+    EXPECT_EQ(w.world.window.ftpStates, (QList<FtpSessionState>{FtpSessionState::Opening, FtpSessionState::Open}));
     EXPECT_EQ(w.world.window.terminalDir, QStringLiteral("\\SWAP\\"));
     EXPECT_EQ(w.world.window.statusBar4, QStringLiteral("<TerminalContent>'\\SWAP\\'"));
     EXPECT_EQ(w.world.ftp.calls.last(), QStringLiteral("cd \\SWAP\\"));
@@ -707,6 +731,7 @@ TEST(SessionRuntimeFtp, FailedOpeningKeepsTheMessagesAndRecordsMinusNine)
               QStringLiteral("<ErrorIn> InternetConnect <Function>.\r\n<MSG_ERROR_INTERNET_CANNOT_CONNECT>\r\n"));
     EXPECT_EQ(w.world.window.linkStatus, QStringLiteral("<FTPState><FTP_Failled> (ttyACM0)"));
     EXPECT_TRUE(w.world.window.listed.isEmpty());
+    EXPECT_EQ(w.world.window.ftpStates, QList<FtpSessionState>{FtpSessionState::Opening});
     EXPECT_EQ(w.world.link.ghFtpSession, nullptr);
 }
 
@@ -717,6 +742,7 @@ TEST(SessionRuntimeFtp, ClosingAClosedSessionChangesNothing)
     EXPECT_TRUE(w.world.window.trace.isEmpty());
     EXPECT_TRUE(w.world.window.linkStatus.isEmpty());
     EXPECT_TRUE(w.world.ftp.calls.isEmpty());
+    EXPECT_TRUE(w.world.window.ftpStates.isEmpty());
 }
 
 TEST(SessionRuntimeFtp, ClosingAnOpenSessionSwitchesTheCommandsOff)
@@ -729,10 +755,8 @@ TEST(SessionRuntimeFtp, ClosingAnOpenSessionSwitchesTheCommandsOff)
     EXPECT_EQ(w.world.ftp.calls.last(), QStringLiteral("close"));
     EXPECT_EQ(w.world.link.ghFtpSession, nullptr);
     EXPECT_EQ(w.world.link.ghInternet, nullptr);
-    EXPECT_FALSE(w.world.window.menu(SessionMenu::TerminalApplicationList));
-    EXPECT_EQ(w.world.window.terminalInfoCommand, 0);
-    EXPECT_EQ(w.world.window.transferRefreshes, QList<bool>{false});
-    EXPECT_EQ(w.world.window.uploadDisabled, 1);
+    EXPECT_EQ(w.world.window.ftpStates,
+              (QList<FtpSessionState>{FtpSessionState::Opening, FtpSessionState::Open, FtpSessionState::Closed}));
     EXPECT_EQ(w.world.window.terminalListCleared, 1);
     EXPECT_EQ(w.world.window.linkStatus, QStringLiteral("<FTPState><FTP_Disconnected>"));
 }

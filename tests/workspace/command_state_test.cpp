@@ -1,9 +1,11 @@
 // Which command is enabled when: the table without any window.
 #include "workspace/CommandState.h"
 
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 using namespace jvz;
 
@@ -101,6 +103,85 @@ TEST(CommandState, TransferAndInformationSwitches)
         EXPECT_EQ(s.enabled(Command::TerminalInfo), c.info);
         EXPECT_EQ(s.dropsAccepted(), c.drops);
     }
+}
+
+// What the session's phases switch, and what they leave. Each row runs from two states, every item on and every item
+// off: an item the phase sets has its value from both, an item it leaves ('-') keeps the one it had.
+TEST(CommandState, SessionPhasesSwitchWhatTheyBeginAndLeaveTheRest)
+{
+    using Report = std::function<void(CommandState&)>;
+    const auto connection = [](ConnectionState state) { return [state](CommandState& s) { s.follow(state); }; };
+    const auto ftp = [](FtpSessionState state) { return [state](CommandState& s) { s.follow(state); }; };
+    using S = ConnectionState;
+    using F = FtpSessionState;
+    // The items, in the order of the expected texts: the icon bar's Connect and Disconnect shown pressed, the same
+    // buttons switched on, the Terminal menu's Connect, Disconnect, application list, identification and
+    // configuration file, the terminal list's BackFolder, the download, the upload.
+    struct Item {
+        Command command;
+        bool pressed;
+    };
+    const Item items[] = {
+        {Command::IconConnect, true},         {Command::IconDisconnect, true},  {Command::IconConnect, false},
+        {Command::IconDisconnect, false},     {Command::Connect, false},        {Command::Disconnect, false},
+        {Command::ApplicationList, false},    {Command::TerminalConfig, false}, {Command::TerminalInfo, false},
+        {Command::TerminalBackFolder, false}, {Command::Download, false},       {Command::Upload, false},
+    };
+    const struct {
+        const char* name;
+        uint8_t activity;
+        std::vector<Report> reports;
+        const char* expected; // pressed C D, buttons C D, menus C D list identification info, back, down, up
+    } rows[] = {
+        {"closed", 1, {connection(S::Closed)}, "011110------"},
+        {"connect abandoned", 1, {connection(S::ConnectAbandoned)}, "01----------"},
+        {"connect failed", 1, {connection(S::ConnectFailed)}, "01-1--------"},
+        {"connecting", 1, {connection(S::Connecting)}, "1--0--------"},
+        {"authorised", 1, {connection(S::Authorised)}, "---1--------"},
+        {"connected straight to the FTP session", 1, {connection(S::Connected)}, "----011-----"},
+        {"download running", 1, {connection(S::ActivityRunning)}, "10--011-0---"},
+        {"diagnostic running", 2, {connection(S::ActivityRunning)}, "10--01--0---"},
+        {"maintenance running", 3, {connection(S::ActivityRunning)}, "10--011-1---"},
+        {"disconnecting", 1, {connection(S::Disconnecting)}, "--00--------"},
+        {"entry missing once connecting",
+         1,
+         {connection(S::Connecting), connection(S::ConnectAbandoned)},
+         "01-0--------"},
+        {"closed after disconnecting", 1, {connection(S::Disconnecting), connection(S::Closed)}, "011110------"},
+        {"FTP session opening", 1, {ftp(F::Opening)}, "---------1--"},
+        {"FTP session open", 1, {ftp(F::Open)}, "---1---1----"},
+        {"FTP session closed", 2, {ftp(F::Closed)}, "------0-0-00"},
+    };
+    for (const auto& row : rows) {
+        for (bool before : {true, false}) {
+            SCOPED_TRACE(std::string(row.name) + (before ? ", from all on" : ", from all off"));
+            CommandState s = wiredState();
+            s.setActivity(row.activity);
+            s.setFtpSessionOpen(true);
+            for (const Item& item : items)
+                item.pressed ? s.setPressed(item.command, before) : s.setSwitched(item.command, before);
+            for (const Report& report : row.reports)
+                report(s);
+            ASSERT_EQ(std::strlen(row.expected), std::size(items));
+            for (size_t i = 0; i < std::size(items); ++i) {
+                const Item& item = items[i];
+                const char e = row.expected[i];
+                const bool want = e == '-' ? before : e == '1';
+                const bool got = item.pressed ? s.pressed(item.command) : s.switchedOn(item.command);
+                EXPECT_EQ(got, want) << (item.pressed ? "pressed " : "switched ") << commandName(item.command);
+            }
+        }
+    }
+}
+
+TEST(CommandState, ClosingTheFtpSessionRefusesDrops)
+{
+    CommandState s = wiredState();
+    s.setFtpSessionOpen(true);
+    s.RefreshTransferCommands(true);
+    ASSERT_TRUE(s.dropsAccepted());
+    s.follow(FtpSessionState::Closed);
+    EXPECT_FALSE(s.dropsAccepted());
 }
 
 TEST(CommandState, UnwiredCommandStaysOffWhateverItsSwitch)

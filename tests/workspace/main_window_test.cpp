@@ -449,14 +449,14 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     w.settings.gNTProtocol = false;
     frmMainJVZ& window = w.build();
     w.attachSession();
-    SessionWindow& adapter = *window.sessionWindow();
     QAction* download = w.action("MNU_Terminal_Download");
     const auto& ui = window.controls();
 
     window.session()->OpenFtpSession();
     ASSERT_TRUE(window.FtpSessionOpen());
-    adapter.RefreshTransferCommands(true);
-    adapter.EnableTerminalInfoCommand();
+    EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig)) << "the open session's report switched it";
+    window.RefreshTransferCommands(true);
+    window.EnableTerminalInfoCommand();
     EXPECT_FALSE(download->isEnabled()) << "no selection allows it yet";
     EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled()) << "the assembled window has its handler";
@@ -466,7 +466,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     window.wireCommand(Command::TerminalInfo, [] {});
     EXPECT_FALSE(download->isEnabled()) << "never without a selection that allows it";
     window.commandState().setDownloadSelection(true);
-    adapter.RefreshTransferCommands(true);
+    window.RefreshTransferCommands(true);
     EXPECT_TRUE(download->isEnabled());
     EXPECT_TRUE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(window.DownloadEnabled());

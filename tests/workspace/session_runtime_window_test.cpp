@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace jvz;
 
@@ -76,8 +77,20 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         window.switchCommand(Command::Disconnect, true);
         window.SetIconButton(jvz::IconButton::Disconnect, true, false);
         window.SetStatusPanel(jvz::StatusPanel::LinkState, QString());
-        const int hangUps = world.attachSession().dialUp.hangUps;
+        jvztest::FakeDialUpLink& dialUp = world.attachSession().dialUp;
+        const int hangUps = dialUp.hangUps;
+        // While the disconnect runs, both buttons are switched off (not only refused while the window is busy).
+        std::optional<bool> connectWhileDown, disconnectWhileDown;
+        dialUp.duringHangUp = [&] {
+            connectWhileDown = window.commandState().switchedOn(Command::IconConnect) ||
+                               window.iconButton(jvz::IconButton::Connect)->isEnabled();
+            disconnectWhileDown = window.commandState().switchedOn(Command::IconDisconnect) ||
+                                  window.iconButton(jvz::IconButton::Disconnect)->isEnabled();
+        };
         c.run();
+        dialUp.duringHangUp = nullptr;
+        EXPECT_EQ(connectWhileDown, std::optional<bool>(false));
+        EXPECT_EQ(disconnectWhileDown, std::optional<bool>(false));
         EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), text("TerminalState") + text("Disconnected"));
         EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
         EXPECT_TRUE(action(Command::Connect)->isEnabled());
@@ -85,6 +98,7 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
         EXPECT_FALSE(window.iconButton(jvz::IconButton::Connect)->isChecked());
         EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isEnabled());
+        EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
     }
     EXPECT_EQ(world.quits, 0) << "an interactive run goes on";
 }
@@ -102,6 +116,15 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
     EXPECT_EQ(window.StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
     EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState),
               text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
+    // Connected straight to the FTP session: the menus switched, the connect shown pressed, the disconnect
+    // button on again (and still shown pressed: nothing released it).
+    EXPECT_FALSE(action(Command::Connect)->isEnabled());
+    EXPECT_TRUE(action(Command::Disconnect)->isEnabled());
+    EXPECT_TRUE(window.commandState().switchedOn(Command::ApplicationList));
+    EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig));
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isChecked());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
+    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
 
     // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
     // type in it), connected again: the box is what is used.

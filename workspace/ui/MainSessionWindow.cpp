@@ -5,14 +5,11 @@
 #include "core/TerminalSession.h"
 #include "core/ui/FrmWarningMsg.h"
 #include "frmMainJVZ.h"
-#include "session/SessionRuntime.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
-#include <QToolBar>
 
 namespace jvz {
 
@@ -46,66 +43,6 @@ void MainSessionWindow::ProgressComment(const QString& text)
 {
     if (m_parts.progressComment)
         m_parts.progressComment(text);
-}
-
-// Every switch goes through the window's command state, which also knows what this build has wired.
-void MainSessionWindow::SetIconButtonEnabled(IconBarButton button, bool enabled)
-{
-    m_window.switchCommand(button == IconBarButton::Connect ? Command::IconConnect : Command::IconDisconnect, enabled);
-}
-
-void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
-{
-    m_window.iconButton(button == IconBarButton::Connect ? IconButton::Connect : IconButton::Disconnect)
-        ->setChecked(pressed);
-}
-
-void MainSessionWindow::SetMenuEnabled(SessionMenu menu, bool enabled)
-{
-    switch (menu) {
-    case SessionMenu::TerminalConnect:
-        m_window.switchCommand(Command::Connect, enabled);
-        return;
-    case SessionMenu::TerminalDisconnect:
-        m_window.switchCommand(Command::Disconnect, enabled);
-        return;
-    case SessionMenu::TerminalApplicationList:
-        m_window.switchCommand(Command::ApplicationList, enabled);
-        return;
-    case SessionMenu::TerminalConfig:
-        m_window.switchCommand(Command::TerminalConfig, enabled);
-        return;
-    }
-}
-
-void MainSessionWindow::EnableTerminalInfoCommand()
-{
-    m_window.EnableTerminalInfoCommand();
-}
-
-void MainSessionWindow::DisableTerminalInfoCommand()
-{
-    m_window.DisableTerminalInfoCommand();
-}
-
-void MainSessionWindow::RefreshTransferCommands(bool enable)
-{
-    const bool open = m_runtime && m_runtime->vars.FtpSessionOpen;
-    if (enable && open && m_parts.enableTransferCommands) {
-        m_parts.enableTransferCommands();
-        return;
-    }
-    m_window.RefreshTransferCommands(enable && open);
-}
-
-void MainSessionWindow::DisableUploadCommand()
-{
-    m_window.DisableUploadCommand();
-}
-
-void MainSessionWindow::EnableBackFolder()
-{
-    m_window.switchCommand(Command::TerminalBackFolder, true);
 }
 
 void MainSessionWindow::ClearTerminalList()
@@ -162,19 +99,11 @@ QString MainSessionWindow::lineText(const QLineEdit* box, const QString& fallbac
     return box ? box->text() : fallback;
 }
 
-QString MainSessionWindow::TerminalAddressText() const
+FtpCredentials MainSessionWindow::credentials() const
 {
-    return lineText(m_window.controls().txtIp, m_settings.gIpLocalAddress);
-}
-
-QString MainSessionWindow::LoginText() const
-{
-    return lineText(m_window.controls().txtLogin, m_settings.gFtpUserName);
-}
-
-QString MainSessionWindow::PasswordText() const
-{
-    return lineText(m_window.controls().txtPassword, m_settings.gFtpPassword);
+    const MainWindowControls& ui = m_window.controls();
+    return {lineText(ui.txtIp, m_settings.gIpLocalAddress), lineText(ui.txtLogin, m_settings.gFtpUserName),
+            lineText(ui.txtPassword, m_settings.gFtpPassword)};
 }
 
 QString MainSessionWindow::PhonebookPort() const

@@ -15,7 +15,6 @@ struct AppSettings;
 struct BatchRun;
 struct TerminalSession;
 class FrmWarningMsg;
-class SessionRuntime;
 class frmMainJVZ;
 
 // What the session reaches on the main window through other parts of the program.
@@ -25,45 +24,36 @@ struct MainSessionWindowParts {
     std::function<void(const QString&)> seeProductCode;  // the local catalogue filter
     std::function<void()> clearTerminalList;             // ListView2
     std::function<void(const QString&)> enumTerminalDirectory;
-    std::function<void()> enableTransferCommands; // from the selections, with an FTP session open
 };
 
 // The main window as the session runtime sees it, through the window's controls; the text boxes fall back to
-// the settings they are filled from.
+// the settings they are filled from. The session's terminal list and product code reach the parts through
+// the window, which connects them to the session's signals.
 class MainSessionWindow : public SessionWindow {
 public:
     MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch, TerminalSession& session,
                       MainSessionWindowParts parts = {});
     ~MainSessionWindow() override;
 
-    void setRuntime(SessionRuntime* runtime) { m_runtime = runtime; }
+    // The terminal file list ListView2: emptied, or filled with the FTP session's current directory.
+    void ClearTerminalList();
+    void FtpEnumDirectory(const QString& directory);
+    // Selects the local catalogue filter of the product.
+    void SeeProductCode(const QString& productCode);
 
     const MBLanguages& language() const override;
     void AddTrace(const QString& line) override;
     void SetLinkStatus(const QString& text) override;
     void ProgressComment(const QString& text) override;
-    void SetIconButtonEnabled(IconBarButton button, bool enabled) override;
-    void SetIconButtonPressed(IconBarButton button, bool pressed) override;
-    void SetMenuEnabled(SessionMenu menu, bool enabled) override;
-    void EnableTerminalInfoCommand() override;
-    void DisableTerminalInfoCommand() override;
-    void RefreshTransferCommands(bool enable) override;
-    void DisableUploadCommand() override;
-    void EnableBackFolder() override;
-    void ClearTerminalList() override;
-    void FtpEnumDirectory(const QString& directory) override;
     QString& CurrentTerminalDir() override;
     void HideStatusBar1() override;
     void SetStatusBar4(const QString& text) override;
     void ResetMousePointer() override;
     void ShowWarningMessage(const QString& text, int32_t flashingMs, int32_t displayingMs) override;
     void UnloadWarningMessage() override;
-    QString TerminalAddressText() const override;
-    QString LoginText() const override;
-    QString PasswordText() const override;
+    FtpCredentials credentials() const override;
     QString PhonebookPort() const override;
     uint8_t ActivityAsked() const override;
-    void SeeProductCode(const QString& productCode) override;
 
 private:
     static QString lineText(const QLineEdit* box, const QString& fallback);
@@ -73,7 +63,6 @@ private:
     BatchRun& m_batch;
     TerminalSession& m_session;
     MainSessionWindowParts m_parts;
-    SessionRuntime* m_runtime = nullptr;
     QPointer<FrmWarningMsg> m_warning;
 };
 

@@ -228,6 +228,11 @@ void frmMainJVZ::connectCommands()
             continue;
         connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
     }
+    // A click toggles the connect and disconnect buttons: what they show stays the command state's.
+    for (const IconButtonRow& b : kIconButtons)
+        if (b.ownCommand)
+            connect(m_ui.iconButton(b.button), &QAction::toggled, this,
+                    [this, command = b.command](bool on) { m_commands.setPressed(command, on); });
     connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this, [this](QAction* a) {
         for (const IconButtonRow& b : kIconButtons)
             if (m_ui.iconButton(b.button) == a)
@@ -372,10 +377,13 @@ void frmMainJVZ::applyCommandState()
     for (int i = 0; i < kCommandCount; ++i)
         if (QAction* a = m_ui.actions[i])
             a->setEnabled(m_commands.enabled(static_cast<Command>(i)));
-    // The icon bar's terminal commands follow their menu items.
-    for (const IconButtonRow& b : kIconButtons)
-        if (!b.ownCommand)
+    // The icon bar's terminal commands follow their menu items; the connect and disconnect show pressed.
+    for (const IconButtonRow& b : kIconButtons) {
+        if (b.ownCommand)
+            m_ui.iconButton(b.button)->setChecked(m_commands.pressed(b.command));
+        else
             m_ui.iconButton(b.button)->setEnabled(m_commands.enabled(b.command));
+    }
 }
 
 void frmMainJVZ::setBusy(bool entering)
@@ -466,18 +474,41 @@ SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServ
     m_terminalInfo = &state.terminalInfo; // the local explorer lists the package descriptor of its product
     if (!parts.seeProductCode)
         parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
-    if (!parts.enableTransferCommands)
-        parts.enableTransferCommands = [this] { RefreshTransferCommands(true); };
     m_session.reset();
     m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, state.session, std::move(parts));
     FtpClient& ftp = services.ftp;
     Notifier& notifier = services.notifier;
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
-    m_sessionWindow->setRuntime(m_session.get());
+    followSession(*m_session);
     // terminal explorer
     m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
     connectPanes();
     return *m_session;
+}
+
+void frmMainJVZ::followSession(SessionRuntime& session)
+{
+    MainSessionWindow* adapter = m_sessionWindow.get();
+    connect(&session, &SessionRuntime::connectionStateChanged, this,
+            [this](ConnectionState state) { followSessionState(state); });
+    connect(&session, &SessionRuntime::ftpSessionChanged, this,
+            [this](FtpSessionState state) { followSessionState(state); });
+    connect(&session, &SessionRuntime::terminalListCleared, this, [adapter] { adapter->ClearTerminalList(); });
+    connect(&session, &SessionRuntime::terminalFolderEntered, this,
+            [adapter](const QString& folder) { adapter->FtpEnumDirectory(folder); });
+    connect(&session, &SessionRuntime::productCodeSeen, this,
+            [adapter](const QString& code) { adapter->SeeProductCode(code); });
+}
+
+void frmMainJVZ::followSessionState(SessionStateReport state)
+{
+    m_commands.setFtpSessionOpen(FtpSessionOpen());
+    m_commands.setActivity(m_activityAsked);
+    std::visit([this](auto s) { m_commands.follow(s); }, state);
+    // Closing the FTP session refreshes the transfer commands: the lists and the tree refuse drops again.
+    if (state == SessionStateReport{FtpSessionState::Closed})
+        applyDrops();
+    applyCommandState();
 }
 
 SessionWindow* frmMainJVZ::sessionWindow() const
@@ -922,9 +953,12 @@ QString frmMainJVZ::StatusBar4Text() const
 void frmMainJVZ::SetIconButton(IconButton button, bool enabled, bool pressed)
 {
     const IconButtonRow& b = iconButtonRow(button);
-    if (b.ownCommand)
+    if (b.ownCommand) {
         m_commands.setSwitched(b.command, enabled);
-    m_ui.iconButton(button)->setChecked(pressed);
+        m_commands.setPressed(b.command, pressed);
+    } else {
+        m_ui.iconButton(button)->setChecked(pressed);
+    }
     applyCommandState();
 }
 

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 
 class QComboBox;
 class QTimer;
@@ -176,6 +177,9 @@ public:
     bool DownloadEnabled() const { return m_commands.DownloadEnabled(); }
     void CheckNetworkMenu();
 
+    // A state the session reported.
+    using SessionStateReport = std::variant<ConnectionState, FtpSessionState>;
+
     // The session: socket events, timers, FTP session and disconnect, built once the program's services exist.
     SessionRuntime& createSession(SessionRuntimeState state, SessionServices services, MainSessionWindowParts parts,
                                   const RuntimeTimings& timings);
@@ -236,6 +240,9 @@ private:
     // The table of the panes' signals (and the command helpers') and what answers each; a pane is connected
     // once, when it exists.
     void connectPanes();
+    // The session's reports: its states go to the command state, its list and product code to the panes.
+    void followSession(SessionRuntime& session);
+    void followSessionState(SessionStateReport state);
     bool firstConnection(QObject* pane);
     void disableCatalogueCommands(bool catalogMenuToo);
     void switchCommands(std::initializer_list<Command> commands, bool on);

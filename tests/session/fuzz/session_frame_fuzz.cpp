@@ -16,7 +16,7 @@ class SilentHost : public jvz::SessionHost {
 public:
     void ActivTempoRespSocket(bool, int) override {}
     void trace(const QString&) override {}
-    void enableDisconnectButton() override {}
+    void activityAuthorised() override {}
     void SeeProductCode(const QString&) override {}
     jvz::TerminalInfoFields& terminalInfo() override { return info; }
     uint8_t activityAsked() const override { return activity; }
