@@ -137,6 +137,10 @@ public:
     void HangUpPpp(bool hangUp);
     void AfterConnectCommands();
 
+signals:
+    // vars.FtpSessionOpen changed: the window keeps it as its own state.
+    void ftpSessionOpenChanged(bool open);
+
 private:
     // SessionHost
     void trace(const QString& line) override;

@@ -327,7 +327,7 @@ TEST(MainWindowLoad, FtpSessionFromTheFullWindowLogsInWithTheSettingsUser)
     w.settings.gNTProtocol = false;
     frmMainJVZ& window = w.build();
     auto& d = w.attachSession();
-    window.session()->OpenFtpSession();
+    w.assembly->session().OpenFtpSession();
     EXPECT_EQ(d.ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
     EXPECT_TRUE(window.FtpSessionOpen());
 }
@@ -449,11 +449,11 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     w.settings.gNTProtocol = false;
     frmMainJVZ& window = w.build();
     w.attachSession();
-    SessionWindow& adapter = *window.sessionWindow();
+    SessionWindow& adapter = w.assembly->sessionWindow();
     QAction* download = w.action("MNU_Terminal_Download");
     const auto& ui = window.controls();
 
-    window.session()->OpenFtpSession();
+    w.assembly->session().OpenFtpSession();
     ASSERT_TRUE(window.FtpSessionOpen());
     adapter.RefreshTransferCommands(true);
     adapter.EnableTerminalInfoCommand();
@@ -473,7 +473,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
     EXPECT_TRUE(window.iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
 
-    window.session()->CloseFtpSession();
+    w.assembly->session().CloseFtpSession();
     EXPECT_FALSE(download->isEnabled());
     EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());

@@ -166,7 +166,7 @@ TEST_F(WindowFilters, SessionReachesTheFilterThroughTheWindowsHook)
     jvztest::MainWindowWorld w;
     frmMainJVZ& window = shown(w);
     w.attachSession();
-    window.sessionWindow()->SeeProductCode(QStringLiteral("M40"));
+    w.assembly->sessionWindow().SeeProductCode(QStringLiteral("M40"));
     EXPECT_EQ(window.controls().combo2->currentText(), QStringLiteral("*.M40"));
 }
 

@@ -4,8 +4,10 @@
 #include "core/BatchRun.h"
 #include "core/TerminalSession.h"
 #include "core/ui/FrmWarningMsg.h"
-#include "frmMainJVZ.h"
-#include "session/SessionRuntime.h"
+#include "workspace/ui/MainWindowCommands.h"
+#include "workspace/ui/MainWindowControls.h"
+#include "workspace/ui/StatusPanels.h"
+#include "workspace/ui/TraceBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,9 +18,9 @@
 
 namespace jvz {
 
-MainSessionWindow::MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch,
+MainSessionWindow::MainSessionWindow(MainSessionWindowView view, AppSettings& settings, BatchRun& batch,
                                      TerminalSession& session, MainSessionWindowParts parts)
-    : m_window(window), m_settings(settings), m_batch(batch), m_session(session), m_parts(std::move(parts))
+    : m_view(view), m_settings(settings), m_batch(batch), m_session(session), m_parts(std::move(parts))
 {
 }
 
@@ -29,17 +31,17 @@ MainSessionWindow::~MainSessionWindow()
 
 const MBLanguages& MainSessionWindow::language() const
 {
-    return m_window.language();
+    return m_view.language;
 }
 
 void MainSessionWindow::AddTrace(const QString& line)
 {
-    m_window.traceBox().add(line);
+    m_view.trace.add(line);
 }
 
 void MainSessionWindow::SetLinkStatus(const QString& text)
 {
-    m_window.SetStatusPanel(StatusPanel::LinkState, text);
+    m_view.controls.bar2Panels.at(static_cast<size_t>(StatusPanel::LinkState) - 1)->setText(text);
 }
 
 void MainSessionWindow::ProgressComment(const QString& text)
@@ -51,12 +53,13 @@ void MainSessionWindow::ProgressComment(const QString& text)
 // Every switch goes through the window's command state, which also knows what this build has wired.
 void MainSessionWindow::SetIconButtonEnabled(IconBarButton button, bool enabled)
 {
-    m_window.switchCommand(button == IconBarButton::Connect ? Command::IconConnect : Command::IconDisconnect, enabled);
+    m_view.commands.switchCommand(button == IconBarButton::Connect ? Command::IconConnect : Command::IconDisconnect,
+                                  enabled);
 }
 
 void MainSessionWindow::SetIconButtonPressed(IconBarButton button, bool pressed)
 {
-    m_window.iconButton(button == IconBarButton::Connect ? IconButton::Connect : IconButton::Disconnect)
+    m_view.controls.iconButton(button == IconBarButton::Connect ? IconButton::Connect : IconButton::Disconnect)
         ->setChecked(pressed);
 }
 
@@ -64,60 +67,53 @@ void MainSessionWindow::SetMenuEnabled(SessionMenu menu, bool enabled)
 {
     switch (menu) {
     case SessionMenu::TerminalConnect:
-        m_window.switchCommand(Command::Connect, enabled);
+        m_view.commands.switchCommand(Command::Connect, enabled);
         return;
     case SessionMenu::TerminalDisconnect:
-        m_window.switchCommand(Command::Disconnect, enabled);
+        m_view.commands.switchCommand(Command::Disconnect, enabled);
         return;
     case SessionMenu::TerminalApplicationList:
-        m_window.switchCommand(Command::ApplicationList, enabled);
+        m_view.commands.switchCommand(Command::ApplicationList, enabled);
         return;
     case SessionMenu::TerminalConfig:
-        m_window.switchCommand(Command::TerminalConfig, enabled);
+        m_view.commands.switchCommand(Command::TerminalConfig, enabled);
         return;
     }
 }
 
 void MainSessionWindow::EnableTerminalInfoCommand()
 {
-    m_window.EnableTerminalInfoCommand();
+    m_view.commands.EnableTerminalInfoCommand();
 }
 
 void MainSessionWindow::DisableTerminalInfoCommand()
 {
-    m_window.DisableTerminalInfoCommand();
+    m_view.commands.DisableTerminalInfoCommand();
 }
 
 void MainSessionWindow::RefreshTransferCommands(bool enable)
 {
-    const bool open = m_runtime && m_runtime->vars.FtpSessionOpen;
-    if (enable && open && m_parts.enableTransferCommands) {
-        m_parts.enableTransferCommands();
-        return;
-    }
-    m_window.RefreshTransferCommands(enable && open);
+    m_view.commands.RefreshTransferCommands(enable && m_view.commands.FtpSessionOpen());
 }
 
 void MainSessionWindow::DisableUploadCommand()
 {
-    m_window.DisableUploadCommand();
+    m_view.commands.DisableUploadCommand();
 }
 
 void MainSessionWindow::EnableBackFolder()
 {
-    m_window.switchCommand(Command::TerminalBackFolder, true);
+    m_view.commands.switchCommand(Command::TerminalBackFolder, true);
 }
 
 void MainSessionWindow::ClearTerminalList()
 {
-    if (m_parts.clearTerminalList)
-        m_parts.clearTerminalList();
+    emit terminalListCleared();
 }
 
 void MainSessionWindow::FtpEnumDirectory(const QString& directory)
 {
-    if (m_parts.enumTerminalDirectory)
-        m_parts.enumTerminalDirectory(directory);
+    emit terminalDirectoryListed(directory);
 }
 
 QString& MainSessionWindow::CurrentTerminalDir()
@@ -127,13 +123,13 @@ QString& MainSessionWindow::CurrentTerminalDir()
 
 void MainSessionWindow::HideStatusBar1()
 {
-    if (QWidget* bar = m_window.controls().statusBar1)
+    if (QWidget* bar = m_view.controls.statusBar1)
         bar->hide();
 }
 
 void MainSessionWindow::SetStatusBar4(const QString& text)
 {
-    m_window.SetStatusBar4(text);
+    m_view.controls.bar4Text->setText(text);
 }
 
 void MainSessionWindow::ResetMousePointer()
@@ -146,7 +142,7 @@ void MainSessionWindow::ShowWarningMessage(const QString& text, int32_t flashing
 {
     if (!m_warning)
         m_warning = new FrmWarningMsg([this] { return m_batch.gBatchMode; });
-    m_warning->init(m_window.language(), text, flashingMs, displayingMs);
+    m_warning->init(m_view.language, text, flashingMs, displayingMs);
     m_warning->show();
     m_warning->repaint();
 }
@@ -164,17 +160,17 @@ QString MainSessionWindow::lineText(const QLineEdit* box, const QString& fallbac
 
 QString MainSessionWindow::TerminalAddressText() const
 {
-    return lineText(m_window.controls().txtIp, m_settings.gIpLocalAddress);
+    return lineText(m_view.controls.txtIp, m_settings.gIpLocalAddress);
 }
 
 QString MainSessionWindow::LoginText() const
 {
-    return lineText(m_window.controls().txtLogin, m_settings.gFtpUserName);
+    return lineText(m_view.controls.txtLogin, m_settings.gFtpUserName);
 }
 
 QString MainSessionWindow::PasswordText() const
 {
-    return lineText(m_window.controls().txtPassword, m_settings.gFtpPassword);
+    return lineText(m_view.controls.txtPassword, m_settings.gFtpPassword);
 }
 
 QString MainSessionWindow::PhonebookPort() const
@@ -184,13 +180,12 @@ QString MainSessionWindow::PhonebookPort() const
 
 uint8_t MainSessionWindow::ActivityAsked() const
 {
-    return m_window.activityAsked();
+    return m_view.commands.activityAsked();
 }
 
 void MainSessionWindow::SeeProductCode(const QString& productCode)
 {
-    if (m_parts.seeProductCode)
-        m_parts.seeProductCode(productCode);
+    emit productCodeSeen(productCode);
 }
 
 } // namespace jvz

@@ -2,6 +2,7 @@
 
 #include "session/SessionWindow.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -13,30 +14,36 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
+struct MainWindowControls;
 struct TerminalSession;
 class FrmWarningMsg;
-class SessionRuntime;
-class frmMainJVZ;
+class MBLanguages;
+class MainWindowCommands;
+class TraceBox;
 
 // What the session reaches on the main window through other parts of the program.
 struct MainSessionWindowParts {
     std::function<void(const QString&)> progressComment; // the progress window of the run
     std::function<QString()> phonebookPort;              // the port of the program's dial-up entry
-    std::function<void(const QString&)> seeProductCode;  // the local catalogue filter
-    std::function<void()> clearTerminalList;             // ListView2
-    std::function<void(const QString&)> enumTerminalDirectory;
-    std::function<void()> enableTransferCommands; // from the selections, with an FTP session open
+};
+
+// The main window's parts the adapter works on: its controls, trace box, texts and commands.
+struct MainSessionWindowView {
+    const MainWindowControls& controls;
+    TraceBox& trace;
+    const MBLanguages& language;
+    MainWindowCommands& commands;
 };
 
 // The main window as the session runtime sees it, through the window's controls; the text boxes fall back to
-// the settings they are filled from.
-class MainSessionWindow : public SessionWindow {
+// the settings they are filled from. What the terminal list and the catalogue filter are to do comes out as
+// signals, which the assembly connects.
+class MainSessionWindow : public QObject, public SessionWindow {
+    Q_OBJECT
 public:
-    MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch, TerminalSession& session,
+    MainSessionWindow(MainSessionWindowView view, AppSettings& settings, BatchRun& batch, TerminalSession& session,
                       MainSessionWindowParts parts = {});
     ~MainSessionWindow() override;
-
-    void setRuntime(SessionRuntime* runtime) { m_runtime = runtime; }
 
     const MBLanguages& language() const override;
     void AddTrace(const QString& line) override;
@@ -65,15 +72,19 @@ public:
     uint8_t ActivityAsked() const override;
     void SeeProductCode(const QString& productCode) override;
 
+signals:
+    void terminalListCleared();                          // ListView2 empties
+    void terminalDirectoryListed(const QString& folder); // ListView2 lists the FTP session's folder
+    void productCodeSeen(const QString& code);           // the local catalogue filter of the product
+
 private:
     static QString lineText(const QLineEdit* box, const QString& fallback);
 
-    frmMainJVZ& m_window;
+    MainSessionWindowView m_view;
     AppSettings& m_settings;
     BatchRun& m_batch;
     TerminalSession& m_session;
     MainSessionWindowParts m_parts;
-    SessionRuntime* m_runtime = nullptr;
     QPointer<FrmWarningMsg> m_warning;
 };
 
