@@ -79,7 +79,7 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     m_transfers = std::make_unique<ProgramTransfers>(state, w, m_session->wininet(), p.notifier, p.ftp, timings);
     m_session->setBatchActions(&m_transfers->batchActions());
     m_terminalPane = std::make_unique<TerminalPane>(TerminalPaneView{w, w.controls(), w.traceBox(), w.language(), w},
-                                                    sessionState, p.notifier, p.ftp, m_session->wininet());
+                                                    sessionState, *m_session, p.notifier, p.ftp, m_session->wininet());
 
     // link: the connect sequence and the Connection menu
     m_connect = std::make_unique<ProgramConnect>(state, w, *m_sessionWindow, *m_session, p.notifier, p.ras, p.ports);
@@ -227,14 +227,11 @@ void WindowAssembly::connectWindow()
         w->applyCommandState();
     });
     QObject::connect(terminal, &Terminal::busyChanged, w, hold(m_terminalBusy));
-    QObject::connect(terminal, &Terminal::productCodeSeen, w, &Window::SeeProductCode);
     // The file lies in the FTP session's current directory, which the transfer context names.
     QObject::connect(terminal, &Terminal::fileOpenAsked, files,
                      [files](const QString&, const QString& name, qint64 listedBytes) {
                          files->OpenTerminalFile(name, listedBytes);
                      });
-    QObject::connect(terminal, &Terminal::ftpSessionCloseAsked, session, &SessionRuntime::CloseFtpSession);
-    QObject::connect(terminal, &Terminal::terminalMessageAsked, session, &SessionRuntime::SendTerminalMessage);
 
     // the file commands
     QObject::connect(explorer, &LocalExplorerPane::fileOpenAsked, files,

@@ -93,6 +93,11 @@ TerminalInfoFields& SessionRuntime::terminalInfo()
     return m_state.terminalInfo;
 }
 
+void SessionRuntime::showProductFilter(const QString& productCode)
+{
+    m_window.SeeProductCode(productCode);
+}
+
 uint8_t SessionRuntime::activityAsked() const
 {
     return m_window.ActivityAsked();

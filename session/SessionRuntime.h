@@ -3,6 +3,7 @@
 #include "core/RuntimeTimings.h"
 #include "session/SessionHost.h"
 #include "session/SockProcessing.h"
+#include "session/TerminalListSession.h"
 #include "session/Wininet.h"
 
 #include <QObject>
@@ -74,7 +75,7 @@ struct SessionServices {
 
 // The main window's session: the socket events, the answer, watchdog and close timers, the FTP session and
 // the disconnect. Everything runs on the GUI thread, one event at a time.
-class SessionRuntime : public QObject, private SessionHost {
+class SessionRuntime : public QObject, public TerminalListSession, private SessionHost {
     Q_OBJECT
 public:
     SessionRuntime(SessionWindow& window, SessionRuntimeState state, SessionServices services,
@@ -100,7 +101,7 @@ public:
     void ActivTempoRespSocket(bool active, int intervalMs) override;
     // Ends the running activity with the code, then asks for the activity (0: the session end), now or once
     // the session allows it.
-    void SendTerminalMessage(uint8_t endCode, uint8_t activity);
+    void SendTerminalMessage(uint8_t endCode, uint8_t activity) override;
     void SendEndOfActivity(uint8_t code);
     void SendActivityFrame(uint8_t code);
     void SendPendingFrame();
@@ -121,7 +122,9 @@ public:
 
     // FTP session.
     void OpenFtpSession();
-    void CloseFtpSession();
+    void CloseFtpSession() override;
+    bool FtpSessionOpen() const override { return vars.FtpSessionOpen; }
+    void showProductFilter(const QString& productCode) override;
     bool SetWorkOnline();
     uint32_t ConnectFtpAndList(const QString& address, const QString& user, const QString& password,
                                const MBLanguages& language);

@@ -35,8 +35,8 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
 
 } // namespace
 
-TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, Notifier& notifier,
-                           FtpClient& ftp, Wininet& wininet)
+TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, TerminalListSession& session,
+                           Notifier& notifier, FtpClient& ftp, Wininet& wininet)
     : m_window(window), m_host({window.window, window.controls, window.trace, window.language}, wininet, notifier,
                                state.settings, state.batch),
       m_context{ftp,
@@ -74,18 +74,15 @@ TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& s
     QTreeView* treeView1 = ui.treeView1;
 
     // What the pane asks; what it reports comes out as its view's signals, which the assembly connects.
-    TerminalExplorerHooks explorer;
-    explorer.sessionOpen = [commands] { return commands->FtpSessionOpen(); };
-    explorer.sessionProtocol = [settings] { return settings->gNTProtocol; };
-    explorer.activityAsked = [commands] { return commands->activityAsked(); };
-    explorer.catalogFilterItems = [combo2] {
+    TerminalPaneQueries queries;
+    queries.sessionProtocol = [settings] { return settings->gNTProtocol; };
+    queries.activityAsked = [commands] { return commands->activityAsked(); };
+    queries.catalogFilterItems = [combo2] {
         QStringList items;
         for (int i = 0; combo2 && i < combo2->count(); ++i)
             items.append(combo2->itemText(i));
         return items;
     };
-
-    TerminalPaneQueries queries;
     queries.localSelection = [listView1] { return selectedLocalItems(listView1); };
     queries.localFolder = [commands] {
         const QString folder = commands->currentLocalFolder();
@@ -112,7 +109,7 @@ TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& s
     widgets.contextMenu = ui.mnuContextuel;
     widgets.catalogMenu = ui.mnuCatalog;
     widgets.window = &window.window;
-    m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(queries));
+    m_view = std::make_unique<TerminalExplorerView>(m_context, session, widgets, std::move(queries));
     connect(m_view.get(), &TerminalExplorerView::showAllLocalFilesAsked, this, &TerminalPane::showAllLocalFiles);
 
     TerminalExplorerView* view = m_view.get();

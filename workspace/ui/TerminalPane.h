@@ -24,6 +24,7 @@ class FtpClient;
 class MBLanguages;
 class MainWindowCommands;
 class Notifier;
+class TerminalListSession;
 class TraceBox;
 class Wininet;
 
@@ -39,8 +40,9 @@ struct TerminalPaneView {
 class TerminalPane : public QObject {
     Q_OBJECT
 public:
-    TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp,
-                 Wininet& wininet);
+    // session: what the terminal list asks of the session.
+    TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, TerminalListSession& session,
+                 Notifier& notifier, FtpClient& ftp, Wininet& wininet);
     ~TerminalPane() override;
 
     TerminalExplorerView& view() { return *m_view; }
