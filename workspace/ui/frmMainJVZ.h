@@ -29,7 +29,6 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
-struct LocalFileRef;
 struct LocalSelectionFlags;
 struct TerminalSession;
 class CatalogueAuthoring;
