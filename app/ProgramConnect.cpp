@@ -2,9 +2,9 @@
 
 #include "core/AppState.h"
 #include "session/SessionRuntime.h"
+#include "session/SessionWindow.h"
 #include "session/ui/FrmConfigComModem.h"
 #include "session/ui/frmUsbSelection.h"
-#include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QApplication>
@@ -13,12 +13,13 @@
 
 namespace jvz {
 
-ProgramConnect::ProgramConnect(AppState& state, frmMainJVZ& window, Notifier& notifier, RasFunctions& ras,
+ProgramConnect::ProgramConnect(AppState& state, frmMainJVZ& window, SessionWindow& sessionWindow,
+                               SessionRuntime& session, Notifier& notifier, RasFunctions& ras,
                                SerialPortInventory& ports)
-    : m_window(window)
+    : m_window(window), m_sessionWindow(sessionWindow)
 {
-    m_link = std::make_unique<LinkConnect>(state, *window.sessionWindow(), *window.session(), windowParts(),
-                                           window.language(), notifier, ras, ports);
+    m_link = std::make_unique<LinkConnect>(state, sessionWindow, session, windowParts(), window.language(), notifier,
+                                           ras, ports);
 }
 
 ProgramConnect::~ProgramConnect() = default;
@@ -37,7 +38,7 @@ ConnectWindowParts ProgramConnect::windowParts()
         if (busy && !QApplication::overrideCursor())
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else if (!busy)
-            m_window.sessionWindow()->ResetMousePointer();
+            m_sessionWindow.ResetMousePointer();
     };
     parts.selectUsbPort = [this](int count, const QString& list, const QString& current) {
         return selectUsbPort(count, list, current);

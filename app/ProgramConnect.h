@@ -12,6 +12,8 @@ class FrmConfigComModem;
 class Notifier;
 class RasFunctions;
 class SerialPortInventory;
+class SessionRuntime;
+class SessionWindow;
 class frmMainJVZ;
 class frmUsbSelection;
 
@@ -19,8 +21,8 @@ class frmUsbSelection;
 // the port installer window.
 class ProgramConnect {
 public:
-    ProgramConnect(AppState& state, frmMainJVZ& window, Notifier& notifier, RasFunctions& ras,
-                   SerialPortInventory& ports);
+    ProgramConnect(AppState& state, frmMainJVZ& window, SessionWindow& sessionWindow, SessionRuntime& session,
+                   Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports);
     ~ProgramConnect();
 
     void TerminalConnect(bool modemSetupDone);
@@ -32,6 +34,7 @@ private:
     QString selectUsbPort(int count, const QString& list, const QString& current);
 
     frmMainJVZ& m_window;
+    SessionWindow& m_sessionWindow;
     std::unique_ptr<LinkConnect> m_link;
     // Created on first use, owned by the main window.
     QPointer<frmUsbSelection> m_usbSelection;

@@ -1,20 +1,16 @@
 #include "ProgramTransfers.h"
 
 #include "core/AppState.h"
-#include "core/ui/frmAnimCopie.h"
 #include "platform/FileWriter.h"
-#include "session/SessionRuntime.h"
-#include "session/SessionWindow.h"
-#include "terminal_files/ui/AnimCopieProgress.h"
 #include "terminal_files/ui/TerminalConfigCommand.h"
-#include "workspace/ui/MainSessionWindow.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 namespace jvz {
 
-ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp,
-                                   const RuntimeTimings& timings)
-    : m_host(window, notifier, state.settings, state.batch),
+ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Wininet& wininet, Notifier& notifier,
+                                   FtpClient& ftp, const RuntimeTimings& timings)
+    : m_host({window, window.controls(), window.traceBox(), window.language()}, wininet, notifier, state.settings,
+             state.batch),
       m_actions(TransferContext{.ftp = ftp,
                                 .host = m_host,
                                 .notifier = notifier,

@@ -12,11 +12,12 @@ class Notifier;
 struct RuntimeTimings;
 class frmMainJVZ;
 class TerminalConfigCommand;
+class Wininet;
 
 // The unattended actions of the session, over the program's FTP client and state.
 class ProgramTransfers {
 public:
-    ProgramTransfers(AppState& state, frmMainJVZ& window, Notifier& notifier, FtpClient& ftp,
+    ProgramTransfers(AppState& state, frmMainJVZ& window, Wininet& wininet, Notifier& notifier, FtpClient& ftp,
                      const RuntimeTimings& timings);
     ~ProgramTransfers();
 

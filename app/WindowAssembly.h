@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 
@@ -17,14 +18,20 @@ struct AppState;
 struct RuntimeTimings;
 class Clock;
 class DialUpLink;
+class FileOpenCommands;
 class FtpClient;
+class LinkMenus;
+class MainSessionWindow;
 class Notifier;
 class ProcessRunner;
 class ProgramConnect;
 class ProgramTransfers;
 class RasFunctions;
 class SerialPortInventory;
+class SessionRuntime;
 class SessionTransport;
+class SessionWindow;
+class TerminalPane;
 class UserSettingsStore;
 class VolumeSource;
 
@@ -59,6 +66,10 @@ struct WindowHooks {
     std::function<void(const QString&)> progressComment;
 };
 
+// The window and what works on it: the session on its adapter over the window's controls, the terminal pane,
+// the transfers, the connect sequence, the link menus and the file commands. Each is built once, after what it
+// uses, and goes before it. The window reaches the session only through its signals, connected in one table
+// (connectWindow).
 class WindowAssembly {
 public:
     // Built once the settings and the language are read; start-up then labels it (init) and shows it.
@@ -68,16 +79,35 @@ public:
     WindowAssembly& operator=(const WindowAssembly&) = delete;
 
     frmMainJVZ& window() { return *m_window; }
+    // The session: socket events, timers, FTP session and disconnect.
+    SessionRuntime& session() { return *m_session; }
+    SessionWindow& sessionWindow();
+    TerminalPane& terminalPane() { return *m_terminalPane; }
+    FileOpenCommands& fileCommands() { return *m_fileCommands; }
     ProgramTransfers& transfers() { return *m_transfers; }
 
 private:
     void fillConnectionList(QComboBox& combo);
+    void wireLinkMenus();
+    void buildFileCommands();
+    // The table of what the window, the session's adapter, the terminal pane and the file commands say happened,
+    // and what answers each.
+    void connectWindow();
 
     AppState& m_state;
     WindowPlatform m_platform;
     std::unique_ptr<frmMainJVZ> m_window;
+    std::unique_ptr<MainSessionWindow> m_sessionWindow; // the window as the session sees it
+    std::unique_ptr<SessionRuntime> m_session;
     std::unique_ptr<ProgramTransfers> m_transfers; // the session's batch actions
-    std::unique_ptr<ProgramConnect> m_connect;     // the window's connect sequence
+    std::unique_ptr<TerminalPane> m_terminalPane;
+    std::unique_ptr<ProgramConnect> m_connect; // the window's connect sequence
+    std::unique_ptr<LinkMenus> m_linkMenus;    // the Connection menu's configuration and port check
+    std::unique_ptr<FileOpenCommands> m_fileCommands;
+    // Held while an FTP call, a terminal transfer or a companion program runs: the window is busy meanwhile.
+    std::optional<BusyScope> m_callBusy;
+    std::optional<BusyScope> m_terminalBusy;
+    std::optional<BusyScope> m_companionBusy;
 };
 
 } // namespace jvz

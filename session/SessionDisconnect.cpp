@@ -57,6 +57,7 @@ void SessionRuntime::OpenFtpSession()
         m_state.settings.gFtpUserName = user;
         m_state.settings.gFtpPassword = password;
         vars.FtpSessionOpen = true;
+        emit ftpSessionOpenChanged(true);
         showStatus(label("FTPState") + label("FTP_successful") + QStringLiteral(" (") + port + QLatin1Char(')'),
                    Progress::Copy);
         // An open session can always be ended from the icon bar, whatever link carries it.
@@ -72,6 +73,7 @@ void SessionRuntime::OpenFtpSession()
 void SessionRuntime::ftpOpenFailed(const QString& port)
 {
     vars.FtpSessionOpen = false;
+    emit ftpSessionOpenChanged(false);
     showStatus(label("FTPState") + label("FTP_Failled") + QStringLiteral(" (") + port + QLatin1Char(')'),
                Progress::Copy);
     m_state.batch.gErrorCode = static_cast<int16_t>(BatchCode::FtpOpenFailed);
@@ -105,6 +107,7 @@ void SessionRuntime::CloseFtpSession()
     m_wininet.FtpCloseConnection();
     showStatus(label("FTPState") + label("FTP_Disconnected"), Progress::Copy);
     vars.FtpSessionOpen = false;
+    emit ftpSessionOpenChanged(false);
     emit terminalListCleared();
 }
 

@@ -99,6 +99,11 @@ TerminalInfoFields& SessionRuntime::terminalInfo()
     return m_state.terminalInfo;
 }
 
+void SessionRuntime::showProductFilter(const QString& productCode)
+{
+    emit productCodeSeen(productCode);
+}
+
 uint8_t SessionRuntime::activityAsked() const
 {
     return m_window.ActivityAsked();

@@ -4,6 +4,7 @@
 #include "session/SessionHost.h"
 #include "session/SessionStates.h"
 #include "session/SockProcessing.h"
+#include "session/TerminalListSession.h"
 #include "session/Wininet.h"
 
 #include <QObject>
@@ -76,7 +77,7 @@ struct SessionServices {
 // The main window's session: the socket events, the answer, watchdog and close timers, the FTP session and
 // the disconnect. Everything runs on the GUI thread, one event at a time. It reads and writes the window through
 // SessionWindow and reports its states by signals, which the window's commands follow.
-class SessionRuntime : public QObject, private SessionHost {
+class SessionRuntime : public QObject, public TerminalListSession, private SessionHost {
     Q_OBJECT
 public:
     SessionRuntime(SessionWindow& window, SessionRuntimeState state, SessionServices services,
@@ -102,7 +103,7 @@ public:
     void ActivTempoRespSocket(bool active, int intervalMs) override;
     // Ends the running activity with the code, then asks for the activity (0: the session end), now or once
     // the session allows it.
-    void SendTerminalMessage(uint8_t endCode, uint8_t activity);
+    void SendTerminalMessage(uint8_t endCode, uint8_t activity) override;
     void SendEndOfActivity(uint8_t code);
     void SendActivityFrame(uint8_t code);
     void SendPendingFrame();
@@ -123,7 +124,9 @@ public:
 
     // FTP session.
     void OpenFtpSession();
-    void CloseFtpSession();
+    void CloseFtpSession() override;
+    bool FtpSessionOpen() const override { return vars.FtpSessionOpen; }
+    void showProductFilter(const QString& productCode) override;
     bool SetWorkOnline();
     uint32_t ConnectFtpAndList(const QString& address, const QString& user, const QString& password,
                                const MBLanguages& language);
@@ -144,6 +147,8 @@ public:
     void reportConnectionState(ConnectionState state);
 
 signals:
+    // vars.FtpSessionOpen changed: the window keeps it as its own state.
+    void ftpSessionOpenChanged(bool open);
     // Reported where a phase begins, each time it begins, in its place among the SessionWindow steps.
     void connectionStateChanged(jvz::ConnectionState state);
     void ftpSessionChanged(jvz::FtpSessionState state);

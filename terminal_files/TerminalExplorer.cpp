@@ -9,29 +9,20 @@
 
 namespace jvz {
 
-namespace {
-
-template <typename T> T callOr(const std::function<T()>& f, T fallback)
-{
-    return f ? f() : fallback;
-}
-
-} // namespace
-
-TerminalExplorer::TerminalExplorer(TransferContext& ctx, TerminalListModel& model, TerminalExplorerHooks hooks)
-    : m_ctx(ctx), m_model(model), m_hooks(std::move(hooks))
+TerminalExplorer::TerminalExplorer(TransferContext& ctx, TerminalListModel& model, TerminalListSession& session,
+                                   TerminalListWindow& window)
+    : m_ctx(ctx), m_model(model), m_session(session), m_window(window)
 {
 }
 
 QString TerminalExplorer::pattern() const
 {
-    return m_hooks.filterText ? m_hooks.filterText() : QStringLiteral("*.*");
+    return m_window.filterText();
 }
 
 void TerminalExplorer::showDirectoryCaption()
 {
-    if (m_hooks.setStatusBar4)
-        m_hooks.setStatusBar4(label("TerminalContent") + u'\'' + m_ctx.currentTerminalDir + u'\'');
+    m_window.showCaption(label("TerminalContent") + u'\'' + m_ctx.currentTerminalDir + u'\'');
 }
 
 void TerminalExplorer::ClearTerminalList()
@@ -60,9 +51,7 @@ void TerminalExplorer::FtpEnumDirectory(const QString& /*directory*/, const QStr
     if (error != FtpError::None && error != FtpError::NoMoreFiles)
         m_ctx.host.ReportFtpError(error, QStringLiteral("FtpFindFirstFile"));
     TerminalImageRules rules;
-    if (m_hooks.catalogFilterItems)
-        rules.catalogFilterItems = m_hooks.catalogFilterItems();
-    rules.isFolderShortcut = m_hooks.isFolderShortcut;
+    rules.catalogFilterItems = m_window.catalogFilterItems();
     QStringList dropped;
     QList<TerminalListRow> rows = terminalListRows(entries, rules, &dropped);
     for (const QString& name : dropped)
@@ -86,12 +75,10 @@ void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
     if (row.imageKey == QLatin1String("ClsFolder")) {
         if (refuseUnsendableTerminalName(m_ctx, row.listedName))
             return;
-        if (row.name == QLatin1String("HOST")) {
-            if (m_hooks.showAllLocalFiles)
-                m_hooks.showAllLocalFiles();
-        } else if (m_hooks.seeProductCode) {
-            m_hooks.seeProductCode(m_ctx.identity.productCode);
-        }
+        if (row.name == QLatin1String("HOST"))
+            m_window.showAllLocalFiles();
+        else
+            m_session.showProductFilter(m_ctx.identity.productCode);
         const QString remembered = m_ctx.currentTerminalDir;
         m_ctx.currentTerminalDir = remembered + row.listedName + u'\\';
         if (changeTerminalDirectory(m_ctx, m_ctx.currentTerminalDir) != FtpError::None) {
@@ -106,8 +93,7 @@ void TerminalExplorer::OpenTerminalItem(const QList<int>& selectedRows)
         ShowTerminalDiskInfo(m_ctx.currentTerminalDir, m_model.rows(), m_ctx.language, m_ctx.notifier);
         return;
     }
-    if (m_hooks.openTerminalFile)
-        m_hooks.openTerminalFile(m_ctx.currentTerminalDir, row.listedName, listedBytes(row.size));
+    m_window.openTerminalFile(m_ctx.currentTerminalDir, row.listedName, listedBytes(row.size));
 }
 
 TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()
@@ -119,8 +105,7 @@ TerminalExplorer::BackSelection TerminalExplorer::TerminalBackFolder()
         m_ctx.currentTerminalDir = parent;
         showDirectoryCaption();
         if (changeTerminalDirectory(m_ctx, QStringLiteral("..")) == FtpError::None) {
-            if (m_hooks.setFilterText)
-                m_hooks.setFilterText(QStringLiteral("*.*"));
+            m_window.setFilterText(QStringLiteral("*.*"));
             FtpEnumDirectory(m_ctx.currentTerminalDir, QStringLiteral("*.*"));
         }
     }
@@ -193,14 +178,12 @@ bool TerminalExplorer::DeleteTerminalSelection(const QList<int>& selectedRows)
 
 void TerminalExplorer::RefreshTerminalList()
 {
-    if (!callOr(m_hooks.sessionOpen, false))
+    if (!m_session.FtpSessionOpen())
         return;
-    if (callOr(m_hooks.sessionProtocol, true)) {
-        if (m_hooks.closeFtpSession)
-            m_hooks.closeFtpSession();
+    if (m_window.sessionProtocol()) {
+        m_session.CloseFtpSession();
         m_model.clear();
-        if (m_hooks.sendTerminalMessage)
-            m_hooks.sendTerminalMessage(0, callOr(m_hooks.activityAsked, uint8_t(1)));
+        m_session.SendTerminalMessage(0, m_window.activityAsked());
         return;
     }
     relist();
@@ -208,15 +191,15 @@ void TerminalExplorer::RefreshTerminalList()
 
 void TerminalExplorer::Combo3_Click()
 {
-    if (callOr(m_hooks.sessionOpen, false))
+    if (m_session.FtpSessionOpen())
         relist();
 }
 
 void TerminalExplorer::Combo3_Validate()
 {
-    if (m_hooks.filterText && m_hooks.setFilterText && m_hooks.filterText().trimmed().isEmpty())
-        m_hooks.setFilterText(QStringLiteral("*"));
-    if (callOr(m_hooks.sessionOpen, false))
+    if (m_window.filterText().trimmed().isEmpty())
+        m_window.setFilterText(QStringLiteral("*"));
+    if (m_session.FtpSessionOpen())
         RefreshTerminalList();
 }
 

@@ -1,44 +1,44 @@
 #pragma once
 
 // The terminal list's commands without widgets: listing a terminal directory into the list model, moving
-// between directories, opening an entry, deleting entries and refreshing. The window's controls and the
-// session are reached through hooks, so tests drive the same code with plain values.
+// between directories, opening an entry, deleting entries and refreshing. The window and the session are reached
+// through two interfaces, so tests drive the same code with plain values.
 
+#include "session/TerminalListSession.h"
 #include "terminal_files/TerminalListModel.h"
 #include "terminal_files/TransferContext.h"
 
 #include <QList>
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 namespace jvz {
 
-struct TerminalExplorerHooks {
-    std::function<bool()> sessionOpen;                 // FtpSessionOpen
-    std::function<bool()> sessionProtocol;             // gNTProtocol
-    std::function<uint8_t()> activityAsked;            // the Activity menu's choice
-    std::function<void(const QString&)> setStatusBar4; // the pane's caption
-    std::function<QString()> filterText;               // Combo3
-    std::function<void(const QString&)> setFilterText;
-    std::function<void()> showAllLocalFiles;            // Combo2 := "*.*"
-    std::function<void(const QString&)> seeProductCode; // the local filter of the terminal's product
-    std::function<QStringList()> catalogFilterItems;    // Combo2's list
-    std::function<bool(const QString&)> isFolderShortcut;
+// The terminal list's window as the explorer sees it: what it reads there and what it tells it.
+class TerminalListWindow {
+public:
+    virtual bool sessionProtocol() const = 0;  // gNTProtocol
+    virtual uint8_t activityAsked() const = 0; // the Activity menu's choice
+    virtual QString filterText() const = 0;    // Combo3
+    virtual void setFilterText(const QString& text) = 0;
+    virtual QStringList catalogFilterItems() const = 0; // Combo2's list
+    virtual void showCaption(const QString& text) = 0;  // the pane's caption
+    virtual void showAllLocalFiles() = 0;               // Combo2 := "*.*"
     // A file entry opened from the list: directory, name as listed and the size its row holds, which bounds
     // the fetch (the terminal file dispatch sets it).
-    std::function<void(const QString&, const QString&, qint64)> openTerminalFile;
-    std::function<void()> closeFtpSession;
-    std::function<void(uint8_t, uint8_t)> sendTerminalMessage; // end-of-activity code, activity
+    virtual void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes) = 0;
+
+protected:
+    ~TerminalListWindow() = default;
 };
 
 class TerminalExplorer {
 public:
-    TerminalExplorer(TransferContext& ctx, TerminalListModel& model, TerminalExplorerHooks hooks);
+    TerminalExplorer(TransferContext& ctx, TerminalListModel& model, TerminalListSession& session,
+                     TerminalListWindow& window);
 
     TerminalListModel& model() { return m_model; }
     TransferContext& context() { return m_ctx; }
-    TerminalExplorerHooks& hooks() { return m_hooks; }
 
     // Lists the FTP session's current directory with the pattern (directory is the caller's label).
     void FtpEnumDirectory(const QString& directory, const QString& pattern);
@@ -73,7 +73,8 @@ private:
 
     TransferContext& m_ctx;
     TerminalListModel& m_model;
-    TerminalExplorerHooks m_hooks;
+    TerminalListSession& m_session;
+    TerminalListWindow& m_window;
 };
 
 } // namespace jvz

@@ -50,34 +50,58 @@ private:
 
 } // namespace
 
-TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalExplorerHooks explorerHooks,
+TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalListSession& session,
                                            TerminalPaneWidgets widgets, TerminalPaneQueries queries, QObject* parent)
-    : QObject(parent), m_ctx(ctx), m_explorer(ctx, m_model, std::move(explorerHooks)), m_w(widgets),
-      m_queries(std::move(queries))
+    : QObject(parent), m_ctx(ctx), m_session(session), m_w(widgets), m_queries(std::move(queries)),
+      m_explorer(ctx, m_model, session, *this)
 {
-    TerminalExplorerHooks& eh = m_explorer.hooks();
-    eh.setStatusBar4 = [this](const QString& text) { emit captionChanged(text); };
-    eh.showAllLocalFiles = [this] { emit showAllLocalFilesAsked(); };
-    eh.seeProductCode = [this](const QString& code) { emit productCodeSeen(code); };
-    eh.openTerminalFile = [this](const QString& directory, const QString& name, qint64 listedBytes) {
-        emit fileOpenAsked(directory, name, listedBytes);
-    };
-    eh.closeFtpSession = [this] { emit ftpSessionCloseAsked(); };
-    eh.sendTerminalMessage = [this](uint8_t code, uint8_t activity) { emit terminalMessageAsked(code, activity); };
-    if (!eh.filterText)
-        eh.filterText = [this] { return m_w.combo3 ? m_w.combo3->currentText() : QStringLiteral("*.*"); };
-    if (!eh.setFilterText) {
-        eh.setFilterText = [this](const QString& text) {
-            if (m_w.combo3)
-                m_w.combo3->setEditText(text);
-        };
-    }
     m_model.setIconProvider(iconForImageKey);
     attach();
     translate();
 }
 
 TerminalExplorerView::~TerminalExplorerView() = default;
+
+bool TerminalExplorerView::sessionProtocol() const
+{
+    return m_queries.sessionProtocol ? m_queries.sessionProtocol() : true;
+}
+
+uint8_t TerminalExplorerView::activityAsked() const
+{
+    return m_queries.activityAsked ? m_queries.activityAsked() : uint8_t(1);
+}
+
+QString TerminalExplorerView::filterText() const
+{
+    return m_w.combo3 ? m_w.combo3->currentText() : QStringLiteral("*.*");
+}
+
+void TerminalExplorerView::setFilterText(const QString& text)
+{
+    if (m_w.combo3)
+        m_w.combo3->setEditText(text);
+}
+
+QStringList TerminalExplorerView::catalogFilterItems() const
+{
+    return m_queries.catalogFilterItems ? m_queries.catalogFilterItems() : QStringList();
+}
+
+void TerminalExplorerView::showCaption(const QString& text)
+{
+    emit captionChanged(text);
+}
+
+void TerminalExplorerView::showAllLocalFiles()
+{
+    emit showAllLocalFilesAsked();
+}
+
+void TerminalExplorerView::openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes)
+{
+    emit fileOpenAsked(directory, name, listedBytes);
+}
 
 void TerminalExplorerView::translate()
 {
@@ -187,14 +211,14 @@ void TerminalExplorerView::ClearTerminalList()
 
 void TerminalExplorerView::FtpEnumDirectory(const QString& directory)
 {
-    m_explorer.FtpEnumDirectory(directory, m_explorer.hooks().filterText());
+    m_explorer.FtpEnumDirectory(directory, filterText());
 }
 
 void TerminalExplorerView::relistAll()
 {
     if (m_ctx.batch.gBatchMode)
         return;
-    m_explorer.hooks().setFilterText(QStringLiteral("*.*"));
+    setFilterText(QStringLiteral("*.*"));
     m_explorer.FtpEnumDirectory(m_ctx.currentTerminalDir, QStringLiteral("*.*"));
 }
 
@@ -210,10 +234,9 @@ void TerminalExplorerView::MNU_Terminal_Download_Click()
         request.localFolder = m_queries.localFolder();
     if (m_queries.confirmations)
         request.confirmations = m_queries.confirmations();
-    if (m_explorer.hooks().activityAsked)
-        request.activity = m_explorer.hooks().activityAsked();
-    DownloadRunHooks runHooks{.sessionOpen = m_explorer.hooks().sessionOpen,
-                              .setStatusBar4 = m_explorer.hooks().setStatusBar4};
+    request.activity = activityAsked();
+    DownloadRunHooks runHooks{.sessionOpen = [this] { return m_session.FtpSessionOpen(); },
+                              .setStatusBar4 = [this](const QString& text) { emit captionChanged(text); }};
     if (DownloadSelectedCatalogues(m_ctx, request, runHooks))
         relistAll();
 }
@@ -226,7 +249,7 @@ void TerminalExplorerView::MNU_Terminal_Upload_Click()
     const QString folder = m_queries.treeFolder ? m_queries.treeFolder() : QString();
     UploadSelectedTerminalFiles(
         m_ctx, selectedFiles(), folder,
-        {.sessionOpen = m_explorer.hooks().sessionOpen,
+        {.sessionOpen = [this] { return m_session.FtpSessionOpen(); },
          .refreshLocalList = [this](const QString& fetchedInto) { emit localFilesChanged(fetchedInto); }});
 }
 
@@ -297,8 +320,7 @@ void TerminalExplorerView::localDragStarted()
 
 void TerminalExplorerView::ListView2_MouseUp(const QPoint& pos)
 {
-    const auto& open = m_explorer.hooks().sessionOpen;
-    if (!m_w.contextMenu || !m_w.listView2 || !open || !open())
+    if (!m_w.contextMenu || !m_w.listView2 || !m_session.FtpSessionOpen())
         return;
     if (m_w.catalogMenu)
         m_w.catalogMenu->setEnabled(false); // the catalogue commands serve the local list only
@@ -320,7 +342,7 @@ void TerminalExplorerView::ListView2_KeyDown(int key, Qt::KeyboardModifiers modi
         DeleteTerminalSelection();
         return;
     case Qt::Key_B:
-        if (m_explorer.hooks().sessionOpen && m_explorer.hooks().sessionOpen())
+        if (m_session.FtpSessionOpen())
             TerminalBackFolder();
         return;
     case Qt::Key_C:
@@ -383,8 +405,7 @@ bool TerminalExplorerView::dropOnLocalPane(QEvent* event)
                                (m_terminalDragStarted || isWithin(drop->source(), m_w.listView2));
     if (!terminalItems)
         return false; // the local pane's own drags
-    const auto& activity = m_explorer.hooks().activityAsked;
-    const bool allowed = activity && activity() == 2;
+    const bool allowed = activityAsked() == 2;
     return answerDrop(drop, allowed, m_terminalDragStarted, [this] { MNU_Terminal_Upload_Click(); });
 }
 

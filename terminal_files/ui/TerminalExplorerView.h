@@ -43,13 +43,16 @@ struct TerminalPaneQueries {
     std::function<bool()> downloadEnabled; // DownloadEnabled
     // The window's busy flag, which busyChanged then asks it to hold; without one the pane keeps its own.
     std::function<bool()> isBusy;
+    std::function<bool()> sessionProtocol;           // gNTProtocol; none: the session protocol
+    std::function<uint8_t()> activityAsked;          // the Activity menu's choice; none: download
+    std::function<QStringList()> catalogFilterItems; // Combo2's list
 };
 
-class TerminalExplorerView : public QObject {
+class TerminalExplorerView : public QObject, private TerminalListWindow {
     Q_OBJECT
 public:
-    // explorerHooks: the explorer's queries; what it reports comes out as this pane's signals.
-    TerminalExplorerView(TransferContext& ctx, TerminalExplorerHooks explorerHooks, TerminalPaneWidgets widgets,
+    // session: what the list asks of the session; what the pane reports comes out as its signals.
+    TerminalExplorerView(TransferContext& ctx, TerminalListSession& session, TerminalPaneWidgets widgets,
                          TerminalPaneQueries queries, QObject* parent = nullptr);
     ~TerminalExplorerView() override;
 
@@ -90,15 +93,22 @@ signals:
     void deleteEnabledChanged(bool on);            // the window switches its delete commands
     void busyChanged(bool busy);                   // with the window's busy flag (isBusy)
     void showAllLocalFilesAsked();                 // Combo2 := "*.*"
-    void productCodeSeen(const QString& code);     // the local filter of the terminal's product
     void fileOpenAsked(const QString& directory, const QString& name, qint64 listedBytes); // name as listed
-    void ftpSessionCloseAsked();
-    void terminalMessageAsked(uint8_t code, uint8_t activity); // end-of-activity code, activity
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // TerminalListWindow
+    bool sessionProtocol() const override;
+    uint8_t activityAsked() const override;
+    QString filterText() const override;
+    void setFilterText(const QString& text) override;
+    QStringList catalogFilterItems() const override;
+    void showCaption(const QString& text) override;
+    void showAllLocalFiles() override;
+    void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes) override;
+
     void attach();
     void ListView2_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void ListView2_ItemClick();
@@ -111,13 +121,14 @@ private:
     void relistAll();
 
     TransferContext& m_ctx;
+    TerminalListSession& m_session;
+    TerminalPaneWidgets m_w;
+    TerminalPaneQueries m_queries;
     TerminalListModel m_model;
     TerminalExplorer m_explorer;
-    TerminalPaneWidgets m_w;
     // ListView2's viewport, kept from the start: while the window is destroyed the list may already be half gone
     // when its viewport still sends events here.
     QObject* m_listViewport = nullptr;
-    TerminalPaneQueries m_queries;
     void enableDelete(bool on);
 
     bool m_busy = false;

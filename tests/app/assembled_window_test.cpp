@@ -127,7 +127,7 @@ public:
         world.volumes = &drives.volumes;
         if (sessionProtocol) {
             world.connectSequence = [this](bool) {
-                SessionRuntime* runtime = world.window->session();
+                SessionRuntime* runtime = &world.assembly->session();
                 if (!runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)))
                     return;
                 runtime->vars.SocketActive = true;
@@ -138,8 +138,8 @@ public:
 
     ~TerminalWorld()
     {
-        if (world.window && world.window->session())
-            world.window->session()->CloseFtpSession();
+        if (world.assembly)
+            world.assembly->session().CloseFtpSession();
         transport.close();
     }
 

@@ -236,8 +236,8 @@ protected:
 
     void TearDown() override
     {
-        if (window && window->session())
-            window->session()->CloseFtpSession();
+        if (world.assembly)
+            world.assembly->session().CloseFtpSession();
         transport.close();
     }
 

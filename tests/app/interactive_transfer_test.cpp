@@ -190,7 +190,6 @@ protected:
         settings.gWaitingDcxTime = 0;
         batch.gSerialLink = true; // the FTP server is the calling terminal's address
         window.init(world.language(1));
-        ASSERT_NE(window.terminalPane(), nullptr);
 
         localFolder = QString::fromStdString(jvztest::makeScratchDir("local")) + u'/';
         treeFolder = QString::fromStdString(jvztest::makeScratchDir("tree")) + u'/';
@@ -213,7 +212,7 @@ protected:
         world.realClock = &clock;
         world.timings = timings;
         world.connectSequence = [this](bool) {
-            SessionRuntime* runtime = world.window->session();
+            SessionRuntime* runtime = &world.assembly->session();
             ASSERT_TRUE(runtime->tcpclient().listen(kProgramAddress.toString(), QString::number(sessionPort)));
             runtime->vars.SocketActive = true;
             runtime->vars.LinkUp = true;
@@ -223,8 +222,8 @@ protected:
 
     void TearDown() override
     {
-        if (SessionRuntime* runtime = window.session())
-            runtime->CloseFtpSession();
+        if (world.assembly)
+            world.assembly->session().CloseFtpSession();
         transport.close();
     }
 
@@ -402,12 +401,13 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
 
     // Upload: two terminal files into the folder selected in the tree.
     listView2->setFocus();
-    window.terminalPane()->view().TerminalBackFolder();
+    world.assembly->terminalPane().view().TerminalBackFolder();
     ASSERT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("SWAP")); }, kBoundMs));
     openLocal(treeFolder);
-    EXPECT_EQ(window.terminalPane()->view().selectedNames(), QStringList{QStringLiteral("HOST")}) << "the folder left";
+    EXPECT_EQ(world.assembly->terminalPane().view().selectedNames(), QStringList{QStringLiteral("HOST")})
+        << "the folder left";
     selectRows(listView2, {QStringLiteral("SWAP")});
-    window.terminalPane()->view().OpenTerminalItem();
+    world.assembly->terminalPane().view().OpenTerminalItem();
     ASSERT_TRUE(terminalRows().contains(QStringLiteral("DIAG.DIA"))) << terminalRows().join(u',').toStdString();
     selectRows(listView2, {QStringLiteral("DIAG.DIA"), QStringLiteral("APPLI.ADF"), QStringLiteral("DIRFREE.SIZ")});
     window.RefreshUploadCommand();
@@ -515,7 +515,7 @@ TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
     QTest::keyClick(listView2, Qt::Key_B);
     EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\"));
     EXPECT_EQ(combo3->currentText(), QStringLiteral("*.*"));
-    EXPECT_TRUE(window.terminalPane()->view().selectedNames().isEmpty())
+    EXPECT_TRUE(world.assembly->terminalPane().view().selectedNames().isEmpty())
         << "only a first-level folder is selected again";
 
     selectRows(listView2, {QStringLiteral("APPLI.ADF")});
@@ -525,7 +525,7 @@ TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
     EXPECT_FALSE(QFile::exists(ftp->localPath(QStringLiteral("\\SWAP\\APPLI.ADF"))));
 
     QTest::keyClick(listView2, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(window.terminalPane()->view().selectedRows().size(), terminalRows().size());
+    EXPECT_EQ(world.assembly->terminalPane().view().selectedRows().size(), terminalRows().size());
     ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\NEW.SGN"), "n"));
     QTest::keyClick(listView2, Qt::Key_F5);
     EXPECT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("NEW.SGN")); }, kBoundMs))
@@ -545,7 +545,7 @@ TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
     ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
 
     // The session gone: B asks the terminal nothing.
-    window.session()->CloseFtpSession();
+    world.assembly->session().CloseFtpSession();
     ASSERT_TRUE(jvztest::waitUntil([&] { return !window.FtpSessionOpen(); }, kBoundMs));
     const qsizetype before = ftp->commands().size();
     listView2->setFocus();
@@ -579,7 +579,7 @@ TEST_F(InteractiveTransfer, DownloadSendsTheLocalSelectionOnceAndRefusesAClickMe
     window.commandState().setDownloadSelection(true);
     window.RefreshTransferCommands(true);
     ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
-    TerminalExplorerView& view = window.terminalPane()->view();
+    TerminalExplorerView& view = world.assembly->terminalPane().view();
     int refused = 0;
     QTimer::singleShot(0, [&] {
         EXPECT_TRUE(window.isBusy());

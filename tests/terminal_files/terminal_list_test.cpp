@@ -22,6 +22,41 @@ namespace {
 
 const QStringList kFilters = {QStringLiteral("*.M40"), QStringLiteral("*.M30"), QStringLiteral("*.*")};
 
+// The session and the window as the explorer reaches them: plain values, and the calls in order.
+class RecordedListSide : public TerminalListSession, public TerminalListWindow {
+public:
+    virtual ~RecordedListSide() = default;
+    bool FtpSessionOpen() const override { return open; }
+    void CloseFtpSession() override { calls << QStringLiteral("close FTP"); }
+    void SendTerminalMessage(uint8_t code, uint8_t asked) override
+    {
+        calls << QStringLiteral("message %1 %2").arg(code).arg(asked);
+    }
+    void showProductFilter(const QString& code) override { calls << QStringLiteral("product ") + code; }
+
+    bool sessionProtocol() const override { return protocol; }
+    uint8_t activityAsked() const override { return activity; }
+    QString filterText() const override { return filter; }
+    void setFilterText(const QString& text) override { filter = text; }
+    QStringList catalogFilterItems() const override { return filters; }
+    void showCaption(const QString& text) override { caption = text; }
+    void showAllLocalFiles() override { calls << QStringLiteral("all local files"); }
+    void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes) override
+    {
+        calls << directory + name;
+        openedSizes << listedBytes;
+    }
+
+    bool open = true;
+    bool protocol = true;
+    uint8_t activity = 3;
+    QString filter = QStringLiteral("*.*");
+    QStringList filters = kFilters;
+    QString caption;
+    QStringList calls;
+    QList<qint64> openedSizes;
+};
+
 FtpFileEntry entry(const QByteArray& name, quint64 size, bool folder = false)
 {
     FtpFileEntry e;
@@ -133,21 +168,7 @@ protected:
         m_world.currentTerminalDir = QStringLiteral("\\");
         m_world.identity.productCode = QStringLiteral("M40");
         m_world.batch.gBatchMode = false;
-        m_hooks.sessionOpen = [this] { return m_open; };
-        m_hooks.sessionProtocol = [this] { return m_protocol; };
-        m_hooks.activityAsked = [] { return uint8_t(3); };
-        m_hooks.setStatusBar4 = [this](const QString& t) { m_caption = t; };
-        m_hooks.filterText = [this] { return m_filter; };
-        m_hooks.setFilterText = [this](const QString& t) { m_filter = t; };
-        m_hooks.showAllLocalFiles = [this] { m_calls << QStringLiteral("all local files"); };
-        m_hooks.seeProductCode = [this](const QString& c) { m_calls << QStringLiteral("product ") + c; };
-        m_hooks.catalogFilterItems = [] { return kFilters; };
-        m_hooks.openTerminalFile = [this](const QString& d, const QString& n, qint64) { m_calls << d + n; };
-        m_hooks.closeFtpSession = [this] { m_calls << QStringLiteral("close FTP"); };
-        m_hooks.sendTerminalMessage = [this](uint8_t code, uint8_t activity) {
-            m_calls << QStringLiteral("message %1 %2").arg(code).arg(activity);
-        };
-        m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_hooks);
+        m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_side, m_side);
         m_explorer->relist();
     }
 
@@ -174,13 +195,13 @@ protected:
     TransferContext m_ctx = m_world.context(m_client);
     TerminalListModel m_model;
     QAbstractItemModelTester m_tester{&m_model, QAbstractItemModelTester::FailureReportingMode::Fatal};
-    TerminalExplorerHooks m_hooks;
+    RecordedListSide m_side;
     std::unique_ptr<TerminalExplorer> m_explorer;
-    bool m_open = true;
-    bool m_protocol = true;
-    QString m_filter = QStringLiteral("*.*");
-    QString m_caption;
-    QStringList m_calls;
+    bool& m_open = m_side.open;
+    bool& m_protocol = m_side.protocol;
+    QString& m_filter = m_side.filter;
+    QString& m_caption = m_side.caption;
+    QStringList& m_calls = m_side.calls;
 };
 
 TEST_F(TerminalExplorerTest, FoldersOpenAndBackReselectsTheFolderLeft)
@@ -365,12 +386,11 @@ protected:
                   FtpError::None);
         m_world.currentTerminalDir = QStringLiteral("\\");
         m_world.batch.gBatchMode = false;
-        m_hooks.filterText = [] { return QStringLiteral("*.*"); };
-        m_hooks.openTerminalFile = [this](const QString& d, const QString& n, qint64 size) {
-            m_opened << d + n;
-            m_openedSizes << size;
-        };
-        m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_hooks);
+        // No FTP session for the explorer's own checks, no catalogue filters, the download activity.
+        m_side.open = false;
+        m_side.filters.clear();
+        m_side.activity = 1;
+        m_explorer = std::make_unique<TerminalExplorer>(m_ctx, m_model, m_side, m_side);
         m_explorer->relist();
     }
 
@@ -389,10 +409,10 @@ protected:
     jvztest::TransferWorld m_world;
     TransferContext m_ctx = m_world.context(m_client);
     TerminalListModel m_model;
-    TerminalExplorerHooks m_hooks;
+    RecordedListSide m_side;
     std::unique_ptr<TerminalExplorer> m_explorer;
-    QStringList m_opened;
-    QList<qint64> m_openedSizes; // the sizes the rows held, which bound the fetch
+    QStringList& m_opened = m_side.calls;
+    QList<qint64>& m_openedSizes = m_side.openedSizes; // the sizes the rows held, which bound the fetch
 };
 
 TEST_F(ListedNamesTest, RowsShowTheirTextAndTheDroppedLinesAreTraced)

@@ -327,7 +327,7 @@ TEST(MainWindowLoad, FtpSessionFromTheFullWindowLogsInWithTheSettingsUser)
     w.settings.gNTProtocol = false;
     frmMainJVZ& window = w.build();
     auto& d = w.attachSession();
-    window.session()->OpenFtpSession();
+    w.assembly->session().OpenFtpSession();
     EXPECT_EQ(d.ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
     EXPECT_TRUE(window.FtpSessionOpen());
 }
@@ -452,7 +452,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     QAction* download = w.action("MNU_Terminal_Download");
     const auto& ui = window.controls();
 
-    window.session()->OpenFtpSession();
+    w.assembly->session().OpenFtpSession();
     ASSERT_TRUE(window.FtpSessionOpen());
     EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig)) << "the open session's report switched it";
     window.RefreshTransferCommands(true);
@@ -473,7 +473,7 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
     EXPECT_TRUE(window.iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
 
-    window.session()->CloseFtpSession();
+    w.assembly->session().CloseFtpSession();
     EXPECT_FALSE(download->isEnabled());
     EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());

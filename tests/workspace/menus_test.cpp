@@ -139,7 +139,7 @@ TEST(Menus, HangUpRunsTheDisconnect)
     w.dialUpLink = true;
     frmMainJVZ& window = w.build();
     auto& d = w.attachSession();
-    window.session()->vars.LinkUp = true;
+    w.assembly->session().vars.LinkUp = true;
     QAction* hangUp = w.action("MNU_Connection_HangUp");
     EXPECT_FALSE(hangUp->isVisible());
     window.runCommand(Command::ConnectionHangUp);
@@ -172,9 +172,11 @@ TEST(Menus, ActivityChoice)
     for (const auto& s : steps) {
         SCOPED_TRACE(s.item);
         window.SetStatusPanel(jvz::StatusPanel::Activity, QString());
-        window.session()->vars.FtpSessionOpen = true;
+        // The session as it reports an open FTP session.
+        w.assembly->session().vars.FtpSessionOpen = true;
+        emit w.assembly->session().ftpSessionOpenChanged(true);
         w.action(s.item)->trigger();
-        refreshes += window.session()->vars.FtpSessionOpen ? 0 : 1;
+        refreshes += w.assembly->session().vars.FtpSessionOpen ? 0 : 1;
         EXPECT_EQ(window.activityAsked(), s.activity);
         EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QLatin1String(s.panel));
         EXPECT_EQ(refreshes, s.refreshes);

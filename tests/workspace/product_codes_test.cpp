@@ -166,7 +166,7 @@ TEST_F(WindowFilters, SessionReachesTheFilterThroughTheWindowsHook)
     jvztest::MainWindowWorld w;
     frmMainJVZ& window = shown(w);
     w.attachSession();
-    emit window.session()->productCodeSeen(QStringLiteral("M40"));
+    emit w.assembly->session().productCodeSeen(QStringLiteral("M40"));
     EXPECT_EQ(window.controls().combo2->currentText(), QStringLiteral("*.M40"));
 }
 

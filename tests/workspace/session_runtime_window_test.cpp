@@ -141,7 +141,7 @@ TEST_F(SessionOnMainWindow, RestartWarningComesAndGoesWithTheDisconnect)
     world.settings.gNTProtocol = false;
     world.settings.gDisplayMsg = true;
     frmMainJVZ& window = start();
-    window.session()->vars.LinkUp = true;
+    world.assembly->session().vars.LinkUp = true;
     // The warning is up while the link goes down, and gone once the window is reset.
     window.switchCommand(Command::Disconnect, true);
     action(Command::Disconnect)->trigger();

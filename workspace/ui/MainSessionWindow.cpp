@@ -4,7 +4,10 @@
 #include "core/BatchRun.h"
 #include "core/TerminalSession.h"
 #include "core/ui/FrmWarningMsg.h"
-#include "frmMainJVZ.h"
+#include "workspace/ui/MainWindowCommands.h"
+#include "workspace/ui/MainWindowControls.h"
+#include "workspace/ui/StatusPanels.h"
+#include "workspace/ui/TraceBox.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,9 +16,9 @@
 
 namespace jvz {
 
-MainSessionWindow::MainSessionWindow(frmMainJVZ& window, AppSettings& settings, BatchRun& batch,
+MainSessionWindow::MainSessionWindow(MainSessionWindowView view, AppSettings& settings, BatchRun& batch,
                                      TerminalSession& session, MainSessionWindowParts parts)
-    : m_window(window), m_settings(settings), m_batch(batch), m_session(session), m_parts(std::move(parts))
+    : m_view(view), m_settings(settings), m_batch(batch), m_session(session), m_parts(std::move(parts))
 {
 }
 
@@ -26,35 +29,23 @@ MainSessionWindow::~MainSessionWindow()
 
 const MBLanguages& MainSessionWindow::language() const
 {
-    return m_window.language();
+    return m_view.language;
 }
 
 void MainSessionWindow::AddTrace(const QString& line)
 {
-    m_window.traceBox().add(line);
+    m_view.trace.add(line);
 }
 
 void MainSessionWindow::SetLinkStatus(const QString& text)
 {
-    m_window.SetStatusPanel(StatusPanel::LinkState, text);
+    m_view.controls.bar2Panels.at(static_cast<size_t>(StatusPanel::LinkState) - 1)->setText(text);
 }
 
 void MainSessionWindow::ProgressComment(const QString& text)
 {
     if (m_parts.progressComment)
         m_parts.progressComment(text);
-}
-
-void MainSessionWindow::ClearTerminalList()
-{
-    if (m_parts.clearTerminalList)
-        m_parts.clearTerminalList();
-}
-
-void MainSessionWindow::FtpEnumDirectory(const QString& directory)
-{
-    if (m_parts.enumTerminalDirectory)
-        m_parts.enumTerminalDirectory(directory);
 }
 
 QString& MainSessionWindow::CurrentTerminalDir()
@@ -64,13 +55,13 @@ QString& MainSessionWindow::CurrentTerminalDir()
 
 void MainSessionWindow::HideStatusBar1()
 {
-    if (QWidget* bar = m_window.controls().statusBar1)
+    if (QWidget* bar = m_view.controls.statusBar1)
         bar->hide();
 }
 
 void MainSessionWindow::SetStatusBar4(const QString& text)
 {
-    m_window.SetStatusBar4(text);
+    m_view.controls.bar4Text->setText(text);
 }
 
 void MainSessionWindow::ResetMousePointer()
@@ -83,7 +74,7 @@ void MainSessionWindow::ShowWarningMessage(const QString& text, int32_t flashing
 {
     if (!m_warning)
         m_warning = new FrmWarningMsg([this] { return m_batch.gBatchMode; });
-    m_warning->init(m_window.language(), text, flashingMs, displayingMs);
+    m_warning->init(m_view.language, text, flashingMs, displayingMs);
     m_warning->show();
     m_warning->repaint();
 }
@@ -101,7 +92,7 @@ QString MainSessionWindow::lineText(const QLineEdit* box, const QString& fallbac
 
 FtpCredentials MainSessionWindow::credentials() const
 {
-    const MainWindowControls& ui = m_window.controls();
+    const MainWindowControls& ui = m_view.controls;
     return {lineText(ui.txtIp, m_settings.gIpLocalAddress), lineText(ui.txtLogin, m_settings.gFtpUserName),
             lineText(ui.txtPassword, m_settings.gFtpPassword)};
 }
@@ -113,13 +104,7 @@ QString MainSessionWindow::PhonebookPort() const
 
 uint8_t MainSessionWindow::ActivityAsked() const
 {
-    return m_window.activityAsked();
-}
-
-void MainSessionWindow::SeeProductCode(const QString& productCode)
-{
-    if (m_parts.seeProductCode)
-        m_parts.seeProductCode(productCode);
+    return m_view.commands.activityAsked();
 }
 
 } // namespace jvz

@@ -1,12 +1,8 @@
 // The main window's panes as it connects them: what each pane says happened, and what answers it.
-#include "FileOpenCommands.h"
 #include "LocalExplorerPane.h"
 #include "LocalSelectionPane.h"
 #include "LocalSelectionWiring.h"
-#include "MainSessionWindow.h"
-#include "TerminalPane.h"
 #include "core/TerminalSession.h"
-#include "session/SessionRuntime.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/LocalSelection.h"
 #include "workspace/ui/CatalogueAuthoring.h"
@@ -24,13 +20,12 @@
 namespace jvz {
 
 // One row a signal: pane, what it says happened, what answers it. Each pane is connected once, when it exists: the
-// local panes and the catalogue authoring with the window, the file commands when attached, the terminal pane
-// with each session.
+// local panes and the catalogue authoring with the window. The terminal pane and the file commands are the
+// assembly's, which connects them (app/WindowAssembly.cpp).
 void frmMainJVZ::connectPanes()
 {
     using Explorer = LocalExplorerPane;
     using Selection = LocalSelectionPane;
-    using Terminal = TerminalExplorerView;
     Explorer* explorer = m_localExplorer;
     LocalSelectionWiring* wiring = m_localSelection;
     Selection* selection = &wiring->selection();
@@ -52,7 +47,6 @@ void frmMainJVZ::connectPanes()
                 [this] { m_ui.combo5->setFocus(Qt::ShortcutFocusReason); });
         connect(explorer, &Explorer::treeMenuAsked, this,
                 [this](const QPoint& at) { showContextMenu(m_ui.treeView1, at); });
-        connect(explorer, &Explorer::fileOpenAsked, this, &frmMainJVZ::openLocalFile);
         connect(explorer, &Explorer::beepAsked, this, &QApplication::beep);
     }
     if (CatalogueAuthoring* authoring = m_authoring.get(); firstConnection(authoring)) {
@@ -70,25 +64,6 @@ void frmMainJVZ::connectPanes()
         connect(selection, &Selection::beepAsked, this, &QApplication::beep);
         connect(&wiring->favourites(), &FavouritePaths::statusMessage, this,
                 [this](const QString& text) { m_ui.statusBar2->showMessage(text, m_statusMessageMs); });
-    }
-    if (FileOpenCommands* files = m_fileCommands.get(); firstConnection(files)) {
-        connect(files, &FileOpenCommands::companionRunningChanged, this,
-                [this](bool running) { holdBusy(m_companionBusy, running); });
-    }
-    if (Terminal* terminal = m_terminalPane ? &m_terminalPane->view() : nullptr; firstConnection(terminal)) {
-        connect(selection, &Selection::dragStarted, terminal, &Terminal::localDragStarted);
-        connect(terminal, &Terminal::captionChanged, this, &frmMainJVZ::SetStatusBar4);
-        connect(terminal, &Terminal::localFilesChanged, explorer,
-                [explorer](const QString& folder) { explorer->MajListeFichiers(QFile::encodeName(folder)); });
-        connect(terminal, &Terminal::focused, this, &frmMainJVZ::terminalListFocused);
-        connect(terminal, &Terminal::copyNamesAsked, this, [this] { runCommand(Command::ContextCopy); });
-        connect(terminal, &Terminal::deleteEnabledChanged, this, &frmMainJVZ::switchTerminalDelete);
-        connect(terminal, &Terminal::busyChanged, this, [this](bool busy) { holdBusy(m_terminalBusy, busy); });
-        connect(terminal, &Terminal::showAllLocalFilesAsked, this, &frmMainJVZ::showAllLocalFiles);
-        connect(terminal, &Terminal::productCodeSeen, this, &frmMainJVZ::seeTerminalProductCode);
-        connect(terminal, &Terminal::fileOpenAsked, this, &frmMainJVZ::openTerminalFile);
-        connect(terminal, &Terminal::ftpSessionCloseAsked, this, &frmMainJVZ::closeFtpSession);
-        connect(terminal, &Terminal::terminalMessageAsked, this, &frmMainJVZ::sendTerminalMessage);
     }
 }
 
@@ -120,44 +95,6 @@ void frmMainJVZ::localDeleteCommandsOff()
     switchCommands({Command::LocalDelFile, Command::ContextDelete}, false);
 }
 
-void frmMainJVZ::terminalListFocused()
-{
-    RefreshUploadCommand();
-    DisableDownloadCommand();
-}
-
-void frmMainJVZ::switchTerminalDelete(bool on)
-{
-    switchCommands({Command::TerminalDelFile, Command::ContextDelete}, on);
-}
-
-void frmMainJVZ::showAllLocalFiles()
-{
-    const int all = m_ui.combo2->findText(QStringLiteral("*.*"));
-    if (all >= 0)
-        m_ui.combo2->setCurrentIndex(all);
-    else if (m_ui.combo2->isEditable())
-        m_ui.combo2->setEditText(QStringLiteral("*.*"));
-}
-
-void frmMainJVZ::seeTerminalProductCode(const QString& code)
-{
-    if (m_sessionWindow)
-        m_sessionWindow->SeeProductCode(code);
-}
-
-void frmMainJVZ::closeFtpSession()
-{
-    if (m_session)
-        m_session->CloseFtpSession();
-}
-
-void frmMainJVZ::sendTerminalMessage(uint8_t code, uint8_t activity)
-{
-    if (m_session)
-        m_session->SendTerminalMessage(code, activity);
-}
-
 void frmMainJVZ::disableCatalogueCommands(bool catalogMenuToo)
 {
     if (catalogMenuToo && m_ui.mnuCatalog)
@@ -180,27 +117,6 @@ void frmMainJVZ::applySelectionFlags(const LocalSelectionFlags& flags)
         catalog->setEnabled(flags.catalog);
     m_commands.setDownloadSelection(flags.download);
     RefreshTransferCommands(flags.download); // applies the whole state
-}
-
-void frmMainJVZ::openLocalFile(const LocalFileRef& file)
-{
-    if (m_fileCommands)
-        m_fileCommands->openLocalFile(file.folder, file.name);
-}
-
-// The file lies in the FTP session's current directory, which the transfer context names.
-void frmMainJVZ::openTerminalFile(const QString&, const QString& name, qint64 listedBytes)
-{
-    if (m_fileCommands)
-        m_fileCommands->OpenTerminalFile(name, listedBytes);
-}
-
-void frmMainJVZ::holdBusy(std::optional<BusyScope>& scope, bool busy)
-{
-    if (busy)
-        scope.emplace(*this);
-    else
-        scope.reset();
 }
 
 QString frmMainJVZ::currentTerminalDir() const
@@ -242,15 +158,15 @@ void frmMainJVZ::deleteListSelection()
     QWidget* active = focusWidget();
     if (active == m_ui.listView1)
         m_localSelection->selection().DeleteLocalSelection();
-    else if (active == m_ui.listView2 && m_terminalPane)
-        m_terminalPane->view().DeleteTerminalSelection();
+    else if (active == m_ui.listView2)
+        emit terminalListCommandAsked(Command::ContextDelete);
 }
 
 void frmMainJVZ::refreshFocusedList()
 {
     QWidget* focused = QApplication::focusWidget();
-    if (focused == m_ui.listView2 && m_terminalPane)
-        m_terminalPane->view().RefreshTerminalList();
+    if (focused == m_ui.listView2)
+        emit terminalListCommandAsked(Command::ContextRefresh);
     else if (focused == m_ui.listView1)
         m_localExplorer->RefreshLocalTree();
 }

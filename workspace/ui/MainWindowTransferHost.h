@@ -5,19 +5,34 @@
 #include <QPointer>
 #include <memory>
 
+class QWidget;
+
 namespace jvz {
 
 struct AppSettings;
+struct MainWindowControls;
 class AnimCopieProgress;
+class MBLanguages;
 class Notifier;
+class TraceBox;
+class Wininet;
 class frmAnimCopie;
-class frmMainJVZ;
+
+// The main window's parts the catalogue transfers report to: its link panel, its trace box, and the window that
+// owns the copy progress window.
+struct TransferHostView {
+    QWidget& owner;
+    const MainWindowControls& controls;
+    TraceBox& trace;
+    const MBLanguages& language;
+};
 
 // The main window as the catalogue transfers report to it: its status panel and trace box, the session's FTP
 // error report and the copy progress window.
 class MainWindowTransferHost : public TransferHost {
 public:
-    MainWindowTransferHost(frmMainJVZ& window, Notifier& notifier, const AppSettings& settings, const BatchRun& batch);
+    MainWindowTransferHost(TransferHostView view, Wininet& wininet, Notifier& notifier, const AppSettings& settings,
+                           const BatchRun& batch);
     ~MainWindowTransferHost() override;
 
     void setTransferStatus(const QString& text) override;
@@ -26,7 +41,8 @@ public:
     TransferProgress* progressWindow() override;
 
 private:
-    frmMainJVZ& m_window;
+    TransferHostView m_view;
+    Wininet& m_wininet;
     Notifier& m_notifier;
     const AppSettings& m_settings;
     const BatchRun& m_batch;

@@ -1,12 +1,10 @@
 #include "TerminalPane.h"
 
-#include "LocalExplorerPane.h"
-#include "MainSessionWindow.h"
 #include "core/AppSettings.h"
-#include "frmMainJVZ.h"
 #include "session/SessionRuntime.h"
-#include "workspace/CommandState.h"
 #include "workspace/LocalItemRoles.h"
+#include "workspace/ui/MainWindowCommands.h"
+#include "workspace/ui/MainWindowControls.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -37,68 +35,57 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
 
 } // namespace
 
-std::unique_ptr<TerminalPane> TerminalPane::attach(frmMainJVZ& window, const SessionRuntimeState& state,
-                                                   Notifier& notifier, FtpClient& ftp)
-{
-    if (!window.controls().listView2)
-        return nullptr;
-    return std::unique_ptr<TerminalPane>(new TerminalPane(window, state, notifier, ftp));
-}
-
-TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp)
-    : m_window(window),
-      m_host(window, notifier, state.settings, state.batch), m_context{ftp,
-                                                                       m_host,
-                                                                       notifier,
-                                                                       window.language(),
-                                                                       state.batch,
-                                                                       state.session,
-                                                                       state.identity,
-                                                                       state.terminalInfo,
-                                                                       state.session.currentTerminalDir},
+TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, TerminalListSession& session,
+                           Notifier& notifier, FtpClient& ftp, Wininet& wininet)
+    : m_window(window), m_host({window.window, window.controls, window.trace, window.language}, wininet, notifier,
+                               state.settings, state.batch),
+      m_context{ftp,
+                m_host,
+                notifier,
+                window.language,
+                state.batch,
+                state.session,
+                state.identity,
+                state.terminalInfo,
+                state.session.currentTerminalDir},
       m_ftp(ftp)
 {
     // An FTP call lets the window repaint and take input; its commands wait for the call's end.
     m_ftp.setCallObserver([this](bool running) {
-        if (running) {
-            m_callBusy.emplace(m_window);
+        emit ftpCallRunning(running);
+        if (running)
             return;
-        }
-        m_callBusy.reset();
         // A call that ended the session (a bound ran out, the terminal went): the window closes its side too,
         // once the command under way is over, rather than show a session that answers nothing. An unattended
         // run reports the lost session itself and ends.
-        if (!m_ftp.isOpen() && m_window.FtpSessionOpen() && !m_context.batch.gBatchMode && !m_sessionLost.isActive()) {
+        if (!m_ftp.isOpen() && m_window.commands.FtpSessionOpen() && !m_context.batch.gBatchMode &&
+            !m_sessionLost.isActive() && !m_lossWaiting) {
             m_recordAtLoss = m_context.batch.gErrorText;
             m_sessionLost.start(0);
         }
     });
     m_sessionLost.setSingleShot(true);
-    QObject::connect(&m_sessionLost, &QTimer::timeout, &m_window, [this] { closeLostSession(); });
-    frmMainJVZ* w = &window;
+    connect(&m_sessionLost, &QTimer::timeout, this, &TerminalPane::closeLostSession);
+    MainWindowCommands* commands = &window.commands;
     const AppSettings* settings = &state.settings;
-    const MainWindowControls& ui = window.controls();
+    const MainWindowControls& ui = window.controls;
     QComboBox* combo2 = ui.combo2;
     QTreeView* listView1 = ui.listView1;
     QTreeView* treeView1 = ui.treeView1;
 
-    // What the pane asks; what it reports, the window answers (frmMainJVZ::connectPanes).
-    TerminalExplorerHooks explorer;
-    explorer.sessionOpen = [w] { return w->FtpSessionOpen(); };
-    explorer.sessionProtocol = [settings] { return settings->gNTProtocol; };
-    explorer.activityAsked = [w] { return w->activityAsked(); };
-    explorer.catalogFilterItems = [combo2] {
+    // What the pane asks; what it reports comes out as its view's signals, which the assembly connects.
+    TerminalPaneQueries queries;
+    queries.sessionProtocol = [settings] { return settings->gNTProtocol; };
+    queries.activityAsked = [commands] { return commands->activityAsked(); };
+    queries.catalogFilterItems = [combo2] {
         QStringList items;
         for (int i = 0; combo2 && i < combo2->count(); ++i)
             items.append(combo2->itemText(i));
         return items;
     };
-
-    TerminalPaneQueries queries;
     queries.localSelection = [listView1] { return selectedLocalItems(listView1); };
-    queries.localFolder = [w] {
-        const LocalExplorerPane* local = w->localExplorer();
-        const QString folder = local ? local->CurrentLocalFolder() : w->currentLocalFolder();
+    queries.localFolder = [commands] {
+        const QString folder = commands->currentLocalFolder();
         return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     };
     // The tree's root ("My Computer") holds no path: nothing is got there.
@@ -109,8 +96,8 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
         const QModelIndex node = selected.isEmpty() ? treeView1->currentIndex() : selected.first();
         return node.isValid() ? node.data(LocalRole::FullPath).toString() : QString();
     };
-    queries.downloadEnabled = [w] { return w->DownloadEnabled(); };
-    queries.isBusy = [w] { return w->isBusy(); };
+    queries.downloadEnabled = [commands] { return commands->DownloadEnabled(); };
+    queries.isBusy = [commands] { return commands->isBusy(); };
 
     TerminalPaneWidgets widgets;
     widgets.listView2 = ui.listView2;
@@ -121,18 +108,19 @@ TerminalPane::TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state,
     widgets.uploadDropTargets = {listView1, treeView1};
     widgets.contextMenu = ui.mnuContextuel;
     widgets.catalogMenu = ui.mnuCatalog;
-    widgets.window = &window;
-    m_view = std::make_unique<TerminalExplorerView>(m_context, std::move(explorer), widgets, std::move(queries));
+    widgets.window = &window.window;
+    m_view = std::make_unique<TerminalExplorerView>(m_context, session, widgets, std::move(queries));
+    connect(m_view.get(), &TerminalExplorerView::showAllLocalFilesAsked, this, &TerminalPane::showAllLocalFiles);
 
     TerminalExplorerView* view = m_view.get();
-    window.wireCommand(Command::Download, [view] { view->MNU_Terminal_Download_Click(); });
-    window.wireCommand(Command::Upload, [view] { view->MNU_Terminal_Upload_Click(); });
-    window.wireCommand(Command::TerminalBackFolder, [view, w] {
-        if (w->FtpSessionOpen())
+    commands->wireCommand(Command::Download, [view] { view->MNU_Terminal_Download_Click(); });
+    commands->wireCommand(Command::Upload, [view] { view->MNU_Terminal_Upload_Click(); });
+    commands->wireCommand(Command::TerminalBackFolder, [view, commands] {
+        if (commands->FtpSessionOpen())
             view->TerminalBackFolder();
     });
-    window.wireCommand(Command::TerminalDelFile, [view] { view->DeleteTerminalSelection(); });
-    window.wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
+    commands->wireCommand(Command::TerminalDelFile, [view] { view->DeleteTerminalSelection(); });
+    commands->wireCommand(Command::TerminalRefresh, [view] { view->RefreshTerminalList(); });
 }
 
 TerminalPane::~TerminalPane()
@@ -140,38 +128,46 @@ TerminalPane::~TerminalPane()
     m_ftp.setCallObserver({});
 }
 
+void TerminalPane::windowBusyChanged(bool busy)
+{
+    if (busy || !m_lossWaiting)
+        return;
+    m_lossWaiting = false;
+    m_sessionLost.start(0);
+}
+
 void TerminalPane::closeLostSession()
 {
-    constexpr int kIdlePollMs = 50;
-    if (m_window.isBusy()) {
-        m_sessionLost.start(kIdlePollMs);
+    if (m_window.commands.isBusy()) {
+        m_lossWaiting = true; // windowBusyChanged starts it again
         return;
     }
-    if (m_ftp.isOpen() || !m_window.FtpSessionOpen())
+    if (m_ftp.isOpen() || !m_window.commands.FtpSessionOpen())
         return; // opened again or closed meanwhile
     // A walk of several files may have said it already, as it stopped: its report closes the run's record.
     const QString lost = m_context.label("MSG_FtpSessionLost");
     const QString& record = m_context.batch.gErrorText;
     if (record == m_recordAtLoss || !record.endsWith(lost))
         m_host.trace(lost);
-    if (SessionRuntime* session = m_window.session())
-        session->CloseFtpSession();
+    emit ftpSessionLost();
 }
 
-void setTerminalListParts(MainSessionWindowParts& parts, frmMainJVZ& window)
+void TerminalPane::runListCommand(Command command)
 {
-    frmMainJVZ* w = &window;
-    // The refresh button follows the session: it asks the terminal again only while a list stands.
-    parts.clearTerminalList = [w] {
-        if (TerminalPane* pane = w->terminalPane())
-            pane->view().ClearTerminalList();
-        w->switchCommand(Command::TerminalRefresh, false);
-    };
-    parts.enumTerminalDirectory = [w](const QString& directory) {
-        if (TerminalPane* pane = w->terminalPane())
-            pane->view().FtpEnumDirectory(directory);
-        w->switchCommand(Command::TerminalRefresh, true);
-    };
+    if (command == Command::ContextDelete)
+        m_view->DeleteTerminalSelection();
+    else if (command == Command::ContextRefresh)
+        m_view->RefreshTerminalList();
+}
+
+void TerminalPane::showAllLocalFiles()
+{
+    QComboBox* combo2 = m_window.controls.combo2;
+    const int all = combo2->findText(QStringLiteral("*.*"));
+    if (all >= 0)
+        combo2->setCurrentIndex(all);
+    else if (combo2->isEditable())
+        combo2->setEditText(QStringLiteral("*.*"));
 }
 
 } // namespace jvz

@@ -1,51 +1,74 @@
 #pragma once
 
 // The terminal explorer placed in the main window: the terminal pane's controller on the window's own
-// ListView2, Combo3, Toolbar3 and StatusBar4, the interactive transfer commands on the window's actions, and
-// the session's calls to clear and fill the list.
+// ListView2, Combo3, Toolbar3 and StatusBar4, and the interactive transfer commands on the window's actions.
+// It reads the window through its controls and commands, and says what happened through its signals, which the
+// assembly connects.
 
 #include "terminal_files/TransferContext.h"
 #include "terminal_files/ui/TerminalExplorerView.h"
+#include "workspace/CommandState.h"
 #include "workspace/ui/MainWindowTransferHost.h"
-#include "workspace/ui/frmMainJVZ.h"
 
+#include <QObject>
 #include <QTimer>
 #include <memory>
-#include <optional>
+
+class QWidget;
 
 namespace jvz {
 
-struct MainSessionWindowParts;
+struct MainWindowControls;
 struct SessionRuntimeState;
 class FtpClient;
+class MBLanguages;
+class MainWindowCommands;
 class Notifier;
-class frmMainJVZ;
+class TerminalListSession;
+class TraceBox;
+class Wininet;
 
-class TerminalPane {
+// The main window's parts the pane works on.
+struct TerminalPaneView {
+    QWidget& window; // disabled while a transfer runs; owns the pane's windows
+    const MainWindowControls& controls;
+    TraceBox& trace;
+    const MBLanguages& language;
+    MainWindowCommands& commands;
+};
+
+class TerminalPane : public QObject {
+    Q_OBJECT
 public:
-    // Nothing when the window has no terminal list.
-    static std::unique_ptr<TerminalPane> attach(frmMainJVZ& window, const SessionRuntimeState& state,
-                                                Notifier& notifier, FtpClient& ftp);
-    ~TerminalPane();
+    // session: what the terminal list asks of the session.
+    TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, TerminalListSession& session,
+                 Notifier& notifier, FtpClient& ftp, Wininet& wininet);
+    ~TerminalPane() override;
 
     TerminalExplorerView& view() { return *m_view; }
     TransferContext& context() { return m_context; }
 
-private:
-    TerminalPane(frmMainJVZ& window, const SessionRuntimeState& state, Notifier& notifier, FtpClient& ftp);
-    void closeLostSession();
+    // The window's busy state changed: a lost session waits for its end.
+    void windowBusyChanged(bool busy);
+    // One of the context menu's commands, on the terminal list that has the focus.
+    void runListCommand(Command command);
 
-    frmMainJVZ& m_window;
+signals:
+    void ftpCallRunning(bool running); // an FTP call runs: the window holds its busy state meanwhile
+    void ftpSessionLost();             // a call ended the FTP session: the session closes its side
+
+private:
+    void closeLostSession();
+    void showAllLocalFiles();
+
+    TerminalPaneView m_window;
     MainWindowTransferHost m_host;
     TransferContext m_context;
     std::unique_ptr<TerminalExplorerView> m_view;
     FtpClient& m_ftp;
-    std::optional<BusyScope> m_callBusy; // held while an FTP call runs: the window serves events meanwhile
-    QTimer m_sessionLost;                // closes the window's FTP session once a call ended it
-    QString m_recordAtLoss;              // the run's error record when the call ended the session
+    QTimer m_sessionLost;       // closes the window's FTP session once a call ended it
+    bool m_lossWaiting = false; // the loss waits for the window to be no longer busy
+    QString m_recordAtLoss;     // the run's error record when the call ended the session
 };
-
-// The session's two calls on the terminal list, through the window's pane.
-void setTerminalListParts(MainSessionWindowParts& parts, frmMainJVZ& window);
 
 } // namespace jvz

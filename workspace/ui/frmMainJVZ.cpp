@@ -1,12 +1,9 @@
 #include "frmMainJVZ.h"
 
-#include "FileOpenCommands.h"
 #include "LocalExplorerAttach.h"
 #include "LocalExplorerPane.h"
 #include "LocalSelectionWiring.h"
-#include "MainSessionWindow.h"
 #include "QuitProcedure.h"
-#include "TerminalPane.h"
 #include "TraceBox.h"
 #include "WindowEnvironment.h"
 #include "core/AppSettings.h"
@@ -24,8 +21,6 @@
 #include "platform/FileWriter.h"
 #include "platform/Notifier.h"
 #include "platform/UserSettingsStore.h"
-#include "session/SessionRuntime.h"
-#include "session/ui/LinkMenus.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/ui/CatalogueAuthoring.h"
 #include "workspace/ui/MainWindowLayout.h"
@@ -77,7 +72,8 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
       m_connect(std::move(services.connectSequence)), m_linkState(std::move(services.linkState)),
       m_userStore(services.userStore), m_openDocument(std::move(services.openDocument)),
       m_makeFolder(std::move(services.makeFolder)), m_statusMessageMs(services.statusMessageMs),
-      m_childProgram(std::make_unique<MBApplications>(services.runner, &services.notifier))
+      m_childProgram(std::make_unique<MBApplications>(services.runner, &services.notifier)),
+      m_terminalSession(services.terminalSession), m_terminalInfo(services.terminalInfo)
 {
     setObjectName(QStringLiteral("frmMainJVZ"));
     setWindowTitle(QStringLiteral("Pendraxa"));
@@ -95,11 +91,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
                                      m_localSelection->favourites().SavePathHistory();
                                  },
                              .linkState = m_linkState,
-                             .takeLinkDown =
-                                 [this] {
-                                     if (m_session)
-                                         m_session->DisconnectTerminal();
-                                 },
+                             .takeLinkDown = [this] { emit disconnectAsked(); },
                              .trace = [this](const QString& line) { m_trace->add(line); },
                              .childProgram = [this] { return m_childProgram.get(); },
                              .linkDownWaitMs = services.linkDownWaitMs});
@@ -152,11 +144,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     applyCommandState();
 }
 
-frmMainJVZ::~frmMainJVZ()
-{
-    m_terminalBusy.reset();
-    m_companionBusy.reset();
-}
+frmMainJVZ::~frmMainJVZ() = default;
 
 void frmMainJVZ::setTabOrder()
 {
@@ -253,14 +241,11 @@ void frmMainJVZ::connectCommands()
             m_terminalSession->swapUnchecked = true;
         }
     });
-    wireCommand(Command::Disconnect, [this] {
-        BusyScope busy(*this);
-        MNU_Terminal_Disconnect_Click();
-    });
-    wireCommand(Command::IconDisconnect, [this] {
-        BusyScope busy(*this);
-        MNU_Terminal_Disconnect_Click();
-    });
+    for (Command disconnect : {Command::Disconnect, Command::IconDisconnect, Command::ConnectionHangUp})
+        wireCommand(disconnect, [this] {
+            BusyScope busy(*this);
+            emit disconnectAsked();
+        });
     wireCommand(Command::Quit, [this] { close(); });
     // An activity chosen anew is asked of the terminal at once; the chosen one again only rewrites the panel.
     // While the FTP session is closed, a refresh or the connection is still asking the terminal for an activity:
@@ -275,8 +260,8 @@ void frmMainJVZ::connectCommands()
                 return;
             if (FtpSessionOpen())
                 RefreshTerminalList();
-            else if (m_session)
-                m_session->FollowActivityChoice(m_activityAsked);
+            else
+                emit activityChosen(m_activityAsked);
         });
     wireCommand(Command::ViewConnectBar, [this] {
         m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
@@ -292,30 +277,14 @@ void frmMainJVZ::connectCommands()
     });
     wireCommand(Command::HelpAbout, [this] { MNU_Help_About_Click(); });
     wireCommand(Command::HelpGuide, [this] { MNU_Help_Guide_Click(); });
-    wireCommand(Command::ConnectionHangUp, [this] {
-        BusyScope busy(*this);
-        if (m_session)
-            m_session->DisconnectTerminal();
-    });
-}
-
-void frmMainJVZ::attachLinkMenus(std::unique_ptr<LinkMenus> menus)
-{
-    m_linkMenus = std::move(menus);
-    wireCommand(Command::ConnectionConfig,
-                [this] { m_linkMenus->MNU_Connection_Config_Click(*m_ui.comboDefaultConnection); });
-    wireCommand(Command::ConnectionModem, [this] {
-        BusyScope busy(*this);
-        m_linkMenus->MNU_Connection_Modem_Click();
-    });
 }
 
 void frmMainJVZ::RefreshTerminalList()
 {
-    if (!FtpSessionOpen() || !m_session || !m_settings.gNTProtocol)
+    if (!FtpSessionOpen() || !m_settings.gNTProtocol)
         return;
-    m_session->CloseFtpSession();
-    m_session->SendTerminalMessage(0, m_activityAsked);
+    emit ftpSessionCloseAsked();
+    emit terminalMessageAsked(0, m_activityAsked);
 }
 
 void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& globalPos)
@@ -372,7 +341,6 @@ void frmMainJVZ::switchCommand(Command command, bool on)
 
 void frmMainJVZ::applyCommandState()
 {
-    m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.setActivity(m_activityAsked);
     for (int i = 0; i < kCommandCount; ++i)
         if (QAction* a = m_ui.actions[i])
@@ -388,16 +356,18 @@ void frmMainJVZ::applyCommandState()
 
 void frmMainJVZ::setBusy(bool entering)
 {
+    const bool was = m_busyDepth > 0;
     m_busyDepth += entering ? 1 : -1;
     if (m_busyDepth < 0)
         m_busyDepth = 0;
     m_commands.setBusy(m_busyDepth > 0);
     applyCommandState();
+    if (was != (m_busyDepth > 0))
+        emit busyChanged(m_busyDepth > 0);
 }
 
 void frmMainJVZ::RefreshTransferCommands(bool enable)
 {
-    m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.setActivity(m_activityAsked);
     m_commands.RefreshTransferCommands(enable);
     applyDrops();
@@ -425,7 +395,6 @@ void frmMainJVZ::DisableUploadCommand()
 
 void frmMainJVZ::RefreshUploadCommand()
 {
-    m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.RefreshUploadCommand();
     if (m_commands.ftpSessionOpen()) {
         m_ui.listView1->setAcceptDrops(true);
@@ -466,65 +435,14 @@ void frmMainJVZ::TLB_Connect_ButtonClick()
 
 // ---------------------------------------------------------------------------------------------- session
 
-SessionRuntime& frmMainJVZ::createSession(SessionRuntimeState state, SessionServices services,
-                                          MainSessionWindowParts parts, const RuntimeTimings& timings)
-{
-    m_terminalPane.reset();
-    m_terminalSession = &state.session;
-    m_terminalInfo = &state.terminalInfo; // the local explorer lists the package descriptor of its product
-    if (!parts.seeProductCode)
-        parts.seeProductCode = [this](const QString& code) { SeeProductCode(code); };
-    m_session.reset();
-    m_sessionWindow = std::make_unique<MainSessionWindow>(*this, m_settings, m_batch, state.session, std::move(parts));
-    FtpClient& ftp = services.ftp;
-    Notifier& notifier = services.notifier;
-    m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, state, std::move(services), timings);
-    followSession(*m_session);
-    // terminal explorer
-    m_terminalPane = TerminalPane::attach(*this, state, notifier, ftp);
-    connectPanes();
-    return *m_session;
-}
-
-void frmMainJVZ::followSession(SessionRuntime& session)
-{
-    MainSessionWindow* adapter = m_sessionWindow.get();
-    connect(&session, &SessionRuntime::connectionStateChanged, this,
-            [this](ConnectionState state) { followSessionState(state); });
-    connect(&session, &SessionRuntime::ftpSessionChanged, this,
-            [this](FtpSessionState state) { followSessionState(state); });
-    connect(&session, &SessionRuntime::terminalListCleared, this, [adapter] { adapter->ClearTerminalList(); });
-    connect(&session, &SessionRuntime::terminalFolderEntered, this,
-            [adapter](const QString& folder) { adapter->FtpEnumDirectory(folder); });
-    connect(&session, &SessionRuntime::productCodeSeen, this,
-            [adapter](const QString& code) { adapter->SeeProductCode(code); });
-}
-
 void frmMainJVZ::followSessionState(SessionStateReport state)
 {
-    m_commands.setFtpSessionOpen(FtpSessionOpen());
     m_commands.setActivity(m_activityAsked);
     std::visit([this](auto s) { m_commands.follow(s); }, state);
     // Closing the FTP session refreshes the transfer commands: the lists and the tree refuse drops again.
     if (state == SessionStateReport{FtpSessionState::Closed})
         applyDrops();
     applyCommandState();
-}
-
-SessionWindow* frmMainJVZ::sessionWindow() const
-{
-    return m_sessionWindow.get();
-}
-
-bool frmMainJVZ::FtpSessionOpen() const
-{
-    return m_session && m_session->vars.FtpSessionOpen;
-}
-
-void frmMainJVZ::MNU_Terminal_Disconnect_Click()
-{
-    if (m_session)
-        m_session->MNU_Terminal_Disconnect_Click();
 }
 
 // ---------------------------------------------------------------------------------------------- start-up
@@ -611,8 +529,7 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
     if (m_localSelection)
         m_localSelection->translate();
     applyAccessibleTexts();
-    if (m_terminalPane)
-        m_terminalPane->view().translate();
+    emit translated(); // the terminal list's headers
     SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
 }
 
@@ -871,51 +788,6 @@ bool frmMainJVZ::Form_QueryUnload()
 void frmMainJVZ::SaveEnvironment()
 {
     m_environment->save();
-}
-
-// ------------------------------------------------------------------------------------ viewers and companion runs
-
-void frmMainJVZ::attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
-                                    std::function<TransferContext*()> transfers, FileViewers* viewers)
-{
-    FileOpenCommands::Sources sources;
-    sources.currentLocalFolder = [this] { return m_currentLocalFolder; };
-    sources.firstSelectedLocalName = [this] {
-        QModelIndexList rows =
-            m_ui.listView1->selectionModel() ? m_ui.listView1->selectionModel()->selectedRows() : QModelIndexList();
-        std::sort(rows.begin(), rows.end(),
-                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-        return rows.isEmpty() ? QString() : rows.first().data().toString();
-    };
-    sources.catalogueFilters = [this] {
-        QStringList items;
-        for (int i = 0; i < m_ui.combo2->count(); ++i)
-            items << m_ui.combo2->itemText(i);
-        return items;
-    };
-    sources.transfers = [this, transfers = std::move(transfers)] {
-        return FtpSessionOpen() && transfers ? transfers() : nullptr;
-    };
-    sources.busy = [this] { return isBusy(); };
-    sources.local.navigateToFolder = [this](const QString& folder) { m_localExplorer->GoToTypedPath(folder); };
-    // Opening a local file takes the connection bar's login and password as the FTP credentials.
-    sources.local.takeConnectionBarCredentials = [this] {
-        m_settings.gFtpUserName = m_ui.txtLogin->text();
-        m_settings.gFtpPassword = m_ui.txtPassword->text();
-    };
-    m_fileCommands = std::make_unique<FileOpenCommands>(*this, m_settings, m_language, m_notifier, runner, terminalInfo,
-                                                        std::move(sources), viewers);
-    m_fileCommands->wireCommands(
-        [this](Command c, std::function<void()> handler) { wireCommand(c, std::move(handler)); });
-    m_ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
-    connectPanes();
-}
-
-void frmMainJVZ::AnalyzeSgn(const QString& path, int16_t& status)
-{
-    status = 1;
-    if (m_fileCommands)
-        m_fileCommands->AnalyzeSgn(path, status);
 }
 
 // ---------------------------------------------------------------------------------------------- trace, bars

@@ -5,6 +5,7 @@
 #include "workspace/CommandState.h"
 #include "workspace/LocalListing.h"
 #include "workspace/ProductCodes.h"
+#include "workspace/ui/MainWindowCommands.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/QuitProcedure.h"
 #include "workspace/ui/StatusPanels.h"
@@ -29,27 +30,15 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
-struct LocalFileRef;
 struct LocalSelectionFlags;
-struct MainSessionWindowParts;
-struct SessionRuntimeState;
-struct SessionServices;
 struct TerminalSession;
 class CatalogueAuthoring;
-class FileOpenCommands;
-class FileViewers;
-class MainSessionWindow;
 class ProcessRunner;
 class TerminalInfoFields;
-struct TransferContext;
 class Notifier;
-class SessionRuntime;
-class SessionWindow;
-class TerminalPane;
 class WindowEnvironment;
 class UserSettingsStore;
 class VolumeSource;
-class LinkMenus;
 class LocalExplorerPane;
 class LocalSelectionWiring;
 class MBApplications;
@@ -71,12 +60,12 @@ private:
 };
 
 // The program's main window: menus, toolbars, the explorer panes in their splitters, status bars and the
-// trace box. It coordinates: the local explorer, the local selection with the favourites, the terminal pane,
-// the session, the file commands, the link menus, the trace box, the quit and the saved environment are
-// classes of their own. The panes say what happened through their signals, which connectPanes() answers in one
-// table; every command, keys included, runs through runCommand and its busy check. Controls are reached through
-// controls().
-class frmMainJVZ : public QMainWindow, public StartupMainWindow {
+// trace box. It coordinates: the local explorer, the local selection with the favourites, the trace box, the
+// quit and the saved environment are classes of their own. The local panes say what happened through their
+// signals, which connectPanes() answers in one table; every command, keys included, runs through runCommand and
+// its busy check. Controls are reached through controls(). The session, the terminal pane, the file commands
+// and the link menus are the assembly's (app/WindowAssembly): the window asks the session through its signals.
+class frmMainJVZ : public QMainWindow, public StartupMainWindow, public MainWindowCommands {
     Q_OBJECT
 public:
     // What the window calls outside itself.
@@ -98,6 +87,8 @@ public:
         // The connect sequence, built after the window (it needs the session): the assembly binds this to it.
         // Empty: connecting sets up no link.
         std::function<void(bool modemSetupDone)> connectSequence{};
+        TerminalSession* terminalSession = nullptr;               // the terminal folder the terminal list shows
+        const TerminalInfoFields* terminalInfo = nullptr;         // the connected terminal's product code
         int linkDownWaitMs = RuntimeTimings{}.quitLinkDownWaitMs; // how long the quit waits for the link to go down
         int statusMessageMs = RuntimeTimings{}.statusMessageMs;   // how long a favourites message stands
         int folderReadWaitMs = RuntimeTimings{}.folderReadWaitMs; // how long a local folder read is waited for
@@ -116,8 +107,6 @@ public:
     ~frmMainJVZ() override;
 
     MBApplications* childProgram() const { return m_childProgram.get(); }
-    // The Connection menu's handlers: configuration and port check; the hang-up runs the disconnect.
-    void attachLinkMenus(std::unique_ptr<LinkMenus> menus);
 
     const MainWindowControls& controls() const { return m_ui; }
     // The local explorer (tree, file list, path combo, filters) and the local selection with the favourites.
@@ -150,45 +139,38 @@ public:
     void SetIconButton(IconButton button, bool enabled, bool pressed);
 
     // The Activity menu's choice: 1 download, 2 diagnostic, 3 maintenance.
-    uint8_t activityAsked() const { return m_activityAsked; }
+    uint8_t activityAsked() const override { return m_activityAsked; }
     // The terminal folder the terminal list shows ("\SWAP\"); empty before the session.
     QString currentTerminalDir() const;
     // The local folder ListView1 shows; empty on "My Computer".
-    const QString& currentLocalFolder() const { return m_currentLocalFolder; }
+    const QString& currentLocalFolder() const override { return m_currentLocalFolder; }
 
     // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
     // state allows, and the handler never runs while the window is busy.
-    void wireCommand(Command command, std::function<void()> handler);
+    void wireCommand(Command command, std::function<void()> handler) override;
     // Runs the command's handler as its menu item or button would (nothing when disabled or busy).
     void runCommand(Command command);
     CommandState& commandState() { return m_commands; }
     // Switches a command's own state (the selection, the session) and applies it.
-    void switchCommand(Command command, bool on);
+    void switchCommand(Command command, bool on) override;
     // Applies the command state to every action: the one place where actions are enabled.
     void applyCommandState();
-    bool isBusy() const { return m_busyDepth > 0; }
+    bool isBusy() const override { return m_busyDepth > 0; }
 
-    void RefreshTransferCommands(bool enable);
+    void RefreshTransferCommands(bool enable) override;
     void DisableDownloadCommand();
-    void DisableUploadCommand();
+    void DisableUploadCommand() override;
     void RefreshUploadCommand();
-    void EnableTerminalInfoCommand();
-    void DisableTerminalInfoCommand();
-    bool DownloadEnabled() const { return m_commands.DownloadEnabled(); }
+    void EnableTerminalInfoCommand() override;
+    void DisableTerminalInfoCommand() override;
+    bool DownloadEnabled() const override { return m_commands.DownloadEnabled(); }
     void CheckNetworkMenu();
 
-    // A state the session reported.
+    // The session's FTP session, as the session reports it (commandState().setFtpSessionOpen).
+    bool FtpSessionOpen() const override { return m_commands.ftpSessionOpen(); }
+    // A state the session reported: the command state follows it.
     using SessionStateReport = std::variant<ConnectionState, FtpSessionState>;
-
-    // The session: socket events, timers, FTP session and disconnect, built once the program's services exist.
-    SessionRuntime& createSession(SessionRuntimeState state, SessionServices services, MainSessionWindowParts parts,
-                                  const RuntimeTimings& timings);
-    SessionRuntime* session() const { return m_session.get(); }
-    SessionWindow* sessionWindow() const;
-    bool FtpSessionOpen() const;
-    // The terminal explorer, once the session is built (none while the window has no terminal list).
-    TerminalPane* terminalPane() const { return m_terminalPane.get(); }
-    void MNU_Terminal_Disconnect_Click();
+    void followSessionState(SessionStateReport state);
 
     // The icon bar's buttons run their commands here.
     void TLB_Icon_ButtonClick(IconButton button);
@@ -198,7 +180,6 @@ public:
     void ShowActivityLabel();
     void ArrangeBars();
     void LayoutControls();
-    void RefreshTerminalList();
 
     // Window events: the first activation, the close (asked, saved, link down, child program ended).
     void Form_Activate();
@@ -216,18 +197,21 @@ public:
 
     // The catalogue authoring commands (family, copy, list file, pack window).
     CatalogueAuthoring& catalogueAuthoring() { return *m_authoring; }
-    // viewers and companion runs: files opened by type, the catalogue description, the running-component
-    // list, the terminal identity window, the compliant terminals help. transfers: the FTP session's context.
-    // viewers: null for the real viewer windows.
-    void attachFileCommands(ProcessRunner& runner, TerminalInfoFields& terminalInfo,
-                            std::function<TransferContext*()> transfers, FileViewers* viewers = nullptr);
-    FileOpenCommands* fileCommands() const { return m_fileCommands.get(); }
-    // The dump of a signed file in the text viewer; status 0 when it was shown.
-    void AnalyzeSgn(const QString& path, int16_t& status);
 
 signals:
     // The window was activated for the first time: the panes fill from here, never in a batch run.
     void firstActivated();
+    // What the window asks of the session (the assembly connects them).
+    void disconnectAsked();                                    // the disconnect, the hang-up, the quit
+    void activityChosen(uint8_t activity);                     // a new activity while no FTP session is open
+    void ftpSessionCloseAsked();                               // the terminal list asked again
+    void terminalMessageAsked(uint8_t code, uint8_t activity); // end-of-activity code, activity
+    // The busy state changed (busy: a command or nested wait runs).
+    void busyChanged(bool busy);
+    // A context menu command on the terminal list, which has the focus (delete, refresh).
+    void terminalListCommandAsked(Command command);
+    // The window's texts changed language.
+    void translated();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -240,24 +224,13 @@ private:
     // The table of the panes' signals (and the command helpers') and what answers each; a pane is connected
     // once, when it exists.
     void connectPanes();
-    // The session's reports: its states go to the command state, its list and product code to the panes.
-    void followSession(SessionRuntime& session);
-    void followSessionState(SessionStateReport state);
     bool firstConnection(QObject* pane);
+    void RefreshTerminalList();
     void disableCatalogueCommands(bool catalogMenuToo);
     void switchCommands(std::initializer_list<Command> commands, bool on);
     void applySelectionFlags(const LocalSelectionFlags& flags);
-    void openLocalFile(const LocalFileRef& file);
-    void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes);
     void localListingCleared();
     void localDeleteCommandsOff();
-    void terminalListFocused();
-    void switchTerminalDelete(bool on);
-    void showAllLocalFiles();
-    void seeTerminalProductCode(const QString& code);
-    void closeFtpSession();
-    void sendTerminalMessage(uint8_t code, uint8_t activity);
-    void holdBusy(std::optional<BusyScope>& scope, bool busy);
     void copyListNames();
     void deleteListSelection();
     void refreshFocusedList();
@@ -289,10 +262,7 @@ private:
     uint8_t m_activityAsked = 1;
     QString m_currentLocalFolder;
     QList<QPointer<QObject>> m_connectedPanes;
-    std::optional<BusyScope> m_terminalBusy;  // held while a terminal transfer runs
-    std::optional<BusyScope> m_companionBusy; // held while a companion program runs
     std::unique_ptr<MBApplications> m_childProgram;
-    std::unique_ptr<LinkMenus> m_linkMenus;
     MBLanguages m_language;
     std::unique_ptr<TraceBox> m_trace;
     std::unique_ptr<WindowEnvironment> m_environment;
@@ -314,10 +284,6 @@ private:
     const TerminalInfoFields* m_terminalInfo = nullptr; // the connected terminal's product code
     QTimer* m_timer4 = nullptr;
     std::unique_ptr<CatalogueAuthoring> m_authoring;
-    std::unique_ptr<MainSessionWindow> m_sessionWindow;
-    std::unique_ptr<SessionRuntime> m_session;    // goes before the window adapter it uses
-    std::unique_ptr<TerminalPane> m_terminalPane; // uses the session: goes first
-    std::unique_ptr<FileOpenCommands> m_fileCommands;
 };
 
 } // namespace jvz
