@@ -115,9 +115,16 @@ QStringList LocalExplorerPane::filterItems() const
     return items;
 }
 
-void LocalExplorerPane::setStatus2(StatusPanel panel, const QString& text)
+void LocalExplorerPane::setCountText(const QString& text)
 {
-    emit statusTextChanged(panel, text);
+    m_countText = text;
+    emit statusChanged(m_countText, m_sizeText);
+}
+
+void LocalExplorerPane::setSizeText(const QString& text)
+{
+    m_sizeText = text;
+    emit statusChanged(m_countText, m_sizeText);
 }
 
 void LocalExplorerPane::setFolderStatus(const QString& text)
@@ -127,7 +134,7 @@ void LocalExplorerPane::setFolderStatus(const QString& text)
 
 void LocalExplorerPane::writeCount(CountFormat format)
 {
-    setStatus2(StatusPanel::ObjectCount, objectCountText(m_list.rowCount(), format, label("ObjectFound")));
+    setCountText(objectCountText(m_list.rowCount(), format, label("ObjectFound")));
 }
 
 QModelIndex LocalExplorerPane::selectedNode() const
@@ -213,7 +220,7 @@ void LocalExplorerPane::ShowDrivesInList()
     m_list.showDrives(m_drives);
     m_w.list->resizeColumnToContents(LocalListModel::NameColumn); // drive names are never cut
     m_w.list->clearSelection();
-    emit listingCleared();
+    emit listingChanged(LocalListingChange::Shown);
 }
 
 void LocalExplorerPane::TreeView1_NodeClick(const QModelIndex& node)
@@ -271,7 +278,7 @@ void LocalExplorerPane::RefreshSelectedNode()
 
 void LocalExplorerPane::ShowNodeContents(const QModelIndex& node)
 {
-    emit catalogueCommandsOff(false);
+    emit listingChanged(LocalListingChange::Opening);
     if (!node.isValid())
         return;
     if (!m_tree.isRoot(node)) {
@@ -342,12 +349,12 @@ void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
     m_w.list->setCurrentIndex({});
-    emit listingCleared();
+    emit listingChanged(LocalListingChange::Shown);
     writeCount(CountFormat::Grouped);
     if (listing.readable)
         ShowLocalSelectionSize();
     else
-        setStatus2(StatusPanel::SelectionSize, label("MSG_FolderUnreadable"));
+        setSizeText(label("MSG_FolderUnreadable"));
 
     const QString shown = displayPath(folder);
     const int row = m_path.addFolderEntries(shown, volumeHolding(m_volumes, shown));
@@ -363,7 +370,7 @@ void LocalExplorerPane::ShowLocalSelectionSize()
 void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
 {
     if (folder.isEmpty()) {
-        setStatus2(StatusPanel::SelectionSize, QString());
+        setSizeText(QString());
         return;
     }
     qint64 totalKb = 0;
@@ -372,8 +379,7 @@ void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
         if (size >= 0)
             totalKb += sizeInKb(size);
     }
-    setStatus2(StatusPanel::SelectionSize,
-               selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
+    setSizeText(selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
 }
 
 void LocalExplorerPane::ListView1_ColumnClick(int)
@@ -470,9 +476,7 @@ void LocalExplorerPane::OpenFolderShortcut(const QByteArray& linkPath)
 
 void LocalExplorerPane::LocalBackFolder()
 {
-    emit catalogueCommandsOff(false);
-    emit commentCleared();
-    emit deleteCommandsOff();
+    emit listingChanged(LocalListingChange::Back);
     const QModelIndex s = selectedNode();
     if (!s.isValid() || m_tree.isRoot(s))
         return;
@@ -556,13 +560,13 @@ bool LocalExplorerPane::listCurrentFolder()
         return false; // a newer read shows its own folder
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
-    emit listingCleared();
+    emit listingChanged(LocalListingChange::Shown);
     return true;
 }
 
 void LocalExplorerPane::Combo2_Change()
 {
-    emit catalogueCommandsOff(true);
+    emit listingChanged(LocalListingChange::FiltersEdited);
     if (!m_started || showsRoot())
         return; // the drive view does not depend on the filters
     relistForFilters(CountFormat::Plain);
@@ -576,8 +580,7 @@ void LocalExplorerPane::Filter_Change()
 void LocalExplorerPane::Combo2_Click()
 {
     // The pick already relisted through the text change; what is left are the commands.
-    emit catalogueCommandsOff(false);
-    emit transferCommandsRefreshed(false);
+    emit listingChanged(LocalListingChange::FilterPicked);
 }
 
 void LocalExplorerPane::Combo2_LostFocus()

@@ -126,13 +126,25 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     setTabOrder();
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
-    m_localExplorer = attachLocalExplorer(*this, m_settings, services.volumes,
-                                          {[this] { return terminalProductCode(); }, [this] { return isBusy(); }});
+    const LocalPaneSite site{
+        .window = *this,
+        .controls = m_ui,
+        .language = m_language,
+        .wireCommand = [this](Command c, std::function<void()> h) { wireCommand(c, std::move(h)); },
+        .busy = [this] { return isBusy(); }};
+    m_localExplorer = attachLocalExplorer(site, m_settings, services.volumes, [this] { return terminalProductCode(); });
     m_localExplorer->setFolderReadWaitLimit(services.folderReadWaitMs);
     if (services.folderReadHook)
         m_localExplorer->setFolderReadHook(services.folderReadHook);
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
-    m_localSelection = new LocalSelectionWiring(*this, *m_localExplorer, m_settings, m_notifier, services.volumes);
+    m_localSelection =
+        new LocalSelectionWiring(site, *m_localExplorer, m_settings, m_notifier,
+                                 {.ftpSessionOpen = [this] { return FtpSessionOpen(); },
+                                  .activity = [this] { return m_activityAsked; },
+                                  .terminalFolder = [this] { return currentTerminalDir(); },
+                                  .packResetOn = [this] { return m_commands.switchedOn(Command::PackReset); }},
+                                 services.volumes);
+    m_commands.localListingChanged(LocalListingChange::Shown); // nothing is chosen until the user chooses
     wireCommand(Command::ContextCopy, [this] { copyListNames(); });
     wireCommand(Command::ContextDelete, [this] { deleteListSelection(); });
     wireCommand(Command::ContextRefresh, [this] { refreshFocusedList(); });
@@ -309,6 +321,12 @@ void frmMainJVZ::RefreshTerminalList()
 
 void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& globalPos)
 {
+    // The terminal list's menu, which its pane shows with a session even while the window is busy, takes the
+    // catalogue menu off.
+    if (view == m_ui.listView2 && FtpSessionOpen()) {
+        m_commands.setMenuList(MenuList::Terminal);
+        applyCommandState();
+    }
     if (isBusy())
         return;
     view->setFocus(Qt::PopupFocusReason);
@@ -370,6 +388,7 @@ void frmMainJVZ::applyCommandState()
     for (const IconButtonRow& b : kIconButtons)
         if (!b.ownCommand)
             m_ui.iconButton(b.button)->setEnabled(m_commands.enabled(b.command));
+    m_ui.mnuCatalog->setEnabled(m_commands.catalogueMenuEnabled());
 }
 
 void frmMainJVZ::setBusy(bool entering)

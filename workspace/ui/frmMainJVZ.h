@@ -4,6 +4,7 @@
 #include "core/Startup.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalListing.h"
+#include "workspace/LocalSelection.h"
 #include "workspace/ProductCodes.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/QuitProcedure.h"
@@ -29,7 +30,6 @@ namespace jvz {
 struct AppSettings;
 struct BatchRun;
 struct LocalFileRef;
-struct LocalSelectionFlags;
 struct MainSessionWindowParts;
 struct SessionRuntimeState;
 struct SessionServices;
@@ -237,13 +237,10 @@ private:
     // once, when it exists.
     void connectPanes();
     bool firstConnection(QObject* pane);
-    void disableCatalogueCommands(bool catalogMenuToo);
     void switchCommands(std::initializer_list<Command> commands, bool on);
-    void applySelectionFlags(const LocalSelectionFlags& flags);
+    void localListingChanged(LocalListingChange change);
     void openLocalFile(const LocalFileRef& file);
     void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes);
-    void localListingCleared();
-    void localDeleteCommandsOff();
     void terminalListFocused();
     void switchTerminalDelete(bool on);
     void showAllLocalFiles();
