@@ -1,9 +1,14 @@
 #include "LocalExplorerPane.h"
 
 #include "core/AppSettings.h"
+#include "core/CaseLookup.h"
 #include "core/MBLanguages.h"
+#include "core/MbWorkFile.h"
+#include "core/ProgramInfo.h"
+#include "platform/Notifier.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/LocalListing.h"
+#include "workspace/ProductCodes.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -562,6 +567,37 @@ bool LocalExplorerPane::listCurrentFolder()
     m_w.list->clearSelection();
     emit listingChanged(LocalListingChange::Shown);
     return true;
+}
+
+void LocalExplorerPane::LoadCatalogFilters(ProductCodeTable& products, Notifier& notifier)
+{
+    QStringList lines;
+    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QLatin1Char('/') + m_settings.gCataExtFile);
+    MbWorkFile file(&notifier);
+    if (file.OpenFile(path) == 0) {
+        QString line;
+        while (true) {
+            if (file.ReadNextLine(line) != 0)
+                break;
+            if (file.EndFile())
+                break;
+            lines.append(line);
+        }
+        file.CloseFile();
+    }
+    const CatalogFilterLoad load = jvz::LoadCatalogFilters(lines, products);
+    for (const QString& code : load.duplicates)
+        notifier.message(label("MSG_DuplicateProductCode").replace(QStringLiteral("%ext%"), code),
+                         QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, m_window);
+    QComboBox* combo = m_w.typeCombo;
+    combo->clear();
+    for (const QString& item : load.filterItems) {
+        combo->addItem(item);
+        const QString code = item.mid(2);
+        if (products.contains(code))
+            combo->setItemData(combo->count() - 1, products.text(code), Qt::ToolTipRole);
+    }
+    combo->setEditText(!m_settings.gSelection.isEmpty() ? m_settings.gSelection : combo->itemText(0));
 }
 
 void LocalExplorerPane::Combo2_Change()

@@ -26,6 +26,8 @@ namespace jvz {
 
 struct AppSettings;
 class MBLanguages;
+class Notifier;
+class ProductCodeTable;
 
 // A file of the local list handed to the open-by-type dispatch.
 struct LocalFileRef {
@@ -111,6 +113,9 @@ public:
     void TrimPathCombo();
     void OpenStartPath(const QString& path);
     // Filters
+    // Combo2's list from the catalogue extension file, with the product codes it names; a code named twice is
+    // reported.
+    void LoadCatalogFilters(ProductCodeTable& products, Notifier& notifier);
     void Combo2_Change();
     void Combo2_Click();
     void Filter_Change();

@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTreeView>
@@ -41,8 +42,8 @@ void frmMainJVZ::connectPanes()
             SetStatusPanel(StatusPanel::ObjectCount, count);
             SetStatusPanel(StatusPanel::SelectionSize, size);
         });
-        connect(explorer, &Explorer::folderCaptionChanged, this,
-                [this](const QString& t) { SetStatusBar3Panel(FolderBarPanel::CurrentFolder, t); });
+        connect(explorer, &Explorer::folderCaptionChanged,
+                m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::CurrentFolder) - 1), &QLabel::setText);
         connect(explorer, &Explorer::listingChanged, this, &frmMainJVZ::localListingChanged);
         connect(explorer, &Explorer::addFavouriteAsked, this, [this] { runCommand(Command::ContextAddPath); });
         connect(explorer, &Explorer::removeFavouriteAsked, this, [this] { runCommand(Command::ContextDelPath); });
@@ -50,7 +51,10 @@ void frmMainJVZ::connectPanes()
                 [this] { m_ui.combo5->setFocus(Qt::ShortcutFocusReason); });
         connect(explorer, &Explorer::treeMenuAsked, this,
                 [this](const QPoint& at) { showContextMenu(m_ui.treeView1, at); });
-        connect(explorer, &Explorer::fileOpenAsked, this, &frmMainJVZ::openLocalFile);
+        connect(explorer, &Explorer::fileOpenAsked, this, [this](const LocalFileRef& file) {
+            if (m_fileCommands)
+                m_fileCommands->openLocalFile(file.folder, file.name);
+        });
         connect(explorer, &Explorer::beepAsked, this, &QApplication::beep);
     }
     if (CatalogueAuthoring* authoring = m_authoring.get(); firstConnection(authoring)) {
@@ -161,12 +165,6 @@ void frmMainJVZ::sendTerminalMessage(uint8_t code, uint8_t activity)
         m_session->SendTerminalMessage(code, activity);
 }
 
-void frmMainJVZ::openLocalFile(const LocalFileRef& file)
-{
-    if (m_fileCommands)
-        m_fileCommands->openLocalFile(file.folder, file.name);
-}
-
 // The file lies in the FTP session's current directory, which the transfer context names.
 void frmMainJVZ::openTerminalFile(const QString&, const QString& name, qint64 listedBytes)
 {
@@ -185,11 +183,6 @@ void frmMainJVZ::holdBusy(std::optional<BusyScope>& scope, bool busy)
 QString frmMainJVZ::currentTerminalDir() const
 {
     return m_terminalSession ? m_terminalSession->currentTerminalDir : QString();
-}
-
-QString frmMainJVZ::terminalProductCode() const
-{
-    return m_terminalInfo ? m_terminalInfo->ProductCodeTerminal() : QString();
 }
 
 // The context menu's commands act on the list that has the focus.

@@ -132,7 +132,9 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
         .language = m_language,
         .wireCommand = [this](Command c, std::function<void()> h) { wireCommand(c, std::move(h)); },
         .busy = [this] { return isBusy(); }};
-    m_localExplorer = attachLocalExplorer(site, m_settings, services.volumes, [this] { return terminalProductCode(); });
+    m_localExplorer = attachLocalExplorer(site, m_settings, services.volumes, [this] {
+        return m_terminalInfo ? m_terminalInfo->ProductCodeTerminal() : QString(); // the connected terminal's
+    });
     m_localExplorer->setFolderReadWaitLimit(services.folderReadWaitMs);
     if (services.folderReadHook)
         m_localExplorer->setFolderReadHook(services.folderReadHook);
@@ -652,37 +654,6 @@ void frmMainJVZ::LayoutControls()
     m_layout->LayoutControls();
 }
 
-void frmMainJVZ::LoadCatalogFilters()
-{
-    QStringList lines;
-    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QLatin1Char('/') + m_settings.gCataExtFile);
-    MbWorkFile file(&m_notifier);
-    if (file.OpenFile(path) == 0) {
-        QString line;
-        while (true) {
-            if (file.ReadNextLine(line) != 0)
-                break;
-            if (file.EndFile())
-                break;
-            lines.append(line);
-        }
-        file.CloseFile();
-    }
-    const CatalogFilterLoad load = jvz::LoadCatalogFilters(lines, m_products);
-    for (const QString& code : load.duplicates)
-        m_notifier.message(label("MSG_DuplicateProductCode").replace(QStringLiteral("%ext%"), code),
-                           QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, this);
-    QComboBox* combo = m_ui.combo2;
-    combo->clear();
-    for (const QString& item : load.filterItems) {
-        combo->addItem(item);
-        const QString code = item.mid(2);
-        if (m_products.contains(code))
-            combo->setItemData(combo->count() - 1, m_products.text(code), Qt::ToolTipRole);
-    }
-    combo->setEditText(!m_settings.gSelection.isEmpty() ? m_settings.gSelection : combo->itemText(0));
-}
-
 void frmMainJVZ::SeeProductCode(const QString& code)
 {
     // A terminal that has not identified itself has no code: there is nothing to look up.
@@ -737,10 +708,10 @@ void frmMainJVZ::Form_Activate()
     restoreWindowState();
     applyIcons();
     ArrangeBars();
-    LoadCatalogFilters();
+    m_localExplorer->LoadCatalogFilters(m_products, m_notifier);
     m_trace->clear();
     SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
-    SetStatusBar3Panel(FolderBarPanel::TreeCaption, label("AllDir"));
+    m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::TreeCaption) - 1)->setText(label("AllDir"));
     SetStatusBar4(label("TerminalContent"));
     m_trace->add(StatusPanelText(StatusPanel::LinkState));
     m_ui.text3->clear();
@@ -910,11 +881,6 @@ void frmMainJVZ::SetStatusPanel(StatusPanel panel, const QString& text)
 QString frmMainJVZ::StatusPanelText(StatusPanel panel) const
 {
     return m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->text();
-}
-
-void frmMainJVZ::SetStatusBar3Panel(FolderBarPanel panel, const QString& text)
-{
-    m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
 }
 
 QString frmMainJVZ::StatusBar3Text(FolderBarPanel panel) const

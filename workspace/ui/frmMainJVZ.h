@@ -139,7 +139,6 @@ public:
     void SetStatusPanel(StatusPanel panel, const QString& text);
     QString StatusPanelText(StatusPanel panel) const;
     // StatusBar3's panels (the tree's caption, the current local folder) and StatusBar4's text.
-    void SetStatusBar3Panel(FolderBarPanel panel, const QString& text);
     QString StatusBar3Text(FolderBarPanel panel) const;
     void SetStatusBar4(const QString& text);
     QString StatusBar4Text() const;
@@ -203,9 +202,8 @@ public:
     void MNU_Help_About_Click();
     void MNU_Help_Guide_Click();
 
-    // Product codes and the catalogue filters of Combo2.
+    // Product codes, read with the catalogue filters of Combo2 (the local explorer's).
     const ProductCodeTable& ListProduct() const { return m_products; }
-    void LoadCatalogFilters();
     void SeeProductCode(const QString& code);
 
     void Timer4_Timer();
@@ -239,7 +237,6 @@ private:
     bool firstConnection(QObject* pane);
     void switchCommands(std::initializer_list<Command> commands, bool on);
     void localListingChanged(LocalListingChange change);
-    void openLocalFile(const LocalFileRef& file);
     void openTerminalFile(const QString& directory, const QString& name, qint64 listedBytes);
     void terminalListFocused();
     void switchTerminalDelete(bool on);
@@ -251,7 +248,6 @@ private:
     void copyListNames();
     void deleteListSelection();
     void refreshFocusedList();
-    QString terminalProductCode() const;
     void applyDrops();
     void connectCommands();
     void wireCatalogueAuthoring();
