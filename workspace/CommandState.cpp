@@ -1,5 +1,7 @@
 #include "workspace/CommandState.h"
 
+#include "workspace/LocalSelection.h"
+
 namespace jvz {
 
 namespace {
@@ -184,6 +186,55 @@ void CommandState::RefreshTransferCommands(bool enable)
         return;
     setSwitched(Command::Download, true);
     m_drops = true;
+}
+
+void CommandState::switchOff(std::initializer_list<Command> commands)
+{
+    for (Command c : commands)
+        setSwitched(c, false);
+}
+
+void CommandState::setLocalSelection(const LocalSelectionFlags& flags)
+{
+    setSwitched(Command::LocalDelFile, flags.delFile);
+    setSwitched(Command::ContextDelete, flags.delFile);
+    setSwitched(Command::ContextCopy, flags.contextCopy);
+    setSwitched(Command::PackAdd, flags.packAdd);
+    if (flags.packReset)
+        setSwitched(Command::PackReset, *flags.packReset);
+    setSwitched(Command::CatalogDescription, flags.catalogDescription);
+    setSwitched(Command::CatalogCreate, flags.catalogCreate);
+    setSwitched(Command::CatalogFamily, flags.catalogFamily);
+    m_catalogueOffered = flags.catalog;
+    m_menuList = MenuList::Local;
+    m_downloadSelection = flags.download;
+}
+
+void CommandState::localListingChanged(LocalListingChange change)
+{
+    const auto catalogueOff = [this] {
+        switchOff({Command::CatalogDescription, Command::CatalogCreate, Command::CatalogFamily});
+    };
+    switch (change) {
+    case LocalListingChange::Opening:
+        catalogueOff();
+        return;
+    case LocalListingChange::Back:
+        catalogueOff();
+        switchOff({Command::LocalDelFile, Command::ContextDelete});
+        return;
+    case LocalListingChange::FiltersEdited:
+        catalogueOff();
+        m_catalogueOffered = false;
+        return;
+    case LocalListingChange::FilterPicked:
+        catalogueOff();
+        RefreshTransferCommands(false); // a pick withdraws the download offer
+        return;
+    case LocalListingChange::Shown:
+        switchOff({Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy});
+        return;
+    }
 }
 
 void CommandState::DisableDownloadCommand()

@@ -4,9 +4,16 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace jvz {
+
+struct LocalSelectionFlags;
+enum class LocalListingChange : uint8_t;
+
+// The list the shared context menu (MNU_Contextuel) was last raised on.
+enum class MenuList : uint8_t { Local, Terminal };
 
 // Every command of the main window: menu items, context-menu items, icon-bar and explorer toolbar buttons.
 // A command that both a menu item and a button run is one entry (the icon bar's connect and disconnect
@@ -116,6 +123,18 @@ public:
     void setDownloadSelection(bool allows) { m_downloadSelection = allows; }
     bool downloadSelection() const { return m_downloadSelection; }
 
+    // The local list's selection and listing. The selection switches the commands it offers (the download's
+    // refresh is the window's: it needs the session); a listing change takes some of them away.
+    void setLocalSelection(const LocalSelectionFlags& flags);
+    void localListingChanged(LocalListingChange change);
+    // The catalogue menu (MNU_Catalog) serves the local list only: the terminal list's menu takes it off, and
+    // the local selection's next report gives it back.
+    void setMenuList(MenuList list) { m_menuList = list; }
+    MenuList menuList() const { return m_menuList; }
+    // MNU_Catalog: on as built; then while the local selection holds a marked catalogue list, the filters have
+    // not changed since and the menu serves the local list. Busy leaves it (its entries go off).
+    bool catalogueMenuEnabled() const { return m_menuList == MenuList::Local && m_catalogueOffered; }
+
     // The window's transfer and information switches.
     void RefreshTransferCommands(bool enable);
     void DisableDownloadCommand();
@@ -131,6 +150,7 @@ public:
 
 private:
     static int index(Command c) { return static_cast<int>(c); }
+    void switchOff(std::initializer_list<Command> commands);
 
     std::array<bool, kCommandCount> m_switched{};
     std::array<bool, kCommandCount> m_wired{};
@@ -140,6 +160,8 @@ private:
     uint8_t m_activity = 1;
     bool m_downloadSelection = false;
     bool m_drops = false;
+    MenuList m_menuList = MenuList::Local;
+    bool m_catalogueOffered = true;
 };
 
 } // namespace jvz

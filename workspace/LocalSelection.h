@@ -48,6 +48,15 @@ struct LocalSelectionFlags {
     bool download = false;
 };
 
+// What happened to the local listing; each takes away some of what the selection it had offered.
+enum class LocalListingChange : uint8_t {
+    Opening,       // a folder's contents are about to be listed
+    Back,          // the listing goes back a folder (Ctrl+B, Toolbar1 "BackFolder")
+    FiltersEdited, // Combo2's or Filter's text changed
+    FilterPicked,  // a filter picked from Combo2's list
+    Shown,         // a new listing stands, nothing chosen in it
+};
+
 struct LocalSelectionUpdate {
     QString comment;      // for Text3
     bool stopped = false; // a chosen catalogue list could not be read: relist the folder, flags not applied

@@ -378,7 +378,12 @@ TEST(AssembledWindowKeys, CatalogueAndFavouriteKeysGoThroughTheCommandTable)
         window.wireCommand(k.command, [&runs, c = k.command] { ++runs[int(c)]; });
         window.switchCommand(k.command, true);
     }
-    ui.mnuCatalog->setEnabled(true);
+    // The selection offers the catalogue menu.
+    LocalSelectionFlags offered;
+    offered.packAdd = offered.catalog = true;
+    offered.catalogDescription = offered.catalogCreate = offered.catalogFamily = true;
+    window.commandState().setLocalSelection(offered);
+    window.applyCommandState();
     for (const auto& k : keys) {
         SCOPED_TRACE(commandName(k.command));
         press(k.key, k.modifiers);

@@ -113,22 +113,20 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
         jvz::LocalExplorerPane::Queries{.productCode = [this] { return productCode; }, .busy = {}});
     using Pane = jvz::LocalExplorerPane;
     Pane* p = pane.get();
-    QObject::connect(p, &Pane::statusTextChanged, [this](jvz::StatusPanel panel, const QString& text) {
-        (panel == jvz::StatusPanel::ObjectCount ? panel1 : panel2) = text;
+    QObject::connect(p, &Pane::statusChanged, [this](const QString& count, const QString& size) {
+        panel1 = count;
+        panel2 = size;
     });
     QObject::connect(p, &Pane::folderCaptionChanged, [this](const QString& text) { folderPanel = text; });
-    QObject::connect(p, &Pane::catalogueCommandsOff, [this](bool menuToo) {
-        ++catalogOff;
-        if (menuToo)
-            ++catalogMenuOff;
+    QObject::connect(p, &Pane::listingChanged, [this](jvz::LocalListingChange change) {
+        using Change = jvz::LocalListingChange;
+        catalogOff += change != Change::Shown ? 1 : 0;
+        catalogMenuOff += change == Change::FiltersEdited ? 1 : 0;
+        listingCleared += change == Change::Shown ? 1 : 0;
+        deleteOff += change == Change::Back ? 1 : 0;
+        transferOff += change == Change::FilterPicked ? 1 : 0;
+        text3Clears += change == Change::Back ? 1 : 0;
     });
-    QObject::connect(p, &Pane::listingCleared, [this] { ++listingCleared; });
-    QObject::connect(p, &Pane::deleteCommandsOff, [this] { ++deleteOff; });
-    QObject::connect(p, &Pane::transferCommandsRefreshed, [this](bool enable) {
-        if (!enable)
-            ++transferOff;
-    });
-    QObject::connect(p, &Pane::commentCleared, [this] { ++text3Clears; });
     QObject::connect(p, &Pane::addFavouriteAsked, [this] { ++favouriteAdds; });
     QObject::connect(p, &Pane::removeFavouriteAsked, [this] { ++favouriteRemovals; });
     QObject::connect(p, &Pane::favouritesFocusAsked, [this] { ++favouriteFocus; });

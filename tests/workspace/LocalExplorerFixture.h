@@ -8,6 +8,7 @@
 #include "core/AppSettings.h"
 #include "core/MBLanguages.h"
 #include "workspace/ui/LocalExplorerPane.h"
+#include "workspace/ui/StatusPanels.h"
 
 #include <QComboBox>
 #include <QLineEdit>

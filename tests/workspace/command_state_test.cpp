@@ -1,5 +1,6 @@
 // Which command is enabled when: the table without any window.
 #include "workspace/CommandState.h"
+#include "workspace/LocalSelection.h"
 
 #include <cstring>
 #include <functional>
@@ -250,6 +251,108 @@ TEST(CommandState, EveryCommandHasAName)
     for (int i = 0; i < kCommandCount; ++i)
         EXPECT_FALSE(commandName(static_cast<Command>(i)).empty()) << i;
     EXPECT_TRUE(commandName(Command::Count).empty());
+}
+
+// The local list's part: what a selection offers, what a listing change takes away, and the catalogue menu,
+// which serves the local list only.
+TEST(CommandState, LocalSelectionListingAndTheCatalogueMenu)
+{
+    LocalSelectionFlags catalogue; // a marked catalogue list under a single product's filter
+    catalogue.delFile = catalogue.contextCopy = catalogue.packAdd = true;
+    catalogue.packReset = true;
+    catalogue.catalog = catalogue.catalogDescription = catalogue.catalogCreate = catalogue.catalogFamily = true;
+    catalogue.download = true;
+    LocalSelectionFlags everyProduct = catalogue; // the same under "*.*"
+    everyProduct.catalogCreate = everyProduct.catalogFamily = false;
+    const LocalSelectionFlags nothing;
+    const auto offer = [](const LocalSelectionFlags& f) { return [f](CommandState& s) { s.setLocalSelection(f); }; };
+    const auto then = [](std::function<void(CommandState&)> first, std::function<void(CommandState&)> next) {
+        return [first, next](CommandState& s) {
+            first(s);
+            next(s);
+        };
+    };
+    const auto listing = [](LocalListingChange change) {
+        return [change](CommandState& s) { s.localListingChanged(change); };
+    };
+    const auto menuOn = [](MenuList list) { return [list](CommandState& s) { s.setMenuList(list); }; };
+
+    const struct {
+        const char* name;
+        std::function<void(CommandState&)> run;
+        bool delFile;   // Toolbar1 "DelFile"
+        bool del;       // MNU_ContextuelDelete
+        bool copy;      // MNU_ContextuelCopy
+        bool describe;  // MNU_Catalog_description, and the catalogue list file with it
+        bool create;    // MNU_Catalog_create and MNU_Catalog_family
+        bool packReset; // MNU_CatalogPack_Reset
+        bool menu;      // MNU_Catalog
+    } cases[] = {
+        {"as built", [](CommandState&) {}, false, true, true, false, false, false, true},
+        {"a marked catalogue list", offer(catalogue), true, true, true, true, true, true, true},
+        {"a catalogue list under every product's filter", offer(everyProduct), true, true, true, true, false, true,
+         true},
+        {"nothing chosen leaves the pack reset as it was", then(offer(catalogue), offer(nothing)), false, false, false,
+         false, false, true, false},
+        {"a folder opening", then(offer(catalogue), listing(LocalListingChange::Opening)), true, true, true, false,
+         false, true, true},
+        {"back a folder", then(offer(catalogue), listing(LocalListingChange::Back)), false, false, true, false, false,
+         true, true},
+        {"the filters edited", then(offer(catalogue), listing(LocalListingChange::FiltersEdited)), true, true, true,
+         false, false, true, false},
+        {"a filter picked", then(offer(catalogue), listing(LocalListingChange::FilterPicked)), true, true, true, false,
+         false, true, true},
+        {"a new listing", then(offer(catalogue), listing(LocalListingChange::Shown)), false, false, false, true, true,
+         true, true},
+        {"the terminal list's menu", then(offer(catalogue), menuOn(MenuList::Terminal)), true, true, true, true, true,
+         true, false},
+        {"the local selection gives the menu back",
+         then(then(offer(catalogue), menuOn(MenuList::Terminal)), offer(catalogue)), true, true, true, true, true, true,
+         true},
+        {"the local list's menu after an edit: the selection is still to come",
+         then(then(offer(catalogue), listing(LocalListingChange::FiltersEdited)), menuOn(MenuList::Local)), true, true,
+         true, false, false, true, false},
+        {"busy: the entries go off, the menu stays", then(offer(catalogue), [](CommandState& s) { s.setBusy(true); }),
+         false, false, false, false, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CommandState s = wiredState();
+        c.run(s);
+        EXPECT_EQ(s.enabled(Command::LocalDelFile), c.delFile);
+        EXPECT_EQ(s.enabled(Command::ContextDelete), c.del);
+        EXPECT_EQ(s.enabled(Command::ContextCopy), c.copy);
+        EXPECT_EQ(s.enabled(Command::CatalogDescription), c.describe);
+        EXPECT_EQ(s.enabled(Command::CatalogList), c.describe);
+        EXPECT_EQ(s.enabled(Command::CatalogCreate), c.create);
+        EXPECT_EQ(s.enabled(Command::CatalogFamily), c.create);
+        EXPECT_EQ(s.enabled(Command::PackReset), c.packReset);
+        EXPECT_EQ(s.catalogueMenuEnabled(), c.menu);
+    }
+}
+
+// The selection's download offer, and the pick that withdraws it with the drops.
+TEST(CommandState, LocalSelectionDownloadOffer)
+{
+    LocalSelectionFlags marked;
+    marked.download = true;
+    CommandState s = wiredState();
+    s.setFtpSessionOpen(true);
+    s.setLocalSelection(marked);
+    s.RefreshTransferCommands(true);
+    EXPECT_TRUE(s.downloadSelection());
+    EXPECT_TRUE(s.enabled(Command::Download));
+    EXPECT_TRUE(s.dropsAccepted());
+
+    s.localListingChanged(LocalListingChange::Opening);
+    EXPECT_TRUE(s.enabled(Command::Download)) << "only a pick withdraws it";
+    s.localListingChanged(LocalListingChange::FilterPicked);
+    EXPECT_FALSE(s.enabled(Command::Download));
+    EXPECT_FALSE(s.dropsAccepted());
+
+    s.setLocalSelection(LocalSelectionFlags{});
+    s.RefreshTransferCommands(false);
+    EXPECT_FALSE(s.downloadSelection());
 }
 
 } // namespace

@@ -113,7 +113,7 @@ protected:
         pane = std::make_unique<LocalSelectionPane>(host.list, host.model, host.text3, controls, notifier, language,
                                                     [this] { return inputs; });
         LocalSelectionPane* p = pane.get();
-        QObject::connect(p, &LocalSelectionPane::flagsChanged, [this](const LocalSelectionFlags& f) {
+        QObject::connect(p, &LocalSelectionPane::selectionChanged, [this](const LocalSelectionFlags& f) {
             flags = f;
             ++applied;
         });

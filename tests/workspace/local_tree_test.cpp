@@ -442,7 +442,9 @@ TEST(LocalTree, ClickDuringAFillIsNotReentered)
     const QModelIndex vol2 = tm.index(1, 0, tm.rootIndex());
     int inner = 0;
     // A click that arrives while the first node is being filled and listed.
-    QObject::connect(f.pane.get(), &LocalExplorerPane::listingCleared, [&] {
+    QObject::connect(f.pane.get(), &LocalExplorerPane::listingChanged, [&](LocalListingChange change) {
+        if (change != LocalListingChange::Shown)
+            return;
         ++inner;
         f.pane->TreeView1_NodeClick(vol2);
     });

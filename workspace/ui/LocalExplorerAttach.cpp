@@ -2,25 +2,27 @@
 
 #include "LocalExplorerPane.h"
 #include "core/ui/IconTable.h"
-#include "frmMainJVZ.h"
+#include "workspace/ui/MainWindowControls.h"
+
+#include <QWidget>
 
 namespace jvz {
 
-LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& settings, VolumeSource* volumes,
-                                       LocalExplorerPane::Queries queries)
+LocalExplorerPane* attachLocalExplorer(const LocalPaneSite& site, const AppSettings& settings, VolumeSource* volumes,
+                                       std::function<QString()> productCode)
 {
-    const MainWindowControls& ui = window.controls();
-    auto* pane =
-        new LocalExplorerPane({.tree = ui.treeView1,
-                               .list = ui.listView1,
-                               .pathCombo = ui.imageCombo1,
-                               .typeCombo = ui.combo2,
-                               .filter = ui.filter},
-                              volumes, settings, window.language(), &iconForImageKey, std::move(queries), &window);
-    window.wireCommand(Command::LocalRefresh, [pane] { pane->RefreshLocalTree(); });
-    window.wireCommand(Command::LocalBackFolder, [pane] { pane->LocalBackFolder(); });
-    window.wireCommand(Command::LocalBack, [pane] { pane->LocalBackFolder(); }); // Toolbar2 "back"
-    pane->startOnFirstShow(&window);
+    const MainWindowControls& ui = site.controls;
+    auto* pane = new LocalExplorerPane({.tree = ui.treeView1,
+                                        .list = ui.listView1,
+                                        .pathCombo = ui.imageCombo1,
+                                        .typeCombo = ui.combo2,
+                                        .filter = ui.filter},
+                                       volumes, settings, site.language, &iconForImageKey,
+                                       {.productCode = std::move(productCode), .busy = site.busy}, &site.window);
+    site.wireCommand(Command::LocalRefresh, [pane] { pane->RefreshLocalTree(); });
+    site.wireCommand(Command::LocalBackFolder, [pane] { pane->LocalBackFolder(); });
+    site.wireCommand(Command::LocalBack, [pane] { pane->LocalBackFolder(); }); // Toolbar2 "back"
+    pane->startOnFirstShow(&site.window);
     return pane;
 }
 

@@ -1,9 +1,14 @@
 #include "LocalExplorerPane.h"
 
 #include "core/AppSettings.h"
+#include "core/CaseLookup.h"
 #include "core/MBLanguages.h"
+#include "core/MbWorkFile.h"
+#include "core/ProgramInfo.h"
+#include "platform/Notifier.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/LocalListing.h"
+#include "workspace/ProductCodes.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -115,9 +120,16 @@ QStringList LocalExplorerPane::filterItems() const
     return items;
 }
 
-void LocalExplorerPane::setStatus2(StatusPanel panel, const QString& text)
+void LocalExplorerPane::setCountText(const QString& text)
 {
-    emit statusTextChanged(panel, text);
+    m_countText = text;
+    emit statusChanged(m_countText, m_sizeText);
+}
+
+void LocalExplorerPane::setSizeText(const QString& text)
+{
+    m_sizeText = text;
+    emit statusChanged(m_countText, m_sizeText);
 }
 
 void LocalExplorerPane::setFolderStatus(const QString& text)
@@ -127,7 +139,7 @@ void LocalExplorerPane::setFolderStatus(const QString& text)
 
 void LocalExplorerPane::writeCount(CountFormat format)
 {
-    setStatus2(StatusPanel::ObjectCount, objectCountText(m_list.rowCount(), format, label("ObjectFound")));
+    setCountText(objectCountText(m_list.rowCount(), format, label("ObjectFound")));
 }
 
 QModelIndex LocalExplorerPane::selectedNode() const
@@ -213,7 +225,7 @@ void LocalExplorerPane::ShowDrivesInList()
     m_list.showDrives(m_drives);
     m_w.list->resizeColumnToContents(LocalListModel::NameColumn); // drive names are never cut
     m_w.list->clearSelection();
-    emit listingCleared();
+    emit listingChanged(LocalListingChange::Shown);
 }
 
 void LocalExplorerPane::TreeView1_NodeClick(const QModelIndex& node)
@@ -271,7 +283,7 @@ void LocalExplorerPane::RefreshSelectedNode()
 
 void LocalExplorerPane::ShowNodeContents(const QModelIndex& node)
 {
-    emit catalogueCommandsOff(false);
+    emit listingChanged(LocalListingChange::Opening);
     if (!node.isValid())
         return;
     if (!m_tree.isRoot(node)) {
@@ -342,12 +354,12 @@ void LocalExplorerPane::MajListeFichiers(const QByteArray& folder)
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
     m_w.list->setCurrentIndex({});
-    emit listingCleared();
+    emit listingChanged(LocalListingChange::Shown);
     writeCount(CountFormat::Grouped);
     if (listing.readable)
         ShowLocalSelectionSize();
     else
-        setStatus2(StatusPanel::SelectionSize, label("MSG_FolderUnreadable"));
+        setSizeText(label("MSG_FolderUnreadable"));
 
     const QString shown = displayPath(folder);
     const int row = m_path.addFolderEntries(shown, volumeHolding(m_volumes, shown));
@@ -363,7 +375,7 @@ void LocalExplorerPane::ShowLocalSelectionSize()
 void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
 {
     if (folder.isEmpty()) {
-        setStatus2(StatusPanel::SelectionSize, QString());
+        setSizeText(QString());
         return;
     }
     qint64 totalKb = 0;
@@ -372,8 +384,7 @@ void LocalExplorerPane::ShowLocalSelectionSize(const QString& folder)
         if (size >= 0)
             totalKb += sizeInKb(size);
     }
-    setStatus2(StatusPanel::SelectionSize,
-               selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
+    setSizeText(selectionSizeText(totalKb, m_volumeSource->diskSpace(folder), SizeLabels::from(m_language)));
 }
 
 void LocalExplorerPane::ListView1_ColumnClick(int)
@@ -470,9 +481,7 @@ void LocalExplorerPane::OpenFolderShortcut(const QByteArray& linkPath)
 
 void LocalExplorerPane::LocalBackFolder()
 {
-    emit catalogueCommandsOff(false);
-    emit commentCleared();
-    emit deleteCommandsOff();
+    emit listingChanged(LocalListingChange::Back);
     const QModelIndex s = selectedNode();
     if (!s.isValid() || m_tree.isRoot(s))
         return;
@@ -556,13 +565,44 @@ bool LocalExplorerPane::listCurrentFolder()
         return false; // a newer read shows its own folder
     m_list.showFolder(folder, listing.entries);
     m_w.list->clearSelection();
-    emit listingCleared();
+    emit listingChanged(LocalListingChange::Shown);
     return true;
+}
+
+void LocalExplorerPane::LoadCatalogFilters(ProductCodeTable& products, Notifier& notifier)
+{
+    QStringList lines;
+    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QLatin1Char('/') + m_settings.gCataExtFile);
+    MbWorkFile file(&notifier);
+    if (file.OpenFile(path) == 0) {
+        QString line;
+        while (true) {
+            if (file.ReadNextLine(line) != 0)
+                break;
+            if (file.EndFile())
+                break;
+            lines.append(line);
+        }
+        file.CloseFile();
+    }
+    const CatalogFilterLoad load = jvz::LoadCatalogFilters(lines, products);
+    for (const QString& code : load.duplicates)
+        notifier.message(label("MSG_DuplicateProductCode").replace(QStringLiteral("%ext%"), code),
+                         QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, m_window);
+    QComboBox* combo = m_w.typeCombo;
+    combo->clear();
+    for (const QString& item : load.filterItems) {
+        combo->addItem(item);
+        const QString code = item.mid(2);
+        if (products.contains(code))
+            combo->setItemData(combo->count() - 1, products.text(code), Qt::ToolTipRole);
+    }
+    combo->setEditText(!m_settings.gSelection.isEmpty() ? m_settings.gSelection : combo->itemText(0));
 }
 
 void LocalExplorerPane::Combo2_Change()
 {
-    emit catalogueCommandsOff(true);
+    emit listingChanged(LocalListingChange::FiltersEdited);
     if (!m_started || showsRoot())
         return; // the drive view does not depend on the filters
     relistForFilters(CountFormat::Plain);
@@ -576,8 +616,7 @@ void LocalExplorerPane::Filter_Change()
 void LocalExplorerPane::Combo2_Click()
 {
     // The pick already relisted through the text change; what is left are the commands.
-    emit catalogueCommandsOff(false);
-    emit transferCommandsRefreshed(false);
+    emit listingChanged(LocalListingChange::FilterPicked);
 }
 
 void LocalExplorerPane::Combo2_LostFocus()

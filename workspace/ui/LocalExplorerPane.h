@@ -7,10 +7,10 @@
 #include "platform/VolumeSource.h"
 #include "workspace/DriveView.h"
 #include "workspace/LocalListModel.h"
+#include "workspace/LocalSelection.h"
 #include "workspace/LocalStatusTexts.h"
 #include "workspace/LocalTreeModel.h"
 #include "workspace/PathComboModel.h"
-#include "workspace/ui/StatusPanels.h"
 
 #include <QObject>
 #include <QPersistentModelIndex>
@@ -26,6 +26,8 @@ namespace jvz {
 
 struct AppSettings;
 class MBLanguages;
+class Notifier;
+class ProductCodeTable;
 
 // A file of the local list handed to the open-by-type dispatch.
 struct LocalFileRef {
@@ -111,6 +113,9 @@ public:
     void TrimPathCombo();
     void OpenStartPath(const QString& path);
     // Filters
+    // Combo2's list from the catalogue extension file, with the product codes it names; a code named twice is
+    // reported.
+    void LoadCatalogFilters(ProductCodeTable& products, Notifier& notifier);
     void Combo2_Change();
     void Combo2_Click();
     void Filter_Change();
@@ -123,14 +128,11 @@ public:
 signals:
     // The folder the list shows changed ("" for the drives).
     void currentFolderChanged(const QString& folder);
-    void statusTextChanged(StatusPanel panel, const QString& text); // the object count or the selection size
-    void folderCaptionChanged(const QString& text);                 // FolderBarPanel::CurrentFolder
-    // MNU_Catalog_description, MNU_Catalog_create and MNU_Catalog_family go off; with MNU_Catalog when asked.
-    void catalogueCommandsOff(bool catalogMenuToo);
-    void listingCleared(); // nothing chosen in a new listing: "DelFile", MNU_ContextuelDelete, MNU_ContextuelCopy off
-    void deleteCommandsOff(); // "DelFile", MNU_ContextuelDelete off
-    void transferCommandsRefreshed(bool enable);
-    void commentCleared();                        // Text3
+    // The objects listed and, beside it, the size of the listed files with the drive's free space (or why the
+    // folder could not be read); either may be empty.
+    void statusChanged(const QString& count, const QString& size);
+    void folderCaptionChanged(const QString& text); // the folder named over the list
+    void listingChanged(LocalListingChange change);
     void addFavouriteAsked();                     // Shift+Ins in the tree
     void removeFavouriteAsked();                  // Shift+Del in the tree
     void favouritesFocusAsked();                  // Shift+F in the tree
@@ -148,7 +150,8 @@ private:
     bool listCurrentFolder();
     ListingOptions listingOptions() const;
     void selectNode(const QModelIndex& node);
-    void setStatus2(StatusPanel panel, const QString& text);
+    void setCountText(const QString& text);
+    void setSizeText(const QString& text);
     void setFolderStatus(const QString& text);
     void writeCount(CountFormat format);
     bool showsRoot() const;
@@ -173,6 +176,8 @@ private:
     QList<DriveEntry> m_drives;
     QString m_currentFolder;
     QByteArray m_currentNative;
+    QString m_countText;
+    QString m_sizeText;
     QTimer* m_dragTimer = nullptr;
     bool m_started = false;
     ServedFolderReads m_reads;

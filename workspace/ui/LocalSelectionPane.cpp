@@ -82,7 +82,7 @@ void LocalSelectionPane::UpdateLocalSelection()
         emit listingStale();
         return;
     }
-    emit flagsChanged(update.flags);
+    emit selectionChanged(update.flags);
 }
 
 void LocalSelectionPane::DeleteLocalSelection()

@@ -63,13 +63,13 @@ public:
     std::vector<SelectionRow> rows() const;
 
 signals:
-    void flagsChanged(const LocalSelectionFlags& flags); // the commands the selection offers
-    void listingStale();                                 // a listed file is gone: the folder is read again
-    void filesDeleted();                                 // the folder is listed again
-    void dragPaused();                                   // dragging off for a moment
-    void backFolderAsked();                              // Ctrl+B
-    void focused();                                      // the upload command goes off
-    void dragStarted();                                  // a drag of local items starts here
+    void selectionChanged(const LocalSelectionFlags& offered); // what the selection offers now
+    void listingStale();                                       // a listed file is gone: the folder is read again
+    void filesDeleted();                                       // the folder is listed again
+    void dragPaused();                                         // dragging off for a moment
+    void backFolderAsked();                                    // Ctrl+B
+    void focused();                                            // the upload command goes off
+    void dragStarted();                                        // a drag of local items starts here
     void beepAsked();
 
 protected:

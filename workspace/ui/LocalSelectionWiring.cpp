@@ -7,7 +7,6 @@
 #include "core/CaseLookup.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/ui/MainWindowControls.h"
-#include "workspace/ui/frmMainJVZ.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -16,13 +15,15 @@
 
 namespace jvz {
 
-LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane& explorer, const AppSettings& settings,
-                                           Notifier& notifier, VolumeSource* volumes)
-    : QObject(&window), m_window(window), m_explorer(explorer), m_settings(settings), m_volumes(volumes)
+LocalSelectionWiring::LocalSelectionWiring(const LocalPaneSite& site, LocalExplorerPane& explorer,
+                                           const AppSettings& settings, Notifier& notifier, Queries queries,
+                                           VolumeSource* volumes)
+    : QObject(&site.window), m_window(site.window), m_ui(site.controls), m_queries(std::move(queries)),
+      m_explorer(explorer), m_settings(settings), m_volumes(volumes)
 {
     setObjectName(QStringLiteral("LocalSelectionWiring"));
-    const MainWindowControls& ui = window.controls();
-    m_favourites = std::make_unique<FavouritePaths>(FavouritePaths::Options{}, notifier, window.language());
+    const MainWindowControls& ui = m_ui;
+    m_favourites = std::make_unique<FavouritePaths>(FavouritePaths::Options{}, notifier, site.language);
     m_favourites->setVolumes([this] {
         if (!m_volumes) {
             m_ownVolumes = std::make_unique<SystemVolumeSource>();
@@ -49,37 +50,33 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
     controls.statusBar3 = ui.statusBar3;
     controls.contextMenu = ui.mnuContextuel;
     m_selection = std::make_unique<LocalSelectionPane>(
-        ui.listView1, explorer.listModel(), ui.text3, controls, notifier, window.language(),
-        [this] { return inputs(); }, [this] { return m_window.isBusy(); });
+        ui.listView1, explorer.listModel(), ui.text3, controls, notifier, site.language, [this] { return inputs(); },
+        site.busy);
 
-    window.wireCommand(Command::LocalDelFile, [this] { m_selection->DeleteLocalSelection(); });
-    window.wireCommand(Command::ContextAddPath, [this] {
+    site.wireCommand(Command::LocalDelFile, [this] { m_selection->DeleteLocalSelection(); });
+    site.wireCommand(Command::ContextAddPath, [this] {
         if (treeActive())
             m_favourites->AddFolderToFavourites(m_explorer.CurrentLocalFolder());
     });
-    window.wireCommand(Command::ContextDelPath, [this] {
+    site.wireCommand(Command::ContextDelPath, [this] {
         if (treeActive())
             m_favourites->RemoveFolderFromFavourites(m_explorer.CurrentLocalFolder());
     });
-    // Nothing is chosen until the user chooses.
-    for (Command c : {Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy})
-        window.commandState().setSwitched(c, false);
-    window.commandState().setSwitched(Command::ContextAddPath, true);
-    window.commandState().setSwitched(Command::ContextDelPath, true);
-    window.applyCommandState();
-    window.installEventFilter(this);
+    m_window.installEventFilter(this);
 }
 
 LocalSelectionWiring::~LocalSelectionWiring() = default;
 
 LocalSelectionInputs LocalSelectionWiring::inputs() const
 {
+    const Queries& q = m_queries;
     LocalSelectionInputs in;
-    in.ftpSessionOpen = m_window.FtpSessionOpen();
-    in.activityAsked = m_window.activityAsked();
-    in.currentTerminalDir = m_window.currentTerminalDir();
-    in.typeFilter = m_window.controls().combo2->currentText();
-    in.packResetEnabled = m_window.commandState().switchedOn(Command::PackReset);
+    in.ftpSessionOpen = q.ftpSessionOpen && q.ftpSessionOpen();
+    if (q.activity)
+        in.activityAsked = q.activity();
+    in.currentTerminalDir = q.terminalFolder ? q.terminalFolder() : QString();
+    in.typeFilter = m_ui.combo2->currentText();
+    in.packResetEnabled = q.packResetOn && q.packResetOn();
     return in;
 }
 
@@ -108,7 +105,7 @@ bool LocalSelectionWiring::eventFilter(QObject* watched, QEvent* event)
 
 bool LocalSelectionWiring::treeActive() const
 {
-    return m_window.focusWidget() == m_window.controls().treeView1;
+    return m_window.focusWidget() == m_ui.treeView1;
 }
 
 } // namespace jvz

@@ -1,10 +1,15 @@
 #pragma once
 
-// Attaches the local selection, the favourite folders and the local deletion to the main window and to its
-// local explorer: the list's selection pane, Combo5 and the commands they run (Toolbar1 "DelFile", the
+// Attaches the local selection, the favourite folders and the local deletion to the main window's controls and
+// to its local explorer: the list's selection pane, Combo5 and the commands they run (Toolbar1 "DelFile", the
 // favourite entries of the tree's menu). The window connects the selection pane's signals.
 
+#include "LocalPaneSite.h"
+
 #include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace jvz {
@@ -17,15 +22,23 @@ class LocalExplorerPane;
 class LocalSelectionPane;
 class Notifier;
 class VolumeSource;
-class frmMainJVZ;
+struct MainWindowControls;
 
 class LocalSelectionWiring : public QObject {
     Q_OBJECT
 public:
+    // The state the selection's commands depend on, asked at each update; an empty query answers "no" or "".
+    struct Queries {
+        std::function<bool()> ftpSessionOpen;
+        std::function<uint8_t()> activity;       // the activity asked: 2, the diagnostic, sends nothing
+        std::function<QString()> terminalFolder; // the terminal list's folder, "\" at its root
+        std::function<bool()> packResetOn;       // the pack list's reset is switched on
+    };
+
     // The favourites are read when the window is first shown (a batch run never shows it). volumes: what the
     // favourites' start-up repair checks against; null for the machine's own.
-    LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane& explorer, const AppSettings& settings,
-                         Notifier& notifier, VolumeSource* volumes = nullptr);
+    LocalSelectionWiring(const LocalPaneSite& site, LocalExplorerPane& explorer, const AppSettings& settings,
+                         Notifier& notifier, Queries queries, VolumeSource* volumes = nullptr);
     ~LocalSelectionWiring() override;
 
     // Before the window is first shown: the volumes to check against (tests give a fake set).
@@ -45,7 +58,9 @@ private:
     LocalSelectionInputs inputs() const;
     bool treeActive() const;
 
-    frmMainJVZ& m_window;
+    QWidget& m_window;
+    const MainWindowControls& m_ui;
+    Queries m_queries;
     LocalExplorerPane& m_explorer;
     const AppSettings& m_settings;
     std::unique_ptr<FavouritePaths> m_favourites;

@@ -12,8 +12,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -33,14 +33,13 @@ void frmMainJVZ::connectPanes()
     if (firstConnection(explorer)) {
         connect(explorer, &Explorer::currentFolderChanged, this,
                 [this](const QString& f) { m_currentLocalFolder = f; });
-        connect(explorer, &Explorer::statusTextChanged, this, &frmMainJVZ::SetStatusPanel);
-        connect(explorer, &Explorer::folderCaptionChanged, this,
-                [this](const QString& t) { SetStatusBar3Panel(FolderBarPanel::CurrentFolder, t); });
-        connect(explorer, &Explorer::catalogueCommandsOff, this, &frmMainJVZ::disableCatalogueCommands);
-        connect(explorer, &Explorer::listingCleared, this, &frmMainJVZ::localListingCleared);
-        connect(explorer, &Explorer::deleteCommandsOff, this, &frmMainJVZ::localDeleteCommandsOff);
-        connect(explorer, &Explorer::transferCommandsRefreshed, this, &frmMainJVZ::RefreshTransferCommands);
-        connect(explorer, &Explorer::commentCleared, m_ui.text3, &QLineEdit::clear);
+        connect(explorer, &Explorer::statusChanged, this, [this](const QString& count, const QString& size) {
+            SetStatusPanel(StatusPanel::ObjectCount, count);
+            SetStatusPanel(StatusPanel::SelectionSize, size);
+        });
+        connect(explorer, &Explorer::folderCaptionChanged,
+                m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::CurrentFolder) - 1), &QLabel::setText);
+        connect(explorer, &Explorer::listingChanged, this, &frmMainJVZ::localListingChanged);
         connect(explorer, &Explorer::addFavouriteAsked, this, [this] { runCommand(Command::ContextAddPath); });
         connect(explorer, &Explorer::removeFavouriteAsked, this, [this] { runCommand(Command::ContextDelPath); });
         connect(explorer, &Explorer::favouritesFocusAsked, this,
@@ -54,7 +53,10 @@ void frmMainJVZ::connectPanes()
                 [this, authoring] { switchCommand(Command::PackReset, !authoring->packListEmpty()); });
     }
     if (firstConnection(selection)) {
-        connect(selection, &Selection::flagsChanged, this, &frmMainJVZ::applySelectionFlags);
+        connect(selection, &Selection::selectionChanged, this, [this](const LocalSelectionFlags& offered) {
+            m_commands.setLocalSelection(offered);
+            RefreshTransferCommands(offered.download); // applies the whole state
+        });
         connect(selection, &Selection::listingStale, explorer, &Explorer::RefreshLocalTree);
         connect(selection, &Selection::filesDeleted, explorer,
                 [explorer] { explorer->TreeView1_NodeClick(explorer->selectedNode()); });
@@ -85,48 +87,21 @@ void frmMainJVZ::switchCommands(std::initializer_list<Command> commands, bool on
     applyCommandState();
 }
 
-void frmMainJVZ::localListingCleared()
+// The commands of the selection the listing had go; a pick from Combo2 withdraws the download offer, and the
+// drops with it. Going back a folder takes the catalogue list's comment away.
+void frmMainJVZ::localListingChanged(LocalListingChange change)
 {
-    switchCommands({Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy}, false);
-}
-
-void frmMainJVZ::localDeleteCommandsOff()
-{
-    switchCommands({Command::LocalDelFile, Command::ContextDelete}, false);
-}
-
-void frmMainJVZ::disableCatalogueCommands(bool catalogMenuToo)
-{
-    if (catalogMenuToo && m_ui.mnuCatalog)
-        m_ui.mnuCatalog->setEnabled(false);
-    switchCommands({Command::CatalogDescription, Command::CatalogCreate, Command::CatalogFamily}, false);
-}
-
-void frmMainJVZ::applySelectionFlags(const LocalSelectionFlags& flags)
-{
-    m_commands.setSwitched(Command::LocalDelFile, flags.delFile);
-    m_commands.setSwitched(Command::ContextDelete, flags.delFile);
-    m_commands.setSwitched(Command::ContextCopy, flags.contextCopy);
-    m_commands.setSwitched(Command::PackAdd, flags.packAdd);
-    if (flags.packReset)
-        m_commands.setSwitched(Command::PackReset, *flags.packReset);
-    m_commands.setSwitched(Command::CatalogDescription, flags.catalogDescription);
-    m_commands.setSwitched(Command::CatalogCreate, flags.catalogCreate);
-    m_commands.setSwitched(Command::CatalogFamily, flags.catalogFamily);
-    if (QMenu* catalog = m_ui.mnuCatalog)
-        catalog->setEnabled(flags.catalog);
-    m_commands.setDownloadSelection(flags.download);
-    RefreshTransferCommands(flags.download); // applies the whole state
+    m_commands.localListingChanged(change);
+    if (change == LocalListingChange::FilterPicked)
+        applyDrops();
+    if (change == LocalListingChange::Back)
+        m_ui.text3->clear();
+    applyCommandState();
 }
 
 QString frmMainJVZ::currentTerminalDir() const
 {
     return m_terminalSession ? m_terminalSession->currentTerminalDir : QString();
-}
-
-QString frmMainJVZ::terminalProductCode() const
-{
-    return m_terminalInfo ? m_terminalInfo->ProductCodeTerminal() : QString();
 }
 
 // The context menu's commands act on the list that has the focus.

@@ -124,13 +124,27 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     setTabOrder();
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
-    m_localExplorer = attachLocalExplorer(*this, m_settings, services.volumes,
-                                          {[this] { return terminalProductCode(); }, [this] { return isBusy(); }});
+    const LocalPaneSite site{
+        .window = *this,
+        .controls = m_ui,
+        .language = m_language,
+        .wireCommand = [this](Command c, std::function<void()> h) { wireCommand(c, std::move(h)); },
+        .busy = [this] { return isBusy(); }};
+    m_localExplorer = attachLocalExplorer(site, m_settings, services.volumes, [this] {
+        return m_terminalInfo ? m_terminalInfo->ProductCodeTerminal() : QString(); // the connected terminal's
+    });
     m_localExplorer->setFolderReadWaitLimit(services.folderReadWaitMs);
     if (services.folderReadHook)
         m_localExplorer->setFolderReadHook(services.folderReadHook);
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
-    m_localSelection = new LocalSelectionWiring(*this, *m_localExplorer, m_settings, m_notifier, services.volumes);
+    m_localSelection =
+        new LocalSelectionWiring(site, *m_localExplorer, m_settings, m_notifier,
+                                 {.ftpSessionOpen = [this] { return FtpSessionOpen(); },
+                                  .activity = [this] { return m_activityAsked; },
+                                  .terminalFolder = [this] { return currentTerminalDir(); },
+                                  .packResetOn = [this] { return m_commands.switchedOn(Command::PackReset); }},
+                                 services.volumes);
+    m_commands.localListingChanged(LocalListingChange::Shown); // nothing is chosen until the user chooses
     wireCommand(Command::ContextCopy, [this] { copyListNames(); });
     wireCommand(Command::ContextDelete, [this] { deleteListSelection(); });
     wireCommand(Command::ContextRefresh, [this] { refreshFocusedList(); });
@@ -289,6 +303,12 @@ void frmMainJVZ::RefreshTerminalList()
 
 void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& globalPos)
 {
+    // The terminal list's menu, which its pane shows with a session even while the window is busy, takes the
+    // catalogue menu off.
+    if (view == m_ui.listView2 && FtpSessionOpen()) {
+        m_commands.setMenuList(MenuList::Terminal);
+        applyCommandState();
+    }
     if (isBusy())
         return;
     view->setFocus(Qt::PopupFocusReason);
@@ -352,6 +372,7 @@ void frmMainJVZ::applyCommandState()
         else
             m_ui.iconButton(b.button)->setEnabled(m_commands.enabled(b.command));
     }
+    m_ui.mnuCatalog->setEnabled(m_commands.catalogueMenuEnabled());
 }
 
 void frmMainJVZ::setBusy(bool entering)
@@ -587,37 +608,6 @@ void frmMainJVZ::LayoutControls()
     m_layout->LayoutControls();
 }
 
-void frmMainJVZ::LoadCatalogFilters()
-{
-    QStringList lines;
-    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QLatin1Char('/') + m_settings.gCataExtFile);
-    MbWorkFile file(&m_notifier);
-    if (file.OpenFile(path) == 0) {
-        QString line;
-        while (true) {
-            if (file.ReadNextLine(line) != 0)
-                break;
-            if (file.EndFile())
-                break;
-            lines.append(line);
-        }
-        file.CloseFile();
-    }
-    const CatalogFilterLoad load = jvz::LoadCatalogFilters(lines, m_products);
-    for (const QString& code : load.duplicates)
-        m_notifier.message(label("MSG_DuplicateProductCode").replace(QStringLiteral("%ext%"), code),
-                           QLatin1String(kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok, this);
-    QComboBox* combo = m_ui.combo2;
-    combo->clear();
-    for (const QString& item : load.filterItems) {
-        combo->addItem(item);
-        const QString code = item.mid(2);
-        if (m_products.contains(code))
-            combo->setItemData(combo->count() - 1, m_products.text(code), Qt::ToolTipRole);
-    }
-    combo->setEditText(!m_settings.gSelection.isEmpty() ? m_settings.gSelection : combo->itemText(0));
-}
-
 void frmMainJVZ::SeeProductCode(const QString& code)
 {
     // A terminal that has not identified itself has no code: there is nothing to look up.
@@ -672,10 +662,10 @@ void frmMainJVZ::Form_Activate()
     restoreWindowState();
     applyIcons();
     ArrangeBars();
-    LoadCatalogFilters();
+    m_localExplorer->LoadCatalogFilters(m_products, m_notifier);
     m_trace->clear();
     SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
-    SetStatusBar3Panel(FolderBarPanel::TreeCaption, label("AllDir"));
+    m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::TreeCaption) - 1)->setText(label("AllDir"));
     SetStatusBar4(label("TerminalContent"));
     m_trace->add(StatusPanelText(StatusPanel::LinkState));
     m_ui.text3->clear();
@@ -800,11 +790,6 @@ void frmMainJVZ::SetStatusPanel(StatusPanel panel, const QString& text)
 QString frmMainJVZ::StatusPanelText(StatusPanel panel) const
 {
     return m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->text();
-}
-
-void frmMainJVZ::SetStatusBar3Panel(FolderBarPanel panel, const QString& text)
-{
-    m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
 }
 
 QString frmMainJVZ::StatusBar3Text(FolderBarPanel panel) const

@@ -4,6 +4,7 @@
 #include "core/Startup.h"
 #include "workspace/CommandState.h"
 #include "workspace/LocalListing.h"
+#include "workspace/LocalSelection.h"
 #include "workspace/ProductCodes.h"
 #include "workspace/ui/MainWindowCommands.h"
 #include "workspace/ui/MainWindowControls.h"
@@ -30,7 +31,6 @@ namespace jvz {
 
 struct AppSettings;
 struct BatchRun;
-struct LocalSelectionFlags;
 struct TerminalSession;
 class CatalogueAuthoring;
 class ProcessRunner;
@@ -129,7 +129,6 @@ public:
     void SetStatusPanel(StatusPanel panel, const QString& text);
     QString StatusPanelText(StatusPanel panel) const;
     // StatusBar3's panels (the tree's caption, the current local folder) and StatusBar4's text.
-    void SetStatusBar3Panel(FolderBarPanel panel, const QString& text);
     QString StatusBar3Text(FolderBarPanel panel) const;
     void SetStatusBar4(const QString& text);
     QString StatusBar4Text() const;
@@ -188,9 +187,8 @@ public:
     void MNU_Help_About_Click();
     void MNU_Help_Guide_Click();
 
-    // Product codes and the catalogue filters of Combo2.
+    // Product codes, read with the catalogue filters of Combo2 (the local explorer's).
     const ProductCodeTable& ListProduct() const { return m_products; }
-    void LoadCatalogFilters();
     void SeeProductCode(const QString& code);
 
     void Timer4_Timer();
@@ -226,15 +224,11 @@ private:
     void connectPanes();
     bool firstConnection(QObject* pane);
     void RefreshTerminalList();
-    void disableCatalogueCommands(bool catalogMenuToo);
     void switchCommands(std::initializer_list<Command> commands, bool on);
-    void applySelectionFlags(const LocalSelectionFlags& flags);
-    void localListingCleared();
-    void localDeleteCommandsOff();
+    void localListingChanged(LocalListingChange change);
     void copyListNames();
     void deleteListSelection();
     void refreshFocusedList();
-    QString terminalProductCode() const;
     void applyDrops();
     void connectCommands();
     void wireCatalogueAuthoring();
