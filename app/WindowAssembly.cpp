@@ -37,12 +37,6 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
                                   .hooks = hooks.window,
                                   .fillConnectionList = [this](QComboBox& combo) { fillConnectionList(combo); },
                                   .linkState = [ras = &p.ras] { return ras->GetRasConnectionState(); },
-                                  // The connect sequence needs the session, built after the window: bound
-                                  // here, built below.
-                                  .connectSequence =
-                                      p.connectSequence
-                                          ? p.connectSequence
-                                          : [this](bool modemSetupDone) { m_connect->TerminalConnect(modemSetupDone); },
                                   .linkDownWaitMs = timings.quitLinkDownWaitMs,
                                   .statusMessageMs = timings.statusMessageMs,
                                   .folderReadWaitMs = timings.folderReadWaitMs,
@@ -179,6 +173,13 @@ void WindowAssembly::connectWindow()
         };
     };
 
+    // the window asks for the link: the program's connect sequence, or the test's
+    if (m_platform.connectSequence)
+        QObject::connect(w, &Window::connectAsked, w, m_platform.connectSequence);
+    else
+        QObject::connect(w, &Window::connectAsked, w, [sequence = m_connect.get()](bool modemSetupDone) {
+            sequence->TerminalConnect(modemSetupDone);
+        });
     // the window asks the session
     QObject::connect(w, &Window::disconnectAsked, session, &SessionRuntime::DisconnectTerminal);
     QObject::connect(w, &Window::activityChosen, session, &SessionRuntime::FollowActivityChoice);

@@ -322,8 +322,6 @@ void TerminalExplorerView::ListView2_MouseUp(const QPoint& pos)
 {
     if (!m_w.contextMenu || !m_w.listView2 || !m_session.FtpSessionOpen())
         return;
-    if (m_w.catalogMenu)
-        m_w.catalogMenu->setEnabled(false); // the catalogue commands serve the local list only
     m_w.contextMenu->popup(m_w.listView2->viewport()->mapToGlobal(pos));
 }
 

@@ -31,7 +31,6 @@ struct TerminalPaneWidgets {
     QList<QWidget*> uploadDropTargets; // local panes whose drops of terminal items this pane handles itself
     QMenu* contextMenu = nullptr;      // MNU_Contextuel
     QWidget* window = nullptr;         // disabled while a transfer runs
-    QMenu* catalogMenu = nullptr;      // MNU_Catalog: off while the terminal list's menu shows
 };
 
 // What the pane reads of the rest of the window; an empty query answers "none".

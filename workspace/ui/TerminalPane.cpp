@@ -107,7 +107,6 @@ TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& s
     // Terminal items dropped on the local panes: handled here before the panes' own drops see them.
     widgets.uploadDropTargets = {listView1, treeView1};
     widgets.contextMenu = ui.mnuContextuel;
-    widgets.catalogMenu = ui.mnuCatalog;
     widgets.window = &window.window;
     m_view = std::make_unique<TerminalExplorerView>(m_context, session, widgets, std::move(queries));
     connect(m_view.get(), &TerminalExplorerView::showAllLocalFilesAsked, this, &TerminalPane::showAllLocalFiles);

@@ -41,6 +41,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
@@ -69,9 +70,9 @@ BusyScope::~BusyScope()
 frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_batch(batch), m_notifier(services.notifier),
       m_hooks(std::move(services.hooks)), m_fillConnectionList(std::move(services.fillConnectionList)),
-      m_connect(std::move(services.connectSequence)), m_linkState(std::move(services.linkState)),
-      m_userStore(services.userStore), m_openDocument(std::move(services.openDocument)),
-      m_makeFolder(std::move(services.makeFolder)), m_statusMessageMs(services.statusMessageMs),
+      m_linkState(std::move(services.linkState)), m_userStore(services.userStore),
+      m_openDocument(std::move(services.openDocument)), m_makeFolder(std::move(services.makeFolder)),
+      m_statusMessageMs(services.statusMessageMs),
       m_childProgram(std::make_unique<MBApplications>(services.runner, &services.notifier)),
       m_terminalSession(services.terminalSession), m_terminalInfo(services.terminalInfo)
 {
@@ -725,8 +726,8 @@ void frmMainJVZ::showWindow()
 // A window given no connect sequence sets up no link, and a batch run must end, not wait.
 void frmMainJVZ::TerminalConnect(bool modemSetupDone)
 {
-    if (m_connect) {
-        m_connect(modemSetupDone);
+    if (isSignalConnected(QMetaMethod::fromSignal(&frmMainJVZ::connectAsked))) {
+        emit connectAsked(modemSetupDone);
         return;
     }
     const QString text = QStringLiteral("no link could be set up: the connect sequence is not available");

@@ -84,9 +84,6 @@ public:
         std::function<void(QComboBox&)> fillConnectionList; // Combo_DefaultConnection from the phonebook
         std::function<int32_t()>
             linkState; // the dial-up link's state (kLinkStateUp, kLinkStateDown); empty: always down
-        // The connect sequence, built after the window (it needs the session): the assembly binds this to it.
-        // Empty: connecting sets up no link.
-        std::function<void(bool modemSetupDone)> connectSequence{};
         TerminalSession* terminalSession = nullptr;               // the terminal folder the terminal list shows
         const TerminalInfoFields* terminalInfo = nullptr;         // the connected terminal's product code
         int linkDownWaitMs = RuntimeTimings{}.quitLinkDownWaitMs; // how long the quit waits for the link to go down
@@ -199,6 +196,8 @@ public:
 signals:
     // The window was activated for the first time: the panes fill from here, never in a batch run.
     void firstActivated();
+    // Connect: the link's set-up, which the assembly connects to the connect sequence. Unconnected: no link.
+    void connectAsked(bool modemSetupDone);
     // What the window asks of the session (the assembly connects them).
     void disconnectAsked();                                    // the disconnect, the hang-up, the quit
     void activityChosen(uint8_t activity);                     // a new activity while no FTP session is open
@@ -247,7 +246,6 @@ private:
     Notifier& m_notifier;
     Hooks m_hooks;
     std::function<void(QComboBox&)> m_fillConnectionList;
-    std::function<void(bool)> m_connect;
     std::function<int32_t()> m_linkState;
     UserSettingsStore& m_userStore;
     std::function<bool(const QString&)> m_openDocument;
