@@ -68,9 +68,9 @@ TEST_F(MainWindowFrame, EveryControlHasItsNameAndKind)
                                                  {IconButton::Upload, 4},
                                                  {IconButton::TerminalInfo, 6}};
     for (const auto& [button, place] : places) {
-        ASSERT_NE(window.iconButton(button), nullptr) << place;
-        EXPECT_EQ(window.iconButton(button), icons.at(place)) << place;
-        EXPECT_FALSE(window.iconButton(button)->isSeparator()) << place;
+        ASSERT_NE(window.controls().iconButton(button), nullptr) << place;
+        EXPECT_EQ(window.controls().iconButton(button), icons.at(place)) << place;
+        EXPECT_FALSE(window.controls().iconButton(button)->isSeparator()) << place;
     }
     EXPECT_TRUE(icons.at(2)->isSeparator());
     EXPECT_TRUE(icons.at(5)->isSeparator());
@@ -207,8 +207,8 @@ TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
     frmMainJVZ& window = w.build();
     window.show();
     {
-        BusyScope busy(window);
-        EXPECT_TRUE(window.isBusy());
+        BusyScope busy(window.commands());
+        EXPECT_TRUE(window.commands().isBusy());
         EXPECT_FALSE(window.close());
         EXPECT_TRUE(w.notifier.shown.empty()) << "nothing is asked while busy";
         for (int i = 0; i < kCommandCount; ++i) {
@@ -217,7 +217,7 @@ TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
             }
         }
     }
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_TRUE(w.action("MNU_Terminal_Quit")->isEnabled());
     w.notifier.answers = {MessageAnswer::No};
     EXPECT_FALSE(window.close());
@@ -329,7 +329,7 @@ TEST(MainWindowLoad, FtpSessionFromTheFullWindowLogsInWithTheSettingsUser)
     auto& d = w.attachSession();
     w.assembly->session().OpenFtpSession();
     EXPECT_EQ(d.ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
-    EXPECT_TRUE(window.FtpSessionOpen());
+    EXPECT_TRUE(window.commands().FtpSessionOpen());
 }
 
 TEST(MainWindowLoad, BatchRunLooksUpNoIconAndFillsNothing)
@@ -395,8 +395,8 @@ TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)
             EXPECT_EQ(control->toolTip(), control->accessibleName()) << name.toStdString();
         }
         for (const IconButtonRow& b : kIconButtons) {
-            EXPECT_FALSE(window.iconButton(b.button)->text().isEmpty()) << b.key;
-            EXPECT_FALSE(window.iconButton(b.button)->toolTip().isEmpty()) << b.key;
+            EXPECT_FALSE(window.controls().iconButton(b.button)->text().isEmpty()) << b.key;
+            EXPECT_FALSE(window.controls().iconButton(b.button)->toolTip().isEmpty()) << b.key;
         }
     }
 }
@@ -453,29 +453,30 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     const auto& ui = window.controls();
 
     w.assembly->session().OpenFtpSession();
-    ASSERT_TRUE(window.FtpSessionOpen());
-    EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig)) << "the open session's report switched it";
-    window.RefreshTransferCommands(true);
-    window.EnableTerminalInfoCommand();
+    ASSERT_TRUE(window.commands().FtpSessionOpen());
+    EXPECT_TRUE(window.commands().state().switchedOn(Command::TerminalConfig))
+        << "the open session's report switched it";
+    window.commands().RefreshTransferCommands(true);
+    window.commands().EnableTerminalInfoCommand();
     EXPECT_FALSE(download->isEnabled()) << "no selection allows it yet";
-    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
+    EXPECT_FALSE(window.controls().iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled()) << "the assembled window has its handler";
     EXPECT_TRUE(ui.listView1->acceptDrops());
 
-    window.wireCommand(Command::Download, [] {});
-    window.wireCommand(Command::TerminalInfo, [] {});
+    window.commands().wireCommand(Command::Download, [] {});
+    window.commands().wireCommand(Command::TerminalInfo, [] {});
     EXPECT_FALSE(download->isEnabled()) << "never without a selection that allows it";
-    window.commandState().setDownloadSelection(true);
-    window.RefreshTransferCommands(true);
+    window.commands().state().setDownloadSelection(true);
+    window.commands().RefreshTransferCommands(true);
     EXPECT_TRUE(download->isEnabled());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::Download)->isEnabled());
-    EXPECT_TRUE(window.DownloadEnabled());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Download)->isEnabled());
+    EXPECT_TRUE(window.commands().DownloadEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
 
     w.assembly->session().CloseFtpSession();
     EXPECT_FALSE(download->isEnabled());
-    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
+    EXPECT_FALSE(window.controls().iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
     EXPECT_FALSE(ui.listView1->acceptDrops());
     EXPECT_FALSE(ui.listView2->acceptDrops());

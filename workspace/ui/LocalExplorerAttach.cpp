@@ -17,9 +17,9 @@ LocalExplorerPane* attachLocalExplorer(frmMainJVZ& window, const AppSettings& se
                                .typeCombo = ui.combo2,
                                .filter = ui.filter},
                               volumes, settings, window.language(), &iconForImageKey, std::move(queries), &window);
-    window.wireCommand(Command::LocalRefresh, [pane] { pane->RefreshLocalTree(); });
-    window.wireCommand(Command::LocalBackFolder, [pane] { pane->LocalBackFolder(); });
-    window.wireCommand(Command::LocalBack, [pane] { pane->LocalBackFolder(); }); // Toolbar2 "back"
+    window.commands().wireCommand(Command::LocalRefresh, [pane] { pane->RefreshLocalTree(); });
+    window.commands().wireCommand(Command::LocalBackFolder, [pane] { pane->LocalBackFolder(); });
+    window.commands().wireCommand(Command::LocalBack, [pane] { pane->LocalBackFolder(); }); // Toolbar2 "back"
     pane->startOnFirstShow(&window);
     return pane;
 }

@@ -50,23 +50,23 @@ LocalSelectionWiring::LocalSelectionWiring(frmMainJVZ& window, LocalExplorerPane
     controls.contextMenu = ui.mnuContextuel;
     m_selection = std::make_unique<LocalSelectionPane>(
         ui.listView1, explorer.listModel(), ui.text3, controls, notifier, window.language(),
-        [this] { return inputs(); }, [this] { return m_window.isBusy(); });
+        [this] { return inputs(); }, [this] { return m_window.commands().isBusy(); });
 
-    window.wireCommand(Command::LocalDelFile, [this] { m_selection->DeleteLocalSelection(); });
-    window.wireCommand(Command::ContextAddPath, [this] {
+    window.commands().wireCommand(Command::LocalDelFile, [this] { m_selection->DeleteLocalSelection(); });
+    window.commands().wireCommand(Command::ContextAddPath, [this] {
         if (treeActive())
             m_favourites->AddFolderToFavourites(m_explorer.CurrentLocalFolder());
     });
-    window.wireCommand(Command::ContextDelPath, [this] {
+    window.commands().wireCommand(Command::ContextDelPath, [this] {
         if (treeActive())
             m_favourites->RemoveFolderFromFavourites(m_explorer.CurrentLocalFolder());
     });
     // Nothing is chosen until the user chooses.
     for (Command c : {Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy})
-        window.commandState().setSwitched(c, false);
-    window.commandState().setSwitched(Command::ContextAddPath, true);
-    window.commandState().setSwitched(Command::ContextDelPath, true);
-    window.applyCommandState();
+        window.commands().state().setSwitched(c, false);
+    window.commands().state().setSwitched(Command::ContextAddPath, true);
+    window.commands().state().setSwitched(Command::ContextDelPath, true);
+    window.commands().apply();
     window.installEventFilter(this);
 }
 
@@ -75,11 +75,11 @@ LocalSelectionWiring::~LocalSelectionWiring() = default;
 LocalSelectionInputs LocalSelectionWiring::inputs() const
 {
     LocalSelectionInputs in;
-    in.ftpSessionOpen = m_window.FtpSessionOpen();
+    in.ftpSessionOpen = m_window.commands().FtpSessionOpen();
     in.activityAsked = m_window.activityAsked();
     in.currentTerminalDir = m_window.currentTerminalDir();
     in.typeFilter = m_window.controls().combo2->currentText();
-    in.packResetEnabled = m_window.commandState().switchedOn(Command::PackReset);
+    in.packResetEnabled = m_window.commands().state().switchedOn(Command::PackReset);
     return in;
 }
 

@@ -39,10 +39,11 @@ void frmMainJVZ::connectPanes()
         connect(explorer, &Explorer::catalogueCommandsOff, this, &frmMainJVZ::disableCatalogueCommands);
         connect(explorer, &Explorer::listingCleared, this, &frmMainJVZ::localListingCleared);
         connect(explorer, &Explorer::deleteCommandsOff, this, &frmMainJVZ::localDeleteCommandsOff);
-        connect(explorer, &Explorer::transferCommandsRefreshed, this, &frmMainJVZ::RefreshTransferCommands);
+        connect(explorer, &Explorer::transferCommandsRefreshed, m_commands.get(),
+                &WindowCommands::RefreshTransferCommands);
         connect(explorer, &Explorer::commentCleared, m_ui.text3, &QLineEdit::clear);
-        connect(explorer, &Explorer::addFavouriteAsked, this, [this] { runCommand(Command::ContextAddPath); });
-        connect(explorer, &Explorer::removeFavouriteAsked, this, [this] { runCommand(Command::ContextDelPath); });
+        connect(explorer, &Explorer::addFavouriteAsked, this, [this] { m_commands->run(Command::ContextAddPath); });
+        connect(explorer, &Explorer::removeFavouriteAsked, this, [this] { m_commands->run(Command::ContextDelPath); });
         connect(explorer, &Explorer::favouritesFocusAsked, this,
                 [this] { m_ui.combo5->setFocus(Qt::ShortcutFocusReason); });
         connect(explorer, &Explorer::treeMenuAsked, this,
@@ -51,7 +52,7 @@ void frmMainJVZ::connectPanes()
     }
     if (CatalogueAuthoring* authoring = m_authoring.get(); firstConnection(authoring)) {
         connect(authoring, &CatalogueAuthoring::packListChanged, this,
-                [this, authoring] { switchCommand(Command::PackReset, !authoring->packListEmpty()); });
+                [this, authoring] { m_commands->switchCommand(Command::PackReset, !authoring->packListEmpty()); });
     }
     if (firstConnection(selection)) {
         connect(selection, &Selection::flagsChanged, this, &frmMainJVZ::applySelectionFlags);
@@ -60,7 +61,7 @@ void frmMainJVZ::connectPanes()
                 [explorer] { explorer->TreeView1_NodeClick(explorer->selectedNode()); });
         connect(selection, &Selection::dragPaused, explorer, &Explorer::suspendDrag);
         connect(selection, &Selection::backFolderAsked, explorer, &Explorer::LocalBackFolder);
-        connect(selection, &Selection::focused, this, &frmMainJVZ::DisableUploadCommand);
+        connect(selection, &Selection::focused, m_commands.get(), &WindowCommands::DisableUploadCommand);
         connect(selection, &Selection::beepAsked, this, &QApplication::beep);
         connect(&wiring->favourites(), &FavouritePaths::statusMessage, this,
                 [this](const QString& text) { m_ui.statusBar2->showMessage(text, m_statusMessageMs); });
@@ -78,45 +79,38 @@ bool frmMainJVZ::firstConnection(QObject* pane)
     return true;
 }
 
-void frmMainJVZ::switchCommands(std::initializer_list<Command> commands, bool on)
-{
-    for (Command c : commands)
-        m_commands.setSwitched(c, on);
-    applyCommandState();
-}
-
 void frmMainJVZ::localListingCleared()
 {
-    switchCommands({Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy}, false);
+    m_commands->switchCommands({Command::LocalDelFile, Command::ContextDelete, Command::ContextCopy}, false);
 }
 
 void frmMainJVZ::localDeleteCommandsOff()
 {
-    switchCommands({Command::LocalDelFile, Command::ContextDelete}, false);
+    m_commands->switchCommands({Command::LocalDelFile, Command::ContextDelete}, false);
 }
 
 void frmMainJVZ::disableCatalogueCommands(bool catalogMenuToo)
 {
     if (catalogMenuToo && m_ui.mnuCatalog)
         m_ui.mnuCatalog->setEnabled(false);
-    switchCommands({Command::CatalogDescription, Command::CatalogCreate, Command::CatalogFamily}, false);
+    m_commands->switchCommands({Command::CatalogDescription, Command::CatalogCreate, Command::CatalogFamily}, false);
 }
 
 void frmMainJVZ::applySelectionFlags(const LocalSelectionFlags& flags)
 {
-    m_commands.setSwitched(Command::LocalDelFile, flags.delFile);
-    m_commands.setSwitched(Command::ContextDelete, flags.delFile);
-    m_commands.setSwitched(Command::ContextCopy, flags.contextCopy);
-    m_commands.setSwitched(Command::PackAdd, flags.packAdd);
+    m_commands->state().setSwitched(Command::LocalDelFile, flags.delFile);
+    m_commands->state().setSwitched(Command::ContextDelete, flags.delFile);
+    m_commands->state().setSwitched(Command::ContextCopy, flags.contextCopy);
+    m_commands->state().setSwitched(Command::PackAdd, flags.packAdd);
     if (flags.packReset)
-        m_commands.setSwitched(Command::PackReset, *flags.packReset);
-    m_commands.setSwitched(Command::CatalogDescription, flags.catalogDescription);
-    m_commands.setSwitched(Command::CatalogCreate, flags.catalogCreate);
-    m_commands.setSwitched(Command::CatalogFamily, flags.catalogFamily);
+        m_commands->state().setSwitched(Command::PackReset, *flags.packReset);
+    m_commands->state().setSwitched(Command::CatalogDescription, flags.catalogDescription);
+    m_commands->state().setSwitched(Command::CatalogCreate, flags.catalogCreate);
+    m_commands->state().setSwitched(Command::CatalogFamily, flags.catalogFamily);
     if (QMenu* catalog = m_ui.mnuCatalog)
         catalog->setEnabled(flags.catalog);
-    m_commands.setDownloadSelection(flags.download);
-    RefreshTransferCommands(flags.download); // applies the whole state
+    m_commands->state().setDownloadSelection(flags.download);
+    m_commands->RefreshTransferCommands(flags.download); // applies the whole state
 }
 
 QString frmMainJVZ::currentTerminalDir() const
