@@ -13,13 +13,11 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <variant>
 
 class QComboBox;
 class QTimer;
