@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -199,6 +200,34 @@ TEST(MainWindowQuit, BatchRunAsksAndSavesNothing)
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(w.notifier.shown.empty());
     EXPECT_EQ(w.iniText(), before);
+}
+
+// A wait nested in another (a transfer inside a command) ends without ending the busy state: the terminal pane
+// closes the FTP session on the busy state's end, so it must be told once, when the outer wait ends.
+TEST(MainWindowCommands, NestedBusyScopesReportOnlyTheOuterEdges)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    WindowCommands& commands = window.commands();
+    int runs = 0;
+    commands.wireCommand(Command::Upload, [&] { ++runs; });
+    commands.switchCommand(Command::Upload, true);
+    QSignalSpy changes(&commands, &WindowCommands::busyChanged);
+    {
+        BusyScope outer(commands);
+        {
+            BusyScope inner(commands);
+        }
+        EXPECT_TRUE(commands.isBusy()) << "the outer wait still runs";
+        commands.run(Command::Upload);
+        EXPECT_EQ(runs, 0);
+        EXPECT_FALSE(window.controls().action(Command::Upload)->isEnabled());
+    }
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_TRUE(changes.at(0).at(0).toBool());
+    EXPECT_FALSE(changes.at(1).at(0).toBool());
+    commands.run(Command::Upload);
+    EXPECT_EQ(runs, 1);
 }
 
 TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
