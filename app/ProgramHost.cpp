@@ -35,7 +35,7 @@ int ProgramHost::run(const QStringList& arguments)
         return 0;
     // scripts/demo --window without a display: nobody can press Connect, so the window does it once.
     if (!m_state.batch.gBatchMode && qEnvironmentVariableIsSet("JVZ_DEMO_CONNECT") && m_assembly) {
-        QTimer::singleShot(0, &m_assembly->window(), [this] { m_assembly->window().runCommand(Command::Connect); });
+        QTimer::singleShot(0, &m_assembly->window(), [this] { m_assembly->window().commands().run(Command::Connect); });
     }
     return QApplication::exec();
 }

@@ -26,7 +26,7 @@ ProgramTransfers::ProgramTransfers(AppState& state, frmMainJVZ& window, Wininet&
     // session's FTP; the session enables the command once the terminal may be asked.
     m_terminalInfo = std::make_unique<TerminalConfigCommand>(m_actions.context(), state.settings,
                                                              AtomicFileWriter::standard(), &window);
-    window.wireCommand(Command::TerminalInfo, [this] { m_terminalInfo->MNU_Terminal_Info_Click(); });
+    window.commands().wireCommand(Command::TerminalInfo, [this] { m_terminalInfo->MNU_Terminal_Info_Click(); });
 }
 
 ProgramTransfers::~ProgramTransfers() = default;

@@ -57,7 +57,8 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
                                            .terminalInfo = state.terminalInfo,
                                            .link = state.link};
     m_sessionWindow = std::make_unique<MainSessionWindow>(
-        MainSessionWindowView{w.controls(), w.traceBox(), w.language(), w}, state.settings, state.batch, state.session,
+        MainSessionWindowView{w.controls(), w.traceBox(), w.language(), w.commands()}, state.settings, state.batch,
+        state.session,
         MainSessionWindowParts{.progressComment = std::move(hooks.progressComment),
                                .phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); }});
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, sessionState,
@@ -72,8 +73,9 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     // the session's unattended actions, and the terminal explorer
     m_transfers = std::make_unique<ProgramTransfers>(state, w, m_session->wininet(), p.notifier, p.ftp, timings);
     m_session->setBatchActions(&m_transfers->batchActions());
-    m_terminalPane = std::make_unique<TerminalPane>(TerminalPaneView{w, w.controls(), w.traceBox(), w.language(), w},
-                                                    sessionState, *m_session, p.notifier, p.ftp, m_session->wininet());
+    m_terminalPane =
+        std::make_unique<TerminalPane>(TerminalPaneView{w, w.controls(), w.traceBox(), w.language(), w.commands()},
+                                       sessionState, *m_session, p.notifier, p.ftp, m_session->wininet());
 
     // link: the connect sequence and the Connection menu
     m_connect = std::make_unique<ProgramConnect>(state, w, *m_sessionWindow, *m_session, p.notifier, p.ras, p.ports);
@@ -111,10 +113,10 @@ void WindowAssembly::wireLinkMenus()
         .phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); },
         .checkPort = [this](const QString& port) { return m_connect->installPort(port); }});
     LinkMenus* menus = m_linkMenus.get();
-    w.wireCommand(Command::ConnectionConfig,
-                  [menus, &w] { menus->MNU_Connection_Config_Click(*w.controls().comboDefaultConnection); });
-    w.wireCommand(Command::ConnectionModem, [menus, &w] {
-        BusyScope busy(w);
+    w.commands().wireCommand(Command::ConnectionConfig,
+                             [menus, &w] { menus->MNU_Connection_Config_Click(*w.controls().comboDefaultConnection); });
+    w.commands().wireCommand(Command::ConnectionModem, [menus, &w] {
+        BusyScope busy(w.commands());
         menus->MNU_Connection_Modem_Click();
     });
 }
@@ -137,8 +139,8 @@ void WindowAssembly::buildFileCommands()
             items << combo->itemText(i);
         return items;
     };
-    sources.transfers = [this] { return m_window->FtpSessionOpen() ? &m_transfers->context() : nullptr; };
-    sources.busy = [&w] { return w.isBusy(); };
+    sources.transfers = [this] { return m_window->commands().FtpSessionOpen() ? &m_transfers->context() : nullptr; };
+    sources.busy = [&w] { return w.commands().isBusy(); };
     sources.local.navigateToFolder = [&w](const QString& folder) { w.localExplorer()->GoToTypedPath(folder); };
     // Opening a local file takes the connection bar's login and password as the FTP credentials.
     sources.local.takeConnectionBarCredentials = [this, &ui] {
@@ -148,7 +150,7 @@ void WindowAssembly::buildFileCommands()
     m_fileCommands = std::make_unique<FileOpenCommands>(w, m_state.settings, w.language(), m_platform.notifier,
                                                         m_platform.runner, m_state.terminalInfo, std::move(sources));
     m_fileCommands->wireCommands(
-        [&w](Command c, std::function<void()> handler) { w.wireCommand(c, std::move(handler)); });
+        [&w](Command c, std::function<void()> handler) { w.commands().wireCommand(c, std::move(handler)); });
     ui.action(Command::HelpJungoTerminals)->setVisible(m_fileCommands->helpListAvailable());
 }
 
@@ -167,7 +169,7 @@ void WindowAssembly::connectWindow()
     const auto hold = [w](std::optional<BusyScope>& scope) {
         return [w, &scope](bool busy) {
             if (busy)
-                scope.emplace(*w);
+                scope.emplace(w->commands());
             else
                 scope.reset();
         };
@@ -187,28 +189,28 @@ void WindowAssembly::connectWindow()
     QObject::connect(w, &Window::terminalMessageAsked, session, &SessionRuntime::SendTerminalMessage);
     // the session's state, kept by the window
     QObject::connect(session, &SessionRuntime::ftpSessionOpenChanged, w, [w](bool open) {
-        w->commandState().setFtpSessionOpen(open);
-        w->applyCommandState();
+        w->commands().state().setFtpSessionOpen(open);
+        w->commands().apply();
     });
     // the session's phases, followed by the window's commands
     QObject::connect(session, &SessionRuntime::connectionStateChanged, w,
-                     [w](ConnectionState state) { w->followSessionState(state); });
+                     [w](ConnectionState state) { w->commands().followSessionState(state); });
     QObject::connect(session, &SessionRuntime::ftpSessionChanged, w,
-                     [w](FtpSessionState state) { w->followSessionState(state); });
+                     [w](FtpSessionState state) { w->commands().followSessionState(state); });
     // the session on the terminal list and the catalogue filter; the refresh button follows it: it asks the
     // terminal again only while a list stands
     QObject::connect(session, &SessionRuntime::terminalListCleared, terminal, [w, terminal] {
         terminal->ClearTerminalList();
-        w->switchCommand(Command::TerminalRefresh, false);
+        w->commands().switchCommand(Command::TerminalRefresh, false);
     });
     QObject::connect(session, &SessionRuntime::terminalFolderEntered, terminal, [w, terminal](const QString& folder) {
         terminal->FtpEnumDirectory(folder);
-        w->switchCommand(Command::TerminalRefresh, true);
+        w->commands().switchCommand(Command::TerminalRefresh, true);
     });
     QObject::connect(session, &SessionRuntime::productCodeSeen, w, &Window::SeeProductCode);
 
     // the window and the local panes, on the terminal pane
-    QObject::connect(w, &Window::busyChanged, pane, &Pane::windowBusyChanged);
+    QObject::connect(&w->commands(), &WindowCommands::busyChanged, pane, &Pane::windowBusyChanged);
     QObject::connect(w, &Window::terminalListCommandAsked, pane, &Pane::runListCommand);
     QObject::connect(w, &Window::translated, terminal, &Terminal::translate);
     QObject::connect(&w->localSelection()->selection(), &LocalSelectionPane::dragStarted, terminal,
@@ -221,14 +223,14 @@ void WindowAssembly::connectWindow()
     QObject::connect(terminal, &Terminal::localFilesChanged, explorer,
                      [explorer](const QString& folder) { explorer->MajListeFichiers(QFile::encodeName(folder)); });
     QObject::connect(terminal, &Terminal::focused, w, [w] {
-        w->RefreshUploadCommand();
-        w->DisableDownloadCommand();
+        w->commands().RefreshUploadCommand();
+        w->commands().DisableDownloadCommand();
     });
-    QObject::connect(terminal, &Terminal::copyNamesAsked, w, [w] { w->runCommand(Command::ContextCopy); });
+    QObject::connect(terminal, &Terminal::copyNamesAsked, w, [w] { w->commands().run(Command::ContextCopy); });
     QObject::connect(terminal, &Terminal::deleteEnabledChanged, w, [w](bool on) {
-        w->commandState().setSwitched(Command::TerminalDelFile, on);
-        w->commandState().setSwitched(Command::ContextDelete, on);
-        w->applyCommandState();
+        w->commands().state().setSwitched(Command::TerminalDelFile, on);
+        w->commands().state().setSwitched(Command::ContextDelete, on);
+        w->commands().apply();
     });
     QObject::connect(terminal, &Terminal::busyChanged, w, hold(m_terminalBusy));
     // The file lies in the FTP session's current directory, which the transfer context names.

@@ -375,21 +375,21 @@ TEST(AssembledWindowKeys, CatalogueAndFavouriteKeysGoThroughTheCommandTable)
     QMap<int, int> runs;
     focus(ui.listView1); // the list's focus sets the commands from its selection: switched on after it
     for (const auto& k : keys) {
-        window.wireCommand(k.command, [&runs, c = k.command] { ++runs[int(c)]; });
-        window.switchCommand(k.command, true);
+        window.commands().wireCommand(k.command, [&runs, c = k.command] { ++runs[int(c)]; });
+        window.commands().switchCommand(k.command, true);
     }
     // The selection offers the catalogue menu.
     LocalSelectionFlags offered;
     offered.packAdd = offered.catalog = true;
     offered.catalogDescription = offered.catalogCreate = offered.catalogFamily = true;
-    window.commandState().setLocalSelection(offered);
-    window.applyCommandState();
+    window.commands().state().setLocalSelection(offered);
+    window.commands().apply();
     for (const auto& k : keys) {
         SCOPED_TRACE(commandName(k.command));
         press(k.key, k.modifiers);
         EXPECT_EQ(runs.value(int(k.command)), 1);
         {
-            BusyScope busy(window);
+            BusyScope busy(window.commands());
             press(k.key, k.modifiers);
         }
         EXPECT_EQ(runs.value(int(k.command)), 1) << "refused while busy";
@@ -397,15 +397,15 @@ TEST(AssembledWindowKeys, CatalogueAndFavouriteKeysGoThroughTheCommandTable)
 
     int adds = 0;
     int removes = 0;
-    window.wireCommand(Command::ContextAddPath, [&] { ++adds; });
-    window.wireCommand(Command::ContextDelPath, [&] { ++removes; });
+    window.commands().wireCommand(Command::ContextAddPath, [&] { ++adds; });
+    window.commands().wireCommand(Command::ContextDelPath, [&] { ++removes; });
     focus(ui.treeView1);
     press(Qt::Key_Insert, Qt::ShiftModifier);
     press(Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(adds, 1);
     EXPECT_EQ(removes, 1);
     {
-        BusyScope busy(window);
+        BusyScope busy(window.commands());
         press(Qt::Key_Insert, Qt::ShiftModifier);
         press(Qt::Key_Delete, Qt::ShiftModifier);
     }
@@ -590,8 +590,8 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     QTreeView* list = window.controls().listView2;
     t.connect(nullptr);
     ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.traceBox().text().toStdString();
-    ASSERT_TRUE(window.FtpSessionOpen());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
+    ASSERT_TRUE(window.commands().FtpSessionOpen());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Disconnect)->isEnabled());
 
     focus(list);
     press(Qt::Key_B);
@@ -602,8 +602,8 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     EXPECT_TRUE(t.world.notifier.shown.empty()) << t.world.notifier.shown.front().text.toStdString();
 
     // The toolbar's Disconnect ends the session.
-    window.iconButton(jvz::IconButton::Disconnect)->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, kBoundMs));
+    window.controls().iconButton(jvz::IconButton::Disconnect)->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.commands().FtpSessionOpen(); }, kBoundMs));
 }
 
 } // namespace

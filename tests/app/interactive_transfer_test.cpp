@@ -248,8 +248,8 @@ protected:
         openLocal(*folder);
         listView2->setFocus();
         selectRows(listView2, {QStringLiteral("DIAG.DIA")});
-        window.RefreshUploadCommand();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isBusy(); }, kBoundMs));
+        window.commands().RefreshUploadCommand();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.commands().isBusy(); }, kBoundMs));
         ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
     }
 
@@ -260,7 +260,7 @@ protected:
         peer.start(kProgramAddress, sessionPort, terminalAddress);
         ASSERT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
             << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
-        ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+        ASSERT_TRUE(jvztest::waitUntil([&] { return !window.commands().isBusy(); }, kBoundMs));
     }
 
     // Every file in the local list, not only catalogues, as the user sets the type box.
@@ -375,8 +375,8 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     selectRows(listView1, {QStringLiteral("LOAD.M40")});
 
     // What the local list does when it takes the focus with a catalogue list selected.
-    window.commandState().setDownloadSelection(true);
-    window.RefreshTransferCommands(true);
+    window.commands().state().setDownloadSelection(true);
+    window.commands().RefreshTransferCommands(true);
     ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
     const qsizetype before = ftp->commands().size();
     action("MNU_Terminal_Download")->trigger();
@@ -397,7 +397,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\HOST\\"));
     EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'")) << "the caption names the last folder";
     EXPECT_EQ(terminalRows(), QStringList{QStringLiteral("HOST.CFG")});
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
 
     // Upload: two terminal files into the folder selected in the tree.
     listView2->setFocus();
@@ -410,7 +410,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     world.assembly->terminalPane().view().OpenTerminalItem();
     ASSERT_TRUE(terminalRows().contains(QStringLiteral("DIAG.DIA"))) << terminalRows().join(u',').toStdString();
     selectRows(listView2, {QStringLiteral("DIAG.DIA"), QStringLiteral("APPLI.ADF"), QStringLiteral("DIRFREE.SIZ")});
-    window.RefreshUploadCommand();
+    window.commands().RefreshUploadCommand();
     ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
     action("MNU_Terminal_Upload")->trigger();
     EXPECT_EQ(readLocal(treeFolder + QStringLiteral("DIAG.DIA")), dia);
@@ -418,7 +418,7 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
     EXPECT_FALSE(QFile::exists(treeFolder + QStringLiteral("DIRFREE.SIZ")));
 
     // Refresh with the protocol on: the list empties, the terminal is asked again and the list comes back.
-    window.runCommand(Command::TerminalRefresh);
+    window.commands().run(Command::TerminalRefresh);
     EXPECT_TRUE(terminalRows().isEmpty());
     EXPECT_TRUE(QTest::qWaitFor([&] { return terminalRows().contains(QStringLiteral("DIAG.DIA")); }, kBoundMs))
         << peer.failure().toStdString();
@@ -458,14 +458,14 @@ TEST_F(InteractiveTransfer, LocalNamesWithoutAnExactTerminalNameAreRefusedOneByO
         << listedRows().join(u',').toStdString();
     ASSERT_TRUE(listedRows().contains(zhe) && listedRows().contains(ya)) << listedRows().join(u',').toStdString();
     selectRows(listView1, {zhe, ya, QStringLiteral("SOUND.SGN")});
-    window.commandState().setDownloadSelection(true);
-    window.RefreshTransferCommands(true);
+    window.commands().state().setDownloadSelection(true);
+    window.commands().RefreshTransferCommands(true);
     ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
     const QStringList swapBefore = QDir(ftp->localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files);
     const qsizetype before = ftp->commands().size();
     notifier.shown.clear();
     action("MNU_Terminal_Download")->trigger();
-    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.commands().isBusy(); }, kBoundMs));
 
     EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\SOUND.SGN")), sound);
     const QByteArrayList wire = commandsFrom(before);
@@ -530,7 +530,7 @@ TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
     QTest::keyClick(listView2, Qt::Key_F5);
     EXPECT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("NEW.SGN")); }, kBoundMs))
         << peer.failure().toStdString();
-    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.commands().isBusy(); }, kBoundMs));
     ASSERT_TRUE(ftp->putLocal(QStringLiteral("\\SWAP\\NEWER.SGN"), "n"));
     auto* toolbar3 = window.findChild<QToolBar*>(QStringLiteral("Toolbar3"));
     ASSERT_NE(toolbar3, nullptr);
@@ -542,11 +542,11 @@ TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
     refresh->trigger();
     EXPECT_TRUE(jvztest::waitUntil([&] { return terminalRows().contains(QStringLiteral("NEWER.SGN")); }, kBoundMs))
         << peer.failure().toStdString();
-    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.isBusy(); }, kBoundMs));
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.commands().isBusy(); }, kBoundMs));
 
     // The session gone: B asks the terminal nothing.
     world.assembly->session().CloseFtpSession();
-    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.FtpSessionOpen(); }, kBoundMs));
+    ASSERT_TRUE(jvztest::waitUntil([&] { return !window.commands().FtpSessionOpen(); }, kBoundMs));
     const qsizetype before = ftp->commands().size();
     listView2->setFocus();
     QTest::keyClick(listView2, Qt::Key_B);
@@ -576,13 +576,13 @@ TEST_F(InteractiveTransfer, DownloadSendsTheLocalSelectionOnceAndRefusesAClickMe
     openLocal(localFolder);
     ASSERT_TRUE(jvztest::waitUntil([&] { return localRows().contains(QStringLiteral("LOAD.M40")); }, kBoundMs));
     selectRows(listView1, {QStringLiteral("LOAD.M40")});
-    window.commandState().setDownloadSelection(true);
-    window.RefreshTransferCommands(true);
+    window.commands().state().setDownloadSelection(true);
+    window.commands().RefreshTransferCommands(true);
     ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
     TerminalExplorerView& view = world.assembly->terminalPane().view();
     int refused = 0;
     QTimer::singleShot(0, [&] {
-        EXPECT_TRUE(window.isBusy());
+        EXPECT_TRUE(window.commands().isBusy());
         const qsizetype before = ftp->commands().size();
         view.MNU_Terminal_Download_Click();
         view.MNU_Terminal_Upload_Click();
@@ -590,7 +590,7 @@ TEST_F(InteractiveTransfer, DownloadSendsTheLocalSelectionOnceAndRefusesAClickMe
     });
     action("MNU_Terminal_Download")->trigger();
     EXPECT_EQ(refused, 1);
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_TRUE(window.isEnabled());
     EXPECT_EQ(ftp->readLocal(QStringLiteral("\\SWAP\\APP.SGN")), app);
     EXPECT_TRUE(terminalRows().contains(QStringLiteral("APP.SGN"))) << "relisted after the transfer";
@@ -606,7 +606,7 @@ TEST_F(InteractiveTransfer, UploadGetsTheTerminalSelectionIntoTheTreesFolder)
     openLocal(treeFolder);
     listView2->setFocus();
     selectRows(listView2, {QStringLiteral("DIAG.DIA"), QStringLiteral("APPLI.ADF")});
-    window.RefreshUploadCommand();
+    window.commands().RefreshUploadCommand();
     ASSERT_TRUE(action("MNU_Terminal_Upload")->isEnabled());
     action("MNU_Terminal_Upload")->trigger();
     EXPECT_EQ(readLocal(treeFolder + QStringLiteral("DIAG.DIA")), dia);
@@ -676,7 +676,7 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
         ticks->forgetLastTick(); // the photograph's own time is not the window's wait
     });
     QTimer::singleShot(8000, [&] {
-        busyDuringTransfer = window.isBusy();
+        busyDuringTransfer = window.commands().isBusy();
         closeRefused = !window.close();
         QPushButton* cancel = copyWindowCancel();
         ASSERT_NE(cancel, nullptr);
@@ -714,7 +714,7 @@ TEST_F(SlowTerminalWindow, WindowStaysLiveAndCancelEndsTheFileUnderWay)
     EXPECT_TRUE(asked);
     EXPECT_TRUE(
         window.traceBox().text().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
 }
 
@@ -736,7 +736,7 @@ TEST_F(SlowTerminalWindow, CopyWindowAnimatesWhileTheFileIsInFlight)
         return cancel ? cancel->window()->findChild<QWidget*>(QStringLiteral("anmAVI")) : nullptr;
     };
     const auto stillFetching = [&] {
-        return window.isBusy() && readLocal(folder + QStringLiteral("DIAG.DIA")) == "old local";
+        return window.commands().isBusy() && readLocal(folder + QStringLiteral("DIAG.DIA")) == "old local";
     };
     QTimer::singleShot(1000, [&] {
         QWidget* anim = place();
@@ -811,8 +811,8 @@ TEST_F(SlowTerminalWindow, CancelledPutLeavesTheTerminalsOldFileWhole)
             },
             kBoundMs));
         selectRows(listView1, {name});
-        window.commandState().setDownloadSelection(true);
-        window.RefreshTransferCommands(true);
+        window.commands().state().setDownloadSelection(true);
+        window.commands().RefreshTransferCommands(true);
         ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
         const qsizetype sentBefore = ftp->commands().size();
         const size_t boxesBefore = notifier.shown.size();
@@ -859,7 +859,7 @@ TEST_F(SlowTerminalWindow, CancelledPutLeavesTheTerminalsOldFileWhole)
             EXPECT_NE(notifier.shown[i].title, QStringLiteral("FTP Error")) << notifier.shown[i].text.toStdString();
         EXPECT_TRUE(
             window.traceBox().text().contains(window.language().GetFormLabel(QStringLiteral("MSG_TransferCancelled"))));
-        EXPECT_FALSE(window.isBusy());
+        EXPECT_FALSE(window.commands().isBusy());
     }
     EXPECT_TRUE(client.isOpen()) << "a cancel leaves the session";
 }
@@ -995,8 +995,8 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
         }));
         listView1->setFocus();
         selectRows(listView1, {QStringLiteral("LOAD.M40")});
-        window.commandState().setDownloadSelection(true);
-        window.RefreshTransferCommands(true);
+        window.commands().state().setDownloadSelection(true);
+        window.commands().RefreshTransferCommands(true);
         ASSERT_TRUE(action("MNU_Terminal_Download")->isEnabled());
     }
     ASSERT_TRUE(ftp->arm());
@@ -1088,7 +1088,7 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
         EXPECT_TRUE(client.isOpen()) << "the cap is the program's own break-off";
         EXPECT_FALSE(terminalRows().isEmpty());
     }
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_TRUE(window.isVisible());
 
     // The next command: Ctrl+F4 ends the session with the terminal (the window active again, as the user's
@@ -1099,7 +1099,7 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     QTest::keyClick(listView2, Qt::Key_F4, Qt::ControlModifier);
     EXPECT_TRUE(peer.waitFinished(kBoundMs)) << peer.failure().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return action("MNU_Terminal_Connect")->isEnabled(); }, kBoundMs));
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_EQ(notifier.shown.size(), boxes) << notifier.shown.back().text.toStdString();
 }
 

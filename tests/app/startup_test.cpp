@@ -450,8 +450,8 @@ TEST(MainWindow, InitTranslatesAndKeepsItsTitle)
     EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 1); // the shipped phonebook's one entry
     EXPECT_FALSE(f.child<QTimer>("Timer4")->isActive());
     // Not connected: button 2 (disconnect) pressed, button 1 released.
-    EXPECT_FALSE(w.iconButton(jvz::IconButton::Connect)->isChecked());
-    EXPECT_TRUE(w.iconButton(jvz::IconButton::Disconnect)->isChecked());
+    EXPECT_FALSE(w.controls().iconButton(jvz::IconButton::Connect)->isChecked());
+    EXPECT_TRUE(w.controls().iconButton(jvz::IconButton::Disconnect)->isChecked());
 }
 
 TEST(MainWindow, InitFollowsTheSettings)

@@ -203,7 +203,7 @@ TEST(CatalogueMenu, EachCommandOpensItsWindow)
     ASSERT_TRUE(catalogMenu && list);
     EXPECT_TRUE(catalogMenu->actions().contains(list));
     EXPECT_FALSE(list->isEnabled());
-    window.switchCommand(Command::CatalogDescription, true);
+    window.commands().switchCommand(Command::CatalogDescription, true);
     EXPECT_TRUE(list->isEnabled());
 
     const struct {
@@ -218,7 +218,7 @@ TEST(CatalogueMenu, EachCommandOpensItsWindow)
     };
     for (const auto& c : cases) {
         opened.clear();
-        window.switchCommand(c.command, true);
+        window.commands().switchCommand(c.command, true);
         auto* action = window.findChild<QAction*>(QLatin1String(c.action));
         ASSERT_TRUE(action) << c.action;
         EXPECT_EQ(action->shortcut(), QKeySequence(QLatin1String(c.shortcut))) << c.action;

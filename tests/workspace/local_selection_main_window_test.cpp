@@ -319,7 +319,7 @@ TEST_F(MainWindowSelection, EachKeyOfTheListRunsItsCommandOnce)
     WindowRun run(world);
     const MainWindowControls& ui = run.ui;
     int creates = 0;
-    run.window.wireCommand(Command::CatalogCreate, [&] { ++creates; });
+    run.window.commands().wireCommand(Command::CatalogCreate, [&] { ++creates; });
     focus(ui.combo2);
     press(Qt::Key_A, Qt::ControlModifier);
     jvztest::typeText("*.M40");

@@ -421,7 +421,7 @@ TEST_F(ExplorerOnMainWindow, ListKeysAndTreeMenuWaitWhileTheWindowIsBusy)
     };
     notifier.answers = {MessageAnswer::No};
     {
-        BusyScope busy(window);
+        BusyScope busy(window.commands());
         QTest::keyClick(list, Qt::Key_Delete);
         rightClickTree();
     }
@@ -510,7 +510,7 @@ TEST_F(ExplorerOnMainWindow, ClicksAndKeysWaitWhileTheWindowIsBusy)
     EXPECT_TRUE(treeView->isExpanded(pane->treeModel().rootIndex())) << "the drives are in view from the start";
     const QPoint at = treeView->visualRect(vol1).center();
     {
-        BusyScope busy(window);
+        BusyScope busy(window.commands());
         QTest::mouseClick(treeView->viewport(), Qt::LeftButton, {}, at);
         QTest::keyClick(treeView, Qt::Key_F5);
         EXPECT_EQ(window.currentLocalFolder(), QString());

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -68,9 +69,9 @@ TEST_F(MainWindowFrame, EveryControlHasItsNameAndKind)
                                                  {IconButton::Upload, 4},
                                                  {IconButton::TerminalInfo, 6}};
     for (const auto& [button, place] : places) {
-        ASSERT_NE(window.iconButton(button), nullptr) << place;
-        EXPECT_EQ(window.iconButton(button), icons.at(place)) << place;
-        EXPECT_FALSE(window.iconButton(button)->isSeparator()) << place;
+        ASSERT_NE(window.controls().iconButton(button), nullptr) << place;
+        EXPECT_EQ(window.controls().iconButton(button), icons.at(place)) << place;
+        EXPECT_FALSE(window.controls().iconButton(button)->isSeparator()) << place;
     }
     EXPECT_TRUE(icons.at(2)->isSeparator());
     EXPECT_TRUE(icons.at(5)->isSeparator());
@@ -201,14 +202,42 @@ TEST(MainWindowQuit, BatchRunAsksAndSavesNothing)
     EXPECT_EQ(w.iniText(), before);
 }
 
+// A wait nested in another (a transfer inside a command) ends without ending the busy state: the terminal pane
+// closes the FTP session on the busy state's end, so it must be told once, when the outer wait ends.
+TEST(MainWindowCommands, NestedBusyScopesReportOnlyTheOuterEdges)
+{
+    MainWindowWorld w;
+    frmMainJVZ& window = w.build();
+    WindowCommands& commands = window.commands();
+    int runs = 0;
+    commands.wireCommand(Command::Upload, [&] { ++runs; });
+    commands.switchCommand(Command::Upload, true);
+    QSignalSpy changes(&commands, &WindowCommands::busyChanged);
+    {
+        BusyScope outer(commands);
+        {
+            BusyScope inner(commands);
+        }
+        EXPECT_TRUE(commands.isBusy()) << "the outer wait still runs";
+        commands.run(Command::Upload);
+        EXPECT_EQ(runs, 0);
+        EXPECT_FALSE(window.controls().action(Command::Upload)->isEnabled());
+    }
+    ASSERT_EQ(changes.size(), 2);
+    EXPECT_TRUE(changes.at(0).at(0).toBool());
+    EXPECT_FALSE(changes.at(1).at(0).toBool());
+    commands.run(Command::Upload);
+    EXPECT_EQ(runs, 1);
+}
+
 TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
 {
     MainWindowWorld w;
     frmMainJVZ& window = w.build();
     window.show();
     {
-        BusyScope busy(window);
-        EXPECT_TRUE(window.isBusy());
+        BusyScope busy(window.commands());
+        EXPECT_TRUE(window.commands().isBusy());
         EXPECT_FALSE(window.close());
         EXPECT_TRUE(w.notifier.shown.empty()) << "nothing is asked while busy";
         for (int i = 0; i < kCommandCount; ++i) {
@@ -217,7 +246,7 @@ TEST(MainWindowQuit, RefusedWhileANestedWaitRunsThenAllowed)
             }
         }
     }
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_TRUE(w.action("MNU_Terminal_Quit")->isEnabled());
     w.notifier.answers = {MessageAnswer::No};
     EXPECT_FALSE(window.close());
@@ -329,7 +358,7 @@ TEST(MainWindowLoad, FtpSessionFromTheFullWindowLogsInWithTheSettingsUser)
     auto& d = w.attachSession();
     w.assembly->session().OpenFtpSession();
     EXPECT_EQ(d.ftp.calls.value(0), QStringLiteral("open 127.0.0.6:21 ftpuser"));
-    EXPECT_TRUE(window.FtpSessionOpen());
+    EXPECT_TRUE(window.commands().FtpSessionOpen());
 }
 
 TEST(MainWindowLoad, BatchRunLooksUpNoIconAndFillsNothing)
@@ -395,8 +424,8 @@ TEST(MainWindowTexts, EveryCaptionlessControlIsNamedInBothLanguages)
             EXPECT_EQ(control->toolTip(), control->accessibleName()) << name.toStdString();
         }
         for (const IconButtonRow& b : kIconButtons) {
-            EXPECT_FALSE(window.iconButton(b.button)->text().isEmpty()) << b.key;
-            EXPECT_FALSE(window.iconButton(b.button)->toolTip().isEmpty()) << b.key;
+            EXPECT_FALSE(window.controls().iconButton(b.button)->text().isEmpty()) << b.key;
+            EXPECT_FALSE(window.controls().iconButton(b.button)->toolTip().isEmpty()) << b.key;
         }
     }
 }
@@ -453,29 +482,30 @@ TEST(MainWindowCommands, SessionSwitchesGoThroughTheCommandState)
     const auto& ui = window.controls();
 
     w.assembly->session().OpenFtpSession();
-    ASSERT_TRUE(window.FtpSessionOpen());
-    EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig)) << "the open session's report switched it";
-    window.RefreshTransferCommands(true);
-    window.EnableTerminalInfoCommand();
+    ASSERT_TRUE(window.commands().FtpSessionOpen());
+    EXPECT_TRUE(window.commands().state().switchedOn(Command::TerminalConfig))
+        << "the open session's report switched it";
+    window.commands().RefreshTransferCommands(true);
+    window.commands().EnableTerminalInfoCommand();
     EXPECT_FALSE(download->isEnabled()) << "no selection allows it yet";
-    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
+    EXPECT_FALSE(window.controls().iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled()) << "the assembled window has its handler";
     EXPECT_TRUE(ui.listView1->acceptDrops());
 
-    window.wireCommand(Command::Download, [] {});
-    window.wireCommand(Command::TerminalInfo, [] {});
+    window.commands().wireCommand(Command::Download, [] {});
+    window.commands().wireCommand(Command::TerminalInfo, [] {});
     EXPECT_FALSE(download->isEnabled()) << "never without a selection that allows it";
-    window.commandState().setDownloadSelection(true);
-    window.RefreshTransferCommands(true);
+    window.commands().state().setDownloadSelection(true);
+    window.commands().RefreshTransferCommands(true);
     EXPECT_TRUE(download->isEnabled());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::Download)->isEnabled());
-    EXPECT_TRUE(window.DownloadEnabled());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Download)->isEnabled());
+    EXPECT_TRUE(window.commands().DownloadEnabled());
     EXPECT_TRUE(w.action("MNU_Terminal_Info")->isEnabled());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::TerminalInfo)->isEnabled());
 
     w.assembly->session().CloseFtpSession();
     EXPECT_FALSE(download->isEnabled());
-    EXPECT_FALSE(window.iconButton(jvz::IconButton::Download)->isEnabled());
+    EXPECT_FALSE(window.controls().iconButton(jvz::IconButton::Download)->isEnabled());
     EXPECT_FALSE(w.action("MNU_Terminal_Info")->isEnabled());
     EXPECT_FALSE(ui.listView1->acceptDrops());
     EXPECT_FALSE(ui.listView2->acceptDrops());

@@ -46,11 +46,11 @@ TEST(Menus, EveryItemAndButtonRunsItsCommand)
     QList<Command> ran;
     for (int i = 0; i < kCommandCount; ++i) {
         const auto c = static_cast<Command>(i);
-        window.wireCommand(c, [&ran, c] { ran << c; });
-        window.switchCommand(c, true);
+        window.commands().wireCommand(c, [&ran, c] { ran << c; });
+        window.commands().switchCommand(c, true);
     }
-    window.commandState().setDownloadSelection(true);
-    window.applyCommandState();
+    window.commands().state().setDownloadSelection(true);
+    window.commands().apply();
     for (int i = 0; i < kCommandCount; ++i) {
         const auto c = static_cast<Command>(i);
         SCOPED_TRACE(nameOf(c).toStdString());
@@ -61,7 +61,7 @@ TEST(Menus, EveryItemAndButtonRunsItsCommand)
             ASSERT_TRUE(a->isEnabled());
             a->trigger();
         } else {
-            window.runCommand(c); // what nothing shows runs only when called
+            window.commands().run(c); // what nothing shows runs only when called
         }
         EXPECT_EQ(commands(ran), std::vector<Command>{c});
     }
@@ -74,10 +74,10 @@ TEST(Menus, EveryItemAndButtonRunsItsCommand)
     for (const auto& [button, command] : byButton) {
         SCOPED_TRACE(int(button));
         ran.clear();
-        window.TLB_Icon_ButtonClick(button);
+        window.commands().TLB_Icon_ButtonClick(button);
         EXPECT_EQ(commands(ran), std::vector<Command>{command});
         ran.clear();
-        window.iconButton(button)->trigger();
+        window.controls().iconButton(button)->trigger();
         EXPECT_EQ(commands(ran), std::vector<Command>{command});
     }
     for (QAction* a : window.controls().tlbIcon->actions())
@@ -93,18 +93,18 @@ TEST(Menus, NothingRunsWhileBusyOrDisabled)
     MainWindowWorld w;
     frmMainJVZ& window = w.build();
     int runs = 0;
-    window.wireCommand(Command::Upload, [&] { ++runs; });
-    window.runCommand(Command::Upload); // off as built
-    window.TLB_Icon_ButtonClick(jvz::IconButton::Upload);
+    window.commands().wireCommand(Command::Upload, [&] { ++runs; });
+    window.commands().run(Command::Upload); // off as built
+    window.commands().TLB_Icon_ButtonClick(jvz::IconButton::Upload);
     EXPECT_EQ(runs, 0);
-    window.switchCommand(Command::Upload, true);
+    window.commands().switchCommand(Command::Upload, true);
     {
-        BusyScope busy(window);
-        window.runCommand(Command::Upload);
-        window.TLB_Icon_ButtonClick(jvz::IconButton::Upload);
+        BusyScope busy(window.commands());
+        window.commands().run(Command::Upload);
+        window.commands().TLB_Icon_ButtonClick(jvz::IconButton::Upload);
         EXPECT_EQ(runs, 0);
     }
-    window.runCommand(Command::Upload);
+    window.commands().run(Command::Upload);
     EXPECT_EQ(runs, 1);
 }
 
@@ -114,14 +114,14 @@ TEST(Menus, ConnectButtonRunsTheSequenceThenResetsTheExchangeBookkeeping)
     int sequences = 0;
     w.connectSequence = [&](bool modemSetupDone) {
         EXPECT_FALSE(modemSetupDone);
-        EXPECT_TRUE(w.window->isBusy()) << "the sequence's waits run inside the busy bracket";
+        EXPECT_TRUE(w.window->commands().isBusy()) << "the sequence's waits run inside the busy bracket";
         w.state.session.swapTotalSize = 99;
         w.state.session.swapUnchecked = false;
         ++sequences;
     };
     frmMainJVZ& window = w.build();
     w.attachSession();
-    window.TLB_Icon_ButtonClick(jvz::IconButton::Connect);
+    window.commands().TLB_Icon_ButtonClick(jvz::IconButton::Connect);
     EXPECT_EQ(sequences, 1);
     EXPECT_EQ(w.state.session.swapTotalSize, 0);
     EXPECT_TRUE(w.state.session.swapUnchecked);
@@ -142,7 +142,7 @@ TEST(Menus, HangUpRunsTheDisconnect)
     w.assembly->session().vars.LinkUp = true;
     QAction* hangUp = w.action("MNU_Connection_HangUp");
     EXPECT_FALSE(hangUp->isVisible());
-    window.runCommand(Command::ConnectionHangUp);
+    window.commands().run(Command::ConnectionHangUp);
     EXPECT_EQ(d.dialUp.hangUps, 1);
 }
 
@@ -349,11 +349,11 @@ TEST(Menus, NoTwoEnabledActionsShareAKeyInOneContext)
     frmMainJVZ& window = w.build();
     // Everything on, as far as it can be: the worst case for collisions.
     for (int i = 0; i < kCommandCount; ++i) {
-        window.wireCommand(static_cast<Command>(i), [] {});
-        window.switchCommand(static_cast<Command>(i), true);
+        window.commands().wireCommand(static_cast<Command>(i), [] {});
+        window.commands().switchCommand(static_cast<Command>(i), true);
     }
-    window.commandState().setDownloadSelection(true);
-    window.applyCommandState();
+    window.commands().state().setDownloadSelection(true);
+    window.commands().apply();
     QList<QAction*> windowWide;
     for (QAction* a : window.findChildren<QAction*>())
         if (!a->shortcut().isEmpty() && a->shortcutContext() == Qt::WindowShortcut && a->isEnabled())
@@ -427,13 +427,13 @@ TEST(Menus, CtrlJInTheLocalListMovesToTheTerminalListOnlyWhileTheCommandIsOff)
     window.show();
     QApplication::setActiveWindow(&window);
     int infos = 0;
-    window.wireCommand(Command::TerminalInfo, [&] { ++infos; });
+    window.commands().wireCommand(Command::TerminalInfo, [&] { ++infos; });
     window.controls().listView1->setFocus();
     QTest::keyClick(window.controls().listView1, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(infos, 0);
     EXPECT_TRUE(window.controls().listView2->hasFocus());
 
-    window.EnableTerminalInfoCommand();
+    window.commands().EnableTerminalInfoCommand();
     window.controls().listView1->setFocus();
     QTest::keyClick(window.controls().listView1, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(infos, 1);

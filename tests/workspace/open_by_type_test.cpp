@@ -241,7 +241,7 @@ TEST_F(OpenOnTheWindow, F9ShowsTheFirstSelectedCatalogueListInTheDescriptorViewe
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         jvztest::focus(window.controls().listView1);
-        BusyScope busy(window);
+        BusyScope busy(window.commands());
         EXPECT_FALSE(jvztest::onModal([] { jvztest::press(Qt::Key_F9); }, [](QWidget*) {}, 500));
     }
 }
@@ -260,12 +260,12 @@ TEST_F(OpenOnTheWindow, CompanionRunHoldsTheWindowBusy)
     QString shown;
     EXPECT_TRUE(jvztest::onModal([] { jvztest::press(Qt::Key_Return); },
                                  [&](QWidget* viewer) {
-                                     busyWhileShown = window.isBusy();
+                                     busyWhileShown = window.commands().isBusy();
                                      title = viewer->windowTitle();
                                      shown = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
                                  }));
     EXPECT_TRUE(busyWhileShown);
-    EXPECT_FALSE(window.isBusy());
+    EXPECT_FALSE(window.commands().isBusy());
     EXPECT_EQ(title, QStringLiteral("vorbane.dia"));
     EXPECT_EQ(shown, QStringLiteral("content of vorbane.dia\n"));
     // The connection bar's texts became the FTP credentials.
@@ -310,8 +310,8 @@ TEST_F(OpenOnTheWindow, TerminalConfigOpensTheIdentityWindowModal)
 {
     frmMainJVZ& window = start();
     // The session switches both commands on once the terminal has identified itself.
-    window.switchCommand(Command::TerminalConfig, true);
-    window.switchCommand(Command::ApplicationList, true);
+    window.commands().switchCommand(Command::TerminalConfig, true);
+    window.commands().switchCommand(Command::ApplicationList, true);
     QString shownName;
     bool modal = false;
     EXPECT_TRUE(jvztest::onModal([&] { window.controls().action(Command::TerminalConfig)->trigger(); },

@@ -52,7 +52,7 @@ protected:
     {
         jvztest::focus(world.window->controls().listView2);
         jvztest::press(Qt::Key_F4);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return world.window->FtpSessionOpen(); }, jvztest::kUserBoundMs))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return world.window->commands().FtpSessionOpen(); }, jvztest::kUserBoundMs))
             << world.window->traceBox().text().toStdString();
     }
 
@@ -69,23 +69,23 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
     } commands[] = {
         {"menu", [&] { action(Command::Disconnect)->trigger(); }},
         {"icon bar button 2",
-         [&] { jvztest::click(window.controls().tlbIcon, window.iconButton(jvz::IconButton::Disconnect)); }},
+         [&] { jvztest::click(window.controls().tlbIcon, window.controls().iconButton(jvz::IconButton::Disconnect)); }},
     };
     for (const auto& c : commands) {
         SCOPED_TRACE(c.name);
         // As a connected link leaves them: Disconnect on, the panel naming the link.
-        window.switchCommand(Command::Disconnect, true);
-        window.SetIconButton(jvz::IconButton::Disconnect, true, false);
+        window.commands().switchCommand(Command::Disconnect, true);
+        window.commands().SetIconButton(jvz::IconButton::Disconnect, true, false);
         window.SetStatusPanel(jvz::StatusPanel::LinkState, QString());
         jvztest::FakeDialUpLink& dialUp = world.attachSession().dialUp;
         const int hangUps = dialUp.hangUps;
         // While the disconnect runs, both buttons are switched off (not only refused while the window is busy).
         std::optional<bool> connectWhileDown, disconnectWhileDown;
         dialUp.duringHangUp = [&] {
-            connectWhileDown = window.commandState().switchedOn(Command::IconConnect) ||
-                               window.iconButton(jvz::IconButton::Connect)->isEnabled();
-            disconnectWhileDown = window.commandState().switchedOn(Command::IconDisconnect) ||
-                                  window.iconButton(jvz::IconButton::Disconnect)->isEnabled();
+            connectWhileDown = window.commands().state().switchedOn(Command::IconConnect) ||
+                               window.controls().iconButton(jvz::IconButton::Connect)->isEnabled();
+            disconnectWhileDown = window.commands().state().switchedOn(Command::IconDisconnect) ||
+                                  window.controls().iconButton(jvz::IconButton::Disconnect)->isEnabled();
         };
         c.run();
         dialUp.duringHangUp = nullptr;
@@ -95,10 +95,10 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
         EXPECT_TRUE(action(Command::Connect)->isEnabled());
         EXPECT_FALSE(action(Command::Disconnect)->isEnabled());
-        EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
-        EXPECT_FALSE(window.iconButton(jvz::IconButton::Connect)->isChecked());
-        EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isEnabled());
-        EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
+        EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Disconnect)->isChecked());
+        EXPECT_FALSE(window.controls().iconButton(jvz::IconButton::Connect)->isChecked());
+        EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Connect)->isEnabled());
+        EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Disconnect)->isEnabled());
     }
     EXPECT_EQ(world.quits, 0) << "an interactive run goes on";
 }
@@ -120,16 +120,16 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
     // button on again (and still shown pressed: nothing released it).
     EXPECT_FALSE(action(Command::Connect)->isEnabled());
     EXPECT_TRUE(action(Command::Disconnect)->isEnabled());
-    EXPECT_TRUE(window.commandState().switchedOn(Command::ApplicationList));
-    EXPECT_TRUE(window.commandState().switchedOn(Command::TerminalConfig));
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::Connect)->isChecked());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isChecked());
-    EXPECT_TRUE(window.iconButton(jvz::IconButton::Disconnect)->isEnabled());
+    EXPECT_TRUE(window.commands().state().switchedOn(Command::ApplicationList));
+    EXPECT_TRUE(window.commands().state().switchedOn(Command::TerminalConfig));
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Connect)->isChecked());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Disconnect)->isChecked());
+    EXPECT_TRUE(window.controls().iconButton(jvz::IconButton::Disconnect)->isEnabled());
 
     // Disconnected, another address in the connection bar's box (filled from the settings; the user cannot
     // type in it), connected again: the box is what is used.
-    jvztest::click(ui.tlbIcon, window.iconButton(jvz::IconButton::Disconnect));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.FtpSessionOpen(); }, jvztest::kUserBoundMs));
+    jvztest::click(ui.tlbIcon, window.controls().iconButton(jvz::IconButton::Disconnect));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.commands().FtpSessionOpen(); }, jvztest::kUserBoundMs));
     EXPECT_EQ(ui.listView2->model() ? ui.listView2->model()->rowCount() : 0, 0) << "the terminal list is cleared";
     ui.txtIp->setText(QStringLiteral("127.0.0.7"));
     connect();
@@ -143,7 +143,7 @@ TEST_F(SessionOnMainWindow, RestartWarningComesAndGoesWithTheDisconnect)
     frmMainJVZ& window = start();
     world.assembly->session().vars.LinkUp = true;
     // The warning is up while the link goes down, and gone once the window is reset.
-    window.switchCommand(Command::Disconnect, true);
+    window.commands().switchCommand(Command::Disconnect, true);
     action(Command::Disconnect)->trigger();
     FrmWarningMsg* warning = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -91,7 +91,7 @@ struct Fixture {
             EXPECT_EQ(w.textBox(2)->text(), QStringLiteral("AAA"));
         });
         // As the program wires it.
-        window.wireCommand(Command::TerminalInfo, [this] { command.MNU_Terminal_Info_Click(); });
+        window.commands().wireCommand(Command::TerminalInfo, [this] { command.MNU_Terminal_Info_Click(); });
     }
     QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
 };
@@ -107,12 +107,12 @@ TEST(TerminalInfoCommandWiring, SessionEnablesItBusyRefusesIt)
     info->trigger();
     EXPECT_EQ(f.shown, 0);
 
-    f.window.EnableTerminalInfoCommand();
+    f.window.commands().EnableTerminalInfoCommand();
     EXPECT_TRUE(info->isEnabled());
     {
-        BusyScope busy(f.window);
+        BusyScope busy(f.window.commands());
         EXPECT_FALSE(info->isEnabled());
-        f.window.runCommand(Command::TerminalInfo);
+        f.window.commands().run(Command::TerminalInfo);
         EXPECT_EQ(f.shown, 0);
     }
     info->trigger();
@@ -122,10 +122,10 @@ TEST(TerminalInfoCommandWiring, SessionEnablesItBusyRefusesIt)
     EXPECT_FALSE(QFile::exists(f.context.tempDir() + "termconfig.tmp"));
 
     // The icon bar's button 7 runs the same command; the identity window's item is another one.
-    f.window.TLB_Icon_ButtonClick(jvz::IconButton::TerminalInfo);
+    f.window.commands().TLB_Icon_ButtonClick(jvz::IconButton::TerminalInfo);
     EXPECT_EQ(f.shown, 2);
     EXPECT_NE(f.action("MNU_Terminal_Config"), info);
 
-    f.window.DisableTerminalInfoCommand();
+    f.window.commands().DisableTerminalInfoCommand();
     EXPECT_FALSE(info->isEnabled());
 }

@@ -9,7 +9,7 @@
 namespace jvz {
 
 // What the main window's helpers (the session's adapter, the terminal pane) read of its state and ask of its
-// commands. The window implements it; the helpers never see the window itself.
+// commands. The window's command table (WindowCommands) implements it; the helpers never see the window itself.
 class MainWindowCommands {
 public:
     // Hands a command its handler: enabled whenever its state allows, never run while the window is busy.

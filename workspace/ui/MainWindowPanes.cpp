@@ -40,8 +40,8 @@ void frmMainJVZ::connectPanes()
         connect(explorer, &Explorer::folderCaptionChanged,
                 m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::CurrentFolder) - 1), &QLabel::setText);
         connect(explorer, &Explorer::listingChanged, this, &frmMainJVZ::localListingChanged);
-        connect(explorer, &Explorer::addFavouriteAsked, this, [this] { runCommand(Command::ContextAddPath); });
-        connect(explorer, &Explorer::removeFavouriteAsked, this, [this] { runCommand(Command::ContextDelPath); });
+        connect(explorer, &Explorer::addFavouriteAsked, this, [this] { m_commands->run(Command::ContextAddPath); });
+        connect(explorer, &Explorer::removeFavouriteAsked, this, [this] { m_commands->run(Command::ContextDelPath); });
         connect(explorer, &Explorer::favouritesFocusAsked, this,
                 [this] { m_ui.combo5->setFocus(Qt::ShortcutFocusReason); });
         connect(explorer, &Explorer::treeMenuAsked, this,
@@ -50,19 +50,19 @@ void frmMainJVZ::connectPanes()
     }
     if (CatalogueAuthoring* authoring = m_authoring.get(); firstConnection(authoring)) {
         connect(authoring, &CatalogueAuthoring::packListChanged, this,
-                [this, authoring] { switchCommand(Command::PackReset, !authoring->packListEmpty()); });
+                [this, authoring] { m_commands->switchCommand(Command::PackReset, !authoring->packListEmpty()); });
     }
     if (firstConnection(selection)) {
         connect(selection, &Selection::selectionChanged, this, [this](const LocalSelectionFlags& offered) {
-            m_commands.setLocalSelection(offered);
-            RefreshTransferCommands(offered.download); // applies the whole state
+            m_commands->state().setLocalSelection(offered);
+            m_commands->RefreshTransferCommands(offered.download); // applies the whole state
         });
         connect(selection, &Selection::listingStale, explorer, &Explorer::RefreshLocalTree);
         connect(selection, &Selection::filesDeleted, explorer,
                 [explorer] { explorer->TreeView1_NodeClick(explorer->selectedNode()); });
         connect(selection, &Selection::dragPaused, explorer, &Explorer::suspendDrag);
         connect(selection, &Selection::backFolderAsked, explorer, &Explorer::LocalBackFolder);
-        connect(selection, &Selection::focused, this, &frmMainJVZ::DisableUploadCommand);
+        connect(selection, &Selection::focused, m_commands.get(), &WindowCommands::DisableUploadCommand);
         connect(selection, &Selection::beepAsked, this, &QApplication::beep);
         connect(&wiring->favourites(), &FavouritePaths::statusMessage, this,
                 [this](const QString& text) { m_ui.statusBar2->showMessage(text, m_statusMessageMs); });
@@ -80,23 +80,16 @@ bool frmMainJVZ::firstConnection(QObject* pane)
     return true;
 }
 
-void frmMainJVZ::switchCommands(std::initializer_list<Command> commands, bool on)
-{
-    for (Command c : commands)
-        m_commands.setSwitched(c, on);
-    applyCommandState();
-}
-
 // The commands of the selection the listing had go; a pick from Combo2 withdraws the download offer, and the
 // drops with it. Going back a folder takes the catalogue list's comment away.
 void frmMainJVZ::localListingChanged(LocalListingChange change)
 {
-    m_commands.localListingChanged(change);
+    m_commands->state().localListingChanged(change);
     if (change == LocalListingChange::FilterPicked)
-        applyDrops();
+        m_commands->applyDrops();
     if (change == LocalListingChange::Back)
         m_ui.text3->clear();
-    applyCommandState();
+    m_commands->apply();
 }
 
 QString frmMainJVZ::currentTerminalDir() const

@@ -57,16 +57,6 @@
 
 namespace jvz {
 
-BusyScope::BusyScope(frmMainJVZ& window) : m_window(window)
-{
-    m_window.setBusy(true);
-}
-
-BusyScope::~BusyScope()
-{
-    m_window.setBusy(false);
-}
-
 frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch, QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_batch(batch), m_notifier(services.notifier),
       m_hooks(std::move(services.hooks)), m_fillConnectionList(std::move(services.fillConnectionList)),
@@ -79,13 +69,14 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     setObjectName(QStringLiteral("frmMainJVZ"));
     setWindowTitle(QStringLiteral("Pendraxa"));
     m_ui.build(*this);
+    m_commands = std::make_unique<WindowCommands>(m_ui, m_activityAsked, m_currentLocalFolder);
     m_trace = std::make_unique<TraceBox>(*m_ui.txtTrace);
     m_environment = std::make_unique<WindowEnvironment>(*this, m_ui, m_settings, m_userStore);
     m_quit = std::make_unique<QuitProcedure>(
         QuitProcedure::Parts{.notifier = m_notifier,
                              .language = m_language,
                              .owner = this,
-                             .busy = [this] { return isBusy(); },
+                             .busy = [this] { return m_commands->isBusy(); },
                              .saveEnvironment =
                                  [this] {
                                      SaveEnvironment();
@@ -129,8 +120,8 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
         .window = *this,
         .controls = m_ui,
         .language = m_language,
-        .wireCommand = [this](Command c, std::function<void()> h) { wireCommand(c, std::move(h)); },
-        .busy = [this] { return isBusy(); }};
+        .wireCommand = [this](Command c, std::function<void()> h) { m_commands->wireCommand(c, std::move(h)); },
+        .busy = [this] { return m_commands->isBusy(); }};
     m_localExplorer = attachLocalExplorer(site, m_settings, services.volumes, [this] {
         return m_terminalInfo ? m_terminalInfo->ProductCodeTerminal() : QString(); // the connected terminal's
     });
@@ -140,15 +131,15 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     // local selection: the file list's marks, keys and deletion; the favourite folders in Combo5
     m_localSelection =
         new LocalSelectionWiring(site, *m_localExplorer, m_settings, m_notifier,
-                                 {.ftpSessionOpen = [this] { return FtpSessionOpen(); },
+                                 {.ftpSessionOpen = [this] { return m_commands->FtpSessionOpen(); },
                                   .activity = [this] { return m_activityAsked; },
                                   .terminalFolder = [this] { return currentTerminalDir(); },
-                                  .packResetOn = [this] { return m_commands.switchedOn(Command::PackReset); }},
+                                  .packResetOn = [this] { return m_commands->state().switchedOn(Command::PackReset); }},
                                  services.volumes);
-    m_commands.localListingChanged(LocalListingChange::Shown); // nothing is chosen until the user chooses
-    wireCommand(Command::ContextCopy, [this] { copyListNames(); });
-    wireCommand(Command::ContextDelete, [this] { deleteListSelection(); });
-    wireCommand(Command::ContextRefresh, [this] { refreshFocusedList(); });
+    m_commands->state().localListingChanged(LocalListingChange::Shown); // nothing is chosen until the user chooses
+    m_commands->wireCommand(Command::ContextCopy, [this] { copyListNames(); });
+    m_commands->wireCommand(Command::ContextDelete, [this] { deleteListSelection(); });
+    m_commands->wireCommand(Command::ContextRefresh, [this] { refreshFocusedList(); });
 
     // Armed only by the quit procedure; it has no interval of its own.
     m_timer4 = new QTimer(this);
@@ -156,7 +147,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     m_timer4->setSingleShot(true);
     connect(m_timer4, &QTimer::timeout, this, &frmMainJVZ::Timer4_Timer);
     connectPanes();
-    applyCommandState();
+    m_commands->apply();
 }
 
 frmMainJVZ::~frmMainJVZ() = default;
@@ -211,44 +202,25 @@ void frmMainJVZ::wireCatalogueAuthoring()
     c.now = [] { return QDateTime::currentDateTime(); };
     m_authoring = std::make_unique<CatalogueAuthoring>(std::move(c));
     CatalogueAuthoring* a = m_authoring.get();
-    wireCommand(Command::CatalogCreate, [a] { a->MNU_Catalog_create_Click(); });
-    wireCommand(Command::CatalogFamily, [a] { a->MNU_Catalog_family_Click(); });
-    wireCommand(Command::CatalogList, [a] { a->MNU_Catalog_list_Click(); });
-    wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
-    wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
-    wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
+    m_commands->wireCommand(Command::CatalogCreate, [a] { a->MNU_Catalog_create_Click(); });
+    m_commands->wireCommand(Command::CatalogFamily, [a] { a->MNU_Catalog_family_Click(); });
+    m_commands->wireCommand(Command::CatalogList, [a] { a->MNU_Catalog_list_Click(); });
+    m_commands->wireCommand(Command::PackCreate, [a] { a->MNU_CatalogPack_Create_Click(); });
+    m_commands->wireCommand(Command::PackAdd, [a] { a->MNU_CatalogPack_Add_Click(); });
+    m_commands->wireCommand(Command::PackReset, [a] { a->MNU_CatalogPack_Reset_Click(); });
 }
 
 // ---------------------------------------------------------------------------------------------- commands
 
 void frmMainJVZ::connectCommands()
 {
-    for (int i = 0; i < kCommandCount; ++i) {
-        const auto command = static_cast<Command>(i);
-        QAction* a = m_ui.action(command);
-        // The icon bar's buttons run through TLB_Icon_ButtonClick.
-        if (!a || command == Command::IconConnect || command == Command::IconDisconnect)
-            continue;
-        connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
-    }
-    // A click toggles the connect and disconnect buttons: what they show stays the command state's.
-    for (const IconButtonRow& b : kIconButtons)
-        if (b.ownCommand)
-            connect(m_ui.iconButton(b.button), &QAction::toggled, this,
-                    [this, command = b.command](bool on) { m_commands.setPressed(command, on); });
-    connect(m_ui.tlbIcon, &QToolBar::actionTriggered, this, [this](QAction* a) {
-        for (const IconButtonRow& b : kIconButtons)
-            if (m_ui.iconButton(b.button) == a)
-                TLB_Icon_ButtonClick(b.button);
-    });
-
     // The connect and disconnect run nested waits: the window is busy meanwhile.
-    wireCommand(Command::Connect, [this] {
-        BusyScope busy(*this);
+    m_commands->wireCommand(Command::Connect, [this] {
+        BusyScope busy(*m_commands);
         TerminalConnect(false);
     });
-    wireCommand(Command::IconConnect, [this] {
-        BusyScope busy(*this);
+    m_commands->wireCommand(Command::IconConnect, [this] {
+        BusyScope busy(*m_commands);
         TerminalConnect(false);
         // Whatever the sequence gave, the exchange directory's bookkeeping starts again.
         if (m_terminalSession) {
@@ -257,46 +229,46 @@ void frmMainJVZ::connectCommands()
         }
     });
     for (Command disconnect : {Command::Disconnect, Command::IconDisconnect, Command::ConnectionHangUp})
-        wireCommand(disconnect, [this] {
-            BusyScope busy(*this);
+        m_commands->wireCommand(disconnect, [this] {
+            BusyScope busy(*m_commands);
             emit disconnectAsked();
         });
-    wireCommand(Command::Quit, [this] { close(); });
+    m_commands->wireCommand(Command::Quit, [this] { close(); });
     // An activity chosen anew is asked of the terminal at once; the chosen one again only rewrites the panel.
     // While the FTP session is closed, a refresh or the connection is still asking the terminal for an activity:
     // the session follows the new choice, so the menu never shows one activity while the terminal runs another.
     const Command activities[3] = {Command::ActivityDownload, Command::ActivityDiagnostic,
                                    Command::ActivityMaintenance};
     for (int i = 0; i < 3; ++i)
-        wireCommand(activities[i], [this, i] {
+        m_commands->wireCommand(activities[i], [this, i] {
             const bool changed = m_activityAsked != i + 1;
             selectActivity(i + 1);
             if (!changed)
                 return;
-            if (FtpSessionOpen())
+            if (m_commands->FtpSessionOpen())
                 RefreshTerminalList();
             else
                 emit activityChosen(m_activityAsked);
         });
-    wireCommand(Command::ViewConnectBar, [this] {
+    m_commands->wireCommand(Command::ViewConnectBar, [this] {
         m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
         ArrangeBars();
     });
-    wireCommand(Command::ViewIconBar, [this] {
+    m_commands->wireCommand(Command::ViewIconBar, [this] {
         m_ui.tlbIcon->setVisible(m_ui.action(Command::ViewIconBar)->isChecked());
         ArrangeBars();
     });
-    wireCommand(Command::ViewTrace, [this] {
+    m_commands->wireCommand(Command::ViewTrace, [this] {
         m_ui.txtTrace->setVisible(m_ui.action(Command::ViewTrace)->isChecked());
         m_ui.txtTrace->raise();
     });
-    wireCommand(Command::HelpAbout, [this] { MNU_Help_About_Click(); });
-    wireCommand(Command::HelpGuide, [this] { MNU_Help_Guide_Click(); });
+    m_commands->wireCommand(Command::HelpAbout, [this] { MNU_Help_About_Click(); });
+    m_commands->wireCommand(Command::HelpGuide, [this] { MNU_Help_Guide_Click(); });
 }
 
 void frmMainJVZ::RefreshTerminalList()
 {
-    if (!FtpSessionOpen() || !m_settings.gNTProtocol)
+    if (!m_commands->FtpSessionOpen() || !m_settings.gNTProtocol)
         return;
     emit ftpSessionCloseAsked();
     emit terminalMessageAsked(0, m_activityAsked);
@@ -306,11 +278,11 @@ void frmMainJVZ::showContextMenu(QWidget* view, const QPoint& globalPos)
 {
     // The terminal list's menu, which its pane shows with a session even while the window is busy, takes the
     // catalogue menu off.
-    if (view == m_ui.listView2 && FtpSessionOpen()) {
-        m_commands.setMenuList(MenuList::Terminal);
-        applyCommandState();
+    if (view == m_ui.listView2 && m_commands->FtpSessionOpen()) {
+        m_commands->state().setMenuList(MenuList::Terminal);
+        m_commands->apply();
     }
-    if (isBusy())
+    if (m_commands->isBusy())
         return;
     view->setFocus(Qt::PopupFocusReason);
     if (view == m_ui.treeView1) {
@@ -335,119 +307,12 @@ bool frmMainJVZ::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMainJVZ::wireCommand(Command command, std::function<void()> handler)
-{
-    m_handlers[static_cast<int>(command)] = std::move(handler);
-    m_commands.setWired(command, static_cast<bool>(m_handlers[static_cast<int>(command)]));
-    applyCommandState();
-}
-
-void frmMainJVZ::runCommand(Command command)
-{
-    // A shown action's state is the command state applied, and what the user sees; a hidden action reads as
-    // disabled, so the command state decides for it.
-    const QAction* a = m_ui.action(command);
-    const bool enabled = a && a->isVisible() ? a->isEnabled() : m_commands.enabled(command);
-    if (isBusy() || !enabled)
-        return;
-    if (const auto& handler = m_handlers[static_cast<int>(command)])
-        handler();
-}
-
-void frmMainJVZ::switchCommand(Command command, bool on)
-{
-    m_commands.setSwitched(command, on);
-    applyCommandState();
-}
-
-void frmMainJVZ::applyCommandState()
-{
-    m_commands.setActivity(m_activityAsked);
-    for (int i = 0; i < kCommandCount; ++i)
-        if (QAction* a = m_ui.actions[i])
-            a->setEnabled(m_commands.enabled(static_cast<Command>(i)));
-    // The icon bar's terminal commands follow their menu items; the connect and disconnect show pressed.
-    for (const IconButtonRow& b : kIconButtons) {
-        if (b.ownCommand)
-            m_ui.iconButton(b.button)->setChecked(m_commands.pressed(b.command));
-        else
-            m_ui.iconButton(b.button)->setEnabled(m_commands.enabled(b.command));
-    }
-    m_ui.mnuCatalog->setEnabled(m_commands.catalogueMenuEnabled());
-}
-
-void frmMainJVZ::setBusy(bool entering)
-{
-    const bool was = m_busyDepth > 0;
-    m_busyDepth += entering ? 1 : -1;
-    if (m_busyDepth < 0)
-        m_busyDepth = 0;
-    m_commands.setBusy(m_busyDepth > 0);
-    applyCommandState();
-    if (was != (m_busyDepth > 0))
-        emit busyChanged(m_busyDepth > 0);
-}
-
-void frmMainJVZ::RefreshTransferCommands(bool enable)
-{
-    m_commands.setActivity(m_activityAsked);
-    m_commands.RefreshTransferCommands(enable);
-    applyDrops();
-    applyCommandState();
-}
-
-// Only these two switches change what the lists and the tree accept; focus changes leave it.
-void frmMainJVZ::applyDrops()
-{
-    for (QTreeView* view : {m_ui.listView1, m_ui.listView2, m_ui.treeView1})
-        view->setAcceptDrops(m_commands.dropsAccepted());
-}
-
-void frmMainJVZ::DisableDownloadCommand()
-{
-    m_commands.DisableDownloadCommand();
-    applyCommandState();
-}
-
-void frmMainJVZ::DisableUploadCommand()
-{
-    m_commands.DisableUploadCommand();
-    applyCommandState();
-}
-
-void frmMainJVZ::RefreshUploadCommand()
-{
-    m_commands.RefreshUploadCommand();
-    if (m_commands.ftpSessionOpen()) {
-        m_ui.listView1->setAcceptDrops(true);
-        m_ui.listView2->setAcceptDrops(true);
-    }
-    applyCommandState();
-}
-
-void frmMainJVZ::EnableTerminalInfoCommand()
-{
-    m_commands.EnableTerminalInfoCommand();
-    applyCommandState();
-}
-
-void frmMainJVZ::DisableTerminalInfoCommand()
-{
-    m_commands.DisableTerminalInfoCommand();
-    applyCommandState();
-}
-
 // The network panel belonged to one old platform version only; there is none here.
 void frmMainJVZ::CheckNetworkMenu()
 {
-    m_commands.setSwitched(Command::ConnectionNetwork, false);
+    m_commands->state().setSwitched(Command::ConnectionNetwork, false);
     m_ui.action(Command::ConnectionNetwork)->setVisible(false);
-    applyCommandState();
-}
-
-void frmMainJVZ::TLB_Icon_ButtonClick(IconButton button)
-{
-    runCommand(iconButtonRow(button).command);
+    m_commands->apply();
 }
 
 void frmMainJVZ::TLB_Connect_ButtonClick()
@@ -455,28 +320,16 @@ void frmMainJVZ::TLB_Connect_ButtonClick()
     setCursor(Qt::PointingHandCursor);
 }
 
-// ---------------------------------------------------------------------------------------------- session
-
-void frmMainJVZ::followSessionState(SessionStateReport state)
-{
-    m_commands.setActivity(m_activityAsked);
-    std::visit([this](auto s) { m_commands.follow(s); }, state);
-    // Closing the FTP session refreshes the transfer commands: the lists and the tree refuse drops again.
-    if (state == SessionStateReport{FtpSessionState::Closed})
-        applyDrops();
-    applyCommandState();
-}
-
 // ---------------------------------------------------------------------------------------------- start-up
 
 void frmMainJVZ::Form_Load()
 {
     m_loaded = true;
-    iconButton(IconButton::Disconnect)->setChecked(true); // not connected: disconnect shown pressed
-    RefreshTransferCommands(false);
+    m_ui.iconButton(IconButton::Disconnect)->setChecked(true); // not connected: disconnect shown pressed
+    m_commands->RefreshTransferCommands(false);
     CheckNetworkMenu();
-    switchCommand(Command::ApplicationList, false);
-    DisableTerminalInfoCommand();
+    m_commands->switchCommand(Command::ApplicationList, false);
+    m_commands->DisableTerminalInfoCommand();
     m_ui.action(Command::ViewConnectBar)->setVisible(m_settings.gX07);
     if (QAction* back = m_ui.action(Command::TerminalBackFolder))
         back->setVisible(m_settings.gX07);
@@ -528,7 +381,7 @@ void frmMainJVZ::init(const MBLanguages& language)
     FillDefaultConnectionCombo();
     selectActivity(m_batch.gActivity);
     m_ui.filter->setText(m_settings.gFilterField);
-    m_commands.setFtpSessionOpen(false);
+    m_commands->state().setFtpSessionOpen(false);
     if (!m_foldersNotCreated.isEmpty()) {
         const QString text =
             label("MSG_FolderNotCreated") + QStringLiteral(": ") + m_foldersNotCreated.join(QStringLiteral(", "));
@@ -806,18 +659,6 @@ void frmMainJVZ::SetStatusBar4(const QString& text)
 QString frmMainJVZ::StatusBar4Text() const
 {
     return m_ui.bar4Text->text();
-}
-
-void frmMainJVZ::SetIconButton(IconButton button, bool enabled, bool pressed)
-{
-    const IconButtonRow& b = iconButtonRow(button);
-    if (b.ownCommand) {
-        m_commands.setSwitched(b.command, enabled);
-        m_commands.setPressed(b.command, pressed);
-    } else {
-        m_ui.iconButton(button)->setChecked(pressed);
-    }
-    applyCommandState();
 }
 
 } // namespace jvz

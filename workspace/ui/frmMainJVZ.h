@@ -2,26 +2,23 @@
 
 #include "core/MBLanguages.h"
 #include "core/Startup.h"
-#include "workspace/CommandState.h"
 #include "workspace/LocalListing.h"
 #include "workspace/LocalSelection.h"
 #include "workspace/ProductCodes.h"
-#include "workspace/ui/MainWindowCommands.h"
 #include "workspace/ui/MainWindowControls.h"
 #include "workspace/ui/QuitProcedure.h"
 #include "workspace/ui/StatusPanels.h"
 #include "workspace/ui/TraceBox.h"
+#include "workspace/ui/WindowCommands.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <variant>
 
 class QComboBox;
 class QTimer;
@@ -46,26 +43,13 @@ class MainWindowLayout;
 class ProcessRunner;
 class frmMainJVZ;
 
-// Marks the window busy while a nested wait runs (a transfer, a companion run): every command is refused and
-// the window does not close until the last scope ends.
-class BusyScope {
-public:
-    explicit BusyScope(frmMainJVZ& window);
-    ~BusyScope();
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    frmMainJVZ& m_window;
-};
-
 // The program's main window: menus, toolbars, the explorer panes in their splitters, status bars and the
 // trace box. It coordinates: the local explorer, the local selection with the favourites, the trace box, the
 // quit and the saved environment are classes of their own. The local panes say what happened through their
-// signals, which connectPanes() answers in one table; every command, keys included, runs through runCommand and
-// its busy check. Controls are reached through controls(). The session, the terminal pane, the file commands
+// signals, which connectPanes() answers in one table; the command table is commands() (WindowCommands).
+// Controls are reached through controls(). The session, the terminal pane, the file commands
 // and the link menus are the assembly's (app/WindowAssembly): the window asks the session through its signals.
-class frmMainJVZ : public QMainWindow, public StartupMainWindow, public MainWindowCommands {
+class frmMainJVZ : public QMainWindow, public StartupMainWindow {
     Q_OBJECT
 public:
     // What the window calls outside itself.
@@ -130,46 +114,17 @@ public:
     void SetStatusBar4(const QString& text);
     QString StatusBar4Text() const;
 
-    // The icon bar's buttons: enabled state and pressed value.
-    QAction* iconButton(IconButton button) const { return m_ui.iconButton(button); }
-    void SetIconButton(IconButton button, bool enabled, bool pressed);
-
     // The Activity menu's choice: 1 download, 2 diagnostic, 3 maintenance.
-    uint8_t activityAsked() const override { return m_activityAsked; }
+    uint8_t activityAsked() const { return m_activityAsked; }
     // The terminal folder the terminal list shows ("\SWAP\"); empty before the session.
     QString currentTerminalDir() const;
     // The local folder ListView1 shows; empty on "My Computer".
-    const QString& currentLocalFolder() const override { return m_currentLocalFolder; }
+    const QString& currentLocalFolder() const { return m_currentLocalFolder; }
 
-    // Commands. A pane or command helper wires its handler here: the command is then enabled whenever its
-    // state allows, and the handler never runs while the window is busy.
-    void wireCommand(Command command, std::function<void()> handler) override;
-    // Runs the command's handler as its menu item or button would (nothing when disabled or busy).
-    void runCommand(Command command);
-    CommandState& commandState() { return m_commands; }
-    // Switches a command's own state (the selection, the session) and applies it.
-    void switchCommand(Command command, bool on) override;
-    // Applies the command state to every action: the one place where actions are enabled.
-    void applyCommandState();
-    bool isBusy() const override { return m_busyDepth > 0; }
-
-    void RefreshTransferCommands(bool enable) override;
-    void DisableDownloadCommand();
-    void DisableUploadCommand() override;
-    void RefreshUploadCommand();
-    void EnableTerminalInfoCommand() override;
-    void DisableTerminalInfoCommand() override;
-    bool DownloadEnabled() const override { return m_commands.DownloadEnabled(); }
+    // The command table: a pane or command helper wires its handler there, and every command runs through it.
+    WindowCommands& commands() { return *m_commands; }
     void CheckNetworkMenu();
 
-    // The session's FTP session, as the session reports it (commandState().setFtpSessionOpen).
-    bool FtpSessionOpen() const override { return m_commands.ftpSessionOpen(); }
-    // A state the session reported: the command state follows it.
-    using SessionStateReport = std::variant<ConnectionState, FtpSessionState>;
-    void followSessionState(SessionStateReport state);
-
-    // The icon bar's buttons run their commands here.
-    void TLB_Icon_ButtonClick(IconButton button);
     void TLB_Connect_ButtonClick();
     // Activity menu: 1 download, 2 diagnostic, 3 maintenance.
     void selectActivity(int activity);
@@ -203,8 +158,6 @@ signals:
     void activityChosen(uint8_t activity);                     // a new activity while no FTP session is open
     void ftpSessionCloseAsked();                               // the terminal list asked again
     void terminalMessageAsked(uint8_t code, uint8_t activity); // end-of-activity code, activity
-    // The busy state changed (busy: a command or nested wait runs).
-    void busyChanged(bool busy);
     // A context menu command on the terminal list, which has the focus (delete, refresh).
     void terminalListCommandAsked(Command command);
     // The window's texts changed language.
@@ -216,19 +169,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class BusyScope;
-    void setBusy(bool entering);
     // The table of the panes' signals (and the command helpers') and what answers each; a pane is connected
     // once, when it exists.
     void connectPanes();
     bool firstConnection(QObject* pane);
     void RefreshTerminalList();
-    void switchCommands(std::initializer_list<Command> commands, bool on);
     void localListingChanged(LocalListingChange change);
     void copyListNames();
     void deleteListSelection();
     void refreshFocusedList();
-    void applyDrops();
     void connectCommands();
     void wireCatalogueAuthoring();
     void FillDefaultConnectionCombo();
@@ -263,14 +212,12 @@ private:
     bool m_ending = false;
     bool m_loaded = false;
     bool m_firstActivation = true;
-    int m_busyDepth = 0;
 
     MainWindowControls m_ui;
     MainWindowLayout* m_layout = nullptr;
     LocalExplorerPane* m_localExplorer = nullptr;     // a child of the window
     LocalSelectionWiring* m_localSelection = nullptr; // a child of the window
-    CommandState m_commands;
-    std::array<std::function<void()>, kCommandCount> m_handlers;
+    std::unique_ptr<WindowCommands> m_commands;       // built with the controls
     ProductCodeTable m_products;
     TerminalSession* m_terminalSession = nullptr;
     const TerminalInfoFields* m_terminalInfo = nullptr; // the connected terminal's product code
