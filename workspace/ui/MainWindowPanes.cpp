@@ -33,9 +33,10 @@ void frmMainJVZ::connectPanes()
     if (firstConnection(explorer)) {
         connect(explorer, &Explorer::currentFolderChanged, this,
                 [this](const QString& f) { m_currentLocalFolder = f; });
-        connect(explorer, &Explorer::statusTextChanged, this, &frmMainJVZ::SetStatusPanel);
+        connect(explorer, &Explorer::statusTextChanged, this,
+                [this](StatusPanel panel, const QString& t) { m_statusBars->SetStatusPanel(panel, t); });
         connect(explorer, &Explorer::folderCaptionChanged, this,
-                [this](const QString& t) { SetStatusBar3Panel(FolderBarPanel::CurrentFolder, t); });
+                [this](const QString& t) { m_statusBars->SetStatusBar3Panel(FolderBarPanel::CurrentFolder, t); });
         connect(explorer, &Explorer::catalogueCommandsOff, this, &frmMainJVZ::disableCatalogueCommands);
         connect(explorer, &Explorer::listingCleared, this, &frmMainJVZ::localListingCleared);
         connect(explorer, &Explorer::deleteCommandsOff, this, &frmMainJVZ::localDeleteCommandsOff);
