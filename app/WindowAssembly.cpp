@@ -57,8 +57,8 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
                                            .terminalInfo = state.terminalInfo,
                                            .link = state.link};
     m_sessionWindow = std::make_unique<MainSessionWindow>(
-        MainSessionWindowView{w.controls(), w.traceBox(), w.language(), w.commands()}, state.settings, state.batch,
-        state.session,
+        MainSessionWindowView{w.controls(), w.statusBars(), w.traceBox(), w.language(), w.commands()}, state.settings,
+        state.batch, state.session,
         MainSessionWindowParts{.progressComment = std::move(hooks.progressComment),
                                .phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); }});
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, sessionState,
@@ -219,7 +219,8 @@ void WindowAssembly::connectWindow()
     // the terminal pane
     QObject::connect(pane, &Pane::ftpCallRunning, w, hold(m_callBusy));
     QObject::connect(pane, &Pane::ftpSessionLost, session, &SessionRuntime::CloseFtpSession);
-    QObject::connect(terminal, &Terminal::captionChanged, w, &Window::SetStatusBar4);
+    QObject::connect(terminal, &Terminal::captionChanged, w,
+                     [bars = &w->statusBars()](const QString& text) { bars->SetStatusBar4(text); });
     QObject::connect(terminal, &Terminal::localFilesChanged, explorer,
                      [explorer](const QString& folder) { explorer->MajListeFichiers(QFile::encodeName(folder)); });
     QObject::connect(terminal, &Terminal::focused, w, [w] {

@@ -239,7 +239,7 @@ TEST(AssembledWindowTexts, EveryPaneLabelledAtStartAndAgainByASecondInitLanguage
                            ui.action(Command::Connect)->text(),
                            ui.combo5->accessibleName(),
                            ui.listView2->accessibleName(),
-                           window.StatusPanelText(jvz::StatusPanel::LinkState),
+                           window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState),
                            ui.combo5->itemText(1),
                            ui.treeView1->model()->index(0, 0).data().toString(),
                            ui.imageCombo1->itemText(0)};
@@ -323,7 +323,7 @@ TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks
     const bool listed = QTest::qWaitFor(
         [&] {
             return ui.listView1->model()->rowCount() == 20000 &&
-                   window.StatusPanelText(jvz::StatusPanel::ObjectCount) == count;
+                   window.statusBars().StatusPanelText(jvz::StatusPanel::ObjectCount) == count;
         },
         kBoundMs);
     const qint64 shownAfter = ticks.elapsed();
@@ -333,7 +333,7 @@ TEST(AssembledWindowLocal, TwentyThousandFilesAreListedWhileTheWindowsTimerTicks
         "[ figure ] 20,000 files shown after %lld ms; %zu ticks, longest gap %lld ms (%lld ms raw) at %lld ms\n",
         static_cast<long long>(shownAfter), ticks.ticks(), static_cast<long long>(gap),
         static_cast<long long>(ticks.longestRawGap()), static_cast<long long>(ticks.longestGapFrom()));
-    ASSERT_TRUE(listed) << window.StatusPanelText(jvz::StatusPanel::ObjectCount).toStdString();
+    ASSERT_TRUE(listed) << window.statusBars().StatusPanelText(jvz::StatusPanel::ObjectCount).toStdString();
     EXPECT_EQ(window.localExplorer()->CurrentLocalFolder(), folder + u'/');
     EXPECT_EQ(rowsOf(ui.listView1).first(), QStringLiteral("file00000.M40"));
     EXPECT_EQ(rowsOf(ui.listView1).last(), QStringLiteral("file19999.M40"));
@@ -432,7 +432,7 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
         t.connect(&peer);
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")))
             << peer.failure().toStdString() << " " << window.traceBox().text().toStdString();
-        EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
+        EXPECT_EQ(window.statusBars().StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
 
         focus(list);
         press(Qt::Key_B);
@@ -440,7 +440,7 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
         goToRow(list, QStringLiteral("HOST"));
         press(Qt::Key_Return);
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("HOST.CFG"))) << rowsOf(list).join(u',').toStdString();
-        EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\HOST\\")));
+        EXPECT_EQ(window.statusBars().StatusBar4Text(), t.caption(QStringLiteral("\\HOST\\")));
         EXPECT_TRUE(t.world.notifier.shown.empty()) << "HOST asks no product code";
 
         const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/") + QLatin1String(run.screenshot);
@@ -454,7 +454,7 @@ TEST(AssembledWindowTerminal, CaptionFollowsTheFolderShown)
         goToRow(list, QStringLiteral("SWAP"));
         press(Qt::Key_Return);
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA")));
-        EXPECT_EQ(window.StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
+        EXPECT_EQ(window.statusBars().StatusBar4Text(), t.caption(QStringLiteral("\\SWAP\\")));
     }
 }
 
@@ -513,7 +513,8 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         press(Qt::Key_Return);
         EXPECT_TRUE(maintenance->isChecked());
         EXPECT_FALSE(ui.action(Command::ActivityDownload)->isChecked());
-        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
+        EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::Activity),
+                  QStringLiteral("Activity: Maintenance"));
 
         // The terminal is asked for maintenance and the list comes back under it.
         ASSERT_TRUE(QTest::qWaitFor(
@@ -526,7 +527,8 @@ TEST(AssembledWindowTerminal, ActivityChosenWhileTheTerminalIsAskedIsTheOneAsked
         ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("DIAG.DIA"))) << window.traceBox().text().toStdString();
         EXPECT_TRUE(QTest::qWaitFor([&] { return ui.action(Command::TerminalInfo)->isEnabled(); }, kBoundMs));
         EXPECT_TRUE(maintenance->isChecked());
-        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
+        EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::Activity),
+                  QStringLiteral("Activity: Maintenance"));
     }
 }
 

@@ -395,7 +395,8 @@ TEST_F(InteractiveTransfer, ConnectListDownloadUploadAndRefresh)
                                      "LIST"};
     EXPECT_EQ(wire, expected) << wire.join(" | ").toStdString();
     EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\HOST\\"));
-    EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'")) << "the caption names the last folder";
+    EXPECT_EQ(window.statusBars().StatusBar4Text(), QStringLiteral("Terminal: '\\HOST\\'"))
+        << "the caption names the last folder";
     EXPECT_EQ(terminalRows(), QStringList{QStringLiteral("HOST.CFG")});
     EXPECT_FALSE(window.commands().isBusy());
 
@@ -510,7 +511,7 @@ TEST_F(InteractiveTransfer, TerminalListKeysAndToolbarDriveTheList)
     QTest::keyClick(listView2, Qt::Key_Return);
     EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\SUB\\"));
     EXPECT_TRUE(terminalRows().isEmpty());
-    EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: '\\SWAP\\SUB\\'"));
+    EXPECT_EQ(window.statusBars().StatusBar4Text(), QStringLiteral("Terminal: '\\SWAP\\SUB\\'"));
 
     QTest::keyClick(listView2, Qt::Key_B);
     EXPECT_EQ(window.currentTerminalDir(), QStringLiteral("\\SWAP\\"));
@@ -1075,11 +1076,11 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
         // The session the timeout or the lost connection ended is shown ended, and nothing is left busy.
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                return window.StatusPanelText(jvz::StatusPanel::LinkState) ==
+                return window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState) ==
                        label("FTPState") + label("FTP_Disconnected");
             },
             kBoundMs))
-            << window.StatusPanelText(jvz::StatusPanel::LinkState).toStdString();
+            << window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState).toStdString();
         EXPECT_TRUE(window.traceBox().text().contains(label("MSG_FtpSessionLost")))
             << window.traceBox().text().left(200).toStdString();
         EXPECT_TRUE(terminalRows().isEmpty());

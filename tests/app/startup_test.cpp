@@ -444,7 +444,7 @@ TEST(MainWindow, InitTranslatesAndKeepsItsTitle)
     w.init(f.language);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Pendraxa"));
     EXPECT_FALSE(w.isVisible()); // init never shows it
-    EXPECT_EQ(w.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Terminal: not connected"));
+    EXPECT_EQ(w.statusBars().StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Terminal: not connected"));
     for (const char* name : {"TXT_Trace", "StatusBar2", "TLB_Icon", "TLB_Connect", "Timer4", "Combo_DefaultConnection"})
         EXPECT_NE(w.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(f.child<QComboBox>("Combo_DefaultConnection")->count(), 1); // the shipped phonebook's one entry
@@ -500,8 +500,8 @@ TEST(MainWindow, TraceHasTheNewestLineOnTop)
     EXPECT_EQ(w.traceBox().text(), QStringLiteral("second\r\nfirst\r\n"));
     EXPECT_EQ(f.child<QPlainTextEdit>("TXT_Trace")->toPlainText(), QStringLiteral("second\nfirst\n"));
     EXPECT_FALSE(f.child<QPlainTextEdit>("TXT_Trace")->isVisibleTo(&w)); // written even while hidden
-    w.SetStatusPanel(jvz::StatusPanel::LinkState, QStringLiteral("Socket: listening"));
-    EXPECT_EQ(w.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Socket: listening"));
+    w.statusBars().SetStatusPanel(jvz::StatusPanel::LinkState, QStringLiteral("Socket: listening"));
+    EXPECT_EQ(w.statusBars().StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Socket: listening"));
 }
 
 // Timer4 unloads the progress window and the main window, then ends the program; that close is no user quit.

@@ -52,7 +52,7 @@ protected:
         window.setWindowState(Qt::WindowNoState);
         window.resize(width, height);
         QApplication::processEvents();
-        window.ArrangeBars();
+        window.windowLayout().ArrangeBars();
         return window;
     }
     jvztest::MainWindowWorld w;
@@ -123,7 +123,7 @@ TEST_F(WindowLayout, TraceBoxPlacedByTheBarsAndMovedByTheMouse)
 TEST_F(WindowLayout, VerySmallWindowKeepsWhatItHas)
 {
     frmMainJVZ& window = shownAt(200, 150);
-    window.ArrangeBars(); // no failure, nothing negative
+    window.windowLayout().ArrangeBars(); // no failure, nothing negative
     EXPECT_GE(window.controls().treeView1->width(), 0);
 }
 

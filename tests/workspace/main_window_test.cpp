@@ -4,6 +4,7 @@
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "platform/PppDialer.h"
+#include "workspace/ui/MainWindowLayout.h"
 #include "workspace/ui/frmMainJVZ.h"
 
 #include <QAction>
@@ -323,10 +324,11 @@ TEST(MainWindowLoad, FirstActivationWritesTheStatusTextsAndTheTraceHeader)
     window.hide();
     window.show();
     EXPECT_EQ(activations, 1) << "later activations do nothing";
-    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), QStringLiteral("Terminal: not connected"));
-    EXPECT_EQ(window.StatusBar3Text(jvz::FolderBarPanel::TreeCaption), QStringLiteral("All folders"));
-    EXPECT_EQ(window.StatusBar4Text(), QStringLiteral("Terminal: "));
-    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Download"));
+    EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState),
+              QStringLiteral("Terminal: not connected"));
+    EXPECT_EQ(window.statusBars().StatusBar3Text(jvz::FolderBarPanel::TreeCaption), QStringLiteral("All folders"));
+    EXPECT_EQ(window.statusBars().StatusBar4Text(), QStringLiteral("Terminal: "));
+    EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Download"));
     EXPECT_EQ(window.traceBox().text(), QStringLiteral("Terminal: not connected\r\n"));
 }
 
@@ -441,7 +443,7 @@ TEST(MainWindowTexts, ScreenshotsInBothLanguagesAndNoEnglishMenuInFrench)
         window.show();
         window.setWindowState(Qt::WindowNoState);
         window.resize(1280, 800);
-        window.ArrangeBars();
+        window.windowLayout().ArrangeBars();
         QApplication::processEvents();
         for (QMenu* menu : window.findChildren<QMenu*>()) {
             if (menu->objectName().isEmpty())

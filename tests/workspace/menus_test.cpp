@@ -157,7 +157,7 @@ TEST(Menus, ActivityChoice)
     int refreshes = 0;
     EXPECT_EQ(window.activityAsked(), 3);
     EXPECT_TRUE(w.action("MNU_Activity_Maintenance")->isChecked());
-    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
+    EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::Activity), QStringLiteral("Activity: Maintenance"));
 
     const struct {
         const char* item;
@@ -171,14 +171,14 @@ TEST(Menus, ActivityChoice)
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.item);
-        window.SetStatusPanel(jvz::StatusPanel::Activity, QString());
+        window.statusBars().SetStatusPanel(jvz::StatusPanel::Activity, QString());
         // The session as it reports an open FTP session.
         w.assembly->session().vars.FtpSessionOpen = true;
         emit w.assembly->session().ftpSessionOpenChanged(true);
         w.action(s.item)->trigger();
         refreshes += w.assembly->session().vars.FtpSessionOpen ? 0 : 1;
         EXPECT_EQ(window.activityAsked(), s.activity);
-        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::Activity), QLatin1String(s.panel));
+        EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::Activity), QLatin1String(s.panel));
         EXPECT_EQ(refreshes, s.refreshes);
         int checked = 0;
         for (const char* n : {"MNU_Activity_Download", "MNU_Activity_Diagnostic", "MNU_Activity_Maintenance"})

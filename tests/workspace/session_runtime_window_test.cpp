@@ -76,7 +76,7 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         // As a connected link leaves them: Disconnect on, the panel naming the link.
         window.commands().switchCommand(Command::Disconnect, true);
         window.commands().SetIconButton(jvz::IconButton::Disconnect, true, false);
-        window.SetStatusPanel(jvz::StatusPanel::LinkState, QString());
+        window.statusBars().SetStatusPanel(jvz::StatusPanel::LinkState, QString());
         jvztest::FakeDialUpLink& dialUp = world.attachSession().dialUp;
         const int hangUps = dialUp.hangUps;
         // While the disconnect runs, both buttons are switched off (not only refused while the window is busy).
@@ -91,7 +91,8 @@ TEST_F(SessionOnMainWindow, DisconnectCommandsResetTheWindow)
         dialUp.duringHangUp = nullptr;
         EXPECT_EQ(connectWhileDown, std::optional<bool>(false));
         EXPECT_EQ(disconnectWhileDown, std::optional<bool>(false));
-        EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState), text("TerminalState") + text("Disconnected"));
+        EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState),
+                  text("TerminalState") + text("Disconnected"));
         EXPECT_EQ(world.attachSession().dialUp.hangUps, hangUps + 1);
         EXPECT_TRUE(action(Command::Connect)->isEnabled());
         EXPECT_FALSE(action(Command::Disconnect)->isEnabled());
@@ -113,8 +114,8 @@ TEST_F(SessionOnMainWindow, FtpSessionUsesTheWindowsBoxesFilledFromTheSettings)
     connect();
     EXPECT_EQ(ftp.calls.value(0), QStringLiteral("open 127.0.0.9:21 jvz"));
     // The terminal list shows the terminal's swap folder.
-    EXPECT_EQ(window.StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
-    EXPECT_EQ(window.StatusPanelText(jvz::StatusPanel::LinkState),
+    EXPECT_EQ(window.statusBars().StatusBar4Text(), text("TerminalContent") + QStringLiteral("'\\SWAP\\'"));
+    EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState),
               text("FTPState") + text("FTP_successful") + QStringLiteral(" (ttyACM0)"));
     // Connected straight to the FTP session: the menus switched, the connect shown pressed, the disconnect
     // button on again (and still shown pressed: nothing released it).

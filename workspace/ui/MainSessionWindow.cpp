@@ -10,7 +10,6 @@
 #include "workspace/ui/TraceBox.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 
@@ -39,7 +38,7 @@ void MainSessionWindow::AddTrace(const QString& line)
 
 void MainSessionWindow::SetLinkStatus(const QString& text)
 {
-    m_view.controls.bar2Panels.at(static_cast<size_t>(StatusPanel::LinkState) - 1)->setText(text);
+    m_view.statusBars.SetStatusPanel(StatusPanel::LinkState, text);
 }
 
 void MainSessionWindow::ProgressComment(const QString& text)
@@ -61,7 +60,7 @@ void MainSessionWindow::HideStatusBar1()
 
 void MainSessionWindow::SetStatusBar4(const QString& text)
 {
-    m_view.controls.bar4Text->setText(text);
+    m_view.statusBars.SetStatusBar4(text);
 }
 
 void MainSessionWindow::ResetMousePointer()

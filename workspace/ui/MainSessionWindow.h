@@ -18,6 +18,7 @@ class FrmWarningMsg;
 class MBLanguages;
 class MainWindowCommands;
 class TraceBox;
+class WindowStatusBars;
 
 // What the session reaches on the main window through other parts of the program.
 struct MainSessionWindowParts {
@@ -25,9 +26,10 @@ struct MainSessionWindowParts {
     std::function<QString()> phonebookPort;              // the port of the program's dial-up entry
 };
 
-// The main window's parts the adapter works on: its controls, trace box, texts and commands.
+// The main window's parts the adapter works on: its controls, status bars, trace box, texts and commands.
 struct MainSessionWindowView {
     const MainWindowControls& controls;
+    WindowStatusBars& statusBars;
     TraceBox& trace;
     const MBLanguages& language;
     MainWindowCommands& commands;

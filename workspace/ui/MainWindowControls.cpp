@@ -1,5 +1,8 @@
 #include "workspace/ui/MainWindowControls.h"
 
+#include "core/MBLanguages.h"
+#include "core/ui/IconTable.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
@@ -440,6 +443,60 @@ void MainWindowControls::buildStatusBar(QMainWindow& window)
         bar2Panels[i] = panel(statusBar2, name.constData(), i == 3 ? 2 : 1);
     }
     window.setStatusBar(statusBar2);
+}
+
+// Controls without a caption of their own are named for screen readers, with the same text as their tooltip.
+void MainWindowControls::applyAccessibleTexts(const MBLanguages& language) const
+{
+    for (QWidget* w : captionless()) {
+        const QString text = w ? language.GetFormLabel(QStringLiteral("ToolTipText") + w->objectName()) : QString();
+        if (!w || text.isEmpty())
+            continue;
+        w->setToolTip(text);
+        w->setAccessibleName(text);
+        // An empty box tells what it is for.
+        if (auto* box = qobject_cast<QLineEdit*>(w))
+            box->setPlaceholderText(text);
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->lineEdit() ? combo->lineEdit()->setPlaceholderText(text) : combo->setPlaceholderText(text);
+    }
+    // Labels name the text boxes they stand before; the menus' mnemonics reach them.
+    for (QToolBar* bar : {tlbIcon, toolbar1, toolbar2, toolbar3})
+        for (QAction* a : bar->actions())
+            if (!a->isSeparator() && a->toolTip().isEmpty())
+                a->setToolTip(a->text());
+}
+
+void MainWindowControls::applyIcons(QMainWindow& window) const
+{
+    for (QToolBar* bar : {tlbIcon, toolbar1, toolbar2, toolbar3})
+        for (QAction* a : bar->actions()) {
+            const QString key = a->property("imageKey").toString();
+            if (!key.isEmpty())
+                a->setIcon(iconForImageKey(key));
+        }
+    window.setWindowIcon(iconForImageKey(QStringLiteral("Program")));
+}
+
+void MainWindowControls::setTabOrder() const
+{
+    const QList<QWidget*> chain = {comboDefaultConnection,
+                                   txtLogin,
+                                   txtPassword,
+                                   txtPort,
+                                   txtIp,
+                                   imageCombo1,
+                                   combo5,
+                                   combo2,
+                                   filter,
+                                   text3,
+                                   treeView1,
+                                   listView1,
+                                   combo3,
+                                   listView2,
+                                   txtTrace};
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 } // namespace jvz

@@ -22,6 +22,8 @@ class QWidget;
 
 namespace jvz {
 
+class MBLanguages;
+
 // The icon bar's buttons, in their order on the bar.
 enum class IconButton : int { Connect, Disconnect, Download, Upload, TerminalInfo };
 inline constexpr int kIconButtonCount = 5;
@@ -57,6 +59,12 @@ struct MainWindowControls {
 
     // The controls without a caption of their own (see captionlessControlNames), held by the window.
     QList<QWidget*> captionless() const;
+    // Names the captionless controls for screen readers in the language, with the same text as their tooltip.
+    void applyAccessibleTexts(const MBLanguages& language) const;
+    // The toolbars' icons and the window's; looked up only once the window is shown: a batch run never needs them.
+    void applyIcons(QMainWindow& window) const;
+    // The tab chain from the connection boxes through the filters and the panes to the trace box.
+    void setTabOrder() const;
 
     // The action of a command (a menu item or a toolbar button); null for none.
     QAction* action(Command command) const { return actions[static_cast<int>(command)]; }

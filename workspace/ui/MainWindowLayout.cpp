@@ -46,6 +46,13 @@ void MainWindowLayout::LayoutControls()
     followTree();
 }
 
+void MainWindowLayout::ArrangeBars()
+{
+    fitToolbars();
+    LayoutControls();
+    placeTraceBox();
+}
+
 // A toolbar beside filters is as wide as its shown buttons, so no gap opens before the filters.
 void MainWindowLayout::fitToolbars()
 {

@@ -17,6 +17,9 @@ public:
     // The panes' widths from the window's inner width: a third each for the local panes, the rest for the
     // terminal list.
     void LayoutControls();
+    // The bars stack from the top by themselves; the toolbars are narrowed, the panes laid out again and the
+    // trace box goes back under the local list.
+    void ArrangeBars();
     // Narrows the explorer toolbars to their shown buttons.
     void fitToolbars();
     // Puts the trace box at its place under ListView1 (its size is kept).

@@ -34,8 +34,8 @@ void frmMainJVZ::connectPanes()
         connect(explorer, &Explorer::currentFolderChanged, this,
                 [this](const QString& f) { m_currentLocalFolder = f; });
         connect(explorer, &Explorer::statusChanged, this, [this](const QString& count, const QString& size) {
-            SetStatusPanel(StatusPanel::ObjectCount, count);
-            SetStatusPanel(StatusPanel::SelectionSize, size);
+            m_statusBars->SetStatusPanel(StatusPanel::ObjectCount, count);
+            m_statusBars->SetStatusPanel(StatusPanel::SelectionSize, size);
         });
         connect(explorer, &Explorer::folderCaptionChanged,
                 m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::CurrentFolder) - 1), &QLabel::setText);

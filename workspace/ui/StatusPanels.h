@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QString>
+
 namespace jvz {
+
+struct MainWindowControls;
 
 // The panels of the window's status bar StatusBar2. The values are the panels' places, from the left.
 enum class StatusPanel : int {
@@ -14,6 +18,23 @@ enum class StatusPanel : int {
 enum class FolderBarPanel : int {
     TreeCaption = 1,   // over the tree ("All folders")
     CurrentFolder = 2, // over the list: the folder it shows
+};
+
+// The texts of the main window's status bars, on its controls: StatusBar2's panels, StatusBar3's panels and
+// StatusBar4's caption of the terminal list.
+class WindowStatusBars {
+public:
+    explicit WindowStatusBars(const MainWindowControls& controls) : m_ui(controls) {}
+
+    void SetStatusPanel(StatusPanel panel, const QString& text);
+    QString StatusPanelText(StatusPanel panel) const;
+    void SetStatusBar3Panel(FolderBarPanel panel, const QString& text);
+    QString StatusBar3Text(FolderBarPanel panel) const;
+    void SetStatusBar4(const QString& text);
+    QString StatusBar4Text() const;
+
+private:
+    const MainWindowControls& m_ui;
 };
 
 } // namespace jvz

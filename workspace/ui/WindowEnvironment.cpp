@@ -8,11 +8,38 @@
 #include "platform/UserSettingsStore.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QScreen>
 
 namespace jvz {
+
+void WindowEnvironment::restore()
+{
+    bool ok = false;
+    const int state = m_userStore
+                          .value(QLatin1String(kProgramTitle), QStringLiteral("Parameter"),
+                                 QStringLiteral("WindowState"), QStringLiteral("-1"))
+                          .trimmed()
+                          .toInt(&ok);
+    if (ok && state == 2) {
+        m_window.setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    if (ok && state == 1) {
+        m_window.setWindowState(Qt::WindowMinimized);
+        return;
+    }
+    const QScreen* s = m_window.screen() ? m_window.screen() : QApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect area = s->availableGeometry();
+    const QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
+    m_window.setGeometry(
+        QRect(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size));
+}
 
 void WindowEnvironment::save()
 {

@@ -12,16 +12,18 @@ class UserSettingsStore;
 // bars, the filters and the default connection in the settings file start-up read.
 class WindowEnvironment {
 public:
-    WindowEnvironment(const QMainWindow& window, const MainWindowControls& controls, AppSettings& settings,
+    WindowEnvironment(QMainWindow& window, const MainWindowControls& controls, AppSettings& settings,
                       UserSettingsStore& userStore)
         : m_window(window), m_ui(controls), m_settings(settings), m_userStore(userStore)
     {
     }
 
+    // The window state saved last: maximised, minimised, or nine tenths of the screen, centred.
+    void restore();
     void save();
 
 private:
-    const QMainWindow& m_window;
+    QMainWindow& m_window;
     const MainWindowControls& m_ui;
     AppSettings& m_settings;
     UserSettingsStore& m_userStore;

@@ -23,8 +23,8 @@
 #include "platform/UserSettingsStore.h"
 #include "workspace/FavouritePaths.h"
 #include "workspace/ui/CatalogueAuthoring.h"
+#include "workspace/ui/HelpCommands.h"
 #include "workspace/ui/MainWindowLayout.h"
-#include "workspace/ui/frmAbout.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -32,7 +32,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -43,7 +42,6 @@
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -51,7 +49,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
-#include <QUrl>
 #include <algorithm>
 #include <optional>
 
@@ -70,6 +67,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     setWindowTitle(QStringLiteral("Pendraxa"));
     m_ui.build(*this);
     m_commands = std::make_unique<WindowCommands>(m_ui, m_activityAsked, m_currentLocalFolder);
+    m_statusBars = std::make_unique<WindowStatusBars>(m_ui);
     m_trace = std::make_unique<TraceBox>(*m_ui.txtTrace);
     m_environment = std::make_unique<WindowEnvironment>(*this, m_ui, m_settings, m_userStore);
     m_quit = std::make_unique<QuitProcedure>(
@@ -113,7 +111,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     local(m_ui.listView1, {m_ui.action(Command::CatalogDescription), m_ui.action(Command::CatalogCreate),
                            m_ui.action(Command::CatalogFamily), m_ui.action(Command::PackAdd),
                            m_ui.action(Command::PackCreate), m_ui.action(Command::PackReset)});
-    setTabOrder();
+    m_ui.setTabOrder();
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
     const LocalPaneSite site{
@@ -151,27 +149,6 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
 }
 
 frmMainJVZ::~frmMainJVZ() = default;
-
-void frmMainJVZ::setTabOrder()
-{
-    const QList<QWidget*> chain = {m_ui.comboDefaultConnection,
-                                   m_ui.txtLogin,
-                                   m_ui.txtPassword,
-                                   m_ui.txtPort,
-                                   m_ui.txtIp,
-                                   m_ui.imageCombo1,
-                                   m_ui.combo5,
-                                   m_ui.combo2,
-                                   m_ui.filter,
-                                   m_ui.text3,
-                                   m_ui.treeView1,
-                                   m_ui.listView1,
-                                   m_ui.combo3,
-                                   m_ui.listView2,
-                                   m_ui.txtTrace};
-    for (int i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
-}
 
 QString frmMainJVZ::label(const char* key) const
 {
@@ -252,18 +229,20 @@ void frmMainJVZ::connectCommands()
         });
     m_commands->wireCommand(Command::ViewConnectBar, [this] {
         m_ui.tlbConnect->setVisible(m_ui.action(Command::ViewConnectBar)->isChecked());
-        ArrangeBars();
+        m_layout->ArrangeBars();
     });
     m_commands->wireCommand(Command::ViewIconBar, [this] {
         m_ui.tlbIcon->setVisible(m_ui.action(Command::ViewIconBar)->isChecked());
-        ArrangeBars();
+        m_layout->ArrangeBars();
     });
     m_commands->wireCommand(Command::ViewTrace, [this] {
         m_ui.txtTrace->setVisible(m_ui.action(Command::ViewTrace)->isChecked());
         m_ui.txtTrace->raise();
     });
-    m_commands->wireCommand(Command::HelpAbout, [this] { MNU_Help_About_Click(); });
-    m_commands->wireCommand(Command::HelpGuide, [this] { MNU_Help_Guide_Click(); });
+    m_commands->wireCommand(Command::HelpAbout, [this] { HelpCommands::showAbout(*this, m_language); });
+    m_commands->wireCommand(Command::HelpGuide, [this] {
+        HelpCommands::openUserGuide(*this, m_settings.gProgramFolder, m_language, m_notifier, m_openDocument);
+    });
 }
 
 void frmMainJVZ::RefreshTerminalList()
@@ -403,31 +382,9 @@ void frmMainJVZ::InitLanguage(const MBLanguages& language)
         m_localExplorer->translate();
     if (m_localSelection)
         m_localSelection->translate();
-    applyAccessibleTexts();
+    m_ui.applyAccessibleTexts(m_language);
     emit translated(); // the terminal list's headers
-    SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
-}
-
-// Controls without a caption of their own are named for screen readers, with the same text as their tooltip.
-void frmMainJVZ::applyAccessibleTexts()
-{
-    for (QWidget* w : m_ui.captionless()) {
-        const QString text = w ? m_language.GetFormLabel(QStringLiteral("ToolTipText") + w->objectName()) : QString();
-        if (!w || text.isEmpty())
-            continue;
-        w->setToolTip(text);
-        w->setAccessibleName(text);
-        // An empty box tells what it is for.
-        if (auto* box = qobject_cast<QLineEdit*>(w))
-            box->setPlaceholderText(text);
-        else if (auto* combo = qobject_cast<QComboBox*>(w))
-            combo->lineEdit() ? combo->lineEdit()->setPlaceholderText(text) : combo->setPlaceholderText(text);
-    }
-    // Labels name the text boxes they stand before; the menus' mnemonics reach them.
-    for (QToolBar* bar : {m_ui.tlbIcon, m_ui.toolbar1, m_ui.toolbar2, m_ui.toolbar3})
-        for (QAction* a : bar->actions())
-            if (!a->isSeparator() && a->toolTip().isEmpty())
-                a->setToolTip(a->text());
+    m_statusBars->SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
 }
 
 void frmMainJVZ::selectActivity(int activity)
@@ -445,21 +402,7 @@ void frmMainJVZ::ShowActivityLabel()
     QString text = label("LBL_Activity") + QStringLiteral(": ");
     if (m_activityAsked >= 1 && m_activityAsked <= 3)
         text += label(keys[m_activityAsked - 1]);
-    SetStatusPanel(StatusPanel::Activity, text);
-}
-
-// The bars stack from the top by themselves; the panes are laid out again and the trace box goes back under
-// the local list.
-void frmMainJVZ::ArrangeBars()
-{
-    m_layout->fitToolbars();
-    LayoutControls();
-    m_layout->placeTraceBox();
-}
-
-void frmMainJVZ::LayoutControls()
-{
-    m_layout->LayoutControls();
+    m_statusBars->SetStatusPanel(StatusPanel::Activity, text);
 }
 
 void frmMainJVZ::SeeProductCode(const QString& code)
@@ -477,29 +420,6 @@ void frmMainJVZ::SeeProductCode(const QString& code)
     m_ui.listView2->setToolTip(text);
 }
 
-void frmMainJVZ::MNU_Help_About_Click()
-{
-    frmAbout about(this);
-    VersionInfo info = programVersionInfo();
-    info.fileDescription = m_language.GetFormLabel(QStringLiteral("FileDescription"), QStringLiteral("frmAbout"));
-    about.init(m_language, windowIcon(), info);
-    about.exec();
-}
-
-void frmMainJVZ::MNU_Help_Guide_Click()
-{
-    const QString path = resolvePathAnyCase(m_settings.gProgramFolder + QStringLiteral("/JVZ User Guide.pdf"));
-    if (!QFileInfo(path).isFile()) {
-        m_notifier.message(label("MSG_UsersGuideNotFound"), QLatin1String(kProgramTitle), MessageIcon::Critical,
-                           MessageButtons::Ok, this);
-        return;
-    }
-    const bool opened = m_openDocument ? m_openDocument(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    if (!opened)
-        m_notifier.message(label("MSG_ErrNeedPdfReader"), QLatin1String(kProgramTitle), MessageIcon::Exclamation,
-                           MessageButtons::Ok, this);
-}
-
 void frmMainJVZ::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -513,54 +433,17 @@ void frmMainJVZ::Form_Activate()
     if (!m_firstActivation)
         return;
     m_firstActivation = false;
-    restoreWindowState();
-    applyIcons();
-    ArrangeBars();
+    m_environment->restore();
+    m_ui.applyIcons(*this);
+    m_layout->ArrangeBars();
     m_localExplorer->LoadCatalogFilters(m_products, m_notifier);
     m_trace->clear();
-    SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
-    m_ui.bar3Panels.at(static_cast<size_t>(FolderBarPanel::TreeCaption) - 1)->setText(label("AllDir"));
-    SetStatusBar4(label("TerminalContent"));
-    m_trace->add(StatusPanelText(StatusPanel::LinkState));
+    m_statusBars->SetStatusPanel(StatusPanel::LinkState, label("TerminalState") + label("NoConnected"));
+    m_statusBars->SetStatusBar3Panel(FolderBarPanel::TreeCaption, label("AllDir"));
+    m_statusBars->SetStatusBar4(label("TerminalContent"));
+    m_trace->add(m_statusBars->StatusPanelText(StatusPanel::LinkState));
     m_ui.text3->clear();
     emit firstActivated(); // the favourites load and the local explorer goes to "My Computer"
-}
-
-void frmMainJVZ::restoreWindowState()
-{
-    bool ok = false;
-    const int state = m_userStore
-                          .value(QLatin1String(kProgramTitle), QStringLiteral("Parameter"),
-                                 QStringLiteral("WindowState"), QStringLiteral("-1"))
-                          .trimmed()
-                          .toInt(&ok);
-    if (ok && state == 2) {
-        setWindowState(Qt::WindowMaximized);
-        return;
-    }
-    if (ok && state == 1) {
-        setWindowState(Qt::WindowMinimized);
-        return;
-    }
-    const QScreen* s = screen() ? screen() : QApplication::primaryScreen();
-    if (!s)
-        return;
-    const QRect area = s->availableGeometry();
-    const QSize size(area.width() * 9 / 10, area.height() * 9 / 10);
-    setGeometry(
-        QRect(area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size));
-}
-
-// Icons are looked up only once the window is shown: a batch run never needs them.
-void frmMainJVZ::applyIcons()
-{
-    for (QToolBar* bar : {m_ui.tlbIcon, m_ui.toolbar1, m_ui.toolbar2, m_ui.toolbar3})
-        for (QAction* a : bar->actions()) {
-            const QString key = a->property("imageKey").toString();
-            if (!key.isEmpty())
-                a->setIcon(iconForImageKey(key));
-        }
-    setWindowIcon(iconForImageKey(QStringLiteral("Program")));
 }
 
 void frmMainJVZ::FillDefaultConnectionCombo()
@@ -632,33 +515,6 @@ bool frmMainJVZ::Form_QueryUnload()
 void frmMainJVZ::SaveEnvironment()
 {
     m_environment->save();
-}
-
-// ---------------------------------------------------------------------------------------------- trace, bars
-
-void frmMainJVZ::SetStatusPanel(StatusPanel panel, const QString& text)
-{
-    m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->setText(text);
-}
-
-QString frmMainJVZ::StatusPanelText(StatusPanel panel) const
-{
-    return m_ui.bar2Panels.at(static_cast<size_t>(panel) - 1)->text();
-}
-
-QString frmMainJVZ::StatusBar3Text(FolderBarPanel panel) const
-{
-    return m_ui.bar3Panels.at(static_cast<size_t>(panel) - 1)->text();
-}
-
-void frmMainJVZ::SetStatusBar4(const QString& text)
-{
-    m_ui.bar4Text->setText(text);
-}
-
-QString frmMainJVZ::StatusBar4Text() const
-{
-    return m_ui.bar4Text->text();
 }
 
 } // namespace jvz

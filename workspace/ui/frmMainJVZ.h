@@ -106,13 +106,10 @@ public:
     // The trace box: the newest line on top, bounded.
     TraceBox& traceBox() const { return *m_trace; }
 
-    // The panels of StatusBar2.
-    void SetStatusPanel(StatusPanel panel, const QString& text);
-    QString StatusPanelText(StatusPanel panel) const;
-    // StatusBar3's panels (the tree's caption, the current local folder) and StatusBar4's text.
-    QString StatusBar3Text(FolderBarPanel panel) const;
-    void SetStatusBar4(const QString& text);
-    QString StatusBar4Text() const;
+    // The status bars' texts: StatusBar2's panels, StatusBar3's panels and StatusBar4's caption.
+    WindowStatusBars& statusBars() const { return *m_statusBars; }
+    // The panes' widths, the toolbars and the trace box's place.
+    MainWindowLayout& windowLayout() const { return *m_layout; }
 
     // The Activity menu's choice: 1 download, 2 diagnostic, 3 maintenance.
     uint8_t activityAsked() const { return m_activityAsked; }
@@ -129,15 +126,11 @@ public:
     // Activity menu: 1 download, 2 diagnostic, 3 maintenance.
     void selectActivity(int activity);
     void ShowActivityLabel();
-    void ArrangeBars();
-    void LayoutControls();
 
     // Window events: the first activation, the close (asked, saved, link down, child program ended).
     void Form_Activate();
     bool FirstActivation() const { return m_firstActivation; }
     void SaveEnvironment();
-    void MNU_Help_About_Click();
-    void MNU_Help_Guide_Click();
 
     // Product codes, read with the catalogue filters of Combo2 (the local explorer's).
     const ProductCodeTable& ListProduct() const { return m_products; }
@@ -183,11 +176,7 @@ private:
     void FillDefaultConnectionCombo();
     void Form_Load();
     bool Form_QueryUnload();
-    void applyIcons();
-    void applyAccessibleTexts();
-    void setTabOrder();
     void showContextMenu(QWidget* view, const QPoint& globalPos);
-    void restoreWindowState();
     QString label(const char* key) const;
 
     AppSettings& m_settings;
@@ -214,6 +203,7 @@ private:
     bool m_firstActivation = true;
 
     MainWindowControls m_ui;
+    std::unique_ptr<WindowStatusBars> m_statusBars;
     MainWindowLayout* m_layout = nullptr;
     LocalExplorerPane* m_localExplorer = nullptr;     // a child of the window
     LocalSelectionWiring* m_localSelection = nullptr; // a child of the window
