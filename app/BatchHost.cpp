@@ -67,7 +67,7 @@ StartupMainWindow& BatchHost::mainWindow()
                                                          .quitApplication = [this] { m_startup.QuitApplication(); }},
                                          m_services.timings);
     window.setRuntime(m_session.get());
-    ConnectWindowParts parts;
+    ConnectWindowHooks parts;
     parts.entryName = [&window] { return window.entryName(); };
     // No window to choose a terminal in; an unattended run never asks.
     parts.selectUsbPort = [](int, const QString&, const QString&) { return QString(); };

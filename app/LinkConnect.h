@@ -25,7 +25,7 @@ QString phonebookPort(const AppState& state, SerialPortInventory& ports);
 // phonebook, the port checks, the dial-up functions and the session. What it needs of a window comes in parts.
 class LinkConnect {
 public:
-    LinkConnect(AppState& state, SessionWindow& window, SessionRuntime& session, ConnectWindowParts parts,
+    LinkConnect(AppState& state, SessionWindow& window, SessionRuntime& session, ConnectWindowHooks parts,
                 MBLanguages& language, Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports);
     ~LinkConnect();
 

@@ -29,9 +29,9 @@ void ProgramConnect::TerminalConnect(bool modemSetupDone)
     m_link->TerminalConnect(modemSetupDone);
 }
 
-ConnectWindowParts ProgramConnect::windowParts()
+ConnectWindowHooks ProgramConnect::windowParts()
 {
-    ConnectWindowParts parts;
+    ConnectWindowHooks parts;
     parts.clearTrace = [this] { m_window.traceBox().clear(); };
     parts.entryName = [this] { return m_window.controls().comboDefaultConnection->currentText(); };
     parts.setBusyCursor = [this](bool busy) {

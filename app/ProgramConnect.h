@@ -30,7 +30,7 @@ public:
     bool installPort(const QString& port);
 
 private:
-    ConnectWindowParts windowParts();
+    ConnectWindowHooks windowParts();
     QString selectUsbPort(int count, const QString& list, const QString& current);
 
     frmMainJVZ& m_window;

@@ -45,7 +45,7 @@ StartupMainWindow& ProgramHost::mainWindow()
     if (!m_assembly) {
         m_assembly = std::make_unique<WindowAssembly>(
             m_state,
-            WindowPlatform{.notifier = *m_services.notifier,
+            WindowServices{.notifier = *m_services.notifier,
                            .userStore = m_userStore,
                            .ftp = m_services.ftp,
                            .transport = m_services.transport,

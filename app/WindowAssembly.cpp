@@ -26,11 +26,11 @@
 
 namespace jvz {
 
-WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowHooks hooks,
+WindowAssembly::WindowAssembly(AppState& state, WindowServices platform, WindowHooks hooks,
                                const RuntimeTimings& timings)
     : m_state(state), m_platform(std::move(platform))
 {
-    WindowPlatform& p = m_platform;
+    WindowServices& p = m_platform;
     frmMainJVZ::Services services{.notifier = p.notifier,
                                   .userStore = p.userStore,
                                   .runner = p.runner,
@@ -57,9 +57,9 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
                                            .terminalInfo = state.terminalInfo,
                                            .link = state.link};
     m_sessionWindow = std::make_unique<MainSessionWindow>(
-        MainSessionWindowView{w.controls(), w.statusBars(), w.traceBox(), w.language(), w.commands()}, state.settings,
-        state.batch, state.session,
-        MainSessionWindowParts{.progressComment = std::move(hooks.progressComment),
+        MainSessionWindowControls{w.controls(), w.statusBars(), w.traceBox(), w.language(), w.commands()},
+        state.settings, state.batch, state.session,
+        MainSessionWindowHooks{.progressComment = std::move(hooks.progressComment),
                                .phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); }});
     m_session = std::make_unique<SessionRuntime>(*m_sessionWindow, sessionState,
                                                  SessionServices{.notifier = p.notifier,
@@ -74,7 +74,7 @@ WindowAssembly::WindowAssembly(AppState& state, WindowPlatform platform, WindowH
     m_transfers = std::make_unique<ProgramTransfers>(state, w, m_session->wininet(), p.notifier, p.ftp, timings);
     m_session->setBatchActions(&m_transfers->batchActions());
     m_terminalPane =
-        std::make_unique<TerminalPane>(TerminalPaneView{w, w.controls(), w.traceBox(), w.language(), w.commands()},
+        std::make_unique<TerminalPane>(TerminalPaneControls{w, w.controls(), w.traceBox(), w.language(), w.commands()},
                                        sessionState, *m_session, p.notifier, p.ftp, m_session->wininet());
 
     // link: the connect sequence and the Connection menu
@@ -125,7 +125,7 @@ void WindowAssembly::buildFileCommands()
 {
     frmMainJVZ& w = *m_window;
     const MainWindowControls& ui = w.controls();
-    FileOpenCommands::Sources sources;
+    FileOpenCommands::Hooks sources;
     sources.currentLocalFolder = [&w] { return w.currentLocalFolder(); };
     sources.firstSelectedLocalName = [list = ui.listView1] {
         QModelIndexList rows = list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();

@@ -37,7 +37,7 @@ class VolumeSource;
 
 // What the window reaches of the system: the program gives the real ones, tests their stand-ins. Each must
 // outlive the assembly.
-struct WindowPlatform {
+struct WindowServices {
     Notifier& notifier;
     UserSettingsStore& userStore;
     FtpClient& ftp;
@@ -73,7 +73,7 @@ struct WindowHooks {
 class WindowAssembly {
 public:
     // Built once the settings and the language are read; start-up then labels it (init) and shows it.
-    WindowAssembly(AppState& state, WindowPlatform platform, WindowHooks hooks, const RuntimeTimings& timings);
+    WindowAssembly(AppState& state, WindowServices platform, WindowHooks hooks, const RuntimeTimings& timings);
     ~WindowAssembly();
     WindowAssembly(const WindowAssembly&) = delete;
     WindowAssembly& operator=(const WindowAssembly&) = delete;
@@ -95,7 +95,7 @@ private:
     void connectWindow();
 
     AppState& m_state;
-    WindowPlatform m_platform;
+    WindowServices m_platform;
     std::unique_ptr<frmMainJVZ> m_window;
     std::unique_ptr<MainSessionWindow> m_sessionWindow; // the window as the session sees it
     std::unique_ptr<SessionRuntime> m_session;

@@ -130,7 +130,7 @@ PortChoice choosePort(const PortChoiceInput& in)
     return out;
 }
 
-ConnectSequence::ConnectSequence(ConnectSequenceParts parts) : m_parts(std::move(parts))
+ConnectSequence::ConnectSequence(ConnectSequenceServices parts) : m_parts(std::move(parts))
 {
     if (!m_parts.launchRoute)
         m_parts.launchRoute = detachedRouteLauncher();

@@ -124,7 +124,7 @@ struct PortChoice {
 // The rules that pick the port, before any window or phonebook write.
 PortChoice choosePort(const PortChoiceInput& input);
 
-struct ConnectSequenceParts {
+struct ConnectSequenceServices {
     AppSettings& settings;
     BatchRun& batch;
     MBLanguages& language; // the main window's own
@@ -138,7 +138,7 @@ struct ConnectSequenceParts {
 
 class ConnectSequence {
 public:
-    explicit ConnectSequence(ConnectSequenceParts parts);
+    explicit ConnectSequence(ConnectSequenceServices parts);
 
     // The whole sequence; its outcome is in the batch result, the status bar, the trace and the link state.
     void TerminalConnect(bool modemSetupDone);
@@ -163,7 +163,7 @@ private:
     QString form(const char* key) const;
     QString general(const char* key) const;
 
-    ConnectSequenceParts m_parts;
+    ConnectSequenceServices m_parts;
     QStringList m_usbPorts;
     int m_depth = 0;
     bool m_portRetryUsed = false;

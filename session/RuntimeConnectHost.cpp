@@ -7,7 +7,7 @@
 
 namespace jvz {
 
-RuntimeConnectHost::RuntimeConnectHost(SessionWindow& window, SessionRuntime& runtime, ConnectWindowParts parts,
+RuntimeConnectHost::RuntimeConnectHost(SessionWindow& window, SessionRuntime& runtime, ConnectWindowHooks parts,
                                        const AppSettings& settings)
     : m_window(window), m_runtime(runtime), m_parts(std::move(parts)), m_settings(settings)
 {

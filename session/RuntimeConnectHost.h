@@ -14,7 +14,7 @@ class SessionRuntime;
 class SessionWindow;
 
 // What the sequence needs of the main window beyond what the session already reaches.
-struct ConnectWindowParts {
+struct ConnectWindowHooks {
     std::function<void()> clearTrace;
     std::function<QString()> entryName;     // Combo_DefaultConnection
     std::function<QString()> listenAddress; // TXT_IP (the session's own reading of it when not given)
@@ -28,7 +28,7 @@ struct ConnectWindowParts {
 
 class RuntimeConnectHost : public ConnectHost {
 public:
-    RuntimeConnectHost(SessionWindow& window, SessionRuntime& runtime, ConnectWindowParts parts,
+    RuntimeConnectHost(SessionWindow& window, SessionRuntime& runtime, ConnectWindowHooks parts,
                        const AppSettings& settings);
 
     void setTerminalFolder(const QString& folder) override;
@@ -57,7 +57,7 @@ public:
 private:
     SessionWindow& m_window;
     SessionRuntime& m_runtime;
-    ConnectWindowParts m_parts;
+    ConnectWindowHooks m_parts;
     const AppSettings& m_settings;
 };
 

@@ -51,7 +51,8 @@ private:
 } // namespace
 
 TerminalExplorerView::TerminalExplorerView(TransferContext& ctx, TerminalListSession& session,
-                                           TerminalPaneWidgets widgets, TerminalPaneQueries queries, QObject* parent)
+                                           TerminalExplorerControls widgets, TerminalExplorerHooks queries,
+                                           QObject* parent)
     : QObject(parent), m_ctx(ctx), m_session(session), m_w(widgets), m_queries(std::move(queries)),
       m_explorer(ctx, m_model, session, *this)
 {

@@ -23,7 +23,7 @@ class QWidget;
 namespace jvz {
 
 // The main window's controls the pane works with, held by the caller.
-struct TerminalPaneWidgets {
+struct TerminalExplorerControls {
     QTreeView* listView2 = nullptr;
     QComboBox* combo3 = nullptr;
     QWidget* statusBar4 = nullptr;     // a QLabel or a QStatusBar
@@ -34,7 +34,7 @@ struct TerminalPaneWidgets {
 };
 
 // What the pane reads of the rest of the window; an empty query answers "none".
-struct TerminalPaneQueries {
+struct TerminalExplorerHooks {
     std::function<QList<LocalSelectedItem>()> localSelection; // ListView1's selected items, in list order
     std::function<QString()> localFolder;                     // the folder ListView1 shows, ending in "/"
     std::function<QString()> treeFolder; // the folder selected in TreeView1, "" for the root or none
@@ -51,8 +51,8 @@ class TerminalExplorerView : public QObject, private TerminalListWindow {
     Q_OBJECT
 public:
     // session: what the list asks of the session; what the pane reports comes out as its signals.
-    TerminalExplorerView(TransferContext& ctx, TerminalListSession& session, TerminalPaneWidgets widgets,
-                         TerminalPaneQueries queries, QObject* parent = nullptr);
+    TerminalExplorerView(TransferContext& ctx, TerminalListSession& session, TerminalExplorerControls widgets,
+                         TerminalExplorerHooks queries, QObject* parent = nullptr);
     ~TerminalExplorerView() override;
 
     TerminalListModel& model() { return m_model; }
@@ -121,8 +121,8 @@ private:
 
     TransferContext& m_ctx;
     TerminalListSession& m_session;
-    TerminalPaneWidgets m_w;
-    TerminalPaneQueries m_queries;
+    TerminalExplorerControls m_w;
+    TerminalExplorerHooks m_queries;
     TerminalListModel m_model;
     TerminalExplorer m_explorer;
     // ListView2's viewport, kept from the start: while the window is destroyed the list may already be half gone

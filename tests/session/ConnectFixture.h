@@ -229,7 +229,7 @@ public:
         settings.gPppPassword = QStringLiteral("secret");
         settings.gIpPort = QStringLiteral("6000");
         ras = std::make_unique<jvz::RasFunctions>(link, notifier, folder, int16_t(10));
-        sequence = std::make_unique<jvz::ConnectSequence>(jvz::ConnectSequenceParts{
+        sequence = std::make_unique<jvz::ConnectSequence>(jvz::ConnectSequenceServices{
             .settings = settings,
             .batch = batch,
             .language = language,

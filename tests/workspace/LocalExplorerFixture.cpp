@@ -107,10 +107,10 @@ PaneFixture::PaneFixture() : tree(makeFixtureTree()), language(shippedLanguage()
     filter->setObjectName(QStringLiteral("Filter"));
 
     pane = std::make_unique<jvz::LocalExplorerPane>(
-        jvz::LocalExplorerPane::Widgets{
+        jvz::LocalExplorerPane::Controls{
             .tree = treeView, .list = listView, .pathCombo = pathCombo, .typeCombo = typeCombo, .filter = filter},
         &volumes, settings, language, jvz::IconLookup{},
-        jvz::LocalExplorerPane::Queries{.productCode = [this] { return productCode; }, .busy = {}});
+        jvz::LocalExplorerPane::Hooks{.productCode = [this] { return productCode; }, .busy = {}});
     using Pane = jvz::LocalExplorerPane;
     Pane* p = pane.get();
     QObject::connect(p, &Pane::statusChanged, [this](const QString& count, const QString& size) {

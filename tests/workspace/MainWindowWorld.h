@@ -125,7 +125,7 @@ public:
         jvz::ProcessRunner& processes = realRunner ? *realRunner : static_cast<jvz::ProcessRunner&>(runner);
         assembly = std::make_unique<jvz::WindowAssembly>(
             state,
-            jvz::WindowPlatform{.notifier = boxes,
+            jvz::WindowServices{.notifier = boxes,
                                 .userStore = store,
                                 .ftp = ftp,
                                 .transport = transport,

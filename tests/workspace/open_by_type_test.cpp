@@ -333,7 +333,7 @@ TEST_F(OpenByTypeTest, LocalExplorerFilesOpenByType)
     jvztest::PaneFixture f;
     f.start();
     QWidget host;
-    FileOpenCommands::Sources sources;
+    FileOpenCommands::Hooks sources;
     sources.catalogueFilters = [&] { return f.pane->filterItems(); };
     sources.local.navigateToFolder = [&](const QString& folder) { f.pane->GoToTypedPath(folder); };
     FileOpenCommands commands(host, m_settings, m_language, m_notifier, m_processes, m_terminalInfo, sources,

@@ -22,7 +22,7 @@ std::unique_ptr<ViewerWindows> realViewers(FileViewers* given, QWidget& window, 
 
 FileOpenCommands::FileOpenCommands(QWidget& window, const AppSettings& settings, const MBLanguages& language,
                                    Notifier& notifier, ProcessRunner& runner, TerminalInfoFields& terminalInfo,
-                                   Sources sources, FileViewers* viewers)
+                                   Hooks sources, FileViewers* viewers)
     : QObject(&window), m_window(window), m_settings(settings), m_language(language), m_terminalInfo(terminalInfo),
       m_sources(std::move(sources)), m_ownViewers(realViewers(viewers, window, language, notifier)),
       m_viewers(viewers ? viewers : m_ownViewers.get()),

@@ -32,7 +32,7 @@ class FileOpenCommands : public QObject {
     Q_OBJECT
 public:
     // What the window tells the commands about its state.
-    struct Sources {
+    struct Hooks {
         std::function<QString()> currentLocalFolder;     // the folder ListView1 shows, ending in "/"
         std::function<QString()> firstSelectedLocalName; // ListView1's first selected item, empty for none
         std::function<QStringList()> catalogueFilters;   // Combo2's items
@@ -43,7 +43,7 @@ public:
 
     // viewers: null for the real viewer windows (children of window).
     FileOpenCommands(QWidget& window, const AppSettings& settings, const MBLanguages& language, Notifier& notifier,
-                     ProcessRunner& runner, TerminalInfoFields& terminalInfo, Sources sources,
+                     ProcessRunner& runner, TerminalInfoFields& terminalInfo, Hooks sources,
                      FileViewers* viewers = nullptr);
     ~FileOpenCommands() override;
 
@@ -82,7 +82,7 @@ private:
     const AppSettings& m_settings;
     const MBLanguages& m_language;
     TerminalInfoFields& m_terminalInfo;
-    Sources m_sources;
+    Hooks m_sources;
     std::unique_ptr<ViewerWindows> m_ownViewers;
     FileViewers* m_viewers;
     CompanionRunner m_companions;

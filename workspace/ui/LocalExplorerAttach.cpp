@@ -8,8 +8,8 @@
 
 namespace jvz {
 
-LocalExplorerPane* attachLocalExplorer(const LocalPaneSite& site, const AppSettings& settings, VolumeSource* volumes,
-                                       std::function<QString()> productCode)
+LocalExplorerPane* attachLocalExplorer(const LocalPaneControls& site, const AppSettings& settings,
+                                       VolumeSource* volumes, std::function<QString()> productCode)
 {
     const MainWindowControls& ui = site.controls;
     auto* pane = new LocalExplorerPane({.tree = ui.treeView1,

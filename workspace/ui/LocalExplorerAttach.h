@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LocalExplorerPane.h"
-#include "LocalPaneSite.h"
+#include "LocalPaneControls.h"
 
 namespace jvz {
 
@@ -12,7 +12,7 @@ class VolumeSource;
 // Filter), wires its commands, and has it fill itself when the window is first shown. A batch run never shows
 // the window, so nothing is read there. The window connects its signals. volumes: null for the machine's own.
 // productCode: the connected terminal's, whose package descriptor the list shows; empty without one.
-LocalExplorerPane* attachLocalExplorer(const LocalPaneSite& site, const AppSettings& settings, VolumeSource* volumes,
-                                       std::function<QString()> productCode);
+LocalExplorerPane* attachLocalExplorer(const LocalPaneControls& site, const AppSettings& settings,
+                                       VolumeSource* volumes, std::function<QString()> productCode);
 
 } // namespace jvz

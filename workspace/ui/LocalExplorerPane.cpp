@@ -23,8 +23,8 @@
 
 namespace jvz {
 
-LocalExplorerPane::LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings,
-                                     MBLanguages& language, IconLookup icons, Queries queries, QObject* parent)
+LocalExplorerPane::LocalExplorerPane(const Controls& widgets, VolumeSource* volumes, const AppSettings& settings,
+                                     MBLanguages& language, IconLookup icons, Hooks queries, QObject* parent)
     : QObject(parent), m_w(widgets), m_volumeSource(volumes), m_settings(settings), m_language(language),
       m_queries(std::move(queries)), m_list(icons), m_tree(icons), m_path(icons)
 {

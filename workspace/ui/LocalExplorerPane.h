@@ -41,7 +41,7 @@ struct LocalFileRef {
 class LocalExplorerPane : public QObject {
     Q_OBJECT
 public:
-    struct Widgets {
+    struct Controls {
         QTreeView* tree = nullptr;      // TreeView1
         QTreeView* list = nullptr;      // ListView1
         QComboBox* pathCombo = nullptr; // ImageCombo1
@@ -50,14 +50,14 @@ public:
     };
 
     // What the pane asks of the window; an empty query answers "no" or "".
-    struct Queries {
+    struct Hooks {
         std::function<QString()> productCode; // of the connected terminal; empty without one
         std::function<bool()> busy;           // a nested wait runs: clicks and keys of the panes do nothing
     };
 
     // Without a volume source the pane reads the machine's own volumes.
-    LocalExplorerPane(const Widgets& widgets, VolumeSource* volumes, const AppSettings& settings, MBLanguages& language,
-                      IconLookup icons, Queries queries = {}, QObject* parent = nullptr);
+    LocalExplorerPane(const Controls& widgets, VolumeSource* volumes, const AppSettings& settings,
+                      MBLanguages& language, IconLookup icons, Hooks queries = {}, QObject* parent = nullptr);
     ~LocalExplorerPane() override;
 
     // Before start(): the volumes to show (tests give a fake set).
@@ -159,7 +159,7 @@ private:
     bool busy() const;
     void onTreeCurrentChanged(const QModelIndex& current);
 
-    Widgets m_w;
+    Controls m_w;
     // Combo2's edit box, kept from the start: while the window is destroyed the combo may already be half gone
     // when its edit box still sends events here.
     QLineEdit* m_typeEdit = nullptr;
@@ -168,7 +168,7 @@ private:
     QWidget* m_window = nullptr;
     const AppSettings& m_settings;
     MBLanguages& m_language;
-    Queries m_queries;
+    Hooks m_queries;
     LocalListModel m_list;
     LocalTreeModel m_tree;
     PathComboModel m_path;

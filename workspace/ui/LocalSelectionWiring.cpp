@@ -15,8 +15,8 @@
 
 namespace jvz {
 
-LocalSelectionWiring::LocalSelectionWiring(const LocalPaneSite& site, LocalExplorerPane& explorer,
-                                           const AppSettings& settings, Notifier& notifier, Queries queries,
+LocalSelectionWiring::LocalSelectionWiring(const LocalPaneControls& site, LocalExplorerPane& explorer,
+                                           const AppSettings& settings, Notifier& notifier, Hooks queries,
                                            VolumeSource* volumes)
     : QObject(&site.window), m_window(site.window), m_ui(site.controls), m_queries(std::move(queries)),
       m_explorer(explorer), m_settings(settings), m_volumes(volumes)
@@ -69,7 +69,7 @@ LocalSelectionWiring::~LocalSelectionWiring() = default;
 
 LocalSelectionInputs LocalSelectionWiring::inputs() const
 {
-    const Queries& q = m_queries;
+    const Hooks& q = m_queries;
     LocalSelectionInputs in;
     in.ftpSessionOpen = q.ftpSessionOpen && q.ftpSessionOpen();
     if (q.activity)

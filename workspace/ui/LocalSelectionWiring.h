@@ -4,7 +4,7 @@
 // to its local explorer: the list's selection pane, Combo5 and the commands they run (Toolbar1 "DelFile", the
 // favourite entries of the tree's menu). The window connects the selection pane's signals.
 
-#include "LocalPaneSite.h"
+#include "LocalPaneControls.h"
 
 #include <QObject>
 #include <QString>
@@ -28,7 +28,7 @@ class LocalSelectionWiring : public QObject {
     Q_OBJECT
 public:
     // The state the selection's commands depend on, asked at each update; an empty query answers "no" or "".
-    struct Queries {
+    struct Hooks {
         std::function<bool()> ftpSessionOpen;
         std::function<uint8_t()> activity;       // the activity asked: 2, the diagnostic, sends nothing
         std::function<QString()> terminalFolder; // the terminal list's folder, "\" at its root
@@ -37,8 +37,8 @@ public:
 
     // The favourites are read when the window is first shown (a batch run never shows it). volumes: what the
     // favourites' start-up repair checks against; null for the machine's own.
-    LocalSelectionWiring(const LocalPaneSite& site, LocalExplorerPane& explorer, const AppSettings& settings,
-                         Notifier& notifier, Queries queries, VolumeSource* volumes = nullptr);
+    LocalSelectionWiring(const LocalPaneControls& site, LocalExplorerPane& explorer, const AppSettings& settings,
+                         Notifier& notifier, Hooks queries, VolumeSource* volumes = nullptr);
     ~LocalSelectionWiring() override;
 
     // Before the window is first shown: the volumes to check against (tests give a fake set).
@@ -60,7 +60,7 @@ private:
 
     QWidget& m_window;
     const MainWindowControls& m_ui;
-    Queries m_queries;
+    Hooks m_queries;
     LocalExplorerPane& m_explorer;
     const AppSettings& m_settings;
     std::unique_ptr<FavouritePaths> m_favourites;

@@ -15,8 +15,8 @@
 
 namespace jvz {
 
-MainSessionWindow::MainSessionWindow(MainSessionWindowView view, AppSettings& settings, BatchRun& batch,
-                                     TerminalSession& session, MainSessionWindowParts parts)
+MainSessionWindow::MainSessionWindow(MainSessionWindowControls view, AppSettings& settings, BatchRun& batch,
+                                     TerminalSession& session, MainSessionWindowHooks parts)
     : m_view(view), m_settings(settings), m_batch(batch), m_session(session), m_parts(std::move(parts))
 {
 }

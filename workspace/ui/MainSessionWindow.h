@@ -21,13 +21,13 @@ class TraceBox;
 class WindowStatusBars;
 
 // What the session reaches on the main window through other parts of the program.
-struct MainSessionWindowParts {
+struct MainSessionWindowHooks {
     std::function<void(const QString&)> progressComment; // the progress window of the run
     std::function<QString()> phonebookPort;              // the port of the program's dial-up entry
 };
 
 // The main window's parts the adapter works on: its controls, status bars, trace box, texts and commands.
-struct MainSessionWindowView {
+struct MainSessionWindowControls {
     const MainWindowControls& controls;
     WindowStatusBars& statusBars;
     TraceBox& trace;
@@ -39,8 +39,8 @@ struct MainSessionWindowView {
 // the settings they are filled from.
 class MainSessionWindow : public SessionWindow {
 public:
-    MainSessionWindow(MainSessionWindowView view, AppSettings& settings, BatchRun& batch, TerminalSession& session,
-                      MainSessionWindowParts parts = {});
+    MainSessionWindow(MainSessionWindowControls view, AppSettings& settings, BatchRun& batch, TerminalSession& session,
+                      MainSessionWindowHooks parts = {});
     ~MainSessionWindow() override;
 
     const MBLanguages& language() const override;
@@ -60,11 +60,11 @@ public:
 private:
     static QString lineText(const QLineEdit* box, const QString& fallback);
 
-    MainSessionWindowView m_view;
+    MainSessionWindowControls m_view;
     AppSettings& m_settings;
     BatchRun& m_batch;
     TerminalSession& m_session;
-    MainSessionWindowParts m_parts;
+    MainSessionWindowHooks m_parts;
     QPointer<FrmWarningMsg> m_warning;
 };
 

@@ -12,7 +12,7 @@
 
 namespace jvz {
 
-MainWindowTransferHost::MainWindowTransferHost(TransferHostView view, Wininet& wininet, Notifier& notifier,
+MainWindowTransferHost::MainWindowTransferHost(TransferHostControls view, Wininet& wininet, Notifier& notifier,
                                                const AppSettings& settings, const BatchRun& batch)
     : m_view(view), m_wininet(wininet), m_notifier(notifier), m_settings(settings), m_batch(batch)
 {

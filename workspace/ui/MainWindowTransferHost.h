@@ -20,7 +20,7 @@ class frmAnimCopie;
 
 // The main window's parts the catalogue transfers report to: its link panel, its trace box, and the window that
 // owns the copy progress window.
-struct TransferHostView {
+struct TransferHostControls {
     QWidget& owner;
     const MainWindowControls& controls;
     TraceBox& trace;
@@ -31,7 +31,7 @@ struct TransferHostView {
 // error report and the copy progress window.
 class MainWindowTransferHost : public TransferHost {
 public:
-    MainWindowTransferHost(TransferHostView view, Wininet& wininet, Notifier& notifier, const AppSettings& settings,
+    MainWindowTransferHost(TransferHostControls view, Wininet& wininet, Notifier& notifier, const AppSettings& settings,
                            const BatchRun& batch);
     ~MainWindowTransferHost() override;
 
@@ -41,7 +41,7 @@ public:
     TransferProgress* progressWindow() override;
 
 private:
-    TransferHostView m_view;
+    TransferHostControls m_view;
     Wininet& m_wininet;
     Notifier& m_notifier;
     const AppSettings& m_settings;

@@ -19,7 +19,7 @@ class Notifier;
 // program is ended.
 class QuitProcedure {
 public:
-    struct Parts {
+    struct Services {
         Notifier& notifier;
         const MBLanguages& language; // the window's own
         QWidget* owner = nullptr;
@@ -32,7 +32,7 @@ public:
         int linkDownWaitMs = RuntimeTimings{}.quitLinkDownWaitMs; // how long the close waits for the link to go down
     };
 
-    explicit QuitProcedure(Parts parts) : m_parts(std::move(parts)) {}
+    explicit QuitProcedure(Services parts) : m_parts(std::move(parts)) {}
 
     // True when the window may close.
     bool run();
@@ -42,7 +42,7 @@ private:
     void waitForLinkDown();
     QString label(const char* key) const;
 
-    Parts m_parts;
+    Services m_parts;
     bool m_quitting = false;
 };
 

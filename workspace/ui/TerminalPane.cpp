@@ -35,7 +35,7 @@ QList<LocalSelectedItem> selectedLocalItems(QTreeView* list)
 
 } // namespace
 
-TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, TerminalListSession& session,
+TerminalPane::TerminalPane(TerminalPaneControls window, const SessionRuntimeState& state, TerminalListSession& session,
                            Notifier& notifier, FtpClient& ftp, Wininet& wininet)
     : m_window(window), m_host({window.window, window.controls, window.trace, window.language}, wininet, notifier,
                                state.settings, state.batch),
@@ -74,7 +74,7 @@ TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& s
     QTreeView* treeView1 = ui.treeView1;
 
     // What the pane asks; what it reports comes out as its view's signals, which the assembly connects.
-    TerminalPaneQueries queries;
+    TerminalExplorerHooks queries;
     queries.sessionProtocol = [settings] { return settings->gNTProtocol; };
     queries.activityAsked = [commands] { return commands->activityAsked(); };
     queries.catalogFilterItems = [combo2] {
@@ -99,7 +99,7 @@ TerminalPane::TerminalPane(TerminalPaneView window, const SessionRuntimeState& s
     queries.downloadEnabled = [commands] { return commands->DownloadEnabled(); };
     queries.isBusy = [commands] { return commands->isBusy(); };
 
-    TerminalPaneWidgets widgets;
+    TerminalExplorerControls widgets;
     widgets.listView2 = ui.listView2;
     widgets.combo3 = ui.combo3;
     widgets.statusBar4 = ui.statusBar4;

@@ -29,7 +29,7 @@ class TraceBox;
 class Wininet;
 
 // The main window's parts the pane works on.
-struct TerminalPaneView {
+struct TerminalPaneControls {
     QWidget& window; // disabled while a transfer runs; owns the pane's windows
     const MainWindowControls& controls;
     TraceBox& trace;
@@ -41,7 +41,7 @@ class TerminalPane : public QObject {
     Q_OBJECT
 public:
     // session: what the terminal list asks of the session.
-    TerminalPane(TerminalPaneView window, const SessionRuntimeState& state, TerminalListSession& session,
+    TerminalPane(TerminalPaneControls window, const SessionRuntimeState& state, TerminalListSession& session,
                  Notifier& notifier, FtpClient& ftp, Wininet& wininet);
     ~TerminalPane() override;
 
@@ -61,7 +61,7 @@ private:
     void closeLostSession();
     void showAllLocalFiles();
 
-    TerminalPaneView m_window;
+    TerminalPaneControls m_window;
     MainWindowTransferHost m_host;
     TransferContext m_context;
     std::unique_ptr<TerminalExplorerView> m_view;

@@ -71,20 +71,20 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     m_trace = std::make_unique<TraceBox>(*m_ui.txtTrace);
     m_environment = std::make_unique<WindowEnvironment>(*this, m_ui, m_settings, m_userStore);
     m_quit = std::make_unique<QuitProcedure>(
-        QuitProcedure::Parts{.notifier = m_notifier,
-                             .language = m_language,
-                             .owner = this,
-                             .busy = [this] { return m_commands->isBusy(); },
-                             .saveEnvironment =
-                                 [this] {
-                                     SaveEnvironment();
-                                     m_localSelection->favourites().SavePathHistory();
-                                 },
-                             .linkState = m_linkState,
-                             .takeLinkDown = [this] { emit disconnectAsked(); },
-                             .trace = [this](const QString& line) { m_trace->add(line); },
-                             .childProgram = [this] { return m_childProgram.get(); },
-                             .linkDownWaitMs = services.linkDownWaitMs});
+        QuitProcedure::Services{.notifier = m_notifier,
+                                .language = m_language,
+                                .owner = this,
+                                .busy = [this] { return m_commands->isBusy(); },
+                                .saveEnvironment =
+                                    [this] {
+                                        SaveEnvironment();
+                                        m_localSelection->favourites().SavePathHistory();
+                                    },
+                                .linkState = m_linkState,
+                                .takeLinkDown = [this] { emit disconnectAsked(); },
+                                .trace = [this](const QString& line) { m_trace->add(line); },
+                                .childProgram = [this] { return m_childProgram.get(); },
+                                .linkDownWaitMs = services.linkDownWaitMs});
     m_layout = new MainWindowLayout(m_ui, this);
     connectCommands();
     wireCatalogueAuthoring();
@@ -114,7 +114,7 @@ frmMainJVZ::frmMainJVZ(Services services, AppSettings& settings, BatchRun& batch
     m_ui.setTabOrder();
 
     // local explorer: the tree, the file list, the path combo and the filters; filled at the first show
-    const LocalPaneSite site{
+    const LocalPaneControls site{
         .window = *this,
         .controls = m_ui,
         .language = m_language,

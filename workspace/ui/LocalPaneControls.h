@@ -14,7 +14,7 @@ namespace jvz {
 class MBLanguages;
 struct MainWindowControls;
 
-struct LocalPaneSite {
+struct LocalPaneControls {
     QWidget& window; // the panes' parent; they fill themselves when it is first shown
     const MainWindowControls& controls;
     MBLanguages& language;
