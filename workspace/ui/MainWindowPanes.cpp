@@ -19,8 +19,8 @@
 
 namespace jvz {
 
-// One row a signal: pane, what it says happened, what answers it. Each pane is connected once, when it exists: the
-// local panes and the catalogue authoring with the window. The terminal pane and the file commands are the
+// One row a signal: pane, what it says happened, what answers it. Runs once, from the constructor, for the local
+// panes and the catalogue authoring. The terminal pane and the file commands are the
 // assembly's, which connects them (app/WindowAssembly.cpp).
 void frmMainJVZ::connectPanes()
 {
@@ -30,7 +30,7 @@ void frmMainJVZ::connectPanes()
     LocalSelectionWiring* wiring = m_localSelection;
     Selection* selection = &wiring->selection();
 
-    if (firstConnection(explorer)) {
+    {
         connect(explorer, &Explorer::currentFolderChanged, this,
                 [this](const QString& f) { m_currentLocalFolder = f; });
         connect(explorer, &Explorer::statusChanged, this, [this](const QString& count, const QString& size) {
@@ -48,11 +48,12 @@ void frmMainJVZ::connectPanes()
                 [this](const QPoint& at) { showContextMenu(m_ui.treeView1, at); });
         connect(explorer, &Explorer::beepAsked, this, &QApplication::beep);
     }
-    if (CatalogueAuthoring* authoring = m_authoring.get(); firstConnection(authoring)) {
+    {
+        CatalogueAuthoring* authoring = m_authoring.get();
         connect(authoring, &CatalogueAuthoring::packListChanged, this,
                 [this, authoring] { m_commands->switchCommand(Command::PackReset, !authoring->packListEmpty()); });
     }
-    if (firstConnection(selection)) {
+    {
         connect(selection, &Selection::selectionChanged, this, [this](const LocalSelectionFlags& offered) {
             m_commands->state().setLocalSelection(offered);
             m_commands->RefreshTransferCommands(offered.download); // applies the whole state
@@ -67,17 +68,6 @@ void frmMainJVZ::connectPanes()
         connect(&wiring->favourites(), &FavouritePaths::statusMessage, this,
                 [this](const QString& text) { m_ui.statusBar2->showMessage(text, m_statusMessageMs); });
     }
-}
-
-bool frmMainJVZ::firstConnection(QObject* pane)
-{
-    if (!pane)
-        return false;
-    m_connectedPanes.removeAll(QPointer<QObject>());
-    if (m_connectedPanes.contains(pane))
-        return false;
-    m_connectedPanes.append(pane);
-    return true;
 }
 
 // The commands of the selection the listing had go; a pick from Combo2 withdraws the download offer, and the

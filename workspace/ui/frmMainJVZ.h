@@ -162,10 +162,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The table of the panes' signals (and the command helpers') and what answers each; a pane is connected
-    // once, when it exists.
+    // The table of the local panes' signals and what answers each; run once, from the constructor.
     void connectPanes();
-    bool firstConnection(QObject* pane);
     void RefreshTerminalList();
     void localListingChanged(LocalListingChange change);
     void copyListNames();
@@ -191,7 +189,6 @@ private:
     int m_statusMessageMs; // how long a favourites message stands in the status bar
     uint8_t m_activityAsked = 1;
     QString m_currentLocalFolder;
-    QList<QPointer<QObject>> m_connectedPanes;
     std::unique_ptr<MBApplications> m_childProgram;
     MBLanguages m_language;
     std::unique_ptr<TraceBox> m_trace;
