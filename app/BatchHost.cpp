@@ -72,20 +72,23 @@ StartupMainWindow& BatchHost::mainWindow()
     // No window to choose a terminal in; an unattended run never asks.
     parts.selectUsbPort = [](int, const QString&, const QString&) { return QString(); };
     // The port installer's checks and trace lines, without its window.
-    parts.installPort = [this, &window](const QString& port) {
+    parts.installPort = [this, &window](const QString& port, QString& failure) {
         MBLanguages texts;
         texts.Copy(window.texts());
         texts.SetCurrentSection(QStringLiteral("FrmConfigComModem"));
-        for (const PortCheckStep& step : runPortChecks(port, m_connect->portCheckSystem())) {
+        for (const PortCheckStep& step : runPortChecks(port, m_services.portCheck)) {
             for (const QString& line : portCheckStepLines(step, texts))
                 window.AddTrace(line);
-            if (!step.passed)
+            if (!step.passed) {
+                failure = portCheckFailureText(step, texts);
                 return false;
+            }
         }
         return true;
     };
     m_connect = std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
-                                              *m_services.notifier, *m_services.ras, m_services.ports);
+                                              *m_services.notifier, *m_services.ras, m_services.ports,
+                                              m_services.portCheck);
     m_services.applyDialSettings(*m_state.settings.gIniFile);
     return window;
 }

@@ -26,7 +26,8 @@ QString phonebookPort(const AppState& state, SerialPortInventory& ports);
 class LinkConnect {
 public:
     LinkConnect(AppState& state, SessionWindow& window, SessionRuntime& session, ConnectWindowHooks parts,
-                MBLanguages& language, Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports);
+                MBLanguages& language, Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports,
+                PortCheckSystem& portCheck);
     ~LinkConnect();
 
     void TerminalConnect(bool modemSetupDone) { m_sequence->TerminalConnect(modemSetupDone); }
@@ -36,7 +37,7 @@ private:
     PrivatePhonebook m_phonebook;
     PrivatePhonebookConnect m_phonebookConnect;
     YeldrinUsbTerminalPorts m_usb;
-    LinuxPortCheckSystem m_portCheck;
+    PortCheckSystem& m_portCheck;
     std::unique_ptr<RuntimeConnectHost> m_host;
     std::unique_ptr<ConnectSequence> m_sequence;
 };

@@ -15,11 +15,11 @@ namespace jvz {
 
 ProgramConnect::ProgramConnect(AppState& state, frmMainJVZ& window, SessionWindow& sessionWindow,
                                SessionRuntime& session, Notifier& notifier, RasFunctions& ras,
-                               SerialPortInventory& ports)
+                               SerialPortInventory& ports, PortCheckSystem& portCheck)
     : m_window(window), m_sessionWindow(sessionWindow)
 {
     m_link = std::make_unique<LinkConnect>(state, sessionWindow, session, windowParts(), window.language(), notifier,
-                                           ras, ports);
+                                           ras, ports, portCheck);
 }
 
 ProgramConnect::~ProgramConnect() = default;
@@ -43,7 +43,7 @@ ConnectWindowHooks ProgramConnect::windowParts()
     parts.selectUsbPort = [this](int count, const QString& list, const QString& current) {
         return selectUsbPort(count, list, current);
     };
-    parts.installPort = [this](const QString& port) { return installPort(port); };
+    parts.installPort = [this](const QString& port, QString& failure) { return installPort(port, failure); };
     return parts;
 }
 
@@ -56,7 +56,7 @@ QString ProgramConnect::selectUsbPort(int count, const QString& list, const QStr
     return m_usbSelection->SelectedPort;
 }
 
-bool ProgramConnect::installPort(const QString& port)
+FrmConfigComModem& ProgramConnect::portInstaller()
 {
     if (!m_portInstaller) {
         // Its first use gives it the main window as owner.
@@ -64,7 +64,20 @@ bool ProgramConnect::installPort(const QString& port)
         m_portInstaller->setTrace([this](const QString& line) { m_window.traceBox().add(line); });
     }
     m_portInstaller->InitLanguage(m_window.language());
-    return m_portInstaller->InstallPort(port, &m_window);
+    return *m_portInstaller;
+}
+
+bool ProgramConnect::installPort(const QString& port, QString& failure)
+{
+    FrmConfigComModem& w = portInstaller();
+    const bool ready = w.InstallPort(port, &m_window);
+    failure = w.failureText();
+    return ready;
+}
+
+bool ProgramConnect::checkPort(const QString& port)
+{
+    return portInstaller().CheckPort(port, &m_window);
 }
 
 } // namespace jvz

@@ -10,6 +10,7 @@ namespace jvz {
 struct AppState;
 class FrmConfigComModem;
 class Notifier;
+class PortCheckSystem;
 class RasFunctions;
 class SerialPortInventory;
 class SessionRuntime;
@@ -22,16 +23,19 @@ class frmUsbSelection;
 class ProgramConnect {
 public:
     ProgramConnect(AppState& state, frmMainJVZ& window, SessionWindow& sessionWindow, SessionRuntime& session,
-                   Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports);
+                   Notifier& notifier, RasFunctions& ras, SerialPortInventory& ports, PortCheckSystem& portCheck);
     ~ProgramConnect();
 
     void TerminalConnect(bool modemSetupDone);
-    // The port checks of the port installer window; the Connection menu runs them too.
-    bool installPort(const QString& port);
+    // The port checks of the port installer window in the connect sequence; failure tells why they failed.
+    bool installPort(const QString& port, QString& failure);
+    // The Connection menu's port check: the window stays with what each check found until it is closed.
+    bool checkPort(const QString& port);
 
 private:
     ConnectWindowHooks windowParts();
     QString selectUsbPort(int count, const QString& list, const QString& current);
+    FrmConfigComModem& portInstaller();
 
     frmMainJVZ& m_window;
     SessionWindow& m_sessionWindow;

@@ -53,6 +53,7 @@ StartupMainWindow& ProgramHost::mainWindow()
                            .runner = m_services.runner,
                            .ports = m_services.ports,
                            .ras = *m_services.ras,
+                           .portCheck = m_services.portCheck,
                            .dialUp = m_services.dialer.get(),
                            .volumes = nullptr,
                            .connectSequence = {}},

@@ -13,6 +13,19 @@
 
 namespace jvz {
 
+namespace {
+
+// The demo's stand-in pppd carries the link over the demo terminal's pty alone and needs no kernel PPP: the pty
+// stands for its node there.
+QString kernelPppNode(const QString& demoPort)
+{
+    if (demoPort.isEmpty())
+        return QStringLiteral("/dev/ppp");
+    return demoPort.startsWith(QLatin1Char('/')) ? demoPort : QStringLiteral("/dev/") + demoPort;
+}
+
+} // namespace
+
 ProgramServices::ProgramServices(const QString& programFile, std::unique_ptr<Notifier> runNotifier,
                                  const RuntimeTimings& runTimings)
     : executablePath(programFile), timings(runTimings), notifier(std::move(runNotifier)),
@@ -20,6 +33,7 @@ ProgramServices::ProgramServices(const QString& programFile, std::unique_ptr<Not
                     ? std::make_unique<WithStandInPort>(machinePorts, qgetenv("JVZ_DEMO_PORT").toStdString())
                     : nullptr),
       ports(demoPorts ? *demoPorts : static_cast<SerialPortInventory&>(machinePorts)),
+      portCheck(QStringLiteral("/var/lock"), kernelPppNode(qEnvironmentVariable("JVZ_DEMO_PORT"))),
       dialer(std::make_unique<PppDialer>(runner, GetAppDataDir(), timings.ppp)),
       ras(std::make_unique<RasFunctions>(*dialer, *notifier, QFileInfo(executablePath).absolutePath())),
       ftp(timings.ftp), transport(timings.socketLingerMs)

@@ -10,6 +10,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPortInventory.h"
+#include "session/PortCheck.h"
 #include "session/TcpSessionTransport.h"
 
 #include <QString>
@@ -49,6 +50,7 @@ struct ProgramServices {
     // scripts/demo names its simulated terminal's pty in JVZ_DEMO_PORT: it is listed with the machine's ports.
     std::unique_ptr<SerialPortInventory> demoPorts;
     SerialPortInventory& ports;
+    LinuxPortCheckSystem portCheck;
     PosixProcessRunner runner;
     std::unique_ptr<PppDialer> dialer; // dropping it at the end of the run hangs up
     std::unique_ptr<RasFunctions> ras;

@@ -78,7 +78,8 @@ WindowAssembly::WindowAssembly(AppState& state, WindowServices platform, WindowH
                                        sessionState, *m_session, p.notifier, p.ftp, m_session->wininet());
 
     // link: the connect sequence and the Connection menu
-    m_connect = std::make_unique<ProgramConnect>(state, w, *m_sessionWindow, *m_session, p.notifier, p.ras, p.ports);
+    m_connect = std::make_unique<ProgramConnect>(state, w, *m_sessionWindow, *m_session, p.notifier, p.ras, p.ports,
+                                                 p.portCheck);
     wireLinkMenus();
 
     // dialogs and companion runs: files opened by type, viewers, the terminal identity window
@@ -111,7 +112,7 @@ void WindowAssembly::wireLinkMenus()
             },
         .refillConnections = [this] { fillConnectionList(*m_window->controls().comboDefaultConnection); },
         .phonebookPort = [this] { return phonebookPort(m_state, m_platform.ports); },
-        .checkPort = [this](const QString& port) { return m_connect->installPort(port); }});
+        .checkPort = [this](const QString& port) { return m_connect->checkPort(port); }});
     LinkMenus* menus = m_linkMenus.get();
     w.commands().wireCommand(Command::ConnectionConfig,
                              [menus, &w] { menus->MNU_Connection_Config_Click(*w.controls().comboDefaultConnection); });

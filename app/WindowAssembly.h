@@ -23,6 +23,7 @@ class FtpClient;
 class LinkMenus;
 class MainSessionWindow;
 class Notifier;
+class PortCheckSystem;
 class ProcessRunner;
 class ProgramConnect;
 class ProgramTransfers;
@@ -46,6 +47,7 @@ struct WindowServices {
     ProcessRunner& runner; // companion programs, the child program
     SerialPortInventory& ports;
     RasFunctions& ras;               // the dial-up functions over the link below
+    PortCheckSystem& portCheck;      // what the port checks ask of the machine
     DialUpLink* dialUp = nullptr;    // the session's dial-up link; none on a network-only run
     VolumeSource* volumes = nullptr; // the drives the local explorer and the favourites see; null: the system's
     // The link's set-up on Connect; empty for the program's own sequence (ports, phonebook, dial). A test

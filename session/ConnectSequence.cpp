@@ -264,9 +264,10 @@ void ConnectSequence::portUnknown(const QString& port, bool modemSetupDone)
         batch.gErrorText = QLatin1String(BatchText::PortUnknown) + QStringLiteral(": ") + port;
     host.trace(batch.gErrorText);
     // No device behind the name: there is nothing the port check could set up.
+    QString failure;
     if (!modemSetupDone && !port.isEmpty()) {
         host.setStatus(form("MSG_ConfiguringAndRetry"));
-        if (host.installPort(port)) {
+        if (host.installPort(port, failure)) {
             m_parts.phonebook.FindModemPorts();
             host.reportConnectionState(ConnectionState::ConnectAbandoned);
             m_rerunning = true;
@@ -274,9 +275,12 @@ void ConnectSequence::portUnknown(const QString& port, bool modemSetupDone)
             return;
         }
     }
+    // The failed check tells the technician, and a script's log, what to mend.
+    const QString cause = failure.isEmpty() ? QString() : kCrLf + failure;
+    batch.gErrorText += cause;
     if (!batch.gBatchMode && m_parts.settings.gDisplayMsg)
-        m_parts.notifier.message(QLatin1Char('\'') + port + QStringLiteral("' ") + form("MSG_PortUnknown"), QString(),
-                                 MessageIcon::Critical, MessageButtons::Ok);
+        m_parts.notifier.message(QLatin1Char('\'') + port + QStringLiteral("' ") + form("MSG_PortUnknown") + cause,
+                                 QString(), MessageIcon::Critical, MessageButtons::Ok);
     else if (batch.gBatchMode)
         m_parts.notifier.message(batch.gErrorText, QString(), MessageIcon::Critical, MessageButtons::Ok);
     endWithoutLink();

@@ -74,8 +74,9 @@ public:
     virtual void closeWarning() = 0;
     // The selection window for several USB terminals, modal; empty when the user cancelled.
     virtual QString selectUsbPort(int count, const QString& portList, const QString& current) = 0;
-    // The port check; true when the port is ready and the sequence may run again.
-    virtual bool installPort(const QString& port) = 0;
+    // The port check; true when the port is ready and the sequence may run again. On false, failure tells the
+    // failed check, what it found and its remedy (empty when nothing was checked).
+    virtual bool installPort(const QString& port, QString& failure) = 0;
 
     // Session runtime.
     virtual void resetSession() = 0;

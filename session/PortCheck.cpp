@@ -1,6 +1,7 @@
 #include "PortCheck.h"
 
 #include "PrivatePhonebook.h"
+#include "core/BatchErrorCode.h"
 #include "core/MBLanguages.h"
 #include "platform/FileReader.h"
 
@@ -111,10 +112,15 @@ std::optional<int64_t> LinuxPortCheckSystem::parseLockFile(const QByteArray& byt
     return ok && pid > 0 && pid <= 0x3fffffff ? std::optional<int64_t>(pid) : std::nullopt;
 }
 
+QString LinuxPortCheckSystem::lockFileName(const QString& deviceName)
+{
+    return QStringLiteral("LCK..") + deviceName.section(QLatin1Char('/'), -1);
+}
+
 std::optional<int64_t> LinuxPortCheckSystem::lockingProcess(const QString& deviceName)
 {
     QFile f;
-    if (!openRegularFile(f, m_lockFolder + QStringLiteral("/LCK..") + deviceName))
+    if (!openRegularFile(f, m_lockFolder + QLatin1Char('/') + lockFileName(deviceName)))
         return std::nullopt;
     const std::optional<int64_t> pid = parseLockFile(f.read(64));
     if (!pid)
@@ -130,24 +136,41 @@ std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& s
     std::vector<PortCheckStep> steps;
     const QString device = portDeviceName(port);
     const QString node = device.isEmpty() ? QString() : QStringLiteral("/dev/") + device;
-    auto step = [&](PortCheck check, bool passed, const QString& detail) {
-        steps.push_back({check, passed, detail});
+    auto step = [&](PortCheck check, bool passed, const QString& detail, PortFinding finding,
+                    const QString& subject) {
+        steps.push_back({check, passed, detail, finding, subject, std::nullopt});
         return passed;
     };
-    if (!step(PortCheck::DevicePresent, !node.isEmpty() && system.isCharacterDevice(node),
-              node.isEmpty() ? QStringLiteral("'%1' names no serial port").arg(port) : node))
+    if (node.isEmpty()) {
+        step(PortCheck::DevicePresent, false, QStringLiteral("'%1' names no serial port").arg(port),
+             PortFinding::NoSerialPort, port);
         return steps;
-    if (!step(PortCheck::DeviceAccess, system.canReadWrite(node), node))
+    }
+    const bool present = system.isCharacterDevice(node);
+    if (!step(PortCheck::DevicePresent, present, node, present ? PortFinding::Found : PortFinding::Missing, node))
+        return steps;
+    const bool access = system.canReadWrite(node);
+    if (!step(PortCheck::DeviceAccess, access, node, access ? PortFinding::ReadWrite : PortFinding::NoAccess, node))
         return steps;
     const QString pppd = system.findPppd();
-    if (!step(PortCheck::PppdUsable, !pppd.isEmpty() && system.isExecutable(pppd),
-              pppd.isEmpty() ? QStringLiteral("pppd is not on the search path") : pppd))
+    if (pppd.isEmpty()) {
+        step(PortCheck::PppdUsable, false, QStringLiteral("pppd is not on the search path"), PortFinding::NotOnPath,
+             QStringLiteral("pppd"));
         return steps;
-    if (!step(PortCheck::KernelPpp, system.kernelPppPresent(), QStringLiteral("/dev/ppp")))
+    }
+    const bool executable = system.isExecutable(pppd);
+    if (!step(PortCheck::PppdUsable, executable, pppd,
+              executable ? PortFinding::Found : PortFinding::NotExecutable, pppd))
+        return steps;
+    const QString pppNode = system.kernelPppNode();
+    const bool kernel = system.kernelPppPresent();
+    if (!step(PortCheck::KernelPpp, kernel, pppNode, kernel ? PortFinding::Found : PortFinding::Missing, pppNode))
         return steps;
     const std::optional<int64_t> holder = system.lockingProcess(device);
     step(PortCheck::PortNotLocked, !holder,
-         holder ? QStringLiteral("%1 is locked by process %2").arg(device).arg(*holder) : device);
+         holder ? QStringLiteral("%1 is locked by process %2").arg(device).arg(*holder) : device,
+         holder ? PortFinding::LockedBy : PortFinding::NotLocked, device);
+    steps.back().holder = holder;
     return steps;
 }
 
@@ -163,6 +186,73 @@ QStringList portCheckStepLines(const PortCheckStep& step, const MBLanguages& lan
             text(language.GetFormLabel(remedyKey(step.check)), remedy(step.check)),
             text(language.GetFormLabel(QStringLiteral("MSG_ERR_DuringModemComConfig")),
                  "The port could not be set up for the link.")};
+}
+
+namespace {
+
+const QString kInstallerSection = QStringLiteral("FrmConfigComModem");
+
+QString installerText(const MBLanguages& language, const char* key, const char* english)
+{
+    const QString text = language.GetFormLabel(QLatin1String(key), kInstallerSection);
+    return text.isEmpty() ? QLatin1String(english) : text;
+}
+
+} // namespace
+
+QString portCheckName(PortCheck check, const MBLanguages& language)
+{
+    const QString text = language.GetGeneralLabel(traceKey(check));
+    return text.isEmpty() ? QLatin1String(describe(check)) : text;
+}
+
+QString portCheckResult(const PortCheckStep& step, const MBLanguages& language)
+{
+    return step.passed ? installerText(language, "MSG_CheckPassed", "Passed")
+                       : installerText(language, "MSG_CheckFailed", "Failed");
+}
+
+QString portCheckFinding(const PortCheckStep& step, const MBLanguages& language)
+{
+    const auto after = [&](const char* key, const char* english) {
+        return step.subject + QLatin1Char(' ') + installerText(language, key, english);
+    };
+    switch (step.finding) {
+    case PortFinding::Found:
+        return step.subject;
+    case PortFinding::NoSerialPort:
+        return QLatin1Char('\'') + step.subject + QStringLiteral("' ") +
+               installerText(language, "MSG_FoundNoSerialPort", "names no serial port");
+    case PortFinding::Missing:
+        return after("MSG_FoundMissing", "is missing or is not a device");
+    case PortFinding::ReadWrite:
+        return after("MSG_FoundReadWrite", "can be read and written");
+    case PortFinding::NoAccess:
+        return after("MSG_FoundNoAccess", "cannot be read and written by this user");
+    case PortFinding::NotOnPath:
+        return after("MSG_FoundNotOnPath", "is not on the search path");
+    case PortFinding::NotExecutable:
+        return after("MSG_FoundNotExecutable", "is not executable");
+    case PortFinding::NotLocked:
+        return after("MSG_FoundNotLocked", "is not locked");
+    case PortFinding::LockedBy:
+        return after("MSG_FoundLockedBy", "is locked by process") + QLatin1Char(' ') +
+               QString::number(step.holder.value_or(0));
+    }
+    return step.subject;
+}
+
+QString portCheckRemedy(PortCheck check, const MBLanguages& language)
+{
+    const QString text = language.GetFormLabel(remedyKey(check), kInstallerSection);
+    return text.isEmpty() ? QLatin1String(remedy(check)) : text;
+}
+
+QString portCheckFailureText(const PortCheckStep& step, const MBLanguages& language)
+{
+    return installerText(language, "MSG_FailedCheck", "Failed check: ") + portCheckName(step.check, language) +
+           kCrLf + installerText(language, "MSG_Found", "Found: ") + portCheckFinding(step, language) + kCrLf +
+           installerText(language, "MSG_WhatToDo", "What to do: ") + portCheckRemedy(step.check, language);
 }
 
 } // namespace jvz

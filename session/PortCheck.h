@@ -39,6 +39,8 @@ public:
     virtual QString findPppd() = 0;
     virtual bool isExecutable(const QString& path) = 0;
     virtual bool kernelPppPresent() = 0;
+    // The node kernelPppPresent looks at, as the user is told.
+    virtual QString kernelPppNode() const { return QStringLiteral("/dev/ppp"); }
     // The live process that holds the port's lock file, if any (a stale lock does not count).
     virtual std::optional<int64_t> lockingProcess(const QString& deviceName) = 0;
 };
@@ -58,7 +60,11 @@ public:
     QString findPppd() override;
     bool isExecutable(const QString& path) override;
     bool kernelPppPresent() override;
+    QString kernelPppNode() const override { return m_pppNode; }
     std::optional<int64_t> lockingProcess(const QString& deviceName) override;
+
+    // The lock file pppd takes for a device: named after the device's last path part ("pts/3": LCK..3).
+    static QString lockFileName(const QString& deviceName);
 
     // The pid a UUCP lock file holds: ten ASCII digits (with blanks) or a 4-byte binary number.
     static std::optional<int64_t> parseLockFile(const QByteArray& bytes);
@@ -68,10 +74,26 @@ private:
     QString m_pppNode;
 };
 
+// What a step found, as the user is told it.
+enum class PortFinding {
+    Found,         // subject: the node or program found
+    NoSerialPort,  // subject: the text given as the port
+    Missing,       // subject: the node looked for
+    ReadWrite,     // subject: the node
+    NoAccess,      // subject: the node
+    NotOnPath,     // pppd nowhere on PATH
+    NotExecutable, // subject: the pppd found
+    NotLocked,     // subject: the device
+    LockedBy,      // subject: the device; holder: the process
+};
+
 struct PortCheckStep {
     PortCheck check;
     bool passed = false;
     QString detail; // what was found, for the trace
+    PortFinding finding = PortFinding::Found;
+    QString subject;
+    std::optional<int64_t> holder;
 };
 
 // Runs the checks in order for a port ("ttyACM0" or "/dev/ttyACM0"); stops after the first failure.
@@ -80,5 +102,14 @@ std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& s
 // The trace lines of one step: its name and what was found; after a failure also the remedy and the
 // installer's failure text. language reads the port installer's texts (its section first, then [General]).
 QStringList portCheckStepLines(const PortCheckStep& step, const MBLanguages& language);
+
+// The texts the user reads, from the port installer's section of language (English when a key is missing): the
+// step's name, its result word, what it found and its remedy.
+QString portCheckName(PortCheck check, const MBLanguages& language);
+QString portCheckResult(const PortCheckStep& step, const MBLanguages& language);
+QString portCheckFinding(const PortCheckStep& step, const MBLanguages& language);
+QString portCheckRemedy(PortCheck check, const MBLanguages& language);
+// The failed step told in three lines: which check, what it found, what to do.
+QString portCheckFailureText(const PortCheckStep& step, const MBLanguages& language);
 
 } // namespace jvz

@@ -82,9 +82,9 @@ QString RuntimeConnectHost::selectUsbPort(int count, const QString& portList, co
     return m_parts.selectUsbPort ? m_parts.selectUsbPort(count, portList, current) : QString();
 }
 
-bool RuntimeConnectHost::installPort(const QString& port)
+bool RuntimeConnectHost::installPort(const QString& port, QString& failure)
 {
-    return m_parts.installPort && m_parts.installPort(port);
+    return m_parts.installPort && m_parts.installPort(port, failure);
 }
 
 void RuntimeConnectHost::resetSession()

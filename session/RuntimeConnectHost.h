@@ -22,8 +22,8 @@ struct ConnectWindowHooks {
     std::function<void(bool)> setBusyCursor;
     // The USB selection window, modal; empty when cancelled.
     std::function<QString(int count, const QString& list, const QString& current)> selectUsbPort;
-    // The port installer window; true when the port is ready.
-    std::function<bool(const QString& port)> installPort;
+    // The port installer window; true when the port is ready, else failure tells why.
+    std::function<bool(const QString& port, QString& failure)> installPort;
 };
 
 class RuntimeConnectHost : public ConnectHost {
@@ -44,7 +44,7 @@ public:
     void showWarning(const QString& text) override;
     void closeWarning() override;
     QString selectUsbPort(int count, const QString& portList, const QString& current) override;
-    bool installPort(const QString& port) override;
+    bool installPort(const QString& port, QString& failure) override;
     void resetSession() override;
     void setSocketInUse(bool inUse) override;
     void setLastSocketState(int16_t state) override;

@@ -10,6 +10,7 @@
 #include "InProcessBatch.h"
 #include "ProgramFolderCopy.h"
 #include "RowName.h"
+#include "ScopedPath.h"
 #include "ScriptedTerminalPeer.h"
 #include "StandInPppd.h"
 #include "TestEnv.h"
@@ -25,6 +26,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <optional>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -265,16 +267,41 @@ TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
     EXPECT_EQ(o.err.count("dialling"), 2) << o.err.toStdString();
 }
 
-TEST_F(BatchEndToEnd, PortOptionNamingNoDeviceEndsWithPortUnknown)
+// A port that cannot carry the link ends the run with -19; its result file tells which check failed, what it
+// found and what to do, in the shipped texts, and nothing is dialled.
+TEST_F(BatchEndToEnd, PortThatFailsItsCheckEndsWithPortUnknownAndTheCause)
 {
+    const QString pty = m_pty.name();
+    const struct {
+        const char* what;
+        QString port;    // the port option
+        QString path;    // PATH for the run; empty: the stand-in pppd's
+        QString result;  // the whole result file
+    } cases[] = {
+        {"device missing", QStringLiteral("/dev/ttyJVZNOSUCH7"), QString(),
+         QStringLiteral("-19\r\nCOM port unknown: ttyJVZNOSUCH7\r\n"
+                        "Failed check: Port device present\r\n"
+                        "Found: /dev/ttyJVZNOSUCH7 is missing or is not a device\r\n"
+                        "What to do: Plug the terminal in and check its cable or choose its port again.\r\n")},
+        {"pppd missing from PATH", QStringLiteral("/dev/") + pty, QStringLiteral("/usr/bin:/bin"),
+         QStringLiteral("-19\r\nCOM port unknown: /dev/") + pty +
+             QStringLiteral("\r\nFailed check: pppd found\r\n"
+                            "Found: pppd is not on the search path\r\n"
+                            "What to do: Install the ppp package: pppd must be on the search path and executable.\r\n")},
+    };
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
-    const auto o =
-        runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x/dev/ttyJVZNOSUCH7")});
-    ASSERT_TRUE(o.ended) << o.err.toStdString();
-    const std::string result = m_program.result();
-    std::cout << "ResBatch.txt with a port that does not exist:\n" << result << std::endl;
-    EXPECT_EQ(result, "-19\r\nCOM port unknown: ttyJVZNOSUCH7\r\n") << o.err.toStdString();
-    EXPECT_EQ(m_pppd.pid(), 0) << "nothing was dialled";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<jvztest::ScopedPath> path;
+        if (!c.path.isEmpty())
+            path.emplace(c.path);
+        const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n"), QStringLiteral("-x") + c.port});
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        const std::string result = m_program.result();
+        std::cout << "ResBatch.txt, " << c.what << ":\n" << result << std::endl;
+        EXPECT_EQ(result, c.result.toStdString()) << o.err.toStdString();
+        EXPECT_EQ(m_pppd.pid(), 0) << "nothing was dialled";
+    }
 }
 
 // A terminal whose FTP side fails the activity file's fetch in a way that ends the session: the run ends at

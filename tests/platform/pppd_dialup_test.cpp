@@ -1,3 +1,4 @@
+#include "ScopedPath.h"
 #include "StandInPppd.h"
 #include "noqt/TestEnv.h"
 #include "noqt/TimeBound.h"
@@ -14,15 +15,7 @@ using namespace jvz;
 
 namespace {
 
-// PATH for one test, restored afterwards.
-class ScopedPath {
-public:
-    explicit ScopedPath(const QString& path) : m_saved(qgetenv("PATH")) { qputenv("PATH", QFile::encodeName(path)); }
-    ~ScopedPath() { qputenv("PATH", m_saved); }
-
-private:
-    QByteArray m_saved;
-};
+using jvztest::ScopedPath;
 
 QByteArray procFile(long long pid, const char* name)
 {

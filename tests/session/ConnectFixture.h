@@ -51,9 +51,10 @@ public:
         m_events << QStringLiteral("select %1 %2 %3").arg(count).arg(list, current);
         return selection;
     }
-    bool installPort(const QString& p) override
+    bool installPort(const QString& p, QString& failure) override
     {
         m_events << QStringLiteral("install ") + p;
+        failure = installFailure;
         const bool ok = installAnswers.empty() ? false : installAnswers.front();
         if (!installAnswers.empty())
             installAnswers.pop_front();
@@ -93,6 +94,7 @@ public:
     bool warningShown = false;
     QString selection;
     std::deque<bool> installAnswers;
+    QString installFailure; // what a failed install says
     bool socketInUse = false;
     int16_t lastSocketState = -1;
     QString listenError;

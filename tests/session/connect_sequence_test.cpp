@@ -424,12 +424,41 @@ TEST_F(TerminalConnectTest, ConnectClickedWhileTheSequenceRunsIsIgnored)
 
 TEST_F(TerminalConnectTest, InteractiveUnknownPortAfterAFailedCheckShowsTheBox)
 {
-    f.phonebook.modems = str("ttyS9,");
+    // What the failed check said follows the box's own text, and the run's message the same way.
+    const struct {
+        const char* what;
+        const char* failure;
+        const char* box;
+    } cases[] = {
+        {"the check says nothing", "", "'ttyJVZ0' [MSG_PortUnknown]"},
+        {"the check names its cause", "Failed check: Port free\r\nFound: ttyJVZ0 is locked by process 77",
+         "'ttyJVZ0' [MSG_PortUnknown]\r\nFailed check: Port free\r\nFound: ttyJVZ0 is locked by process 77"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ConnectFixture g;
+        g.phonebook.modems = str("ttyS9,");
+        g.host.installFailure = QString::fromLatin1(c.failure);
+        g.sequence->TerminalConnect(false);
+        ASSERT_EQ(g.notifier.shown.size(), 1u);
+        EXPECT_EQ(g.notifier.shown[0].text, QString::fromLatin1(c.box));
+        EXPECT_EQ(g.notifier.shown[0].icon, jvz::MessageIcon::Critical);
+        EXPECT_EQ(g.host.status, str("[TerminalState][NoConnected]"));
+        EXPECT_EQ(g.batch.gErrorText,
+                  str("COM port unknown: ttyJVZ0") + (*c.failure ? str("\r\n") + QString::fromLatin1(c.failure) : QString()));
+    }
+}
+
+TEST_F(TerminalConnectTest, BatchRunTellsTheFailedCheckInItsMessageWithoutABox)
+{
+    f.batch.gBatchMode = true;
+    f.batch.gComPort = str("ttyJVZ404");
+    f.host.installFailure = str("Failed check: Port device present");
     f.sequence->TerminalConnect(false);
-    ASSERT_EQ(f.notifier.shown.size(), 1u);
-    EXPECT_EQ(f.notifier.shown[0].text, str("'ttyJVZ0' [MSG_PortUnknown]"));
-    EXPECT_EQ(f.notifier.shown[0].icon, jvz::MessageIcon::Critical);
-    EXPECT_EQ(f.host.status, str("[TerminalState][NoConnected]"));
+    EXPECT_EQ(f.batch.code(), BatchCode::PortUnknown);
+    EXPECT_EQ(f.batch.gErrorText, str("COM port unknown: ttyJVZ404\r\nFailed check: Port device present"));
+    ASSERT_EQ(f.notifier.shown.size(), 1u); // the console notifier: standard error, no box
+    EXPECT_EQ(f.notifier.shown[0].text, f.batch.gErrorText);
 }
 
 TEST_F(TerminalConnectTest, PhonebookWriteRefusalInABatchRunNamesThePort)

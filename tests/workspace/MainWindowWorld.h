@@ -18,6 +18,7 @@
 #include "core/TerminalSession.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPortInventory.h"
+#include "session/PortCheck.h"
 #include "session/RasFunctions.h"
 #include "session/SessionRuntime.h"
 #include "workspace/ui/frmMainJVZ.h"
@@ -133,6 +134,7 @@ public:
                                 .runner = processes,
                                 .ports = ports,
                                 .ras = *ras,
+                                .portCheck = portCheck ? *portCheck : machinePortCheck,
                                 .dialUp = realDialUp || dialUpLink ? &link : nullptr,
                                 .volumes = volumes,
                                 .connectSequence = connectSequence,
@@ -164,6 +166,9 @@ public:
     FakeUserSettingsStore store;
     RefusingProcessRunner runner;
     jvz::FixedSerialPortInventory ports;
+    // Set before build for the port checks' answers; null: the machine's own, read only.
+    jvz::PortCheckSystem* portCheck = nullptr;
+    jvz::LinuxPortCheckSystem machinePortCheck;
     jvz::RuntimeTimings timings;
     jvz::VolumeSource* volumes = nullptr; // null: the machine's own (read only)
     bool dialUpLink = false;
