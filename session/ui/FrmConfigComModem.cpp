@@ -5,6 +5,7 @@
 #include "core/ui/GetAllFormLabel.h"
 #include "platform/NestedWait.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -152,6 +153,17 @@ void FrmConfigComModem::showSteps(const QString& port, const std::vector<PortChe
     m_message->setText(formText("MSG_Message1", "Checking the port ") + port + kCrLf +
                        (ready ? formText("MSG_AllChecksPassed", "Every check passed: the port can carry the link.")
                               : formText("MSG_ERR_DuringModemComConfig", "The port could not be set up for the link.")));
+    // Wide enough for what was found, so no finding is cut short.
+    int needed = 2 * m_checks->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const QFontMetrics metrics(m_checks->font());
+    for (int c = 0; c < m_checks->columnCount(); ++c) {
+        int column = m_checks->header()->sectionSizeHint(c);
+        for (int i = 0; i < m_checks->topLevelItemCount(); ++i)
+            column = std::max(column, metrics.horizontalAdvance(m_checks->topLevelItem(i)->text(c)));
+        needed += column + 16; // the cell's margins
+    }
+    if (needed > width())
+        resize(needed, height());
     if (!ready) {
         m_remedy->setText(formText("MSG_WhatToDo", "What to do: ") + portCheckRemedy(steps.back().check, m_language));
         m_remedy->show();

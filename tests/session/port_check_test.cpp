@@ -45,18 +45,25 @@ struct CheckCase {
     std::function<void(FakePortSystem&)> setUp;
     int steps; // steps run
     std::optional<PortCheck> failing;
+    const char* found; // what the last step found, as the user reads it in English
 };
 
 const CheckCase kCases[] = {
-    {"everything in place", [](FakePortSystem&) {}, 5, std::nullopt},
-    {"device missing", [](FakePortSystem& s) { s.present = false; }, 1, PortCheck::DevicePresent},
-    {"no access", [](FakePortSystem& s) { s.access = false; }, 2, PortCheck::DeviceAccess},
-    {"no pppd on PATH", [](FakePortSystem& s) { s.pppd.clear(); }, 3, PortCheck::PppdUsable},
-    {"pppd not executable", [](FakePortSystem& s) { s.executable = false; }, 3, PortCheck::PppdUsable},
-    {"no kernel PPP", [](FakePortSystem& s) { s.kernelPpp = false; }, 4, PortCheck::KernelPpp},
-    {"locked by a live process", [](FakePortSystem& s) { s.holder = 4321; }, 5, PortCheck::PortNotLocked},
+    {"everything in place", [](FakePortSystem&) {}, 5, std::nullopt, "ttyACM0 is not locked"},
+    {"device missing", [](FakePortSystem& s) { s.present = false; }, 1, PortCheck::DevicePresent,
+     "/dev/ttyACM0 is missing or is not a device"},
+    {"no access", [](FakePortSystem& s) { s.access = false; }, 2, PortCheck::DeviceAccess,
+     "/dev/ttyACM0 cannot be read and written by this user"},
+    {"no pppd on PATH", [](FakePortSystem& s) { s.pppd.clear(); }, 3, PortCheck::PppdUsable,
+     "pppd is not on the search path"},
+    {"pppd not executable", [](FakePortSystem& s) { s.executable = false; }, 3, PortCheck::PppdUsable,
+     "/usr/sbin/pppd is not executable"},
+    {"no kernel PPP", [](FakePortSystem& s) { s.kernelPpp = false; }, 4, PortCheck::KernelPpp,
+     "/dev/ppp is missing or is not a device"},
+    {"locked by a live process", [](FakePortSystem& s) { s.holder = 4321; }, 5, PortCheck::PortNotLocked,
+     "ttyACM0 is locked by process 4321"},
     {"first failure wins", [](FakePortSystem& s) { s.access = false, s.kernelPpp = false, s.holder = 1; }, 2,
-     PortCheck::DeviceAccess},
+     PortCheck::DeviceAccess, "/dev/ttyACM0 cannot be read and written by this user"},
 };
 
 TEST(PortChecks, RunInOrderAndStopAtTheFirstFailure)
@@ -84,6 +91,31 @@ TEST(PortChecks, RunInOrderAndStopAtTheFirstFailure)
     system.holder = holder;
     EXPECT_EQ(runPortChecks(QStringLiteral("ttyUSB2"), system).back().detail,
               QStringLiteral("ttyUSB2 is locked by process 4321"));
+}
+
+// What the technician reads: the finding of the last step, and for a failure the three lines of the box and of
+// an unattended run's result, from the shipped texts.
+TEST(PortChecks, FindingsAndFailureTextsComeFromTheShippedTexts)
+{
+    MBLanguages table;
+    table.init(jvztest::sourceDir() + QStringLiteral("/data/files/JVZ.lng"), 1);
+    for (const CheckCase& c : kCases) {
+        SCOPED_TRACE(c.what);
+        FakePortSystem system;
+        c.setUp(system);
+        const std::vector<PortCheckStep> steps = runPortChecks(QStringLiteral("ttyACM0"), system);
+        EXPECT_EQ(portCheckFinding(steps.back(), table), QLatin1String(c.found));
+        if (!c.failing)
+            continue;
+        EXPECT_EQ(portCheckResult(steps.back(), table), QStringLiteral("Failed"));
+        EXPECT_EQ(portCheckFailureText(steps.back(), table),
+                  QStringLiteral("Failed check: ") + table.GetGeneralLabel(traceKey(*c.failing)) +
+                      QStringLiteral("\r\nFound: ") + QLatin1String(c.found) + QStringLiteral("\r\nWhat to do: ") +
+                      table.GetFormLabel(remedyKey(*c.failing), QStringLiteral("FrmConfigComModem")));
+    }
+    FakePortSystem system;
+    const std::vector<PortCheckStep> notAPort = runPortChecks(QStringLiteral("../etc"), system);
+    EXPECT_EQ(portCheckFinding(notAPort.front(), table), QStringLiteral("'../etc' names no serial port"));
 }
 
 TEST(PortChecks, InstallerWindowTracesEachStepAndTheRemedyOfTheFailure)
@@ -238,6 +270,10 @@ TEST_F(LinuxPortSystemTest, OnlyALiveProcessHoldsTheLock)
         }
         EXPECT_EQ(system.lockingProcess(QStringLiteral("ttyJVZTEST3")), c.holder);
     }
+    // pppd names a pseudo-terminal's lock after its last part: pts/7 is held through LCK..7.
+    ASSERT_TRUE(jvztest::writeFileBytes((m_folder + QStringLiteral("/LCK..7")).toStdString(),
+                                        QByteArray::number(live).rightJustified(10, ' ').toStdString() + "\n"));
+    EXPECT_EQ(system.lockingProcess(QStringLiteral("pts/7")), live);
 }
 
 } // namespace
