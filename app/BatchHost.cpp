@@ -86,9 +86,9 @@ StartupMainWindow& BatchHost::mainWindow()
         }
         return true;
     };
-    m_connect = std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
-                                              *m_services.notifier, *m_services.ras, m_services.ports,
-                                              m_services.portCheck);
+    m_connect =
+        std::make_unique<LinkConnect>(m_state, window, *m_session, std::move(parts), window.texts(),
+                                      *m_services.notifier, *m_services.ras, m_services.ports, m_services.portCheck);
     m_services.applyDialSettings(*m_state.settings.gIniFile);
     return window;
 }

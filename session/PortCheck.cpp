@@ -136,8 +136,7 @@ std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& s
     std::vector<PortCheckStep> steps;
     const QString device = portDeviceName(port);
     const QString node = device.isEmpty() ? QString() : QStringLiteral("/dev/") + device;
-    auto step = [&](PortCheck check, bool passed, const QString& detail, PortFinding finding,
-                    const QString& subject) {
+    auto step = [&](PortCheck check, bool passed, const QString& detail, PortFinding finding, const QString& subject) {
         steps.push_back({check, passed, detail, finding, subject, std::nullopt});
         return passed;
     };
@@ -159,8 +158,8 @@ std::vector<PortCheckStep> runPortChecks(const QString& port, PortCheckSystem& s
         return steps;
     }
     const bool executable = system.isExecutable(pppd);
-    if (!step(PortCheck::PppdUsable, executable, pppd,
-              executable ? PortFinding::Found : PortFinding::NotExecutable, pppd))
+    if (!step(PortCheck::PppdUsable, executable, pppd, executable ? PortFinding::Found : PortFinding::NotExecutable,
+              pppd))
         return steps;
     const QString pppNode = system.kernelPppNode();
     const bool kernel = system.kernelPppPresent();
@@ -250,8 +249,8 @@ QString portCheckRemedy(PortCheck check, const MBLanguages& language)
 
 QString portCheckFailureText(const PortCheckStep& step, const MBLanguages& language)
 {
-    return installerText(language, "MSG_FailedCheck", "Failed check: ") + portCheckName(step.check, language) +
-           kCrLf + installerText(language, "MSG_Found", "Found: ") + portCheckFinding(step, language) + kCrLf +
+    return installerText(language, "MSG_FailedCheck", "Failed check: ") + portCheckName(step.check, language) + kCrLf +
+           installerText(language, "MSG_Found", "Found: ") + portCheckFinding(step, language) + kCrLf +
            installerText(language, "MSG_WhatToDo", "What to do: ") + portCheckRemedy(step.check, language);
 }
 

@@ -79,8 +79,8 @@ void FrmConfigComModem::InitLanguage(const MBLanguages& language)
     m_language.Copy(language);
     GetAllFormLabel(m_language, *this);
     // Screen readers name each control; the button says what its caption says.
-    for (QWidget* w : {static_cast<QWidget*>(m_message), static_cast<QWidget*>(m_checks),
-                       static_cast<QWidget*>(m_remedy)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_message), static_cast<QWidget*>(m_checks), static_cast<QWidget*>(m_remedy)}) {
         const QString text = m_language.GetFormLabel(QStringLiteral("ToolTipText") + w->objectName());
         if (!text.isEmpty())
             w->setAccessibleName(text);
@@ -151,8 +151,9 @@ void FrmConfigComModem::showSteps(const QString& port, const std::vector<PortChe
 {
     const bool ready = std::all_of(steps.begin(), steps.end(), [](const PortCheckStep& s) { return s.passed; });
     m_message->setText(formText("MSG_Message1", "Checking the port ") + port + kCrLf +
-                       (ready ? formText("MSG_AllChecksPassed", "Every check passed: the port can carry the link.")
-                              : formText("MSG_ERR_DuringModemComConfig", "The port could not be set up for the link.")));
+                       (ready
+                            ? formText("MSG_AllChecksPassed", "Every check passed: the port can carry the link.")
+                            : formText("MSG_ERR_DuringModemComConfig", "The port could not be set up for the link.")));
     // Wide enough for what was found, so no finding is cut short.
     int needed = 2 * m_checks->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
     const QFontMetrics metrics(m_checks->font());

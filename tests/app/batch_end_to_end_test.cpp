@@ -14,6 +14,7 @@
 #include "ScriptedTerminalPeer.h"
 #include "StandInPppd.h"
 #include "TestEnv.h"
+#include "TestPty.h"
 #include "core/MbFileIni.h"
 
 #include <QDir>
@@ -38,27 +39,6 @@ namespace {
 const QHostAddress kProgramAddress(QStringLiteral("127.0.0.1"));
 const QHostAddress kTerminalAddress(QStringLiteral("127.0.0.2"));
 constexpr int kRunBoundMs = 75000;
-
-// A pty standing for the terminal's port: the stand-in pppd never opens it, and no device of the machine is used.
-class Pty {
-public:
-    Pty()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
-            m_name = QString::fromLocal8Bit(::ptsname(m_master)).mid(5); // "pts/N"
-    }
-    ~Pty()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    const QString& name() const { return m_name; }
-
-private:
-    int m_master = -1;
-    QString m_name;
-};
 
 quint16 freeLoopbackPort()
 {
@@ -187,7 +167,7 @@ protected:
             timings);
     }
 
-    Pty m_pty;
+    jvztest::TestPty m_pty;
     jvztest::StandInPppd m_pppd;
     ProgramFolder m_program{m_pty.name()};
     QString m_catalogFolder = QString::fromStdString(jvztest::makeScratchDir("catalog"));
@@ -274,9 +254,9 @@ TEST_F(BatchEndToEnd, PortThatFailsItsCheckEndsWithPortUnknownAndTheCause)
     const QString pty = m_pty.name();
     const struct {
         const char* what;
-        QString port;    // the port option
-        QString path;    // PATH for the run; empty: the stand-in pppd's
-        QString result;  // the whole result file
+        QString port;   // the port option
+        QString path;   // PATH for the run; empty: the stand-in pppd's
+        QString result; // the whole result file
     } cases[] = {
         {"device missing", QStringLiteral("/dev/ttyJVZNOSUCH7"), QString(),
          QStringLiteral("-19\r\nCOM port unknown: ttyJVZNOSUCH7\r\n"
@@ -285,9 +265,10 @@ TEST_F(BatchEndToEnd, PortThatFailsItsCheckEndsWithPortUnknownAndTheCause)
                         "What to do: Plug the terminal in and check its cable or choose its port again.\r\n")},
         {"pppd missing from PATH", QStringLiteral("/dev/") + pty, QStringLiteral("/usr/bin:/bin"),
          QStringLiteral("-19\r\nCOM port unknown: /dev/") + pty +
-             QStringLiteral("\r\nFailed check: pppd found\r\n"
-                            "Found: pppd is not on the search path\r\n"
-                            "What to do: Install the ppp package: pppd must be on the search path and executable.\r\n")},
+             QStringLiteral(
+                 "\r\nFailed check: pppd found\r\n"
+                 "Found: pppd is not on the search path\r\n"
+                 "What to do: Install the ppp package: pppd must be on the search path and executable.\r\n")},
     };
     const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
     for (const auto& c : cases) {

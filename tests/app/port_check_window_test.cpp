@@ -12,6 +12,7 @@
 #include "ScopedPath.h"
 #include "StandInPppd.h"
 #include "TestEnv.h"
+#include "TestPty.h"
 #include "session/PortCheck.h"
 
 #include <QAction>
@@ -24,11 +25,10 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
-#include <ostream>
-#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <unistd.h>
 
 using namespace jvz;
@@ -37,19 +37,15 @@ namespace {
 
 constexpr int kBoundMs = 10000;
 
-QString screenshotFolder()
-{
-    const QString folder = jvztest::binDir() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    return folder;
-}
-
 // The machine's own checks in a test's lock folder, the pty standing for the kernel's PPP node (which a
 // container may lack); a refused access is the one answer a root test cannot get from the machine.
 class TestPortCheck : public LinuxPortCheckSystem {
 public:
     TestPortCheck(const QString& lockFolder, const QString& pppNode) : LinuxPortCheckSystem(lockFolder, pppNode) {}
-    bool canReadWrite(const QString& node) override { return !refuseAccess && LinuxPortCheckSystem::canReadWrite(node); }
+    bool canReadWrite(const QString& node) override
+    {
+        return !refuseAccess && LinuxPortCheckSystem::canReadWrite(node);
+    }
     bool refuseAccess = false;
 };
 
@@ -108,8 +104,7 @@ const WindowRow kRows[] = {
      "Checking the port ttyJVZNOSUCH7\nThe port could not be set up for the link.",
      {{"Port device present", "Failed", "/dev/ttyJVZNOSUCH7 is missing or is not a device"}},
      "What to do: Plug the terminal in and check its cable or choose its port again.",
-     {"Port device present: /dev/ttyJVZNOSUCH7",
-      "Plug the terminal in and check its cable or choose its port again.",
+     {"Port device present: /dev/ttyJVZNOSUCH7", "Plug the terminal in and check its cable or choose its port again.",
       "The port could not be set up for the link.", "Closing..."},
      "'ttyJVZNOSUCH7' is not a port that can reach the terminal\n"
      "Failed check: Port device present\n"
@@ -192,16 +187,7 @@ void PrintTo(const WindowRow& row, std::ostream* out)
 
 class PortCheckWindow : public ::testing::TestWithParam<WindowRow> {
 protected:
-    void SetUp() override
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(m_master, 0);
-        ASSERT_EQ(::grantpt(m_master), 0);
-        ASSERT_EQ(::unlockpt(m_master), 0);
-        m_node = QString::fromLocal8Bit(::ptsname(m_master));
-        m_pty = m_node.mid(5);
-    }
-    void TearDown() override { ::close(m_master); }
+    void SetUp() override { ASSERT_FALSE(m_node.isEmpty()); }
 
     QString filled(const char* text) const
     {
@@ -224,9 +210,9 @@ protected:
         return lines;
     }
 
-    int m_master = -1;
-    QString m_node;
-    QString m_pty;
+    jvztest::TestPty m_port;
+    QString m_node = m_port.node();
+    QString m_pty = m_port.name();
     QString m_pppdPath;
     QString m_locks = QString::fromStdString(jvztest::makeScratchDir("locks"));
 };
@@ -290,10 +276,10 @@ TEST_P(PortCheckWindow, ShowsEachCheckUntilClosedAndTheConnectBoxNamesTheCause)
                              static_cast<const QWidget*>(remedy), static_cast<const QWidget*>(close)})
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
     EXPECT_EQ(close->text(), row.language == 1 ? QStringLiteral("Close") : QStringLiteral("Fermer"));
-    EXPECT_EQ(checks->headerItem()->text(0), row.language == 1 ? QStringLiteral("Check") : QStringLiteral("Vérification"));
+    EXPECT_EQ(checks->headerItem()->text(0),
+              row.language == 1 ? QStringLiteral("Check") : QStringLiteral("Vérification"));
 
-    QDir().mkpath(screenshotFolder());
-    EXPECT_TRUE(dialog->grab().save(screenshotFolder() + QStringLiteral("/port_check_") +
+    EXPECT_TRUE(dialog->grab().save(jvztest::screenshotFolder() + QStringLiteral("/port_check_") +
                                     QString::fromLatin1(row.what).replace(u' ', u'_') + QStringLiteral(".png")));
 
     // The keyboard reaches every control; the Close button has the focus.

@@ -444,8 +444,8 @@ TEST_F(TerminalConnectTest, InteractiveUnknownPortAfterAFailedCheckShowsTheBox)
         EXPECT_EQ(g.notifier.shown[0].text, QString::fromLatin1(c.box));
         EXPECT_EQ(g.notifier.shown[0].icon, jvz::MessageIcon::Critical);
         EXPECT_EQ(g.host.status, str("[TerminalState][NoConnected]"));
-        EXPECT_EQ(g.batch.gErrorText,
-                  str("COM port unknown: ttyJVZ0") + (*c.failure ? str("\r\n") + QString::fromLatin1(c.failure) : QString()));
+        EXPECT_EQ(g.batch.gErrorText, str("COM port unknown: ttyJVZ0") +
+                                          (*c.failure ? str("\r\n") + QString::fromLatin1(c.failure) : QString()));
     }
 }
 

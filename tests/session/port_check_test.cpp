@@ -1,5 +1,6 @@
 #include "Paths.h"
 #include "StandInPppd.h"
+#include "TestPty.h"
 #include "noqt/TestEnv.h"
 #include "platform/ProcessRunner.h"
 #include "session/PortCheck.h"
@@ -190,19 +191,10 @@ TEST(PortChecks, InstallerTextsComeFromTheLanguageFile)
 
 class LinuxPortSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // A pty this test opens stands for a port: never a device of the machine.
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(m_master, 0);
-        ASSERT_EQ(::grantpt(m_master), 0);
-        ASSERT_EQ(::unlockpt(m_master), 0);
-        m_pty = QString::fromLocal8Bit(::ptsname(m_master));
-    }
-    void TearDown() override { ::close(m_master); }
+    void SetUp() override { ASSERT_FALSE(m_pty.isEmpty()); }
 
-    int m_master = -1;
-    QString m_pty;
+    jvztest::TestPty m_port;
+    QString m_pty = m_port.node();
     QString m_folder = QString::fromStdString(jvztest::makeScratchDir("ports"));
 };
 

@@ -1,5 +1,6 @@
 #include "Paths.h"
 
+#include <QDir>
 #include <QtGlobal>
 
 namespace jvztest {
@@ -12,6 +13,13 @@ QString binDir()
 QString sourceDir()
 {
     return qEnvironmentVariable("JVZ_SOURCE_DIR", QStringLiteral(JVZ_TEST_SOURCE_DIR));
+}
+
+QString screenshotFolder()
+{
+    const QString folder = binDir() + QStringLiteral("/../screenshots");
+    QDir().mkpath(folder);
+    return folder;
 }
 
 } // namespace jvztest

@@ -10,4 +10,7 @@ QString binDir();
 // The source tree, for checked-in fixtures.
 QString sourceDir();
 
+// Where window tests put their screenshots for people to look at (screenshots/ in the build folder), created.
+QString screenshotFolder();
+
 } // namespace jvztest

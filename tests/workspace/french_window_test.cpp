@@ -35,13 +35,6 @@ namespace {
 
 constexpr int kBoundMs = 10000;
 
-QString screenshotFolder()
-{
-    const QString folder = jvztest::binDir() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    return folder;
-}
-
 QString withoutMnemonic(QString text)
 {
     text.remove(QLatin1Char('&'));
@@ -211,7 +204,7 @@ TEST_F(FrenchWindow, TheQuitQuestionIsAnsweredByOuiOrNon)
                 text = box->text();
                 buttons = buttonTexts(box);
                 englishLeft = english(shownTexts(box));
-                EXPECT_TRUE(box->grab().save(screenshotFolder() + QStringLiteral("/quit_question_fr.png")));
+                EXPECT_TRUE(box->grab().save(jvztest::screenshotFolder() + QStringLiteral("/quit_question_fr.png")));
                 box->button(QMessageBox::No)->click();
             });
     EXPECT_EQ(text, QStringLiteral("Voulez-vous vraiment quitter ?"));
@@ -246,7 +239,7 @@ TEST_F(FrenchWindow, ThePackFileDialogSpeaksFrenchAndOpensInTheLocalFolder)
                     if (l->isVisible())
                         labels << withoutMnemonic(l->text());
                 englishLeft = english(shownTexts(dialog));
-                EXPECT_TRUE(dialog->grab().save(screenshotFolder() + QStringLiteral("/file_dialog_fr.png")));
+                EXPECT_TRUE(dialog->grab().save(jvztest::screenshotFolder() + QStringLiteral("/file_dialog_fr.png")));
                 dialog->reject();
             });
     EXPECT_EQ(folder, local);
