@@ -103,7 +103,24 @@ qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
 
 int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound)
 {
-    return bound.kind == FetchBound::Kind::ControlFile ? timeouts.controlFileTotalSeconds : 0;
+    const int listing = std::max(0, timeouts.listingTotalSeconds);
+    switch (bound.kind) {
+    case FetchBound::Kind::ControlFile:
+        return timeouts.controlFileTotalSeconds;
+    case FetchBound::Kind::Listed:
+        if (bound.listedBytes >= 0) {
+            // Without a floor the size says nothing about the time: no bound.
+            if (timeouts.floorBytesPerSecond <= 0)
+                return 0;
+            const qint64 atFloor = bound.listedBytes / timeouts.floorBytesPerSecond +
+                                   (bound.listedBytes % timeouts.floorBytesPerSecond != 0 ? 1 : 0);
+            return int(std::min<qint64>(atFloor + listing, std::numeric_limits<int>::max()));
+        }
+        return listing;
+    case FetchBound::Kind::Unlisted:
+        return listing;
+    }
+    return listing;
 }
 
 bool isUnspecifiedFtpHost(const QString& host)
@@ -287,6 +304,12 @@ QByteArray CurlFtpClient::currentDirectory() const
 uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound)
 {
     return call([&](Impl& d) { return d.getFile(remoteName, localPath, bound); });
+}
+
+uint32_t CurlFtpClient::fileSize(const QByteArray& remoteName, qint64* bytes)
+{
+    *bytes = -1; // also when the call is refused
+    return call([&](Impl& d) { return d.fileSize(remoteName, bytes); });
 }
 
 uint32_t CurlFtpClient::putFile(const QString& localPath, const QByteArray& remoteName)

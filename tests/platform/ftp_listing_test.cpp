@@ -1,6 +1,8 @@
-// Listing parser, name patterns and the one libcurl-to-error-number table: pure functions, no server.
+// Listing parser, name patterns, the one libcurl-to-error-number table, the SIZE reply and the gets' bounds:
+// pure functions, no server.
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
+#include "platform/FtpClientReplies.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
@@ -233,6 +235,65 @@ TEST(FtpErrorMapping, LibcurlResultsBecomeTheReportedNumbers)
         EXPECT_EQ(ftpErrorFromCurl(c.failure), c.expected)
             << curl_easy_strerror(CURLcode(c.failure.curlCode)) << " after " << c.failure.lastCommandVerb.constData();
     }
+}
+
+// A terminal's reply to SIZE is its own text: only one plain decimal number is a size.
+TEST(FtpSizeReply, OnlyAPlainDecimalNumberIsASize)
+{
+    struct Case {
+        QByteArray reply;
+        std::optional<qint64> size;
+    };
+    const Case cases[] = {
+        {"213 0", 0},
+        {"213 1500", 1500},
+        {"213 1500 ", 1500},
+        {"213 999999999999999999", 999999999999999999},
+        {"213 9999999999999999999", std::nullopt}, // past the range
+        {"213 -5", std::nullopt},
+        {"213 +5", std::nullopt},
+        {"213 15 00", std::nullopt},
+        {"213 0x10", std::nullopt},
+        {"213 ", std::nullopt},
+        {"213-1500\r\n213 End", std::nullopt},
+        {"550 1500", std::nullopt},
+        {"2131500", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ftpSizeReply(c.reply), c.size) << c.reply.constData();
+}
+
+// How long a get may run: a size the terminal gave buys its time at the rate floor on top of the listing's
+// bound; no size, the listing's bound; the control files their own.
+TEST(FetchTotalBound, FollowsFromTheSizeAtTheRateFloor)
+{
+    FtpTimeouts t;
+    t.listingTotalSeconds = 120;
+    t.floorBytesPerSecond = 200;
+    t.controlFileTotalSeconds = 30;
+    FtpTimeouts noFloor = t;
+    noFloor.floorBytesPerSecond = 0;
+    struct Case {
+        const char* what;
+        FtpTimeouts timeouts;
+        FetchBound bound;
+        int seconds;
+    };
+    const Case cases[] = {
+        {"empty listed file", t, FetchBound::listed(0), 120},
+        {"listed bytes a whole number of seconds", t, FetchBound::listed(2000), 130},
+        {"a byte more takes a second more", t, FetchBound::listed(2001), 131},
+        {"1.5 MB listed", t, FetchBound::listed(1500000), 7620},
+        {"listed size past every bound", t, FetchBound::listed(std::numeric_limits<qint64>::max()),
+         std::numeric_limits<int>::max()},
+        {"listed without a rate floor", noFloor, FetchBound::listed(2000), 0},
+        {"listed with its size unknown", t, FetchBound::listed(-1), 120},
+        {"fetched by name", t, FetchBound::unlisted(), 120},
+        {"control file", t, FetchBound::controlFile(), 30},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fetchTotalSeconds(c.timeouts, c.bound), c.seconds) << c.what;
 }
 
 TEST(FtpHost, UnspecifiedAddressesAreRecognised)
