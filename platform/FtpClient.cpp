@@ -84,6 +84,12 @@ uint32_t ftpErrorFromCurl(const CurlFailure& failure)
     return error;
 }
 
+bool fetchCapFollowsSize(const FtpTimeouts& timeouts, const FetchBound& bound)
+{
+    return bound.kind == FetchBound::Kind::Listed && bound.listedBytes >= 0 &&
+           (timeouts.unlistedMaxBytes <= 0 || fetchMaxBytes(timeouts, bound) < timeouts.unlistedMaxBytes);
+}
+
 qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
 {
     switch (bound.kind) {
@@ -92,7 +98,9 @@ qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
     case FetchBound::Kind::Listed:
         if (bound.listedBytes >= 0) {
             const qint64 margin = std::max(timeouts.listedMarginBytes, bound.listedBytes / 8);
-            return std::min(bound.listedBytes, std::numeric_limits<qint64>::max() - margin) + margin;
+            const qint64 cap = std::min(bound.listedBytes, std::numeric_limits<qint64>::max() - margin) + margin;
+            // A size is the terminal's word: it never lifts the fixed cap.
+            return timeouts.unlistedMaxBytes > 0 ? std::min(cap, timeouts.unlistedMaxBytes) : cap;
         }
         return timeouts.unlistedMaxBytes;
     case FetchBound::Kind::Unlisted:
@@ -112,8 +120,10 @@ int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound)
             // Without a floor the size says nothing about the time: no bound.
             if (timeouts.floorBytesPerSecond <= 0)
                 return 0;
-            const qint64 atFloor = bound.listedBytes / timeouts.floorBytesPerSecond +
-                                   (bound.listedBytes % timeouts.floorBytesPerSecond != 0 ? 1 : 0);
+            const qint64 bytes = timeouts.unlistedMaxBytes > 0 ? std::min(bound.listedBytes, timeouts.unlistedMaxBytes)
+                                                               : bound.listedBytes;
+            const qint64 atFloor =
+                bytes / timeouts.floorBytesPerSecond + (bytes % timeouts.floorBytesPerSecond != 0 ? 1 : 0);
             return int(std::min<qint64>(atFloor + listing, std::numeric_limits<int>::max()));
         }
         return listing;

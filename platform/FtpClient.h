@@ -77,8 +77,11 @@ struct FetchBound {
 };
 
 // The most bytes a get may bring under these bounds (0: no cap), and its total time bound in seconds (0: none).
+// A size the terminal gave never lifts the fixed cap of a file fetched by name, nor the time it buys.
 qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound);
 int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound);
+// True when the get's cap is the one its size gave (a get cut there sent more than its size said).
+bool fetchCapFollowsSize(const FtpTimeouts& timeouts, const FetchBound& bound);
 
 // The FTP session with the terminal (the terminal is the server). Calls return 0 or an error number of
 // FtpError to the code that made them; on a thread with an event loop they serve its events meanwhile, so a

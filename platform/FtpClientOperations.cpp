@@ -199,8 +199,7 @@ uint32_t CurlFtpClient::Impl::getFile(const QByteArray& remoteName, const QStrin
     session.target = nullptr;
     if (session.tooLong) {
         qCWarning(lcTransfer) << "FTP get broken off: more than" << session.targetMaxBytes << "bytes";
-        error = bound.kind == FetchBound::Kind::Listed && bound.listedBytes >= 0 ? FtpError::LargerThanListed
-                                                                                 : FtpError::InternalError;
+        error = fetchCapFollowsSize(session.timeouts, bound) ? FtpError::LargerThanListed : FtpError::InternalError;
     } else if (error == FtpError::WriteFault)
         error = localWriteError(replacement->error().number, FtpError::WriteFault);
     else if (error == FtpError::None && !replacement->commit())

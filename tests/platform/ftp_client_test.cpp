@@ -651,7 +651,7 @@ TEST_P(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
     if (c.call == HostileCall::List)
         error = client.listDirectory(&lines);
     else if (c.call == HostileCall::Get)
-        error = client.getFile("A.BIN", local, jvz::FetchBound::unlisted());
+        error = client.getFile("A.BIN", local, jvz::FetchBound::listed(c.fileBytes));
     else
         error = client.putFile(local, "UP.BIN");
     const qint64 elapsed = timer.elapsed();

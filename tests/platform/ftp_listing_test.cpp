@@ -237,6 +237,40 @@ TEST(FtpErrorMapping, LibcurlResultsBecomeTheReportedNumbers)
     }
 }
 
+// What a get may bring: a size the terminal gave, with its margin, up to the fixed cap and never past it; the cut
+// is named for the size only where the size set the cap.
+TEST(FetchCap, FollowsTheSizeUpToTheFixedCap)
+{
+    FtpTimeouts t;
+    t.listedMarginBytes = 1000;
+    t.unlistedMaxBytes = 100000;
+    t.controlFileMaxBytes = 500;
+    FtpTimeouts noCap = t;
+    noCap.unlistedMaxBytes = 0;
+    struct Case {
+        const char* what;
+        FtpTimeouts timeouts;
+        FetchBound bound;
+        qint64 maxBytes;
+        bool followsSize;
+    };
+    const Case cases[] = {
+        {"small file: the margin", t, FetchBound::listed(10), 1010, true},
+        {"larger file: an eighth", t, FetchBound::listed(80000), 90000, true},
+        {"size whose margin passes the fixed cap", t, FetchBound::listed(95000), 100000, false},
+        {"size past the fixed cap", t, FetchBound::listed(std::numeric_limits<qint64>::max()), 100000, false},
+        {"size past every number without a fixed cap", noCap, FetchBound::listed(std::numeric_limits<qint64>::max()),
+         std::numeric_limits<qint64>::max(), true},
+        {"unknown size", t, FetchBound::listed(-1), 100000, false},
+        {"fetched by name", t, FetchBound::unlisted(), 100000, false},
+        {"control file", t, FetchBound::controlFile(), 500, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fetchMaxBytes(c.timeouts, c.bound), c.maxBytes) << c.what;
+        EXPECT_EQ(fetchCapFollowsSize(c.timeouts, c.bound), c.followsSize) << c.what;
+    }
+}
+
 // A terminal's reply to SIZE is its own text: only one plain decimal number is a size.
 TEST(FtpSizeReply, OnlyAPlainDecimalNumberIsASize)
 {
@@ -285,8 +319,8 @@ TEST(FetchTotalBound, FollowsFromTheSizeAtTheRateFloor)
         {"listed bytes a whole number of seconds", t, FetchBound::listed(2000), 130},
         {"a byte more takes a second more", t, FetchBound::listed(2001), 131},
         {"1.5 MB listed", t, FetchBound::listed(1500000), 7620},
-        {"listed size past every bound", t, FetchBound::listed(std::numeric_limits<qint64>::max()),
-         std::numeric_limits<int>::max()},
+        {"listed size past the fixed cap buys no more than that cap", t,
+         FetchBound::listed(std::numeric_limits<qint64>::max()), int((t.unlistedMaxBytes + 199) / 200 + 120)},
         {"listed without a rate floor", noFloor, FetchBound::listed(2000), 0},
         {"listed with its size unknown", t, FetchBound::listed(-1), 120},
         {"fetched by name", t, FetchBound::unlisted(), 120},
