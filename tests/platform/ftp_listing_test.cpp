@@ -237,37 +237,51 @@ TEST(FtpErrorMapping, LibcurlResultsBecomeTheReportedNumbers)
     }
 }
 
-// What a get may bring: a size the terminal gave, with its margin, up to the fixed cap and never past it; the cut
-// is named for the size only where the size set the cap.
-TEST(FetchCap, FollowsTheSizeUpToTheFixedCap)
+// What a get may bring and how long it may run. A size the terminal gave, with its margin, caps it up to the fixed
+// cap and never past it (the cut is named for the size only where the size set the cap), and buys its time at the
+// rate floor on top of the listing's bound; no size, the fixed cap and the listing's bound; the control files their
+// own.
+TEST(FetchBoundOfAGet, CapAndTimeFollowTheSizeUpToTheFixedCap)
 {
+    constexpr qint64 Largest = std::numeric_limits<qint64>::max();
     FtpTimeouts t;
     t.listedMarginBytes = 1000;
     t.unlistedMaxBytes = 100000;
     t.controlFileMaxBytes = 500;
+    t.controlFileTotalSeconds = 30;
+    t.listingTotalSeconds = 120;
+    t.floorBytesPerSecond = 200;
     FtpTimeouts noCap = t;
     noCap.unlistedMaxBytes = 0;
+    FtpTimeouts noFloor = t;
+    noFloor.floorBytesPerSecond = 0;
     struct Case {
         const char* what;
         FtpTimeouts timeouts;
         FetchBound bound;
         qint64 maxBytes;
         bool followsSize;
+        int seconds;
     };
     const Case cases[] = {
-        {"small file: the margin", t, FetchBound::listed(10), 1010, true},
-        {"larger file: an eighth", t, FetchBound::listed(80000), 90000, true},
-        {"size whose margin passes the fixed cap", t, FetchBound::listed(95000), 100000, false},
-        {"size past the fixed cap", t, FetchBound::listed(std::numeric_limits<qint64>::max()), 100000, false},
-        {"size past every number without a fixed cap", noCap, FetchBound::listed(std::numeric_limits<qint64>::max()),
-         std::numeric_limits<qint64>::max(), true},
-        {"unknown size", t, FetchBound::listed(-1), 100000, false},
-        {"fetched by name", t, FetchBound::unlisted(), 100000, false},
-        {"control file", t, FetchBound::controlFile(), 500, false},
+        {"empty file", t, FetchBound::listed(0), 1000, true, 120},
+        {"small file: the margin, a second begun", t, FetchBound::listed(10), 1010, true, 121},
+        {"bytes of a whole number of seconds", t, FetchBound::listed(2000), 3000, true, 130},
+        {"a byte more takes a second more", t, FetchBound::listed(2001), 3001, true, 131},
+        {"larger file: an eighth", t, FetchBound::listed(80000), 90000, true, 520},
+        {"size whose margin passes the fixed cap", t, FetchBound::listed(95000), 100000, false, 595},
+        {"size past the fixed cap buys no more than that cap", t, FetchBound::listed(Largest), 100000, false, 620},
+        {"size past every number without a fixed cap", noCap, FetchBound::listed(Largest), Largest, true,
+         std::numeric_limits<int>::max()},
+        {"size without a rate floor: no time bound", noFloor, FetchBound::listed(2000), 3000, true, 0},
+        {"unknown size", t, FetchBound::listed(-1), 100000, false, 120},
+        {"fetched by name", t, FetchBound::unlisted(), 100000, false, 120},
+        {"control file", t, FetchBound::controlFile(), 500, false, 30},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fetchMaxBytes(c.timeouts, c.bound), c.maxBytes) << c.what;
         EXPECT_EQ(fetchCapFollowsSize(c.timeouts, c.bound), c.followsSize) << c.what;
+        EXPECT_EQ(fetchTotalSeconds(c.timeouts, c.bound), c.seconds) << c.what;
     }
 }
 
@@ -296,38 +310,6 @@ TEST(FtpSizeReply, OnlyAPlainDecimalNumberIsASize)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ftpSizeReply(c.reply), c.size) << c.reply.constData();
-}
-
-// How long a get may run: a size the terminal gave buys its time at the rate floor on top of the listing's
-// bound; no size, the listing's bound; the control files their own.
-TEST(FetchTotalBound, FollowsFromTheSizeAtTheRateFloor)
-{
-    FtpTimeouts t;
-    t.listingTotalSeconds = 120;
-    t.floorBytesPerSecond = 200;
-    t.controlFileTotalSeconds = 30;
-    FtpTimeouts noFloor = t;
-    noFloor.floorBytesPerSecond = 0;
-    struct Case {
-        const char* what;
-        FtpTimeouts timeouts;
-        FetchBound bound;
-        int seconds;
-    };
-    const Case cases[] = {
-        {"empty listed file", t, FetchBound::listed(0), 120},
-        {"listed bytes a whole number of seconds", t, FetchBound::listed(2000), 130},
-        {"a byte more takes a second more", t, FetchBound::listed(2001), 131},
-        {"1.5 MB listed", t, FetchBound::listed(1500000), 7620},
-        {"listed size past the fixed cap buys no more than that cap", t,
-         FetchBound::listed(std::numeric_limits<qint64>::max()), int((t.unlistedMaxBytes + 199) / 200 + 120)},
-        {"listed without a rate floor", noFloor, FetchBound::listed(2000), 0},
-        {"listed with its size unknown", t, FetchBound::listed(-1), 120},
-        {"fetched by name", t, FetchBound::unlisted(), 120},
-        {"control file", t, FetchBound::controlFile(), 30},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(fetchTotalSeconds(c.timeouts, c.bound), c.seconds) << c.what;
 }
 
 TEST(FtpHost, UnspecifiedAddressesAreRecognised)
