@@ -218,9 +218,7 @@ uint32_t learnSizeBound(FtpClient& ftp, const QByteArray& remote, FetchBound& bo
         bound = FetchBound::listed(bytes);
         return FtpError::None;
     }
-    if (error == FtpError::OperationCancelled || !ftp.isOpen())
-        return error == FtpError::None ? FtpError::InvalidHandle : error;
-    return FtpError::None;
+    return error == FtpError::OperationCancelled || !ftp.isOpen() ? error : FtpError::None;
 }
 
 } // namespace
