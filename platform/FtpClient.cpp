@@ -84,6 +84,12 @@ uint32_t ftpErrorFromCurl(const CurlFailure& failure)
     return error;
 }
 
+bool fetchCapFollowsSize(const FtpTimeouts& timeouts, const FetchBound& bound)
+{
+    return bound.kind == FetchBound::Kind::Listed && bound.listedBytes >= 0 &&
+           (timeouts.unlistedMaxBytes <= 0 || fetchMaxBytes(timeouts, bound) < timeouts.unlistedMaxBytes);
+}
+
 qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
 {
     switch (bound.kind) {
@@ -92,7 +98,9 @@ qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
     case FetchBound::Kind::Listed:
         if (bound.listedBytes >= 0) {
             const qint64 margin = std::max(timeouts.listedMarginBytes, bound.listedBytes / 8);
-            return std::min(bound.listedBytes, std::numeric_limits<qint64>::max() - margin) + margin;
+            const qint64 cap = std::min(bound.listedBytes, std::numeric_limits<qint64>::max() - margin) + margin;
+            // A size is the terminal's word: it never lifts the fixed cap.
+            return timeouts.unlistedMaxBytes > 0 ? std::min(cap, timeouts.unlistedMaxBytes) : cap;
         }
         return timeouts.unlistedMaxBytes;
     case FetchBound::Kind::Unlisted:
@@ -103,7 +111,26 @@ qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound)
 
 int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound)
 {
-    return bound.kind == FetchBound::Kind::ControlFile ? timeouts.controlFileTotalSeconds : 0;
+    const int listing = std::max(0, timeouts.listingTotalSeconds);
+    switch (bound.kind) {
+    case FetchBound::Kind::ControlFile:
+        return timeouts.controlFileTotalSeconds;
+    case FetchBound::Kind::Listed:
+        if (bound.listedBytes >= 0) {
+            // Without a floor the size says nothing about the time: no bound.
+            if (timeouts.floorBytesPerSecond <= 0)
+                return 0;
+            const qint64 bytes = timeouts.unlistedMaxBytes > 0 ? std::min(bound.listedBytes, timeouts.unlistedMaxBytes)
+                                                               : bound.listedBytes;
+            const qint64 atFloor =
+                bytes / timeouts.floorBytesPerSecond + (bytes % timeouts.floorBytesPerSecond != 0 ? 1 : 0);
+            return int(std::min<qint64>(atFloor + listing, std::numeric_limits<int>::max()));
+        }
+        return listing;
+    case FetchBound::Kind::Unlisted:
+        return listing;
+    }
+    return listing;
 }
 
 bool isUnspecifiedFtpHost(const QString& host)
@@ -287,6 +314,12 @@ QByteArray CurlFtpClient::currentDirectory() const
 uint32_t CurlFtpClient::getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound)
 {
     return call([&](Impl& d) { return d.getFile(remoteName, localPath, bound); });
+}
+
+uint32_t CurlFtpClient::fileSize(const QByteArray& remoteName, qint64* bytes)
+{
+    *bytes = -1; // also when the call is refused
+    return call([&](Impl& d) { return d.fileSize(remoteName, bytes); });
 }
 
 uint32_t CurlFtpClient::putFile(const QString& localPath, const QByteArray& remoteName)

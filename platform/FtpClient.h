@@ -25,6 +25,8 @@ inline constexpr uint32_t WriteFault = 29;
 inline constexpr uint32_t ReadFault = 30;
 inline constexpr uint32_t InvalidParameter = 87;
 inline constexpr uint32_t DiskFull = 112;
+// The system's "file too large": a get the terminal sent past the cap its own size for the file gave.
+inline constexpr uint32_t LargerThanListed = 223;
 inline constexpr uint32_t Timeout = 12002;
 inline constexpr uint32_t ExtendedError = 12003; // the server refused: see lastResponse()
 inline constexpr uint32_t InternalError = 12004;
@@ -55,6 +57,8 @@ struct FtpTimeouts {
     // the listing's total bound; a file the terminal list showed may be its listed size plus a margin (the
     // larger of listedMarginBytes and an eighth of the size), so a file that grew a little still arrives; a
     // file fetched by name without a listing gets the generous fixed cap.
+    // In time, a file of known size has what its size takes at the rate floor plus the listing's total bound
+    // (a file that keeps above the floor arrives however large it is); one of unknown size the listing's bound.
     qint64 controlFileMaxBytes = 64 * 1024;
     int controlFileTotalSeconds = 120;
     qint64 listedMarginBytes = 64 * 1024;
@@ -65,7 +69,7 @@ struct FtpTimeouts {
 struct FetchBound {
     enum class Kind { ControlFile, Listed, Unlisted };
     Kind kind = Kind::Unlisted;
-    qint64 listedBytes = -1; // Listed: the size the terminal's listing gave; unknown (-1) counts as Unlisted
+    qint64 listedBytes = -1; // Listed: the size the terminal gave (listing or SIZE); unknown (-1) counts as Unlisted
 
     static FetchBound controlFile() { return {Kind::ControlFile, -1}; }
     static FetchBound listed(qint64 bytes) { return {Kind::Listed, bytes}; }
@@ -73,8 +77,11 @@ struct FetchBound {
 };
 
 // The most bytes a get may bring under these bounds (0: no cap), and its total time bound in seconds (0: none).
+// A size the terminal gave never lifts the fixed cap of a file fetched by name, nor the time it buys.
 qint64 fetchMaxBytes(const FtpTimeouts& timeouts, const FetchBound& bound);
 int fetchTotalSeconds(const FtpTimeouts& timeouts, const FetchBound& bound);
+// True when the get's cap is the one its size gave (a get cut there sent more than its size said).
+bool fetchCapFollowsSize(const FtpTimeouts& timeouts, const FetchBound& bound);
 
 // The FTP session with the terminal (the terminal is the server). Calls return 0 or an error number of
 // FtpError to the code that made them; on a thread with an event loop they serve its events meanwhile, so a
@@ -103,8 +110,16 @@ public:
     // the whole file has arrived, so a failed get leaves an existing local file as it was. A get that would
     // bring more than its bound allows breaks off as an oversized listing does, with InternalError, the
     // temporary file never past the cap (the session stays); one that outlasts its total bound ends with
-    // Timeout, and the session with it.
+    // Timeout, and the session with it. A listed file's cap is LargerThanListed, the other caps InternalError.
     virtual uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound) = 0;
+    // The size the terminal gives for a file (SIZE, in binary), so a get by name gets a bound that follows
+    // from it. A terminal that cannot tell refuses (ExtendedError, the session stays).
+    virtual uint32_t fileSize(const QByteArray& remoteName, qint64* bytes)
+    {
+        (void)remoteName;
+        *bytes = -1;
+        return FtpError::ExtendedError;
+    }
     // A local path that is no regular file (a FIFO, a device, a socket, a folder) is FileNotFound, found without
     // blocking and before any command goes out.
     virtual uint32_t putFile(const QString& localPath, const QByteArray& remoteName) = 0;
@@ -157,6 +172,7 @@ public:
     uint32_t setCurrentDirectory(const QByteArray& path) override;
     QByteArray currentDirectory() const override;
     uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound) override;
+    uint32_t fileSize(const QByteArray& remoteName, qint64* bytes) override;
     uint32_t putFile(const QString& localPath, const QByteArray& remoteName) override;
     uint32_t deleteFile(const QByteArray& remoteName) override;
     uint32_t renameFile(const QByteArray& from, const QByteArray& to) override;

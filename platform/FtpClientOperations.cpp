@@ -199,13 +199,31 @@ uint32_t CurlFtpClient::Impl::getFile(const QByteArray& remoteName, const QStrin
     session.target = nullptr;
     if (session.tooLong) {
         qCWarning(lcTransfer) << "FTP get broken off: more than" << session.targetMaxBytes << "bytes";
-        error = FtpError::InternalError;
+        error = fetchCapFollowsSize(session.timeouts, bound) ? FtpError::LargerThanListed : FtpError::InternalError;
     } else if (error == FtpError::WriteFault)
         error = localWriteError(replacement->error().number, FtpError::WriteFault);
     else if (error == FtpError::None && !replacement->commit())
         error = localWriteError(replacement->error().number, FtpError::WriteFault);
     // Dropping an uncommitted replacement discards the temporary file: an older file under the name stays.
     return finish(error);
+}
+
+uint32_t CurlFtpClient::Impl::fileSize(const QByteArray& remoteName, qint64* bytes)
+{
+    *bytes = -1;
+    if (const uint32_t error = checkTransferName(remoteName))
+        return finish(error);
+    // A size in ASCII would count line ends the binary get never brings; some servers refuse it there.
+    uint32_t error = command("TYPE I");
+    if (error == FtpError::None)
+        error = command("SIZE " + remoteName);
+    if (error != FtpError::None)
+        return finish(error);
+    const std::optional<qint64> size = ftpSizeReply(session.replies.lastResponse);
+    if (!size)
+        return finish(FtpError::ExtendedError);
+    *bytes = *size;
+    return finish(FtpError::None);
 }
 
 uint32_t CurlFtpClient::Impl::putFile(const QString& localPath, const QByteArray& remoteName)

@@ -25,6 +25,7 @@ struct CurlFtpClient::Impl {
     uint32_t open(const QString& host, uint16_t port, const QByteArray& userName, const QByteArray& secret);
     uint32_t setCurrentDirectory(const QByteArray& path);
     uint32_t getFile(const QByteArray& remoteName, const QString& localPath, FetchBound bound);
+    uint32_t fileSize(const QByteArray& remoteName, qint64* bytes);
     uint32_t putFile(const QString& localPath, const QByteArray& remoteName);
     uint32_t deleteFile(const QByteArray& remoteName);
     uint32_t renameFile(const QByteArray& from, const QByteArray& to);

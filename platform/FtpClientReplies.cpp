@@ -2,6 +2,8 @@
 
 #include "platform/TransferLog.h"
 
+#include <algorithm>
+
 namespace jvz {
 
 namespace {
@@ -18,6 +20,20 @@ int ftpReplyCode(const QByteArray& reply)
     bool ok = false;
     const int code = reply.left(3).toInt(&ok);
     return ok ? code : 0;
+}
+
+std::optional<qint64> ftpSizeReply(const QByteArray& reply)
+{
+    constexpr qsizetype MaxDigits = 18; // below the range of qint64
+    if (!reply.startsWith("213 "))
+        return std::nullopt;
+    QByteArray digits = reply.mid(4);
+    while (digits.endsWith(' '))
+        digits.chop(1);
+    if (digits.isEmpty() || digits.size() > MaxDigits ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return digits.toLongLong();
 }
 
 void FtpReplyReader::onReplyLine(QByteArray line)

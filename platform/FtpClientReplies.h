@@ -3,11 +3,15 @@
 #include <QByteArray>
 #include <cstddef>
 #include <curl/curl.h>
+#include <optional>
 
 namespace jvz {
 
 // The code a reply line starts with; 0 when it starts with none.
 int ftpReplyCode(const QByteArray& reply);
+
+// The size a one-line "213 <decimal>" reply to SIZE gives; none for any other reply or a number past 18 digits.
+std::optional<qint64> ftpSizeReply(const QByteArray& reply);
 
 // Server replies as they arrive (header callback), and the commands sent (debug callback). Worker only.
 struct FtpReplyReader {

@@ -87,6 +87,7 @@ inline constexpr TextKey kSessionTexts[] = {
     {"frmMainJVZ", "Function"},
     {"frmMainJVZ", "ErrorNumber:"},
     {"frmMainJVZ", "MSG_FileError"},
+    {"frmMainJVZ", "MSG_FtpLargerThanListed"},
     {"frmMainJVZ", "ExtendedError"},
     {"frmMainJVZ", "MSG_ERROR_INTERNET_INCORRECT_USER_NAME"},
     {"frmMainJVZ", "MSG_ERROR_INTERNET_INCORRECT_PASSWORD"},

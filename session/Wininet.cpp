@@ -24,6 +24,8 @@ const char* ftpErrorMessageKey(uint32_t error)
     switch (error) {
     case FtpError::ExtendedError:
         return "MSG_FileError";
+    case FtpError::LargerThanListed:
+        return "MSG_FtpLargerThanListed";
     case FtpError::IncorrectUserName:
         return "MSG_ERROR_INTERNET_INCORRECT_USER_NAME";
     case FtpError::IncorrectPassword:
@@ -89,7 +91,8 @@ bool Wininet::ReportFtpError(uint32_t error, const QString& functionName, const 
         m_notifier.message(message, QStringLiteral("FTP Error"), MessageIcon::Critical, MessageButtons::Ok);
     m_batch.gErrorCode = static_cast<int16_t>(BatchCode::FtpOperationFailed);
     m_batch.appendLine(message);
-    return error != FtpError::ExtendedError && ftpErrorMessageKey(error) != nullptr;
+    return error != FtpError::ExtendedError && error != FtpError::LargerThanListed &&
+           ftpErrorMessageKey(error) != nullptr;
 }
 
 void Wininet::FtpCloseConnection()

@@ -12,8 +12,8 @@ class FtpClient;
 class MBLanguages;
 class Notifier;
 
-// Language key of the text of an FTP error number that has one (12003 and the five connection errors),
-// else null.
+// Language key of the text of an FTP error number that has one (12003, a get past its listed size and the
+// five connection errors), else null.
 const char* ftpErrorMessageKey(uint32_t error);
 
 // The message of an FTP failure: "<ErrorIn> <function> <Function>." then the error's own text. lastResponse

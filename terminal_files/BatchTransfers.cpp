@@ -239,7 +239,8 @@ int16_t UploadCatalogFile(TransferContext& ctx, const QString& path)
     walkListedFiles(ctx, reader, [&](const QString& line) {
         const CatalogFileRef ref = resolveCatalogFile(line, base);
         QString source = terminalDirLabel(ctx);
-        // Names from the list, with no listing: the generous fixed bound, never the control files'.
+        // Names from the list, with no listing: the bounds of the size the terminal gives (else the fixed cap
+        // and the listing's time), never the control files'.
         FtpGetFileTraced(ctx, ref.name, ref.folder, source, first, cancelled, count, TerminalNameCase::UpperCased,
                          FetchBound::unlisted());
         first = false;

@@ -208,6 +208,19 @@ void rememberPut(TransferContext& ctx, const QByteArray& finalName)
         seen->names.insert(Cp1252::toUpper(Cp1252::decode(finalName)));
 }
 
+// A file fetched by name gets the bounds its size gives, when the terminal tells it. A terminal that cannot
+// tell leaves the name's own bounds; a call that ended the session is the fetch's error.
+uint32_t learnSizeBound(FtpClient& ftp, const QByteArray& remote, FetchBound& bound)
+{
+    qint64 bytes = -1;
+    const uint32_t error = ftp.fileSize(remote, &bytes);
+    if (error == FtpError::None && bytes >= 0) {
+        bound = FetchBound::listed(bytes);
+        return FtpError::None;
+    }
+    return error == FtpError::OperationCancelled || !ftp.isOpen() ? error : FtpError::None;
+}
+
 } // namespace
 
 QString TemporaryPutName(double secondsSinceMidnight)
@@ -369,7 +382,11 @@ bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& 
     uint32_t error = FtpError::InvalidParameter;
     if (isPlainFileName(name)) {
         const FtpCancelScope scope(ctx.ftp, cancelCheck(ctx));
-        error = ctx.ftp.getFile(remote, localFolder + name, bound);
+        error = FtpError::None;
+        if (bound.kind == FetchBound::Kind::Unlisted)
+            error = learnSizeBound(ctx.ftp, remote, bound);
+        if (error == FtpError::None)
+            error = ctx.ftp.getFile(remote, localFolder + name, bound);
     }
     waitForAnimation(ctx, cancelled);
     if (error == FtpError::None) {

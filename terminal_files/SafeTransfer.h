@@ -73,7 +73,7 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
 enum class TerminalNameCase { UpperCased, AsListed };
 
 // Gets name from the current terminal directory into localFolder + name, bringing no more than bound allows
-// (a file of the terminal list: its listed size and the margin).
+// (a file of the terminal list: its listed size and the margin). A name with no listing asks its size first.
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
                       bool first, bool& cancelled, int total, TerminalNameCase nameCase = TerminalNameCase::UpperCased,
                       FetchBound bound = FetchBound::unlisted());

@@ -201,6 +201,40 @@ TEST_F(BatchEndToEnd, DownloadReachesTheTerminalAndTheResultReadsZero)
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
 }
 
+// An upload of a file the terminal sends slowly but above the rate floor: 1,500 bytes at 300 B/s take 5 s, past the
+// listing's bound of 2 s; the size the terminal gives for the file buys it the time, and it arrives whole.
+TEST_F(BatchEndToEnd, UploadOfASlowButSteadyFileArrivesWhole)
+{
+    jvztest::FtpServerFixture::Options options = terminalFtp();
+    options.dataBytesPerSecond = 300;
+    jvztest::FtpServerFixture ftp(options);
+    ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
+    QByteArray app(1500, 0);
+    for (int i = 0; i < app.size(); ++i)
+        app[i] = char(i * 7);
+    ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\APP.SGN"), app));
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("APP.SGN"), "old local"}});
+
+    jvztest::ScriptedTerminalPeer peer(downloadSession(0));
+    jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
+    timings.ftp.listingTotalSeconds = 2;
+    timings.ftp.floorWindowSeconds = 2;
+    QElapsedTimer clock;
+    clock.start();
+    const auto o = runInProcess({QStringLiteral("-u") + list, QStringLiteral("-n")}, &peer, timings);
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    std::cout << "run of the slow upload: " << clock.elapsed() << " ms" << std::endl;
+
+    const std::string result = m_program.result();
+    std::cout << "ResBatch.txt of the slow upload:\n" << result << std::endl;
+    EXPECT_EQ(result.substr(0, result.find('\r')), "0") << result << o.err.toStdString();
+    EXPECT_TRUE(jvztest::readFileBytes((m_catalogFolder + QStringLiteral("/APP.SGN")).toStdString()) ==
+                app.toStdString())
+        << "not the whole file";
+    EXPECT_EQ(QDir(m_catalogFolder).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("APP.SGN"), QStringLiteral("LOAD.M40")}));
+}
+
 // The terminal's end-of-activity report names a problem: the run ends with -15 and the result file carries the
 // shipped text of that report, never an empty message line.
 TEST_F(BatchEndToEnd, ProblemReportedAtTheEndOfTheActivityEndsWithItsText)
@@ -285,14 +319,25 @@ TEST_F(BatchEndToEnd, PortThatFailsItsCheckEndsWithPortUnknownAndTheCause)
     }
 }
 
-// A terminal whose FTP side fails the activity file's fetch in a way that ends the session: the run ends at
-// once with -10, and its result names that fetch and its own error in the shipped texts, never the "invalid
-// handle" of a call made after it.
+// A terminal whose FTP side fails a fetch: the activity file's of a download in a way that ends the session, or
+// a file's of an upload (-u) sent for ever above the rate floor or past the size the terminal gave. The run ends
+// with -10 within the fetch's bound, and its result names that fetch and its own error in the shipped texts,
+// never the "invalid handle" of a call made after it. An upload leaves the old local file whole and no temporary
+// file beside it.
+enum class BatchRunKind { Download, Upload };
 struct FetchFailureCase {
     const char* what;
     std::function<void(jvztest::FtpServerFixture::Options&)> hostile;
     const char* expectedText; // what the result says after its code line
+    BatchRunKind kind = BatchRunKind::Download;
+    qint64 fetchBoundMs = 0; // the time bound that ends the fetch, the run's end soon after (0: none)
 };
+
+// The upload's file on the terminal, and the timings of the rows: the listing's bound cut to 2 s, so the 600 bytes
+// the terminal gives for it bound its fetch to 3 s at the 200 B/s floor plus those 2 s.
+constexpr qint64 kTerminalAppBytes = 600;
+constexpr int kListingSeconds = 2;
+const QByteArray kOldLocalApp = "old local";
 
 void PrintTo(const FetchFailureCase& row, std::ostream* out)
 {
@@ -308,21 +353,44 @@ TEST_P(BatchEndToEndFetchFailure, ResultNamesTheFetchThatEndedTheSession)
     jvztest::FtpServerFixture ftp(options);
     ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
     ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
-    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+    const bool upload = GetParam().kind == BatchRunKind::Upload;
+    const QByteArray terminalApp(kTerminalAppBytes, 't');
+    if (upload) {
+        ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\APP.SGN"), terminalApp));
+    }
+    const QString list = upload ? writeCatalogue(m_catalogFolder, {{QStringLiteral("APP.SGN"), kOldLocalApp}})
+                                : writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
 
     jvztest::ScriptedTerminalPeer peer(downloadSession(0));
     jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
     timings.ftp.controlFileTotalSeconds = 2;
+    timings.ftp.listingTotalSeconds = kListingSeconds;
     QElapsedTimer clock;
     clock.start();
-    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, &peer, timings);
+    const auto o = runInProcess({(upload ? QStringLiteral("-u") : QStringLiteral("-c")) + list, QStringLiteral("-n")},
+                                &peer, timings);
     ASSERT_TRUE(o.ended) << o.err.toStdString();
-    std::cout << "run of " << GetParam().what << ": " << clock.elapsed() << " ms" << std::endl;
+    const qint64 elapsed = clock.elapsed();
+    std::cout << "run of " << GetParam().what << ": " << elapsed << " ms" << std::endl;
 
     const std::string result = m_program.result();
     std::cout << "ResBatch.txt:\n" << result << std::endl;
     EXPECT_EQ(result, std::string("-10\r\n") + GetParam().expectedText) << o.err.toStdString();
-    EXPECT_TRUE(ftp.readLocal(QStringLiteral("\\SWAP\\APP.SGN")).isEmpty()) << "nothing is put after the failure";
+    if (GetParam().fetchBoundMs > 0) {
+        EXPECT_GE(elapsed, GetParam().fetchBoundMs) << "ended by another bound than the fetch's";
+        EXPECT_LE(elapsed, GetParam().fetchBoundMs + 6000) << "the run went on after the fetch's bound";
+    }
+    if (upload) {
+        EXPECT_EQ(jvztest::readFileBytes((m_catalogFolder + QStringLiteral("/APP.SGN")).toStdString()),
+                  kOldLocalApp.toStdString())
+            << "the old local file stays whole";
+        EXPECT_EQ(QDir(m_catalogFolder).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{QStringLiteral("APP.SGN"), QStringLiteral("LOAD.M40")}))
+            << "no temporary file left beside it";
+        EXPECT_EQ(ftp.readLocal(QStringLiteral("\\SWAP\\APP.SGN")), terminalApp);
+    } else {
+        EXPECT_TRUE(ftp.readLocal(QStringLiteral("\\SWAP\\APP.SGN")).isEmpty()) << "nothing is put after the failure";
+    }
 }
 
 const FetchFailureCase kFetchFailures[] = {
@@ -335,6 +403,18 @@ const FetchFailureCase kFetchFailures[] = {
     {"control connection dropped at the activity file's RETR",
      [](jvztest::FtpServerFixture::Options& o) { o.dropAtVerbs = {"RETR"}; },
      "Error in FtpGetFile function.\r\nThe FTP connection was aborted\r\n\r\n"},
+    {"upload of a listed name sent for ever above the rate floor",
+     [](jvztest::FtpServerFixture::Options& o) {
+         o.endlessRetrNames = {"APP.SGN"};
+         o.dataBytesPerSecond = 300;
+     },
+     "Error in FtpGetFile function. Error number: 12002\r\n\r\nThe FTP session with the terminal closed during the "
+     "transfer\r\n",
+     BatchRunKind::Upload, (kTerminalAppBytes / 200 + kListingSeconds) * 1000},
+    {"upload of a file sending more than the terminal gave for it",
+     [](jvztest::FtpServerFixture::Options& o) { o.retrExtraBytes = 200000; },
+     "Error in FtpGetFile function.\r\nThe terminal sent more than its listing gave for the file\r\n\r\n",
+     BatchRunKind::Upload},
 };
 
 INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::ValuesIn(kFetchFailures), jvztest::RowName{});

@@ -901,6 +901,25 @@ jvztest::FtpServerFixture::Options endlessActivity(int bytesPerSecond)
     return o;
 }
 
+// DIAG.DIA sent for ever at that rate.
+jvztest::FtpServerFixture::Options endlessDiag(int bytesPerSecond)
+{
+    jvztest::FtpServerFixture::Options o = jvztest::SlowTerminal{bytesPerSecond}.options();
+    o.endlessRetrNames = {"DIAG.DIA"};
+    return o;
+}
+
+// A floor of 20,000 B/s puts the listed DIAG.DIA's time bound at 5 s, and a margin of 1 MiB its cap far
+// beyond what 40,000 B/s bring in that time.
+constexpr FtpTimeouts listedTimeBounds()
+{
+    FtpTimeouts bounds = kHostileBounds;
+    bounds.floorBytesPerSecond = 20000;
+    bounds.listedMarginBytes = 1024 * 1024;
+    return bounds;
+}
+constexpr FtpTimeouts kListedTimeBounds = listedTimeBounds();
+
 // Every fetch brings this many bytes more than the file held when it was listed.
 jvztest::FtpServerFixture::Options grownBy(qint64 bytes)
 {
@@ -940,7 +959,11 @@ const HostileWindowRow kHostileWindowRows[] = {
     {"free-space fetch without end at full speed", endlessActivity(0), WindowCall::Download, 3000, 0,
      kControlCapBounds},
     // Past its listed size and the margin: broken off as the program's own, the session stays.
-    {"fetch sending far more than listed", grownBy(200000), WindowCall::Fetch, 3000, FtpError::InternalError},
+    {"fetch sending far more than listed", grownBy(200000), WindowCall::Fetch, 3000, FtpError::LargerThanListed},
+    // Above the floor for ever: what the listed size takes at the floor (5 s), then the listing's 2 s.
+    {"fetch without end above the floor", endlessDiag(40000), WindowCall::Fetch,
+     (kListedDiagBytes / kListedTimeBounds.floorBytesPerSecond + kListedTimeBounds.listingTotalSeconds) * 1000,
+     FtpError::Timeout, kListedTimeBounds},
     {"fetch of a file that grew a little since the listing", grownBy(1000), WindowCall::Fetch, 3000, 0, kHostileBounds,
      kListedDiagBytes + 1000},
     // A lost control connection is a closed session, as after a timeout.

@@ -277,6 +277,14 @@ TEST_F(FtpClientTest, RefusedCommandsGiveTheServersReplyAndKeepTheSession)
         {"delete of a missing file", [&] { return m_client.deleteFile("MISSING.BIN"); }, "DELE MISSING.BIN"},
         {"rename of a missing file", [&] { return m_client.renameFile("MISSING.BIN", "OTHER.BIN"); },
          "RNFR MISSING.BIN"},
+        {"size of a missing file",
+         [&] {
+             qint64 bytes = 0;
+             const uint32_t error = m_client.fileSize("MISSING.BIN", &bytes);
+             EXPECT_EQ(bytes, -1);
+             return error;
+         },
+         "SIZE MISSING.BIN"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -291,6 +299,25 @@ TEST_F(FtpClientTest, RefusedCommandsGiveTheServersReplyAndKeepTheSession)
     EXPECT_EQ(m_client.currentDirectory(), "\\SWAP\\");
     EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
     EXPECT_FALSE(anyStartsWith(m_server.commands(), "RNTO"));
+}
+
+// The size asked in binary on a session still in the server's default ASCII, so it counts the bytes a get
+// brings; the session goes on.
+TEST_F(FtpClientTest, SizeOfAFileIsAskedInBinary)
+{
+    const QByteArray content("line\r\nline\n", 11);
+    ASSERT_TRUE(m_server.putLocal("\\SWAP\\APP.SGN", content));
+    openClient();
+    ASSERT_EQ(m_client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    qint64 bytes = -1;
+    EXPECT_EQ(m_client.fileSize("APP.SGN", &bytes), FtpError::None) << m_client.lastResponse().toStdString();
+    EXPECT_EQ(bytes, content.size());
+    const QByteArrayList sent = m_server.commands();
+    EXPECT_EQ(sent.mid(sent.indexOf("TYPE I")), (QByteArrayList{"TYPE I", "SIZE APP.SGN"}));
+    const QString local = scratch("size") + "/APP.SGN";
+    ASSERT_EQ(m_client.getFile("APP.SGN", local, jvz::FetchBound::listed(bytes)), FtpError::None);
+    EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), content.toStdString());
+    EXPECT_EQ(countOf(m_server.commands(), "USER jvz"), 1);
 }
 
 TEST_F(FtpClientTest, FailedGetLeavesTheLocalFileWhole)
@@ -624,7 +651,7 @@ TEST_P(FtpClientHostileTerminal, EveryCallEndsWithinItsBound)
     if (c.call == HostileCall::List)
         error = client.listDirectory(&lines);
     else if (c.call == HostileCall::Get)
-        error = client.getFile("A.BIN", local, jvz::FetchBound::unlisted());
+        error = client.getFile("A.BIN", local, jvz::FetchBound::listed(c.fileBytes));
     else
         error = client.putFile(local, "UP.BIN");
     const qint64 elapsed = timer.elapsed();
@@ -749,7 +776,8 @@ struct FetchBoundCase {
     qint64 extraBytes; // sent on top of the file (a file grown since its listing)
     int dataRate;      // bytes a second, 0: full speed
     uint32_t error;
-    qint64 totalBoundMs; // the total bound the row ends by (0: none; the call must end well before the stall)
+    qint64 totalBoundMs; // the total bound the row ends by (0: none; the call must end well before the stall);
+                         // a timeout ends at it, a whole file arrives within it
 };
 const FetchBoundCase kFetchBoundCases[] = {
     {"control file endless at full speed", jvz::FetchBound::controlFile(), fetchBounds(4096 * KiB, 30), -1, 0, 0,
@@ -759,12 +787,20 @@ const FetchBoundCase kFetchBoundCases[] = {
     {"control file endless above the floor", jvz::FetchBound::controlFile(), fetchBounds(64 * KiB, 2), -1, 0, 600,
      FtpError::Timeout, 2000},
     {"listed file sending far more than listed", jvz::FetchBound::listed(100000), FtpTimeouts{}, 100000, 100000, 0,
-     FtpError::InternalError, 0},
-    {"listed file endless", jvz::FetchBound::listed(100000), FtpTimeouts{}, -1, 0, 0, FtpError::InternalError, 0},
+     FtpError::LargerThanListed, 0},
+    {"listed file endless", jvz::FetchBound::listed(100000), FtpTimeouts{}, -1, 0, 0, FtpError::LargerThanListed, 0},
     {"listed file grown within the margin", jvz::FetchBound::listed(100000), FtpTimeouts{}, 100000, 60 * KiB, 0,
      FtpError::None, 0},
     {"unlisted file larger than the control cap", jvz::FetchBound::unlisted(), FtpTimeouts{}, 3 * 64 * KiB, 0, 0,
      FtpError::None, 0},
+    // Above the floor for ever: what 600 listed bytes take at the floor (3 s) and the listing's 2 s.
+    {"listed file endless above the floor", jvz::FetchBound::listed(600), fetchBounds(64 * KiB, 2), -1, 0, 300,
+     FtpError::Timeout, 5000},
+    {"unlisted file endless above the floor", jvz::FetchBound::unlisted(), fetchBounds(64 * KiB, 2), -1, 0, 300,
+     FtpError::Timeout, 2000},
+    // Slow but steady: 1,500 bytes at 300 B/s take 5 s, well past the listing's 2 s, within their own 10 s.
+    {"listed file slow but steady above the floor", jvz::FetchBound::listed(1500), fetchBounds(64 * KiB, 2), 1500, 0,
+     300, FtpError::None, 10000},
 };
 
 class FtpClientFetchBound : public ::testing::TestWithParam<FetchBoundCase> {};
@@ -816,7 +852,10 @@ TEST_P(FtpClientFetchBound, EndsByItsBoundAndNeverPassesTheCap)
     EXPECT_EQ(error, c.error);
     EXPECT_LE(largest.load(), cap);
     if (c.totalBoundMs > 0) {
-        EXPECT_GE(elapsed, c.totalBoundMs - 100) << "ended by another bound than its own";
+        EXPECT_EQ(jvz::fetchTotalSeconds(c.timeouts, c.bound) * qint64(1000), c.totalBoundMs);
+        if (c.error == FtpError::Timeout) {
+            EXPECT_GE(elapsed, c.totalBoundMs - 100) << "ended by another bound than its own";
+        }
         EXPECT_LE(elapsed, jvztest::timeBoundMs(c.totalBoundMs + BoundSlackMs));
     } else {
         EXPECT_LT(elapsed, jvztest::timeBoundMs(c.timeouts.stallSeconds * 1000)) << "not ended by the cap";
@@ -868,6 +907,9 @@ const ControlFaultCase kControlFaultCases[] = {
     {"long reply at STOR", ControlFault::LongReply, "STOR"},
     {"refused LIST", ControlFault::Refuse, "LIST"},
     {"refused STOR", ControlFault::Refuse, "STOR"},
+    {"drop at SIZE", ControlFault::Drop, "SIZE"},
+    {"long reply at SIZE", ControlFault::LongReply, "SIZE"},
+    {"refused SIZE", ControlFault::Refuse, "SIZE"},
 };
 
 class FtpClientControlFault : public ::testing::TestWithParam<ControlFaultCase> {};
@@ -909,7 +951,11 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
         error = client.listDirectory(&lines);
     else if (c.verb == "RETR")
         error = client.getFile("A.BIN", folder + "/A.BIN", jvz::FetchBound::controlFile());
-    else
+    else if (c.verb == "SIZE") {
+        qint64 bytes = 0;
+        error = client.fileSize("A.BIN", &bytes);
+        EXPECT_EQ(bytes, -1);
+    } else
         error = client.putFile(folder + "/up.bin", "UP.BIN");
     const qint64 elapsed = timer.elapsed();
     std::printf("[ figures  ] %s: failed after %lld ms with %u\n", c.what, elapsed, error);

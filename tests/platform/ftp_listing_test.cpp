@@ -1,6 +1,8 @@
-// Listing parser, name patterns and the one libcurl-to-error-number table: pure functions, no server.
+// Listing parser, name patterns, the one libcurl-to-error-number table, the SIZE reply and the gets' bounds:
+// pure functions, no server.
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
+#include "platform/FtpClientReplies.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
@@ -233,6 +235,81 @@ TEST(FtpErrorMapping, LibcurlResultsBecomeTheReportedNumbers)
         EXPECT_EQ(ftpErrorFromCurl(c.failure), c.expected)
             << curl_easy_strerror(CURLcode(c.failure.curlCode)) << " after " << c.failure.lastCommandVerb.constData();
     }
+}
+
+// What a get may bring and how long it may run. A size the terminal gave, with its margin, caps it up to the fixed
+// cap and never past it (the cut is named for the size only where the size set the cap), and buys its time at the
+// rate floor on top of the listing's bound; no size, the fixed cap and the listing's bound; the control files their
+// own.
+TEST(FetchBoundOfAGet, CapAndTimeFollowTheSizeUpToTheFixedCap)
+{
+    constexpr qint64 Largest = std::numeric_limits<qint64>::max();
+    FtpTimeouts t;
+    t.listedMarginBytes = 1000;
+    t.unlistedMaxBytes = 100000;
+    t.controlFileMaxBytes = 500;
+    t.controlFileTotalSeconds = 30;
+    t.listingTotalSeconds = 120;
+    t.floorBytesPerSecond = 200;
+    FtpTimeouts noCap = t;
+    noCap.unlistedMaxBytes = 0;
+    FtpTimeouts noFloor = t;
+    noFloor.floorBytesPerSecond = 0;
+    struct Case {
+        const char* what;
+        FtpTimeouts timeouts;
+        FetchBound bound;
+        qint64 maxBytes;
+        bool followsSize;
+        int seconds;
+    };
+    const Case cases[] = {
+        {"empty file", t, FetchBound::listed(0), 1000, true, 120},
+        {"small file: the margin, a second begun", t, FetchBound::listed(10), 1010, true, 121},
+        {"bytes of a whole number of seconds", t, FetchBound::listed(2000), 3000, true, 130},
+        {"a byte more takes a second more", t, FetchBound::listed(2001), 3001, true, 131},
+        {"larger file: an eighth", t, FetchBound::listed(80000), 90000, true, 520},
+        {"size whose margin passes the fixed cap", t, FetchBound::listed(95000), 100000, false, 595},
+        {"size past the fixed cap buys no more than that cap", t, FetchBound::listed(Largest), 100000, false, 620},
+        {"size past every number without a fixed cap", noCap, FetchBound::listed(Largest), Largest, true,
+         std::numeric_limits<int>::max()},
+        {"size without a rate floor: no time bound", noFloor, FetchBound::listed(2000), 3000, true, 0},
+        {"unknown size", t, FetchBound::listed(-1), 100000, false, 120},
+        {"fetched by name", t, FetchBound::unlisted(), 100000, false, 120},
+        {"control file", t, FetchBound::controlFile(), 500, false, 30},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fetchMaxBytes(c.timeouts, c.bound), c.maxBytes) << c.what;
+        EXPECT_EQ(fetchCapFollowsSize(c.timeouts, c.bound), c.followsSize) << c.what;
+        EXPECT_EQ(fetchTotalSeconds(c.timeouts, c.bound), c.seconds) << c.what;
+    }
+}
+
+// A terminal's reply to SIZE is its own text: only one plain decimal number is a size.
+TEST(FtpSizeReply, OnlyAPlainDecimalNumberIsASize)
+{
+    struct Case {
+        QByteArray reply;
+        std::optional<qint64> size;
+    };
+    const Case cases[] = {
+        {"213 0", 0},
+        {"213 1500", 1500},
+        {"213 1500 ", 1500},
+        {"213 999999999999999999", 999999999999999999},
+        {"213 9999999999999999999", std::nullopt}, // past the range
+        {"213 -5", std::nullopt},
+        {"213 +5", std::nullopt},
+        {"213 15 00", std::nullopt},
+        {"213 0x10", std::nullopt},
+        {"213 ", std::nullopt},
+        {"213-1500\r\n213 End", std::nullopt},
+        {"550 1500", std::nullopt},
+        {"2131500", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ftpSizeReply(c.reply), c.size) << c.reply.constData();
 }
 
 TEST(FtpHost, UnspecifiedAddressesAreRecognised)

@@ -79,6 +79,9 @@ INSTANTIATE_TEST_SUITE_P(Table, FtpErrorReport, ::testing::Values(
               "<ErrorIn> FtpPutFile <Function>.\r\n<MSG_ERROR_INTERNET_CONNECTION_ABORTED>", true},
     ReportRow{"Reset", FtpError::ConnectionReset, "FtpPutFile", "",
               "<ErrorIn> FtpPutFile <Function>.\r\n<MSG_ERROR_INTERNET_CONNECTION_RESET>", true},
+    // Its own text, but no connection error: the session stays.
+    ReportRow{"LargerThanListed", FtpError::LargerThanListed, "FtpGetFile", "226 Transfer complete.",
+              "<ErrorIn> FtpGetFile <Function>.\r\n<MSG_FtpLargerThanListed>", false},
     // Any other number: on the head's line, right after its full stop.
     ReportRow{"Timeout", FtpError::Timeout, "FtpGetFile", "226 ignored",
               "<ErrorIn> FtpGetFile <Function>.<ErrorNumber:>12002", false},
@@ -91,6 +94,7 @@ TEST(FtpErrorKeys, OneKeyPerNumberThatHasItsOwnText)
 {
     const std::pair<uint32_t, const char*> keys[] = {
         {FtpError::ExtendedError, "MSG_FileError"},
+        {FtpError::LargerThanListed, "MSG_FtpLargerThanListed"},
         {FtpError::IncorrectUserName, "MSG_ERROR_INTERNET_INCORRECT_USER_NAME"},
         {FtpError::IncorrectPassword, "MSG_ERROR_INTERNET_INCORRECT_PASSWORD"},
         {FtpError::CannotConnect, "MSG_ERROR_INTERNET_CANNOT_CONNECT"},

@@ -11,6 +11,7 @@
 #include <QByteArrayList>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 namespace jvztest {
@@ -49,6 +50,18 @@ public:
         if (!QFile::exists(local(remote)) || !QFile::copy(local(remote), localPath))
             return record("RETR " + remote, jvz::FtpError::ExtendedError);
         return record("RETR " + remote, 0);
+    }
+    // The size of the file it holds; refused for a missing file, or when refused names "SIZE X".
+    uint32_t fileSize(const QByteArray& remote, qint64* bytes) override
+    {
+        *bytes = -1;
+        if (const uint32_t error = ended("SIZE " + remote))
+            return error;
+        const QFileInfo file(local(remote));
+        if (refused.contains("SIZE " + remote) || !file.isFile())
+            return record("SIZE " + remote, jvz::FtpError::ExtendedError);
+        *bytes = file.size();
+        return record("SIZE " + remote, 0);
     }
     uint32_t putFile(const QString& localPath, const QByteArray& remote) override
     {
@@ -91,7 +104,7 @@ public:
     bool failPut = false;
     bool phantomGet = false;
     bool failRename = false;
-    QByteArrayList refused; // "STOR X", "DELE X": that command fails
+    QByteArrayList refused; // "STOR X", "DELE X", "SIZE X": that command fails
     // "RETR \SWAP\ACTIVITY.INF", "LIST": that command fails with endError and the session ends with it.
     QByteArrayList endsSession;
     uint32_t endError = jvz::FtpError::Timeout;

@@ -57,9 +57,17 @@ TEST(FetchBounds, EachGetPassesTheBoundOfWhatItIsFor)
              UploadSelectedTerminalFiles(t.ctx, {{QStringLiteral("APP.SGN"), 4000}}, t.local, {});
          },
          Kind::Listed, 4000},
-        {"a file the batch upload names",
+        {"a file the batch upload names, of the size the terminal gives",
          [](Terminal& t) {
              writeFile(t.ftp.local("APP.SGN"), "app");
+             writeFile(t.local + QStringLiteral("UP.M40"), "APP.SGN\r\n");
+             UploadCatalogFile(t.ctx, t.local + QStringLiteral("UP.M40"));
+         },
+         Kind::Listed, 3},
+        {"a file the batch upload names, its size refused",
+         [](Terminal& t) {
+             writeFile(t.ftp.local("APP.SGN"), "app");
+             t.ftp.refused = {"SIZE APP.SGN"};
              writeFile(t.local + QStringLiteral("UP.M40"), "APP.SGN\r\n");
              UploadCatalogFile(t.ctx, t.local + QStringLiteral("UP.M40"));
          },
@@ -81,7 +89,7 @@ TEST(FetchBounds, EachGetPassesTheBoundOfWhatItIsFor)
 // and nothing is sent after it (no "invalid handle" from a later call).
 TEST(FetchBounds, TheCallThatEndedTheSessionIsTheOneReported)
 {
-    enum class Action { BatchDownload, WindowDownload, WindowUpload };
+    enum class Action { BatchDownload, WindowDownload, WindowUpload, BatchUpload };
     struct Row {
         const char* what;
         Action action;
@@ -142,6 +150,20 @@ TEST(FetchBounds, TheCallThatEndedTheSessionIsTheOneReported)
          {"FtpGetFile 12002"},
          {"A.SGN", "B.SGN"},
          0},
+        {"batch upload: the size asked first ends the session",
+         Action::BatchUpload,
+         "SIZE A.SGN",
+         true,
+         {"FtpGetFile 12002"},
+         {"A.SGN", "B.SGN"},
+         0},
+        {"batch upload: the fetch ends the session",
+         Action::BatchUpload,
+         "RETR A.SGN",
+         true,
+         {"FtpGetFile 12002"},
+         {"A.SGN", "B.SGN"},
+         0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -153,7 +175,7 @@ TEST(FetchBounds, TheCallThatEndedTheSessionIsTheOneReported)
             QFile::remove(t.ftp.local("ACTIVITY.INF")); // the fetch is refused
         for (const char* name : {"A.SGN", "B.SGN"}) {
             writeFile(t.local + QLatin1String(name), name);
-            if (row.action == Action::WindowUpload)
+            if (row.action == Action::WindowUpload || row.action == Action::BatchUpload)
                 writeFile(t.ftp.local(name), name);
         }
         int fetched = 0;
@@ -172,6 +194,10 @@ TEST(FetchBounds, TheCallThatEndedTheSessionIsTheOneReported)
             DownloadSelectedCatalogues(t.ctx, request, {.sessionOpen = [] { return true; }, .setStatusBar4 = {}});
             break;
         }
+        case Action::BatchUpload:
+            writeFile(t.local + QStringLiteral("UP.M40"), "A.SGN\r\nB.SGN\r\n");
+            UploadCatalogFile(t.ctx, t.local + QStringLiteral("UP.M40"));
+            break;
         case Action::WindowUpload:
             t.world.batch.gBatchMode = false;
             fetched = UploadSelectedTerminalFiles(t.ctx, {{QStringLiteral("A.SGN"), 5}, {QStringLiteral("B.SGN"), 5}},
@@ -191,7 +217,7 @@ TEST(FetchBounds, TheCallThatEndedTheSessionIsTheOneReported)
         EXPECT_EQ(swap, row.storedAfter);
         // The window tells it in the one FTP error box; nothing else comes up.
         EXPECT_TRUE(t.world.notifier.shown.empty()) << t.world.notifier.shown.front().text.toStdString();
-        if (row.action == Action::BatchDownload && row.ends) {
+        if ((row.action == Action::BatchDownload || row.action == Action::BatchUpload) && row.ends) {
             EXPECT_EQ(t.world.batch.gErrorCode, int16_t(BatchCode::FtpOperationFailed));
             EXPECT_TRUE(t.world.batch.gErrorText.startsWith(row.reported.first() + u':'))
                 << t.world.batch.gErrorText.toStdString();
