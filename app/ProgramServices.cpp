@@ -7,6 +7,8 @@
 #include "platform/PppDialer.h"
 #include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
+#include "session/SessionRuntime.h"
+#include "platform/posix/SignalCleanup.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -27,6 +29,17 @@ ProgramServices::ProgramServices(const QString& programFile, std::unique_ptr<Not
 }
 
 ProgramServices::~ProgramServices() = default;
+
+void answerStopSignal(int signal, BatchRun& batch, FtpClient& ftp, SessionRuntime& session,
+                      const std::function<void()>& quitWindow)
+{
+    batch.stopSignal = signal;
+    ftp.breakOffCall();
+    if (batch.gBatchMode)
+        session.StopRun(QString::fromLatin1(jvzio::signalName(signal)));
+    else if (quitWindow)
+        quitWindow();
+}
 
 void ProgramServices::findModemPorts(AppState& state)
 {

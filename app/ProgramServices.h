@@ -10,19 +10,23 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPortInventory.h"
+#include "platform/StopSignals.h"
 #include "session/TcpSessionTransport.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace jvz {
 
 struct AppState;
+struct BatchRun;
 class FileWriter;
 class MbFileIni;
 class Notifier;
 class PppDialer;
 class RasFunctions;
+class SessionRuntime;
 class UserSettingsStore;
 
 struct ProgramServices {
@@ -55,7 +59,13 @@ struct ProgramServices {
     // The session and the transfers use these: they outlive both.
     CurlFtpClient ftp;
     TcpSessionTransport transport;
+    StopSignals stopSignals; // SIGINT, SIGTERM, SIGHUP: the run ends in order
 };
+
+// A stop signal: the FTP call under way is broken off and the transfers start no other file; an unattended run
+// then ends as cancelled, the window's program quits as its Yes does (quitWindow).
+void answerStopSignal(int signal, BatchRun& batch, FtpClient& ftp, SessionRuntime& session,
+                      const std::function<void()>& quitWindow);
 
 // The start-up of a host's run: it fills the program-wide state and reaches the host's windows and end.
 Startup makeStartup(StartupHost& host, AppState& state, const UserSettingsStore& userStore, FileWriter& writer,

@@ -3,6 +3,7 @@
 #include "core/CommandLine.h"
 #include "platform/FileWriter.h"
 #include "platform/UserSettingsStore.h"
+#include "platform/posix/SignalCleanup.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -69,13 +70,20 @@ extern "C" __attribute__((visibility("default"))) int jvzWindowMain(int argc, ch
         return 2;
     }
 
-    QApplication app(argc, argv);
-    if (!userChoice && !batchRun && QGuiApplication::platformName() == QLatin1String(kOffscreen)) {
-        reportNoDisplay();
-        return 2;
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        if (!userChoice && !batchRun && QGuiApplication::platformName() == QLatin1String(kOffscreen)) {
+            reportNoDisplay();
+            return 2;
+        }
+        jvz::QSettingsUserStore userStore;
+        jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
+                              QCoreApplication::applicationFilePath());
+        status = host.run(arguments);
     }
-    jvz::QSettingsUserStore userStore;
-    jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
-                          QCoreApplication::applicationFilePath());
-    return host.run(arguments);
+    // A run stopped by a signal, once it ended in order, tells its parent so.
+    if (const int signal = jvz::appState().batch.stopSignal)
+        jvzio::endAsSignalled(signal);
+    return status;
 }
