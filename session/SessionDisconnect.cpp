@@ -130,7 +130,7 @@ void SessionRuntime::DisconnectTerminal()
 
     reportConnectionState(ConnectionState::Disconnecting);
     // A connection that ends meanwhile (a failure, the terminal's close) ends the run at once, not after it.
-    if (batch.gBatchMode)
+    if (batch.gBatchMode && !m_stop.asked)
         waitHandlingEvents(m_timings.batchWaitMs, nullptr, WaitEnd::EndsOnClose);
     if (m_closeCount != closedBefore) {
         // The connection ended while waiting (the terminal closed, an answer timed out): nothing is left.

@@ -19,8 +19,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -169,9 +171,11 @@ protected:
         ASSERT_TRUE(m_program.copied);
     }
 
-    // A run in this process; the peer, when given, calls in once the program has dialled.
+    // A run in this process; the peer, when given, calls in once the program has dialled. whileRunning, when
+    // given, is called on every turn of the run's event loop after that.
     ProgramFolder::Outcome runInProcess(const QStringList& args, jvztest::ScriptedTerminalPeer* peer = nullptr,
-                                        const jvz::RuntimeTimings& timings = jvztest::shortProgramTimings())
+                                        const jvz::RuntimeTimings& timings = jvztest::shortProgramTimings(),
+                                        const std::function<void()>& whileRunning = {})
     {
         bool called = false;
         return m_program.runInProcess(
@@ -181,6 +185,8 @@ protected:
                     called = true;
                     peer->start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
                 }
+                if (whileRunning)
+                    whileRunning();
             },
             timings);
     }
@@ -330,5 +336,163 @@ const FetchFailureCase kFetchFailures[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::ValuesIn(kFetchFailures), jvztest::RowName{});
+
+// A run sent a signal while a file is under way ends as cancelled within a few seconds: the FTP call broken off, no
+// temporary file left on either side (the fetch's hidden sibling in the list's folder, the put's temporary name on
+// the terminal), an older copy of the file whole, pppd hung up, and the result file saying why. A second signal
+// right behind the first ends the process at once: no result, but the fetch's temporary file still goes, and so
+// does pppd. The terminal sends and takes 40,000 B/s, so the file of 400,000 bytes is still under way; the run's
+// wait before its disconnect is long, so a stop that waited for it would show.
+struct StopCase {
+    const char* what;
+    const char* action; // "-u": the terminal's file fetched into the list's folder; "-c": the list's file put to it
+    bool oldFile;       // the receiving side holds an older APP.SGN
+    int signal;
+    int second = 0; // another signal right behind the first (one of the same kind would merge with it), sent to
+                    // the real program file; 0: none
+};
+
+void PrintTo(const StopCase& row, std::ostream* out)
+{
+    *out << row.what;
+}
+
+class BatchEndToEndStop : public BatchEndToEnd, public ::testing::WithParamInterface<StopCase> {
+protected:
+    bool fetches() const { return QLatin1String(GetParam().action) == QLatin1String("-u"); }
+
+    // What a cut-short transfer could leave: hidden files in the list's folder, TMP names on the terminal.
+    QStringList leftovers(const jvztest::FtpServerFixture& ftp) const
+    {
+        QStringList found;
+        for (const QString& name : QDir(m_catalogFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            if (name.startsWith(QLatin1Char('.')))
+                found << QStringLiteral("local ") + name;
+        for (const QString& name : QDir(ftp.localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files))
+            if (name.startsWith(QStringLiteral("TMP")))
+                found << QStringLiteral("terminal ") + name;
+        return found;
+    }
+
+    // Some bytes of the file arrived, not all.
+    bool midFile(const jvztest::FtpServerFixture& ftp, qint64 size) const
+    {
+        QStringList candidates;
+        if (fetches()) {
+            for (const QString& name : QDir(m_catalogFolder).entryList(QDir::Files | QDir::Hidden))
+                if (name.startsWith(QLatin1Char('.')))
+                    candidates << m_catalogFolder + QLatin1Char('/') + name;
+        } else {
+            const QString swap = ftp.localPath(QStringLiteral("\\SWAP"));
+            for (const QString& name : QDir(swap).entryList(QDir::Files))
+                if (name.startsWith(QStringLiteral("TMP")) || name == QLatin1String("APP.SGN"))
+                    candidates << swap + QLatin1Char('/') + name;
+        }
+        for (const QString& path : candidates) {
+            const qint64 got = QFileInfo(path).size();
+            if (got > 1000 && got < size)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_P(BatchEndToEndStop, RunEndsCancelledWithNothingLeftBehind)
+{
+    const StopCase& row = GetParam();
+    jvztest::FtpServerFixture::Options options = terminalFtp();
+    options.dataBytesPerSecond = 40000;
+    jvztest::FtpServerFixture ftp(options);
+    ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
+    ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
+    QByteArray file;
+    for (int i = 0; file.size() < 400000; ++i)
+        file += QByteArray::number(i) + ' ';
+    const QByteArray old("the older copy");
+    const QString localFile = m_catalogFolder + QStringLiteral("/app.sgn");
+    const QString terminalFile = QStringLiteral("\\SWAP\\APP.SGN");
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), fetches() ? old : file}});
+    if (fetches()) {
+        ASSERT_TRUE(ftp.putLocal(terminalFile, file));
+        if (!row.oldFile)
+            QFile::remove(localFile);
+    } else if (row.oldFile) {
+        ASSERT_TRUE(ftp.putLocal(terminalFile, old));
+    }
+    const QStringList args{QLatin1String(row.action) + list, QStringLiteral("-n")};
+    jvztest::ScriptedTerminalPeer peer(downloadSession(0));
+    QElapsedTimer sinceSignal;
+
+    if (row.second == 0) {
+        jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
+        timings.batchWaitMs = 20000;
+        const auto o = runInProcess(args, &peer, timings, [&] {
+            if (!sinceSignal.isValid() && midFile(ftp, file.size())) {
+                sinceSignal.start();
+                ::kill(::getpid(), row.signal);
+            }
+        });
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        ASSERT_TRUE(sinceSignal.isValid()) << "the signal was never sent: " << o.err.toStdString();
+        const qint64 ms = sinceSignal.elapsed();
+        std::cout << row.what << ": signal to end " << ms << " ms" << std::endl;
+        EXPECT_LT(ms, 5000);
+        const std::string result = m_program.result();
+        std::cout << "ResBatch.txt:\n" << result << std::endl;
+        EXPECT_EQ(result, "-21\r\nRun stopped by the signal " + std::string(row.signal == SIGTERM  ? "SIGTERM"
+                                                                             : row.signal == SIGINT ? "SIGINT"
+                                                                                                    : "SIGHUP") +
+                              "\r\n")
+            << o.err.toStdString();
+    } else {
+        // The process ends at once: the real program file, so the signal's default end does not take the test along.
+        QProcess jvz;
+        jvz.setWorkingDirectory(m_program.folder);
+        jvz.start(m_program.folder + QStringLiteral("/JVZ"), args);
+        ASSERT_TRUE(jvz.waitForStarted(30000));
+        bool called = false;
+        const bool sent = QTest::qWaitFor(
+            [&] {
+                if (!called && m_pppd.pid() > 0) {
+                    called = true;
+                    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+                }
+                if (jvz.state() != QProcess::Running || !midFile(ftp, file.size()))
+                    return false;
+                ::kill(pid_t(jvz.processId()), row.signal);
+                ::kill(pid_t(jvz.processId()), row.second);
+                sinceSignal.start();
+                return true;
+            },
+            30000);
+        ASSERT_TRUE(sent) << jvz.readAllStandardError().toStdString();
+        ASSERT_TRUE(jvz.waitForFinished(10000));
+        const qint64 ms = sinceSignal.elapsed();
+        std::cout << row.what << ": second signal to end " << ms << " ms" << std::endl;
+        EXPECT_LT(ms, 1000);
+        EXPECT_EQ(jvz.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+        EXPECT_FALSE(QFileInfo::exists(m_program.folder + QStringLiteral("/ResBatch.txt")));
+    }
+
+    EXPECT_EQ(leftovers(ftp).join(QStringLiteral(", ")).toStdString(), "");
+    if (fetches())
+        EXPECT_EQ(jvztest::readFileBytes(localFile.toStdString()), row.oldFile ? old.toStdString() : std::string());
+    else
+        EXPECT_EQ(ftp.readLocal(terminalFile), row.oldFile ? old : QByteArray());
+    EXPECT_GT(m_pppd.pid(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 5000)) << "pppd was hung up";
+}
+
+const StopCase kStops[] = {
+    {"SIGTERM mid-fetch of -u", "-u", false, SIGTERM},
+    {"SIGTERM mid-fetch of -u over an old local file", "-u", true, SIGTERM},
+    {"SIGTERM mid-put of -c", "-c", false, SIGTERM},
+    {"SIGTERM mid-put of -c over an old terminal file", "-c", true, SIGTERM},
+    {"SIGINT mid-put of -c", "-c", false, SIGINT},
+    {"SIGHUP mid-fetch of -u", "-u", false, SIGHUP},
+    {"SIGTERM then SIGINT mid-fetch of -u over an old local file", "-u", true, SIGTERM, SIGINT},
+};
+
+INSTANTIATE_TEST_SUITE_P(Signals, BatchEndToEndStop, ::testing::ValuesIn(kStops), jvztest::RowName{});
 
 } // namespace
