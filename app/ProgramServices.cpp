@@ -5,10 +5,10 @@
 #include "core/PerUserFolder.h"
 #include "platform/Notifier.h"
 #include "platform/PppDialer.h"
+#include "platform/posix/SignalCleanup.h"
 #include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
 #include "session/SessionRuntime.h"
-#include "platform/posix/SignalCleanup.h"
 
 #include <QFileInfo>
 #include <cstdio>

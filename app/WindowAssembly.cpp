@@ -87,7 +87,8 @@ WindowAssembly::WindowAssembly(AppState& state, WindowServices platform, WindowH
     connectWindow();
     if (p.stopSignals) {
         QObject::connect(p.stopSignals, &StopSignals::stopAsked, &w, [this, &state](int signal) {
-            answerStopSignal(signal, state.batch, m_platform.ftp, *m_session, [this] { m_window->quitWithoutQuestion(); });
+            answerStopSignal(signal, state.batch, m_platform.ftp, *m_session,
+                             [this] { m_window->quitWithoutQuestion(); });
         });
     }
 }

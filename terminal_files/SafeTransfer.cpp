@@ -47,8 +47,6 @@ void waitForAnimation(TransferContext& ctx, bool& cancelled)
     cancelled = progress->Canceled();
 }
 
-
-
 uint32_t cancellablePut(TransferContext& ctx, const QString& localPath, const QByteArray& remoteName,
                         const std::function<bool()>& cancel)
 {

@@ -439,9 +439,10 @@ TEST_P(BatchEndToEndStop, RunEndsCancelledWithNothingLeftBehind)
         EXPECT_LT(ms, 5000);
         const std::string result = m_program.result();
         std::cout << "ResBatch.txt:\n" << result << std::endl;
-        EXPECT_EQ(result, "-21\r\nRun stopped by the signal " + std::string(row.signal == SIGTERM  ? "SIGTERM"
-                                                                             : row.signal == SIGINT ? "SIGINT"
-                                                                                                    : "SIGHUP") +
+        EXPECT_EQ(result, "-21\r\nRun stopped by the signal " +
+                              std::string(row.signal == SIGTERM  ? "SIGTERM"
+                                          : row.signal == SIGINT ? "SIGINT"
+                                                                 : "SIGHUP") +
                               "\r\n")
             << o.err.toStdString();
     } else {

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -221,8 +221,8 @@ TEST(AtomicFileWriter, SignalThatEndsTheProcessRemovesTheTemporaryFile)
         EXPECT_EQ(ended, c.ends);
         if (ended) {
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.sent.back()) << status;
-            const std::vector<std::string> left =
-                c.orderly ? std::vector<std::string>{"f.txt", "ready", "told"} : std::vector<std::string>{"f.txt", "ready"};
+            const std::vector<std::string> left = c.orderly ? std::vector<std::string>{"f.txt", "ready", "told"}
+                                                            : std::vector<std::string>{"f.txt", "ready"};
             EXPECT_EQ(entries(dir), left);
         } else {
             EXPECT_EQ(entries(dir).size(), 4u) << "the temporary file stays while the run ends in order";

@@ -1,7 +1,7 @@
 // The main window frame: its controls under their names and kinds, load and initialisation.
 #include "FakeNotifier.h"
-#include "WaitUntil.h"
 #include "MainWindowWorld.h"
+#include "WaitUntil.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "platform/PppDialer.h"
