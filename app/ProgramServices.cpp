@@ -30,6 +30,13 @@ ProgramServices::ProgramServices(const QString& programFile, std::unique_ptr<Not
 
 ProgramServices::~ProgramServices() = default;
 
+int endOfRun(const BatchRun& batch, int status)
+{
+    if (batch.stopSignal != 0)
+        jvzio::endAsSignalled(batch.stopSignal);
+    return status;
+}
+
 void answerStopSignal(int signal, BatchRun& batch, FtpClient& ftp, SessionRuntime& session,
                       const std::function<void()>& quitWindow)
 {

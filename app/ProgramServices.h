@@ -67,6 +67,10 @@ struct ProgramServices {
 void answerStopSignal(int signal, BatchRun& batch, FtpClient& ftp, SessionRuntime& session,
                       const std::function<void()>& quitWindow);
 
+// The exit status of a run that is over (its host and application gone): one stopped by a signal ends by that
+// signal, with its default disposition, so the parent learns how it ended; any other returns status.
+int endOfRun(const BatchRun& batch, int status);
+
 // The start-up of a host's run: it fills the program-wide state and reaches the host's windows and end.
 Startup makeStartup(StartupHost& host, AppState& state, const UserSettingsStore& userStore, FileWriter& writer,
                     ProgramServices& services);

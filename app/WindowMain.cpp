@@ -1,9 +1,9 @@
 #include "ProgramHost.h"
+#include "ProgramServices.h"
 #include "core/AppState.h"
 #include "core/CommandLine.h"
 #include "platform/FileWriter.h"
 #include "platform/UserSettingsStore.h"
-#include "platform/posix/SignalCleanup.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -70,8 +70,7 @@ extern "C" __attribute__((visibility("default"))) int jvzWindowMain(int argc, ch
         return 2;
     }
 
-    int status = 0;
-    {
+    return jvz::endOfRun(jvz::appState().batch, [&] {
         QApplication app(argc, argv);
         if (!userChoice && !batchRun && QGuiApplication::platformName() == QLatin1String(kOffscreen)) {
             reportNoDisplay();
@@ -80,10 +79,6 @@ extern "C" __attribute__((visibility("default"))) int jvzWindowMain(int argc, ch
         jvz::QSettingsUserStore userStore;
         jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
                               QCoreApplication::applicationFilePath());
-        status = host.run(arguments);
-    }
-    // A run stopped by a signal, once it ended in order, tells its parent so.
-    if (const int signal = jvz::appState().batch.stopSignal)
-        jvzio::endAsSignalled(signal);
-    return status;
+        return host.run(arguments);
+    }());
 }

@@ -3,7 +3,6 @@
 #include "core/CommandLine.h"
 #include "platform/FileWriter.h"
 #include "platform/UserSettingsStore.h"
-#include "platform/posix/SignalCleanup.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -40,18 +39,13 @@ WindowMain loadWindowProgram()
 
 int runUnattended(int argc, char* argv[], const QStringList& arguments)
 {
-    int status = 0;
-    {
+    return jvz::endOfRun(jvz::appState().batch, [&] {
         QCoreApplication app(argc, argv);
         jvz::QSettingsUserStore userStore;
         jvz::BatchHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
                             QCoreApplication::applicationFilePath());
-        status = host.run(arguments);
-    }
-    // A run stopped by a signal, once it ended in order, tells its parent so.
-    if (const int signal = jvz::appState().batch.stopSignal)
-        jvzio::endAsSignalled(signal);
-    return status;
+        return host.run(arguments);
+    }());
 }
 
 } // namespace

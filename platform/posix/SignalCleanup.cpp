@@ -31,8 +31,11 @@ std::array<std::atomic<pid_t>, kGroupSlots> g_groups{};
 // Writers of the lists, on any thread; the handler takes no lock.
 std::mutex g_listLock;
 
+// Made once and never closed, so a handler running while the stop is disarmed never writes into a descriptor
+// that was reused meanwhile.
 std::atomic<int> g_stopPipeWrite{-1};
 std::atomic<int> g_stopPipeRead{-1};
+std::atomic<bool> g_stopArmed{false};
 std::atomic<int> g_stopSignal{0};
 
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<pid_t>::is_always_lock_free,
@@ -56,7 +59,7 @@ void onSignal(int signal)
     const int savedErrno = errno;
     const int pipe = g_stopPipeWrite.load();
     int expected = 0;
-    if (pipe >= 0 && g_stopSignal.compare_exchange_strong(expected, signal)) {
+    if (pipe >= 0 && g_stopArmed.load() && g_stopSignal.compare_exchange_strong(expected, signal)) {
         const unsigned char byte = static_cast<unsigned char>(signal);
         (void)!::write(pipe, &byte, 1);
         errno = savedErrno;
@@ -139,26 +142,28 @@ void installSignalCleanup()
 int armOrderlyStop()
 {
     installSignalCleanup();
-    if (const int fd = g_stopPipeRead.load(); fd >= 0)
-        return fd;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return -1;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        g_stopPipeRead.store(fds[0]);
+        g_stopPipeWrite.store(fds[1]);
+    });
     g_stopSignal.store(0);
-    g_stopPipeRead.store(fds[0]);
-    g_stopPipeWrite.store(fds[1]);
-    return fds[0];
+    g_stopArmed.store(true);
+    return g_stopPipeRead.load();
 }
 
 void disarmOrderlyStop()
 {
-    // The write end goes first: a signal from now on ends the process.
-    const int write = g_stopPipeWrite.exchange(-1);
-    const int read = g_stopPipeRead.exchange(-1);
-    if (write >= 0)
-        ::close(write);
-    if (read >= 0)
-        ::close(read);
+    // From now on a signal ends the process; what an earlier one wrote is read away.
+    g_stopArmed.store(false);
+    if (const int fd = g_stopPipeRead.load(); fd >= 0) {
+        unsigned char byte;
+        while (::read(fd, &byte, 1) == 1) {
+        }
+    }
     g_stopSignal.store(0);
 }
 

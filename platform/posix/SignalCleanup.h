@@ -28,7 +28,7 @@ void forgetChildGroup(pid_t group);
 void installSignalCleanup();
 
 // From now on the first signal is written (its number, one byte) to the returned descriptor's pipe instead of
-// ending the process; -1 when no pipe can be made. disarmOrderlyStop closes the pipe and forgets the signal
+// ending the process; -1 when no pipe can be made. disarmOrderlyStop empties the pipe and forgets the signal
 // received, so the next signal ends the process again.
 int armOrderlyStop();
 void disarmOrderlyStop();
