@@ -259,6 +259,28 @@ TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
 }
 
+// Stopped while it waits for the terminal's call, with nothing under way: the run ends at once, not when the wait
+// for the call would have.
+TEST_F(BatchEndToEnd, StopWhileWaitingForTheCallEndsTheRunAtOnce)
+{
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+    jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
+    timings.firstAnswerMs = 30000;
+    QElapsedTimer sinceSignal;
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, nullptr, timings, [&] {
+        if (!sinceSignal.isValid() && m_pppd.pid() > 0) {
+            sinceSignal.start();
+            ::kill(::getpid(), SIGTERM);
+        }
+    });
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    ASSERT_TRUE(sinceSignal.isValid());
+    std::cout << "SIGTERM while waiting for the call: signal to end " << sinceSignal.elapsed() << " ms" << std::endl;
+    EXPECT_LT(sinceSignal.elapsed(), 5000);
+    EXPECT_EQ(m_program.result(), "-21\r\nRun stopped by the signal SIGTERM\r\n") << o.err.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 5000)) << "pppd was hung up";
+}
+
 TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
 {
     m_pppd.setMode(QStringLiteral("fail:7"));
