@@ -67,6 +67,8 @@ StartupMainWindow& BatchHost::mainWindow()
                                                          .quitApplication = [this] { m_startup.QuitApplication(); }},
                                          m_services.timings);
     window.setRuntime(m_session.get());
+    QObject::connect(&m_services.stopSignals, &StopSignals::stopAsked, m_session.get(),
+                     [this](int signal) { answerStopSignal(signal, m_state.batch, m_services.ftp, *m_session, {}); });
     ConnectWindowHooks parts;
     parts.entryName = [&window] { return window.entryName(); };
     // No window to choose a terminal in; an unattended run never asks.

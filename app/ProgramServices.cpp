@@ -5,8 +5,10 @@
 #include "core/PerUserFolder.h"
 #include "platform/Notifier.h"
 #include "platform/PppDialer.h"
+#include "platform/posix/SignalCleanup.h"
 #include "session/PrivatePhonebook.h"
 #include "session/RasFunctions.h"
+#include "session/SessionRuntime.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -41,6 +43,24 @@ ProgramServices::ProgramServices(const QString& programFile, std::unique_ptr<Not
 }
 
 ProgramServices::~ProgramServices() = default;
+
+int endOfRun(const BatchRun& batch, int status)
+{
+    if (batch.stopSignal != 0)
+        jvzio::endAsSignalled(batch.stopSignal);
+    return status;
+}
+
+void answerStopSignal(int signal, BatchRun& batch, FtpClient& ftp, SessionRuntime& session,
+                      const std::function<void()>& quitWindow)
+{
+    batch.stopSignal = signal;
+    ftp.breakOffCall();
+    if (batch.gBatchMode)
+        session.StopRun(QString::fromLatin1(jvzio::signalName(signal)));
+    else if (quitWindow)
+        quitWindow();
+}
 
 void ProgramServices::findModemPorts(AppState& state)
 {

@@ -10,20 +10,24 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPortInventory.h"
+#include "platform/StopSignals.h"
 #include "session/PortCheck.h"
 #include "session/TcpSessionTransport.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace jvz {
 
 struct AppState;
+struct BatchRun;
 class FileWriter;
 class MbFileIni;
 class Notifier;
 class PppDialer;
 class RasFunctions;
+class SessionRuntime;
 class UserSettingsStore;
 
 struct ProgramServices {
@@ -57,7 +61,17 @@ struct ProgramServices {
     // The session and the transfers use these: they outlive both.
     CurlFtpClient ftp;
     TcpSessionTransport transport;
+    StopSignals stopSignals; // SIGINT, SIGTERM, SIGHUP: the run ends in order
 };
+
+// A stop signal: the FTP call under way is broken off and the transfers start no other file; an unattended run
+// then ends as cancelled, the window's program quits as its Yes does (quitWindow).
+void answerStopSignal(int signal, BatchRun& batch, FtpClient& ftp, SessionRuntime& session,
+                      const std::function<void()>& quitWindow);
+
+// The exit status of a run that is over (its host and application gone): one stopped by a signal ends by that
+// signal, with its default disposition, so the parent learns how it ended; any other returns status.
+int endOfRun(const BatchRun& batch, int status);
 
 // The start-up of a host's run: it fills the program-wide state and reaches the host's windows and end.
 Startup makeStartup(StartupHost& host, AppState& state, const UserSettingsStore& userStore, FileWriter& writer,

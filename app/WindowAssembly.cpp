@@ -2,6 +2,7 @@
 
 #include "LinkConnect.h"
 #include "ProgramConnect.h"
+#include "ProgramServices.h"
 #include "ProgramTransfers.h"
 #include "core/AppState.h"
 #include "platform/Notifier.h"
@@ -85,6 +86,12 @@ WindowAssembly::WindowAssembly(AppState& state, WindowServices platform, WindowH
     // dialogs and companion runs: files opened by type, viewers, the terminal identity window
     buildFileCommands();
     connectWindow();
+    if (p.stopSignals) {
+        QObject::connect(p.stopSignals, &StopSignals::stopAsked, &w, [this, &state](int signal) {
+            answerStopSignal(signal, state.batch, m_platform.ftp, *m_session,
+                             [this] { m_window->quitWithoutQuestion(); });
+        });
+    }
 }
 
 WindowAssembly::~WindowAssembly() = default;

@@ -32,6 +32,7 @@ class SerialPortInventory;
 class SessionRuntime;
 class SessionTransport;
 class SessionWindow;
+class StopSignals;
 class TerminalPane;
 class UserSettingsStore;
 class VolumeSource;
@@ -60,6 +61,8 @@ struct WindowServices {
     // Runs before each folder read of the local explorer, on the read's thread; empty for none. Tests hold a
     // read there, as a hung network mount would.
     FolderReadHook folderReadHook{};
+    // SIGINT, SIGTERM, SIGHUP as the program learns of them; null: the signals end the process.
+    StopSignals* stopSignals = nullptr;
 };
 
 // What the window calls outside itself: the end of the run and the run's progress window.

@@ -1,4 +1,5 @@
 #include "ProgramHost.h"
+#include "ProgramServices.h"
 #include "core/AppState.h"
 #include "core/CommandLine.h"
 #include "platform/FileWriter.h"
@@ -69,13 +70,15 @@ extern "C" __attribute__((visibility("default"))) int jvzWindowMain(int argc, ch
         return 2;
     }
 
-    QApplication app(argc, argv);
-    if (!userChoice && !batchRun && QGuiApplication::platformName() == QLatin1String(kOffscreen)) {
-        reportNoDisplay();
-        return 2;
-    }
-    jvz::QSettingsUserStore userStore;
-    jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
-                          QCoreApplication::applicationFilePath());
-    return host.run(arguments);
+    return jvz::endOfRun(jvz::appState().batch, [&] {
+        QApplication app(argc, argv);
+        if (!userChoice && !batchRun && QGuiApplication::platformName() == QLatin1String(kOffscreen)) {
+            reportNoDisplay();
+            return 2;
+        }
+        jvz::QSettingsUserStore userStore;
+        jvz::ProgramHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
+                              QCoreApplication::applicationFilePath());
+        return host.run(arguments);
+    }());
 }

@@ -39,11 +39,13 @@ WindowMain loadWindowProgram()
 
 int runUnattended(int argc, char* argv[], const QStringList& arguments)
 {
-    QCoreApplication app(argc, argv);
-    jvz::QSettingsUserStore userStore;
-    jvz::BatchHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
-                        QCoreApplication::applicationFilePath());
-    return host.run(arguments);
+    return jvz::endOfRun(jvz::appState().batch, [&] {
+        QCoreApplication app(argc, argv);
+        jvz::QSettingsUserStore userStore;
+        jvz::BatchHost host(jvz::appState(), userStore, jvz::UserOutputWriter::standard(),
+                            QCoreApplication::applicationFilePath());
+        return host.run(arguments);
+    }());
 }
 
 } // namespace

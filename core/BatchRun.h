@@ -26,6 +26,7 @@ struct BatchRun : BatchErrorCode {
     QString gComPort;          // device name of the terminal's port ("ttyACM0"); empty when none was given
     bool gSerialLink = true;   // false: plain network link, no dial
     bool gShowProgress = true; // the progress window is shown during a batch run
+    int stopSignal = 0;        // the signal that stopped the run (SIGTERM...); 0 while none came
 };
 
 } // namespace jvz

@@ -1,11 +1,13 @@
 #include "FileWriter.h"
 
 #include "platform/posix/PlainFiles.h"
+#include "platform/posix/SignalCleanup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +27,25 @@ mode_t currentUmask()
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+// A signal that ends the process removes the file: this thread's signals wait while it is made and handed
+// to the handler's list.
+int makeRememberedTemporary(QByteArray& pattern)
+{
+    jvzio::installSignalCleanup();
+    sigset_t block, previous;
+    sigemptyset(&block);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&block, s);
+    ::pthread_sigmask(SIG_BLOCK, &block, &previous);
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    const int madeErrno = errno;
+    if (fd >= 0)
+        jvzio::rememberTemporary(pattern.constData());
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = madeErrno;
+    return fd;
 }
 
 class AtomicReplacement final : public FileReplacement {
@@ -63,8 +84,10 @@ public:
         const int fd = std::exchange(m_fd, -1);
         if (::close(fd) != 0)
             return fail(errno, QStringLiteral("close %1").arg(m_temp));
-        if (::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0)
+        const QByteArray temp = QFile::encodeName(m_temp);
+        if (::rename(temp.constData(), QFile::encodeName(m_target).constData()) != 0)
             return fail(errno, QStringLiteral("rename to %1").arg(m_target));
+        jvzio::forgetTemporary(temp.constData());
         m_temp.clear();
         syncFolder();
         return true;
@@ -85,8 +108,12 @@ private:
     {
         if (m_fd >= 0)
             ::close(std::exchange(m_fd, -1));
-        if (!m_temp.isEmpty())
-            ::unlink(QFile::encodeName(std::exchange(m_temp, QString())).constData());
+        if (!m_temp.isEmpty()) {
+            // Unlinked before it leaves the signal handler's list, so no moment leaves it behind.
+            const QByteArray temp = QFile::encodeName(std::exchange(m_temp, QString()));
+            ::unlink(temp.constData());
+            jvzio::forgetTemporary(temp.constData());
+        }
     }
 
     // Best effort: the rename itself reaches the disk.
@@ -164,7 +191,7 @@ std::unique_ptr<FileReplacement> AtomicFileWriter::begin(const QString& path, Fi
 
     const QString folder = QFileInfo(target).absolutePath();
     QByteArray tmpl = QFile::encodeName(folder + QStringLiteral("/.") + QFileInfo(target).fileName()) + ".XXXXXX";
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    const int fd = makeRememberedTemporary(tmpl);
     if (fd < 0)
         return refuse(errnoError(errno, QStringLiteral("create a temporary file in %1").arg(folder)));
     const QString temp = QFile::decodeName(tmpl);

@@ -357,6 +357,14 @@ void CurlFtpClient::setCancelCheck(std::function<bool()> check)
     m_cancelCheck = std::move(check);
 }
 
+void CurlFtpClient::breakOffCall()
+{
+    if (!m_calling || m_impl->session.cancel.load())
+        return;
+    m_impl->session.cancel.store(true);
+    m_impl->session.breakOff();
+}
+
 void CurlFtpClient::setCallObserver(std::function<void(bool running)> observer)
 {
     m_observer = std::move(observer);

@@ -136,6 +136,9 @@ public:
     // Asked on the calling thread every few tens of milliseconds while a call runs: true ends the running call
     // with OperationCancelled. Empty: nothing cancels.
     virtual void setCancelCheck(std::function<bool()> check) { (void)check; }
+    // Ends the call under way, if any, as a cancel does (OperationCancelled, the session kept); the next call runs
+    // as usual. For the end of a run that cannot wait for the call's own bounds (a stop signal).
+    virtual void breakOffCall() {}
     // Told on the calling thread when a call starts (true) and when it has ended (false), so the caller can
     // refuse its other commands meanwhile.
     virtual void setCallObserver(std::function<void(bool running)> observer) { (void)observer; }
@@ -180,6 +183,7 @@ public:
     QByteArray lastResponse() const override;
     uint32_t lastError() const override;
     void setCancelCheck(std::function<bool()> check) override;
+    void breakOffCall() override;
     void setCallObserver(std::function<void(bool running)> observer) override;
 
     struct Impl;

@@ -1,5 +1,7 @@
 #include "PppDialer.h"
 
+#include "platform/posix/SignalCleanup.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -440,6 +442,8 @@ PppLinkResult PppDialer::dial(const PppLinkRequest& request)
     m_entry = request.entryName;
     m_up = false;
     const int64_t pid = m_child->pid();
+    // A process ended by a second signal has no time to hang up: its handler still ends pppd's group.
+    jvzio::rememberChildGroup(static_cast<pid_t>(pid));
     if (const std::optional<uint64_t> start = processStartTime(pid)) {
         const QByteArray record = QByteArray::number(static_cast<qlonglong>(pid)) + '\n' +
                                   QByteArray::number(static_cast<qulonglong>(*start)) + '\n' + bootId() + '\n';
@@ -532,6 +536,8 @@ void PppDialer::forgetChild()
     const std::optional<PidRecord> record = m_entry.isEmpty() ? std::nullopt : readPidRecord(pidPath(m_entry));
     if (record && m_child && record->pid == m_child->pid())
         QFile::remove(pidPath(m_entry));
+    if (m_child)
+        jvzio::forgetChildGroup(static_cast<pid_t>(m_child->pid()));
     m_child.reset();
     m_entry.clear();
     m_up = false;

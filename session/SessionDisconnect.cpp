@@ -130,10 +130,15 @@ void SessionRuntime::DisconnectTerminal()
 
     reportConnectionState(ConnectionState::Disconnecting);
     // A connection that ends meanwhile (a failure, the terminal's close) ends the run at once, not after it.
-    if (batch.gBatchMode)
+    if (batch.gBatchMode && !m_stop.asked)
         waitHandlingEvents(m_timings.batchWaitMs, nullptr, WaitEnd::EndsOnClose);
     if (m_closeCount != closedBefore) {
         // The connection ended while waiting (the terminal closed, an answer timed out): nothing is left.
+        m_disconnecting = false;
+        return;
+    }
+    if (m_stop.asked) {
+        stopNow();
         m_disconnecting = false;
         return;
     }
@@ -151,7 +156,8 @@ void SessionRuntime::DisconnectTerminal()
     CloseFtpSession();
     serveEvents();
 
-    if (settings.gNTProtocol && vars.SocketActive) {
+    // A stop that came meanwhile does not wait for the terminal's report.
+    if (settings.gNTProtocol && vars.SocketActive && !m_stop.asked) {
         vars.AnswerRetries = static_cast<int16_t>(settings.gCptWaitEndOfActivity - 1);
         SendTerminalMessage(0, 0);
     } else {
@@ -233,6 +239,30 @@ void SessionRuntime::HangUpPpp(bool hangUp)
     m_timer5->stop();
     trace(label("TRC_DcxTime") + QString::number(clock.monotonicMs() - t1) + QStringLiteral(" + ") +
           QString::number(elapsed) + QStringLiteral(" ms"));
+}
+
+void SessionRuntime::StopRun(const QString& signalName)
+{
+    if (m_stop.asked || m_quitDone || !m_state.batch.gBatchMode)
+        return;
+    const BatchRun& batch = m_state.batch;
+    const QString message = label("MSG_RunStopped") + QLatin1Char(' ') + signalName;
+    m_stop = {true, batch.gErrorCode, batch.gErrorText, message};
+    trace(message);
+    // The disconnect's wait before its close goes on at once.
+    if (m_waitEndedByClose)
+        m_waitEndedByClose->end();
+    // The action's end and a close under way lead to the quit themselves; so does the disconnect.
+    if (m_inAction || m_closing || m_disconnecting)
+        return;
+    stopNow();
+}
+
+// No end-of-activity exchange: the terminal learns of the end from the link going down.
+void SessionRuntime::stopNow()
+{
+    CloseFtpSession();
+    CloseConnexion(true);
 }
 
 void SessionRuntime::AfterConnectCommands()

@@ -284,6 +284,7 @@ void SessionRuntime::runBatchAction(ActionPath path)
         if (m_services.batchActions)
             m_services.batchActions->DownloadCatalogFile(batch.gBatchFile);
     };
+    m_inAction = true;
     try {
         if (!m_services.batchActions)
             qCWarning(lcSession) << "no batch actions: the unattended action is left out";
@@ -304,10 +305,12 @@ void SessionRuntime::runBatchAction(ActionPath path)
             break;
         }
     } catch (const std::exception& e) {
+        m_inAction = false;
         qCWarning(lcSession) << "failure in the unattended action:" << e.what();
         CloseConnexion(true);
         return;
     }
+    m_inAction = false;
     MNU_Terminal_Disconnect_Click();
 }
 
@@ -456,6 +459,12 @@ void SessionRuntime::quitOnce()
     if (m_quitDone)
         return;
     m_quitDone = true;
+    if (m_stop.asked) {
+        // What the broken-off calls reported after the signal is its consequence, not the run's result.
+        BatchRun& batch = m_state.batch;
+        batch.gErrorCode = m_stop.code != 0 ? m_stop.code : static_cast<int16_t>(BatchCode::TransferCancelled);
+        batch.gErrorText = m_stop.text.isEmpty() ? m_stop.message : m_stop.text + kCrLf + m_stop.message;
+    }
     if (m_services.quitApplication)
         m_services.quitApplication();
 }

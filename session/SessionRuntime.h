@@ -141,6 +141,10 @@ public:
     void CloseSocket();
     void HangUpPpp(bool hangUp);
     void AfterConnectCommands();
+    // A stop signal in an unattended run (batch.stopSignal set): the run ends as cancelled, without the
+    // disconnect's waits. The action under way ends its file (the caller broke off its FTP call) and its clean-up
+    // runs first; the result keeps a failure met before the signal and ends with the stop's text and signalName.
+    void StopRun(const QString& signalName);
 
     // The connection's phase as last reported; the connect sequence reports the phases it begins here too.
     ConnectionState connectionState() const { return m_connectionState; }
@@ -186,6 +190,7 @@ private:
     enum class WaitEnd { Bound, EndsOnClose };
     void waitHandlingEvents(int boundMs, QTimer* endsEarly = nullptr, WaitEnd end = WaitEnd::Bound);
     void quitOnce();
+    void stopNow();
     QTimer* makeTimer(const char* name, void (SessionRuntime::*handler)());
 
     SessionWindow& m_window;
@@ -206,6 +211,13 @@ private:
     bool m_disconnecting = false;
     bool m_closing = false;
     bool m_quitDone = false;
+    bool m_inAction = false; // the unattended action runs: its end leads to the disconnect
+    struct StopResult {
+        bool asked = false;
+        int16_t code = 0; // the run's result when the signal came
+        QString text;
+        QString message;
+    } m_stop;
     int m_closeCount = 0; // connections closed so far; a wait learns from it that its connection ended
     NestedWait* m_waitEndedByClose = nullptr; // the running wait that a close ends
 };

@@ -102,6 +102,7 @@ inline constexpr TextKey kSessionTexts[] = {
     {"frmMainJVZ", "TRC_LocalAdd"},
     {"frmMainJVZ", "TRC_HangUpTime"},
     {"frmMainJVZ", "TRC_DcxTime"},
+    {"frmMainJVZ", "MSG_RunStopped"},
     // the port check window
     {"FrmConfigComModem", "Caption"},
     {"FrmConfigComModem", "MSG_Message1"},

@@ -47,17 +47,6 @@ void waitForAnimation(TransferContext& ctx, bool& cancelled)
     cancelled = progress->Canceled();
 }
 
-// The copy window's Cancel, once confirmed, ends the file under way, not only the files after it.
-std::function<bool()> cancelCheck(TransferContext& ctx)
-{
-    if (!ctx.showProgress())
-        return {};
-    TransferProgress* progress = ctx.host.progressWindow();
-    if (!progress)
-        return {};
-    return [progress] { return progress->Canceled(); };
-}
-
 uint32_t cancellablePut(TransferContext& ctx, const QString& localPath, const QByteArray& remoteName,
                         const std::function<bool()>& cancel)
 {
@@ -126,6 +115,24 @@ void reportCancel(TransferContext& ctx, bool& cancelled)
         ctx.host.trace(text);
 }
 
+// The copy window's Cancel, once confirmed, ends the file under way, not only the files after it; so does a
+// stop signal, with or without the window.
+std::function<bool()> cancelCheck(TransferContext& ctx)
+{
+    TransferProgress* progress = ctx.showProgress() ? ctx.host.progressWindow() : nullptr;
+    const BatchRun& batch = ctx.batch;
+    return [progress, &batch] { return batch.stopSignal != 0 || (progress && progress->Canceled()); };
+}
+
+// A run stopped between two files starts no other.
+bool stoppedBeforeTheFile(TransferContext& ctx, bool& cancelled)
+{
+    if (ctx.batch.stopSignal == 0)
+        return false;
+    reportCancel(ctx, cancelled);
+    return true;
+}
+
 void reportSuccess(TransferContext& ctx, const char* okKey)
 {
     const QString text = ctx.label("FTPCmd") + ctx.label(okKey);
@@ -176,12 +183,11 @@ PutOutcome putThroughTemporaryName(TransferContext& ctx, const QString& localPat
     return {renameError, true};
 }
 
-// A short name: straight under its name, unless a cancel could cut it short over an older file.
+// A short name: straight under its name, unless it would go over an older file, which a cancel or a stop could
+// leave cut short.
 PutOutcome putShortName(TransferContext& ctx, const QString& localPath, const QByteArray& finalName)
 {
     const std::function<bool()> cancel = cancelCheck(ctx);
-    if (!cancel)
-        return {cancellablePut(ctx, localPath, finalName, cancel), false};
     uint32_t listError = FtpError::None;
     switch (presenceOf(ctx, finalName, cancel, &listError)) {
     case Presence::Cancelled:
@@ -327,6 +333,8 @@ NameTaken giveTemporaryItsName(TransferContext& ctx, const QString& localPath, c
 bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& localFolder, QString& destLabel,
                     bool first, bool& cancelled, int total, const QString& remoteName)
 {
+    if (stoppedBeforeTheFile(ctx, cancelled))
+        return false;
     const QString remote = remoteName.isEmpty() ? name : remoteName;
     if (first)
         ctx.namesSeen = {};
@@ -365,6 +373,8 @@ bool FtpPutFileSafe(TransferContext& ctx, const QString& name, const QString& lo
 bool FtpGetFileTraced(TransferContext& ctx, const QString& name, const QString& localFolder, QString& srcLabel,
                       bool first, bool& cancelled, int total, TerminalNameCase nameCase, FetchBound bound)
 {
+    if (stoppedBeforeTheFile(ctx, cancelled))
+        return false;
     if (first && srcLabel.isEmpty())
         srcLabel = QStringLiteral(".");
     announceFile(ctx, name, srcLabel, localFolder, first, total);

@@ -1,5 +1,7 @@
 #include "PlainFiles.h"
 
+#include "SignalCleanup.h"
+
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -22,73 +24,7 @@ int openNoFollowUp(const std::string& path, int flags)
     return fd;
 }
 
-// The temporary files open in this process, removed by the signal handler. Fixed buffers: the handler may only
-// call async-signal-safe functions.
-constexpr std::size_t kSlots = 4;
-struct PendingSlot {
-    volatile sig_atomic_t used = 0;
-    char path[PATH_MAX] = {};
-};
-std::array<PendingSlot, kSlots> g_pending;
 constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
-
-void removePendingAndDie(int signal)
-{
-    for (PendingSlot& slot : g_pending) {
-        if (slot.used)
-            ::unlink(slot.path);
-    }
-    // End the process as the signal would have.
-    struct sigaction dfl {};
-    dfl.sa_handler = SIG_DFL;
-    sigemptyset(&dfl.sa_mask);
-    ::sigaction(signal, &dfl, nullptr);
-    ::raise(signal);
-}
-
-void installHandlersOnce()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    for (int s : kSignals) {
-        struct sigaction old {};
-        ::sigaction(s, nullptr, &old);
-        // A signal the caller ignores or handles itself stays theirs.
-        if (!(old.sa_flags & SA_SIGINFO) && old.sa_handler != SIG_DFL)
-            continue;
-        struct sigaction act {};
-        act.sa_handler = &removePendingAndDie;
-        sigemptyset(&act.sa_mask);
-        for (int other : kSignals)
-            sigaddset(&act.sa_mask, other);
-        ::sigaction(s, &act, nullptr);
-    }
-}
-
-void remember(const std::string& path)
-{
-    if (path.size() >= PATH_MAX)
-        return;
-    for (PendingSlot& slot : g_pending) {
-        if (!slot.used) {
-            std::memcpy(slot.path, path.c_str(), path.size() + 1);
-            slot.used = 1;
-            return;
-        }
-    }
-}
-
-void forget(const std::string& path)
-{
-    for (PendingSlot& slot : g_pending) {
-        if (slot.used && path == slot.path) {
-            slot.used = 0;
-            return;
-        }
-    }
-}
 
 // The end of path's chain of symbolic links; the name itself when it is no link. Bounded like the kernel's
 // own following, so a loop of links ends.
@@ -280,7 +216,7 @@ void OutputFile::discard()
     m_buffer.setFd(-1);
     if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
-        forget(m_temporary);
+        forgetTemporary(m_temporary.c_str());
         m_temporary.clear();
     }
 }
@@ -326,7 +262,7 @@ bool OutputFile::open(const std::string& path)
     // A short prefix of the name: the temporary must stay within the file system's name limit.
     std::string pattern = folder + "." + name.substr(0, 32) + ".XXXXXX";
     // The signals wait while the file is made and handed to their handler, so no moment leaves it behind.
-    installHandlersOnce();
+    installSignalCleanup();
     sigset_t block, previous;
     sigemptyset(&block);
     for (int s : kSignals)
@@ -335,7 +271,7 @@ bool OutputFile::open(const std::string& path)
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     const int madeErrno = errno;
     if (fd >= 0)
-        remember(pattern);
+        rememberTemporary(pattern.c_str());
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) {
         m_error = madeErrno;
@@ -368,7 +304,7 @@ bool OutputFile::commit()
     if (m_temporary.empty())
         return written && closed;
     if (written && closed && ::rename(m_temporary.c_str(), m_target.c_str()) == 0) {
-        forget(m_temporary);
+        forgetTemporary(m_temporary.c_str());
         m_temporary.clear();
         return true;
     }

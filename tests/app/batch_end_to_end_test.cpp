@@ -21,8 +21,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -151,9 +153,11 @@ protected:
         ASSERT_TRUE(m_program.copied);
     }
 
-    // A run in this process; the peer, when given, calls in once the program has dialled.
+    // A run in this process; the peer, when given, calls in once the program has dialled. whileRunning, when
+    // given, is called on every turn of the run's event loop after that.
     ProgramFolder::Outcome runInProcess(const QStringList& args, jvztest::ScriptedTerminalPeer* peer = nullptr,
-                                        const jvz::RuntimeTimings& timings = jvztest::shortProgramTimings())
+                                        const jvz::RuntimeTimings& timings = jvztest::shortProgramTimings(),
+                                        const std::function<void()>& whileRunning = {})
     {
         bool called = false;
         return m_program.runInProcess(
@@ -163,6 +167,8 @@ protected:
                     called = true;
                     peer->start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
                 }
+                if (whileRunning)
+                    whileRunning();
             },
             timings);
     }
@@ -267,6 +273,28 @@ TEST_F(BatchEndToEnd, TerminalThatNeverCallsEndsWithNoAnswer)
     std::cout << "ResBatch.txt without a call:\n" << result << std::endl;
     EXPECT_EQ(result.substr(0, result.find('\r')), "-11") << result << o.err.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 10000)) << "pppd was hung up";
+}
+
+// Stopped while it waits for the terminal's call, with nothing under way: the run ends at once, not when the wait
+// for the call would have.
+TEST_F(BatchEndToEnd, StopWhileWaitingForTheCallEndsTheRunAtOnce)
+{
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), QByteArray(100, 'a')}});
+    jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
+    timings.firstAnswerMs = 30000;
+    QElapsedTimer sinceSignal;
+    const auto o = runInProcess({QStringLiteral("-c") + list, QStringLiteral("-n")}, nullptr, timings, [&] {
+        if (!sinceSignal.isValid() && m_pppd.pid() > 0) {
+            sinceSignal.start();
+            ::kill(::getpid(), SIGTERM);
+        }
+    });
+    ASSERT_TRUE(o.ended) << o.err.toStdString();
+    ASSERT_TRUE(sinceSignal.isValid());
+    std::cout << "SIGTERM while waiting for the call: signal to end " << sinceSignal.elapsed() << " ms" << std::endl;
+    EXPECT_LT(sinceSignal.elapsed(), 5000);
+    EXPECT_EQ(m_program.result(), "-21\r\nRun stopped by the signal SIGTERM\r\n") << o.err.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 5000)) << "pppd was hung up";
 }
 
 TEST_F(BatchEndToEnd, PortThatCannotBeOpenedIsTriedOnceMoreThenTheRunEnds)
@@ -418,5 +446,176 @@ const FetchFailureCase kFetchFailures[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::ValuesIn(kFetchFailures), jvztest::RowName{});
+
+// A run sent a signal while a file is under way ends as cancelled within a few seconds: the FTP call broken off, no
+// temporary file left on either side (the fetch's hidden sibling in the list's folder, the put's temporary name on
+// the terminal), an older copy of the file whole, pppd hung up, and the result file saying why. A second signal
+// right behind the first ends the process at once: no result, but the fetch's temporary file still goes, and so
+// does pppd. The terminal sends and takes 40,000 B/s, so the file of 400,000 bytes is still under way; the run's
+// wait before its disconnect is long, so a stop that waited for it would show.
+struct StopCase {
+    const char* what;
+    const char* action; // "-u": the terminal's file fetched into the list's folder; "-c": the list's file put to it
+    bool oldFile;       // the receiving side holds an older APP.SGN
+    int signal;
+    int second = 0; // another signal right behind the first (one of the same kind would merge with it); 0: none
+    // The real program file with its own waits (a second signal always goes there: its end would take the test
+    // along), which then ends by the signal itself; otherwise the batch host in this process, its waits shortened.
+    bool programFile = false;
+};
+
+void PrintTo(const StopCase& row, std::ostream* out)
+{
+    *out << row.what;
+}
+
+class BatchEndToEndStop : public BatchEndToEnd, public ::testing::WithParamInterface<StopCase> {
+protected:
+    bool fetches() const { return QLatin1String(GetParam().action) == QLatin1String("-u"); }
+
+    // What a cut-short transfer could leave: hidden files in the list's folder, TMP names on the terminal.
+    QStringList leftovers(const jvztest::FtpServerFixture& ftp) const
+    {
+        QStringList found;
+        for (const QString& name : QDir(m_catalogFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            if (name.startsWith(QLatin1Char('.')))
+                found << QStringLiteral("local ") + name;
+        for (const QString& name : QDir(ftp.localPath(QStringLiteral("\\SWAP"))).entryList(QDir::Files))
+            if (name.startsWith(QStringLiteral("TMP")))
+                found << QStringLiteral("terminal ") + name;
+        return found;
+    }
+
+    // Some bytes of the file arrived, not all.
+    bool midFile(const jvztest::FtpServerFixture& ftp, qint64 size) const
+    {
+        QStringList candidates;
+        if (fetches()) {
+            for (const QString& name : QDir(m_catalogFolder).entryList(QDir::Files | QDir::Hidden))
+                if (name.startsWith(QLatin1Char('.')))
+                    candidates << m_catalogFolder + QLatin1Char('/') + name;
+        } else {
+            const QString swap = ftp.localPath(QStringLiteral("\\SWAP"));
+            for (const QString& name : QDir(swap).entryList(QDir::Files))
+                if (name.startsWith(QStringLiteral("TMP")) || name == QLatin1String("APP.SGN"))
+                    candidates << swap + QLatin1Char('/') + name;
+        }
+        for (const QString& path : candidates) {
+            const qint64 got = QFileInfo(path).size();
+            if (got > 1000 && got < size)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_P(BatchEndToEndStop, RunEndsCancelledWithNothingLeftBehind)
+{
+    const StopCase& row = GetParam();
+    jvztest::FtpServerFixture::Options options = terminalFtp();
+    options.dataBytesPerSecond = 40000;
+    jvztest::FtpServerFixture ftp(options);
+    ASSERT_TRUE(ftp.start()) << ftp.errorString().toStdString();
+    ASSERT_TRUE(ftp.putLocal(QStringLiteral("\\SWAP\\ACTIVITY.INF"), "[exchange]\r\nDisk free size=10000000\r\n"));
+    QByteArray file;
+    for (int i = 0; file.size() < 400000; ++i)
+        file += QByteArray::number(i) + ' ';
+    const QByteArray old("the older copy");
+    const QString localFile = m_catalogFolder + QStringLiteral("/app.sgn");
+    const QString terminalFile = QStringLiteral("\\SWAP\\APP.SGN");
+    const QString list = writeCatalogue(m_catalogFolder, {{QStringLiteral("app.sgn"), fetches() ? old : file}});
+    if (fetches()) {
+        ASSERT_TRUE(ftp.putLocal(terminalFile, file));
+        if (!row.oldFile)
+            QFile::remove(localFile);
+    } else if (row.oldFile) {
+        ASSERT_TRUE(ftp.putLocal(terminalFile, old));
+    }
+    const QStringList args{QLatin1String(row.action) + list, QStringLiteral("-n")};
+    jvztest::ScriptedTerminalPeer peer(downloadSession(0));
+    QElapsedTimer sinceSignal;
+
+    const std::string expectedResult = "-21\r\nRun stopped by the signal " +
+                                       std::string(row.signal == SIGTERM  ? "SIGTERM"
+                                                   : row.signal == SIGINT ? "SIGINT"
+                                                                          : "SIGHUP") +
+                                       "\r\n";
+    if (!row.programFile) {
+        jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
+        timings.batchWaitMs = 20000;
+        const auto o = runInProcess(args, &peer, timings, [&] {
+            if (!sinceSignal.isValid() && midFile(ftp, file.size())) {
+                sinceSignal.start();
+                ::kill(::getpid(), row.signal);
+            }
+        });
+        ASSERT_TRUE(o.ended) << o.err.toStdString();
+        ASSERT_TRUE(sinceSignal.isValid()) << "the signal was never sent: " << o.err.toStdString();
+        const qint64 ms = sinceSignal.elapsed();
+        std::cout << row.what << ": signal to end " << ms << " ms" << std::endl;
+        EXPECT_LT(ms, 5000);
+        const std::string result = m_program.result();
+        std::cout << "ResBatch.txt:\n" << result << std::endl;
+        EXPECT_EQ(result, expectedResult) << o.err.toStdString();
+    } else {
+        QProcess jvz;
+        jvz.setWorkingDirectory(m_program.folder);
+        jvz.start(m_program.folder + QStringLiteral("/JVZ"), args);
+        ASSERT_TRUE(jvz.waitForStarted(30000));
+        bool called = false;
+        const bool sent = QTest::qWaitFor(
+            [&] {
+                if (!called && m_pppd.pid() > 0) {
+                    called = true;
+                    peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
+                }
+                if (jvz.state() != QProcess::Running || !midFile(ftp, file.size()))
+                    return false;
+                ::kill(pid_t(jvz.processId()), row.signal);
+                if (row.second)
+                    ::kill(pid_t(jvz.processId()), row.second);
+                sinceSignal.start();
+                return true;
+            },
+            30000);
+        ASSERT_TRUE(sent) << jvz.readAllStandardError().toStdString();
+        ASSERT_TRUE(jvz.waitForFinished(10000));
+        const qint64 ms = sinceSignal.elapsed();
+        std::cout << row.what << ": signal to end " << ms << " ms" << std::endl;
+        // Ended in order, the run's message stands its two seconds first; a second signal ends it at once.
+        EXPECT_LT(ms, row.second ? 1000 : 5000);
+        EXPECT_EQ(jvz.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+        // Two signals pending at once arrive lowest number first: either may be the one that ends it.
+        EXPECT_TRUE(jvz.exitCode() == row.signal || (row.second && jvz.exitCode() == row.second)) << jvz.exitCode();
+        if (row.second) {
+            EXPECT_FALSE(QFileInfo::exists(m_program.folder + QStringLiteral("/ResBatch.txt")));
+        } else {
+            const std::string result = m_program.result();
+            std::cout << "ResBatch.txt:\n" << result << std::endl;
+            EXPECT_EQ(result, expectedResult);
+        }
+    }
+
+    EXPECT_EQ(leftovers(ftp).join(QStringLiteral(", ")).toStdString(), "");
+    if (fetches())
+        EXPECT_EQ(jvztest::readFileBytes(localFile.toStdString()), row.oldFile ? old.toStdString() : std::string());
+    else
+        EXPECT_EQ(ftp.readLocal(terminalFile), row.oldFile ? old : QByteArray());
+    EXPECT_GT(m_pppd.pid(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_pppd.nothingLeft(); }, 5000)) << "pppd was hung up";
+}
+
+const StopCase kStops[] = {
+    {"SIGTERM mid-fetch of -u", "-u", false, SIGTERM},
+    {"SIGTERM mid-fetch of -u over an old local file", "-u", true, SIGTERM},
+    {"SIGTERM mid-put of -c", "-c", false, SIGTERM},
+    {"SIGTERM mid-put of -c over an old terminal file", "-c", true, SIGTERM},
+    {"SIGINT mid-put of -c", "-c", false, SIGINT},
+    {"SIGHUP mid-fetch of -u", "-u", false, SIGHUP},
+    {"SIGTERM to the program file mid-put of -c over an old terminal file", "-c", true, SIGTERM, 0, true},
+    {"SIGTERM then SIGINT mid-fetch of -u over an old local file", "-u", true, SIGTERM, SIGINT, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Signals, BatchEndToEndStop, ::testing::ValuesIn(kStops), jvztest::RowName{});
 
 } // namespace

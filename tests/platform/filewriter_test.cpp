@@ -3,13 +3,20 @@
 #include "SpecialFiles.h"
 #include "TestEnv.h"
 #include "platform/FileWriter.h"
+#include "platform/posix/SignalCleanup.h"
 
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace jvz;
@@ -146,6 +153,95 @@ TEST(AtomicFileWriter, DroppedReplacementLeavesTheOldFile)
     }
     EXPECT_EQ(jvztest::readFileBytes(file), kOld);
     EXPECT_EQ(entries(dir), std::vector<std::string>{"f.txt"});
+}
+
+// SIGINT, SIGTERM or SIGHUP while a replacement is under way. Without an orderly stop the signal ends the process
+// at once, as it would have, and its temporary file goes with it (and a child group it registered, as pppd's); with
+// one, the first signal is only told through its pipe and nothing is removed, and a second ends the process as
+// above. Each case runs in a child process, which the signal ends.
+TEST(AtomicFileWriter, SignalThatEndsTheProcessRemovesTheTemporaryFile)
+{
+    using namespace std::chrono_literals;
+    const struct {
+        const char* what;
+        bool orderly;
+        std::vector<int> sent;
+        bool ends; // the process is ended by the last signal
+    } cases[] = {
+        {"SIGTERM", false, {SIGTERM}, true},
+        {"SIGHUP", false, {SIGHUP}, true},
+        {"SIGTERM, orderly stop", true, {SIGTERM}, false},
+        {"SIGTERM then SIGINT, orderly stop", true, {SIGTERM, SIGINT}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string dir = jvztest::makeScratchDir("signal");
+        const std::string file = dir + "/f.txt";
+        ASSERT_TRUE(jvztest::writeFileBytes(file, kOld));
+        // The child's own child, leading its own group as pppd does.
+        const pid_t group = ::fork();
+        if (group == 0) {
+            ::setpgid(0, 0);
+            for (;;)
+                ::pause();
+        }
+        ::setpgid(group, group);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int stop = c.orderly ? jvzio::armOrderlyStop() : -1;
+            jvzio::rememberChildGroup(group);
+            auto r = AtomicFileWriter::standard().begin(q(file));
+            if (!r || !r->write("partial"))
+                ::_exit(3);
+            std::ofstream(dir + "/ready").put('1');
+            // The first signal of an orderly stop only arrives here: told, the run would end in order.
+            pollfd told{stop, POLLIN, 0};
+            while (::poll(&told, stop >= 0 ? 1 : 0, -1) <= 0) {
+            }
+            unsigned char byte = 0;
+            if (::read(stop, &byte, 1) == 1 && byte == SIGTERM && jvzio::orderlyStopSignal() == SIGTERM)
+                std::ofstream(dir + "/told").put('1');
+            for (;;)
+                ::pause();
+        }
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!fs::exists(dir + "/ready") && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+        ASSERT_EQ(entries(dir).size(), 3u) << "the file, its temporary sibling and the child's mark";
+        for (const int s : c.sent) {
+            ::kill(pid, s);
+            std::this_thread::sleep_for(50ms);
+        }
+        // A process that goes on is given a moment to show it does.
+        const auto endBound = c.ends ? deadline : std::chrono::steady_clock::now() + 300ms;
+        int status = 0;
+        bool ended = false;
+        while (!(ended = ::waitpid(pid, &status, WNOHANG) == pid) && std::chrono::steady_clock::now() < endBound)
+            std::this_thread::sleep_for(2ms);
+        EXPECT_EQ(ended, c.ends);
+        if (ended) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.sent.back()) << status;
+            const std::vector<std::string> left = c.orderly ? std::vector<std::string>{"f.txt", "ready", "told"}
+                                                            : std::vector<std::string>{"f.txt", "ready"};
+            EXPECT_EQ(entries(dir), left);
+        } else {
+            EXPECT_EQ(entries(dir).size(), 4u) << "the temporary file stays while the run ends in order";
+            EXPECT_TRUE(fs::exists(dir + "/told"));
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+        EXPECT_EQ(jvztest::readFileBytes(file), kOld);
+        int groupStatus = 0;
+        bool groupEnded = false;
+        while (!(groupEnded = ::waitpid(group, &groupStatus, WNOHANG) == group) &&
+               std::chrono::steady_clock::now() < deadline && c.ends)
+            std::this_thread::sleep_for(2ms);
+        EXPECT_EQ(groupEnded, c.ends) << "the registered group is sent SIGTERM";
+        if (!groupEnded) {
+            ::kill(group, SIGKILL);
+            ::waitpid(group, &groupStatus, 0);
+        }
+    }
 }
 
 // The disk fills up half-way: the write fails for real (file size limit), the old file stays whole.

@@ -236,9 +236,9 @@ QByteArrayList fileCommands(const QByteArrayList& commands)
     return kept;
 }
 
-// While the Cancel can cut a put short, a short name that stands on the terminal goes through the temporary
-// name and a rename over the old file, as a long name does; a new name goes straight, as it always has. With
-// no progress window nothing can cancel, and nothing on the wire changes.
+// The Cancel, or a stop signal with or without the window, can cut a put short: a short name that stands on the
+// terminal goes through the temporary name and a rename over the old file, as a long name does; a new name goes
+// straight, as it always has.
 TEST_F(SafeTransferTest, ShortNameOverAnOldFileGoesThroughTheTemporaryNameWhileACancelCanCutIt)
 {
     struct Case {
@@ -251,8 +251,9 @@ TEST_F(SafeTransferTest, ShortNameOverAnOldFileGoesThroughTheTemporaryNameWhileA
         {"old file", true, "APP.SGN", {"LIST", "STOR TMP3512", "RNFR TMP3512", "RNTO APP.SGN"}},
         // The terminal's names are upper case; another case is taken as the same file, to be safe.
         {"old file listed in lower case", true, "app.sgn", {"LIST", "STOR TMP3512", "RNFR TMP3512", "RNTO APP.SGN"}},
-        {"new name, no progress window", false, nullptr, {"STOR APP.SGN"}},
-        {"old file, no progress window", false, "APP.SGN", {"STOR APP.SGN"}},
+        // A stop signal can cut a put short without the window too.
+        {"new name, no progress window", false, nullptr, {"LIST", "STOR APP.SGN"}},
+        {"old file, no progress window", false, "APP.SGN", {"LIST", "STOR TMP3512", "RNFR TMP3512", "RNTO APP.SGN"}},
     };
     int seed = 0;
     for (const Case& c : cases) {

@@ -18,6 +18,7 @@
 #include "core/TerminalSession.h"
 #include "platform/ProcessRunner.h"
 #include "platform/SerialPortInventory.h"
+#include "platform/StopSignals.h"
 #include "session/PortCheck.h"
 #include "session/RasFunctions.h"
 #include "session/SessionRuntime.h"
@@ -140,7 +141,8 @@ public:
                                 .connectSequence = connectSequence,
                                 .openDocument = openDocument,
                                 .makeFolder = makeFolder,
-                                .folderReadHook = folderReadHook},
+                                .folderReadHook = folderReadHook,
+                                .stopSignals = stopSignals},
             hooks.window.quitApplication ? hooks
                                          : jvz::WindowHooks{.window = {.quitApplication = [this] { ++quits; },
                                                                        .unloadProgressWindow = {},
@@ -176,6 +178,7 @@ public:
     std::function<bool(const QString&)> openDocument; // empty: the desktop's own
     std::function<bool(const QString&)> makeFolder;   // empty: the file system's own
     jvz::FolderReadHook folderReadHook;               // empty: folder reads run straight through
+    jvz::StopSignals* stopSignals = nullptr;          // null: a signal ends the test
     // Set before build for a window that talks to a real terminal (loopback FTP server and session peer).
     jvz::FtpClient* realFtp = nullptr;
     jvz::SessionTransport* realTransport = nullptr;

@@ -1,9 +1,11 @@
 // The main window frame: its controls under their names and kinds, load and initialisation.
 #include "FakeNotifier.h"
 #include "MainWindowWorld.h"
+#include "WaitUntil.h"
 #include "core/AppSettings.h"
 #include "core/BatchRun.h"
 #include "platform/PppDialer.h"
+#include "platform/StopSignals.h"
 #include "workspace/ui/MainWindowLayout.h"
 #include "workspace/ui/frmMainJVZ.h"
 
@@ -16,7 +18,10 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <optional>
+#include <unistd.h>
 
 using namespace jvz;
 
@@ -201,6 +206,48 @@ TEST(MainWindowQuit, BatchRunAsksAndSavesNothing)
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(w.notifier.shown.empty());
     EXPECT_EQ(w.iniText(), before);
+}
+
+// SIGTERM to the window's program (a service manager, a logout): the quit as its Yes does, without the question:
+// the window's keys and state saved, the link hung up, the run ended. A nested wait under way ends first (its FTP
+// call is broken off meanwhile); the quit follows once the window is no longer busy.
+TEST(MainWindowQuit, StopSignalQuitsAsYesDoesWithoutAsking)
+{
+    for (const bool busy : {false, true}) {
+        SCOPED_TRACE(busy ? "while a nested wait runs" : "idle");
+        MainWindowWorld w;
+        StopSignals stop;
+        w.stopSignals = &stop;
+        w.dialUpLink = true;
+        const int& quits = w.quits;
+        frmMainJVZ& window = w.buildShown();
+        jvztest::FakeDialUpLink& dialUp = w.attachSession().dialUp;
+        dialUp.linkState = kLinkStateUp;
+        dialUp.duringHangUp = [&dialUp] { dialUp.linkState = kLinkStateDown; };
+        window.controls().filter->setText(QStringLiteral("APP*"));
+        const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/main_window_before_sigterm.png");
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        EXPECT_TRUE(window.grab().save(shot));
+        std::optional<BusyScope> wait;
+        if (busy)
+            wait.emplace(window.commands());
+
+        ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+        if (busy) {
+            QTest::qWait(200);
+            EXPECT_EQ(quits, 0) << "the nested wait is not cut from under its caller";
+            EXPECT_TRUE(window.isVisible());
+            wait.reset();
+        }
+        ASSERT_TRUE(jvztest::waitUntil([&] { return quits == 1; }));
+        EXPECT_TRUE(w.notifier.shown.empty()) << "nothing is asked";
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(iniValues(w.iniText()).value(QStringLiteral("Environnement/FilterField")), QStringLiteral("APP*"));
+        EXPECT_EQ(w.store.value(QStringLiteral("JVZ"), QStringLiteral("Parameter"), QStringLiteral("WindowState"), {}),
+                  QStringLiteral("0"));
+        EXPECT_EQ(dialUp.hangUps, 1);
+        EXPECT_EQ(w.batch.stopSignal, SIGTERM);
+    }
 }
 
 // A wait nested in another (a transfer inside a command) ends without ending the busy state: the terminal pane

@@ -21,7 +21,7 @@ bool QuitProcedure::linkDown() const
     return !m_parts.linkState || m_parts.linkState() == kLinkStateDown;
 }
 
-bool QuitProcedure::run()
+bool QuitProcedure::run(Question question)
 {
     const bool busy = m_parts.busy && m_parts.busy();
     if (busy || m_quitting) {
@@ -30,7 +30,8 @@ bool QuitProcedure::run()
             m_parts.trace(label("MSG_BusyNoQuit"));
         return false;
     }
-    if (m_parts.notifier.message(label("Sur"), label("Quitter"), MessageIcon::Information, MessageButtons::YesNo,
+    if (question == Question::Asked &&
+        m_parts.notifier.message(label("Sur"), label("Quitter"), MessageIcon::Information, MessageButtons::YesNo,
                                  m_parts.owner) != MessageAnswer::Yes)
         return false;
     m_quitting = true;

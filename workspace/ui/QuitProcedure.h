@@ -34,8 +34,10 @@ public:
 
     explicit QuitProcedure(Services parts) : m_parts(std::move(parts)) {}
 
+    // Asked: the user's close, which asks first. Skipped: a stop signal, which does what the Yes does.
+    enum class Question { Asked, Skipped };
     // True when the window may close.
-    bool run();
+    bool run(Question question = Question::Asked);
 
 private:
     bool linkDown() const;

@@ -507,6 +507,29 @@ void frmMainJVZ::closeEvent(QCloseEvent* event)
         m_hooks.quitApplication();
 }
 
+void frmMainJVZ::quitWithoutQuestion()
+{
+    if (m_ending)
+        return;
+    if (m_commands->isBusy()) {
+        if (!m_quitWhenIdle) {
+            m_quitWhenIdle = true;
+            // Out of the wait's own stack: the quit waits for the link itself.
+            connect(m_commands.get(), &WindowCommands::busyChanged, this, [this](bool busy) {
+                if (!busy)
+                    QTimer::singleShot(0, this, &frmMainJVZ::quitWithoutQuestion);
+            });
+        }
+        return;
+    }
+    if (!m_quit->run(QuitProcedure::Question::Skipped))
+        return;
+    m_ending = true;
+    close();
+    if (m_hooks.quitApplication)
+        m_hooks.quitApplication();
+}
+
 bool frmMainJVZ::Form_QueryUnload()
 {
     return m_quit->run();

@@ -131,6 +131,8 @@ public:
     void Form_Activate();
     bool FirstActivation() const { return m_firstActivation; }
     void SaveEnvironment();
+    // A stop signal: the quit as the Yes to its question does, once a nested wait under way has ended.
+    void quitWithoutQuestion();
 
     // Product codes, read with the catalogue filters of Combo2 (the local explorer's).
     const ProductCodeTable& ListProduct() const { return m_products; }
@@ -196,6 +198,7 @@ private:
     std::unique_ptr<QuitProcedure> m_quit; // the close's questions, saving and bounded link wait
     QStringList m_foldersNotCreated;
     bool m_ending = false;
+    bool m_quitWhenIdle = false; // a stop signal came while the window was busy
     bool m_loaded = false;
     bool m_firstActivation = true;
 
