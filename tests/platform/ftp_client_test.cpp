@@ -844,10 +844,11 @@ TEST_P(FtpClientFetchBound, EndsByItsBoundAndNeverPassesTheCap)
 
 INSTANTIATE_TEST_SUITE_P(Bounds, FtpClientFetchBound, ::testing::ValuesIn(kFetchBoundCases), jvztest::RowName());
 
-// A control connection the terminal drops, or answers with a reply line libcurl gives up on, at each stage:
-// the call fails, the session is closed and the next call says so at once, sending nothing. A refused command
-// keeps the session, and the next call works in the same login.
-enum class ControlFault { Drop, LongReply, Refuse };
+// A control connection the terminal drops, closes with a 421, or answers with a reply line libcurl gives up on,
+// at each stage: the call fails, the session is closed and the next call says so at once, sending nothing. A
+// 421 is the connection ended by the terminal, its reply kept for the message. A refused command keeps the
+// session, and the next call works in the same login.
+enum class ControlFault { Drop, ClosingReply, LongReply, Refuse };
 struct ControlFaultCase {
     const char* what;
     ControlFault fault;
@@ -860,6 +861,12 @@ const ControlFaultCase kControlFaultCases[] = {
     {"drop at LIST", ControlFault::Drop, "LIST"},
     {"drop at RETR", ControlFault::Drop, "RETR"},
     {"drop at STOR", ControlFault::Drop, "STOR"},
+    {"421 at USER", ControlFault::ClosingReply, "USER"},
+    {"421 at PASS", ControlFault::ClosingReply, "PASS"},
+    {"421 at CWD", ControlFault::ClosingReply, "CWD"},
+    {"421 at LIST", ControlFault::ClosingReply, "LIST"},
+    {"421 at RETR", ControlFault::ClosingReply, "RETR"},
+    {"421 at STOR", ControlFault::ClosingReply, "STOR"},
     {"long reply at USER", ControlFault::LongReply, "USER"},
     {"long reply at PASS", ControlFault::LongReply, "PASS"},
     {"long reply at CWD", ControlFault::LongReply, "CWD"},
@@ -880,6 +887,8 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
     options.armedLater = true;
     if (c.fault == ControlFault::Drop)
         options.dropAtVerbs = {c.verb};
+    else if (c.fault == ControlFault::ClosingReply)
+        options.closingReplyAtVerbs = {c.verb};
     else if (c.fault == ControlFault::LongReply)
         options.longReplyAtVerbs = {c.verb};
     else
@@ -915,6 +924,10 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
     std::printf("[ figures  ] %s: failed after %lld ms with %u\n", c.what, elapsed, error);
     EXPECT_NE(error, FtpError::None);
     EXPECT_LT(elapsed, jvztest::timeBoundMs(HostileBounds.stallSeconds * 1000)) << "ended by a timeout instead";
+    if (c.fault == ControlFault::ClosingReply) {
+        EXPECT_EQ(error, FtpError::ConnectionAborted);
+        EXPECT_EQ(client.lastResponse(), "421 Terminal busy: closing control connection.");
+    }
 
     const bool lost = c.fault != ControlFault::Refuse;
     EXPECT_EQ(client.isOpen(), !lost);
