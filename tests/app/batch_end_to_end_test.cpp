@@ -327,6 +327,10 @@ const FetchFailureCase kFetchFailures[] = {
     {"control connection dropped at the activity file's RETR",
      [](jvztest::FtpServerFixture::Options& o) { o.dropAtVerbs = {"RETR"}; },
      "Error in FtpGetFile function.\r\nThe FTP connection was aborted\r\n\r\n"},
+    // libcurl calls a 421 a timeout; the terminal ended the session, and its reply says why.
+    {"421 at the activity file's RETR", [](jvztest::FtpServerFixture::Options& o) { o.closingReplyAtVerbs = {"RETR"}; },
+     "Error in FtpGetFile function.\r\nThe terminal closed the FTP connection\r\nTerminal's reply: 421 Terminal busy: "
+     "closing control connection.\r\n\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::ValuesIn(kFetchFailures), jvztest::RowName{});

@@ -5,6 +5,7 @@
 #include "SpecialFiles.h"
 #include "TestEnv.h"
 #include "TimeBound.h"
+#include "core/RuntimeTimings.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
 
@@ -945,6 +946,70 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stages, FtpClientControlFault, ::testing::ValuesIn(kControlFaultCases), jvztest::RowName());
+
+// A sound terminal keeps its control connection between calls, however long the user pauses: the call after
+// the pause goes on the same login, in the same folder. Only an idle bound of our own may end the session
+// early, and then as a lost connection, never as a silent second login. libcurl's own idle age (118 s) cannot
+// be shortened, so the row past it waits for real (a LongWait suite: run apart, labelled slow).
+struct IdleCase {
+    const char* what;
+    int pauseMs;
+    int idleKeepSeconds; // the client's bound (0: as long as the terminal keeps it)
+    uint32_t afterPause;
+};
+const IdleCase kIdleCases[] = {
+    {"3 s apart", 3000, 0, FtpError::None},
+    // Our own bound is what ends it: the connection is dropped, the next call refuses to log in again.
+    {"3 s apart past a 1 s idle bound", 3000, 1, FtpError::ConnectionAborted},
+};
+const IdleCase kLongIdleCases[] = {
+    {"125 s apart under the program's bound", 125000, jvz::RuntimeTimings{}.ftp.idleKeepSeconds, FtpError::None},
+};
+
+class FtpClientIdleSession : public ::testing::TestWithParam<IdleCase> {};
+
+TEST_P(FtpClientIdleSession, CallAfterThePauseGoesOnTheSameLogin)
+{
+    const IdleCase& c = GetParam();
+    jvztest::FtpServerFixture::Options options;
+    options.maxSeconds = c.pauseMs / 1000 + 60;
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", "before"));
+    const QString local = scratch("idle") + "/A.BIN";
+    FtpTimeouts bounds = ShortTimeouts;
+    bounds.idleKeepSeconds = c.idleKeepSeconds;
+    CurlFtpClient client(bounds);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    ASSERT_EQ(client.getFile("A.BIN", local, jvz::FetchBound::listed(6)), FtpError::None);
+
+    QThread::msleep(c.pauseMs);
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", "after!"));
+    QElapsedTimer timer;
+    timer.start();
+    const uint32_t error = client.getFile("A.BIN", local, jvz::FetchBound::listed(6));
+    std::printf("[ figures  ] %s: the call after %d s idle ended in %lld ms with %u; the server saw %d USER, %d PASS\n",
+                c.what, c.pauseMs / 1000, timer.elapsed(), error, countOf(server.commands(), "USER jvz"),
+                countOf(server.commands(), "PASS terminal"));
+    EXPECT_EQ(error, c.afterPause) << client.lastResponse().toStdString();
+    EXPECT_EQ(countOf(server.commands(), "USER jvz"), 1);
+    EXPECT_EQ(countOf(server.commands(), "PASS terminal"), 1);
+    if (c.afterPause == FtpError::None) {
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "after!");
+        QByteArrayList lines;
+        EXPECT_EQ(client.listDirectory(&lines), FtpError::None);
+        EXPECT_EQ(lines.size(), 1);
+        EXPECT_TRUE(client.isOpen());
+        EXPECT_FALSE(server.commands().contains("#disconnect")) << "the control connection was dropped";
+    } else {
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "before");
+        EXPECT_FALSE(client.isOpen());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pauses, FtpClientIdleSession, ::testing::ValuesIn(kIdleCases), jvztest::RowName());
+INSTANTIATE_TEST_SUITE_P(LongWait, FtpClientIdleSession, ::testing::ValuesIn(kLongIdleCases), jvztest::RowName());
 
 // A put's source that is no regular file is a file not found, at once: nothing is sent, and no read blocks the
 // worker (a FIFO without a writer would block a plain open for good).
