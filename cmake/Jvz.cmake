@@ -80,12 +80,25 @@ function(jvz_tests sub)
             target_link_libraries(${exe} PRIVATE jvz_test_main)
         endif()
         set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+        set(environment "QT_QPA_PLATFORM=offscreen;JVZ_BIN_DIR=${CMAKE_BINARY_DIR}/bin;JVZ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        # A wait no test can shorten (libcurl's own idle age) is waited out for real, by suites named LongWait*
+        # in an executable that sets JVZ_LONG_WAIT_<exe>. They are labelled "slow" (ctest -LE slow leaves them
+        # out), have a timeout of their own, and a high cost, so a parallel run starts them first, beside the rest.
+        set(filter "")
+        if(JVZ_LONG_WAIT_${exe})
+            set(filter TEST_FILTER "-LongWait*:*/LongWait*")
+            gtest_discover_tests(${exe}
+                DISCOVERY_MODE PRE_TEST
+                TEST_PREFIX "${exe}."
+                TEST_FILTER "LongWait*:*/LongWait*"
+                PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 300 LABELS slow COST 100000)
+        endif()
         # A folder may give one executable's tests more properties: set JVZ_TEST_PROPERTIES_<exe> first.
         gtest_discover_tests(${exe}
             DISCOVERY_MODE PRE_TEST
             TEST_PREFIX "${exe}."
-            PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;JVZ_BIN_DIR=${CMAKE_BINARY_DIR}/bin;JVZ_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-                       TIMEOUT 120 ${JVZ_TEST_PROPERTIES_${exe}})
+            ${filter}
+            PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 120 ${JVZ_TEST_PROPERTIES_${exe}})
     endforeach()
 endfunction()
 

@@ -25,7 +25,8 @@ struct RuntimeTimings {
     int folderReadWaitMs = 60000;    // a local folder read (a hung network mount) is waited for at most this long
     int socketLingerMs = 5000;       // a closed session socket gets this long to send what is left, then is cut
     PppDialerTimes ppp;              // the dial bound (the settings file may replace it) and the hang-up waits
-    FtpTimeouts ftp;                 // the FTP client's bounds
+    // The FTP client's bounds. Its control connection lasts idle until the watchdog ends the connection.
+    FtpTimeouts ftp{.idleKeepSeconds = int((qint64(watchdogTickMs) * watchdogTicks + 999) / 1000)};
 };
 
 } // namespace jvz

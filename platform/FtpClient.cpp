@@ -59,6 +59,9 @@ constexpr CurlErrorRow CurlErrors[] = {
     {CURLE_ABORTED_BY_CALLBACK, FtpError::OperationCancelled},
 };
 
+// "Service not available, closing control connection": the one reply after which the server hangs up.
+constexpr int SessionClosingReply = 421;
+
 // How often the calling thread serves its events and asks its cancel check while a call runs.
 constexpr int ServeEventsMs = 10;
 
@@ -68,7 +71,8 @@ uint32_t ftpErrorFromCurl(const CurlFailure& failure)
 {
     if (failure.curlCode == CURLE_OK)
         return FtpError::None;
-    if (failure.sessionLost)
+    // libcurl reads a 421 as its own timeout; the terminal closed the connection.
+    if (failure.sessionLost || failure.lastReplyCode == SessionClosingReply)
         return FtpError::ConnectionAborted;
     uint32_t error = FtpError::InternalError;
     for (const CurlErrorRow& row : CurlErrors) {
@@ -82,6 +86,11 @@ uint32_t ftpErrorFromCurl(const CurlFailure& failure)
     if (error == FtpError::ConnectionAborted && failure.osErrno == ECONNRESET)
         return FtpError::ConnectionReset;
     return error;
+}
+
+bool ftpReplyClosesSession(const QByteArray& reply)
+{
+    return ftpReplyCode(reply) == SessionClosingReply;
 }
 
 bool fetchCapFollowsSize(const FtpTimeouts& timeouts, const FetchBound& bound)

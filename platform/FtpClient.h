@@ -63,6 +63,12 @@ struct FtpTimeouts {
     int controlFileTotalSeconds = 120;
     qint64 listedMarginBytes = 64 * 1024;
     qint64 unlistedMaxBytes = qint64(256) * 1024 * 1024;
+    // The session keeps one control connection between calls. libcurl on its own drops a connection idle
+    // for about two minutes, and a new one would be a silent second login, which the client refuses: the
+    // session would end while the terminal still keeps it. The connection is kept for this long idle instead
+    // (the program's timing table sets the connection watchdog's whole bound); zero keeps it as long as the
+    // terminal does.
+    int idleKeepSeconds = 0;
 };
 
 // What a get is for, which decides how much it may bring (see FtpTimeouts).
@@ -75,6 +81,9 @@ struct FetchBound {
     static FetchBound listed(qint64 bytes) { return {Kind::Listed, bytes}; }
     static FetchBound unlisted() { return {Kind::Unlisted, -1}; }
 };
+
+// A reply that ends the control connection (421): the terminal closed the session, whatever libcurl calls it.
+bool ftpReplyClosesSession(const QByteArray& reply);
 
 // The most bytes a get may bring under these bounds (0: no cap), and its total time bound in seconds (0: none).
 // A size the terminal gave never lifts the fixed cap of a file fetched by name, nor the time it buys.
@@ -213,6 +222,7 @@ struct CurlFailure {
     int osErrno = 0;            // CURLINFO_OS_ERRNO
     QByteArray lastCommandVerb; // the last command sent to the server ("USER", "PASS", "RETR"...)
     bool sessionLost = false;   // the control connection went away and would have to be reopened
+    int lastReplyCode = 0;      // of the call's last server reply, 0 when none came
 };
 
 // The one mapping from libcurl's results to the error numbers above.

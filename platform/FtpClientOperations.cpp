@@ -7,6 +7,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <unistd.h>
 
@@ -128,6 +129,11 @@ uint32_t CurlFtpClient::Impl::open(const QString& host, uint16_t port, const QBy
     curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(std::max(1, session.timeouts.stallSeconds)));
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(std::max(1, session.timeouts.stallSeconds)));
+    // Nothing of ours ends an idle session: libcurl's own age limits would drop the control connection and
+    // the next call would be refused as a second login.
+    const int idleKeep = session.timeouts.idleKeepSeconds;
+    curl_easy_setopt(e, CURLOPT_MAXAGE_CONN, idleKeep > 0 ? long(idleKeep) : std::numeric_limits<long>::max());
+    curl_easy_setopt(e, CURLOPT_MAXLIFETIME_CONN, 0L);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &FtpReplyReader::headerCallback);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &session.replies);
     curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &FtpReplyReader::debugCallback);

@@ -298,8 +298,12 @@ uint32_t FtpCurlSession::perform(const QByteArrayList& quoteCommands, Bound boun
         mayReconnect = false;
     else if (code == CURLE_WRITE_ERROR || code == CURLE_READ_ERROR || code == CURLE_ABORTED_BY_CALLBACK)
         mayReconnect = true;
-    const uint32_t error = ftpErrorFromCurl({int(code), int(osErrno), replies.lastVerb, sessionLost});
-    if (error == FtpError::Timeout && stage == Stage::Open) {
+    const int replyCode = code == CURLE_OK ? 0 : ftpReplyCode(replies.lastResponse);
+    const uint32_t error = ftpErrorFromCurl({int(code), int(osErrno), replies.lastVerb, sessionLost, replyCode});
+    if (code != CURLE_OK && ftpReplyClosesSession(replies.lastResponse) && stage == Stage::Open) {
+        qCWarning(lcTransfer) << "the terminal closed the control connection:" << replies.lastResponse;
+        release();
+    } else if (error == FtpError::Timeout && stage == Stage::Open) {
         // A terminal that let a call time out (a stalled transfer, a data connection it never opened) is
         // gone for this session: the calls after it fail at once instead of each waiting its own timeout.
         qCWarning(lcTransfer) << "FTP call timed out: the session ends";

@@ -94,6 +94,7 @@ inline constexpr TextKey kSessionTexts[] = {
     {"frmMainJVZ", "MSG_ERROR_INTERNET_CANNOT_CONNECT"},
     {"frmMainJVZ", "MSG_ERROR_INTERNET_CONNECTION_ABORTED"},
     {"frmMainJVZ", "MSG_ERROR_INTERNET_CONNECTION_RESET"},
+    {"frmMainJVZ", "MSG_FtpClosedByTerminal"},
     // disconnection
     {"frmMainJVZ", "MSG_WarningRestart"},
     {"frmMainJVZ", "Disconnected"},

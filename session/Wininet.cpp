@@ -48,6 +48,10 @@ QString ftpErrorMessage(uint32_t error, const QString& functionName, const MBLan
     if (error == FtpError::ExtendedError)
         return head + kCrLf + text(language, "MSG_FileError") + kCrLf + text(language, "ExtendedError") +
                QLatin1Char(' ') + Cp1252::decode(lastResponse);
+    // The terminal said it closes the session: its own words tell why.
+    if (error == FtpError::ConnectionAborted && ftpReplyClosesSession(lastResponse))
+        return head + kCrLf + text(language, "MSG_FtpClosedByTerminal") + kCrLf + text(language, "ExtendedError") +
+               QLatin1Char(' ') + Cp1252::decode(lastResponse);
     if (const char* key = ftpErrorMessageKey(error))
         return head + kCrLf + text(language, key);
     return head + text(language, "ErrorNumber:") + QString::number(error);

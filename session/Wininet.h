@@ -17,7 +17,7 @@ class Notifier;
 const char* ftpErrorMessageKey(uint32_t error);
 
 // The message of an FTP failure: "<ErrorIn> <function> <Function>." then the error's own text. lastResponse
-// is the server's last reply, shown for 12003.
+// is the server's last reply, shown for 12003 and for a connection the terminal closed with a reply.
 QString ftpErrorMessage(uint32_t error, const QString& functionName, const MBLanguages& language,
                         const QByteArray& lastResponse);
 

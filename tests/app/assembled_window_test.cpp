@@ -13,11 +13,13 @@
 #include "TestEnv.h"
 #include "TimeBound.h"
 #include "WindowTicks.h"
+#include "core/RuntimeTimings.h"
 #include "core/ui/MessageBoxNotifier.h"
 #include "platform/Clock.h"
 #include "platform/FtpClient.h"
 #include "session/SessionRuntime.h"
 #include "session/TcpSessionTransport.h"
+#include "terminal_files/ui/FrmReadTextFile.h"
 #include "workspace/CommandState.h"
 #include "workspace/ui/LocalExplorerPane.h"
 #include "workspace/ui/frmMainJVZ.h"
@@ -26,7 +28,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -98,14 +102,15 @@ struct ShownWindow {
 // link), the program's own connect sequence opens the FTP session at the address of TXT_IP.
 class TerminalWorld {
 public:
-    TerminalWorld(const char* terminalAddress, bool sessionProtocol) : m_terminal(QLatin1String(terminalAddress))
+    TerminalWorld(const char* terminalAddress, bool sessionProtocol, int serverSeconds = 120)
+        : m_terminal(QLatin1String(terminalAddress))
     {
         jvztest::FtpServerFixture::Options options;
         options.host = m_terminal.toString();
         options.port = 21;
         options.user = "ftpuser";
         options.password = "905173";
-        options.maxSeconds = 120;
+        options.maxSeconds = serverSeconds;
         ftp = std::make_unique<jvztest::FtpServerFixture>(options);
 
         QTcpServer probe;
@@ -170,6 +175,15 @@ public:
             peer->start(kProgramAddress, sessionPort, m_terminal);
     }
 
+    // The program's FTP bounds, a dead call cut short.
+    static FtpTimeouts windowBounds()
+    {
+        FtpTimeouts bounds = RuntimeTimings{}.ftp;
+        bounds.connectMs = 5000;
+        bounds.stallSeconds = 5;
+        return bounds;
+    }
+
     QString caption(const QString& folder) const
     {
         return window->language().GetFormLabel(QStringLiteral("TerminalContent")) + u'\'' + folder + u'\'';
@@ -181,7 +195,7 @@ public:
     }
 
     std::unique_ptr<jvztest::FtpServerFixture> ftp;
-    CurlFtpClient client{FtpTimeouts{5000, 5}};
+    CurlFtpClient client{windowBounds()};
     SteadyClock clock;
     TcpSessionTransport transport;
     ScratchDrives drives;
@@ -606,6 +620,61 @@ TEST(AssembledWindowTerminal, NetworkConnectLeavesDisconnectOnAndAsksNoCodeOfAnU
     // The toolbar's Disconnect ends the session.
     window.controls().iconButton(jvz::IconButton::Disconnect)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.commands().FtpSessionOpen(); }, kBoundMs));
+}
+
+// Connected over a network link, the user leaves the window for longer than libcurl's own idle age (118 s),
+// then opens a terminal file with Enter: it arrives in the text viewer on the same login, no box comes up, and
+// the status bar still shows the FTP session open. The wait is real (a LongWait suite: run apart, labelled slow).
+TEST(LongWaitAssembledWindow, TerminalFileOpensAfterTwoMinutesIdle)
+{
+    constexpr int kIdleMs = 125000;
+    TerminalWorld t("127.0.0.47", false, kIdleMs / 1000 + 90);
+    ASSERT_TRUE(t.start()) << t.ftp->errorString().toStdString();
+    const QByteArray readme = "Kept by the terminal\r\nsecond line\r\n";
+    ASSERT_TRUE(t.ftp->putLocal(QStringLiteral("\\SWAP\\README.TXT"), readme));
+    frmMainJVZ& window = *t.window;
+    QTreeView* list = window.controls().listView2;
+    t.connect(nullptr);
+    ASSERT_TRUE(t.waitForTerminalRows(QStringLiteral("README.TXT"))) << window.traceBox().text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.commands().isBusy(); }, kBoundMs));
+    const QString linkState = window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState);
+    ASSERT_TRUE(window.commands().FtpSessionOpen());
+
+    QTest::qWait(kIdleMs); // the window idle, its event loop running
+
+    // The viewer is modal: it is read and closed from the event loop while Enter's handling waits on it.
+    QString shown;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* viewer = window.findChild<FrmReadTextFile*>(QStringLiteral("FrmReadTextFile"));
+        if (!viewer || !viewer->isVisible() || !shown.isEmpty())
+            return;
+        shown = viewer->text();
+        const QString shot = jvztest::binDir() + QStringLiteral("/../screenshots/terminal_file_after_idle.png");
+        QDir().mkpath(QFileInfo(shot).absolutePath());
+        viewer->grab().save(shot);
+        viewer->reject();
+    });
+    poll.start();
+    QElapsedTimer opened;
+    opened.start();
+    focus(list);
+    goToRow(list, QStringLiteral("README.TXT"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }, kBoundMs)) << window.traceBox().text().toStdString();
+    poll.stop();
+    std::printf("[ figures  ] after %d s idle README.TXT showed in %lld ms; status '%s'; the server saw %lld USER\n",
+                kIdleMs / 1000, opened.elapsed(),
+                qPrintable(window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState)),
+                static_cast<long long>(t.ftp->commands().count("USER ftpuser")));
+
+    EXPECT_EQ(shown, QString::fromLatin1(readme).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(t.world.notifier.shown.empty()) << t.world.notifier.shown.front().text.toStdString();
+    EXPECT_TRUE(window.commands().FtpSessionOpen());
+    EXPECT_EQ(window.statusBars().StatusPanelText(jvz::StatusPanel::LinkState), linkState);
+    EXPECT_TRUE(rowsOf(list).contains(QStringLiteral("DIAG.DIA"))) << "the terminal list stands";
+    EXPECT_EQ(t.ftp->commands().count("USER ftpuser"), 1);
 }
 
 } // namespace

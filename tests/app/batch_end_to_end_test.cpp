@@ -443,6 +443,10 @@ const FetchFailureCase kFetchFailures[] = {
      [](jvztest::FtpServerFixture::Options& o) { o.retrExtraBytes = 200000; },
      "Error in FtpGetFile function.\r\nThe terminal sent more than its listing gave for the file\r\n\r\n",
      BatchRunKind::Upload},
+    // libcurl calls a 421 a timeout; the terminal ended the session, and its reply says why.
+    {"421 at the activity file's RETR", [](jvztest::FtpServerFixture::Options& o) { o.closingReplyAtVerbs = {"RETR"}; },
+     "Error in FtpGetFile function.\r\nThe terminal closed the FTP connection\r\nTerminal's reply: 421 Terminal busy: "
+     "closing control connection.\r\n\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::ValuesIn(kFetchFailures), jvztest::RowName{});

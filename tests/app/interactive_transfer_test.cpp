@@ -936,6 +936,15 @@ jvztest::FtpServerFixture::Options controlLostAt(const QByteArray& verb, bool lo
     return o;
 }
 
+// The terminal ends its session at that command with a 421 (the reply the fixture's server sends).
+const QByteArray kClosingReply = "421 Terminal busy: closing control connection.";
+jvztest::FtpServerFixture::Options closedWith421At(const QByteArray& verb)
+{
+    jvztest::FtpServerFixture::Options o;
+    o.closingReplyAtVerbs = {verb};
+    return o;
+}
+
 // "Fast" is 100,000 B/s, ten times what a 115,200-baud link carries: never slow enough for the rate floor.
 const HostileWindowRow kHostileWindowRows[] = {
     {"listing without end, fast", jvztest::SlowTerminal{100000, -1, true, false}.options(), WindowCall::List,
@@ -973,6 +982,9 @@ const HostileWindowRow kHostileWindowRows[] = {
      FtpError::ConnectionAborted},
     {"fetch answered by a reply line of 1 MiB", controlLostAt("RETR", true), WindowCall::Fetch, 1000,
      FtpError::ConnectionAborted},
+    // libcurl's "timeout" on a 421: the terminal closed the session, which the box says with its reply.
+    {"fetch answered 421", closedWith421At("RETR"), WindowCall::Fetch, 1000, FtpError::ConnectionAborted},
+    {"listing answered 421", closedWith421At("LIST"), WindowCall::List, 1000, FtpError::ConnectionAborted},
 };
 
 // The row's own words where a test name shows its parameter.
@@ -1072,7 +1084,17 @@ TEST_P(HostileTerminalWindow, CommandEndsWithItsErrorWithinTheBoundAndTheWindowS
     if (row.error) {
         const auto& box = notifier.shown.back();
         EXPECT_EQ(box.title, QStringLiteral("FTP Error"));
-        EXPECT_EQ(box.text, ftpErrorMessage(row.error, operation, window.language(), {})) << box.text.toStdString();
+        const bool closedByTerminal = !row.terminal.closingReplyAtVerbs.isEmpty();
+        EXPECT_EQ(box.text, ftpErrorMessage(row.error, operation, window.language(),
+                                            closedByTerminal ? kClosingReply : QByteArray()))
+            << box.text.toStdString();
+        if (closedByTerminal) {
+            EXPECT_EQ(box.text, QStringLiteral("Error in ") + operation +
+                                    QStringLiteral(" function.\r\nThe terminal closed the FTP connection\r\n"
+                                                   "Terminal's reply: ") +
+                                    QString::fromLatin1(kClosingReply))
+                << "the shipped texts";
+        }
     }
     const QByteArrayList sent = commandsFrom(sentBefore);
     if (row.call == WindowCall::Fetch) {

@@ -5,6 +5,7 @@
 #include "SpecialFiles.h"
 #include "TestEnv.h"
 #include "TimeBound.h"
+#include "core/RuntimeTimings.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpClientListing.h"
 
@@ -883,10 +884,11 @@ TEST_P(FtpClientFetchBound, EndsByItsBoundAndNeverPassesTheCap)
 
 INSTANTIATE_TEST_SUITE_P(Bounds, FtpClientFetchBound, ::testing::ValuesIn(kFetchBoundCases), jvztest::RowName());
 
-// A control connection the terminal drops, or answers with a reply line libcurl gives up on, at each stage:
-// the call fails, the session is closed and the next call says so at once, sending nothing. A refused command
-// keeps the session, and the next call works in the same login.
-enum class ControlFault { Drop, LongReply, Refuse };
+// A control connection the terminal drops, closes with a 421, or answers with a reply line libcurl gives up on,
+// at each stage: the call fails, the session is closed and the next call says so at once, sending nothing. A
+// 421 is the connection ended by the terminal, its reply kept for the message. A refused command keeps the
+// session, and the next call works in the same login.
+enum class ControlFault { Drop, ClosingReply, LongReply, Refuse };
 struct ControlFaultCase {
     const char* what;
     ControlFault fault;
@@ -899,6 +901,12 @@ const ControlFaultCase kControlFaultCases[] = {
     {"drop at LIST", ControlFault::Drop, "LIST"},
     {"drop at RETR", ControlFault::Drop, "RETR"},
     {"drop at STOR", ControlFault::Drop, "STOR"},
+    {"421 at USER", ControlFault::ClosingReply, "USER"},
+    {"421 at PASS", ControlFault::ClosingReply, "PASS"},
+    {"421 at CWD", ControlFault::ClosingReply, "CWD"},
+    {"421 at LIST", ControlFault::ClosingReply, "LIST"},
+    {"421 at RETR", ControlFault::ClosingReply, "RETR"},
+    {"421 at STOR", ControlFault::ClosingReply, "STOR"},
     {"long reply at USER", ControlFault::LongReply, "USER"},
     {"long reply at PASS", ControlFault::LongReply, "PASS"},
     {"long reply at CWD", ControlFault::LongReply, "CWD"},
@@ -922,6 +930,8 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
     options.armedLater = true;
     if (c.fault == ControlFault::Drop)
         options.dropAtVerbs = {c.verb};
+    else if (c.fault == ControlFault::ClosingReply)
+        options.closingReplyAtVerbs = {c.verb};
     else if (c.fault == ControlFault::LongReply)
         options.longReplyAtVerbs = {c.verb};
     else
@@ -961,6 +971,10 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
     std::printf("[ figures  ] %s: failed after %lld ms with %u\n", c.what, elapsed, error);
     EXPECT_NE(error, FtpError::None);
     EXPECT_LT(elapsed, jvztest::timeBoundMs(HostileBounds.stallSeconds * 1000)) << "ended by a timeout instead";
+    if (c.fault == ControlFault::ClosingReply) {
+        EXPECT_EQ(error, FtpError::ConnectionAborted);
+        EXPECT_EQ(client.lastResponse(), "421 Terminal busy: closing control connection.");
+    }
 
     const bool lost = c.fault != ControlFault::Refuse;
     EXPECT_EQ(client.isOpen(), !lost);
@@ -978,6 +992,70 @@ TEST_P(FtpClientControlFault, LostConnectionClosesTheSessionRefusalKeepsIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stages, FtpClientControlFault, ::testing::ValuesIn(kControlFaultCases), jvztest::RowName());
+
+// A sound terminal keeps its control connection between calls, however long the user pauses: the call after
+// the pause goes on the same login, in the same folder. Only an idle bound of our own may end the session
+// early, and then as a lost connection, never as a silent second login. libcurl's own idle age (118 s) cannot
+// be shortened, so the row past it waits for real (a LongWait suite: run apart, labelled slow).
+struct IdleCase {
+    const char* what;
+    int pauseMs;
+    int idleKeepSeconds; // the client's bound (0: as long as the terminal keeps it)
+    uint32_t afterPause;
+};
+const IdleCase kIdleCases[] = {
+    {"3 s apart", 3000, 0, FtpError::None},
+    // Our own bound is what ends it: the connection is dropped, the next call refuses to log in again.
+    {"3 s apart past a 1 s idle bound", 3000, 1, FtpError::ConnectionAborted},
+};
+const IdleCase kLongIdleCases[] = {
+    {"125 s apart under the program's bound", 125000, jvz::RuntimeTimings{}.ftp.idleKeepSeconds, FtpError::None},
+};
+
+class FtpClientIdleSession : public ::testing::TestWithParam<IdleCase> {};
+
+TEST_P(FtpClientIdleSession, CallAfterThePauseGoesOnTheSameLogin)
+{
+    const IdleCase& c = GetParam();
+    jvztest::FtpServerFixture::Options options;
+    options.maxSeconds = c.pauseMs / 1000 + 60;
+    jvztest::FtpServerFixture server(options);
+    ASSERT_TRUE(server.start()) << server.errorString().toStdString();
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", "before"));
+    const QString local = scratch("idle") + "/A.BIN";
+    FtpTimeouts bounds = ShortTimeouts;
+    bounds.idleKeepSeconds = c.idleKeepSeconds;
+    CurlFtpClient client(bounds);
+    ASSERT_EQ(client.open(server.host(), server.port(), server.user(), server.password()), FtpError::None);
+    ASSERT_EQ(client.setCurrentDirectory("\\SWAP\\"), FtpError::None);
+    ASSERT_EQ(client.getFile("A.BIN", local, jvz::FetchBound::listed(6)), FtpError::None);
+
+    QThread::msleep(c.pauseMs);
+    ASSERT_TRUE(server.putLocal("\\SWAP\\A.BIN", "after!"));
+    QElapsedTimer timer;
+    timer.start();
+    const uint32_t error = client.getFile("A.BIN", local, jvz::FetchBound::listed(6));
+    std::printf("[ figures  ] %s: the call after %d s idle ended in %lld ms with %u; the server saw %d USER, %d PASS\n",
+                c.what, c.pauseMs / 1000, timer.elapsed(), error, countOf(server.commands(), "USER jvz"),
+                countOf(server.commands(), "PASS terminal"));
+    EXPECT_EQ(error, c.afterPause) << client.lastResponse().toStdString();
+    EXPECT_EQ(countOf(server.commands(), "USER jvz"), 1);
+    EXPECT_EQ(countOf(server.commands(), "PASS terminal"), 1);
+    if (c.afterPause == FtpError::None) {
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "after!");
+        QByteArrayList lines;
+        EXPECT_EQ(client.listDirectory(&lines), FtpError::None);
+        EXPECT_EQ(lines.size(), 1);
+        EXPECT_TRUE(client.isOpen());
+        EXPECT_FALSE(server.commands().contains("#disconnect")) << "the control connection was dropped";
+    } else {
+        EXPECT_EQ(jvztest::readFileBytes(local.toStdString()), "before");
+        EXPECT_FALSE(client.isOpen());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pauses, FtpClientIdleSession, ::testing::ValuesIn(kIdleCases), jvztest::RowName());
+INSTANTIATE_TEST_SUITE_P(LongWait, FtpClientIdleSession, ::testing::ValuesIn(kLongIdleCases), jvztest::RowName());
 
 // A put's source that is no regular file is a file not found, at once: nothing is sent, and no read blocks the
 // worker (a FIFO without a writer would block a plain open for good).

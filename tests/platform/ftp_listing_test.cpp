@@ -209,6 +209,11 @@ TEST(FtpErrorMapping, LibcurlResultsBecomeTheReportedNumbers)
     const Case cases[] = {
         {{CURLE_OK, 0, "RETR", false}, FtpError::None},
         {{CURLE_OPERATION_TIMEDOUT, 0, "RETR", false}, 12002},
+        {{CURLE_OPERATION_TIMEDOUT, 0, "RETR", false, 150}, 12002},
+        // libcurl's "timeout" on a 421 is the terminal closing the session, at any command.
+        {{CURLE_OPERATION_TIMEDOUT, 0, "RETR", false, 421}, 12030},
+        {{CURLE_OPERATION_TIMEDOUT, 0, "PASS", false, 421}, 12030},
+        {{CURLE_OPERATION_TIMEDOUT, ECONNRESET, "CWD", false, 421}, 12030},
         {{CURLE_FTP_ACCEPT_TIMEOUT, 0, "RETR", false}, 12002},
         {{CURLE_REMOTE_FILE_NOT_FOUND, 0, "RETR", false}, 12003},
         {{CURLE_QUOTE_ERROR, 0, "DELE", false}, 12003},

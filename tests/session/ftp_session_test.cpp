@@ -77,6 +77,14 @@ INSTANTIATE_TEST_SUITE_P(Table, FtpErrorReport, ::testing::Values(
               "<ErrorIn> InternetConnect <Function>.\r\n<MSG_ERROR_INTERNET_CANNOT_CONNECT>", true},
     ReportRow{"Aborted", FtpError::ConnectionAborted, "FtpPutFile", "",
               "<ErrorIn> FtpPutFile <Function>.\r\n<MSG_ERROR_INTERNET_CONNECTION_ABORTED>", true},
+    // The terminal ended the session with its reply: the reply says why.
+    ReportRow{"ClosedByTerminal", FtpError::ConnectionAborted, "FtpGetFile",
+              "421 Terminal busy: closing control connection.",
+              "<ErrorIn> FtpGetFile <Function>.\r\n<MSG_FtpClosedByTerminal>\r\n<ExtendedError> 421 Terminal busy: "
+              "closing control connection.", true},
+    // A reply that closed nothing is no cause of a lost connection.
+    ReportRow{"AbortedAfterAPreliminaryReply", FtpError::ConnectionAborted, "FtpGetFile", "150 Opening data.",
+              "<ErrorIn> FtpGetFile <Function>.\r\n<MSG_ERROR_INTERNET_CONNECTION_ABORTED>", true},
     ReportRow{"Reset", FtpError::ConnectionReset, "FtpPutFile", "",
               "<ErrorIn> FtpPutFile <Function>.\r\n<MSG_ERROR_INTERNET_CONNECTION_RESET>", true},
     // Its own text, but no connection error: the session stays.

@@ -67,6 +67,8 @@ bool FtpServerFixture::start()
         arguments << QStringLiteral("--drop-at") << QString::fromLatin1(verb);
     for (const QByteArray& verb : m_options.longReplyAtVerbs)
         arguments << QStringLiteral("--long-reply-at") << QString::fromLatin1(verb);
+    for (const QByteArray& verb : m_options.closingReplyAtVerbs)
+        arguments << QStringLiteral("--closing-reply-at") << QString::fromLatin1(verb);
     if (!m_options.cannedListing.isEmpty()) {
         const QString listingPath = base + QStringLiteral("/listing");
         QFile listing(listingPath);

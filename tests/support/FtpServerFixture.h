@@ -52,6 +52,9 @@ public:
         // One of these commands is answered with a single reply line of 1 MiB, then nothing; waits for arm()
         // with armedLater.
         QByteArrayList longReplyAtVerbs;
+        // One of these commands is answered "421 ... closing control connection." and the server hangs up, as
+        // a terminal ending its session does; waits for arm() with armedLater.
+        QByteArrayList closingReplyAtVerbs;
     };
 
     FtpServerFixture();

@@ -4,7 +4,7 @@
 # Prints "PORT <n>" once it listens. It ends when its standard input closes (the test process went away)
 # or after --max-seconds, so a crashed test never leaves it behind.
 # With --armed-by-signal the hostile behaviours (pace, silence, endless listing or fetch, data connections that
-# never open, dropped connections, over-long replies) wait for SIGUSR2: the session is set up as a sound
+# never open, dropped connections, over-long or closing replies) wait for SIGUSR2: the session is set up as a sound
 # terminal's, then turns hostile.
 import argparse
 import logging
@@ -166,9 +166,12 @@ def main():
                         help="on this command the server closes the control connection unanswered (repeatable)")
     parser.add_argument("--long-reply-at", action="append", default=[], metavar="VERB",
                         help="this command is answered with one reply line of 1 MiB, then nothing (repeatable)")
+    parser.add_argument("--closing-reply-at", action="append", default=[], metavar="VERB",
+                        help="this command is answered 421 and the control connection closed (repeatable)")
     args = parser.parse_args()
     drop_at = {verb.upper() for verb in args.drop_at}
     long_reply_at = {verb.upper() for verb in args.long_reply_at}
+    closing_reply_at = {verb.upper() for verb in args.closing_reply_at}
     if not args.host.startswith("127.") or not 0 <= args.port <= 65535:
         sys.exit("loopback addresses and TCP ports only")
 
@@ -198,6 +201,11 @@ def main():
             if hostility.armed and cmd in long_reply_at:
                 self.log_line("#long-reply")
                 self.push("550 " + "x" * (1024 * 1024 - 6) + "\r\n")
+                return
+            if hostility.armed and cmd in closing_reply_at:
+                self.log_line("#closing-reply")
+                self.respond("421 Terminal busy: closing control connection.")
+                self.close_when_done()
                 return
             if any(line.startswith(prefix) for prefix in args.refuse):
                 self.respond("550 Refused.")
