@@ -376,6 +376,11 @@ void ConnectSequence::dialFailed(int32_t rasError)
     ConnectHost& host = m_parts.host;
     host.closeLink();
     m_listening = false;
+    if (rasError == static_cast<int32_t>(DialError::Stopped)) {
+        // The stop signal ends the run, or quits the window, from the event loop: no retry, no code of its own.
+        host.setStatus(form("PPPState") + form("PPP_Disconnected"));
+        return;
+    }
     const auto pppProblem = [&] {
         if (batch.gErrorText.isEmpty())
             batch.gErrorText = kPppProblem;
