@@ -201,6 +201,29 @@ TEST_F(DialListenTest, OtherDialFailureShowsTheLinkDown)
     EXPECT_FALSE(f.host.linkUp);
 }
 
+// A dial broken off by a stop signal is not a failure of the link: the signal ends the run (or quits the window)
+// from the event loop with its own code and text, so the dial leaves no code, no text, no box and tries no port
+// again; the link is closed as after any dial that did not come up.
+TEST_F(DialListenTest, DialStoppedBySignalLeavesNoFailureOfItsOwn)
+{
+    for (const bool batchMode : {true, false}) {
+        SCOPED_TRACE(batchMode ? "batch run" : "window");
+        ConnectFixture g;
+        g.batch.gBatchMode = batchMode;
+        g.phonebook.modems = str("ttyJVZ0,"); // the window dials only a port usable for the link
+        g.link.results = {static_cast<int32_t>(jvz::DialError::Stopped)};
+        g.sequence->TerminalConnect(false);
+        EXPECT_EQ(g.eventsStartingWith(str("dial")).size(), 1);
+        EXPECT_EQ(g.batch.gErrorCode, 0) << g.batch.gErrorText.toStdString();
+        EXPECT_EQ(g.batch.gErrorText, QString());
+        EXPECT_TRUE(g.notifier.shown.empty());
+        EXPECT_TRUE(g.eventsStartingWith(str("find modem ports")).isEmpty());
+        EXPECT_FALSE(g.eventsStartingWith(str("close link")).isEmpty());
+        EXPECT_EQ(g.host.status, str("[PPPState][PPP_Disconnected]"));
+        EXPECT_FALSE(g.host.linkUp);
+    }
+}
+
 TEST_F(DialListenTest, NestedRunKeepsItsMorePreciseCode)
 {
     f.batch.gComPort = str("ttyJVZ0");
