@@ -393,10 +393,12 @@ void ConnectSequence::dialFailed(int32_t rasError)
         m_parts.phonebook.FindModemPorts();
         m_rerunning = true;
         TerminalConnect(false);
+        // A retried dial that a stop signal broke off is no failure either.
+        const bool stopped = m_parts.ras.lastDial().error == static_cast<int32_t>(DialError::Stopped);
         if (m_parts.ras.GetRasConnectionState() == kLinkStateDown) {
             host.closeLink();
             m_listening = false;
-            if (batch.gErrorCode == 0)
+            if (batch.gErrorCode == 0 && !stopped)
                 pppProblem(); // the nested run's own, more precise code stands
         }
         return;
