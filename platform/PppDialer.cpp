@@ -83,6 +83,8 @@ const char* describe(DialError error)
         return "pppd could not be stopped";
     case DialError::EntryNotFound:
         return "the connection is not in the phonebook";
+    case DialError::Stopped:
+        return "the dial was stopped by a signal";
     }
     return "";
 }
@@ -91,8 +93,7 @@ std::optional<DialError> dialErrorFromNumber(int32_t number)
 {
     if (number >= 0 && number <= static_cast<int32_t>(DialError::AuthenticationFailed))
         return static_cast<DialError>(number);
-    if (number >= static_cast<int32_t>(DialError::PppdNotFound) &&
-        number <= static_cast<int32_t>(DialError::EntryNotFound))
+    if (number >= static_cast<int32_t>(DialError::PppdNotFound) && number <= static_cast<int32_t>(DialError::Stopped))
         return static_cast<DialError>(number);
     return std::nullopt;
 }
@@ -413,6 +414,9 @@ PppLinkResult PppDialer::dial(const PppLinkRequest& request)
     endEarlierRun(request.entryName);
     if (request.deviceNode.isEmpty())
         return fail(DialError::NoPort);
+    // A run already told to stop dials nothing.
+    if (jvzio::orderlyStopSignal() != 0)
+        return fail(DialError::Stopped);
     const QString pppd = QStandardPaths::findExecutable(QStringLiteral("pppd"));
     if (pppd.isEmpty())
         return fail(DialError::PppdNotFound);
@@ -494,6 +498,15 @@ PppLinkResult PppDialer::dial(const PppLinkRequest& request)
             m_up = false;
             stopChild();
             return fail(DialError::DialTimedOut);
+        }
+        // This loop serves no events, so the stop pipe would be read only after the dial: the handler's own
+        // flag is looked at instead, and the pipe left for the program to read once the dial is over.
+        if (jvzio::orderlyStopSignal() != 0) {
+            qCInfo(lcLink) << "dial of" << request.entryName << "stopped by"
+                           << jvzio::signalName(jvzio::orderlyStopSignal());
+            m_up = false;
+            stopChild();
+            return fail(DialError::Stopped);
         }
         pollfd p{m_child->endNotifyFd(), POLLIN, 0};
         ::poll(&p, p.fd >= 0 ? 1 : 0, kPollMs);

@@ -50,6 +50,7 @@ enum class DialError : int32_t {
     CredentialsNotWritten = 106,
     NotStopped = 107,
     EntryNotFound = 108,
+    Stopped = 109, // a stop signal came while dialling: the run ends as stopped, not as a failed dial
 };
 
 // The English text of an error.
@@ -88,7 +89,7 @@ struct PppLinkResult {
 class DialUpLink {
 public:
     virtual ~DialUpLink() = default;
-    // Blocks until the link is up, the dial failed or its time ran out.
+    // Blocks until the link is up, the dial failed, its time ran out or a stop signal came (DialError::Stopped).
     virtual PppLinkResult dial(const PppLinkRequest& request) = 0;
     // Ends the link and waits (bounded) for it to be gone. 0 when nothing is left running.
     virtual int32_t hangUp() = 0;

@@ -376,6 +376,11 @@ void ConnectSequence::dialFailed(int32_t rasError)
     ConnectHost& host = m_parts.host;
     host.closeLink();
     m_listening = false;
+    if (rasError == static_cast<int32_t>(DialError::Stopped)) {
+        // The stop signal ends the run, or quits the window, from the event loop: no retry, no code of its own.
+        host.setStatus(form("PPPState") + form("PPP_Disconnected"));
+        return;
+    }
     const auto pppProblem = [&] {
         if (batch.gErrorText.isEmpty())
             batch.gErrorText = kPppProblem;
@@ -388,10 +393,12 @@ void ConnectSequence::dialFailed(int32_t rasError)
         m_parts.phonebook.FindModemPorts();
         m_rerunning = true;
         TerminalConnect(false);
+        // A retried dial that a stop signal broke off is no failure either.
+        const bool stopped = m_parts.ras.lastDial().error == static_cast<int32_t>(DialError::Stopped);
         if (m_parts.ras.GetRasConnectionState() == kLinkStateDown) {
             host.closeLink();
             m_listening = false;
-            if (batch.gErrorCode == 0)
+            if (batch.gErrorCode == 0 && !stopped)
                 pppProblem(); // the nested run's own, more precise code stands
         }
         return;

@@ -155,6 +155,11 @@ bool RasFunctions::RasConnect(const QString& entryName, const QString& userName,
     }
     rasResult = m_lastDial.error;
 
+    // A stop signal broke the dial off: the run ends as stopped, which is no failure of the link to report.
+    if (rasResult == static_cast<int32_t>(DialError::Stopped)) {
+        trace(RasErrorText(rasResult));
+        return false;
+    }
     if (rasResult != 0) {
         const QString text =
             QStringLiteral("Connection: RAS error number %1").arg(rasResult) + kCrLf + RasErrorText(rasResult);

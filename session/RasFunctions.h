@@ -55,7 +55,8 @@ public:
     // kLinkStateUp or kLinkStateDown (also when no link is known).
     int32_t GetRasConnectionState();
     // Dials the entry; true when the link is up. quiet: no box (batch runs). On failure error receives -8 and
-    // a text; rasResult the link's error number (0 when up).
+    // a text; rasResult the link's error number (0 when up). A dial stopped by a signal (DialError::Stopped)
+    // shows no box and leaves error as it was.
     bool RasConnect(const QString& entryName, const QString& userName, const QString& password, bool quiet,
                     BatchErrorCode& error, const QString& folder, int32_t& rasResult);
 

@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
@@ -31,6 +32,7 @@
 #include <iostream>
 #include <optional>
 #include <stdlib.h>
+#include <thread>
 #include <unistd.h>
 
 using jvztest::bytes;
@@ -456,7 +458,8 @@ INSTANTIATE_TEST_SUITE_P(Terminals, BatchEndToEndFetchFailure, ::testing::Values
 // the terminal), an older copy of the file whole, pppd hung up, and the result file saying why. A second signal
 // right behind the first ends the process at once: no result, but the fetch's temporary file still goes, and so
 // does pppd. The terminal sends and takes 40,000 B/s, so the file of 400,000 bytes is still under way; the run's
-// wait before its disconnect is long, so a stop that waited for it would show.
+// wait before its disconnect is long, so a stop that waited for it would show. A run stopped while it dials a link
+// that never comes up ends as soon, not at the dial's 30 s bound, with the same result and no failed dial ahead.
 struct StopCase {
     const char* what;
     const char* action; // "-u": the terminal's file fetched into the list's folder; "-c": the list's file put to it
@@ -466,6 +469,9 @@ struct StopCase {
     // The real program file with its own waits (a second signal always goes there: its end would take the test
     // along), which then ends by the signal itself; otherwise the batch host in this process, its waits shortened.
     bool programFile = false;
+    // The stand-in pppd never brings the link up and the signal comes 300 ms after the start (once pppd runs):
+    // the program is still dialling. Otherwise the signal comes mid-file.
+    bool duringDial = false;
 };
 
 void PrintTo(const StopCase& row, std::ostream* out)
@@ -538,6 +544,19 @@ TEST_P(BatchEndToEndStop, RunEndsCancelledWithNothingLeftBehind)
     const QStringList args{QLatin1String(row.action) + list, QStringLiteral("-n")};
     jvztest::ScriptedTerminalPeer peer(downloadSession(0));
     QElapsedTimer sinceSignal;
+    QElapsedTimer sinceStart;
+    if (row.duringDial) {
+        m_pppd.setMode(QStringLiteral("hang"));
+        jvz::MbFileIni ini;
+        ini.Create(m_program.folder + QStringLiteral("/JVZ.ini"));
+        ini.StringSet(QStringLiteral("Protocol"), QStringLiteral("PPP_DialTimeout"), QStringLiteral("30"));
+    }
+    // Whether the signal is due now.
+    const auto due = [&] {
+        if (row.duringDial)
+            return sinceStart.elapsed() >= 300 && m_pppd.pid() > 0;
+        return midFile(ftp, file.size());
+    };
 
     const std::string expectedResult = "-21\r\nRun stopped by the signal " +
                                        std::string(row.signal == SIGTERM  ? "SIGTERM"
@@ -547,16 +566,35 @@ TEST_P(BatchEndToEndStop, RunEndsCancelledWithNothingLeftBehind)
     if (!row.programFile) {
         jvz::RuntimeTimings timings = jvztest::shortProgramTimings();
         timings.batchWaitMs = 20000;
-        const auto o = runInProcess(args, &peer, timings, [&] {
-            if (!sinceSignal.isValid() && midFile(ftp, file.size())) {
+        // The dial serves no events: the signal comes from a thread of its own.
+        std::thread sender;
+        sinceStart.start();
+        if (row.duringDial) {
+            sender = std::thread([&] {
+                while (!due() && sinceStart.elapsed() < 10000)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                sinceSignal.start();
+                ::kill(::getpid(), row.signal);
+            });
+        }
+        const auto o = runInProcess(args, row.duringDial ? nullptr : &peer, timings, [&] {
+            if (!row.duringDial && !sinceSignal.isValid() && due()) {
                 sinceSignal.start();
                 ::kill(::getpid(), row.signal);
             }
         });
+        const qint64 ms = sinceSignal.isValid() ? sinceSignal.elapsed() : -1;
+        const qint64 run = sinceStart.elapsed();
+        if (sender.joinable())
+            sender.join();
         ASSERT_TRUE(o.ended) << o.err.toStdString();
         ASSERT_TRUE(sinceSignal.isValid()) << "the signal was never sent: " << o.err.toStdString();
-        const qint64 ms = sinceSignal.elapsed();
-        std::cout << row.what << ": signal to end " << ms << " ms" << std::endl;
+        std::cout << row.what << ": signal to end " << ms << " ms, start to end " << run << " ms" << std::endl;
+        if (row.duringDial) {
+            EXPECT_EQ(o.err.count("dialling"), 1) << o.err.toStdString();
+            EXPECT_FALSE(o.err.contains("RAS error number"))
+                << "no failed dial ahead of the stop: " << o.err.toStdString();
+        }
         EXPECT_LT(ms, 5000);
         const std::string result = m_program.result();
         std::cout << "ResBatch.txt:\n" << result << std::endl;
@@ -566,14 +604,15 @@ TEST_P(BatchEndToEndStop, RunEndsCancelledWithNothingLeftBehind)
         jvz.setWorkingDirectory(m_program.folder);
         jvz.start(m_program.folder + QStringLiteral("/JVZ"), args);
         ASSERT_TRUE(jvz.waitForStarted(30000));
+        sinceStart.start();
         bool called = false;
         const bool sent = QTest::qWaitFor(
             [&] {
-                if (!called && m_pppd.pid() > 0) {
+                if (!called && !row.duringDial && m_pppd.pid() > 0) {
                     called = true;
                     peer.start(kProgramAddress, m_program.sessionPort, kTerminalAddress);
                 }
-                if (jvz.state() != QProcess::Running || !midFile(ftp, file.size()))
+                if (jvz.state() != QProcess::Running || !due())
                     return false;
                 ::kill(pid_t(jvz.processId()), row.signal);
                 if (row.second)
@@ -618,6 +657,8 @@ const StopCase kStops[] = {
     {"SIGHUP mid-fetch of -u", "-u", false, SIGHUP},
     {"SIGTERM to the program file mid-put of -c over an old terminal file", "-c", true, SIGTERM, 0, true},
     {"SIGTERM then SIGINT mid-fetch of -u over an old local file", "-u", true, SIGTERM, SIGINT, true},
+    {"SIGTERM while -c dials a link that never comes up", "-c", false, SIGTERM, 0, false, true},
+    {"SIGTERM to the program file while -c dials a link that never comes up", "-c", false, SIGTERM, 0, true, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Signals, BatchEndToEndStop, ::testing::ValuesIn(kStops), jvztest::RowName{});

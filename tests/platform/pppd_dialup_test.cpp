@@ -3,13 +3,19 @@
 #include "noqt/TestEnv.h"
 #include "noqt/TimeBound.h"
 #include "platform/PppDialer.h"
+#include "platform/posix/SignalCleanup.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace jvz;
 
@@ -169,6 +175,58 @@ TEST_F(PppDialerTest, DialThatNeverComesUpTimesOutWithinItsBound)
     EXPECT_LT(t.elapsed(), jvztest::timeBoundMs(1300 + 500));
     EXPECT_TRUE(m_pppd.nothingLeft());
     EXPECT_EQ(dialer().state(), kLinkStateDown);
+}
+
+// The dial serves no events: a stop signal (armed as the programs arm it) must still end it within a few seconds,
+// not at its 30 s bound, pppd's group gone, and the signal left in the pipe for the program to read and answer.
+// One that came before the dial starts no pppd at all.
+TEST_F(PppDialerTest, StopSignalEndsTheDialAndStaysForTheProgramToRead)
+{
+    const struct {
+        const char* what;
+        int signalAfterMs; // -1: before the dial
+        bool pppdStarted;
+    } cases[] = {
+        {"SIGTERM 300 ms into a dial that never comes up", 300, true},
+        {"SIGTERM before the dial", -1, false},
+    };
+    m_pppd.setMode(QStringLiteral("hang"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_pppd.clearRecord();
+        const int pipe = jvzio::armOrderlyStop();
+        ASSERT_GE(pipe, 0) << "without the pipe the signal would end the test";
+        if (c.signalAfterMs < 0) {
+            ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+        }
+        std::thread sender;
+        if (c.signalAfterMs >= 0) {
+            sender = std::thread([ms = c.signalAfterMs] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                ::kill(::getpid(), SIGTERM);
+            });
+        }
+        QElapsedTimer t;
+        t.start();
+        const PppLinkResult r = dialer({30000, 1000, 1000}).dial(request());
+        const qint64 ms = t.elapsed();
+        if (sender.joinable())
+            sender.join();
+        std::cout << c.what << ": dial ended after " << ms << " ms" << std::endl;
+        EXPECT_EQ(r.error, static_cast<int32_t>(DialError::Stopped));
+        EXPECT_STREQ(describe(DialError::Stopped), "the dial was stopped by a signal");
+        EXPECT_GE(ms, std::max(c.signalAfterMs, 0));
+        EXPECT_LT(ms, jvztest::timeBoundMs(std::max(c.signalAfterMs, 0) + 1000 + 1000 + 500));
+        EXPECT_EQ(m_pppd.pid() > 0, c.pppdStarted);
+        EXPECT_TRUE(m_pppd.nothingLeft());
+        EXPECT_EQ(dialer().state(), kLinkStateDown);
+        pollfd pending{pipe, POLLIN, 0};
+        EXPECT_EQ(::poll(&pending, 1, 0), 1) << "the signal is still in the pipe";
+        unsigned char byte = 0;
+        EXPECT_EQ(::read(pipe, &byte, 1), 1);
+        EXPECT_EQ(byte, SIGTERM);
+        jvzio::disarmOrderlyStop();
+    }
 }
 
 TEST_F(PppDialerTest, PppdIgnoringSigtermIsKilledWithinTheBound)

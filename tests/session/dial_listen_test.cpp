@@ -201,6 +201,47 @@ TEST_F(DialListenTest, OtherDialFailureShowsTheLinkDown)
     EXPECT_FALSE(f.host.linkUp);
 }
 
+// A dial broken off by a stop signal is not a failure of the link: the signal ends the run (or quits the window)
+// from the event loop with its own code and text, so the dial leaves no code, no text, no box and tries no port
+// again; the link is closed as after any dial that did not come up. So is the retry's dial after a port that was
+// in the way.
+TEST_F(DialListenTest, DialStoppedBySignalLeavesNoFailureOfItsOwn)
+{
+    constexpr int32_t kStopped = static_cast<int32_t>(jvz::DialError::Stopped);
+    const struct {
+        const char* what;
+        std::deque<int32_t> dials;
+        int dialCount;
+        const char* windowBox; // the one box the window shows: the failure before the stop's
+    } cases[] = {
+        {"stopped", {kStopped}, 1, nullptr},
+        {"port not openable, then the retry stopped", {7, kStopped}, 2, "RAS error number 7"},
+    };
+    for (const bool batchMode : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (batchMode ? ", batch run" : ", window"));
+            ConnectFixture g;
+            g.batch.gBatchMode = batchMode;
+            g.phonebook.modems = str("ttyJVZ0,"); // the window dials only a port usable for the link
+            g.link.results = c.dials;
+            g.sequence->TerminalConnect(false);
+            EXPECT_EQ(g.eventsStartingWith(str("dial")).size(), c.dialCount);
+            EXPECT_EQ(g.batch.gErrorCode, 0) << g.batch.gErrorText.toStdString();
+            EXPECT_EQ(g.batch.gErrorText, QString());
+            if (batchMode || !c.windowBox) {
+                EXPECT_TRUE(g.notifier.shown.empty());
+            } else {
+                ASSERT_EQ(g.notifier.shown.size(), 1u);
+                EXPECT_TRUE(g.notifier.shown[0].text.contains(QLatin1String(c.windowBox)));
+            }
+            EXPECT_EQ(g.eventsStartingWith(str("find modem ports")).size(), c.dialCount - 1);
+            EXPECT_FALSE(g.eventsStartingWith(str("close link")).isEmpty());
+            EXPECT_EQ(g.host.status, str("[PPPState][PPP_Disconnected]"));
+            EXPECT_FALSE(g.host.linkUp);
+        }
+    }
+}
+
 TEST_F(DialListenTest, NestedRunKeepsItsMorePreciseCode)
 {
     f.batch.gComPort = str("ttyJVZ0");

@@ -229,6 +229,7 @@ TEST(DialUpTexts, ErrorTexts)
         {6, "the serial port could not be locked"},
         {7, "the serial port could not be opened"},
         {102, "the link did not come up in time"},
+        {109, "the dial was stopped by a signal"},
         {-12, "unknown plateform"},
         {0, ""},
         {20, ""},

@@ -106,10 +106,14 @@ TEST_F(MainWindowFrame, EveryCommandHasItsNamedAction)
 // ------------------------------------------------------------------------------------ load, quit, state
 #include "../session/RuntimeDoubles.h"
 #include "MainWindowWorld.h"
+#include "Paths.h"
+#include "StandInPppd.h"
+#include "UserInput.h"
 #include "core/AppState.h"
 #include "core/Settings.h"
 #include "core/TerminalSession.h"
 #include "core/ui/IconTable.h"
+#include "platform/ProcessRunner.h"
 #include "session/SessionRuntime.h"
 #include "workspace/ui/MainSessionWindow.h"
 
@@ -119,6 +123,7 @@ TEST_F(MainWindowFrame, EveryCommandHasItsNamedAction)
 #include <QScreen>
 #include <QTest>
 #include <QTextBlock>
+#include <thread>
 
 namespace {
 
@@ -248,6 +253,60 @@ TEST(MainWindowQuit, StopSignalQuitsAsYesDoesWithoutAsking)
         EXPECT_EQ(dialUp.hangUps, 1);
         EXPECT_EQ(w.batch.stopSignal, SIGTERM);
     }
+}
+
+// SIGTERM while the window dials a link that never comes up (the dial blocks the window, as it always has): the
+// dial ends within seconds, not at its 30 s bound, with no dial-failure box, and the program quits as Quit's Yes
+// does, without the question; pppd's stand-in is gone.
+TEST(MainWindowQuit, StopSignalWhileDiallingQuitsWithoutADialFailureBox)
+{
+    jvztest::StandInPppd pppd;
+    pppd.setMode(QStringLiteral("hang"));
+    PosixProcessRunner processes;
+    PppDialer dialer(processes, QString::fromStdString(jvztest::makeScratchDir("ppp-state")), {30000, 1000, 1000});
+    MainWindowWorld w; // after the dialer its window uses
+    StopSignals stop;
+    w.stopSignals = &stop;
+    w.realDialUp = &dialer;
+    w.settings.gEnumUsb = false;
+    w.settings.gWaitingDcxTime = 0;
+    w.settings.gIpLocalAddress = QStringLiteral("127.0.0.9"); // the session socket is the tests' double
+    w.settings.gIpPort = QStringLiteral("6000");
+    // The phonebook names a port the stand-in never opens, listed as usable for the link.
+    const std::string phonebook = (w.folder + QStringLiteral("/ras/rasphone2000.pbk")).toStdString();
+    QByteArray entry = QByteArray::fromStdString(jvztest::readFileBytes(phonebook));
+    entry.replace("\r\nPort=\r\n", "\r\nPort=ttyACM0\r\n");
+    jvztest::writeFileBytes(phonebook, entry.toStdString());
+    w.state.link.gModemPorts = QStringLiteral("ttyACM0,");
+    frmMainJVZ& window = w.buildShown();
+    EXPECT_TRUE(window.grab().save(jvztest::screenshotFolder() + QStringLiteral("/main_window_before_dial_stop.png")));
+
+    // The window serves no events while it dials: the signal comes from a thread of its own.
+    QElapsedTimer sinceStart;
+    QElapsedTimer sinceSignal;
+    sinceStart.start();
+    std::thread sender([&] {
+        while ((pppd.pid() <= 0 || sinceStart.elapsed() < 300) && sinceStart.elapsed() < 10000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        sinceSignal.start();
+        ::kill(::getpid(), SIGTERM);
+    });
+    jvztest::focus(window.controls().listView2);
+    jvztest::press(Qt::Key_F4);
+    EXPECT_TRUE(window.grab().save(jvztest::screenshotFolder() + QStringLiteral("/main_window_dial_stopped.png")));
+    const bool quit = jvztest::waitUntil([&] { return w.quits == 1; });
+    sender.join();
+    const qint64 ms = sinceSignal.elapsed();
+    std::cout << "SIGTERM while the window dials: signal to quit " << ms << " ms" << std::endl;
+    ASSERT_TRUE(quit) << window.traceBox().text().toStdString();
+    EXPECT_GT(pppd.pid(), 0) << "the window dialled";
+    EXPECT_LT(ms, jvztest::timeBoundMs(5000));
+    EXPECT_TRUE(w.notifier.shown.empty()) << "neither a question nor a dial-failure box";
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(w.batch.stopSignal, SIGTERM);
+    EXPECT_FALSE(window.traceBox().text().contains(QStringLiteral("RAS error number")))
+        << window.traceBox().text().toStdString();
+    EXPECT_TRUE(pppd.nothingLeft());
 }
 
 // A wait nested in another (a transfer inside a command) ends without ending the busy state: the terminal pane
